@@ -1,0 +1,93 @@
+#include "ui/application.h"
+
+#include "win/text.h"
+
+namespace yx::ui {
+namespace {
+constexpr wchar_t kClassName[] = L"YorudexApplication";
+}
+
+Application::Application(HINSTANCE instance) : instance_(instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &Application::WindowProc;
+  wc.hInstance = instance_;
+  wc.lpszClassName = kClassName;
+  ::RegisterClassExW(&wc);
+  // Zero-sized but visible once the main window is up, so that the taskbar
+  // shows one entry under the application title and the forms it owns show
+  // none of their own.
+  window_ = ::CreateWindowExW(0, kClassName, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU |
+                                                      WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
+                              0, 0, 0, 0, nullptr, nullptr, instance_, this);
+}
+
+Application::~Application() {
+  if (window_) ::DestroyWindow(window_);
+}
+
+void Application::SetTitle(std::string_view cp932_title) {
+  title_ = std::string(cp932_title);
+  if (window_) ::SetWindowTextW(window_, win::ToWide(title_).c_str());
+}
+
+bool Application::HandleOne(MSG& msg) {
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return false;
+  }
+  bool handled = false;
+  if (hook_) hook_(msg, handled);
+  if (!handled) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+void Application::ProcessMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!HandleOne(msg)) break;
+  }
+}
+
+void Application::Run() {
+  MSG msg;
+  while (!terminated_) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) break;
+    if (got == 0) {
+      terminated_ = true;
+      break;
+    }
+    HandleOne(msg);
+    if (main_ && !::IsWindow(main_)) terminated_ = true;
+  }
+}
+
+void Application::Terminate() noexcept {
+  terminated_ = true;
+  ::PostQuitMessage(0);
+}
+
+void Application::Minimize() {
+  if (main_) ::ShowWindow(main_, SW_MINIMIZE);
+}
+
+LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<Application*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<Application*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  // Closing the taskbar entry closes the main window at once, without the
+  // save prompt.
+  if (msg == WM_CLOSE && self && self->main_) {
+    ::DestroyWindow(self->main_);
+    return 0;
+  }
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace yx::ui

@@ -1,0 +1,56 @@
+#pragma once
+// The process-wide application: the title on the taskbar, the message loop and
+// the one message hook that sees every queued message before it is dispatched,
+// in the main loop and at every point where a long run lets messages through.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace yx::ui {
+
+class Application {
+ public:
+  // handled := true keeps the message from being dispatched.
+  using MessageHook = std::function<void(MSG& msg, bool& handled)>;
+
+  explicit Application(HINSTANCE instance);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  [[nodiscard]] HINSTANCE Instance() const noexcept { return instance_; }
+  // A hidden-looking window that owns the forms and stands for the program on
+  // the taskbar; its caption is the application title.
+  [[nodiscard]] HWND Handle() const noexcept { return window_; }
+
+  void SetTitle(std::string_view cp932_title);
+  [[nodiscard]] const std::string& Title() const noexcept { return title_; }
+
+  void SetMessageHook(MessageHook hook) { hook_ = std::move(hook); }
+  void SetMainWindow(HWND main) noexcept { main_ = main; }
+  [[nodiscard]] HWND MainWindow() const noexcept { return main_; }
+
+  // Takes every message pending now, then returns.
+  void ProcessMessages();
+  // Runs until Terminate() is called or the main window is destroyed.
+  void Run();
+  void Terminate() noexcept;
+  [[nodiscard]] bool Terminated() const noexcept { return terminated_; }
+
+  void Minimize();
+
+ private:
+  bool HandleOne(MSG& msg);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+
+  HINSTANCE instance_;
+  HWND window_ = nullptr;
+  HWND main_ = nullptr;
+  std::string title_;
+  MessageHook hook_;
+  bool terminated_ = false;
+};
+
+}  // namespace yx::ui

@@ -1,0 +1,47 @@
+#pragma once
+// File work goes through the wide API with the "\\?\" prefix, so names outside
+// code page 932 and paths longer than MAX_PATH are handled like any other.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace yx::win {
+
+// "C:\a" -> "\\?\C:\a", "\\srv\share" -> "\\?\UNC\srv\share"; relative paths
+// and paths that already carry the prefix are returned unchanged.
+[[nodiscard]] std::wstring ToLongPath(std::wstring_view path);
+
+// CP932 path as the settings hold it.
+[[nodiscard]] std::wstring WidePath(std::string_view cp932_path);
+
+[[nodiscard]] DWORD Attributes(std::wstring_view path);
+[[nodiscard]] bool FolderExists(std::wstring_view path);
+[[nodiscard]] bool FolderExists(std::string_view cp932_path);
+
+// One folder; fails when it exists already or its parent is missing.
+[[nodiscard]] bool CreateOneFolder(std::wstring_view path);
+// With every missing parent; an existing folder counts as created.
+[[nodiscard]] bool CreateFolderTree(std::wstring_view path);
+
+// Calls `visit` for every entry of `folder` (ending in a backslash), "." and ".."
+// included, in the order the file system lists them; stops when it returns
+// false. Callers check for a cancel before each entry, the dot entries too.
+// Returns false when the folder could not be listed at all.
+bool ForEachEntry(std::wstring_view folder,
+                  const std::function<bool(const WIN32_FIND_DATAW&)>& visit);
+
+[[nodiscard]] inline bool IsDotEntry(const WIN32_FIND_DATAW& e) {
+  const std::wstring_view n = e.cFileName;
+  return n == L"." || n == L"..";
+}
+[[nodiscard]] inline bool IsFolder(const WIN32_FIND_DATAW& e) {
+  return (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+// Junctions and symbolic links: never followed into, by the copy or the sweep.
+[[nodiscard]] inline bool IsLink(const WIN32_FIND_DATAW& e) {
+  return (e.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+}  // namespace yx::win

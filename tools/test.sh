@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the portable code
+# natively under AddressSanitizer and UBSan, then the Windows program and its
+# tests under Wine with the Japanese locale, windows under Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup-deps.sh
+tools/build.sh native
+ctest --test-dir build-native --output-on-failure
+tools/build.sh windows
+ctest --test-dir build --output-on-failure
