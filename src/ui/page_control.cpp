@@ -1,0 +1,87 @@
+#include "ui/page_control.h"
+
+#include <commctrl.h>
+
+#include "win/text.h"
+
+namespace yx::ui {
+namespace {
+constexpr wchar_t kPageClass[] = L"YorudexPage";
+}
+
+void PageControl::Create(HWND parent, RECT bounds, HFONT font,
+                         const std::vector<std::string>& cp932_tabs) {
+  static const ATOM atom = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &PageControl::PageProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kPageClass;
+    return ::RegisterClassExW(&wc);
+  }();
+  (void)atom;
+  CreateChild(parent, WC_TABCONTROLW, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
+              bounds);
+  SetFont(font);
+  for (size_t i = 0; i < cp932_tabs.size(); ++i) {
+    std::wstring text = win::ToWide(cp932_tabs[i]);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    TabCtrl_InsertItem(hwnd_, static_cast<int>(i), &item);
+  }
+  const RECT area = PageClientRect();
+  for (size_t i = 0; i < cp932_tabs.size(); ++i) {
+    HWND page = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"",
+                                  WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top,
+                                  area.right - area.left, area.bottom - area.top, hwnd_, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    pages_.push_back(page);
+  }
+}
+
+RECT PageControl::PageClientRect() const {
+  RECT r;
+  ::GetClientRect(hwnd_, &r);
+  TabCtrl_AdjustRect(hwnd_, FALSE, &r);
+  return r;
+}
+
+void PageControl::SetActivePage(int index) {
+  if (index == active_) return;
+  active_ = index;
+  TabCtrl_SetCurSel(hwnd_, index);
+  for (size_t i = 0; i < pages_.size(); ++i)
+    ::ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOW : SW_HIDE);
+}
+
+LRESULT PageControl::OnNotify(const NMHDR& hdr) {
+  if (hdr.code == TCN_SELCHANGE) {
+    const int chosen = TabCtrl_GetCurSel(hwnd_);
+    active_ = -1;
+    SetActivePage(chosen);
+  }
+  return 0;
+}
+
+LRESULT CALLBACK PageControl::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  LRESULT result = 0;
+  if (RouteToControl(msg, wp, lp, result)) return result;
+  if (msg == WM_CTLCOLORSTATIC) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(reinterpret_cast<HWND>(lp), cls, 16);
+    if (::lstrcmpiW(cls, L"EDIT") == 0) {
+      // A read-only text view stays white, like the page's other text fields.
+      ::SetBkColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+    }
+    // Labels and check boxes take the page's face colour, not white.
+    ::SetBkColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+  }
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace yx::ui

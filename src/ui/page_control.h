@@ -1,0 +1,28 @@
+#pragma once
+#include <array>
+#include <vector>
+
+#include "ui/control.h"
+
+namespace yx::ui {
+
+// A tab control whose pages are windows of their own; the pages hand their
+// controls' notifications on to the controls' wrappers.
+class PageControl : public Control {
+ public:
+  void Create(HWND parent, RECT bounds, HFONT font, const std::vector<std::string>& cp932_tabs);
+  [[nodiscard]] HWND Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
+  [[nodiscard]] int ActivePage() const noexcept { return active_; }
+  void SetActivePage(int index);
+  // The area of a page, in the page's own coordinates.
+  [[nodiscard]] RECT PageClientRect() const;
+
+  LRESULT OnNotify(const NMHDR& hdr) override;
+
+ private:
+  static LRESULT CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  std::vector<HWND> pages_;
+  int active_ = -1;
+};
+
+}  // namespace yx::ui

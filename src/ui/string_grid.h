@@ -1,0 +1,46 @@
+#pragma once
+#include <array>
+#include <functional>
+
+#include "ui/control.h"
+
+namespace yx::ui {
+
+// A one-column grid of ten text rows with its cell editor always shown on the
+// current row. The texts live here; writing a cell from code raises no event,
+// editing one raises on_set_edit_text.
+class StringGrid : public Control {
+ public:
+  static constexpr int kRows = 10;
+  std::function<void(int col, int row, const std::string& text)> on_set_edit_text;
+
+  void Create(HWND parent, RECT bounds, HFONT font, int row_height);
+  [[nodiscard]] const std::string& Cell(int row) const { return cells_.at(static_cast<size_t>(row)); }
+  void SetCell(int row, std::string_view cp932);
+  [[nodiscard]] int Row() const noexcept { return row_; }
+  void SetRow(int row);
+  [[nodiscard]] HWND EditorHandle() const noexcept { return editor_; }
+  // The cell of a row in the grid's client coordinates; empty when scrolled away.
+  [[nodiscard]] RECT CellRect(int row) const;
+
+  void OnCommand(WORD code) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  static LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  void Paint();
+  void PlaceEditor();
+  void ScrollTo(int top);
+  [[nodiscard]] int VisibleRows() const;
+
+  std::array<std::string, kRows> cells_;
+  HWND editor_ = nullptr;
+  HFONT font_ = nullptr;
+  int row_height_ = 20;
+  int row_ = 0;
+  int top_ = 0;
+  bool setting_ = false;
+};
+
+}  // namespace yx::ui
