@@ -1,3 +1,41 @@
+// The program's entry: interactive with the settings window, or one
+// unattended backup when started with the single argument /AUTO.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <string>
+#include <vector>
+
+#include "app/settings_form.h"
+#include "ui/application.h"
+#include "win/text.h"
+
+namespace {
+
+yx::app::StartupOptions ReadStartup() {
+  yx::app::StartupOptions options;
+  std::wstring exe(32768, L'\0');
+  exe.resize(::GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
+  options.exe_path = exe;
+  int argc = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  for (int i = 1; argv && i < argc; ++i) options.args.push_back(yx::win::FromWide(argv[i]));
+  ::LocalFree(argv);
+  return options;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
+                                    ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  yx::ui::Application app(instance);
+  app.SetTitle(yx::app::kApplicationTitle);
+  const yx::app::StartupOptions options = ReadStartup();
+  yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options);
+  app.Run();
+  return 0;
+}

@@ -135,7 +135,7 @@ void StringGrid::OnCommand(WORD code) {
   if (on_set_edit_text) on_set_edit_text(0, row_, cells_[static_cast<size_t>(row_)]);
 }
 
-LRESULT StringGrid::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT StringGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT:
       Paint();
@@ -183,7 +183,7 @@ LRESULT CALLBACK StringGrid::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   }
   if (!self || !self->hwnd_) return ::DefWindowProcW(hwnd, msg, wp, lp);
   try {
-    return self->Handle(msg, wp, lp);
+    return self->HandleMessage(msg, wp, lp);
   } catch (...) {
     return 0;
   }

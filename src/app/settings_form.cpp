@@ -1,0 +1,148 @@
+#include "app/settings_form.h"
+
+#include <shellapi.h>
+
+#include "base/cp932.h"
+#include "base/file_error.h"
+#include "win/clock.h"
+#include "win/file_system.h"
+#include "win/text.h"
+
+namespace yx::app {
+namespace {
+constexpr UINT_PTR kClockTimer = 1;
+}
+
+TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options)
+    : app_(app), dialogs_(dialogs), options_(std::move(options)) {
+  CreateWindowAndControls();
+  WireEvents();
+  log_.on_reset = [this](std::string_view whole) { MemoLog.ShowText(whole); };
+  log_.on_append = [this](std::string_view added) { MemoLog.AppendText(added); };
+  app_.SetMainWindow(hwnd_);
+  FormCreate();
+  // Visible from its creation on, opening on the log page.
+  ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+  ::UpdateWindow(hwnd_);
+}
+
+TForm2::~TForm2() {
+  if (hwnd_) {
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+void TForm2::WireEvents() {
+  for (ui::CheckList* list : {&ListWeek, &ListDel})
+    list->on_click_check = [this] { ListWeekClickCheck(); };
+  for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill})
+    spin->on_change = [this] { ListWeekClickCheck(); };
+  EditTo.on_change = [this] { ListWeekClickCheck(); };
+  for (ui::CheckBox* box : {&ChkLha, &ChkDel, &ChkKill})
+    box->on_click = [this] { ListWeekClickCheck(); };
+  for (ui::StringGrid* grid : {&GridTime, &EditFrom})
+    grid->on_set_edit_text = [this](int c, int r, const std::string& t) {
+      GridTimeSetEditText(c, r, t);
+    };
+  RdoDelD.on_click = RdoDelM.on_click = [this] { RdoDelDClick(); };
+  RdoKillD.on_click = RdoKillM.on_click = [this] { RdoKillDClick(); };
+  ChkTime1.on_click = [this] { ChkTime1Click(); };
+  ChkTime2.on_click = [this] { ChkTime2Click(); };
+  BtnSet.on_click = [this] { BtnSetClick(); };
+  BtnHelp.on_click = [this] { BtnHelpClick(); };
+  BtnVer.on_click = [this] { BtnVerClick(); };
+  SpeedButton1.on_click = [this] { SpeedButton1Click(); };
+  SpeedButton2.on_click = [this] { SpeedButton2Click(); };
+}
+
+void TForm2::FormCreate() {
+  Modified = false;
+  const std::string exe = win::FromWide(options_.exe_path);
+  AppDir = cp932::WithTrailingBackslash(cp932::FolderPart(exe));
+  LogDir = AppDir + "log\\";
+  LogFile = LogDir + FormatDateTime("yymm", win::Now()) + ".log";
+  app_.SetMessageHook([this](MSG& msg, bool& handled) { HandleDropFiles(msg, handled); });
+  ::DragAcceptFiles(hwnd_, TRUE);
+  TimerTimer();
+  ::SetTimer(hwnd_, kClockTimer, 1000, nullptr);
+  if (options_.args.size() == 1) AutoMode = options_.args[0] == "/AUTO";
+  settings::LoadSettings(*this, SettingsFile());
+  const std::wstring log_dir = win::WidePath(LogDir);
+  if (!win::FolderExists(log_dir) && !win::CreateOneFolder(log_dir)) {
+    AppendLog("LOG格納フォルダの作成に失敗しました");
+    return;
+  }
+  try {
+    log_.LoadLog(LogFile);
+  } catch (const FileError& e) {
+    ReportFileError(e.what());
+    return;
+  }
+  ArchiverPresent = false;
+  ShowArchiverVersion();
+  Modified = false;
+}
+
+void TForm2::ShowArchiverVersion() {
+  LblLhaVer.SetCaption("見つかりません ");
+}
+
+std::string TForm2::SettingsFile() const { return AppDir + std::string(settings::kFileName); }
+
+void TForm2::TimerTimer() { LblTime.SetCaption(FormatDateTime("mm/dd hh:nn:ss", win::Now())); }
+
+void TForm2::ReportFileError(const std::string& message) {
+  if (AutoMode)
+    LogLine(message);
+  else
+    dialogs_.ShowError(hwnd_, app_.Title(), message);
+}
+
+LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  if (ui::RouteToControl(msg, wp, lp, result)) return result;
+  switch (msg) {
+    case WM_TIMER:
+      if (wp == kClockTimer) TimerTimer();
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      ::SetBkColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    case WM_CLOSE:
+      // Closed by other means than Exit: the program ends without asking.
+      ::DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      ::KillTimer(hwnd_, kClockTimer);
+      app_.Terminate();
+      return 0;
+    default:
+      return ::DefWindowProcW(hwnd_, msg, wp, lp);
+  }
+}
+
+LRESULT CALLBACK TForm2::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<TForm2*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<TForm2*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    self->hwnd_ = nullptr;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (const FileError& e) {
+    self->ReportFileError(e.what());
+    return 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace yx::app

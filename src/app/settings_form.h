@@ -1,0 +1,145 @@
+#pragma once
+// The settings window: every setting as a control, the six command buttons,
+// the clock and the run log view. It owns the program's state for the life of
+// the process.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/date_time.h"
+#include "log/run_log.h"
+#include "settings/settings_file.h"
+#include "ui/application.h"
+#include "ui/check_box.h"
+#include "ui/check_list.h"
+#include "ui/dialogs.h"
+#include "ui/flat_button.h"
+#include "ui/label.h"
+#include "ui/memo.h"
+#include "ui/page_control.h"
+#include "ui/spin_box.h"
+#include "ui/string_grid.h"
+#include "ui/text_edit.h"
+#include "win/unique_handle.h"
+
+namespace yx::app {
+
+class TForm3Link;
+
+struct StartupOptions {
+  std::wstring exe_path;          // full path of the executable
+  std::vector<std::string> args;  // command-line arguments, CP932, without the program
+};
+
+// Pages of `Page`, in tab order.
+enum PageIndex { SheetTime = 0, SheetPath = 1, SheetArc = 2, SheetLOG = 3 };
+
+class TForm2 final : private settings::SettingsStore {
+ public:
+  TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options);
+  ~TForm2() override;
+  TForm2(const TForm2&) = delete;
+  TForm2& operator=(const TForm2&) = delete;
+
+  [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
+
+  // State, in declared order.
+  bool ArchiverPresent = false;
+  std::string ArchiveCommandHead;
+  std::string ArchiveBaseArg;
+  bool AutoMode = false;
+  DateTime DelLimit = 0;
+  DateTime KillLimit = 0;
+  bool Modified = false;
+  bool CancelRequested = false;
+  std::string AppDir;
+  std::string LogFile;
+  std::string LogDir;
+
+  // Commands and handlers.
+  void BtnSetClick();
+  void BtnHelpClick();
+  void BtnVerClick();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void RdoDelDClick();
+  void RdoKillDClick();
+  void ChkTime1Click();
+  void ChkTime2Click();
+  void ListWeekClickCheck();
+  void GridTimeSetEditText(int col, int row, const std::string& text);
+  void HandleDropFiles(MSG& msg, bool& handled);
+  void TimerTimer();
+
+  [[nodiscard]] bool CheckAndSaveSettings(DateTime reference);
+
+  // The run log and the two forms of appending to it.
+  void LogLine(std::string_view message) { log_.LogLine(message); }
+  void AppendLog(std::string_view line) { log_.Append(line); }
+  [[nodiscard]] log::RunLog& RunLog() noexcept { return log_; }
+
+  [[nodiscard]] std::string SettingsFile() const;
+  // Reports an error of the file layer: a message box, or in unattended mode
+  // a line of the run log, since nobody may be there to close a box.
+  void ReportFileError(const std::string& cp932_message);
+  [[nodiscard]] bool RunInProgress() const noexcept { return running_; }
+
+  // Controls (named as the window designer named them).
+  ui::Bevel Bevel1;
+  ui::Label LblTimeCaption, LblTime;
+  ui::FlatButton BtnSet, BtnHelp, SpeedButton1, BtnExec, BtnVer, SpeedButton2;
+  ui::PageControl Page;
+  ui::GroupBox BoxWeek, BoxTime, BoxTime2, GroupBox1, GroupBox2, GroupBox3;
+  ui::CheckList ListWeek, ListDel;
+  ui::CheckBox ChkTime1, ChkTime2, ChkLha, ChkDel, ChkKill;
+  ui::StringGrid GridTime, EditFrom;
+  ui::SpinBox SpinSatH, SpinSatM, SpinSpan, SpinDel, SpinKill;
+  ui::Label LblSatH, LblSatM, LblFrom, LblSpanHead, LblSpan;
+  ui::TextEdit EditTo;
+  ui::Label LblTo, LblFromCaption, LblLhaCaption, LblLhaVer, LblDel, LblKill;
+  ui::RadioButton RdoDelD, RdoDelM, RdoKillD, RdoKillM;
+  ui::Memo MemoLog;
+
+ private:
+  void CreateWindowAndControls();
+  void CreateTopStrip();
+  void CreateTimePage(HWND page);
+  void CreatePathPage(HWND page);
+  void CreateArcPage(HWND page);
+  void CreateLogPage(HWND page);
+  void WireEvents();
+  void FormCreate();
+  void ShowArchiverVersion();
+  void ShowFaultPage(PageIndex page, const ui::Control& focus);
+  void Report(const std::string& cp932_message);
+  bool DropTarget(HWND target, int& first_row) const;
+
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+
+  // SettingsStore: the controls are the live store of the settings record.
+  [[nodiscard]] bool GetFlag(settings::Field field, int index) const override;
+  void SetFlag(settings::Field field, int index, bool value) override;
+  [[nodiscard]] int GetInteger(settings::Field field) const override;
+  void SetInteger(settings::Field field, int value) override;
+  [[nodiscard]] std::string GetText(settings::Field field, int index) const override;
+  void SetText(settings::Field field, int index, const std::string& value) override;
+  [[nodiscard]] ui::SpinBox& SpinFor(settings::Field field);
+  [[nodiscard]] const ui::SpinBox& SpinFor(settings::Field field) const;
+
+  ui::Application& app_;
+  ui::Dialogs& dialogs_;
+  StartupOptions options_;
+  HWND hwnd_ = nullptr;
+  log::RunLog log_;
+  bool running_ = false;
+  win::UniqueGdiObject font_, clock_font_, button_font_, grid_font_, path_font_;
+};
+
+// Where the help file lies: a fixed place, the same on every machine.
+inline constexpr char kHelpFile[] = "C:\\Yorudex\\Yorudex.HLP";
+inline constexpr char kApplicationTitle[] = "Yorudex";
+inline constexpr char kAuthorName[] = "Yorudex Project";
+
+}  // namespace yx::app

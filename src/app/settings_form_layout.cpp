@@ -1,0 +1,143 @@
+// Where every control of the settings window sits. Client area 411 x 319: a
+// 48-pixel strip with the clock and the six buttons, then the page control.
+#include "app/settings_form.h"
+
+#include <commctrl.h>
+
+#include "ui/font.h"
+
+namespace yx::app {
+namespace {
+
+constexpr int kClientWidth = 411;
+constexpr int kClientHeight = 319;
+constexpr int kStripHeight = 48;
+constexpr wchar_t kClassName[] = L"TForm2";
+
+RECT At(int left, int top, int width, int height) {
+  return RECT{left, top, left + width, top + height};
+}
+
+}  // namespace
+
+void TForm2::CreateWindowAndControls() {
+  font_ = ui::MakeFont(ui::kFacePGothic, 16);
+  clock_font_ = ui::MakeFont(ui::kFacePGothic, 21, true);
+  button_font_ = ui::MakeFont(ui::kFacePGothic, 13);
+  grid_font_ = ui::MakeFont(ui::kFaceGothic, 16, true);
+  path_font_ = ui::MakeFont(ui::kFacePGothic, 12);
+
+  static const ATOM atom = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &TForm2::WindowProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return ::RegisterClassExW(&wc);
+  }();
+  (void)atom;
+
+  // A caption but no title-bar buttons at all, and a border that cannot be
+  // dragged: Exit and Minimise are the window's own ways out.
+  constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+  RECT frame = At(0, 0, kClientWidth, kClientHeight);
+  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"起動日時設定", style, x, y, width, height,
+                    app_.Handle(), nullptr, ::GetModuleHandleW(nullptr), this);
+
+  CreateTopStrip();
+  Page.Create(hwnd_, At(0, kStripHeight, kClientWidth, kClientHeight - kStripHeight),
+              ui::AsFont(font_), {"日時", "場所", "保存", "LOG"});
+  CreateTimePage(Page.Page(SheetTime));
+  CreatePathPage(Page.Page(SheetPath));
+  CreateArcPage(Page.Page(SheetArc));
+  CreateLogPage(Page.Page(SheetLOG));
+  Page.SetActivePage(SheetLOG);
+}
+
+void TForm2::CreateTopStrip() {
+  Bevel1.Create(hwnd_, At(4, 4, 224, 40));
+  LblTimeCaption.Create(hwnd_, "TIME", At(12, 13, 56, 24), ui::AsFont(clock_font_));
+  LblTime.Create(hwnd_, "", At(70, 13, 154, 24), ui::AsFont(clock_font_));
+  const HFONT f = ui::AsFont(button_font_);
+  constexpr int kLeft = 234, kW = 57, kH = 22;
+  BtnSet.Create(hwnd_, "保存", At(kLeft, 2, kW, kH), f, ui::Glyph::Save);
+  BtnHelp.Create(hwnd_, "ﾍﾙﾌﾟ", At(kLeft + kW, 2, kW, kH), f, ui::Glyph::Help);
+  SpeedButton1.Create(hwnd_, "終了", At(kLeft + 2 * kW, 2, kW, kH), f, ui::Glyph::Exit);
+  BtnExec.Create(hwnd_, "実行", At(kLeft, 2 + kH, kW, kH), f, ui::Glyph::Run);
+  BtnVer.Create(hwnd_, "VER", At(kLeft + kW, 2 + kH, kW, kH), f, ui::Glyph::Version);
+  SpeedButton2.Create(hwnd_, "最小", At(kLeft + 2 * kW, 2 + kH, kW, kH), f, ui::Glyph::Minimize);
+}
+
+void TForm2::CreateTimePage(HWND page) {
+  const HFONT f = ui::AsFont(font_);
+  BoxWeek.Create(page, "起動日", At(6, 2, 300, 146), f);
+  ListWeek.Create(page, At(14, 22, 120, 122), f,
+                  {"月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日", "日曜日"});
+  ListDel.Create(page, At(150, 22, 120, 122), f, std::vector<std::string>(7, "削除対象"));
+  // The check box sits on the frame's top edge as its title.
+  BoxTime.Create(page, "", At(312, 2, 84, 232), f);
+  ChkTime1.Create(page, "指定時間", At(318, 0, 74, 18), f, true);
+  GridTime.Create(page, At(318, 22, 72, 206), ui::AsFont(grid_font_), 20);
+  BoxTime2.Create(page, "", At(6, 154, 300, 80), f);
+  ChkTime2.Create(page, "定期時間", At(12, 152, 80, 18), f, false);
+  LblSatH.Create(page, "時", At(22, 176, 20, 18), f);
+  LblSatM.Create(page, "分", At(68, 176, 20, 18), f);
+  LblSpanHead.Create(page, "時", At(156, 176, 20, 18), f);
+  SpinSatH.Create(page, At(12, 196, 42, 24), f, 0, 23, 0);
+  SpinSatM.Create(page, At(58, 196, 42, 24), f, 0, 59, 0);
+  LblFrom.Create(page, "から", At(104, 200, 36, 18), f);
+  SpinSpan.Create(page, At(142, 196, 42, 24), f, 1, 12, 1);
+  LblSpan.Create(page, "時間毎に起動する", At(188, 200, 116, 18), f);
+}
+
+void TForm2::CreatePathPage(HWND page) {
+  const HFONT f = ui::AsFont(font_);
+  const HFONT small = ui::AsFont(path_font_);
+  LblTo.Create(page, "Backup先Path", At(8, 4, 200, 18), f);
+  EditTo.Create(page, At(8, 22, 388, 22), small);
+  LblFromCaption.Create(page, "Backup元Path", At(8, 50, 200, 18), f);
+  // Ten rows of 20 pixels do not fit below the field: the grid scrolls.
+  EditFrom.Create(page, At(8, 68, 372, 166), small, 20);
+}
+
+void TForm2::CreateArcPage(HWND page) {
+  const HFONT f = ui::AsFont(font_);
+  GroupBox1.Create(page, "圧縮", At(6, 2, 392, 52), f);
+  ChkLha.Create(page, "Lha圧縮を行う", At(18, 24, 150, 20), f, false);
+  LblLhaCaption.Create(page, "UnLha32.dll ：", At(190, 26, 110, 18), f);
+  LblLhaVer.Create(page, "", At(300, 26, 94, 18), f);
+
+  GroupBox2.Create(page, "削除", At(6, 58, 392, 86), f);
+  ChkDel.Create(page, "期限が来たら削除対象データを削除する", At(18, 78, 370, 20), f, false);
+  RdoDelD.Create(page, "日 指定", At(18, 110, 80, 20), f, true, true);
+  RdoDelM.Create(page, "月 指定", At(100, 110, 80, 20), f, false, false);
+  SpinDel.Create(page, At(200, 108, 50, 24), f, 1, 99, 14);
+  LblDel.Create(page, "日保持", At(256, 112, 70, 18), f);
+
+  GroupBox3.Create(page, "強制削除", At(6, 148, 392, 86), f);
+  ChkKill.Create(page, "期限が来たら強制的に削除する", At(18, 168, 370, 20), f, false);
+  RdoKillD.Create(page, "日 指定", At(18, 200, 80, 20), f, true, true);
+  RdoKillM.Create(page, "月 指定", At(100, 200, 80, 20), f, false, false);
+  SpinKill.Create(page, At(200, 198, 50, 24), f, 1, 99, 30);
+  LblKill.Create(page, "日保持", At(256, 202, 70, 18), f);
+
+  RdoDelD.SetGroup({&RdoDelM});
+  RdoDelM.SetGroup({&RdoDelD});
+  RdoKillD.SetGroup({&RdoKillM});
+  RdoKillM.SetGroup({&RdoKillD});
+}
+
+void TForm2::CreateLogPage(HWND page) {
+  const RECT area = Page.PageClientRect();
+  MemoLog.Create(page, At(0, 0, area.right - area.left, area.bottom - area.top),
+                 ui::AsFont(font_));
+}
+
+}  // namespace yx::app

@@ -1,0 +1,24 @@
+#pragma once
+// The one exception the program throws: a file it must read or write cannot
+// be. The message is CP932 text for the user, with the file's path in it; the
+// command that started the work catches it and reports it.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace yx {
+
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "%s" in `pattern` is replaced by `path`.
+[[nodiscard]] inline FileError MakeFileError(std::string_view pattern, std::string_view path) {
+  std::string text(pattern);
+  const size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, path);
+  return FileError(text);
+}
+
+}  // namespace yx

@@ -1,0 +1,33 @@
+#pragma once
+// "Yorudex.INI": read and written one key at a time through the profile API,
+// into and out of whatever holds the live settings (the settings window).
+#include <string>
+
+#include "settings/settings_keys.h"
+
+namespace yx::settings {
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  [[nodiscard]] virtual bool GetFlag(Field field, int index) const = 0;
+  virtual void SetFlag(Field field, int index, bool value) = 0;
+  [[nodiscard]] virtual int GetInteger(Field field) const = 0;
+  virtual void SetInteger(Field field, int value) = 0;
+  [[nodiscard]] virtual std::string GetText(Field field, int index) const = 0;
+  virtual void SetText(Field field, int index, const std::string& value) = 0;
+};
+
+// Every key in table order, each put into the store right after it is read.
+// A missing file, section or key gives the key's default.
+void LoadSettings(SettingsStore& store, const std::string& cp932_path);
+
+// Every key in table order, one write each. Throws FileError
+// "%s に書き込めません" at the first write that fails; the keys before it keep
+// their new values.
+void SaveSettings(const SettingsStore& store, const std::string& cp932_path);
+
+// The longest value read back, in bytes.
+inline constexpr size_t kMaxValueBytes = 2047;
+
+}  // namespace yx::settings

@@ -1,0 +1,52 @@
+#pragma once
+// The settings record described once, as data: each of the 46 keys of
+// "Yorudex.INI" with the field it stores, its kind, its default and how a value
+// read back is corrected. Loading, saving and the tests all walk this table.
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace yx::settings {
+
+enum class Field {
+  LaunchDays, DelDays, UseTimeList, Times, PeriodHour, PeriodMinute, PeriodSpan, UseLha,
+  DelUse, DelValue, DelInMonths, KillUse, KillValue, KillInMonths, Destination, Sources
+};
+
+enum class Kind { Flag, Integer, String };
+
+// How an integer read from the file is brought into its range.
+enum class Correction {
+  None,
+  Reset,  // outside lo..hi becomes the default (24 hours becomes 0, not 23)
+  Clamp,  // outside lo..hi becomes the nearer bound (100 becomes 99)
+};
+
+struct KeySpec {
+  std::string_view key;
+  Field field;
+  int index;  // row of a list field, 0 otherwise
+  Kind kind;
+  int int_default;
+  std::string_view text_default;
+  Correction correction = Correction::None;
+  int lo = 0, hi = 0;
+};
+
+inline constexpr std::string_view kSection = "Backup";
+inline constexpr std::string_view kFileName = "Yorudex.INI";
+
+[[nodiscard]] std::span<const KeySpec> Keys();
+
+// The value a key takes when its text was read (nullopt: the key is absent).
+[[nodiscard]] int DecodeInteger(const KeySpec& spec, const std::optional<std::string>& raw);
+[[nodiscard]] bool DecodeFlag(const KeySpec& spec, const std::optional<std::string>& raw);
+[[nodiscard]] std::string DecodeText(const KeySpec& spec, const std::optional<std::string>& raw);
+
+// The text written for a value. Blanks at either end, or a pair of quotes
+// around it, would be taken off again when the file is read; such a value is
+// written inside one more pair of quotes so that it reads back as it was.
+[[nodiscard]] std::string EncodeText(std::string_view value);
+
+}  // namespace yx::settings

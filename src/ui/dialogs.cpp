@@ -1,0 +1,62 @@
+#include "ui/dialogs.h"
+
+#include <commctrl.h>
+
+#include "win/text.h"
+
+namespace yx::ui {
+namespace {
+
+// A Yes/No message box ignores Escape, since it has no Cancel button. The
+// hook finds the box as it opens and turns its cancel command into No.
+thread_local HHOOK g_escape_hook = nullptr;
+
+LRESULT CALLBACK EscapeAnswersNo(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                 DWORD_PTR) noexcept {
+  if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
+    ::EndDialog(hwnd, IDNO);
+    return 0;
+  }
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK WatchForBox(int code, WPARAM wp, LPARAM lp) noexcept {
+  if (code == HCBT_ACTIVATE) {
+    ::SetWindowSubclass(reinterpret_cast<HWND>(wp), &EscapeAnswersNo, 1, 0);
+    ::UnhookWindowsHookEx(g_escape_hook);
+    g_escape_hook = nullptr;
+    return 0;
+  }
+  return ::CallNextHookEx(g_escape_hook, code, wp, lp);
+}
+
+class SystemDialogsImpl final : public Dialogs {
+ public:
+  void ShowMessage(HWND owner, const std::string& title, const std::string& text) override {
+    ::MessageBoxW(owner, win::ToWide(text).c_str(), win::ToWide(title).c_str(), MB_OK);
+  }
+  void ShowError(HWND owner, const std::string& title, const std::string& text) override {
+    ::MessageBoxW(owner, win::ToWide(text).c_str(), win::ToWide(title).c_str(),
+                  MB_OK | MB_ICONERROR);
+  }
+  bool AskYesNo(HWND owner, const std::string& title, const std::string& text) override {
+    g_escape_hook = ::SetWindowsHookExW(WH_CBT, &WatchForBox, nullptr, ::GetCurrentThreadId());
+    const int answer =
+        ::MessageBoxW(owner, win::ToWide(text).c_str(), win::ToWide(title).c_str(),
+                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1);
+    if (g_escape_hook) {
+      ::UnhookWindowsHookEx(g_escape_hook);
+      g_escape_hook = nullptr;
+    }
+    return answer == IDYES;
+  }
+};
+
+}  // namespace
+
+Dialogs& SystemDialogs() {
+  static SystemDialogsImpl dialogs;
+  return dialogs;
+}
+
+}  // namespace yx::ui

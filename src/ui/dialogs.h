@@ -1,0 +1,27 @@
+#pragma once
+// The modal messages the program shows. The settings window reaches them
+// through this interface so that tests can answer them without a person.
+#include <windows.h>
+
+#include <string>
+
+namespace yx::ui {
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A plain message: no icon, one OK button.
+  virtual void ShowMessage(HWND owner, const std::string& cp932_title,
+                           const std::string& cp932_text) = 0;
+  // An error of the file layer.
+  virtual void ShowError(HWND owner, const std::string& cp932_title,
+                         const std::string& cp932_text) = 0;
+  // A question with Yes (the default) and No; Escape answers No.
+  [[nodiscard]] virtual bool AskYesNo(HWND owner, const std::string& cp932_title,
+                                      const std::string& cp932_text) = 0;
+};
+
+// The real message boxes.
+[[nodiscard]] Dialogs& SystemDialogs();
+
+}  // namespace yx::ui

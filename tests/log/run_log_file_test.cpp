@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "base/file_error.h"
+#include "log/run_log.h"
+#include "support/temp_folder.h"
+#include "win/unique_handle.h"
+
+namespace yx::log {
+namespace {
+
+class RunLogFileTest : public ::testing::Test {
+ protected:
+  test::TempFolder dir;
+  std::string path = dir.PathA() + "0105.log";
+  std::wstring wide = dir.Path() + L"0105.log";
+};
+
+TEST_F(RunLogFileTest, AMissingFileLeavesTheLogEmptyAndCreatesNothing) {
+  RunLog log;
+  log.LoadLog(path);
+  EXPECT_EQ(log.Text(), "");
+  EXPECT_FALSE(dir.Exists(L"0105.log"));
+}
+
+TEST_F(RunLogFileTest, LoadTurnsLoneLineEndsIntoCrLfAndSaveWritesThemBack) {
+  test::WriteWholeFile(wide, "a\nb\rc\r\n");
+  RunLog log;
+  std::string shown;
+  log.on_reset = [&](std::string_view whole) { shown = whole; };
+  log.LoadLog(path);
+  EXPECT_EQ(log.Text(), "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(shown, log.Text());
+  log.Append("END=01/05/23 12:03:12");
+  log.SaveLog(path);
+  EXPECT_EQ(dir.ReadFile(L"0105.log"), "a\r\nb\r\nc\r\nEND=01/05/23 12:03:12\r\n");
+}
+
+TEST_F(RunLogFileTest, ALastLineWithoutLineEndStaysSoAfterAppending) {
+  test::WriteWholeFile(wide, "old");
+  RunLog log;
+  log.LoadLog(path);
+  log.LogLine("new");
+  log.SaveLog(path);
+  EXPECT_EQ(dir.ReadFile(L"0105.log"), "old\r\n\tnew");
+}
+
+TEST_F(RunLogFileTest, SixteenMegabytesRoundTripUnchanged) {
+  std::string big;
+  for (int i = 0; big.size() < (16u << 20); ++i)
+    big += "\tD:\\Backup\\0104\\" + std::to_string(i) + " を削除しました\r\n";
+  test::WriteWholeFile(wide, big);
+  RunLog log;
+  log.LoadLog(path);
+  ASSERT_EQ(log.Text().size(), big.size());
+  log.SaveLog(path);
+  EXPECT_TRUE(dir.ReadFile(L"0105.log") == big);
+}
+
+TEST_F(RunLogFileTest, AFileLockedForWritingCannotBeLoaded) {
+  test::WriteWholeFile(wide, "x\r\n");
+  win::UniqueFile writer(::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writer);
+  RunLog log;
+  try {
+    log.LoadLog(path);
+    FAIL() << "loaded a file that another program writes";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), "ファイル " + path + " は開けません");
+  }
+  EXPECT_EQ(log.Text(), "");
+}
+
+TEST_F(RunLogFileTest, AFailedSaveLeavesTheOldFileWhole) {
+  test::WriteWholeFile(wide, "kept\r\n");
+  // Held open without delete sharing: the file cannot be replaced.
+  win::UniqueFile holder(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+  RunLog log;
+  log.Append("new");
+  EXPECT_THROW(log.SaveLog(path), FileError);
+  holder.reset();
+  EXPECT_EQ(dir.ReadFile(L"0105.log"), "kept\r\n");
+}
+
+TEST_F(RunLogFileTest, SavingIntoAMissingFolderFails) {
+  RunLog log;
+  log.Append("x");
+  try {
+    log.SaveLog(dir.PathA() + "nothere\\0105.log");
+    FAIL();
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), "ファイル " + dir.PathA() + "nothere\\0105.log を作成できません");
+  }
+}
+
+}  // namespace
+}  // namespace yx::log

@@ -1,0 +1,77 @@
+#include "settings/settings_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace yx::settings {
+namespace {
+
+const KeySpec& Spec(std::string_view key) {
+  for (const KeySpec& s : Keys())
+    if (s.key == key) return s;
+  throw std::out_of_range(std::string(key));
+}
+
+std::optional<std::string> Raw(const char* text) { return std::string(text); }
+
+TEST(SettingsKeys, FortySixDistinctKeysInFileOrder) {
+  ASSERT_EQ(Keys().size(), 46u);
+  std::set<std::string_view> seen;
+  for (const KeySpec& s : Keys()) EXPECT_TRUE(seen.insert(s.key).second) << s.key;
+  EXPECT_EQ(Keys()[0].key, "WEEK_MON");
+  EXPECT_EQ(Keys()[14].key, "GO_RND");
+  EXPECT_EQ(Keys()[15].key, "TIME00");
+  EXPECT_EQ(Keys()[25].key, "TIME_SH");
+  EXPECT_EQ(Keys()[35].key, "TO");
+  EXPECT_EQ(Keys()[45].key, "FROM09");
+}
+
+TEST(SettingsKeys, PeriodValuesOutsideTheirRangeFallBackToTheDefault) {
+  EXPECT_EQ(DecodeInteger(Spec("TIME_SH"), Raw("24")), 0);
+  EXPECT_EQ(DecodeInteger(Spec("TIME_SH"), Raw("23")), 23);
+  EXPECT_EQ(DecodeInteger(Spec("TIME_SM"), Raw("60")), 0);
+  EXPECT_EQ(DecodeInteger(Spec("TIME_SS"), Raw("0")), 1);
+  EXPECT_EQ(DecodeInteger(Spec("TIME_SS"), Raw("13")), 1);
+  EXPECT_EQ(DecodeInteger(Spec("TIME_SS"), Raw("12")), 12);
+}
+
+TEST(SettingsKeys, RetentionCountsAreHeldAtTheNearerBound) {
+  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("0")), 1);
+  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("100")), 99);
+  EXPECT_EQ(DecodeInteger(Spec("KILL_VAL"), Raw("-5")), 1);
+  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("abc")), 14);
+  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("12a")), 14);
+  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("0x1E")), 30);
+  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("$1E")), 30);
+  EXPECT_EQ(DecodeInteger(Spec("KILL_VAL"), std::nullopt), 30);
+  EXPECT_EQ(DecodeInteger(Spec("KILL_VAL"), Raw("")), 30);
+}
+
+TEST(SettingsKeys, FlagsFallBackToTheirOwnDefault) {
+  EXPECT_TRUE(DecodeFlag(Spec("WEEK_MON"), Raw("yes")));
+  EXPECT_FALSE(DecodeFlag(Spec("LHA_USE"), Raw("yes")));
+  EXPECT_TRUE(DecodeFlag(Spec("LHA_USE"), Raw("2")));
+  EXPECT_TRUE(DecodeFlag(Spec("DEL_USE"), Raw("-1")));
+  EXPECT_FALSE(DecodeFlag(Spec("GO_RND"), Raw("0")));
+  EXPECT_TRUE(DecodeFlag(Spec("DEL_SUN"), std::nullopt));
+}
+
+TEST(SettingsKeys, OnlyAnAbsentTimeKeyGivesTheDefaultTime) {
+  EXPECT_EQ(DecodeText(Spec("TIME00"), std::nullopt), "1200");
+  EXPECT_EQ(DecodeText(Spec("TIME00"), Raw("")), "");
+  EXPECT_EQ(DecodeText(Spec("TIME01"), std::nullopt), "");
+}
+
+TEST(SettingsKeys, ValuesThatTheProfileApiWouldTrimAreQuoted) {
+  EXPECT_EQ(EncodeText("C:\\data"), "C:\\data");
+  EXPECT_EQ(EncodeText(""), "");
+  EXPECT_EQ(EncodeText(" 930"), "\" 930\"");
+  EXPECT_EQ(EncodeText("C:\\dir "), "\"C:\\dir \"");
+  EXPECT_EQ(EncodeText("\"x\""), "\"\"x\"\"");
+  EXPECT_EQ(EncodeText("'x'"), "\"'x'\"");
+  EXPECT_EQ(EncodeText("\"x"), "\"x");
+}
+
+}  // namespace
+}  // namespace yx::settings
