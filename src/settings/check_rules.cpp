@@ -17,7 +17,8 @@ std::string TimeFaultMessage(TimeFault fault, std::string_view cp932_row) {
   if (fault == TimeFault::None) return {};
   std::string message = "[";
   message += cp932_row;
-  message += fault == TimeFault::Hour ? "]時間の設定に誤りがあります。" : "]分の設定に誤りがあります。";
+  message +=
+      fault == TimeFault::Hour ? "]時間の設定に誤りがあります。" : "]分の設定に誤りがあります。";
   return message;
 }
 
