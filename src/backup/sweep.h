@@ -1,0 +1,47 @@
+#pragma once
+// The retention sweep: removes expired backups from the destination by the
+// names of its month folders, day folders and archives, before a backup run
+// writes its own. Deletions are logged, never reported as failures: what
+// cannot be deleted stays and the next run's sweep tries again.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/date_time.h"
+
+namespace yx {
+
+// What the sweep needs from the settings window, read at the moment of use.
+struct SweepContext {
+  bool kill_on = false;
+  DateTime kill_limit = -1;
+  bool del_on = false;
+  DateTime del_limit = -1;
+  // Whether backups of that weekday (Monday 0 ... Sunday 6) are deletion targets.
+  std::function<bool(int weekday_monday0)> deletion_day;
+  // Read before every directory entry; null reads as never set.
+  const bool* cancel_requested = nullptr;
+  // One CP932 message per deletion, without the leading tab.
+  std::function<void(const std::string& cp932_message)> log_line;
+};
+
+// `root` is the CP932 destination folder ending in a backslash.
+void SweepDestination(const SweepContext& context, std::string_view root);
+
+// Sweeps one month folder (`month_path` = root + month + backslash). Returns 2
+// when its listing held anything but "." and "..", 0 when it was empty, could
+// not be listed or the sweep was cancelled before its first entry.
+[[nodiscard]] int SweepMonthFolder(const SweepContext& context, std::string_view month_path,
+                                   std::string_view month_name, std::string_view day_cut_off,
+                                   std::string_view archive_prefix, bool selective);
+
+// Six characters yymmdd that name a real date whose weekday is flagged.
+[[nodiscard]] bool IsDeletionWeekday(const SweepContext& context, std::string_view yymmdd);
+
+// Deletes everything in `folder` (ending in a backslash) and then the folder.
+// A junction or symbolic link is never entered: the link itself is removed
+// and what it points to stays. Failures are ignored; a cancel leaves the
+// folder as far as it got.
+void DeleteTree(std::wstring_view folder, const bool* cancel_requested);
+
+}  // namespace yx
