@@ -106,6 +106,15 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
       if (wp == kClockTimer) TimerTimer();
       return 0;
+    case WM_PAINT: {
+      // The sunken frame around the clock.
+      PAINTSTRUCT ps;
+      HDC dc = ::BeginPaint(hwnd_, &ps);
+      RECT bevel{4, 4, 236, 44};
+      ::DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
+      ::EndPaint(hwnd_, &ps);
+      return 0;
+    }
     case WM_CTLCOLORSTATIC:
       ::SetBkColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));

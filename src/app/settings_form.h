@@ -25,8 +25,6 @@
 
 namespace yx::app {
 
-class TForm3Link;
-
 struct StartupOptions {
   std::wstring exe_path;          // full path of the executable
   std::vector<std::string> args;  // command-line arguments, CP932, without the program
@@ -86,7 +84,6 @@ class TForm2 final : private settings::SettingsStore {
   [[nodiscard]] bool RunInProgress() const noexcept { return running_; }
 
   // Controls (named as the window designer named them).
-  ui::Bevel Bevel1;
   ui::Label LblTimeCaption, LblTime;
   ui::FlatButton BtnSet, BtnHelp, SpeedButton1, BtnExec, BtnVer, SpeedButton2;
   ui::PageControl Page;

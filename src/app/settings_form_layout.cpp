@@ -62,11 +62,10 @@ void TForm2::CreateWindowAndControls() {
 }
 
 void TForm2::CreateTopStrip() {
-  Bevel1.Create(hwnd_, At(4, 4, 224, 40));
-  LblTimeCaption.Create(hwnd_, "TIME", At(12, 13, 56, 24), ui::AsFont(clock_font_));
-  LblTime.Create(hwnd_, "", At(70, 13, 154, 24), ui::AsFont(clock_font_));
+  LblTimeCaption.Create(hwnd_, "TIME", At(8, 12, 50, 24), ui::AsFont(clock_font_));
+  LblTime.Create(hwnd_, "", At(58, 12, 176, 24), ui::AsFont(clock_font_));
   const HFONT f = ui::AsFont(button_font_);
-  constexpr int kLeft = 234, kW = 57, kH = 22;
+  constexpr int kLeft = 239, kW = 57, kH = 22;
   BtnSet.Create(hwnd_, "保存", At(kLeft, 2, kW, kH), f, ui::Glyph::Save);
   BtnHelp.Create(hwnd_, "ﾍﾙﾌﾟ", At(kLeft + kW, 2, kW, kH), f, ui::Glyph::Help);
   SpeedButton1.Create(hwnd_, "終了", At(kLeft + 2 * kW, 2, kW, kH), f, ui::Glyph::Exit);
@@ -77,24 +76,24 @@ void TForm2::CreateTopStrip() {
 
 void TForm2::CreateTimePage(HWND page) {
   const HFONT f = ui::AsFont(font_);
-  BoxWeek.Create(page, "起動日", At(6, 2, 300, 146), f);
-  ListWeek.Create(page, At(14, 22, 120, 122), f,
+  BoxWeek.Create(page, "起動日", At(6, 2, 292, 164), f);
+  ListWeek.Create(page, At(14, 20, 134, 142), f,
                   {"月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日", "日曜日"});
-  ListDel.Create(page, At(150, 22, 120, 122), f, std::vector<std::string>(7, "削除対象"));
-  // The check box sits on the frame's top edge as its title.
-  BoxTime.Create(page, "", At(312, 2, 84, 232), f);
-  ChkTime1.Create(page, "指定時間", At(318, 0, 74, 18), f, true);
-  GridTime.Create(page, At(318, 22, 72, 206), ui::AsFont(grid_font_), 20);
-  BoxTime2.Create(page, "", At(6, 154, 300, 80), f);
-  ChkTime2.Create(page, "定期時間", At(12, 152, 80, 18), f, false);
-  LblSatH.Create(page, "時", At(22, 176, 20, 18), f);
-  LblSatM.Create(page, "分", At(68, 176, 20, 18), f);
-  LblSpanHead.Create(page, "時", At(156, 176, 20, 18), f);
-  SpinSatH.Create(page, At(12, 196, 42, 24), f, 0, 23, 0);
-  SpinSatM.Create(page, At(58, 196, 42, 24), f, 0, 59, 0);
-  LblFrom.Create(page, "から", At(104, 200, 36, 18), f);
-  SpinSpan.Create(page, At(142, 196, 42, 24), f, 1, 12, 1);
-  LblSpan.Create(page, "時間毎に起動する", At(188, 200, 116, 18), f);
+  ListDel.Create(page, At(156, 20, 134, 142), f, std::vector<std::string>(7, "削除対象"));
+  // Each check box sits on its frame's top edge as the frame's title.
+  BoxTime.Create(page, "", At(304, 2, 96, 234), f);
+  ChkTime1.Create(page, "指定時間", At(310, 0, 86, 18), f, true);
+  GridTime.Create(page, At(312, 22, 80, 206), ui::AsFont(grid_font_), 20);
+  BoxTime2.Create(page, "", At(6, 170, 292, 66), f);
+  ChkTime2.Create(page, "定期時間", At(12, 168, 86, 18), f, false);
+  LblSatH.Create(page, "時", At(22, 188, 20, 18), f);
+  LblSatM.Create(page, "分", At(68, 188, 20, 18), f);
+  LblSpanHead.Create(page, "時", At(156, 188, 20, 18), f);
+  SpinSatH.Create(page, At(12, 206, 42, 24), f, 0, 23, 0);
+  SpinSatM.Create(page, At(58, 206, 42, 24), f, 0, 59, 0);
+  LblFrom.Create(page, "から", At(104, 210, 36, 18), f);
+  SpinSpan.Create(page, At(142, 206, 42, 24), f, 1, 12, 1);
+  LblSpan.Create(page, "時間毎に起動する", At(188, 210, 108, 18), f);
 }
 
 void TForm2::CreatePathPage(HWND page) {
@@ -111,8 +110,8 @@ void TForm2::CreateArcPage(HWND page) {
   const HFONT f = ui::AsFont(font_);
   GroupBox1.Create(page, "圧縮", At(6, 2, 392, 52), f);
   ChkLha.Create(page, "Lha圧縮を行う", At(18, 24, 150, 20), f, false);
-  LblLhaCaption.Create(page, "UnLha32.dll ：", At(190, 26, 110, 18), f);
-  LblLhaVer.Create(page, "", At(300, 26, 94, 18), f);
+  LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 26, 110, 18), f);
+  LblLhaVer.Create(page, "", At(278, 26, 116, 18), f);
 
   GroupBox2.Create(page, "削除", At(6, 58, 392, 86), f);
   ChkDel.Create(page, "期限が来たら削除対象データを削除する", At(18, 78, 370, 20), f, false);

@@ -15,7 +15,9 @@ void CheckList::Create(HWND parent, RECT bounds, HFONT font,
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
-  column.cx = bounds.right - bounds.left - 4;
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  column.cx = client.right;
   ListView_InsertColumn(hwnd_, 0, &column);
   setting_ = true;
   for (size_t i = 0; i < cp932_items.size(); ++i) {

@@ -6,7 +6,7 @@ namespace yx::ui {
 
 void Label::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font) {
   caption_ = std::string(cp932_caption);
-  CreateChild(parent, L"STATIC", win::ToWide(caption_), SS_LEFT | SS_NOPREFIX, bounds);
+  CreateChild(parent, L"STATIC", win::ToWide(caption_), SS_LEFTNOWORDWRAP | SS_NOPREFIX, bounds);
   SetFont(font);
 }
 
@@ -19,10 +19,6 @@ void Label::SetCaption(std::string_view cp932_caption) {
 void GroupBox::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font) {
   CreateChild(parent, L"BUTTON", win::ToWide(cp932_caption), BS_GROUPBOX, bounds);
   SetFont(font);
-}
-
-void Bevel::Create(HWND parent, RECT bounds) {
-  CreateChild(parent, L"STATIC", L"", SS_ETCHEDFRAME, bounds);
 }
 
 }  // namespace yx::ui

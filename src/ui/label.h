@@ -19,10 +19,4 @@ class GroupBox : public Control {
   void Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font);
 };
 
-// The sunken frame around the clock of the top strip.
-class Bevel : public Control {
- public:
-  void Create(HWND parent, RECT bounds);
-};
-
 }  // namespace yx::ui

@@ -26,8 +26,12 @@ void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height) {
   (void)atom;
   font_ = font;
   row_height_ = row_height;
+  // A scroll bar only where the ten rows do not fit.
+  const bool scrolls = (r.bottom - r.top - 4) / row_height < kRows;
   ::CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"",
-                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPCHILDREN, r.left,
+                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN |
+                        (scrolls ? WS_VSCROLL : 0),
+                    r.left,
                     r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
                     ::GetModuleHandleW(nullptr), this);
   editor_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
@@ -85,7 +89,7 @@ void StringGrid::ScrollTo(int top) {
   si.nMax = kRows - 1;
   si.nPage = static_cast<UINT>(VisibleRows());
   si.nPos = top_;
-  ::SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+  if (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VSCROLL) ::SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
   PlaceEditor();
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
