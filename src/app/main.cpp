@@ -1,7 +1,6 @@
 // The program's entry: interactive with the settings window, or one
 // unattended backup when started with the single argument /AUTO.
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -28,10 +27,6 @@ yx::app::StartupOptions ReadStartup() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof controls,
-                                ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
-                                    ICC_STANDARD_CLASSES};
-  ::InitCommonControlsEx(&controls);
   yx::ui::Application app(instance);
   app.SetTitle(yx::app::kApplicationTitle);
   const yx::app::StartupOptions options = ReadStartup();

@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include <commctrl.h>
+
 #include "win/text.h"
 
 namespace yx::ui {
@@ -8,6 +10,9 @@ constexpr wchar_t kClassName[] = L"YorudexApplication";
 }
 
 Application::Application(HINSTANCE instance) : instance_(instance) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                     ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &Application::WindowProc;

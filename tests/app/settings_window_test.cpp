@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include "support/form_fixture.h"
+
+namespace yx::test {
+namespace {
+
+using SettingsWindowTest = FormTest;
+
+TEST_F(SettingsWindowTest, ExitAfterAFreshStartClosesWithoutAsking) {
+  WriteIni("[Backup]\r\nDEL_VAL=50\r\nGO_RND=0\r\n");
+  Start();
+  Click(form_->SpeedButton1);
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_FALSE(FormOpen());
+  EXPECT_TRUE(app_->Terminated());
+}
+
+TEST_F(SettingsWindowTest, ExitAfterAChangeAsksAndNoClosesWithoutSaving) {
+  Start();
+  Click(form_->ChkLha);
+  EXPECT_TRUE(form_->Modified);
+  dialogs.answer_yes = false;
+  Click(form_->SpeedButton1);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "question");
+  EXPECT_EQ(dialogs.shown[0].text, "設定が変更されてます。保存しますか?");
+  EXPECT_EQ(dialogs.shown[0].title, "Yorudex");
+  EXPECT_FALSE(FormOpen());
+  EXPECT_FALSE(IniExists());
+}
+
+TEST_F(SettingsWindowTest, ExitWithYesAndAFailingCheckStaysOpenOnTheFaultyPage) {
+  Start();
+  Click(form_->ChkDel);
+  Click(form_->SpeedButton1);  // the destination is empty: the check fails
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown[1].text, "バックアップ先のフォルダが存在しません");
+  EXPECT_TRUE(FormOpen());
+  EXPECT_EQ(form_->Page.ActivePage(), app::SheetPath);
+  EXPECT_TRUE(form_->Modified);
+  EXPECT_FALSE(IniExists());
+}
+
+TEST_F(SettingsWindowTest, ExitWithYesAndAPassingCheckSavesAndCloses) {
+  Start();
+  form_->EditTo.SetText(dir.PathA());
+  Click(form_->SpeedButton1);
+  EXPECT_FALSE(FormOpen());
+  EXPECT_NE(Ini().find("TO=" + dir.PathA() + "\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsWindowTest, UnattendedExitNeverAsks) {
+  Start({"/AUTO"});
+  form_->ChkLha.SetChecked(true);
+  ASSERT_TRUE(form_->Modified);
+  Click(form_->SpeedButton1);
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_FALSE(FormOpen());
+}
+
+TEST_F(SettingsWindowTest, ClosingByOtherMeansEndsWithoutThePrompt) {
+  Start();
+  Click(form_->ChkKill);
+  ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_FALSE(FormOpen());
+  EXPECT_FALSE(IniExists());
+}
+
+TEST_F(SettingsWindowTest, ClickingTheCheckedTimeModeBoxChecksTheOtherOne) {
+  Start();
+  ASSERT_TRUE(form_->ChkTime1.Checked());
+  Click(form_->ChkTime1);
+  EXPECT_FALSE(form_->ChkTime1.Checked());
+  EXPECT_TRUE(form_->ChkTime2.Checked());
+  EXPECT_TRUE(form_->Modified);
+  Click(form_->ChkTime1);
+  EXPECT_TRUE(form_->ChkTime1.Checked());
+  EXPECT_FALSE(form_->ChkTime2.Checked());
+  Click(form_->ChkTime2);
+  EXPECT_FALSE(form_->ChkTime1.Checked());
+  EXPECT_TRUE(form_->ChkTime2.Checked());
+}
+
+TEST_F(SettingsWindowTest, MonthModeSwitchesOnlyItsOwnGroupsLabel) {
+  Start();
+  Click(form_->RdoDelM);
+  EXPECT_EQ(form_->LblDel.Caption(), "月保持");
+  EXPECT_EQ(form_->LblKill.Caption(), "日保持");
+  EXPECT_FALSE(form_->RdoDelD.Checked());
+  EXPECT_TRUE(form_->RdoKillD.Checked());
+  EXPECT_TRUE(form_->Modified);
+  Click(form_->RdoDelD);
+  EXPECT_EQ(form_->LblDel.Caption(), "日保持");
+  EXPECT_FALSE(form_->RdoDelM.Checked());
+  Click(form_->RdoKillM);
+  EXPECT_EQ(form_->LblKill.Caption(), "月保持");
+  EXPECT_EQ(form_->LblDel.Caption(), "日保持");
+}
+
+TEST_F(SettingsWindowTest, ASpinBoxRefusesTypedTextAndStopsAtItsBounds) {
+  Start();
+  ui::SpinBox& spin = form_->SpinSatH;
+  const HWND edit = spin.Handle();
+  ::SendMessageW(edit, WM_CHAR, L'7', 0);
+  ::SendMessageW(edit, WM_PASTE, 0, 0);
+  ::SendMessageW(edit, WM_CUT, 0, 0);
+  EXPECT_EQ(spin.Value(), 0);
+  EXPECT_EQ(ui::WindowTextWide(edit), L"0");
+  EXPECT_FALSE(form_->Modified);
+  ::SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(spin.Value(), 0) << "no wrap-around below the range";
+  EXPECT_FALSE(form_->Modified) << "no change, no event";
+  for (int i = 0; i < 30; ++i) ::SendMessageW(edit, WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(spin.Value(), 23);
+  EXPECT_EQ(ui::WindowTextWide(edit), L"23");
+  EXPECT_TRUE(form_->Modified);
+  form_->SpinDel.SetValue(500);
+  EXPECT_EQ(form_->SpinDel.Value(), 99);
+}
+
+TEST_F(SettingsWindowTest, TheArrowButtonsStepByOne) {
+  Start();
+  ui::SpinBox& spin = form_->SpinKill;
+  RECT r;
+  ::GetClientRect(spin.UpDownHandle(), &r);
+  // The upper half of the arrow pair is "up".
+  ::SendMessageW(spin.UpDownHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, 2));
+  ::SendMessageW(spin.UpDownHandle(), WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, 2));
+  Pump();
+  EXPECT_EQ(spin.Value(), 31);
+  ::SendMessageW(spin.UpDownHandle(), WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(r.right / 2, r.bottom - 2));
+  ::SendMessageW(spin.UpDownHandle(), WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, r.bottom - 2));
+  Pump();
+  EXPECT_EQ(spin.Value(), 30);
+}
+
+TEST_F(SettingsWindowTest, EditingAGridCellMarksTheSettingsChangedButCodeDoesNot) {
+  Start();
+  form_->EditFrom.SetCell(3, "C:\\x");
+  form_->ListWeek.SetChecked(2, false);
+  EXPECT_FALSE(form_->Modified);
+  form_->GridTime.SetRow(4);
+  ::SetWindowTextW(form_->GridTime.EditorHandle(), L"0930");
+  Pump();
+  EXPECT_EQ(form_->GridTime.Cell(4), "0930");
+  EXPECT_TRUE(form_->Modified);
+}
+
+TEST_F(SettingsWindowTest, TypingInTheDestinationFieldMarksTheSettingsChanged) {
+  Start();
+  ::SetWindowTextW(form_->EditTo.Handle(), L"D:\\新しい");
+  Pump();
+  EXPECT_EQ(form_->EditTo.Text(), "D:\\新しい");
+  EXPECT_TRUE(form_->Modified);
+}
+
+TEST_F(SettingsWindowTest, TheVersionTextIsExactToTheByte) {
+  Start();
+  Click(form_->BtnVer);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "message");
+  EXPECT_EQ(dialogs.shown[0].title, "Yorudex");
+  EXPECT_EQ(dialogs.shown[0].text,
+            "Yorudex ver0.80a\r\rNAME: " + std::string(app::kAuthorName) + "\rDATE: 01/05/23");
+}
+
+TEST_F(SettingsWindowTest, SaveWritesEveryKeyAndClearsTheChangeMark) {
+  Start();
+  form_->EditTo.SetText(dir.PathA());
+  Click(form_->ChkLha);
+  Click(form_->BtnSet);
+  EXPECT_FALSE(form_->Modified);
+  const std::string ini = Ini();
+  EXPECT_NE(ini.find("LHA_USE=1\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("FROM09=\r\n"), std::string::npos);
+  EXPECT_TRUE(FormOpen());
+}
+
+TEST_F(SettingsWindowTest, ASaveThatCannotWriteReportsTheFileAndKeepsTheChangeMark) {
+  Start();
+  ASSERT_TRUE(::CreateDirectoryW((dir.Path() + L"Yorudex.INI").c_str(), nullptr));
+  form_->EditTo.SetText(dir.PathA());
+  Click(form_->BtnSet);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "error");
+  EXPECT_EQ(dialogs.shown[0].text, dir.PathA() + "Yorudex.INI に書き込めません");
+  EXPECT_TRUE(form_->Modified);
+}
+
+TEST_F(SettingsWindowTest, MinimiseMinimisesTheWindow) {
+  Start();
+  Click(form_->SpeedButton2);
+  EXPECT_TRUE(::IsIconic(form_->Handle()));
+}
+
+}  // namespace
+}  // namespace yx::test

@@ -1,0 +1,62 @@
+#pragma once
+// Starts the real settings window in this process, in a fresh folder that
+// stands for the program's folder, with the message boxes answered by the test.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/settings_form.h"
+#include "support/temp_folder.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "win/clock.h"
+#include "win/text.h"
+
+namespace yx::test {
+
+class FakeDialogs final : public ui::Dialogs {
+ public:
+  struct Shown {
+    std::string kind, title, text;
+  };
+  std::vector<Shown> shown;
+  bool answer_yes = true;
+
+  void ShowMessage(HWND, const std::string& title, const std::string& text) override {
+    shown.push_back({"message", title, text});
+  }
+  void ShowError(HWND, const std::string& title, const std::string& text) override {
+    shown.push_back({"error", title, text});
+  }
+  bool AskYesNo(HWND, const std::string& title, const std::string& text) override {
+    shown.push_back({"question", title, text});
+    return answer_yes;
+  }
+};
+
+class FormTest : public ::testing::Test {
+ protected:
+  void TearDown() override;
+
+  // Starts the window; `args` are the command-line arguments.
+  app::TForm2& Start(std::vector<std::string> args = {});
+  // Sets the clock every reading of "now" takes.
+  void SetNow(DateTime when);
+  // Clicks a control as a user would and lets the window handle what follows.
+  void Click(const ui::Control& control);
+  void Pump() { app_->ProcessMessages(); }
+  [[nodiscard]] bool FormOpen() const;
+  [[nodiscard]] std::string Ini() const { return dir.ReadFile(L"Yorudex.INI"); }
+  [[nodiscard]] bool IniExists() const { return dir.Exists(L"Yorudex.INI"); }
+  void WriteIni(std::string_view body) const { dir.WriteFile(L"Yorudex.INI", body); }
+
+  TempFolder dir;
+  FakeDialogs dialogs;
+  std::unique_ptr<ui::Application> app_;
+  std::unique_ptr<app::TForm2> form_;
+};
+
+}  // namespace yx::test
