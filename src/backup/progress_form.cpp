@@ -1,0 +1,188 @@
+#include "backup/progress_form.h"
+
+#include <cmath>
+#include <string>
+
+#include "ui/font.h"
+#include "ui/window_class.h"
+#include "win/clock.h"
+#include "win/text.h"
+
+namespace yx::backup {
+namespace {
+
+constexpr wchar_t kClassName[] = L"TForm3";
+constexpr int kClientWidth = 349;
+constexpr int kClientHeight = 124;
+constexpr int kFontHeight = 16;
+constexpr int kBitBtn1 = 100;
+
+// A fixed dialog frame with a caption but no system menu: no close, minimise
+// or maximise button, and no resizing.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+
+// The time of day of a date-time value, whole days dropped.
+DateTime TimeOfDay(DateTime value) { return value - std::floor(value); }
+
+}  // namespace
+
+TForm3::TForm3(ui::Application& app, bool& cancel_requested)
+    : app_(app), cancel_requested_(cancel_requested) {
+  ui::RegisterWindowClassOnce(app_.Instance(), kClassName, &TForm3::WindowProc,
+                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int left = work.left + (work.right - work.left - width) / 2;
+  const int top = work.top + (work.bottom - work.top - height) / 2;
+  // Owned by the application window: no taskbar entry of its own.
+  ::CreateWindowExW(kExStyle, kClassName, win::ToWide("Backup 処理中").c_str(), kStyle, left, top,
+                    width, height, app_.Handle(), nullptr, app_.Instance(), this);
+  if (window_) FormCreate();
+}
+
+TForm3::~TForm3() {
+  if (window_) ::DestroyWindow(window_);
+}
+
+void TForm3::FormCreate() {
+  TitleProgress = false;
+  font_ = ui::MakeFont(ui::kFacePGothic, kFontHeight);
+  bold_font_ = ui::MakeFont(ui::kFacePGothic, kFontHeight, true);
+
+  // Created first, so it comes first in the tab order.
+  bit_btn1_ = ::CreateWindowExW(0, L"BUTTON", win::ToWide("中断").c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 136, 96, 75,
+                                25, window_, reinterpret_cast<HMENU>(kBitBtn1),
+                                app_.Instance(), nullptr);
+  ::SendMessageW(bit_btn1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  CreateLabel(label1_, "総ファイル数", 24, 8);
+  CreateLabel(lbl_file_all_, "初期化中", 128, 8);
+  CreateLabel(label2_, "経過時間", 24, 32);
+  CreateLabel(lbl_time_all_, "初期化中", 128, 32);
+  gauge_.Create(window_, RECT{8, 56, 8 + 337, 56 + 25}, ui::AsFont(font_));
+  gauge_.SetMinValue(0);
+  gauge_.SetMaxValue(100);
+  gauge_.SetProgress(0);
+}
+
+void TForm3::CreateLabel(ui::Label& label, std::string_view cp932_text, int left, int top) {
+  label.Create(window_, "", RECT{left, top, left, top}, ui::AsFont(bold_font_));
+  SetLabelText(label, cp932_text);
+}
+
+void TForm3::SetLabelText(ui::Label& label, std::string_view cp932_text) {
+  if (label.Caption() == cp932_text && cp932_text.size() != 0) return;
+  label.SetCaption(cp932_text);
+  // The labels size themselves to their text, as wide and as high as it is.
+  const HWND hwnd = label.Handle();
+  const HDC dc = ::GetDC(hwnd);
+  if (!dc) return;
+  const HGDIOBJ old = ::SelectObject(dc, bold_font_.get());
+  const std::wstring text = ui::WindowTextWide(hwnd);
+  SIZE size{};
+  TEXTMETRICW tm{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  ::GetTextMetricsW(dc, &tm);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(hwnd, dc);
+  ::SetWindowPos(hwnd, nullptr, 0, 0, size.cx, tm.tmHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm3::ShowFileTotal() { SetLabelText(lbl_file_all_, std::to_string(FileTotal)); }
+
+void TForm3::StartProgress(bool title_progress) {
+  TitleProgress = title_progress;
+  FileTotal = 0;
+  FilesCopied = 0;
+  gauge_.SetProgress(0);
+  gauge_.SetMaxValue(100);
+  StartTime = TimeOfDay(win::Now());
+  // Setting the timer again restarts its interval.
+  ::SetTimer(window_, kTimerId, kTimerInterval, nullptr);
+  ::ShowWindow(window_, SW_SHOW);
+  ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ::SetForegroundWindow(window_);
+}
+
+void TForm3::StopProgress() {
+  ::KillTimer(window_, kTimerId);
+  ::ShowWindow(window_, SW_HIDE);
+}
+
+void TForm3::TimerTimer() {
+  if (TitleProgress) {
+    app_.SetTitle("Yorudex " + std::to_string(gauge_.Percent()) + "%");
+  }
+  // Both readings are times of day: a run that passed midnight has a
+  // negative difference, which is the elapsed time less one day.
+  DateTime elapsed = TimeOfDay(win::Now()) - StartTime;
+  if (elapsed < 0) elapsed += 1;
+  SetLabelText(lbl_time_all_, FormatDuration(elapsed));
+  app_.ProcessMessages();
+}
+
+void TForm3::BitBtn1Click() {
+  cancel_requested_ = true;
+  // Closing a secondary window only hides it.
+  ::ShowWindow(window_, SW_HIDE);
+}
+
+void TForm3::SetFileTotal() {
+  ShowFileTotal();
+  gauge_.SetMaxValue(FileTotal);
+  app_.ProcessMessages();
+}
+
+LRESULT TForm3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_TIMER:
+      if (wp == kTimerId) {
+        TimerTimer();
+        return 0;
+      }
+      break;
+    case WM_COMMAND:
+      if (LOWORD(wp) == kBitBtn1 && HIWORD(wp) == BN_CLICKED) {
+        BitBtn1Click();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // Alt+F4 would otherwise hide the window and leave the run going with
+      // no way to stop it: closing it is taken as the abort it looks like.
+      BitBtn1Click();
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, msg, wp, lp);
+}
+
+LRESULT CALLBACK TForm3::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<TForm3*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<TForm3*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    if (self) self->window_ = hwnd;
+  }
+  if (msg == WM_NCDESTROY && self) {
+    self->window_ = nullptr;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self = nullptr;
+  }
+  if (!self || !self->window_) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    // Nothing may unwind through user32; a failed tick or click is dropped.
+    return 0;
+  }
+}
+
+}  // namespace yx::backup

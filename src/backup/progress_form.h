@@ -1,0 +1,97 @@
+#pragma once
+// The progress window of a copy run and the tree operations that report to
+// it: counting a source tree, publishing the total, copying a tree. It is
+// created hidden once per process and shown by each copy run.
+//
+// Long loops here run on the GUI thread and let messages through only at fixed
+// points (entry to a folder, before descending into a sub-folder, after a
+// gauge refresh, the end of a timer tick): that is where the abort button, the
+// clocks and repaints run, nested inside the loop.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "base/date_time.h"
+#include "ui/application.h"
+#include "ui/gauge.h"
+#include "ui/label.h"
+#include "win/unique_handle.h"
+
+namespace yx::backup {
+
+class FolderTrail;
+
+class TForm3 {
+ public:
+  static constexpr UINT_PTR kTimerId = 1;
+  static constexpr UINT kTimerInterval = 1000;
+
+  // `cancel_requested` is the settings window's flag: the abort button sets
+  // it, the loops read it before every directory entry.
+  TForm3(ui::Application& app, bool& cancel_requested);
+  ~TForm3();
+  TForm3(const TForm3&) = delete;
+  TForm3& operator=(const TForm3&) = delete;
+
+  // Resets the counters and the gauge, starts the clock and the timer, shows
+  // the window on top. `title_progress`: the timer also writes the
+  // percentage into the application title (the unattended run).
+  void StartProgress(bool title_progress);
+  // Stops the timer and hides the window; the title is left as it is.
+  void StopProgress();
+  void TimerTimer();
+  // Requests the cancel and hides the window; the timer runs on.
+  void BitBtn1Click();
+
+  // Adds the files below `folder` (ending in a backslash) to FileTotal.
+  // False only when cancelled; the partial total stays.
+  [[nodiscard]] bool CountFiles(const std::wstring& folder);
+  // Shows FileTotal and makes it the gauge's maximum.
+  void SetFileTotal();
+  // Copies the tree below `source` into the existing folder `destination`
+  // (both ending in a backslash), never overwriting. False on the first
+  // folder or file that cannot be made, or when cancelled; what was copied
+  // stays.
+  [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source);
+
+  int32_t FileTotal = 0;
+  int32_t FilesCopied = 0;
+  DateTime StartTime = 0;  // time of day only, as a fraction of a day
+  bool TitleProgress = false;
+
+  [[nodiscard]] HWND Handle() const noexcept { return window_; }
+  [[nodiscard]] const ui::Gauge& Gauge() const noexcept { return gauge_; }
+  [[nodiscard]] ui::Gauge& Gauge() noexcept { return gauge_; }
+  [[nodiscard]] HWND BitBtn1() const noexcept { return bit_btn1_; }
+  [[nodiscard]] const ui::Label& LblFileAll() const noexcept { return lbl_file_all_; }
+  [[nodiscard]] const ui::Label& LblTimeAll() const noexcept { return lbl_time_all_; }
+
+ private:
+  void FormCreate();
+  void CreateLabel(ui::Label& label, std::string_view cp932_text, int left, int top);
+  void SetLabelText(ui::Label& label, std::string_view cp932_text);
+  void ShowFileTotal();
+
+  [[nodiscard]] bool CountIn(const std::wstring& folder, FolderTrail& trail);
+  [[nodiscard]] bool CopyInto(const std::wstring& destination, const std::wstring& source,
+                              FolderTrail& trail);
+  void RefreshGauge();
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  ui::Application& app_;
+  bool& cancel_requested_;
+  HWND window_ = nullptr;
+  HWND bit_btn1_ = nullptr;
+  win::UniqueGdiObject font_;
+  win::UniqueGdiObject bold_font_;
+  ui::Label label1_;
+  ui::Label lbl_file_all_;
+  ui::Label label2_;
+  ui::Label lbl_time_all_;
+  ui::Gauge gauge_;
+};
+
+}  // namespace yx::backup

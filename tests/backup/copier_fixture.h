@@ -1,0 +1,163 @@
+#pragma once
+// Real folders and files for the copier and progress window tests: a fresh
+// folder under the temporary folder per test, removed afterwards, and the
+// program's progress window on a real application under Xvfb.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "backup/progress_form.h"
+#include "support/temp_folder.h"
+#include "ui/application.h"
+#include "ui/control.h"
+
+namespace yx::backup::testing {
+
+// Runs a Linux program inside the Wine session, in `folder`, and waits until
+// `done` says it has had its effect: Wine cannot wait for a Linux process,
+// so the test polls for the result instead.
+inline bool RunUnixTool(const std::wstring& folder, const std::wstring& tool,
+                        std::wstring command_line, const std::function<bool()>& done) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(tool.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &si, &pi))
+    return false;
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  // Polled in steps of a millisecond; the bound only turns a broken tool
+  // into a failure instead of a hang, nothing is asserted about the time.
+  for (int poll = 0; poll < 100000; ++poll) {
+    if (done()) return true;
+    ::Sleep(1);
+  }
+  return done();
+}
+
+inline std::wstring LongPath(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+inline bool Exists(const std::wstring& path) {
+  return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Bytes of a pattern that depends on `seed`, so two files of one size differ.
+inline std::string Pattern(size_t size, unsigned seed = 0) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + seed * 13) & 0xFF);
+  return bytes;
+}
+
+inline bool MakeFolder(const std::wstring& path) {
+  return ::CreateDirectoryW(LongPath(path).c_str(), nullptr) != FALSE;
+}
+
+inline bool WriteFile(const std::wstring& path, size_t size, unsigned seed = 0) {
+  try {
+    test::WriteWholeFile(path, Pattern(size, seed));
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// The whole file, or "<missing>" when it cannot be read.
+inline std::string ReadFile(const std::wstring& path) {
+  try {
+    return test::ReadWholeFile(path);
+  } catch (const std::exception&) {
+    return "<missing>";
+  }
+}
+
+// Folder links in a test folder. A link is a Linux symbolic link made with
+// ln, which Wine lists as a folder with the reparse-point attribute; Wine can
+// make none itself (CreateSymbolicLinkW does nothing) nor remove one, so rm
+// removes them again before the test folder goes.
+class FolderLinks {
+ public:
+  FolderLinks() = default;
+  FolderLinks(const FolderLinks&) = delete;
+  FolderLinks& operator=(const FolderLinks&) = delete;
+  ~FolderLinks() {
+    for (const std::wstring& link : links_) {
+      const size_t cut = link.find_last_of(L'\\');
+      (void)RunUnixTool(link.substr(0, cut), L"Z:\\bin\\rm", L"rm -f " + link.substr(cut + 1),
+                        [&] { return !Exists(link); });
+    }
+  }
+
+  // `link` (a full path) to the folder `target`, given relative to the
+  // link's own folder with "/" separators.
+  [[nodiscard]] bool Make(const std::wstring& link, const std::wstring& target) {
+    links_.push_back(link);
+    const size_t cut = link.find_last_of(L'\\');
+    return RunUnixTool(link.substr(0, cut), L"Z:\\bin\\ln",
+                       L"ln -s " + target + L" " + link.substr(cut + 1), [&] {
+                         const DWORD a = ::GetFileAttributesW(LongPath(link).c_str());
+                         return a != INVALID_FILE_ATTRIBUTES &&
+                                (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+                       });
+  }
+
+ private:
+  std::vector<std::wstring> links_;
+};
+
+// One shown percentage of the gauge, and how many files had been handed to
+// the copy when the gauge painted it.
+struct GaugePaint {
+  int percent;
+  int32_t files_copied;
+  friend bool operator==(const GaugePaint&, const GaugePaint&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const GaugePaint& p) {
+    return out << p.percent << "% after " << p.files_copied << " files";
+  }
+};
+
+// The progress window on a real application, with the settings window's
+// cancel flag. Every gauge repaint is recorded from the application's
+// message hook, so the tests see the refreshes the way the user does: as
+// paints that happen where the run lets messages through.
+class ProgressFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_ = std::make_unique<ui::Application>(::GetModuleHandleW(nullptr));
+    form_ = std::make_unique<TForm3>(*app_, cancel_);
+    ASSERT_NE(form_->Handle(), nullptr);
+    app_->SetMessageHook([this](MSG& msg, bool&) {
+      if (msg.message == WM_PAINT && msg.hwnd == form_->Gauge().Handle())
+        paints_.push_back({form_->Gauge().Percent(), form_->FilesCopied});
+      if (on_message_) on_message_(msg);
+    });
+  }
+  void TearDown() override {
+    form_.reset();
+    app_.reset();
+  }
+
+  // As the run does it: show the window, then let it paint once.
+  void Start(bool title_progress = false) {
+    form_->StartProgress(title_progress);
+    app_->ProcessMessages();
+    paints_.clear();
+  }
+
+  static std::wstring Text(HWND window) { return ui::WindowTextWide(window); }
+
+  test::TempFolder temp_;
+  FolderLinks links_;  // removed before the folder that holds them
+  bool cancel_ = false;
+  std::unique_ptr<ui::Application> app_;
+  std::unique_ptr<TForm3> form_;
+  std::vector<GaugePaint> paints_;
+  std::function<void(MSG&)> on_message_;
+};
+
+}  // namespace yx::backup::testing

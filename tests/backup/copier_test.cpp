@@ -1,0 +1,285 @@
+// Counting and copying real trees in a fresh temporary folder, with the
+// progress window shown on a real application. Gauge refreshes are observed
+// as the repaints the user sees, recorded where the run lets messages through.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "backup/progress_form.h"
+#include "copier_fixture.h"
+#include "win/file_system.h"
+#include "win/text.h"
+
+namespace yx::backup::testing {
+namespace {
+
+using Copier = ProgressFormTest;
+
+// Names in the order the file system lists them, files only.
+std::vector<std::wstring> ListedFiles(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(LongPath(folder + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+class CopierTree : public Copier {
+ protected:
+  void SetUp() override {
+    Copier::SetUp();
+    ASSERT_TRUE(MakeFolder(source_));
+    ASSERT_TRUE(MakeFolder(target_));
+  }
+  // Count and publish the total as a copy run does before copying.
+  void CountAll(std::initializer_list<std::wstring> sources) {
+    Start();
+    for (const auto& s : sources) ASSERT_TRUE(form_->CountFiles(s));
+    form_->SetFileTotal();
+  }
+  void MakeFiles(const std::wstring& folder, int count, size_t size = 100) {
+    for (int i = 0; i < count; ++i)
+      ASSERT_TRUE(WriteFile(folder + L"f" + std::to_wstring(i) + L".dat", size, i));
+  }
+  void ExpectSameFile(const std::wstring& relative) {
+    const std::string copy = ReadFile(target_ + relative);
+    EXPECT_NE(copy, "<missing>") << "not copied: " << win::FromWide(relative);
+    EXPECT_EQ(copy, ReadFile(source_ + relative)) << win::FromWide(relative);
+  }
+
+  const std::wstring source_ = temp_.Path() + L"src\\";
+  const std::wstring target_ = temp_.Path() + L"dst\\";
+};
+
+TEST_F(CopierTree, TenSmallFilesRefreshTheGaugeAfterTheFourthAndEighthOnly) {
+  MakeFiles(source_, 10);
+  CountAll({source_});
+  EXPECT_EQ(form_->FileTotal, 10);
+  EXPECT_EQ(Text(form_->LblFileAll().Handle()), L"10");
+  // The gauge still shows 0% from the start; nothing new to paint.
+  EXPECT_TRUE(paints_.empty());
+
+  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  const std::vector<GaugePaint> expected{{40, 4}, {80, 8}};
+  EXPECT_EQ(paints_, expected);
+  EXPECT_EQ(form_->FilesCopied, 10);
+  // 10 is no multiple of 4: the gauge stays at 80% until the run ends.
+  app_->ProcessMessages();
+  EXPECT_EQ(form_->Gauge().Percent(), 80);
+  for (const auto& name : ListedFiles(source_)) ExpectSameFile(name);
+  EXPECT_EQ(ListedFiles(target_).size(), 10u);
+}
+
+TEST_F(CopierTree, OnlyAFileOfMoreThanAMillionBytesRefreshesByItsSize) {
+  ASSERT_TRUE(MakeFolder(source_ + L"exact"));
+  ASSERT_TRUE(MakeFolder(source_ + L"over"));
+  ASSERT_TRUE(WriteFile(source_ + L"exact\\a.bin", 1000000));
+  ASSERT_TRUE(WriteFile(source_ + L"over\\b.bin", 1000001));
+
+  CountAll({source_ + L"exact\\"});
+  ASSERT_TRUE(form_->CopyTree(target_, source_ + L"exact\\"));
+  EXPECT_TRUE(paints_.empty());
+  EXPECT_EQ(form_->Gauge().Progress(), 0);
+
+  ASSERT_TRUE(MakeFolder(temp_.Path() + L"dst2"));
+  CountAll({source_ + L"over\\"});
+  ASSERT_TRUE(form_->CopyTree(temp_.Path() + L"dst2\\", source_ + L"over\\"));
+  const std::vector<GaugePaint> expected{{100, 1}};
+  EXPECT_EQ(paints_, expected);
+  EXPECT_EQ(ReadFile(temp_.Path() + L"dst2\\b.bin"), ReadFile(source_ + L"over\\b.bin"));
+}
+
+TEST_F(CopierTree, EnteringTheNextSourceRefreshesTheGauge) {
+  const std::wstring first = source_ + L"first\\";
+  const std::wstring second = source_ + L"second\\";
+  ASSERT_TRUE(MakeFolder(first));
+  ASSERT_TRUE(MakeFolder(second));
+  MakeFiles(first, 3);
+  CountAll({first, second});
+  ASSERT_TRUE(MakeFolder(target_ + L"first"));
+  ASSERT_TRUE(MakeFolder(target_ + L"second"));
+  ASSERT_TRUE(form_->CopyTree(target_ + L"first\\", first));
+  EXPECT_TRUE(paints_.empty());
+  ASSERT_TRUE(form_->CopyTree(target_ + L"second\\", second));
+  const std::vector<GaugePaint> expected{{100, 3}};
+  EXPECT_EQ(paints_, expected);
+}
+
+TEST_F(CopierTree, HiddenSystemAndReadOnlyFilesAreCountedAndCopied) {
+  MakeFiles(source_, 1);
+  const std::pair<const wchar_t*, DWORD> special[] = {
+      {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+      {L"system.txt", FILE_ATTRIBUTE_SYSTEM},
+      {L"readonly.txt", FILE_ATTRIBUTE_READONLY},
+  };
+  for (const auto& [name, attribute] : special) {
+    ASSERT_TRUE(WriteFile(source_ + name, 50, attribute));
+    ASSERT_TRUE(::SetFileAttributesW(LongPath(source_ + name).c_str(), attribute));
+  }
+  CountAll({source_});
+  EXPECT_EQ(form_->FileTotal, 4);
+  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  for (const auto& [name, attribute] : special) ExpectSameFile(name);
+  EXPECT_NE(::GetFileAttributesW(LongPath(target_ + L"readonly.txt").c_str()) &
+                FILE_ATTRIBUTE_READONLY,
+            0u);
+}
+
+TEST_F(CopierTree, AFolderOfFoldersCountsZeroAndCopiesItsShape) {
+  ASSERT_TRUE(MakeFolder(source_ + L"x"));
+  ASSERT_TRUE(MakeFolder(source_ + L"x\\y"));
+  ASSERT_TRUE(MakeFolder(source_ + L"z"));
+  CountAll({source_});
+  EXPECT_EQ(form_->FileTotal, 0);
+  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  EXPECT_TRUE(win::FolderExists(target_ + L"x\\y\\"));
+  EXPECT_TRUE(win::FolderExists(target_ + L"z\\"));
+}
+
+TEST_F(CopierTree, AMissingSourceCountsAndCopiesAsNothing) {
+  CountAll({temp_.Path() + L"missing\\"});
+  EXPECT_EQ(form_->FileTotal, 0);
+  EXPECT_TRUE(form_->CopyTree(target_, temp_.Path() + L"missing\\"));
+}
+
+TEST_F(CopierTree, AnExistingSubFolderAtTheTargetFailsAndNothingIsOverwritten) {
+  ASSERT_TRUE(MakeFolder(source_ + L"sub"));
+  ASSERT_TRUE(WriteFile(source_ + L"sub\\keep.txt", 100, 1));
+  ASSERT_TRUE(MakeFolder(target_ + L"sub"));
+  ASSERT_TRUE(WriteFile(target_ + L"sub\\keep.txt", 30, 2));
+  const std::string before = ReadFile(target_ + L"sub\\keep.txt");
+  CountAll({source_});
+  EXPECT_FALSE(form_->CopyTree(target_, source_));
+  EXPECT_FALSE(cancel_);
+  EXPECT_EQ(ReadFile(target_ + L"sub\\keep.txt"), before);
+}
+
+TEST_F(CopierTree, AnExistingFileEndsTheCopyThereAndKeepsWhatWasCopied) {
+  MakeFiles(source_, 10);
+  const std::vector<std::wstring> order = ListedFiles(source_);
+  ASSERT_EQ(order.size(), 10u);
+  // The sixth file listed is already at the target.
+  const std::wstring& clash = order[5];
+  ASSERT_TRUE(WriteFile(target_ + clash, 7, 99));
+  const std::string before = ReadFile(target_ + clash);
+
+  CountAll({source_});
+  EXPECT_FALSE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(ReadFile(target_ + clash), before);
+  // The failed file is counted as handed to the copy.
+  EXPECT_EQ(form_->FilesCopied, 6);
+  for (size_t i = 0; i < 5; ++i) ExpectSameFile(order[i]);
+  for (size_t i = 6; i < order.size(); ++i) EXPECT_FALSE(Exists(target_ + order[i]));
+}
+
+TEST_F(CopierTree, AnAbortDuringTheCopyStopsAtTheNextEntryAndKeepsThePartialCopy) {
+  MakeFiles(source_, 10);
+  const std::vector<std::wstring> order = ListedFiles(source_);
+  CountAll({source_});
+  // The user presses the abort button when the gauge shows 40%.
+  bool clicked = false;
+  on_message_ = [&](MSG& msg) {
+    if (!clicked && msg.message == WM_PAINT && msg.hwnd == form_->Gauge().Handle()) {
+      clicked = true;
+      ::PostMessageW(form_->BitBtn1(), BM_CLICK, 0, 0);
+    }
+  };
+  EXPECT_FALSE(form_->CopyTree(target_, source_));
+  EXPECT_TRUE(cancel_);
+  EXPECT_EQ(form_->FilesCopied, 4);
+  for (size_t i = 0; i < 4; ++i) ExpectSameFile(order[i]);
+  EXPECT_EQ(ListedFiles(target_).size(), 4u);
+}
+
+TEST_F(CopierTree, ACancelSetBeforehandStopsAtTheFirstEntry) {
+  MakeFiles(source_, 3);
+  Start();
+  cancel_ = true;
+  EXPECT_FALSE(form_->CountFiles(source_));
+  EXPECT_EQ(form_->FileTotal, 0);
+  EXPECT_FALSE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(form_->FilesCopied, 0);
+  EXPECT_TRUE(ListedFiles(target_).empty());
+  // "." and ".." are entries too: an empty folder stops as well.
+  ASSERT_TRUE(MakeFolder(temp_.Path() + L"empty"));
+  EXPECT_FALSE(form_->CountFiles(temp_.Path() + L"empty\\"));
+  EXPECT_FALSE(form_->CopyTree(target_, temp_.Path() + L"empty\\"));
+}
+
+TEST_F(CopierTree, NamesOutsideCodePage932AreCopied) {
+  const std::wstring hangul = L"\uD55C\uAE00.txt";       // 한글
+  const std::wstring emoji = L"\U0001F600 smile.txt";  // a character beyond the BMP
+  const std::wstring folder = L"caf\u00E9";            // é has no CP932 form
+  ASSERT_TRUE(WriteFile(source_ + hangul, 120, 1));
+  ASSERT_TRUE(WriteFile(source_ + emoji, 130, 2));
+  ASSERT_TRUE(MakeFolder(source_ + folder));
+  ASSERT_TRUE(WriteFile(source_ + folder + L"\\" + hangul, 140, 3));
+  CountAll({source_});
+  EXPECT_EQ(form_->FileTotal, 3);
+  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  ExpectSameFile(hangul);
+  ExpectSameFile(emoji);
+  ExpectSameFile(folder + L"\\" + hangul);
+}
+
+TEST_F(CopierTree, ATreeDeeperThanMaxPathIsCopied) {
+  std::wstring relative;
+  while ((source_ + relative).size() < 400) {
+    relative += L"a-folder-name-of-some-length\\";
+    ASSERT_TRUE(MakeFolder(source_ + relative));
+  }
+  const std::wstring file = relative + L"deep.txt";
+  ASSERT_TRUE(WriteFile(source_ + file, 200));
+  ASSERT_GT((target_ + file).size(), static_cast<size_t>(MAX_PATH));
+  CountAll({source_});
+  EXPECT_EQ(form_->FileTotal, 1);
+  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  ExpectSameFile(file);
+}
+
+TEST_F(CopierTree, ALinkBackIntoThePathIsLeftOutAndOtherLinksAreCopiedAsFolders) {
+  //   src\top.txt
+  //   src\a\in-a.txt   src\a\loop -> src (back into the path: left out)
+  //   src\c\in-c.txt   src\b\to-c -> src\c (elsewhere: copied as a folder)
+  ASSERT_TRUE(WriteFile(source_ + L"top.txt", 10, 1));
+  ASSERT_TRUE(MakeFolder(source_ + L"a"));
+  ASSERT_TRUE(WriteFile(source_ + L"a\\in-a.txt", 10, 2));
+  ASSERT_TRUE(MakeFolder(source_ + L"b"));
+  ASSERT_TRUE(MakeFolder(source_ + L"c"));
+  ASSERT_TRUE(WriteFile(source_ + L"c\\in-c.txt", 10, 3));
+  ASSERT_TRUE(links_.Make(source_ + L"a\\loop", L".."));
+  ASSERT_TRUE(links_.Make(source_ + L"b\\to-c", L"../c"));
+
+  CountAll({source_});
+  EXPECT_EQ(form_->FileTotal, 4);
+  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(form_->FilesCopied, 4);
+  ExpectSameFile(L"top.txt");
+  ExpectSameFile(L"a\\in-a.txt");
+  ExpectSameFile(L"c\\in-c.txt");
+  EXPECT_FALSE(Exists(target_ + L"a\\loop"));
+  EXPECT_EQ(ReadFile(target_ + L"b\\to-c\\in-c.txt"), ReadFile(source_ + L"c\\in-c.txt"));
+  EXPECT_EQ(::GetFileAttributesW(LongPath(target_ + L"b\\to-c").c_str()) &
+                FILE_ATTRIBUTE_REPARSE_POINT,
+            0u);
+}
+
+TEST_F(CopierTree, ALinkToAnAncestorOfADeeperFolderIsLeftOut) {
+  // src\d1\d2\up -> src\d1: the cycle closes two levels below the source.
+  ASSERT_TRUE(MakeFolder(source_ + L"d1"));
+  ASSERT_TRUE(MakeFolder(source_ + L"d1\\d2"));
+  ASSERT_TRUE(WriteFile(source_ + L"d1\\d2\\f.txt", 10));
+  ASSERT_TRUE(links_.Make(source_ + L"d1\\d2\\up", L".."));
+  CountAll({source_});
+  EXPECT_EQ(form_->FileTotal, 1);
+  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  ExpectSameFile(L"d1\\d2\\f.txt");
+  EXPECT_FALSE(Exists(target_ + L"d1\\d2\\up"));
+}
+
+}  // namespace
+}  // namespace yx::backup::testing

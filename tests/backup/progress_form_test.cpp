@@ -1,0 +1,236 @@
+// The progress window as a user and the run see it: a real window under
+// Xvfb, its controls, its clock and title, and the abort button clicked the
+// way a user clicks it, handled where the run lets messages through.
+#include <gtest/gtest.h>
+
+#include "backup/progress_form.h"
+#include "copier_fixture.h"
+#include "win/clock.h"
+#include "win/text.h"
+
+namespace yx::backup::testing {
+namespace {
+
+using ProgressForm = ProgressFormTest;
+
+std::wstring W(std::string_view cp932) { return win::ToWide(cp932); }
+
+LOGFONTW FontOf(HWND control) {
+  LOGFONTW lf{};
+  const auto font = reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
+  ::GetObjectW(font, sizeof lf, &lf);
+  return lf;
+}
+
+// Fixes "now" for the window's clock; restored after each test.
+class FixedClock {
+ public:
+  FixedClock() { win::SetClockForTesting([this] { return now; }); }
+  ~FixedClock() { win::SetClockForTesting(nullptr); }
+  DateTime now = EncodeDateTime(2024, 5, 23, 10, 0, 0, 0);
+};
+
+TEST_F(ProgressForm, IsCreatedHiddenWithItsControlsAndNoTimer) {
+  const HWND form = form_->Handle();
+  EXPECT_FALSE(::IsWindowVisible(form));
+  EXPECT_EQ(Text(form), W("Backup 処理中"));
+  RECT client;
+  ::GetClientRect(form, &client);
+  EXPECT_EQ(client.right, 349);
+  EXPECT_EQ(client.bottom, 124);
+  const LONG_PTR style = ::GetWindowLongPtrW(form, GWL_STYLE);
+  const LONG_PTR ex_style = ::GetWindowLongPtrW(form, GWL_EXSTYLE);
+  EXPECT_NE(style & WS_CAPTION, 0);
+  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+  EXPECT_NE(ex_style & WS_EX_TOPMOST, 0);
+  EXPECT_NE(ex_style & WS_EX_DLGMODALFRAME, 0);
+  // Owned by the application, so it has no taskbar entry of its own.
+  EXPECT_EQ(::GetWindow(form, GW_OWNER), app_->Handle());
+
+  RECT frame, work;
+  ::GetWindowRect(form, &frame);
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 1);
+  EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, 1);
+
+  EXPECT_EQ(Text(form_->LblFileAll().Handle()), W("初期化中"));
+  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), W("初期化中"));
+  EXPECT_EQ(Text(form_->BitBtn1()), W("中断"));
+  EXPECT_EQ(::GetNextDlgTabItem(form, nullptr, FALSE), form_->BitBtn1());
+
+  const LOGFONTW label = FontOf(form_->LblFileAll().Handle());
+  EXPECT_STREQ(label.lfFaceName, L"ＭＳ Ｐゴシック");
+  EXPECT_EQ(label.lfHeight, -16);
+  EXPECT_EQ(label.lfWeight, FW_BOLD);
+  EXPECT_EQ(label.lfCharSet, SHIFTJIS_CHARSET);
+  EXPECT_EQ(FontOf(form_->BitBtn1()).lfWeight, FW_NORMAL);
+
+  EXPECT_EQ(form_->Gauge().MinValue(), 0);
+  EXPECT_EQ(form_->Gauge().MaxValue(), 100);
+  EXPECT_EQ(form_->Gauge().Progress(), 0);
+  EXPECT_FALSE(form_->TitleProgress);
+  // No timer exists to be killed until a run starts it.
+  EXPECT_FALSE(::KillTimer(form, TForm3::kTimerId));
+}
+
+TEST_F(ProgressForm, LabelsSizeThemselvesToTheirText) {
+  const HWND total = form_->LblFileAll().Handle();
+  const auto width = [&] {
+    RECT r;
+    ::GetWindowRect(total, &r);
+    return r.right - r.left;
+  };
+  const int initial = width();
+  EXPECT_GT(initial, 0);
+  form_->FileTotal = 7;
+  form_->SetFileTotal();
+  const int one_digit = width();
+  form_->FileTotal = 1234567;
+  form_->SetFileTotal();
+  EXPECT_EQ(Text(total), L"1234567");
+  EXPECT_LT(one_digit, initial);
+  EXPECT_GT(width(), one_digit);
+}
+
+TEST_F(ProgressForm, StartResetsTheCountersShowsOnTopAndStopHides) {
+  form_->FileTotal = 12;
+  form_->FilesCopied = 9;
+  form_->SetFileTotal();
+  form_->Gauge().SetProgress(9);
+  const FixedClock clock;
+
+  Start();
+  EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
+  EXPECT_EQ(form_->FileTotal, 0);
+  EXPECT_EQ(form_->FilesCopied, 0);
+  EXPECT_EQ(form_->Gauge().Progress(), 0);
+  EXPECT_EQ(form_->Gauge().MaxValue(), 100);
+  EXPECT_NEAR(form_->StartTime, 10.0 / 24, 0.5 / 86400000);
+  // A second run shows the last total until it counts again.
+  EXPECT_EQ(Text(form_->LblFileAll().Handle()), L"12");
+
+  form_->StopProgress();
+  EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
+  EXPECT_FALSE(::KillTimer(form_->Handle(), TForm3::kTimerId));
+}
+
+TEST_F(ProgressForm, ElapsedTimeShowsWholeSecondsSinceTheStart) {
+  FixedClock clock;
+  clock.now = EncodeDateTime(2024, 5, 23, 10, 0, 0, 0);
+  Start();
+  clock.now = EncodeDateTime(2024, 5, 23, 10, 1, 5, 400);
+  form_->TimerTimer();
+  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"00:01:05");
+  // Seconds are whole seconds passed, not rounded.
+  clock.now = EncodeDateTime(2024, 5, 23, 12, 34, 56, 999);
+  form_->TimerTimer();
+  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"02:34:56");
+  form_->StopProgress();
+  // The next run shows the last elapsed time until its first tick.
+  Start();
+  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"02:34:56");
+}
+
+TEST_F(ProgressForm, ElapsedTimeAcrossMidnightIsTheTrueElapsedTime) {
+  FixedClock clock;
+  clock.now = EncodeDateTime(2024, 5, 23, 23, 59, 30, 0);
+  Start();
+  clock.now = EncodeDateTime(2024, 5, 24, 0, 0, 10, 0);
+  form_->TimerTimer();
+  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"00:00:40");
+}
+
+TEST_F(ProgressForm, TitleShowsTheTruncatedPercentageOnlyWhenAsked) {
+  app_->SetTitle("Yorudex");
+  Start(false);
+  form_->FileTotal = 27;
+  form_->SetFileTotal();
+  form_->Gauge().SetProgress(10);
+  form_->TimerTimer();
+  EXPECT_EQ(app_->Title(), "Yorudex");
+
+  Start(true);
+  form_->FileTotal = 27;
+  form_->SetFileTotal();
+  form_->Gauge().SetProgress(10);  // 37.03...
+  form_->TimerTimer();
+  EXPECT_EQ(app_->Title(), "Yorudex 37%");
+  EXPECT_EQ(Text(app_->Handle()), L"Yorudex 37%");
+  form_->Gauge().SetProgress(18);  // 66.6...
+  form_->TimerTimer();
+  EXPECT_EQ(app_->Title(), "Yorudex 66%");
+
+  // The title is left as it is when the run ends.
+  form_->StopProgress();
+  EXPECT_EQ(app_->Title(), "Yorudex 66%");
+}
+
+TEST_F(ProgressForm, NoFilesAtAllShowZeroPercentOnGaugeAndTitle) {
+  ASSERT_TRUE(MakeFolder(temp_.Path() + L"only"));
+  ASSERT_TRUE(MakeFolder(temp_.Path() + L"only\\empty"));
+  Start(true);
+  ASSERT_TRUE(form_->CountFiles(temp_.Path() + L"only\\"));
+  form_->SetFileTotal();
+  EXPECT_EQ(form_->Gauge().MaxValue(), 0);
+  EXPECT_EQ(form_->Gauge().Percent(), 0);
+  form_->TimerTimer();
+  EXPECT_EQ(app_->Title(), "Yorudex 0%");
+  EXPECT_EQ(Text(form_->LblFileAll().Handle()), L"0");
+}
+
+TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
+  // Three folders of five files each, so the total shown before each
+  // descent does not depend on the order of the listing: 0, 5, then 10.
+  const std::wstring source = temp_.Path() + L"src\\";
+  ASSERT_TRUE(MakeFolder(source));
+  for (const wchar_t* folder : {L"a", L"b", L"c"}) {
+    ASSERT_TRUE(MakeFolder(source + folder));
+    for (int i = 0; i < 5; ++i)
+      ASSERT_TRUE(WriteFile(source + folder + L"\\" + std::to_wstring(i) + L".txt", 10));
+  }
+  // The user presses the abort button once the window shows a total of 10.
+  // Messages reach the hook only where the count lets them through; the
+  // label growing by a digit gives one there to notice.
+  const HWND total = form_->LblFileAll().Handle();
+  bool clicked = false;
+  on_message_ = [&](MSG&) {
+    if (!clicked && Text(total) == L"10") {
+      clicked = true;
+      ::PostMessageW(form_->BitBtn1(), BM_CLICK, 0, 0);
+    }
+  };
+  Start(true);
+  EXPECT_FALSE(form_->CountFiles(source));
+  EXPECT_TRUE(clicked);
+  EXPECT_TRUE(cancel_);
+  EXPECT_EQ(form_->FileTotal, 10);
+  EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
+
+  // The hidden window's timer goes on ticking until the run stops it: wait
+  // for one tick to be handled and see the title it wrote.
+  app_->SetTitle("Yorudex");
+  bool ticked = false;
+  on_message_ = [&](MSG& msg) {
+    if (msg.message == WM_TIMER && msg.hwnd == form_->Handle()) ticked = true;
+  };
+  while (!ticked) {
+    ::WaitMessage();
+    app_->ProcessMessages();
+  }
+  app_->ProcessMessages();
+  EXPECT_EQ(app_->Title(), "Yorudex 0%");
+  form_->StopProgress();
+  EXPECT_FALSE(::KillTimer(form_->Handle(), TForm3::kTimerId));
+}
+
+TEST_F(ProgressForm, ClosingTheWindowIsAnAbort) {
+  Start();
+  ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(cancel_);
+  EXPECT_TRUE(::IsWindow(form_->Handle()));
+  EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
+  form_->StopProgress();
+}
+
+}  // namespace
+}  // namespace yx::backup::testing
