@@ -4,6 +4,7 @@
 
 #include "backup/backup_names.h"
 #include "backup/sweep_delete.h"
+#include "base/cp932.h"
 #include "win/file_system.h"
 #include "win/text.h"
 
@@ -28,6 +29,8 @@ constexpr std::string_view kEveryDay = "99";
 }  // namespace
 
 void SweepDestination(const SweepContext& context, std::string_view root) {
+  // An empty root would list the current drive's root folder.
+  if (root.empty() || !cp932::EndsWithBackslash(root)) return;
   const CutOffTexts cut =
       MakeCutOffTexts(context.kill_on, context.kill_limit, context.del_on, context.del_limit);
   const std::wstring wide_root = win::WidePath(root);

@@ -25,7 +25,8 @@ struct SweepContext {
   std::function<void(const std::string& cp932_message)> log_line;
 };
 
-// `root` is the CP932 destination folder ending in a backslash.
+// `root` is the CP932 destination folder ending in a backslash; any other
+// text (an empty one above all) sweeps nothing.
 void SweepDestination(const SweepContext& context, std::string_view root);
 
 // Sweeps one month folder (`month_path` = root + month + backslash). Returns 2

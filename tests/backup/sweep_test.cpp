@@ -213,6 +213,15 @@ TEST_F(SweepTest, ForcedRuleSweepsAMonthFirstAndEachDayIsLoggedOnce) {
   EXPECT_EQ(DaysLeft(L"0104"), (std::vector<int>{29, 31}));
 }
 
+TEST_F(SweepTest, ARootWithoutItsFinalBackslashSweepsNothing) {
+  Days(L"0101", 1, 1);
+  Forced(30);
+  const std::string root = RootA();
+  SweepDestination(context_, root.substr(0, root.size() - 1));
+  SweepDestination(context_, "");
+  EXPECT_TRUE(Exists(L"0101\\01\\0905\\Work\\data.txt"));
+}
+
 TEST_F(SweepTest, ACancelBeforeTheSweepStopsIt) {
   Days(L"0101", 1, 1);
   Folder(L"0104");
