@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/settings_form.h"
+#include "backup/progress_form.h"
+#include "backup/unlha32.h"
 #include "ui/application.h"
 #include "win/text.h"
 
@@ -24,13 +26,27 @@ yx::app::StartupOptions ReadStartup() {
   return options;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int RunProgram(HINSTANCE instance) {
   yx::ui::Application app(instance);
   app.SetTitle(yx::app::kApplicationTitle);
   const yx::app::StartupOptions options = ReadStartup();
   yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options);
+  yx::backup::TForm3 progress(app, form.CancelRequested);
+  form.AttachProgressForm(progress);
+  if (options.args.size() == 1 && options.args[0] == "/AUTO") {
+    app.Minimize();
+    form.BtnExecClick(nullptr);
+    app.Terminate();
+  }
   app.Run();
-  return 0;
+  return form.ExitStatus();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  yx::unlha32::Load();
+  const int status = RunProgram(instance);
+  yx::unlha32::Unload();
+  return status;
 }

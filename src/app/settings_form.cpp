@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "backup/unlha32.h"
+#include "backup/version_caption.h"
 #include "base/cp932.h"
 #include "base/file_error.h"
 #include "win/clock.h"
@@ -49,6 +51,7 @@ void TForm2::WireEvents() {
   RdoKillD.on_click = RdoKillM.on_click = [this] { RdoKillDClick(); };
   ChkTime1.on_click = [this] { ChkTime1Click(); };
   ChkTime2.on_click = [this] { ChkTime2Click(); };
+  BtnExec.on_click = [this] { BtnExecClick(&BtnExec); };
   BtnSet.on_click = [this] { BtnSetClick(); };
   BtnHelp.on_click = [this] { BtnHelpClick(); };
   BtnVer.on_click = [this] { BtnVerClick(); };
@@ -76,16 +79,20 @@ void TForm2::FormCreate() {
   try {
     log_.LoadLog(LogFile);
   } catch (const FileError& e) {
+    unread_log_ = LogFile;
     ReportFileError(e.what());
     return;
   }
-  ArchiverPresent = false;
+  ArchiverPresent = unlha32::LibraryLoaded();
   ShowArchiverVersion();
   Modified = false;
 }
 
 void TForm2::ShowArchiverVersion() {
-  LblLhaVer.SetCaption("見つかりません ");
+  if (ArchiverPresent)
+    LblLhaVer.SetCaption(backup::VersionCaption(unlha32::UnlhaGetVersion()));
+  else
+    LblLhaVer.SetCaption("見つかりません ");
 }
 
 std::string TForm2::SettingsFile() const { return AppDir + std::string(settings::kFileName); }

@@ -23,6 +23,10 @@
 #include "ui/text_edit.h"
 #include "win/unique_handle.h"
 
+namespace yx::backup {
+class TForm3;
+}
+
 namespace yx::app {
 
 struct StartupOptions {
@@ -55,7 +59,9 @@ class TForm2 final : private settings::SettingsStore {
   std::string LogFile;
   std::string LogDir;
 
-  // Commands and handlers.
+  // Commands and handlers. The run's sender is null for the unattended start.
+  void BtnExecClick(const ui::Control* sender);
+  [[nodiscard]] bool RunBackup();
   void BtnSetClick();
   void BtnHelpClick();
   void BtnVerClick();
@@ -82,6 +88,10 @@ class TForm2 final : private settings::SettingsStore {
   // a line of the run log, since nobody may be there to close a box.
   void ReportFileError(const std::string& cp932_message);
   [[nodiscard]] bool RunInProgress() const noexcept { return running_; }
+  // The progress window is created after this one and handed over here.
+  void AttachProgressForm(backup::TForm3& progress);
+  // 0, or 1 when an unattended run could not save its log.
+  [[nodiscard]] int ExitStatus() const noexcept { return exit_status_; }
 
   // Controls (named as the window designer named them).
   ui::Label LblTimeCaption, LblTime;
@@ -110,7 +120,10 @@ class TForm2 final : private settings::SettingsStore {
   void ShowArchiverVersion();
   void ShowFaultPage(PageIndex page, const ui::Control& focus);
   void Report(const std::string& cp932_message);
-  bool DropTarget(HWND target, int& first_row) const;
+  void HoldCommands(bool hold);
+  void EndRun(std::string_view failure_line);
+  void SaveRunLog();
+  void RecoverUnreadLog();
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
@@ -131,6 +144,11 @@ class TForm2 final : private settings::SettingsStore {
   HWND hwnd_ = nullptr;
   log::RunLog log_;
   bool running_ = false;
+  backup::TForm3* progress_ = nullptr;
+  // The month's log that could not be read at start-up: its lines are put
+  // back in front before it is next written, so the run does not erase them.
+  std::string unread_log_;
+  int exit_status_ = 0;
   win::UniqueGdiObject font_, clock_font_, button_font_, grid_font_, path_font_;
 };
 

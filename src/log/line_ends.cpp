@@ -19,6 +19,14 @@ std::string NormalizeLineEnds(std::string_view text) {
   return out;
 }
 
+void RunLog::Prepend(std::string_view earlier) {
+  if (earlier.empty()) return;
+  std::string joined = NormalizeLineEnds(earlier);
+  if (!joined.ends_with("\r\n")) joined += "\r\n";
+  text_ = joined + text_;
+  if (on_reset) on_reset(text_);
+}
+
 void RunLog::Append(std::string_view line) {
   std::string added;
   if (text_.empty() || text_.ends_with("\r\n")) {

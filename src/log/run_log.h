@@ -25,6 +25,10 @@ class RunLog {
   // "ファイル %s を作成できません".
   void SaveLog(const std::string& cp932_path) const;
 
+  // Puts earlier lines in front of the text (a month's file that could not be
+  // read before).
+  void Prepend(std::string_view earlier);
+
   // A tab, then the message.
   void LogLine(std::string_view message) { Append("\t" + std::string(message)); }
   // One line exactly as given.

@@ -1,0 +1,141 @@
+// One backup run, from its "START=" line to its "END=" line, and the backup
+// pass behind it: sweep, dated target folder, counting pass, then the copy of
+// every source tree or one archiver command per source.
+#include "app/settings_form.h"
+#include "backup/backup_names.h"
+#include "backup/progress_form.h"
+#include "backup/sweep.h"
+#include "backup/unlha32.h"
+#include "base/cp932.h"
+#include "base/file_error.h"
+#include "win/clock.h"
+#include "win/file_system.h"
+
+namespace yx::app {
+namespace {
+
+constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
+
+}  // namespace
+
+void TForm2::AttachProgressForm(backup::TForm3& progress) { progress_ = &progress; }
+
+void TForm2::HoldCommands(bool hold) {
+  for (const ui::Control* button : {&BtnSet, &BtnExec, &SpeedButton1})
+    button->SetEnabled(!hold);
+}
+
+void TForm2::EndRun(std::string_view failure_line) {
+  if (!failure_line.empty()) LogLine(failure_line);
+  AppendLog("END=" + FormatDateTime(kStamp, win::Now()));
+  SaveRunLog();
+}
+
+void TForm2::BtnExecClick(const ui::Control* sender) {
+  // A run lets messages through; a second run, a save or an exit must not
+  // start in the middle of it.
+  if (running_) return;
+  running_ = true;
+  HoldCommands(true);
+  const DateTime run_start = win::Now();
+  LogFile = LogDir + FormatDateTime("yymm", run_start) + ".log";
+  AppendLog("START=" + FormatDateTime(kStamp, run_start));
+  const bool archive_mode = ChkLha.Checked();
+  bool checked = false;
+  if (archive_mode && !ArchiverPresent) {
+    LogLine("Unlha32.dll が見つかりません。");
+  } else {
+    try {
+      checked = CheckAndSaveSettings(run_start);
+    } catch (const FileError& e) {
+      // The settings could not be saved: the run stops as after a failed
+      // check, and still closes its log.
+      ReportFileError(e.what());
+    }
+  }
+  if (!checked) {
+    EndRun("異常終了しました。");
+    HoldCommands(false);
+    running_ = false;
+    return;
+  }
+  CancelRequested = false;
+  if (!archive_mode) progress_->StartProgress(sender == nullptr);
+  app_.ProcessMessages();
+  Page.SetEnabled(false);
+  const bool done = RunBackup();
+  if (done)
+    LogLine("バックアップ正常終了");
+  else if (CancelRequested)
+    LogLine("バックアップを中断しました");
+  else
+    LogLine("バックアップの作成に失敗しました");
+  if (!archive_mode) progress_->StopProgress();
+  Page.SetEnabled(true);
+  const DateTime run_end = win::Now();
+  LogLine("処理時間=" + FormatDuration(run_end - run_start));
+  AppendLog("END=" + FormatDateTime(kStamp, run_end));
+  SaveRunLog();
+  HoldCommands(false);
+  running_ = false;
+}
+
+bool TForm2::RunBackup() {
+  const DateTime backup_time = win::Now();
+  const bool archive_mode = ChkLha.Checked();
+  const std::string root = cp932::WithTrailingBackslash(EditTo.Text());
+
+  SweepContext sweep;
+  sweep.kill_on = ChkKill.Checked();
+  sweep.kill_limit = KillLimit;
+  sweep.del_on = ChkDel.Checked();
+  sweep.del_limit = DelLimit;
+  sweep.deletion_day = [this](int weekday) { return ListDel.Checked(static_cast<size_t>(weekday)); };
+  sweep.cancel_requested = &CancelRequested;
+  sweep.log_line = [this](const std::string& message) { LogLine(message); };
+  SweepDestination(sweep, root);
+
+  const std::string target =
+      root + FormatDateTime(archive_mode ? "yymm\\dd\\" : "yymm\\dd\\hhnn\\", backup_time);
+  if (!win::CreateFolderTree(win::WidePath(target))) return false;
+
+  std::vector<std::string> sources;
+  for (int row = 0; row < ui::StringGrid::kRows; ++row)
+    if (!EditFrom.Cell(row).empty())
+      sources.push_back(cp932::WithTrailingBackslash(EditFrom.Cell(row)));
+
+  for (const std::string& source : sources) {
+    if (!win::FolderExists(source)) return false;
+    if (!progress_->CountFiles(win::WidePath(source))) return false;
+  }
+
+  if (archive_mode) {
+    const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
+    (void)unlha32::UnlhaSetBackGroundMode(FALSE);
+    ArchiveCommandHead = "a -x1 -r2 \"" + target + archive + "\" ";
+    for (const std::string& source : sources) {
+      const std::optional<SourceSplit> split = SplitSource(source);
+      // A drive root has no parent: the whole root is the file argument.
+      const std::string parent = split ? split->parent : std::string();
+      const std::string name = split ? split->name : source;
+      ArchiveBaseArg = "\"" + parent + "\" ";
+      std::string output;
+      const std::string command = ArchiveCommandHead + ArchiveBaseArg + "\"" + name + "*\"";
+      if (unlha32::Unlha(hwnd_, command, output, 0) != 0) return false;
+    }
+    return true;
+  }
+
+  progress_->SetFileTotal();
+  for (const std::string& source : sources) {
+    if (!win::FolderExists(source)) return false;
+    const std::optional<SourceSplit> split = SplitSource(source);
+    if (!split) return false;
+    const std::wstring source_target = win::WidePath(target + split->name);
+    if (!win::CreateOneFolder(source_target)) return false;
+    if (!progress_->CopyTree(source_target, win::WidePath(source))) return false;
+  }
+  return true;
+}
+
+}  // namespace yx::app

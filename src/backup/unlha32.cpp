@@ -1,0 +1,61 @@
+#include "backup/unlha32.h"
+
+#include <cstring>
+#include <vector>
+
+#include "win/unique_handle.h"
+
+namespace yx::unlha32 {
+namespace {
+
+// The one module-wide state the binding has: the library, loaded at start.
+win::UniqueModule& Library() {
+  static win::UniqueModule library;
+  return library;
+}
+
+template <typename Fn>
+Fn EntryPoint(const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(Library().get(), name)));
+}
+
+using GetVersionFn = WORD(WINAPI*)();
+using SetBackGroundModeFn = BOOL(WINAPI*)(BOOL);
+using UnlhaFn = int(WINAPI*)(HWND, LPCSTR, LPSTR, DWORD);
+
+}  // namespace
+
+void Load() {
+  if (!Library()) Library().reset(::LoadLibraryW(L"UNLHA32"));
+}
+
+void Unload() { Library().reset(); }
+
+bool LibraryLoaded() { return static_cast<bool>(Library()); }
+
+WORD UnlhaGetVersion() {
+  if (!LibraryLoaded()) return 0;
+  const auto fn = EntryPoint<GetVersionFn>("UnlhaGetVersion");
+  return fn ? fn() : 0;
+}
+
+BOOL UnlhaSetBackGroundMode(BOOL mode) {
+  if (!LibraryLoaded()) return FALSE;
+  const auto fn = EntryPoint<SetBackGroundModeFn>("UnlhaSetBackGroundMode");
+  return fn ? fn(mode) : FALSE;
+}
+
+int Unlha(HWND window, const std::string& command_line, std::string& output_text,
+          DWORD output_size) {
+  if (!LibraryLoaded()) return kNotLoaded;
+  const auto fn = EntryPoint<UnlhaFn>("Unlha");
+  if (!fn) return kNotLoaded;
+  // One byte more than asked for, so that the pointer is valid even for a
+  // size of 0 and the text always ends.
+  std::vector<char> buffer(static_cast<size_t>(output_size) + 1, '\0');
+  const int result = fn(window, command_line.c_str(), buffer.data(), output_size);
+  output_text.assign(buffer.data(), ::strnlen(buffer.data(), output_size));
+  return result;
+}
+
+}  // namespace yx::unlha32

@@ -1,0 +1,27 @@
+#pragma once
+// The run-time binding to UNLHA32, the LHA archiver library. It is loaded once
+// before any window exists and freed at the end; without it the program still
+// runs, and archive runs are refused.
+#include <windows.h>
+
+#include <string>
+
+namespace yx::unlha32 {
+
+// The result of Unlha when the library is not there.
+inline constexpr int kNotLoaded = 32792;  // 0x8018
+
+void Load();
+void Unload();
+[[nodiscard]] bool LibraryLoaded();
+
+// Each call looks its entry point up again; an entry point the library lacks
+// gives the same result as a library that is not loaded.
+[[nodiscard]] WORD UnlhaGetVersion();
+[[nodiscard]] BOOL UnlhaSetBackGroundMode(BOOL mode);
+// `output_text` receives at most `output_size` bytes of the library's output
+// text, up to its first NUL; it is left as it was when the library is absent.
+[[nodiscard]] int Unlha(HWND window, const std::string& command_line, std::string& output_text,
+                        DWORD output_size);
+
+}  // namespace yx::unlha32

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Takes a screenshot of each page of the settings window under Xvfb, for the
+# README: docs/screenshots/page-{time,path,save,log}.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+tools/setup-deps.sh
+tools/build.sh windows >/dev/null
+work="$root/scratch/screenshots"
+rm -rf "$work" && mkdir -p "$work/program" "$work/dest" "$work/Documents" docs/screenshots
+cp build/dist/* "$work/program/"
+tools/wine-session.sh start build
+source tools/wine-env.sh build
+trap 'tools/wine-session.sh stop build' EXIT
+{
+  printf '[Backup]\r\nTIME00=1200\r\nTIME01=1830\r\nWEEK_SAT=0\r\nWEEK_SUN=0\r\nDEL_SUN=0\r\n'
+  printf 'DEL_USE=1\r\nKILL_USE=1\r\nKILL_VAL=3\r\nKILL_MONTH=1\r\n'
+  printf 'TO=%s\r\nFROM00=%s\r\n' "$(winepath -w "$work/dest")" "$(winepath -w "$work/Documents")"
+} | iconv -f UTF-8 -t CP932 > "$work/program/Yorudex.INI"
+wine "$work/program/Yorudex.exe" /AUTO   # one run, so that the log page has lines
+wine "$work/program/Yorudex.exe" &
+# The window is centred on the 1024 x 768 screen: client 411 x 319 under a
+# caption; the tabs run along the top of the page control.
+for _ in $(seq 50); do
+  xdotool search --name "起動日時設定" >/dev/null 2>&1 && break
+  sleep 0.1
+done
+sleep 1
+geometry=$(xdotool search --name "起動日時設定" getwindowgeometry --shell | tr '\n' ' ')
+eval "$geometry"
+shoot() {  # tab x-offset, name
+  xdotool mousemove $((X + $1)) $((Y + 18 + 48 + 12)) click 1
+  sleep 0.5
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "docs/screenshots/page-$2.png"
+}
+shoot 24 time
+shoot 76 path
+shoot 128 save
+shoot 178 log
+wineserver -k
+echo "docs/screenshots/: $(ls docs/screenshots | tr '\n' ' ')"
