@@ -10,7 +10,10 @@
 // empty folder (and fails with 145 when it is not), and so does a handle
 // opened with FILE_FLAG_OPEN_REPARSE_POINT. A link whose target lists empty is
 // therefore left in place: an expired backup that keeps a link is better than
-// a folder deleted outside the backup.
+// a folder deleted outside the backup. A file symbolic link is deleted as a
+// file, which on Windows removes the link; Wine 8 lists a Linux link to a file
+// as a plain file and deletes its target, and nothing a program sees there
+// tells the two apart.
 #include "backup/sweep_delete.h"
 
 #include <windows.h>
