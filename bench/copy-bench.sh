@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Times a copy-mode backup against Wine's own xcopy and Linux cp -r, on two
+# trees built in a scratch folder: many small files (20,000 files of 1 to
+# 16 KB in 200 folders) and a few large ones (four files of 256 MB).
+#
+# What is timed as the backup: `Yorudex.exe /AUTO` with a settings file that
+# names the tree, once that run really copies; until then the bench driver
+# (bench/copy_bench_driver.cpp), which calls the progress window's CountFiles,
+# SetFileTotal and CopyTree exactly as the run does. The output says which.
+# The driver also reports the counting pass on its own.
+#
+# Goals: the backup at most 1.0 x xcopy on the small files and 1.05 x on the
+# large ones; the counting pass under 10 % of the run.
+#
+# Usage: bench/copy-bench.sh          (environment, all optional:)
+#   BUILD_DIR  windows build folder      (default: build)
+#   SCRATCH    where the trees go        (default: scratch/copy-bench)
+#   REPEAT     timed runs of each tool   (default: 1; the median is shown)
+#   TREES      "small large", or one     (default: both)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(mkdir -p "${BUILD_DIR:-$root/build}" && cd "${BUILD_DIR:-$root/build}" && pwd)
+scratch=${SCRATCH:-$root/scratch/copy-bench}
+repeat=${REPEAT:-1}
+trees=${TREES:-small large}
+
+echo "building in $build" >&2
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$build" -j2 --target copy_bench_driver Yorudex >/dev/null
+driver=$build/bench/copy_bench_driver.exe
+program=$build/dist/Yorudex.exe
+
+mkdir -p "$scratch"
+
+make_small_tree() {
+  local tree=$scratch/small
+  [[ -f $scratch/small.ready ]] && return
+  rm -rf "$tree"
+  echo "making $tree" >&2
+  python3 - "$tree" <<'EOF'
+import os, random, sys
+root = sys.argv[1]
+rng = random.Random(20240523)
+block = os.urandom(16384)
+for d in range(200):
+    folder = os.path.join(root, f"folder{d:03d}")
+    os.makedirs(folder)
+    for f in range(100):
+        size = rng.randint(1024, 16384)
+        with open(os.path.join(folder, f"file{f:03d}.dat"), "wb") as out:
+            out.write(block[:size])
+EOF
+  touch "$scratch/small.ready"
+}
+
+make_large_tree() {
+  local tree=$scratch/large
+  [[ -f $scratch/large.ready ]] && return
+  rm -rf "$tree"
+  mkdir -p "$tree"
+  echo "making $tree" >&2
+  for i in 1 2 3 4; do
+    head -c $((256 * 1024 * 1024)) /dev/urandom > "$tree/part$i.bin"
+  done
+  touch "$scratch/large.ready"
+}
+
+# Z: is the Linux root in every Wine prefix.
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+now() { date +%s.%N; }
+
+file_count() { find "$1" -type f | wc -l; }
+
+"$root/tools/wine-session.sh" start "$build"
+trap '"$root/tools/wine-session.sh" stop "$build"' EXIT
+source "$root/tools/wine-env.sh" "$build"
+
+# Settings for one unattended copy run of `source` into `destination`.
+write_settings() {
+  local app_dir=$1 destination=$2 source=$3
+  printf '[Backup]\r\nTIME00=1200\r\nLHA_USE=0\r\nDEL_USE=0\r\nKILL_USE=0\r\nTO=%s\r\nFROM00=%s\r\n' \
+    "$(winpath "$destination")" "$(winpath "$source")" > "$app_dir/Yorudex.INI"
+}
+
+# Runs the program unattended on `source`; true when the copy is complete.
+auto_run() {
+  local source=$1 destination=$2 app_dir=$scratch/app
+  rm -rf "$app_dir" "$destination"
+  mkdir -p "$app_dir" "$destination"
+  cp "$program" "$app_dir/Yorudex.exe"
+  write_settings "$app_dir" "$destination" "$source"
+  timeout 3600 wine "$app_dir/Yorudex.exe" /AUTO </dev/null >/dev/null 2>&1 || true
+  [[ $(file_count "$destination") -eq $(file_count "$source") ]]
+}
+
+use_program=no
+probe=$scratch/probe
+rm -rf "$probe"
+mkdir -p "$probe"
+for i in 1 2 3; do echo "probe $i" > "$probe/f$i.txt"; done
+if [[ -f $program ]] && auto_run "$probe" "$scratch/probe-out"; then
+  use_program=yes
+fi
+rm -rf "$probe" "$scratch/probe-out" "$scratch/app"
+if [[ $use_program == yes ]]; then
+  echo "timing: Yorudex.exe /AUTO (the counting pass is timed by the bench driver)"
+else
+  echo "timing: the bench driver (Yorudex.exe /AUTO does not copy yet)"
+fi
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+bench_tree() {
+  local name=$1 source=$scratch/$1 out=$scratch/out
+  local files
+  files=$(file_count "$source")
+  echo
+  echo "tree $name: $files files, $(du -sh "$source" | cut -f1)"
+  local backup_times=() xcopy_times=() cp_times=() count_times=() driver_times=()
+  for ((run = 1; run <= repeat; run++)); do
+    rm -rf "$out"
+    mkdir -p "$out"
+    sync
+
+    local t0 t1 line
+    if [[ $use_program == yes ]]; then
+      t0=$(now)
+      auto_run "$source" "$out/yorudex" || echo "  Yorudex /AUTO copy incomplete" >&2
+      t1=$(now)
+      backup_times+=("$(echo "$t1 - $t0" | bc)")
+      rm -rf "$out/yorudex" "$scratch/app"
+      sync
+    fi
+    mkdir -p "$out/driver"
+    t0=$(now)
+    line=$(wine "$driver" "$(winpath "$out/driver")" "$(winpath "$source")" </dev/null 2>/dev/null)
+    t1=$(now)
+    driver_times+=("$(echo "$t1 - $t0" | bc)")
+    [[ $line == result=ok* ]] || echo "  driver: $line" >&2
+    [[ $(file_count "$out/driver") -eq $files ]] || echo "  driver copy incomplete" >&2
+    count_times+=("$(sed -E 's/.*count_s=([0-9.]+).*/\1/' <<<"$line")")
+    rm -rf "$out/driver"
+    sync
+
+    t0=$(now)
+    wine xcopy /E /I /H /K "$(winpath "$source")" "$(winpath "$out/xcopy")" </dev/null >/dev/null 2>&1
+    t1=$(now)
+    xcopy_times+=("$(echo "$t1 - $t0" | bc)")
+    [[ $(file_count "$out/xcopy") -eq $files ]] || echo "  xcopy copy incomplete" >&2
+    rm -rf "$out/xcopy"
+    sync
+
+    t0=$(now)
+    cp -r "$source" "$out/cp"
+    t1=$(now)
+    cp_times+=("$(echo "$t1 - $t0" | bc)")
+    rm -rf "$out/cp"
+  done
+  rm -rf "$out"
+
+  local driver xcopy cpr count backup
+  driver=$(printf '%s\n' "${driver_times[@]}" | median)
+  xcopy=$(printf '%s\n' "${xcopy_times[@]}" | median)
+  cpr=$(printf '%s\n' "${cp_times[@]}" | median)
+  count=$(printf '%s\n' "${count_times[@]}" | median)
+  if [[ $use_program == yes ]]; then
+    backup=$(printf '%s\n' "${backup_times[@]}" | median)
+    printf '  %-24s %8.2f s\n' "Yorudex.exe /AUTO" "$backup"
+  else
+    backup=$driver
+  fi
+  printf '  %-24s %8.2f s   counting pass %.2f s = %.1f %% of the run\n' \
+    "bench driver" "$driver" "$count" "$(echo "100 * $count / $driver" | bc -l)"
+  printf '  %-24s %8.2f s\n' "xcopy /E /I /H /K" "$xcopy" "cp -r" "$cpr"
+  local goal=1.00
+  [[ $name == large ]] && goal=1.05
+  printf '  ratio backup / xcopy   %6.2f   (goal <= %s)\n' "$(echo "$backup / $xcopy" | bc -l)" "$goal"
+  printf '  ratio backup / cp -r   %6.2f\n' "$(echo "$backup / $cpr" | bc -l)"
+}
+
+for tree in $trees; do
+  "make_${tree}_tree"
+  bench_tree "$tree"
+done
