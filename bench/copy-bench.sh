@@ -26,7 +26,8 @@ trees=${TREES:-small large}
 
 echo "building in $build" >&2
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j2 --target copy_bench_driver Yorudex >/dev/null
+cmake --build "$build" -j2 --target copy_bench_driver Yorudex >"$build/copy-bench-build.log" 2>&1 ||
+  { cat "$build/copy-bench-build.log" >&2; exit 1; }
 driver=$build/bench/copy_bench_driver.exe
 program=$build/dist/Yorudex.exe
 
@@ -109,74 +110,82 @@ else
   echo "timing: the bench driver (Yorudex.exe /AUTO does not copy yet)"
 fi
 
+# One timed run of a tool into $out/<tool>; prints its seconds. Each run
+# starts after a sync and writes into a fresh folder, so no run pays for the
+# write-back or the deletion of another's copy.
+time_tool() {
+  local tool=$1 source=$2 out=$3 t0 t1 line
+  sync
+  case $tool in
+    program)
+      t0=$(now)
+      auto_run "$source" "$out/program" || echo "  Yorudex /AUTO copy incomplete" >&2
+      t1=$(now) ;;
+    driver)
+      mkdir -p "$out/driver"
+      t0=$(now)
+      line=$(wine "$driver" "$(winpath "$out/driver")" "$(winpath "$source")" </dev/null 2>/dev/null)
+      t1=$(now)
+      [[ $line == result=ok* ]] || echo "  driver: $line" >&2
+      sed -E 's/.*count_s=([0-9.]+).*/\1/' <<<"$line" >> "$out/count-times" ;;
+    xcopy)
+      t0=$(now)
+      wine xcopy /E /I /H /K "$(winpath "$source")" "$(winpath "$out/xcopy")" </dev/null >/dev/null 2>&1
+      t1=$(now) ;;
+    cp)
+      t0=$(now)
+      cp -r "$source" "$out/cp"
+      t1=$(now) ;;
+  esac
+  echo "$t1 - $t0" | bc
+}
+
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 bench_tree() {
   local name=$1 source=$scratch/$1 out=$scratch/out
-  local files
+  local files tools=(driver xcopy cp)
+  [[ $use_program == yes ]] && tools=(program driver xcopy cp)
   files=$(file_count "$source")
   echo
   echo "tree $name: $files files, $(du -sh "$source" | cut -f1)"
-  local backup_times=() xcopy_times=() cp_times=() count_times=() driver_times=()
-  for ((run = 1; run <= repeat; run++)); do
-    rm -rf "$out"
+  declare -A times=()
+  rm -rf "$out"
+  mkdir -p "$out"
+  local counts=$scratch/count-times
+  rm -f "$counts"
+  for ((run = 0; run < repeat; run++)); do
+    # The order turns each round, so no tool always runs first.
+    local n=${#tools[@]} i tool
+    for ((i = 0; i < n; i++)); do
+      tool=${tools[$(((i + run) % n))]}
+      times[$tool]+="$(time_tool "$tool" "$source" "$out") "
+      [[ $(file_count "$out/$tool") -eq $files ]] || echo "  $tool: copy incomplete" >&2
+    done
+    cat "$out/count-times" >> "$counts"
+    rm -rf "$out" "$scratch/app"
     mkdir -p "$out"
-    sync
-
-    local t0 t1 line
-    if [[ $use_program == yes ]]; then
-      t0=$(now)
-      auto_run "$source" "$out/yorudex" || echo "  Yorudex /AUTO copy incomplete" >&2
-      t1=$(now)
-      backup_times+=("$(echo "$t1 - $t0" | bc)")
-      rm -rf "$out/yorudex" "$scratch/app"
-      sync
-    fi
-    mkdir -p "$out/driver"
-    t0=$(now)
-    line=$(wine "$driver" "$(winpath "$out/driver")" "$(winpath "$source")" </dev/null 2>/dev/null)
-    t1=$(now)
-    driver_times+=("$(echo "$t1 - $t0" | bc)")
-    [[ $line == result=ok* ]] || echo "  driver: $line" >&2
-    [[ $(file_count "$out/driver") -eq $files ]] || echo "  driver copy incomplete" >&2
-    count_times+=("$(sed -E 's/.*count_s=([0-9.]+).*/\1/' <<<"$line")")
-    rm -rf "$out/driver"
-    sync
-
-    t0=$(now)
-    wine xcopy /E /I /H /K "$(winpath "$source")" "$(winpath "$out/xcopy")" </dev/null >/dev/null 2>&1
-    t1=$(now)
-    xcopy_times+=("$(echo "$t1 - $t0" | bc)")
-    [[ $(file_count "$out/xcopy") -eq $files ]] || echo "  xcopy copy incomplete" >&2
-    rm -rf "$out/xcopy"
-    sync
-
-    t0=$(now)
-    cp -r "$source" "$out/cp"
-    t1=$(now)
-    cp_times+=("$(echo "$t1 - $t0" | bc)")
-    rm -rf "$out/cp"
   done
   rm -rf "$out"
 
-  local driver xcopy cpr count backup
-  driver=$(printf '%s\n' "${driver_times[@]}" | median)
-  xcopy=$(printf '%s\n' "${xcopy_times[@]}" | median)
-  cpr=$(printf '%s\n' "${cp_times[@]}" | median)
-  count=$(printf '%s\n' "${count_times[@]}" | median)
-  if [[ $use_program == yes ]]; then
-    backup=$(printf '%s\n' "${backup_times[@]}" | median)
-    printf '  %-24s %8.2f s\n' "Yorudex.exe /AUTO" "$backup"
-  else
-    backup=$driver
-  fi
-  printf '  %-24s %8.2f s   counting pass %.2f s = %.1f %% of the run\n' \
-    "bench driver" "$driver" "$count" "$(echo "100 * $count / $driver" | bc -l)"
-  printf '  %-24s %8.2f s\n' "xcopy /E /I /H /K" "$xcopy" "cp -r" "$cpr"
+  local tool value
+  declare -A median_of=()
+  for tool in "${tools[@]}"; do
+    median_of[$tool]=$(tr ' ' '\n' <<<"${times[$tool]}" | grep . | median)
+  done
+  local count backup=${median_of[driver]}
+  count=$(median < "$counts")
+  [[ $use_program == yes ]] && backup=${median_of[program]}
+  [[ $use_program == yes ]] && printf '  %-22s %8.2f s\n' "Yorudex.exe /AUTO" "$backup"
+  printf '  %-22s %8.2f s   counting pass %.2f s = %.1f %% of its run\n' \
+    "bench driver" "${median_of[driver]}" "$count" "$(echo "100 * $count / ${median_of[driver]}" | bc -l)"
+  printf '  %-22s %8.2f s\n' "xcopy /E /I /H /K" "${median_of[xcopy]}" "cp -r" "${median_of[cp]}"
   local goal=1.00
   [[ $name == large ]] && goal=1.05
-  printf '  ratio backup / xcopy   %6.2f   (goal <= %s)\n' "$(echo "$backup / $xcopy" | bc -l)" "$goal"
-  printf '  ratio backup / cp -r   %6.2f\n' "$(echo "$backup / $cpr" | bc -l)"
+  printf '  backup / xcopy         %8.2f     (goal <= %s)\n' \
+    "$(echo "$backup / ${median_of[xcopy]}" | bc -l)" "$goal"
+  printf '  backup / cp -r         %8.2f\n' "$(echo "$backup / ${median_of[cp]}" | bc -l)"
+  echo "  (median of $repeat runs each; load average now $(cut -d' ' -f1-3 /proc/loadavg))"
 }
 
 for tree in $trees; do

@@ -71,13 +71,17 @@ void TForm3::FormCreate() {
 }
 
 void TForm3::CreateLabel(ui::Label& label, std::string_view cp932_text, int left, int top) {
-  label.Create(window_, "", RECT{left, top, left, top}, ui::AsFont(bold_font_));
-  SetLabelText(label, cp932_text);
+  label.Create(window_, cp932_text, RECT{left, top, left, top}, ui::AsFont(bold_font_));
+  FitToText(label);
 }
 
 void TForm3::SetLabelText(ui::Label& label, std::string_view cp932_text) {
-  if (label.Caption() == cp932_text && cp932_text.size() != 0) return;
+  if (label.Caption() == cp932_text) return;
   label.SetCaption(cp932_text);
+  FitToText(label);
+}
+
+void TForm3::FitToText(const ui::Label& label) {
   // The labels size themselves to their text, as wide and as high as it is.
   const HWND hwnd = label.Handle();
   const HDC dc = ::GetDC(hwnd);

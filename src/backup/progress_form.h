@@ -71,6 +71,7 @@ class TForm3 {
   void FormCreate();
   void CreateLabel(ui::Label& label, std::string_view cp932_text, int left, int top);
   void SetLabelText(ui::Label& label, std::string_view cp932_text);
+  void FitToText(const ui::Label& label);
   void ShowFileTotal();
 
   [[nodiscard]] bool CountIn(const std::wstring& folder, FolderTrail& trail);

@@ -43,8 +43,12 @@ inline bool RunUnixTool(const std::wstring& folder, const std::wstring& tool,
 
 inline std::wstring LongPath(const std::wstring& path) { return L"\\\\?\\" + path; }
 
+inline DWORD AttributesOf(const std::wstring& path) {
+  return ::GetFileAttributesW(LongPath(path).c_str());
+}
+
 inline bool Exists(const std::wstring& path) {
-  return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Bytes of a pattern that depends on `seed`, so two files of one size differ.
@@ -100,7 +104,7 @@ class FolderLinks {
     const size_t cut = link.find_last_of(L'\\');
     return RunUnixTool(link.substr(0, cut), L"Z:\\bin\\ln",
                        L"ln -s " + target + L" " + link.substr(cut + 1), [&] {
-                         const DWORD a = ::GetFileAttributesW(LongPath(link).c_str());
+                         const DWORD a = AttributesOf(link);
                          return a != INVALID_FILE_ATTRIBUTES &&
                                 (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
                        });

@@ -124,9 +124,7 @@ TEST_F(CopierTree, HiddenSystemAndReadOnlyFilesAreCountedAndCopied) {
   EXPECT_EQ(form_->FileTotal, 4);
   ASSERT_TRUE(form_->CopyTree(target_, source_));
   for (const auto& [name, attribute] : special) ExpectSameFile(name);
-  EXPECT_NE(::GetFileAttributesW(LongPath(target_ + L"readonly.txt").c_str()) &
-                FILE_ATTRIBUTE_READONLY,
-            0u);
+  EXPECT_NE(AttributesOf(target_ + L"readonly.txt") & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
 TEST_F(CopierTree, AFolderOfFoldersCountsZeroAndCopiesItsShape) {
@@ -263,9 +261,7 @@ TEST_F(CopierTree, ALinkBackIntoThePathIsLeftOutAndOtherLinksAreCopiedAsFolders)
   ExpectSameFile(L"c\\in-c.txt");
   EXPECT_FALSE(Exists(target_ + L"a\\loop"));
   EXPECT_EQ(ReadFile(target_ + L"b\\to-c\\in-c.txt"), ReadFile(source_ + L"c\\in-c.txt"));
-  EXPECT_EQ(::GetFileAttributesW(LongPath(target_ + L"b\\to-c").c_str()) &
-                FILE_ATTRIBUTE_REPARSE_POINT,
-            0u);
+  EXPECT_EQ(AttributesOf(target_ + L"b\\to-c") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
 }
 
 TEST_F(CopierTree, ALinkToAnAncestorOfADeeperFolderIsLeftOut) {

@@ -115,28 +115,31 @@ TEST_F(ProgressForm, StartResetsTheCountersShowsOnTopAndStopHides) {
 }
 
 TEST_F(ProgressForm, ElapsedTimeShowsWholeSecondsSinceTheStart) {
+  struct Case {
+    DateTime start, tick;
+    const wchar_t* shown;
+  };
+  const Case cases[] = {
+      {EncodeDateTime(2024, 5, 23, 10, 0, 0, 0), EncodeDateTime(2024, 5, 23, 10, 1, 5, 400),
+       L"00:01:05"},
+      // Whole seconds passed, not rounded.
+      {EncodeDateTime(2024, 5, 23, 10, 0, 0, 0), EncodeDateTime(2024, 5, 23, 12, 34, 56, 999),
+       L"02:34:56"},
+      // Across midnight: the time that really passed, not a day less it.
+      {EncodeDateTime(2024, 5, 23, 23, 59, 30, 0), EncodeDateTime(2024, 5, 24, 0, 0, 10, 0),
+       L"00:00:40"},
+  };
   FixedClock clock;
-  clock.now = EncodeDateTime(2024, 5, 23, 10, 0, 0, 0);
-  Start();
-  clock.now = EncodeDateTime(2024, 5, 23, 10, 1, 5, 400);
-  form_->TimerTimer();
-  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"00:01:05");
-  // Seconds are whole seconds passed, not rounded.
-  clock.now = EncodeDateTime(2024, 5, 23, 12, 34, 56, 999);
-  form_->TimerTimer();
-  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"02:34:56");
-  form_->StopProgress();
+  for (const Case& c : cases) {
+    clock.now = c.start;
+    Start();
+    clock.now = c.tick;
+    form_->TimerTimer();
+    EXPECT_EQ(Text(form_->LblTimeAll().Handle()), c.shown);
+    form_->StopProgress();
+  }
   // The next run shows the last elapsed time until its first tick.
   Start();
-  EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"02:34:56");
-}
-
-TEST_F(ProgressForm, ElapsedTimeAcrossMidnightIsTheTrueElapsedTime) {
-  FixedClock clock;
-  clock.now = EncodeDateTime(2024, 5, 23, 23, 59, 30, 0);
-  Start();
-  clock.now = EncodeDateTime(2024, 5, 24, 0, 0, 10, 0);
-  form_->TimerTimer();
   EXPECT_EQ(Text(form_->LblTimeAll().Handle()), L"00:00:40");
 }
 
