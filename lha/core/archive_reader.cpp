@@ -1,0 +1,82 @@
+#include "lha/core/archive_reader.h"
+
+namespace yx::lha {
+namespace {
+
+bool ReadExactly(RandomSource& s, uint64_t offset, uint8_t* data, size_t size) {
+  size_t got = 0;
+  return s.ReadAt(offset, data, size, got) && got == size;
+}
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+// Length of the header at `offset` (ext headers included), 0 when it cannot
+// be one. `first` holds its first 22 bytes.
+ListResult HeaderLength(RandomSource& s, uint64_t offset, const uint8_t* first, size_t& length) {
+  const int level = first[20];
+  if (level == 2) {
+    length = Get16(first);
+    return ListResult::kOk;
+  }
+  if (level == 0) {
+    length = size_t{first[0]} + 2;
+    return ListResult::kOk;
+  }
+  if (level != 1) return ListResult::kUnsupported;
+  // Level 1: the base part ends in the size of the first ext header; each ext
+  // header ends in the size of the next.
+  size_t at = size_t{first[0]} + 2;
+  uint8_t size_field[2];
+  if (!ReadExactly(s, offset + at - 2, size_field, 2)) return ListResult::kDamaged;
+  for (uint16_t next = Get16(size_field); next != 0;) {
+    if (next < 3) return ListResult::kDamaged;
+    at += next;
+    if (at > 0x100000 || !ReadExactly(s, offset + at - 2, size_field, 2))
+      return ListResult::kDamaged;
+    next = Get16(size_field);
+  }
+  length = at;
+  return ListResult::kOk;
+}
+
+}  // namespace
+
+ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries) {
+  entries.clear();
+  const uint64_t file_size = source.Size();
+  uint64_t offset = 0;
+  std::vector<uint8_t> bytes;
+  while (offset < file_size) {
+    uint8_t first[22];
+    size_t got = 0;
+    if (!source.ReadAt(offset, first, 1, got)) return ListResult::kReadError;
+    if (first[0] == 0) break;  // end mark
+    if (file_size - offset < sizeof first) return ListResult::kDamaged;
+    if (!ReadExactly(source, offset, first, sizeof first)) return ListResult::kReadError;
+    if (first[2] != '-' || first[6] != '-')
+      return entries.empty() ? ListResult::kNotAnArchive : ListResult::kDamaged;
+    size_t length = 0;
+    if (const ListResult r = HeaderLength(source, offset, first, length); r != ListResult::kOk)
+      return r;
+    if (length < sizeof first || length > file_size - offset) return ListResult::kDamaged;
+    bytes.resize(length);
+    if (!ReadExactly(source, offset, bytes.data(), length)) return ListResult::kReadError;
+    ArchiveEntry e;
+    e.offset = offset;
+    e.header_size = length;
+    switch (ParseHeader(bytes.data(), length, e.header, e.data_size)) {
+      case ParseResult::kOk:
+        break;
+      case ParseResult::kDamaged:
+        return ListResult::kDamaged;
+      case ParseResult::kUnsupported:
+        return ListResult::kUnsupported;
+    }
+    if (e.data_size > file_size - offset - length) return ListResult::kDamaged;
+    offset += e.TotalSize();
+    entries.push_back(std::move(e));
+  }
+  return ListResult::kOk;
+}
+
+}  // namespace yx::lha

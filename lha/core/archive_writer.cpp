@@ -1,0 +1,143 @@
+#include "lha/core/archive_writer.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "lha/core/crc16.h"
+#include "lha/core/lh5_encoder.h"
+
+namespace yx::lha {
+namespace {
+
+constexpr size_t kChunk = 64 * 1024;
+constexpr uint64_t k4GiB = uint64_t{1} << 32;
+
+// Copies the content again, unchanged, after the header.
+WriteStatus StoreContent(ArchiveSink& out, ContentSource& content, std::vector<uint8_t>& buffer,
+                         uint64_t& size, uint16_t& crc) {
+  if (!content.Rewind()) return WriteStatus::kSourceUnreadable;
+  Crc16 sum;
+  size = 0;
+  for (;;) {
+    size_t got = 0;
+    if (!content.Read(buffer.data(), buffer.size(), got)) return WriteStatus::kSourceUnreadable;
+    if (got == 0) break;
+    sum.Update(buffer.data(), got);
+    if (!out.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
+    size += got;
+  }
+  crc = sum.Value();
+  return WriteStatus::kOk;
+}
+
+}  // namespace
+
+WriteStatus WriteDirectoryEntry(ArchiveSink& out, EntryHeader header) {
+  header.SetMethod(kMethodDirectory);
+  header.packed_size = header.original_size = 0;
+  header.crc = 0;
+  std::vector<uint8_t> bytes;
+  if (!EncodeLevel2Header(header, bytes)) return WriteStatus::kNameTooLong;
+  return out.Write(bytes.data(), bytes.size()) ? WriteStatus::kOk : WriteStatus::kWriteFailed;
+}
+
+WriteStatus WriteFileEntry(ArchiveSink& out, EntryHeader header, uint64_t listed_size,
+                           ContentSource& content, const ParserOptions& options) {
+  const uint64_t start = out.Position();
+  // The placeholder has the final length as long as the size stays on the same
+  // side of 4 GiB (the 64-bit size header comes and goes with that).
+  header.SetMethod(kMethodLh5);
+  header.original_size = header.packed_size = listed_size;
+  header.crc = 0;
+  std::vector<uint8_t> bytes;
+  if (!EncodeLevel2Header(header, bytes)) return WriteStatus::kNameTooLong;
+  const size_t header_size = bytes.size();
+  if (!out.Write(bytes.data(), header_size)) return WriteStatus::kWriteFailed;
+
+  std::vector<uint8_t> buffer(kChunk);
+  Crc16 crc;
+  uint64_t size = 0;
+  bool stored = listed_size == 0;
+  if (!stored) {
+    Lh5Encoder encoder(out, options);
+    for (;;) {
+      size_t got = 0;
+      if (!content.Read(buffer.data(), buffer.size(), got)) return WriteStatus::kSourceUnreadable;
+      if (got == 0) break;
+      crc.Update(buffer.data(), got);
+      size += got;
+      if (!encoder.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
+      // Output already as large as the whole input: stop wasting time.
+      if (encoder.PackedSize() >= std::max(listed_size, size)) {
+        stored = true;
+        break;
+      }
+    }
+    if (!stored) {
+      if (!encoder.Finish()) return WriteStatus::kWriteFailed;
+      stored = encoder.PackedSize() >= size;
+      header.packed_size = encoder.PackedSize();
+    }
+  }
+  header.crc = crc.Value();
+  header.original_size = size;
+  if (stored) {
+    if (!out.Seek(start + header_size)) return WriteStatus::kWriteFailed;
+    if (const WriteStatus s = StoreContent(out, content, buffer, size, header.crc);
+        s != WriteStatus::kOk)
+      return s;
+    header.SetMethod(kMethodStored);
+    header.original_size = header.packed_size = size;
+  }
+  if ((size >= k4GiB) != (listed_size >= k4GiB)) return WriteStatus::kSourceChanged;
+  if (!EncodeLevel2Header(header, bytes) || bytes.size() != header_size)
+    return WriteStatus::kSourceChanged;
+  if (!out.Seek(start) || !out.Write(bytes.data(), bytes.size()) ||
+      !out.Seek(start + header_size + header.packed_size))
+    return WriteStatus::kWriteFailed;
+  return WriteStatus::kOk;
+}
+
+WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry> keep,
+                         std::span<const NewEntry> add, ArchiveSink& out,
+                         const ParserOptions& options) {
+  std::vector<uint8_t> buffer(kChunk);
+  for (const ArchiveEntry& e : keep) {
+    if (!old_archive) return {WriteStatus::kOldArchiveUnreadable, 0};
+    for (uint64_t done = 0; done < e.TotalSize();) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), e.TotalSize() - done));
+      size_t got = 0;
+      if (!old_archive->ReadAt(e.offset + done, buffer.data(), want, got) || got != want)
+        return {WriteStatus::kOldArchiveUnreadable, 0};
+      if (!out.Write(buffer.data(), got)) return {WriteStatus::kWriteFailed, 0};
+      done += got;
+    }
+  }
+  for (size_t i = 0; i < add.size(); ++i) {
+    const NewEntry& e = add[i];
+    WriteStatus s;
+    if (e.header.IsDirectory()) {
+      s = WriteDirectoryEntry(out, e.header);
+    } else {
+      std::unique_ptr<ContentSource> content = e.open ? e.open() : nullptr;
+      s = content ? WriteFileEntry(out, e.header, e.size, *content, options)
+                  : WriteStatus::kSourceUnreadable;
+    }
+    if (s != WriteStatus::kOk) return {s, i};
+  }
+  const uint8_t end_mark = 0;
+  if (!out.Write(&end_mark, 1) || !out.Truncate()) return {WriteStatus::kWriteFailed, 0};
+  return {};
+}
+
+std::vector<ArchiveEntry> EntriesToKeep(
+    std::span<const ArchiveEntry> old_entries, std::span<const std::u16string> new_keys,
+    const std::function<std::u16string(const EntryHeader&)>& key_of) {
+  const std::unordered_set<std::u16string> replaced(new_keys.begin(), new_keys.end());
+  std::vector<ArchiveEntry> keep;
+  for (const ArchiveEntry& e : old_entries)
+    if (!replaced.contains(key_of(e.header))) keep.push_back(e);
+  return keep;
+}
+
+}  // namespace yx::lha

@@ -1,0 +1,58 @@
+#pragma once
+// Writes a whole archive: the entries kept from an old archive, copied byte
+// for byte, then the new ones, then the end mark. A file entry is compressed
+// as it is read, its header patched with the sizes and CRC afterwards, and
+// stored (-lh0-) instead when compression does not make it smaller.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "lha/core/archive_reader.h"
+#include "lha/core/header.h"
+#include "lha/core/lh5_parser.h"
+#include "lha/core/stream.h"
+
+namespace yx::lha {
+
+struct NewEntry {
+  // Names, times and attributes; method, sizes and CRC are filled in while
+  // writing. A -lhd- method marks a folder.
+  EntryHeader header;
+  uint64_t size = 0;  // as listed; the data read decides
+  // Opens the content of a file; nullptr when it cannot be opened.
+  std::function<std::unique_ptr<ContentSource>()> open;
+};
+
+enum class WriteStatus {
+  kOk,
+  kSourceUnreadable,  // a file could not be opened or read
+  kSourceChanged,     // a file crossed the 4 GiB line while it was read
+  kNameTooLong,       // the names do not fit a level-2 header
+  kOldArchiveUnreadable,
+  kWriteFailed,
+};
+
+struct WriteResult {
+  WriteStatus status = WriteStatus::kOk;
+  size_t failed_entry = 0;  // index into the new entries, for the failures of one
+};
+
+[[nodiscard]] WriteStatus WriteDirectoryEntry(ArchiveSink& out, EntryHeader header);
+[[nodiscard]] WriteStatus WriteFileEntry(ArchiveSink& out, EntryHeader header,
+                                         uint64_t listed_size, ContentSource& content,
+                                         const ParserOptions& options = {});
+
+[[nodiscard]] WriteResult WriteArchive(RandomSource* old_archive,
+                                       std::span<const ArchiveEntry> keep,
+                                       std::span<const NewEntry> add, ArchiveSink& out,
+                                       const ParserOptions& options = {});
+
+// The entries of `old_entries` whose key is not among `new_keys`, in order.
+[[nodiscard]] std::vector<ArchiveEntry> EntriesToKeep(
+    std::span<const ArchiveEntry> old_entries, std::span<const std::u16string> new_keys,
+    const std::function<std::u16string(const EntryHeader&)>& key_of);
+
+}  // namespace yx::lha

@@ -1,0 +1,77 @@
+#include "lha/core/block_splitter.h"
+
+#include <array>
+
+#include "lha/core/lh5_block.h"
+
+namespace yx::lha {
+namespace {
+
+// Candidate cut points per range; more find better cuts at a cost in time.
+constexpr size_t kParts = 8;
+// Ranges shorter than this are not cut further.
+constexpr size_t kMinBlock = 1024;
+
+Histogram Difference(const Histogram& a, const Histogram& b) {
+  Histogram d;
+  for (int i = 0; i < kNumC; ++i) d.c[i] = a.c[i] - b.c[i];
+  for (int i = 0; i < kNumP; ++i) d.p[i] = a.p[i] - b.p[i];
+  d.codes = a.codes - b.codes;
+  return d;
+}
+
+void Split(std::span<const uint32_t> all, size_t from, size_t to, uint64_t whole_cost,
+           std::vector<size_t>& ends) {
+  const size_t n = to - from;
+  if (n >= 2 * kMinBlock) {
+    // Histograms of [from, cut) for each candidate cut, in one pass.
+    std::array<Histogram, kParts + 1> upto;
+    std::array<size_t, kParts + 1> cut;
+    for (size_t k = 0; k <= kParts; ++k) cut[k] = from + n * k / kParts;
+    for (size_t k = 1; k <= kParts; ++k) {
+      upto[k] = upto[k - 1];
+      upto[k].Add(all.subspan(cut[k - 1], cut[k] - cut[k - 1]));
+    }
+    uint64_t best = whole_cost, best_left = 0, best_right = 0;
+    size_t best_k = 0;
+    for (size_t k = 1; k < kParts; ++k) {
+      const uint64_t left = PlanBlock(upto[k]).TotalBits();
+      const uint64_t right = PlanBlock(Difference(upto[kParts], upto[k])).TotalBits();
+      if (left + right < best) {
+        best = left + right;
+        best_k = k;
+        best_left = left;
+        best_right = right;
+      }
+    }
+    if (best_k != 0) {
+      Split(all, from, cut[best_k], best_left, ends);
+      Split(all, cut[best_k], to, best_right, ends);
+      return;
+    }
+  }
+  if (n > kMaxBlockCodes) {
+    // Too many codes for one block whatever the statistics say.
+    const size_t mid = from + n / 2;
+    Histogram left, right;
+    left.Add(all.subspan(from, mid - from));
+    right.Add(all.subspan(mid, to - mid));
+    Split(all, from, mid, PlanBlock(left).TotalBits(), ends);
+    Split(all, mid, to, PlanBlock(right).TotalBits(), ends);
+    return;
+  }
+  ends.push_back(to);
+}
+
+}  // namespace
+
+std::vector<size_t> SplitBlocks(std::span<const uint32_t> symbols) {
+  std::vector<size_t> ends;
+  if (symbols.empty()) return ends;
+  Histogram h;
+  h.Add(symbols);
+  Split(symbols, 0, symbols.size(), PlanBlock(h).TotalBits(), ends);
+  return ends;
+}
+
+}  // namespace yx::lha

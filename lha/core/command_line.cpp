@@ -1,0 +1,91 @@
+#include "lha/core/command_line.h"
+
+#include "base/cp932.h"
+
+namespace yx::lha {
+namespace {
+
+struct Word {
+  std::string text;
+  bool quoted_start = false;  // began with a quote: never a switch
+};
+
+bool SplitWords(std::string_view line, std::vector<Word>& words) {
+  size_t i = 0;
+  for (;;) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' ||
+                               line[i] == '\n'))
+      ++i;
+    if (i >= line.size()) return true;
+    Word w;
+    w.quoted_start = line[i] == '"';
+    bool quoted = false;
+    while (i < line.size()) {
+      const char c = line[i];
+      if (c == '"') {
+        quoted = !quoted;
+        ++i;
+        continue;
+      }
+      if (!quoted && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) break;
+      const size_t n = cp932::CharLength(line, i);
+      w.text.append(line.substr(i, n));
+      i += n;
+    }
+    if (quoted) return false;
+    words.push_back(std::move(w));
+  }
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool ApplySwitch(std::string_view s, ArchiveCommand& out) {
+  std::string lower;
+  for (char c : s) lower += Lower(c);
+  // Paths are always stored relative to the base folder.
+  if (lower == "x" || lower == "x1") return true;
+  if (lower == "r0") {
+    out.recurse = out.folder_entries = false;
+    return true;
+  }
+  if (lower == "r" || lower == "r1") {
+    out.recurse = true;
+    out.folder_entries = false;
+    return true;
+  }
+  if (lower == "r2") {
+    out.recurse = out.folder_entries = true;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+CommandError ParseCommandLine(std::string_view line, ArchiveCommand& out) {
+  out = ArchiveCommand{};
+  std::vector<Word> words;
+  if (!SplitWords(line, words)) return CommandError::kUnbalancedQuote;
+  std::vector<std::string> args;
+  for (Word& w : words) {
+    if (!w.quoted_start && !w.text.empty() && (w.text[0] == '-' || w.text[0] == '/')) {
+      if (!ApplySwitch(std::string_view(w.text).substr(1), out)) return CommandError::kUnknownSwitch;
+    } else {
+      args.push_back(std::move(w.text));
+    }
+  }
+  if (args.empty() || args[0].size() != 1 || Lower(args[0][0]) != 'a')
+    return CommandError::kUnknownCommand;
+  out.command = 'a';
+  if (args.size() < 2 || args[1].empty()) return CommandError::kMissingArchive;
+  out.archive = args[1];
+  size_t next = 2;
+  if (args.size() > 3 && (args[2].empty() || cp932::EndsWithBackslash(args[2])))
+    out.base = args[next++];
+  for (; next < args.size(); ++next)
+    if (!args[next].empty()) out.names.push_back(args[next]);
+  if (out.names.empty()) return CommandError::kMissingNames;
+  return CommandError::kNone;
+}
+
+}  // namespace yx::lha

@@ -1,0 +1,63 @@
+#pragma once
+// One entry's header: the fields an archive entry carries, the level-2 form
+// this library writes, and the parse of existing level 0, 1 and 2 headers
+// (so an update can copy the entries it keeps without decoding them).
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace yx::lha {
+
+inline constexpr char kMethodStored[] = "-lh0-";
+inline constexpr char kMethodLh5[] = "-lh5-";
+inline constexpr char kMethodDirectory[] = "-lhd-";
+
+// Creation, modification and access time as Windows FILETIMEs.
+struct WindowsTimes {
+  uint64_t creation = 0;
+  uint64_t modification = 0;
+  uint64_t access = 0;
+};
+
+struct EntryHeader {
+  std::array<char, 5> method{'-', 'l', 'h', '0', '-'};
+  uint64_t packed_size = 0;
+  uint64_t original_size = 0;
+  uint32_t unix_time = 0;  // modification time, seconds since 1970 UTC
+  uint16_t crc = 0;        // CRC-16 of the original data
+  uint8_t os_id = 'M';
+  // Code page 932 names. `directory` holds the folders, each followed by
+  // 0xFF ("Work\xFFsub\xFF"), empty at the top; a folder entry keeps its
+  // whole path there and has an empty `name`.
+  std::string name;
+  std::string directory;
+  // The same names in UTF-16, separator 0xFFFF; written when set.
+  std::optional<std::u16string> wide_name;
+  std::optional<std::u16string> wide_directory;
+  std::optional<uint16_t> attributes;  // MS-DOS attributes
+  std::optional<WindowsTimes> times;
+  std::optional<uint32_t> code_page;
+  int level = 2;  // as read; written headers are always level 2
+
+  [[nodiscard]] bool IsDirectory() const;
+  void SetMethod(const char (&m)[6]);
+};
+
+// Size of the base part and the first ext size field of a level-2 header.
+inline constexpr size_t kLevel2BaseSize = 26;
+
+// The level-2 header of `h`, ext headers in the order 0x00 0x01 0x02 0x40
+// 0x41 0x42 0x44 0x45 0x46; 0x42 only for sizes of 4 GiB and more. Fails when
+// the names make the header longer than its 16-bit size can say.
+[[nodiscard]] bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out);
+
+// Parses one whole header (level 0, 1 or 2; the archive reader finds its
+// length) and checks its CRC or checksum. `data_size` is the size of the
+// packed data that follows it.
+enum class ParseResult { kOk, kDamaged, kUnsupported };
+[[nodiscard]] ParseResult ParseHeader(const uint8_t* bytes, size_t size, EntryHeader& h,
+                                      uint64_t& data_size);
+
+}  // namespace yx::lha

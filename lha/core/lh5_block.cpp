@@ -1,0 +1,207 @@
+#include "lha/core/lh5_block.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "lha/core/huffman.h"
+
+namespace yx::lha {
+namespace {
+
+constexpr int kTBits = 5;  // width of the pt table's count and of its one-symbol form
+constexpr int kCBits = 9;
+constexpr int kPBits = 4;
+
+// One step of the c-length table as the pt code carries it.
+struct LengthToken {
+  uint8_t pt;
+  uint8_t extra_bits;
+  uint16_t extra;
+};
+
+// Run-length form of the c lengths: pt 0 one zero, pt 1 3..18 zeros (4 bits),
+// pt 2 20.. zeros (9 bits), pt k a length of k - 2.
+int CLengthTokens(const std::array<uint8_t, kNumC>& len, int n, std::array<LengthToken, kNumC>& out) {
+  int count = 0;
+  for (int i = 0; i < n;) {
+    if (len[i] != 0) {
+      out[count++] = {static_cast<uint8_t>(len[i] + 2), 0, 0};
+      ++i;
+      continue;
+    }
+    int run = 0;
+    while (i < n && len[i] == 0) ++i, ++run;
+    if (run <= 2) {
+      while (run--) out[count++] = {0, 0, 0};
+    } else if (run <= 18) {
+      out[count++] = {1, 4, static_cast<uint16_t>(run - 3)};
+    } else if (run == 19) {
+      out[count++] = {0, 0, 0};
+      out[count++] = {1, 4, 15};
+    } else {
+      out[count++] = {2, 9, static_cast<uint16_t>(run - 20)};
+    }
+  }
+  return count;
+}
+
+int UsedCount(std::span<const uint8_t> len) {
+  int n = static_cast<int>(len.size());
+  while (n > 0 && len[n - 1] == 0) --n;
+  return n;
+}
+
+// A length in the pt and p tables: 3 bits, 7 and up continued in unary.
+unsigned LengthFieldBits(int l) { return l < 7 ? 3 : static_cast<unsigned>(l - 3); }
+
+void PutLengthField(BitWriter& out, int l) {
+  if (l < 7) {
+    out.Put(static_cast<uint32_t>(l), 3);
+    return;
+  }
+  out.Put(7, 3);
+  int ones = l - 7;
+  while (ones >= 16) out.Put(0xFFFF, 16), ones -= 16;
+  out.Put(((1u << ones) - 1) << 1, static_cast<unsigned>(ones + 1));
+}
+
+// Zero lengths at positions 3, 4, 5 of the pt table are skipped by a 2-bit count.
+int PtSkip(const std::array<uint8_t, kNumPt>& len, int n) {
+  int k = 0;
+  while (k < 3 && 3 + k < n && len[3 + k] == 0) ++k;
+  return k;
+}
+
+int SingleSymbol(std::span<const uint32_t> freq) {
+  for (size_t s = 0; s < freq.size(); ++s)
+    if (freq[s] != 0) return static_cast<int>(s);
+  return 0;
+}
+
+}  // namespace
+
+void Histogram::Add(const Histogram& o) {
+  for (int i = 0; i < kNumC; ++i) c[i] += o.c[i];
+  for (int i = 0; i < kNumP; ++i) p[i] += o.p[i];
+  codes += o.codes;
+}
+
+BlockPlan PlanBlock(const Histogram& h) {
+  BlockPlan plan;
+  plan.c_used = BuildCodeLengths(h.c, kMaxCodeBits, plan.c_len);
+  if (plan.c_used == 1) {
+    // The one-symbol form of the c table decodes codes of zero bits, and
+    // libarchive fails on such blocks near the end of an entry (a file of
+    // 1 MiB of zeros, say). A second, unused symbol costs one bit per code.
+    const int only = SingleSymbol(h.c);
+    plan.c_len[only] = 1;
+    plan.c_len[only == 0 ? 1 : only - 1] = 1;
+    plan.c_used = 2;
+  }
+  plan.p_used = BuildCodeLengths(h.p, kMaxCodeBits, plan.p_len);
+  uint64_t header = 16;
+  uint64_t data = 0;
+  if (plan.c_used <= 1) {
+    header += 2 * kTBits + 2 * kCBits;
+  } else {
+    std::array<LengthToken, kNumC> tokens;
+    const int nt = CLengthTokens(plan.c_len, UsedCount(plan.c_len), tokens);
+    std::array<uint32_t, kNumPt> pt_freq{};
+    for (int i = 0; i < nt; ++i) ++pt_freq[tokens[i].pt];
+    plan.pt_used = BuildCodeLengths(pt_freq, kMaxCodeBits, plan.pt_len);
+    if (plan.pt_used <= 1) {
+      header += 2 * kTBits;
+    } else {
+      const int n = UsedCount(plan.pt_len);
+      header += kTBits;
+      for (int i = 0; i < n; ++i) {
+        header += LengthFieldBits(plan.pt_len[i]);
+        if (i == 2) {
+          header += 2;
+          i += PtSkip(plan.pt_len, n);
+        }
+      }
+    }
+    header += kCBits;
+    for (int i = 0; i < nt; ++i) header += plan.pt_len[tokens[i].pt] + tokens[i].extra_bits;
+    for (int s = 0; s < kNumC; ++s) data += uint64_t{h.c[s]} * plan.c_len[s];
+  }
+  if (plan.p_used <= 1) {
+    header += 2 * kPBits;
+  } else {
+    const int n = UsedCount(plan.p_len);
+    header += kPBits;
+    for (int i = 0; i < n; ++i) header += LengthFieldBits(plan.p_len[i]);
+  }
+  for (int p = 0; p < kNumP; ++p) data += uint64_t{h.p[p]} * (plan.p_len[p] + ExtraBits(p));
+  plan.header_bits = header;
+  plan.data_bits = data;
+  return plan;
+}
+
+void WriteBlock(std::span<const uint32_t> symbols, const BlockPlan& plan, BitWriter& out) {
+  assert(!symbols.empty() && symbols.size() <= kMaxBlockCodes);
+  out.Put(static_cast<uint32_t>(symbols.size()), 16);
+
+  std::array<uint16_t, kNumC> c_code{};
+  if (plan.c_used <= 1) {
+    Histogram h;
+    h.Add(symbols);
+    out.Put(0, kTBits);
+    out.Put(0, kTBits);
+    out.Put(0, kCBits);
+    out.Put(static_cast<uint32_t>(SingleSymbol(h.c)), kCBits);
+  } else {
+    std::array<LengthToken, kNumC> tokens;
+    const int nt = CLengthTokens(plan.c_len, UsedCount(plan.c_len), tokens);
+    std::array<uint16_t, kNumPt> pt_code{};
+    if (plan.pt_used <= 1) {
+      out.Put(0, kTBits);
+      out.Put(tokens[0].pt, kTBits);
+    } else {
+      BuildCodes(plan.pt_len, pt_code);
+      const int n = UsedCount(plan.pt_len);
+      out.Put(static_cast<uint32_t>(n), kTBits);
+      for (int i = 0; i < n; ++i) {
+        PutLengthField(out, plan.pt_len[i]);
+        if (i == 2) {
+          const int skip = PtSkip(plan.pt_len, n);
+          out.Put(static_cast<uint32_t>(skip), 2);
+          i += skip;
+        }
+      }
+    }
+    out.Put(static_cast<uint32_t>(UsedCount(plan.c_len)), kCBits);
+    for (int i = 0; i < nt; ++i) {
+      out.Put(pt_code[tokens[i].pt], plan.pt_len[tokens[i].pt]);
+      out.Put(tokens[i].extra, tokens[i].extra_bits);
+    }
+    BuildCodes(plan.c_len, c_code);
+  }
+
+  std::array<uint16_t, kNumP> p_code{};
+  if (plan.p_used <= 1) {
+    Histogram h;
+    h.Add(symbols);
+    out.Put(0, kPBits);
+    out.Put(static_cast<uint32_t>(SingleSymbol(h.p)), kPBits);
+  } else {
+    BuildCodes(plan.p_len, p_code);
+    const int n = UsedCount(plan.p_len);
+    out.Put(static_cast<uint32_t>(n), kPBits);
+    for (int i = 0; i < n; ++i) PutLengthField(out, plan.p_len[i]);
+  }
+
+  for (uint32_t s : symbols) {
+    const int c = CSymbol(s);
+    out.Put(c_code[c], plan.c_len[c]);
+    if (c >= 256) {
+      const uint32_t offset = Offset(s);
+      const int p = PSymbol(offset);
+      out.Put(p_code[p], plan.p_len[p]);
+      if (p > 1) out.Put(offset, static_cast<unsigned>(p - 1));  // leading 1 drops off
+    }
+  }
+}
+
+}  // namespace yx::lha

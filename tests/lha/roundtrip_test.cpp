@@ -1,0 +1,300 @@
+// Archives written by the library, checked by three independent decoders:
+// every file must come back byte for byte, and each decoder must list exactly
+// the entries written (lhasa stops quietly at a damaged header, so its exit
+// code alone proves nothing).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <random>
+
+#include "lha/core/archive_reader.h"
+#include "lha/core/archive_writer.h"
+#include "lha/core/lh5_encoder.h"
+#include "posix_support.h"
+
+namespace yx::lha::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+Bytes RandomBytes(size_t n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  Bytes b(n);
+  for (auto& x : b) x = static_cast<uint8_t>(rng());
+  return b;
+}
+
+// Word salad: compressible like prose, with matches of every length and distance.
+Bytes Text(size_t n, uint32_t seed) {
+  static const char* const kWords[] = {"the",  "archive", "of",      "a",        "backup",
+                                       "copy", "folder",  "window",  "settings", "run",
+                                       "log",  "file",    "\r\n",    "static",   "const",
+                                       "int",  "return",  "(void);", "{",        "}\n"};
+  std::mt19937 rng(seed);
+  Bytes b;
+  while (b.size() < n) {
+    const char* w = kWords[rng() % std::size(kWords)];
+    b.insert(b.end(), w, w + std::strlen(w));
+    b.push_back(rng() % 7 == 0 ? '\n' : ' ');
+  }
+  b.resize(n);
+  return b;
+}
+
+struct File {
+  std::string name;  // may hold '/' for folders
+  Bytes data;
+};
+
+NewEntry EntryFor(const File& f, size_t piece = 1 << 20) {
+  NewEntry e;
+  const size_t cut = f.name.rfind('/');
+  e.header.name = cut == std::string::npos ? f.name : f.name.substr(cut + 1);
+  if (cut != std::string::npos) {
+    for (char c : f.name.substr(0, cut)) e.header.directory += c == '/' ? '\xFF' : c;
+    e.header.directory += '\xFF';
+  }
+  e.header.unix_time = 1700000000;
+  e.header.code_page = 932;
+  e.size = f.data.size();
+  const Bytes data = f.data;
+  e.open = [data, piece] { return std::make_unique<MemoryContent>(data, piece); };
+  return e;
+}
+
+void WriteNew(const fs::path& archive, const std::vector<File>& files) {
+  std::vector<NewEntry> entries;
+  for (const File& f : files) entries.push_back(EntryFor(f));
+  FileSink sink(archive);
+  ASSERT_EQ(WriteArchive(nullptr, {}, entries, sink).status, WriteStatus::kOk);
+}
+
+// Extracts with each decoder into its own folder and compares every file.
+void ExpectDecodersAgree(const fs::path& archive, const std::vector<File>& files,
+                         const fs::path& work) {
+  const std::vector<std::pair<std::string, std::string>> decoders = {
+      {"lhasa", "lhasa xqf " + Quote(archive)},
+      {"7z", "7z x -y " + Quote(archive)},
+      {"bsdtar", "bsdtar --options lha:hdrcharset=CP932 -xf " + Quote(archive)}};
+  for (const auto& [name, command] : decoders) {
+    const fs::path out = work / ("out-" + name);
+    fs::create_directories(out);
+    const CommandResult r = RunCommand(command, out);
+    EXPECT_EQ(r.exit_code, 0) << name << ": " << r.output;
+    for (const File& f : files) {
+      const fs::path p = out / f.name;
+      ASSERT_TRUE(fs::exists(p)) << name << " did not extract " << f.name;
+      EXPECT_TRUE(ReadFile(p) == f.data) << name << " changed " << f.name;
+    }
+  }
+  const int count = static_cast<int>(files.size());
+  EXPECT_EQ(LhasaEntryCount(archive), count);
+  EXPECT_EQ(SevenZipEntryCount(archive), count);
+  EXPECT_EQ(BsdtarEntryCount(archive), count);
+}
+
+std::vector<ArchiveEntry> List(const fs::path& archive) {
+  FileRandomSource source(archive);
+  std::vector<ArchiveEntry> entries;
+  EXPECT_EQ(ListArchive(source, entries), ListResult::kOk);
+  return entries;
+}
+
+std::string Method(const ArchiveEntry& e) { return std::string(e.header.method.data(), 5); }
+
+TEST(RoundTrip, EdgeSizesAndKindsOfData) {
+  TempDir dir;
+  std::vector<File> files = {
+      {"empty.bin", {}},
+      {"one.bin", {0x41}},
+      {"two.bin", {0, 0}},
+      {"three.txt", {'a', 'a', 'a'}},
+      {"random.bin", RandomBytes(300 * 1024, 1)},  // stored: it cannot shrink
+      {"zeros.bin", Bytes(1 << 20, 0)},            // matches of 256 at distance 1
+      {"runs.txt", Bytes(65536, 'A')},
+      {"text.txt", Text(200000, 2)},
+  };
+  // Around the window, the stretch the parser works on, and the input buffer.
+  for (size_t n : {8191u, 8192u, 8193u, 32767u, 32768u, 32769u, 33024u, 49407u, 49408u,
+                   49409u, 65536u, 65537u, 98305u}) {
+    files.push_back({"text" + std::to_string(n) + ".txt", Text(n, static_cast<uint32_t>(n))});
+  }
+  // Text, then noise, then a run: the blocks must switch tables on the way.
+  Bytes mixed = Text(70000, 3);
+  const Bytes noise = RandomBytes(20000, 4);
+  mixed.insert(mixed.end(), noise.begin(), noise.end());
+  mixed.insert(mixed.end(), 30000, 'z');
+  files.push_back({"mixed.bin", mixed});
+
+  const fs::path archive = dir.Path() / "edge.lzh";
+  WriteNew(archive, files);
+  ExpectDecodersAgree(archive, files, dir.Path());
+
+  const auto entries = List(archive);
+  ASSERT_EQ(entries.size(), files.size());
+  EXPECT_EQ(Method(entries[0]), "-lh0-");  // empty
+  EXPECT_EQ(Method(entries[1]), "-lh0-");  // one byte cannot shrink
+  EXPECT_EQ(Method(entries[4]), "-lh0-");
+  EXPECT_EQ(entries[4].data_size, 300u * 1024);
+  EXPECT_EQ(Method(entries[5]), "-lh5-");
+  EXPECT_LT(entries[5].data_size, 1000u);
+  EXPECT_EQ(Method(entries[7]), "-lh5-");
+  EXPECT_LT(entries[7].data_size, 200000u / 3);
+}
+
+TEST(RoundTrip, MatchesAtTheEdgesOfDistanceAndLength) {
+  TempDir dir;
+  std::vector<File> files;
+  const Bytes unique = RandomBytes(600, 5);
+  // The same 600 bytes again one window back and just beyond it.
+  for (int gap : {8190, 8191, 8192, 8193}) {
+    Bytes b(unique.begin(), unique.end());
+    const Bytes filler = RandomBytes(static_cast<size_t>(gap) - unique.size(), 6);
+    b.insert(b.end(), filler.begin(), filler.end());
+    b.insert(b.end(), unique.begin(), unique.end());
+    files.push_back({"distance" + std::to_string(gap) + ".bin", b});
+  }
+  // Repeats of 255, 256, 257 and 512 bytes: the longest match and one past it.
+  for (size_t len : {255u, 256u, 257u, 512u}) {
+    Bytes b(unique.begin(), unique.begin() + static_cast<ptrdiff_t>(len));
+    b.insert(b.end(), 40, '-');
+    b.insert(b.end(), unique.begin(), unique.begin() + static_cast<ptrdiff_t>(len));
+    files.push_back({"length" + std::to_string(len) + ".bin", b});
+  }
+  const fs::path archive = dir.Path() / "edges.lzh";
+  WriteNew(archive, files);
+  ExpectDecodersAgree(archive, files, dir.Path());
+}
+
+TEST(RoundTrip, RealFilesSourcesAndMachineCode) {
+  TempDir dir;
+  std::vector<File> files;
+  for (const char* name : {"lh5_parser.cpp", "header.cpp", "lh5_block.cpp"})
+    files.push_back({name, ReadFile(fs::path(YX_SOURCE_DIR) / "lha" / "core" / name)});
+  files.push_back({"self.exe", ReadFile("/proc/self/exe")});
+  for (const File& f : files) ASSERT_GT(f.data.size(), 1000u) << f.name;
+  const fs::path archive = dir.Path() / "real.lzh";
+  WriteNew(archive, files);
+  ExpectDecodersAgree(archive, files, dir.Path());
+}
+
+TEST(RoundTrip, FoldersInNames) {
+  TempDir dir;
+  const std::vector<File> files = {{"Work/a.txt", Text(1000, 7)},
+                                   {"Work/sub/b.txt", Text(5000, 8)},
+                                   {"Mail/c.txt", Text(3000, 9)}};
+  const fs::path archive = dir.Path() / "folders.lzh";
+  WriteNew(archive, files);
+  ExpectDecodersAgree(archive, files, dir.Path());
+  const auto entries = List(archive);
+  EXPECT_EQ(entries[1].header.directory, "Work\xFF" "sub\xFF");
+}
+
+TEST(Encoder, OutputDoesNotDependOnHowTheInputArrives) {
+  const Bytes text = Text(150000, 10);
+  MemorySink whole, bytewise;
+  Lh5Encoder a(whole);
+  ASSERT_TRUE(a.Write(text.data(), text.size()));
+  ASSERT_TRUE(a.Finish());
+  Lh5Encoder b(bytewise);
+  for (size_t i = 0; i < text.size(); i += 1 + i % 5000)
+    ASSERT_TRUE(b.Write(text.data() + i, std::min<size_t>(1 + i % 5000, text.size() - i)));
+  ASSERT_TRUE(b.Finish());
+  EXPECT_EQ(whole.bytes, bytewise.bytes);
+  EXPECT_EQ(a.PackedSize(), whole.bytes.size());
+}
+
+TEST(Update, KeptEntriesAreCopiedAndReplacedOnesDropped) {
+  TempDir dir;
+  const fs::path first = dir.Path() / "first.lzh";
+  WriteNew(first, {{"Work/a.txt", Text(4000, 11)}, {"Work/b.txt", Text(4000, 12)}});
+
+  const std::vector<File> added = {{"Work/a.txt", Text(6000, 13)}, {"Mail/c.txt", Text(100, 14)}};
+  FileRandomSource old(first);
+  std::vector<ArchiveEntry> old_entries;
+  ASSERT_EQ(ListArchive(old, old_entries), ListResult::kOk);
+  auto key = [](const EntryHeader& h) {
+    std::u16string k;
+    for (char c : h.directory + h.name) k += static_cast<char16_t>(static_cast<unsigned char>(c));
+    return k;
+  };
+  std::vector<NewEntry> entries;
+  std::vector<std::u16string> keys;
+  for (const File& f : added) {
+    entries.push_back(EntryFor(f));
+    keys.push_back(key(entries.back().header));
+  }
+  const auto keep = EntriesToKeep(old_entries, keys, key);
+  ASSERT_EQ(keep.size(), 1u);
+  const fs::path second = dir.Path() / "second.lzh";
+  {
+    FileSink sink(second);
+    ASSERT_EQ(WriteArchive(&old, keep, entries, sink).status, WriteStatus::kOk);
+  }
+  ExpectDecodersAgree(second,
+                      {{"Work/b.txt", Text(4000, 12)}, added[0], added[1]}, dir.Path());
+}
+
+// jLHA (a Java LHA tool in Debian) writes the older header levels; an update
+// must list them and copy them unchanged.
+TEST(Update, LevelZeroAndOneArchivesFromAnotherTool) {
+  if (RunCommand("command -v jlha").exit_code != 0) GTEST_SKIP() << "jlha is not installed";
+  TempDir dir;
+  const Bytes text = Text(20000, 15);
+  fs::create_directories(dir.Path() / "src");
+  WriteFile(dir.Path() / "src" / "old.txt", text);
+  for (int level : {0, 1}) {
+    const std::string name = "level" + std::to_string(level) + ".lzh";
+    const CommandResult made =
+        RunCommand("jlha a" + std::to_string(level) + "q " + name + " src/old.txt", dir.Path());
+    ASSERT_EQ(made.exit_code, 0) << made.output;
+    FileRandomSource old(dir.Path() / name);
+    std::vector<ArchiveEntry> entries;
+    ASSERT_EQ(ListArchive(old, entries), ListResult::kOk);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].header.level, level);
+    EXPECT_EQ(entries[0].header.name, "old.txt");
+    EXPECT_EQ(entries[0].header.directory, "src\xFF");
+    EXPECT_EQ(entries[0].header.original_size, text.size());
+
+    const fs::path updated = dir.Path() / ("updated" + std::to_string(level) + ".lzh");
+    {
+      FileSink sink(updated);
+      const std::vector<NewEntry> add = {EntryFor({"new.txt", Text(500, 16)})};
+      ASSERT_EQ(WriteArchive(&old, entries, add, sink).status, WriteStatus::kOk);
+    }
+    const fs::path work = dir.Path() / ("x" + std::to_string(level));
+    fs::create_directories(work);
+    ExpectDecodersAgree(updated, {{"src/old.txt", text}, {"new.txt", Text(500, 16)}}, work);
+  }
+}
+
+TEST(Reader, DamageAndForeignFilesAreRefused) {
+  TempDir dir;
+  const fs::path good = dir.Path() / "good.lzh";
+  WriteNew(good, {{"a.txt", Text(3000, 17)}, {"b.txt", Text(3000, 18)}});
+  Bytes bytes = ReadFile(good);
+  const auto entries = List(good);
+  ASSERT_EQ(entries.size(), 2u);
+
+  auto list = [&](const Bytes& b) {
+    WriteFile(dir.Path() / "t.lzh", b);
+    FileRandomSource s(dir.Path() / "t.lzh");
+    std::vector<ArchiveEntry> e;
+    return ListArchive(s, e);
+  };
+  Bytes flipped = bytes;
+  flipped[entries[1].offset + 12] ^= 1;  // original size of the second header
+  EXPECT_EQ(list(flipped), ListResult::kDamaged);
+  Bytes cut(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(entries[1].offset + 40));
+  EXPECT_EQ(list(cut), ListResult::kDamaged);
+  EXPECT_EQ(list(RandomBytes(5000, 19)), ListResult::kNotAnArchive);
+  Bytes no_end_mark(bytes.begin(), bytes.end() - 1);
+  EXPECT_EQ(list(no_end_mark), ListResult::kOk);
+  EXPECT_EQ(list({}), ListResult::kOk);
+}
+
+}  // namespace
+}  // namespace yx::lha::test
