@@ -112,6 +112,8 @@ void TForm3::StartProgress(bool title_progress) {
   ::ShowWindow(window_, SW_SHOW);
   ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ::SetForegroundWindow(window_);
+  // As a dialog would: the abort button has the focus, so Space presses it.
+  ::SetFocus(bit_btn1_);
 }
 
 void TForm3::StopProgress() {

@@ -106,6 +106,7 @@ TEST_F(ProgressForm, StartResetsTheCountersShowsOnTopAndStopHides) {
   EXPECT_EQ(form_->Gauge().Progress(), 0);
   EXPECT_EQ(form_->Gauge().MaxValue(), 100);
   EXPECT_NEAR(form_->StartTime, 10.0 / 24, 0.5 / 86400000);
+  EXPECT_EQ(::GetFocus(), form_->BitBtn1());
   // A second run shows the last total until it counts again.
   EXPECT_EQ(Text(form_->LblFileAll().Handle()), L"12");
 
