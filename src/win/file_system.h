@@ -39,7 +39,8 @@ bool ForEachEntry(std::wstring_view folder,
 [[nodiscard]] inline bool IsFolder(const WIN32_FIND_DATAW& e) {
   return (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
-// Junctions and symbolic links: never followed into, by the copy or the sweep.
+// Junctions and symbolic links. The sweep never enters one; the copier copies
+// the folder it leads to, unless that folder is already on its path.
 [[nodiscard]] inline bool IsLink(const WIN32_FIND_DATAW& e) {
   return (e.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
