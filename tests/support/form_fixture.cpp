@@ -7,6 +7,8 @@ app::TForm2& FormTest::Start(std::vector<std::string> args) {
   app_->SetTitle("Yorudex");
   app::StartupOptions options{dir.Path() + L"Yorudex.exe", std::move(args)};
   form_ = std::make_unique<app::TForm2>(*app_, dialogs, options);
+  progress_ = std::make_unique<backup::TForm3>(*app_, form_->CancelRequested);
+  form_->AttachProgressForm(*progress_);
   Pump();
   return *form_;
 }
@@ -23,6 +25,7 @@ void FormTest::Click(const ui::Control& control) {
 bool FormTest::FormOpen() const { return form_ && ::IsWindow(form_->Handle()); }
 
 void FormTest::TearDown() {
+  progress_.reset();
   form_.reset();
   app_.reset();
   win::SetClockForTesting(nullptr);
