@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "backup/progress_form.h"
 #include "backup/unlha32.h"
 #include "ui/application.h"
+#include "win/clock.h"
 #include "win/text.h"
 
 namespace {
@@ -42,9 +44,29 @@ int RunProgram(HINSTANCE instance) {
   return form.ExitStatus();
 }
 
+#ifdef YX_TEST_CLOCK
+// Built into a separate test program only: the clock starts at the time given
+// in YX_TEST_NOW ("yyyy-mm-dd hh:nn:ss") and runs on from there, so that tests
+// can stage runs on any date. The shipped program has no such way in.
+void StartTestClock() {
+  wchar_t text[64] = {};
+  if (!::GetEnvironmentVariableW(L"YX_TEST_NOW", text, 64)) return;
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+  if (swscanf(text, L"%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6) return;
+  const yx::DateTime start = yx::EncodeDateTime(y, mo, d, h, mi, s);
+  const ULONGLONG started = ::GetTickCount64();
+  yx::win::SetClockForTesting([start, started] {
+    return start + static_cast<double>(::GetTickCount64() - started) / 86'400'000.0;
+  });
+}
+#endif
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+#ifdef YX_TEST_CLOCK
+  StartTestClock();
+#endif
   yx::unlha32::Load();
   const int status = RunProgram(instance);
   yx::unlha32::Unload();
