@@ -1,0 +1,120 @@
+// The real Yorudex.exe, started the way a scheduler starts it.
+#include <gtest/gtest.h>
+
+#include "support/program_run.h"
+#include "support/temp_folder.h"
+#include "win/text.h"
+
+namespace yx::test {
+namespace {
+
+class AutoRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program = dir.MakeFolder(L"program");
+    dir.WriteFile(L"src\\Work\\a.txt", "alpha");
+    dir.WriteFile(L"src\\Work\\sub\\b.txt", std::string(5000, 'b'));
+    dir.MakeFolder(L"dest");
+  }
+  void TearDown() override { ::SetEnvironmentVariableW(L"YX_TEST_NOW", nullptr); }
+
+  void WriteIni(const std::string& extra) {
+    dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "dest\r\nFROM00=" +
+                                               dir.PathA() + "src\\Work\r\n" + extra);
+  }
+  ProgramResult RunAt(const wchar_t* now, const std::wstring& args = L"/AUTO") {
+    ::SetEnvironmentVariableW(L"YX_TEST_NOW", now);
+    const ProgramResult r = RunProgram(InstallTestClockProgram(program), args);
+    EXPECT_TRUE(r.finished) << "the program did not end by itself";
+    EXPECT_FALSE(r.showed_dialog) << "an unattended run showed a dialog";
+    return r;
+  }
+  std::string Log(const wchar_t* name) { return dir.ReadFile(L"program\\log\\" + std::wstring(name)); }
+
+  TempFolder dir;
+  std::wstring program;
+};
+
+TEST_F(AutoRunTest, TheShippedProgramBacksUpAndEndsWithStatusZero) {
+  WriteIni("");
+  const ProgramResult r = RunProgram(InstallProgram(program), L"/AUTO");
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exit_code, 0u);
+  EXPECT_FALSE(r.showed_dialog);
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);
+  wchar_t month[16];
+  swprintf(month, 16, L"%02u%02u.log", st.wYear % 100, st.wMonth);
+  const std::string log = Log(month);
+  EXPECT_EQ(log.rfind("START=", 0), 0u) << log;
+  EXPECT_NE(log.find("\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:0"), std::string::npos) << log;
+}
+
+TEST_F(AutoRunTest, ALogOfTheRunWithItsLinesInOrder) {
+  WriteIni("");
+  const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
+  EXPECT_EQ(r.exit_code, 0u);
+  const std::string log = Log(L"0105.log");
+  EXPECT_EQ(log.rfind("START=01/05/23 09:05:00\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:0", 0), 0u)
+      << log;
+  EXPECT_NE(log.find("\r\nEND=01/05/23 09:05:0"), std::string::npos);
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\sub\\b.txt"), std::string(5000, 'b'));
+}
+
+TEST_F(AutoRunTest, AFailedRunIsInTheLogAndTheStatusIsStillZero) {
+  dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "nothere\r\n");
+  const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
+  EXPECT_EQ(r.exit_code, 0u);
+  EXPECT_EQ(Log(L"0105.log"),
+            "START=01/05/23 09:05:00\r\n\tバックアップ先のフォルダが存在しません\r\n"
+            "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
+}
+
+TEST_F(AutoRunTest, ArchiveModeWithoutTheLibraryTouchesNothing) {
+  WriteIni("LHA_USE=1\r\nTIME00=0930\r\n");
+  const std::string ini = dir.ReadFile(L"program\\Yorudex.INI");
+  const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
+  EXPECT_EQ(r.exit_code, 0u);
+  EXPECT_EQ(Log(L"0105.log"),
+            "START=01/05/23 09:05:00\r\n\tUnlha32.dll が見つかりません。\r\n"
+            "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
+  EXPECT_EQ(dir.ReadFile(L"program\\Yorudex.INI"), ini) << "the settings are not saved";
+  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
+}
+
+TEST_F(AutoRunTest, ALogThatCannotBeSavedGivesStatusOneAndAFallbackLine) {
+  WriteIni("");
+  dir.MakeFolder(L"program\\log\\0105.log");
+  const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
+  EXPECT_EQ(r.exit_code, 1u);
+  const std::string fallback = dir.ReadFile(L"program\\log-error.txt");
+  EXPECT_NE(fallback.find("ファイル " + dir.PathA() + "program\\log\\0105.log を作成できません"),
+            std::string::npos)
+      << fallback;
+  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\Work\\a.txt")) << "the backup itself was made";
+}
+
+TEST_F(AutoRunTest, EachRunWritesTheFileOfTheMonthItStartedIn) {
+  WriteIni("");
+  RunAt(L"2001-05-31 23:58:00");
+  const std::string may = Log(L"0105.log");
+  RunAt(L"2001-06-01 00:01:00");
+  EXPECT_EQ(Log(L"0105.log"), may) << "a later month leaves the earlier file alone";
+  const std::string june = Log(L"0106.log");
+  EXPECT_EQ(june.rfind("START=01/06/01 00:01:00\r\n", 0), 0u) << june;
+  EXPECT_EQ(june.find("01/05/31"), std::string::npos);
+}
+
+TEST_F(AutoRunTest, AnyOtherCommandLineStartsTheSettingsWindow) {
+  WriteIni("");
+  for (const wchar_t* args : {L"/auto", L"/Auto", L"/AUTO x", L"AUTO"}) {
+    ::SetEnvironmentVariableW(L"YX_TEST_NOW", L"2001-05-23 09:05:00");
+    const ProgramResult r = RunProgram(InstallTestClockProgram(program), args, 1500);
+    EXPECT_FALSE(r.finished) << "ended by itself with " << win::FromWide(args);
+  }
+  EXPECT_FALSE(dir.Exists(L"program\\log\\0105.log")) << "no run was made";
+  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
+}
+
+}  // namespace
+}  // namespace yx::test

@@ -1,0 +1,80 @@
+#include "support/program_run.h"
+
+#include <stdexcept>
+
+#include "win/unique_handle.h"
+
+namespace yx::test {
+namespace {
+
+struct DialogSearch {
+  DWORD pid;
+  bool found;
+};
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[16] = {};
+  ::GetClassNameW(hwnd, cls, 16);
+  if (pid == search->pid && ::lstrcmpW(cls, L"#32770") == 0) search->found = true;
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring BuildPath(std::wstring_view relative) {
+  std::wstring path = L"Z:";
+  for (const char c : std::string(YX_BINARY_DIR)) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return path + L"\\" + std::wstring(relative);
+}
+
+ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeout_ms) {
+  std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &info))
+    throw std::runtime_error("cannot start the program");
+  win::UniqueKernelHandle process(info.hProcess);
+  win::UniqueKernelHandle thread(info.hThread);
+  ProgramResult result;
+  const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
+  DialogSearch search{info.dwProcessId, false};
+  for (;;) {
+    if (::WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) break;
+    ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (::GetTickCount64() > deadline) {
+      ::TerminateProcess(process.get(), 99);
+      ::WaitForSingleObject(process.get(), 5000);
+      result.showed_dialog = search.found;
+      return result;
+    }
+  }
+  result.finished = true;
+  ::GetExitCodeProcess(process.get(), &result.exit_code);
+  result.showed_dialog = search.found;
+  return result;
+}
+
+std::wstring InstallTestClockProgram(const std::wstring& folder) {
+  const std::wstring exe = folder + L"Yorudex.exe";
+  if (!::CopyFileW(BuildPath(L"testbin\\YorudexTestClock.exe").c_str(), exe.c_str(), FALSE))
+    throw std::runtime_error("cannot copy the test program");
+  return exe;
+}
+
+std::wstring InstallProgram(const std::wstring& folder, bool with_archiver) {
+  const std::wstring exe = folder + L"Yorudex.exe";
+  if (!::CopyFileW(BuildPath(L"dist\\Yorudex.exe").c_str(), exe.c_str(), FALSE))
+    throw std::runtime_error("cannot copy the program");
+  if (with_archiver &&
+      !::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(), (folder + L"UNLHA32.DLL").c_str(), FALSE))
+    throw std::runtime_error("cannot copy the archiver library");
+  return exe;
+}
+
+}  // namespace yx::test

@@ -1,0 +1,33 @@
+#pragma once
+// Runs the real Yorudex.exe as a user's scheduler would: a copy of the
+// program in a folder of its own, started with a command line, waited for.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace yx::test {
+
+// The build's output folders as Wine sees them (Z: is the Linux root).
+[[nodiscard]] std::wstring BuildPath(std::wstring_view relative);
+
+struct ProgramResult {
+  bool finished = false;  // false: it was still running at the time limit and was killed
+  DWORD exit_code = 0;
+  bool showed_dialog = false;  // a message box (#32770) of the process appeared
+};
+
+// Starts `exe` with `arguments` in its own folder and waits up to
+// `timeout_ms`, watching for dialogs meanwhile.
+[[nodiscard]] ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments,
+                                       DWORD timeout_ms = 60000);
+
+// Copies the program built with the settable clock into `folder` as
+// Yorudex.exe; runs of it take their start time from YX_TEST_NOW.
+std::wstring InstallTestClockProgram(const std::wstring& folder);
+
+// Copies the shipped program (and, with `with_archiver`, UNLHA32.DLL) into
+// `folder`; returns the program's path there.
+std::wstring InstallProgram(const std::wstring& folder, bool with_archiver = false);
+
+}  // namespace yx::test
