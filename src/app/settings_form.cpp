@@ -24,6 +24,7 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
   app_.SetMainWindow(hwnd_);
   FormCreate();
   // Visible from its creation on, opening on the log page.
+  app_.ShowTaskbarEntry();
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
 }

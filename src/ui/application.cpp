@@ -31,6 +31,11 @@ Application::~Application() {
   if (window_) ::DestroyWindow(window_);
 }
 
+void Application::ShowTaskbarEntry() {
+  ::SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
 void Application::SetTitle(std::string_view cp932_title) {
   title_ = std::string(cp932_title);
   if (window_) ::SetWindowTextW(window_, win::ToWide(title_).c_str());
@@ -77,7 +82,10 @@ void Application::Terminate() noexcept {
 }
 
 void Application::Minimize() {
-  if (main_) ::ShowWindow(main_, SW_MINIMIZE);
+  // The forms are owned by the application window: minimising it hides them
+  // and leaves the one taskbar entry, which brings them back.
+  ::ShowOwnedPopups(window_, FALSE);
+  ::ShowWindow(window_, SW_MINIMIZE);
 }
 
 LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -90,6 +98,13 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   // save prompt.
   if (msg == WM_CLOSE && self && self->main_) {
     ::DestroyWindow(self->main_);
+    return 0;
+  }
+  if (msg == WM_SIZE && wp == SIZE_RESTORED) ::ShowOwnedPopups(hwnd, TRUE);
+  // Activated from the taskbar: the main window takes over.
+  if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && self && self->main_ &&
+      ::IsWindowVisible(self->main_) && !::IsIconic(hwnd)) {
+    ::SetActiveWindow(self->main_);
     return 0;
   }
   return ::DefWindowProcW(hwnd, msg, wp, lp);

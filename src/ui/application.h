@@ -40,6 +40,8 @@ class Application {
   [[nodiscard]] bool Terminated() const noexcept { return terminated_; }
 
   void Minimize();
+  // Shows the zero-sized application window, which is what the taskbar lists.
+  void ShowTaskbarEntry();
 
  private:
   bool HandleOne(MSG& msg);

@@ -191,10 +191,17 @@ TEST_F(SettingsWindowTest, ASaveThatCannotWriteReportsTheFileAndKeepsTheChangeMa
   EXPECT_TRUE(form_->Modified);
 }
 
-TEST_F(SettingsWindowTest, MinimiseMinimisesTheWindow) {
+TEST_F(SettingsWindowTest, MinimiseLeavesOnlyTheTaskbarEntryAndRestoringBringsTheWindowBack) {
   Start();
+  EXPECT_TRUE(::IsWindowVisible(app_->Handle()));
+  EXPECT_EQ(::GetWindow(form_->Handle(), GW_OWNER), app_->Handle());
   Click(form_->SpeedButton2);
-  EXPECT_TRUE(::IsIconic(form_->Handle()));
+  EXPECT_TRUE(::IsIconic(app_->Handle()));
+  EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
+  ::SendMessageW(app_->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  Pump();
+  EXPECT_FALSE(::IsIconic(app_->Handle()));
+  EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
 }
 
 }  // namespace
