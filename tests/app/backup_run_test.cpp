@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/form_fixture.h"
+#include "support/unix_links.h"
 
 namespace yx::test {
 namespace {
@@ -89,8 +90,14 @@ TEST_F(BackupRunTest, TwoSourcesWithTheSameLastNameFailAtTheSecond) {
 }
 
 TEST_F(BackupRunTest, ADriveRootFailsACopyRun) {
-  StartWith({"Z:\\"});
+  dir.WriteFile(L"drive\\a.txt", "a");
+  UnixLinks links;
+  const std::wstring drive = links.MakeDrive(dir.Path() + L"drive");
+  ASSERT_FALSE(drive.empty());
+  StartWith({win::FromWide(drive) + "\\"});
   EXPECT_EQ(Run(), Log(kFailed));
+  EXPECT_EQ(progress_->FileTotal, 1) << "the counting pass ran before the copy found no name";
+  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\"));
 }
 
 TEST_F(BackupRunTest, ArchiveModeWithoutTheLibraryIsRefusedBeforeAnythingIsDone) {
