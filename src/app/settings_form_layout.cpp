@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "ui/font.h"
+#include "ui/window_class.h"
 
 namespace yx::app {
 namespace {
@@ -27,17 +28,8 @@ void TForm2::CreateWindowAndControls() {
   grid_font_ = ui::MakeFont(ui::kFaceGothic, 16, true);
   path_font_ = ui::MakeFont(ui::kFacePGothic, 12);
 
-  static const ATOM atom = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TForm2::WindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    return ::RegisterClassExW(&wc);
-  }();
-  (void)atom;
+  ui::RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kClassName, &TForm2::WindowProc,
+                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
   // A caption but no title-bar buttons at all, and a border that cannot be
   // dragged: Exit and Minimise are the window's own ways out.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/window_class.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -13,12 +14,7 @@ Application::Application(HINSTANCE instance) : instance_(instance) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                                      ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &Application::WindowProc;
-  wc.hInstance = instance_;
-  wc.lpszClassName = kClassName;
-  ::RegisterClassExW(&wc);
+  RegisterWindowClassOnce(instance_, kClassName, &Application::WindowProc, nullptr);
   // Zero-sized but visible once the main window is up, so that the taskbar
   // shows one entry under the application title and the forms it owns show
   // none of their own.

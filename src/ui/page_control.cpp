@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/window_class.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -11,17 +12,8 @@ constexpr wchar_t kPageClass[] = L"YorudexPage";
 
 void PageControl::Create(HWND parent, RECT bounds, HFONT font,
                          const std::vector<std::string>& cp932_tabs) {
-  static const ATOM atom = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &PageControl::PageProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kPageClass;
-    return ::RegisterClassExW(&wc);
-  }();
-  (void)atom;
+  RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kPageClass, &PageControl::PageProc,
+                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   CreateChild(parent, WC_TABCONTROLW, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
               bounds);
   SetFont(font);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/window_class.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -13,17 +14,8 @@ constexpr wchar_t kClassName[] = L"YorudexStringGrid";
 }
 
 void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height) {
-  static const ATOM atom = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &StringGrid::WindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    return ::RegisterClassExW(&wc);
-  }();
-  (void)atom;
+  RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kClassName, &StringGrid::WindowProc,
+                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   font_ = font;
   row_height_ = row_height;
   // A scroll bar only where the ten rows do not fit.

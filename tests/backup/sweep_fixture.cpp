@@ -11,49 +11,6 @@
 namespace yx::test {
 namespace {
 
-// Wine's wine_get_unix_file_name: the Linux path of a Windows path, allocated
-// on the process heap. Absent on Windows.
-using UnixNameFunction = char*(CDECL*)(LPCWSTR);
-
-UnixNameFunction UnixNameOf() {
-  // Through void(*)(): GetProcAddress's own type does not match any export's.
-  return reinterpret_cast<UnixNameFunction>(reinterpret_cast<void (*)()>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-}
-
-std::wstring UnixPath(UnixNameFunction unix_name, const std::wstring& path) {
-  char* name = unix_name(path.c_str());
-  if (name == nullptr) return {};
-  std::wstring wide = win::ToWide(name, CP_UTF8);
-  ::HeapFree(::GetProcessHeap(), 0, name);
-  while (!wide.empty() && wide.back() == L'/') wide.pop_back();
-  return wide;
-}
-
-// Wine starts a Linux program given by its Z: path but hands back no process
-// to wait for: the caller polls for the program's effect.
-bool StartLinuxProgram(const std::wstring& program, std::wstring command_line) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-    return false;
-  }
-  if (process.hThread) ::CloseHandle(process.hThread);
-  if (process.hProcess) ::CloseHandle(process.hProcess);
-  return true;
-}
-
-bool PollUntil(const std::function<bool()>& done) {
-  const ULONGLONG give_up = ::GetTickCount64() + 30'000;
-  while (!done()) {
-    if (::GetTickCount64() > give_up) return false;
-    ::Sleep(1);
-  }
-  return true;
-}
-
 bool Present(const std::wstring& path) { return win::Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
@@ -72,17 +29,7 @@ SweepTest::SweepTest() {
   context_.log_line = [](const std::string&) {};
 }
 
-SweepTest::~SweepTest() {
-  // Links first: Wine lists no dangling link, so one left behind would keep
-  // the temp folder from going.
-  const UnixNameFunction unix_name = UnixNameOf();
-  for (auto it = links_.rbegin(); it != links_.rend() && unix_name; ++it) {
-    const std::wstring link = UnixPath(unix_name, *it);
-    if (StartLinuxProgram(L"Z:\\bin\\rm", L"rm -f \"" + link + L"\"")) {
-      (void)PollUntil([&] { return !Present(*it); });
-    }
-  }
-}
+SweepTest::~SweepTest() = default;
 
 void SweepTest::UseRoot(std::wstring_view name) { root_ = temp_.MakeFolder(name); }
 
@@ -151,22 +98,13 @@ std::vector<std::string> SweepTest::DeletedAll(std::vector<std::wstring> relativ
 }
 
 bool SweepTest::MakeLink(const std::wstring& link, const std::wstring& target) {
-  const UnixNameFunction unix_name = UnixNameOf();
-  if (unix_name == nullptr) {
+  if (UnixPath(link).empty()) {
+    // On Windows itself.
     const DWORD flags = (win::FolderExists(target) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) |
                         SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
     return ::CreateSymbolicLinkW(link.c_str(), target.c_str(), flags) && Present(link);
   }
-  // Wine's CreateSymbolicLinkW reports success and makes nothing: /bin/ln does it.
-  const std::wstring unix_link = UnixPath(unix_name, link);
-  const std::wstring unix_target = UnixPath(unix_name, target);
-  if (unix_link.empty() || unix_target.empty()) return false;
-  if (!StartLinuxProgram(L"Z:\\bin\\ln",
-                         L"ln -s \"" + unix_target + L"\" \"" + unix_link + L"\"")) {
-    return false;
-  }
-  links_.push_back(link);
-  return PollUntil([&] { return Present(link); });
+  return links_.Make(UnixPath(link), UnixPath(target), link);
 }
 
 }  // namespace yx::test

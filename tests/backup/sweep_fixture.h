@@ -11,6 +11,7 @@
 
 #include "backup/sweep.h"
 #include "support/temp_folder.h"
+#include "support/unix_links.h"
 
 namespace yx::test {
 
@@ -62,7 +63,7 @@ class SweepTest : public ::testing::Test {
  private:
   TempFolder temp_;
   std::wstring root_;
-  std::vector<std::wstring> links_;
+  UnixLinks links_;
 };
 
 [[nodiscard]] std::wstring TwoDigits(int n);
