@@ -15,9 +15,10 @@ class FileError : public std::runtime_error {
 
 // "%s" in `pattern` is replaced by `path`.
 [[nodiscard]] inline FileError MakeFileError(std::string_view pattern, std::string_view path) {
-  std::string text(pattern);
-  const size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, path);
+  const size_t at = pattern.find("%s");
+  if (at == std::string_view::npos) return FileError(std::string(pattern));
+  std::string text(pattern.substr(0, at));
+  text.append(path).append(pattern.substr(at + 2));
   return FileError(text);
 }
 
