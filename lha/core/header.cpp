@@ -150,14 +150,17 @@ bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out) {
     Put64(e.data, h.original_size);
     exts.push_back(std::move(e));
   }
-  if (h.wide_name) exts.push_back({0x44, Utf16Bytes(*h.wide_name)});
-  if (h.wide_directory && !h.wide_directory->empty())
-    exts.push_back({0x45, Utf16Bytes(*h.wide_directory)});
+  // bsdtar reads the names in the order of the headers, taking the code page
+  // as it comes: 0x46 must precede the UTF-16 names, or it decodes them as
+  // code page 932 text.
   if (h.code_page) {
     Ext e{0x46, {}};
     Put32(e.data, *h.code_page);
     exts.push_back(std::move(e));
   }
+  if (h.wide_name) exts.push_back({0x44, Utf16Bytes(*h.wide_name)});
+  if (h.wide_directory && !h.wide_directory->empty())
+    exts.push_back({0x45, Utf16Bytes(*h.wide_directory)});
 
   size_t total = kLevel2BaseSize;
   for (const Ext& e : exts) total += e.data.size() + 3;

@@ -49,7 +49,7 @@ struct EntryHeader {
 inline constexpr size_t kLevel2BaseSize = 26;
 
 // The level-2 header of `h`, ext headers in the order 0x00 0x01 0x02 0x40
-// 0x41 0x42 0x44 0x45 0x46; 0x42 only for sizes of 4 GiB and more. Fails when
+// 0x41 0x42 0x46 0x44 0x45; 0x42 only for sizes of 4 GiB and more. Fails when
 // the names make the header longer than its 16-bit size can say.
 [[nodiscard]] bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out);
 

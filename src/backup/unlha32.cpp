@@ -26,7 +26,13 @@ using UnlhaFn = int(WINAPI*)(HWND, LPCSTR, LPSTR, DWORD);
 }  // namespace
 
 void Load() {
-  if (!Library()) Library().reset(::LoadLibraryW(L"UNLHA32"));
+  if (Library()) return;
+  // A library that is there but cannot be loaded (another architecture, a
+  // missing dependency) must not stop the start with a system message box.
+  DWORD previous = 0;
+  const bool quiet = ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
+  Library().reset(::LoadLibraryW(L"UNLHA32"));
+  if (quiet) ::SetThreadErrorMode(previous, nullptr);
 }
 
 void Unload() { Library().reset(); }

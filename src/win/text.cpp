@@ -25,7 +25,7 @@ std::wstring ToWide(std::string_view text, unsigned code_page) {
   return out;
 }
 
-std::string FromWide(std::wstring_view text, unsigned code_page, bool* lossy) {
+std::string FromWide(std::wstring_view text, unsigned code_page, bool* lossy, char replacement) {
   if (lossy) *lossy = false;
   if (text.empty()) return {};
   const int in = CheckedSize(text.size());
@@ -35,7 +35,8 @@ std::string FromWide(std::wstring_view text, unsigned code_page, bool* lossy) {
   const int n = ::WideCharToMultiByte(code_page, flags, text.data(), in, nullptr, 0, nullptr,
                                       nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(code_page, flags, text.data(), in, out.data(), n, "?", &used_default);
+  const char fallback[2] = {replacement, '\0'};
+  ::WideCharToMultiByte(code_page, flags, text.data(), in, out.data(), n, fallback, &used_default);
   if (lossy) *lossy = used_default != FALSE;
   return out;
 }

@@ -11,9 +11,10 @@ inline constexpr unsigned kCodePage932 = 932;
 
 [[nodiscard]] std::wstring ToWide(std::string_view text, unsigned code_page = kCodePage932);
 
-// Characters the code page cannot hold become '?'; `lossy`, when given, says
-// whether that happened (a file name converted so would name another file).
+// Characters the code page cannot hold become `replacement`; `lossy`, when
+// given, says whether that happened (a file name converted so would name
+// another file).
 [[nodiscard]] std::string FromWide(std::wstring_view text, unsigned code_page = kCodePage932,
-                                   bool* lossy = nullptr);
+                                   bool* lossy = nullptr, char replacement = '?');
 
 }  // namespace yx::win

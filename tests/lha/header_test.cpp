@@ -54,11 +54,11 @@ TEST(Level2Header, LayoutOfBaseAndExtHeaders) {
   const auto exts = Exts(b);
   std::vector<uint8_t> types;
   for (const auto& [t, d] : exts) types.push_back(t);
-  EXPECT_EQ(types, (std::vector<uint8_t>{0x00, 0x01, 0x02, 0x40, 0x41, 0x44, 0x45, 0x46}));
+  EXPECT_EQ(types, (std::vector<uint8_t>{0x00, 0x01, 0x02, 0x40, 0x41, 0x46, 0x44, 0x45}));
   EXPECT_EQ(exts[1].second, (std::vector<uint8_t>{0x95, 0x5C, '.', 't', 'x', 't'}));
   EXPECT_EQ(exts[2].second.back(), 0xFF);
   EXPECT_EQ(exts[4].second.size(), 24u);
-  EXPECT_EQ(exts[7].second, (std::vector<uint8_t>{0xA4, 0x03, 0, 0}));  // 932
+  EXPECT_EQ(exts[5].second, (std::vector<uint8_t>{0xA4, 0x03, 0, 0}));  // 932
   // Header CRC: over the whole header with its own field zero.
   std::vector<uint8_t> zeroed = b;
   const size_t crc_at = 27;

@@ -115,7 +115,7 @@ int SevenZipEntryCount(const std::filesystem::path& archive) {
 }
 
 int BsdtarEntryCount(const std::filesystem::path& archive) {
-  const CommandResult r = RunCommand("bsdtar --options lha:hdrcharset=CP932 -tf " + Quote(archive));
+  const CommandResult r = RunCommand("bsdtar -tf " + Quote(archive));
   if (r.exit_code != 0) return -1;
   return CountLines(r.output, "");
 }

@@ -77,7 +77,7 @@ void ExpectDecodersAgree(const fs::path& archive, const std::vector<File>& files
   const std::vector<std::pair<std::string, std::string>> decoders = {
       {"lhasa", "lhasa xqf " + Quote(archive)},
       {"7z", "7z x -y " + Quote(archive)},
-      {"bsdtar", "bsdtar --options lha:hdrcharset=CP932 -xf " + Quote(archive)}};
+      {"bsdtar", "bsdtar -xf " + Quote(archive)}};
   for (const auto& [name, command] : decoders) {
     const fs::path out = work / ("out-" + name);
     fs::create_directories(out);

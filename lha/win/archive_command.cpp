@@ -1,0 +1,157 @@
+#include "lha/win/archive_command.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+#include "lha/core/archive_reader.h"
+#include "lha/core/archive_writer.h"
+#include "lha/core/command_line.h"
+#include "lha/win/file_streams.h"
+#include "lha/win/source_walk.h"
+#include "win/file_system.h"
+#include "win/text.h"
+
+namespace yx::lha::win {
+namespace {
+
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
+
+uint64_t Ticks(const FILETIME& t) {
+  return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
+}
+
+uint32_t UnixTime(const FILETIME& t) {
+  const uint64_t ticks = Ticks(t);
+  if (ticks <= kUnixEpochAsFileTime) return 0;
+  const uint64_t seconds = (ticks - kUnixEpochAsFileTime) / 10000000u;
+  return seconds > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
+}
+
+CommandOutcome Fail(int code, std::string_view what, const std::wstring& path = {}) {
+  std::string message = "error: " + std::string(what);
+  if (!path.empty()) message += ": " + yx::win::FromWide(path);
+  return {code, message};
+}
+
+NewEntry EntryFor(const SourceItem& item) {
+  NewEntry e;
+  SetStoredNames(item.stored, e.header);
+  if (item.folder) e.header.SetMethod(kMethodDirectory);
+  e.header.unix_time = UnixTime(item.modification);
+  // Read-only, hidden, system, folder, archive: what MS-DOS attributes hold.
+  e.header.attributes = static_cast<uint16_t>(item.attributes & 0x37);
+  e.header.times = WindowsTimes{Ticks(item.creation), Ticks(item.modification), Ticks(item.access)};
+  e.size = item.size;
+  if (!item.folder) {
+    const std::wstring path = item.path;
+    e.open = [path]() -> std::unique_ptr<ContentSource> {
+      auto content = std::make_unique<FileContent>();
+      if (!content->Open(path)) return nullptr;
+      return content;
+    };
+  }
+  return e;
+}
+
+CommandOutcome Add(const ArchiveCommand& command) {
+  const std::wstring archive = yx::win::ToWide(command.archive);
+  WalkOptions options;
+  options.recurse = command.recurse;
+  options.folder_entries = command.folder_entries;
+  options.skip = ComparablePath(archive);
+
+  // Everything to add, each stored path once (the first name that reaches it wins).
+  std::vector<SourceItem> items;
+  const std::wstring base = yx::win::ToWide(command.base);
+  for (const std::string& name : command.names) {
+    std::wstring failed;
+    switch (CollectSources(base, yx::win::ToWide(name), options, items, failed)) {
+      case WalkStatus::kOk:
+        break;
+      case WalkStatus::kMissing:
+        return Fail(kSourceMissing, "not found", failed);
+      case WalkStatus::kUnreadable:
+        return Fail(kSourceUnreadable, "cannot list", failed);
+    }
+  }
+  std::vector<NewEntry> entries;
+  std::vector<std::u16string> keys;
+  std::unordered_set<std::u16string> seen;
+  std::vector<const SourceItem*> sources;
+  for (const SourceItem& item : items) {
+    std::u16string key = KeyOf(item.stored);
+    if (!seen.insert(key).second) continue;
+    entries.push_back(EntryFor(item));
+    keys.push_back(std::move(key));
+    sources.push_back(&item);
+  }
+
+  // The entries of the old archive that stay.
+  ArchiveFile old;
+  std::vector<ArchiveEntry> keep;
+  const DWORD attributes = yx::win::Attributes(archive);
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+      return Fail(kArchiveUnwritable, "archive is a folder", archive);
+    if (!old.Open(archive)) return Fail(kArchiveUnwritable, "cannot open archive", archive);
+    std::vector<ArchiveEntry> listed;
+    if (ListArchive(old, listed) != ListResult::kOk)
+      return Fail(kArchiveDamaged, "not an intact archive", archive);
+    keep = EntriesToKeep(listed, keys, [](const EntryHeader& h) { return KeyOf(h); });
+  }
+
+  NewArchiveFile out;
+  if (!out.Create(archive)) return Fail(kArchiveUnwritable, "cannot create", archive);
+  const WriteResult written = WriteArchive(exists ? &old : nullptr, keep, entries, out);
+  const std::wstring& culprit =
+      written.failed_entry < sources.size() ? sources[written.failed_entry]->path : archive;
+  switch (written.status) {
+    case WriteStatus::kOk:
+      break;
+    case WriteStatus::kSourceUnreadable:
+      return Fail(kSourceUnreadable, "cannot read", culprit);
+    case WriteStatus::kSourceChanged:
+      return Fail(kSourceChanged, "changed while read", culprit);
+    case WriteStatus::kNameTooLong:
+      return Fail(kNameTooLong, "name too long", culprit);
+    case WriteStatus::kOldArchiveUnreadable:
+      return Fail(kArchiveDamaged, "cannot read archive", archive);
+    case WriteStatus::kWriteFailed:
+      return Fail(kArchiveUnwritable, "cannot write", out.Path());
+  }
+  old.Close();
+  if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
+  return {kOk, std::to_string(entries.size()) + " entries added, " +
+                   std::to_string(keep.size()) + " kept"};
+}
+
+}  // namespace
+
+CommandOutcome RunCommand(std::string_view command_line) noexcept {
+  try {
+    ArchiveCommand command;
+    switch (ParseCommandLine(command_line, command)) {
+      case CommandError::kNone:
+        break;
+      case CommandError::kUnknownSwitch:
+        return Fail(kBadSwitch, "unknown switch");
+      case CommandError::kUnknownCommand:
+        return Fail(kBadCommand, "unknown command");
+      case CommandError::kUnbalancedQuote:
+        return Fail(kBadCommand, "unbalanced quote");
+      case CommandError::kMissingArchive:
+        return Fail(kBadCommand, "no archive named");
+      case CommandError::kMissingNames:
+        return Fail(kBadCommand, "nothing to add");
+    }
+    return Add(command);
+  } catch (...) {
+    return {kInternalError, "error: out of memory or internal failure"};
+  }
+}
+
+}  // namespace yx::lha::win

@@ -1,0 +1,33 @@
+#pragma once
+// Carries out one command text of the archiver: today the add command
+// `a [-x1] [-r0|-r1|-r2] archive [base\] names...`. The new archive is written
+// beside the old one and replaces it only once it is complete, so a failed
+// command leaves the old archive byte for byte as it was.
+#include <string>
+#include <string_view>
+
+namespace yx::lha::win {
+
+// Result codes; 0 is success.
+enum ResultCode : int {
+  kOk = 0,
+  kBadCommand = 0x8100,     // unknown command, missing arguments, unbalanced quote
+  kBadSwitch = 0x8101,
+  kSourceMissing = 0x8102,
+  kSourceUnreadable = 0x8103,  // a folder that cannot be listed, a file that cannot be read
+  kArchiveDamaged = 0x8104,    // the existing archive is not one, or is broken
+  kArchiveUnwritable = 0x8105,
+  kNameTooLong = 0x8106,
+  kSourceChanged = 0x8107,  // a file grew or shrank across 4 GiB while it was read
+  kInternalError = 0x81FF,
+};
+
+struct CommandOutcome {
+  int code = kOk;
+  std::string message;  // code page 932, one line
+};
+
+// `command_line` is code page 932 text. Never throws.
+[[nodiscard]] CommandOutcome RunCommand(std::string_view command_line) noexcept;
+
+}  // namespace yx::lha::win

@@ -1,0 +1,114 @@
+#include "lha/win/file_streams.h"
+
+#include <algorithm>
+#include <string>
+
+#include "win/file_system.h"
+
+namespace yx::lha::win {
+namespace {
+
+// ReadFile and WriteFile take 32-bit counts.
+constexpr size_t kMaxIo = 1u << 30;
+
+bool ReadSome(HANDLE file, uint8_t* data, size_t size, size_t& got) {
+  got = 0;
+  while (got < size) {
+    DWORD n = 0;
+    const DWORD want = static_cast<DWORD>(std::min(size - got, kMaxIo));
+    if (!::ReadFile(file, data + got, want, &n, nullptr)) return false;
+    if (n == 0) break;
+    got += n;
+  }
+  return true;
+}
+
+bool SeekTo(HANDLE file, uint64_t position) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(position);
+  return ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != FALSE;
+}
+
+}  // namespace
+
+bool FileContent::Open(const std::wstring& path) {
+  file_.reset(::CreateFileW(yx::win::ToLongPath(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  return static_cast<bool>(file_);
+}
+
+bool FileContent::Read(uint8_t* data, size_t size, size_t& got) {
+  return ReadSome(file_.get(), data, size, got);
+}
+
+bool FileContent::Rewind() { return SeekTo(file_.get(), 0); }
+
+bool ArchiveFile::Open(const std::wstring& path) {
+  file_.reset(::CreateFileW(yx::win::ToLongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file_ || !::GetFileSizeEx(file_.get(), &size)) return false;
+  size_ = static_cast<uint64_t>(size.QuadPart);
+  return true;
+}
+
+bool ArchiveFile::ReadAt(uint64_t offset, uint8_t* data, size_t size, size_t& got) {
+  got = 0;
+  return SeekTo(file_.get(), offset) && ReadSome(file_.get(), data, size, got);
+}
+
+NewArchiveFile::~NewArchiveFile() {
+  if (committed_ || path_.empty()) return;
+  file_.reset();
+  ::DeleteFileW(path_.c_str());
+}
+
+bool NewArchiveFile::Create(const std::wstring& target) {
+  target_ = yx::win::ToLongPath(target);
+  // Beside the target, so that the final move stays on one volume and is a rename.
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::wstring candidate = target_ + L"." + std::to_wstring(::GetCurrentProcessId()) +
+                                   L"-" + std::to_wstring(attempt) + L".tmp";
+    file_.reset(::CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file_) {
+      path_ = candidate;
+      return true;
+    }
+    if (::GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
+bool NewArchiveFile::Write(const uint8_t* data, size_t size) {
+  while (size > 0) {
+    DWORD n = 0;
+    const DWORD want = static_cast<DWORD>(std::min(size, kMaxIo));
+    if (!::WriteFile(file_.get(), data, want, &n, nullptr) || n != want) return false;
+    data += n;
+    size -= n;
+    position_ += n;
+  }
+  return true;
+}
+
+bool NewArchiveFile::Seek(uint64_t position) {
+  if (!SeekTo(file_.get(), position)) return false;
+  position_ = position;
+  return true;
+}
+
+bool NewArchiveFile::Truncate() { return ::SetEndOfFile(file_.get()) != FALSE; }
+
+bool NewArchiveFile::Commit() {
+  if (!::FlushFileBuffers(file_.get())) return false;
+  file_.reset();
+  if (!::MoveFileExW(path_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return false;
+  committed_ = true;
+  return true;
+}
+
+}  // namespace yx::lha::win

@@ -1,0 +1,66 @@
+#pragma once
+// The library's streams over Win32 files, opened through the wide API with
+// the long-path prefix.
+#include <windows.h>
+
+#include <string>
+
+#include "lha/core/stream.h"
+#include "win/unique_handle.h"
+
+namespace yx::lha::win {
+
+// A source file, shared for reading and writing: a file another program keeps
+// open is still backed up.
+class FileContent : public ContentSource {
+ public:
+  [[nodiscard]] bool Open(const std::wstring& path);
+  bool Read(uint8_t* data, size_t size, size_t& got) override;
+  bool Rewind() override;
+
+ private:
+  yx::win::UniqueFile file_;
+};
+
+// The existing archive, read while the new one is written beside it.
+class ArchiveFile : public RandomSource {
+ public:
+  [[nodiscard]] bool Open(const std::wstring& path);
+  void Close() { file_.reset(); }
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, uint8_t* data, size_t size, size_t& got) override;
+
+ private:
+  yx::win::UniqueFile file_;
+  uint64_t size_ = 0;
+};
+
+// The new archive: a fresh file that is deleted again unless Commit() moves
+// it over the target.
+class NewArchiveFile : public ArchiveSink {
+ public:
+  NewArchiveFile() = default;
+  NewArchiveFile(const NewArchiveFile&) = delete;
+  NewArchiveFile& operator=(const NewArchiveFile&) = delete;
+  ~NewArchiveFile() override;
+
+  // Creates a file of a new name beside `target`.
+  [[nodiscard]] bool Create(const std::wstring& target);
+  bool Write(const uint8_t* data, size_t size) override;
+  uint64_t Position() const override { return position_; }
+  bool Seek(uint64_t position) override;
+  bool Truncate() override;
+  // Flushes and closes the file, then puts it in place of the target in one
+  // step; the target stays as it was when this fails.
+  [[nodiscard]] bool Commit();
+  [[nodiscard]] const std::wstring& Path() const { return path_; }
+
+ private:
+  yx::win::UniqueFile file_;
+  std::wstring path_;
+  std::wstring target_;
+  uint64_t position_ = 0;
+  bool committed_ = false;
+};
+
+}  // namespace yx::lha::win
