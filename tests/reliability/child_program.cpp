@@ -1,0 +1,162 @@
+#include "reliability/child_program.h"
+
+#include <stdexcept>
+
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/unique_handle.h"
+
+namespace yx::test {
+namespace {
+
+std::wstring BuiltFile(std::wstring_view relative) {
+  std::wstring path = L"Z:";
+  for (const char c : std::string_view(YX_BINARY_DIR)) path += c == '/' ? L'\\' : wchar_t(c);
+  return path + L"\\" + std::wstring(relative);
+}
+
+// The test's own environment, with YX_TEST_NOW replaced.
+std::wstring ChildEnvironment(std::string_view now) {
+  std::wstring block;
+  if (wchar_t* env = ::GetEnvironmentStringsW()) {
+    for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
+      const std::wstring_view entry = p;
+      if (entry.starts_with(L"YX_TEST_NOW=")) continue;
+      block.append(entry).push_back(L'\0');
+    }
+    ::FreeEnvironmentStringsW(env);
+  }
+  block += L"YX_TEST_NOW=" + win::ToWide(now);
+  block.push_back(L'\0');
+  block.push_back(L'\0');
+  return block;
+}
+
+struct DialogWatch {
+  DWORD pid = 0;
+  bool seen = false;
+};
+
+BOOL CALLBACK LookForDialog(HWND hwnd, LPARAM param) {
+  auto* watch = reinterpret_cast<DialogWatch*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != watch->pid) return TRUE;
+  wchar_t name[32] = {};
+  ::GetClassNameW(hwnd, name, 32);
+  if (std::wstring_view(name) == L"#32770") watch->seen = true;
+  return TRUE;
+}
+
+}  // namespace
+
+ProgramFolder::ProgramFolder(bool test_clock) {
+  const std::wstring from =
+      BuiltFile(test_clock ? L"testbin\\YorudexTestClock.exe" : L"dist\\Yorudex.exe");
+  if (!::CopyFileW(from.c_str(), (dir.Path() + L"Yorudex.exe").c_str(), FALSE))
+    throw std::runtime_error("cannot copy the program");
+}
+
+ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> kill_when,
+                                    DWORD limit_ms) const {
+  const std::wstring exe = dir.Path() + L"Yorudex.exe";
+  std::wstring command = L"\"" + exe + L"\" /AUTO";
+  std::wstring environment = ChildEnvironment(now);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(), dir.Path().c_str(),
+                        &startup, &started))
+    throw std::runtime_error("cannot start the program");
+  win::UniqueKernelHandle process(started.hProcess);
+  win::UniqueKernelHandle thread(started.hThread);
+  ChildOutcome outcome;
+  DialogWatch watch{started.dwProcessId};
+  const ULONGLONG hang = ::GetTickCount64() + limit_ms;
+  // Short waits: a kill condition must be met within a millisecond or so of
+  // turning true, and a dialog is looked for between waits.
+  while (::WaitForSingleObject(process.get(), kill_when ? 0 : 10) == WAIT_TIMEOUT) {
+    ::EnumWindows(&LookForDialog, reinterpret_cast<LPARAM>(&watch));
+    const bool stop = watch.seen || ::GetTickCount64() > hang || (kill_when && kill_when());
+    if (!stop) continue;
+    ::TerminateProcess(process.get(), 255);
+    ::WaitForSingleObject(process.get(), INFINITE);
+    outcome.killed = true;
+    break;
+  }
+  ::EnumWindows(&LookForDialog, reinterpret_cast<LPARAM>(&watch));
+  outcome.dialog = watch.seen;
+  outcome.finished = !outcome.killed;
+  ::GetExitCodeProcess(process.get(), &outcome.exit_code);
+  return outcome;
+}
+
+void ProgramFolder::WriteIni(const IniKeys& keys) const {
+  std::string text = "[Backup]\r\n";
+  for (const auto& [key, value] : keys) text += key + "=" + value + "\r\n";
+  WriteIniBytes(text);
+}
+
+void ProgramFolder::WriteIniBytes(std::string_view bytes) const {
+  dir.WriteFile(L"Yorudex.INI", bytes);
+}
+
+std::string ProgramFolder::Log(std::wstring_view yymm) const {
+  return dir.ReadFile(L"log\\" + std::wstring(yymm) + L".log");
+}
+
+bool ProgramFolder::HasLog(std::wstring_view yymm) const {
+  return dir.Exists(L"log\\" + std::wstring(yymm) + L".log");
+}
+
+std::wstring LinuxPath(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unix_name == nullptr) return {};
+  char* name = unix_name(path.c_str());
+  if (name == nullptr) return {};
+  std::wstring wide = win::ToWide(name, CP_UTF8);
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  while (wide.size() > 1 && wide.back() == L'/') wide.pop_back();
+  return wide;
+}
+
+bool RunLinuxTool(const std::wstring& tool, const std::wstring& arguments,
+                  const std::function<bool()>& done) {
+  std::wstring command = tool + L" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &started))
+    return false;
+  win::UniqueKernelHandle process(started.hProcess);
+  win::UniqueKernelHandle thread(started.hThread);
+  const ULONGLONG give_up = ::GetTickCount64() + 30000;
+  while (!done()) {
+    if (::GetTickCount64() > give_up) return false;
+    ::SwitchToThread();
+  }
+  return true;
+}
+
+bool MakeSymlink(const std::wstring& link, const std::wstring& target) {
+  const std::wstring unix_link = LinuxPath(link);
+  const std::wstring unix_target = LinuxPath(target);
+  if (unix_link.empty() || unix_target.empty()) return false;
+  return RunLinuxTool(L"Z:\\bin\\ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",
+                      [&] { return win::Attributes(link) != INVALID_FILE_ATTRIBUTES; });
+}
+
+void RemoveSymlink(const std::wstring& link) {
+  const std::wstring unix_link = LinuxPath(link);
+  if (unix_link.empty()) return;
+  // A dangling link is not listed by Wine at all: look for it through Linux.
+  (void)RunLinuxTool(L"Z:\\bin\\rm", L"-f \"" + unix_link + L"\"", [&] {
+    return win::Attributes(link) == INVALID_FILE_ATTRIBUTES;
+  });
+}
+
+}  // namespace yx::test

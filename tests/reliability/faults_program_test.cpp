@@ -1,0 +1,233 @@
+// Faults staged from outside the real program: files held open by another
+// process, paths taken by files, links, and a log that cannot be read or
+// written. Each is one unattended run of the real Yorudex.exe.
+#include "reliability/unattended_fixture.h"
+
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/unique_handle.h"
+
+namespace yx::test {
+namespace {
+
+using FaultsOutsideTheProgram = UnattendedTest;
+
+win::UniqueFile HoldOpen(const std::wstring& path, DWORD share) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  EXPECT_TRUE(file) << "cannot hold " << win::FromWide(path);
+  return file;
+}
+
+TEST_F(FaultsOutsideTheProgram, ASourceFileHeldOpenWithoutSharingFailsTheCopyAndNothingElse) {
+  Describe("A source file is held open by another process with no sharing while the run copies.",
+           "The run logs the failure line; every file that was copied equals its source; the "
+           "held file is not in the backup.");
+  Settings();
+  const std::wstring held = dir.Path() + L"src\\Work\\sub\\b.bin";
+  {
+    const win::UniqueFile file = HoldOpen(held, 0);
+    Run();
+  }
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
+  const Tree copy = Backup(L"0105\\23\\0905\\Work");
+  EXPECT_TRUE(IsCopyOf(copy, Source(), false));
+  EXPECT_FALSE(copy.contains(L"sub\\b.bin"));
+}
+
+TEST_F(FaultsOutsideTheProgram, ADestinationThatNamesAFileStopsTheRunBeforeAnythingIsWritten) {
+  Describe("The destination setting names an existing file, not a folder.",
+           "The check's line and the stop line are logged; the file is untouched; no backup "
+           "folder is made anywhere.");
+  Settings();
+  dir.WriteFile(L"dest.txt", "not a folder");
+  program.WriteIni({{"TO", dir.PathA() + "dest.txt"}, {"FROM00", dir.PathA() + "src\\Work"}});
+  Run();
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {"\tバックアップ先のフォルダが存在しません", kStopped}, false}}));
+  EXPECT_EQ(dir.ReadFile(L"dest.txt"), "not a folder");
+}
+
+TEST_F(FaultsOutsideTheProgram, AMonthFolderNameTakenByAFileFailsTheRun) {
+  Describe("A file named like this month's backup folder (0105) lies in the destination.",
+           "The target folder cannot be made: the failure line is logged after the check; the "
+           "file is untouched.");
+  Settings();
+  dir.WriteFile(L"dest\\0105", "in the way");
+  Run();
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105"), "in the way");
+}
+
+TEST_F(FaultsOutsideTheProgram, ATimeFolderNameTakenByAFileFailsTheRun) {
+  Describe("A file named like this run's time folder (0105\\23\\0905) is already there.",
+           "The failure line is logged; the file is untouched; nothing is copied.");
+  Settings();
+  dir.WriteFile(L"dest\\0105\\23\\0905", "in the way");
+  Run();
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905"), "in the way");
+}
+
+TEST_F(FaultsOutsideTheProgram, AReadOnlyDestinationFolderFailsTheRunWhereTheSystemEnforcesIt) {
+  Describe("The destination folder is made read-only.",
+           "Where read-only is enforced, the failure line is logged and nothing is written.");
+  Settings();
+  const std::wstring dest = dir.Path() + L"dest";
+  ASSERT_TRUE(::SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_READONLY));
+  const bool enforced = !::CreateDirectoryW((dest + L"\\probe").c_str(), nullptr);
+  if (!enforced) {
+    (void)::RemoveDirectoryW((dest + L"\\probe").c_str());
+    (void)::SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
+    GTEST_SKIP() << "a read-only folder is still writable here (Wine run as root)";
+  }
+  Run();
+  (void)::SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
+}
+
+TEST_F(FaultsOutsideTheProgram, AReadOnlyFileInAnExpiredBackupIsDeletedWithIt) {
+  Describe("An expired backup (month 0103, forced deletion after 30 days) holds a read-only file.",
+           "The month folder goes whole, with its line; the run succeeds.");
+  Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
+  const std::wstring file = dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\ro.txt", "kept?");
+  ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  Run(Sweeps({L"dest\\0103"}));
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {"\t" + Dest() + "\\0103 を削除しました", kDone}}}));
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
+}
+
+TEST_F(FaultsOutsideTheProgram, AnOpenFileInAnExpiredBackupStaysUntilTheNextRunTakesIt) {
+  Describe("A file in an expired backup is held open without sharing during one run, released "
+           "before the next day's run.",
+           "The first run logs the deletion line, keeps what it could not delete and succeeds; "
+           "the second run deletes the rest with a line of its own; both runs are in the log.");
+  Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
+  dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\free.txt", "goes");
+  const std::wstring held = dir.WriteFile(L"dest\\0103\\02\\1200\\Work\\open.txt", "stays");
+  {
+    const win::UniqueFile file = HoldOpen(held, 0);
+    Run(Sweeps({L"dest\\0103\\01"}));
+  }
+  EXPECT_TRUE(dir.Exists(L"dest\\0103\\02\\1200\\Work\\open.txt"));
+  const std::string first = Log();
+  const std::string line = "\t" + Dest() + "\\0103 を削除しました";
+  EXPECT_TRUE(LogHolds(first, "", {{kStart, {line, kDone}}}));
+  Run(Sweeps({L"dest\\0103"}), "2001-05-24 09:05:00");
+  EXPECT_TRUE(LogHolds(Log(), first, {{"01/05/24 09:05:00", {line, kDone}}}));
+}
+
+TEST_F(FaultsOutsideTheProgram, ASourceThatIsALinkIsCopiedAsTheFolderItLeadsTo) {
+  Describe("The source setting names a symbolic link to a folder.",
+           "The folder behind the link is copied whole under the link's name; the run succeeds.");
+  SourceTree(L"Real");
+  const std::wstring link = dir.Path() + L"src\\Linked";
+  if (!MakeSymlink(link, dir.Path() + L"src\\Real")) GTEST_SKIP() << "no symbolic links here";
+  Settings({{"FROM00", dir.PathA() + "src\\Linked"}});
+  Run();
+  RemoveSymlink(link);
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Linked"), Source(L"Real"), true));
+}
+
+TEST_F(FaultsOutsideTheProgram, ALinkBackIntoTheSourceIsLeftOutAndTheRunEnds) {
+  Describe("A source holds a symbolic link to its own parent folder (a cycle).",
+           "The run ends by itself and succeeds; the link is left out; everything else is copied.");
+  Settings();
+  const std::wstring link = dir.Path() + L"src\\Work\\sub\\loop";
+  if (!MakeSymlink(link, dir.Path() + L"src\\Work")) GTEST_SKIP() << "no symbolic links here";
+  const Tree source = Source();
+  Run();
+  RemoveSymlink(link);
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
+  const Tree copy = Backup(L"0105\\23\\0905\\Work");
+  EXPECT_FALSE(copy.contains(L"sub\\loop"));
+  EXPECT_TRUE(IsCopyOf(copy, source, true));
+}
+
+TEST_F(FaultsOutsideTheProgram, ASourceThatIsADanglingLinkIsReportedAsMissing) {
+  Describe("The source setting names a symbolic link whose folder was removed.",
+           "The check reports the source as missing and the run stops; nothing is copied.");
+  dir.MakeFolder(L"src\\Gone");
+  const std::wstring link = dir.Path() + L"src\\Dangling";
+  if (!MakeSymlink(link, dir.Path() + L"src\\Gone")) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(::RemoveDirectoryW((dir.Path() + L"src\\Gone").c_str()));
+  const std::string source = dir.PathA() + "src\\Dangling";
+  Settings({{"FROM00", source}});
+  Run();
+  dir.MakeFolder(L"src\\Gone");
+  RemoveSymlink(link);
+  EXPECT_TRUE(LogHolds(Log(), "",
+                       {{kStart,
+                         {"\tPATH=" + source + "バックアップ元のフォルダが存在しません", kStopped},
+                         false}}));
+  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
+}
+
+TEST_F(FaultsOutsideTheProgram, ALogFolderThatIsAFileEndsWithStatusOneAndTheFallbackFile) {
+  Describe("A file named log lies where the log folder belongs.",
+           "The run still backs up; the log cannot be saved, so the exit status is 1 and "
+           "log-error.txt says which file could not be made; the file named log is untouched.");
+  Settings();
+  dir.WriteFile(L"log", "not a folder");
+  Run(ExitStatus(1));
+  EXPECT_EQ(dir.ReadFile(L"log"), "not a folder");
+  const std::string fallback = dir.ReadFile(L"log-error.txt");
+  EXPECT_NE(fallback.find("\tファイル " + dir.PathA() + "log\\0105.log を作成できません\r\n"),
+            std::string::npos)
+      << fallback;
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
+}
+
+TEST_F(FaultsOutsideTheProgram, ALogHeldOpenWithoutSharingIsNeverOverwritten) {
+  Describe("Another process holds this month's log open without sharing for the whole run.",
+           "The log cannot be read or replaced: exit status 1, log-error.txt names it, and the "
+           "log still holds its earlier lines byte for byte.");
+  Settings();
+  const std::string earlier = "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n";
+  const std::wstring log = dir.WriteFile(L"log\\0105.log", earlier);
+  {
+    const win::UniqueFile file = HoldOpen(log, 0);
+    Run(ExitStatus(1));
+  }
+  EXPECT_EQ(Log(), earlier);
+  EXPECT_NE(dir.ReadFile(L"log-error.txt").find("log\\0105.log を作成できません"), std::string::npos);
+}
+
+TEST_F(FaultsOutsideTheProgram, ALogOpenInAViewerFailsTheSaveButKeepsEveryEarlierLine) {
+  Describe("Another process (a log viewer) holds this month's log open for reading, sharing "
+           "reading, writing and deleting, during the run.",
+           "The log is read; replacing a file that is open fails on Windows and Wine alike, so "
+           "the exit status is 1 and log-error.txt names the log, which keeps its earlier "
+           "lines byte for byte.");
+  Settings();
+  const std::string earlier = "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n";
+  const std::wstring log = dir.WriteFile(L"log\\0105.log", earlier);
+  {
+    const win::UniqueFile file =
+        HoldOpen(log, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    Run(ExitStatus(1));
+  }
+  EXPECT_EQ(Log(), earlier);
+  EXPECT_NE(dir.ReadFile(L"log-error.txt").find("log\\0105.log を作成できません"), std::string::npos);
+}
+
+// The save writes a new file and renames it over the log, which fails while
+// any other handle to the log is open; a viewer that shares writing would let
+// the log be written in place (appending the run's lines to the unchanged
+// earlier bytes). Left for the log's owner to decide.
+TEST_F(FaultsOutsideTheProgram, DISABLED_ALogOpenInAViewerThatSharesWritingIsStillSaved) {
+  Describe("A log viewer holds this month's log open sharing reading, writing and deleting.",
+           "The run's lines reach the log after its earlier lines; exit status 0.");
+  Settings();
+  const std::string earlier = "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n";
+  const std::wstring log = dir.WriteFile(L"log\\0105.log", earlier);
+  {
+    const win::UniqueFile file =
+        HoldOpen(log, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    Run();
+  }
+  EXPECT_TRUE(LogHolds(Log(), earlier, {{kStart, {kDone}}}));
+}
+
+}  // namespace
+}  // namespace yx::test

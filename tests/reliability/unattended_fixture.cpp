@@ -1,0 +1,59 @@
+#include "reliability/unattended_fixture.h"
+
+#include <algorithm>
+
+#include "win/text.h"
+
+namespace yx::test {
+
+UnattendedTest::UnattendedTest() : dir(program.dir) { dir.MakeFolder(L"dest"); }
+
+std::string UnattendedTest::SourceTree(const std::wstring& name) {
+  const std::wstring base = L"src\\" + name + L"\\";
+  dir.WriteFile(base + L"a.txt", "alpha\r\n");
+  dir.WriteFile(base + L"sub\\b.bin", std::string(70000, '\xB7'));
+  dir.WriteFile(base + L"sub\\deeper\\c.txt", "gamma");
+  return dir.PathA() + "src\\" + win::FromWide(name);
+}
+
+void UnattendedTest::Settings(const IniKeys& more) {
+  if (!dir.Exists(L"src\\Work")) SourceTree(L"Work");
+  IniKeys keys{{"TO", Dest()}, {"FROM00", dir.PathA() + "src\\Work"}};
+  for (const auto& [key, value] : more) {
+    // A key given again replaces the default one: the profile functions
+    // would read only the first.
+    auto same = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == key; });
+    if (same != keys.end()) same->second = value;
+    else keys.emplace_back(key, value);
+  }
+  program.WriteIni(keys);
+}
+
+ChildOutcome UnattendedTest::Run(const RunExpectations& expect, std::string_view now,
+                                 std::function<bool()> kill_when) {
+  const Tree sources = Snapshot(dir.Path() + L"src");
+  const std::vector<std::wstring> skip{L"Yorudex.exe", L"log"};
+  const Tree before = Snapshot(dir.Path(), skip);
+  const ChildOutcome outcome = program.RunAuto(now, std::move(kill_when));
+  EXPECT_FALSE(outcome.dialog) << "a dialog appeared in an unattended run";
+  if (expect.killed) {
+    EXPECT_TRUE(outcome.killed) << "the run ended before the moment to kill it";
+  } else {
+    EXPECT_TRUE(outcome.finished) << "the run hung and was killed";
+    EXPECT_EQ(outcome.exit_code, expect.exit_code);
+  }
+  EXPECT_TRUE(SameTree(sources, Snapshot(dir.Path() + L"src"))) << "the sources changed";
+  EXPECT_TRUE(NothingLostBut(before, Snapshot(dir.Path(), skip), expect.gone,
+                             {L"Yorudex.INI", L"log-error.txt"}));
+  return outcome;
+}
+
+Tree UnattendedTest::Backup(std::wstring_view relative) const {
+  return Snapshot(dir.Path() + L"dest\\" + std::wstring(relative));
+}
+
+Tree UnattendedTest::Source(std::wstring_view name) const {
+  return Snapshot(dir.Path() + L"src\\" + std::wstring(name));
+}
+
+}  // namespace yx::test

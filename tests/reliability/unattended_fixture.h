@@ -1,0 +1,70 @@
+#pragma once
+// A copy of the real program in a fresh folder with a source tree and a
+// destination, run unattended; every run is checked for what must hold
+// whatever the fault: it ended by itself with the expected exit status,
+// showed no dialog, left the sources as they were and deleted nothing but
+// the backups the test names as expired.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "reliability/case_report.h"
+#include "reliability/child_program.h"
+#include "reliability/run_lines.h"
+#include "reliability/tree_snapshot.h"
+
+namespace yx::test {
+
+inline constexpr char kNow[] = "2001-05-23 09:05:00";
+inline constexpr char kStart[] = "01/05/23 09:05:00";
+inline constexpr char kDone[] = "\tバックアップ正常終了";
+inline constexpr char kFailed[] = "\tバックアップの作成に失敗しました";
+inline constexpr char kAborted[] = "\tバックアップを中断しました";
+inline constexpr char kStopped[] = "\t異常終了しました。";
+
+struct RunExpectations {
+  DWORD exit_code = 0;
+  bool killed = false;              // the test kills the run on purpose
+  std::vector<std::wstring> gone;   // relative paths the sweep must remove
+};
+[[nodiscard]] inline RunExpectations ExitStatus(DWORD code) {
+  RunExpectations e;
+  e.exit_code = code;
+  return e;
+}
+[[nodiscard]] inline RunExpectations Sweeps(std::vector<std::wstring> gone) {
+  RunExpectations e;
+  e.gone = std::move(gone);
+  return e;
+}
+[[nodiscard]] inline RunExpectations KilledRun() {
+  RunExpectations e;
+  e.killed = true;
+  return e;
+}
+
+class UnattendedTest : public ::testing::Test {
+ protected:
+  UnattendedTest();
+
+  // src\<name> with a few files and a sub-folder; returns its CP932 path.
+  std::string SourceTree(const std::wstring& name);
+  // TO = the destination folder, FROM00 = src\Work (made when missing); `more`
+  // adds keys or replaces those two.
+  void Settings(const IniKeys& more = {});
+  // Runs once and checks what must always hold.
+  ChildOutcome Run(const RunExpectations& expect = {}, std::string_view now = kNow,
+                   std::function<bool()> kill_when = {});
+
+  [[nodiscard]] std::string Dest() const { return dir.PathA() + "dest"; }
+  [[nodiscard]] std::string Log() const { return program.Log(L"0105"); }
+  [[nodiscard]] Tree Backup(std::wstring_view relative) const;
+  [[nodiscard]] Tree Source(std::wstring_view name = L"Work") const;
+
+  ProgramFolder program;
+  const TempFolder& dir;
+};
+
+}  // namespace yx::test
