@@ -1,0 +1,89 @@
+// Archive runs against a stand-in library that writes down the commands it
+// is given, so that their text can be checked byte for byte.
+#include <gtest/gtest.h>
+
+#include "backup/unlha32.h"
+#include "support/form_fixture.h"
+#include "support/unix_links.h"
+
+namespace yx::test {
+namespace {
+
+class ArchiveRunTest : public FormTest {
+ protected:
+  void SetUp() override {
+    SetNow(EncodeDateTime(2001, 5, 23, 9, 5));
+    ::SetEnvironmentVariableW(L"YX_RECORDER_FILE", (dir.Path() + L"calls.txt").c_str());
+    ::SetDllDirectoryW(L"" YX_RECORDER_DIR);
+    unlha32::Load();
+    ASSERT_TRUE(unlha32::LibraryLoaded());
+  }
+  void TearDown() override {
+    FormTest::TearDown();
+    unlha32::Unload();
+    ::SetDllDirectoryW(nullptr);
+    ::SetEnvironmentVariableW(L"YX_RECORDER_FILE", nullptr);
+    ::SetEnvironmentVariableW(L"YX_RECORDER_RESULT", nullptr);
+  }
+  void StartWith(const std::vector<std::string>& sources) {
+    Start({"/AUTO"});
+    dir.MakeFolder(L"dest");
+    form_->EditTo.SetText(dir.PathA() + "dest");
+    form_->ChkLha.SetChecked(true);
+    for (size_t row = 0; row < sources.size(); ++row)
+      form_->EditFrom.SetCell(static_cast<int>(row), sources[row]);
+  }
+  std::string Calls() { return dir.Exists(L"calls.txt") ? dir.ReadFile(L"calls.txt") : ""; }
+  std::string Head() { return "a -x1 -r2 \"" + dir.PathA() + "dest\\0105\\23\\010523_0905.lzh\" "; }
+};
+
+TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
+  dir.WriteFile(L"Data\\Work\\a.txt", "a");
+  dir.WriteFile(L"Mail\\m.txt", "m");
+  StartWith({dir.PathA() + "Data\\Work", "", dir.PathA() + "Mail\\"});
+  EXPECT_EQ(form_->LblLhaVer.Caption(), "ver 2.53");
+  form_->BtnExecClick(nullptr);
+  EXPECT_EQ(Calls(), "mode 0\n"
+                     "owner|" + Head() + "\"" + dir.PathA() + "Data\\\" \"Work\\*\"|0\n"
+                     "owner|" + Head() + "\"" + dir.PathA() + "\" \"Mail\\*\"|0\n");
+  EXPECT_EQ(form_->ArchiveCommandHead, Head());
+  EXPECT_EQ(form_->ArchiveBaseArg, "\"" + dir.PathA() + "\" ");
+  EXPECT_NE(form_->RunLog().Text().find("\tバックアップ正常終了\r\n"), std::string::npos);
+  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\"));
+  EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905")) << "an archive run makes no time folder";
+  EXPECT_EQ(progress_->FileTotal, 2) << "the counting pass runs in archive mode too";
+  EXPECT_FALSE(::IsWindowVisible(progress_->Handle()));
+}
+
+TEST_F(ArchiveRunTest, NamesEndingInADoubleByteBackslashAreSplitOnWholeCharacters) {
+  dir.MakeFolder(L"予定表");
+  StartWith({dir.PathA() + "予定表"});
+  form_->BtnExecClick(nullptr);
+  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|0\n");
+}
+
+TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
+  dir.WriteFile(L"drive\\a.txt", "a");
+  UnixLinks links;
+  const std::wstring drive = links.MakeDrive(dir.Path() + L"drive");
+  ASSERT_FALSE(drive.empty());
+  const std::string root = win::FromWide(drive) + "\\";
+  StartWith({root});
+  form_->BtnExecClick(nullptr);
+  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"\" \"" + root + "*\"|0\n");
+}
+
+TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {
+  dir.MakeFolder(L"One");
+  dir.MakeFolder(L"Two");
+  ::SetEnvironmentVariableW(L"YX_RECORDER_RESULT", L"1");
+  StartWith({dir.PathA() + "One", dir.PathA() + "Two"});
+  form_->BtnExecClick(nullptr);
+  const std::string calls = Calls();
+  EXPECT_NE(calls.find("One\\*"), std::string::npos);
+  EXPECT_EQ(calls.find("Two\\*"), std::string::npos) << calls;
+  EXPECT_NE(form_->RunLog().Text().find("\tバックアップの作成に失敗しました\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace yx::test
