@@ -21,6 +21,7 @@ struct ExpectedRun {
   std::string start;               // "yy/mm/dd hh:nn:ss"
   std::vector<std::string> lines;  // every line between START and the closing ones
   bool elapsed = true;             // a "処理時間=" line precedes END
+  int start_slack = 0;             // START may be this many seconds after `start`
 };
 
 // Checks the run that begins at lines[at] and moves `at` past its END.
