@@ -42,8 +42,13 @@ void CheckList::SetChecked(size_t row, bool checked) {
 }
 
 RECT CheckList::TickRect(size_t row) const {
+  // The tick is the item's state image, at the left end of its row.
   RECT r{};
-  ListView_GetItemRect(hwnd_, static_cast<int>(row), &r, LVIR_ICON);
+  ListView_GetItemRect(hwnd_, static_cast<int>(row), &r, LVIR_BOUNDS);
+  int cx = 16, cy = 16;
+  if (HIMAGELIST ticks = ListView_GetImageList(hwnd_, LVSIL_STATE))
+    ImageList_GetIconSize(ticks, &cx, &cy);
+  r.right = r.left + cx;
   return r;
 }
 

@@ -150,6 +150,21 @@ TEST_F(SettingsWindowTest, EditingAGridCellMarksTheSettingsChangedButCodeDoesNot
   EXPECT_TRUE(form_->Modified);
 }
 
+TEST_F(SettingsWindowTest, ClickingADayTickTogglesItAndMarksTheSettingsChanged) {
+  Start();
+  form_->Page.SetActivePage(app::SheetTime);
+  Pump();
+  const RECT tick = form_->ListDel.TickRect(3);
+  const LPARAM at = MAKELPARAM((tick.left + tick.right) / 2, (tick.top + tick.bottom) / 2);
+  ::SendMessageW(form_->ListDel.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::SendMessageW(form_->ListDel.Handle(), WM_LBUTTONUP, 0, at);
+  Pump();
+  EXPECT_FALSE(form_->ListDel.Checked(3));
+  EXPECT_TRUE(form_->ListDel.Checked(2));
+  EXPECT_TRUE(form_->ListWeek.Checked(3)) << "the neighbouring list is its own";
+  EXPECT_TRUE(form_->Modified);
+}
+
 TEST_F(SettingsWindowTest, TypingInTheDestinationFieldMarksTheSettingsChanged) {
   Start();
   ::SetWindowTextW(form_->EditTo.Handle(), L"D:\\新しい");
