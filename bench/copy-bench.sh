@@ -84,15 +84,25 @@ write_settings() {
     "$(winpath "$destination")" "$(winpath "$source")" > "$app_dir/Yorudex.INI"
 }
 
-# Runs the program unattended on `source`; true when the copy is complete.
-auto_run() {
+# Prepares an unattended copy run of `source` into `destination`: a program
+# folder of its own with the settings file.
+prepare_program() {
   local source=$1 destination=$2 app_dir=$scratch/app
   rm -rf "$app_dir" "$destination"
   mkdir -p "$app_dir" "$destination"
   cp "$program" "$app_dir/Yorudex.exe"
   write_settings "$app_dir" "$destination" "$source"
-  timeout 3600 wine "$app_dir/Yorudex.exe" /AUTO </dev/null >/dev/null 2>&1 || true
-  [[ $(file_count "$destination") -eq $(file_count "$source") ]]
+}
+
+run_program() {
+  timeout 3600 wine "$scratch/app/Yorudex.exe" /AUTO </dev/null >/dev/null 2>&1 || true
+}
+
+# True when the unattended run copies `source` completely.
+auto_run() {
+  prepare_program "$1" "$2"
+  run_program
+  [[ $(file_count "$2") -eq $(file_count "$1") ]]
 }
 
 use_program=no
@@ -118,8 +128,10 @@ time_tool() {
   sync
   case $tool in
     program)
+      prepare_program "$source" "$out/program"
+      sync
       t0=$(now)
-      auto_run "$source" "$out/program" || echo "  Yorudex /AUTO copy incomplete" >&2
+      run_program
       t1=$(now) ;;
     driver)
       mkdir -p "$out/driver"
