@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "reliability/in_run_fixture.h"
+#include "reliability/run_texts.h"
 
 #include "support/temp_folder.h"
 #include "win/file_system.h"
@@ -12,11 +13,6 @@
 
 namespace yx::test {
 namespace {
-
-constexpr char kStart[] = "01/05/23 09:05:00";
-constexpr char kDone[] = "\tバックアップ正常終了";
-constexpr char kFailed[] = "\tバックアップの作成に失敗しました";
-constexpr char kAborted[] = "\tバックアップを中断しました";
 
 class FaultsInsideARun : public InRunTest {
  protected:

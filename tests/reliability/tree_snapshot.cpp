@@ -64,7 +64,8 @@ Tree Snapshot(const std::wstring& folder, const std::vector<std::wstring>& skip)
 
 ::testing::AssertionResult NothingLostBut(const Tree& before, const Tree& after,
                                           const std::vector<std::wstring>& gone,
-                                          const std::vector<std::wstring>& rewritten) {
+                                          const std::vector<std::wstring>& rewritten,
+                                          const std::vector<std::wstring>& may_go) {
   for (const auto& [path, entry] : before) {
     const auto it = after.find(path);
     if (Under(path, gone)) {
@@ -72,6 +73,7 @@ Tree Snapshot(const std::wstring& folder, const std::vector<std::wstring>& skip)
         return ::testing::AssertionFailure() << Show(path) << " should have been swept";
       continue;
     }
+    if (it == after.end() && Under(path, may_go)) continue;
     if (it == after.end()) return ::testing::AssertionFailure() << Show(path) << " was deleted";
     if (Under(path, rewritten)) continue;
     if (it->second.bytes != entry.bytes)

@@ -30,10 +30,12 @@ using Tree = std::map<std::wstring, Entry>;
 
 // Every entry of `before` is still in `after` with the same bytes, except
 // those under one of `gone` (relative paths of expired backups), which must
-// be gone. Entries under `rewritten` may have changed.
+// be gone. Entries under `rewritten` may have changed, those under `may_go`
+// may be gone (a sweep that was killed half-way).
 [[nodiscard]] ::testing::AssertionResult NothingLostBut(const Tree& before, const Tree& after,
                                                         const std::vector<std::wstring>& gone,
-                                                        const std::vector<std::wstring>& rewritten = {});
+                                                        const std::vector<std::wstring>& rewritten = {},
+                                                        const std::vector<std::wstring>& may_go = {});
 
 // Every file of `copy` is byte for byte the file of the same path in `source`;
 // `whole`: and every file of `source` is in `copy`.

@@ -44,7 +44,7 @@ ChildOutcome UnattendedTest::Run(const RunExpectations& expect, std::string_view
   }
   EXPECT_TRUE(SameTree(sources, Snapshot(dir.Path() + L"src"))) << "the sources changed";
   EXPECT_TRUE(NothingLostBut(before, Snapshot(dir.Path(), skip), expect.gone,
-                             {L"Yorudex.INI", L"log-error.txt"}));
+                             {L"Yorudex.INI", L"log-error.txt"}, expect.may_go));
   return outcome;
 }
 

@@ -13,21 +13,16 @@
 #include "reliability/case_report.h"
 #include "reliability/child_program.h"
 #include "reliability/run_lines.h"
+#include "reliability/run_texts.h"
 #include "reliability/tree_snapshot.h"
 
 namespace yx::test {
-
-inline constexpr char kNow[] = "2001-05-23 09:05:00";
-inline constexpr char kStart[] = "01/05/23 09:05:00";
-inline constexpr char kDone[] = "\tバックアップ正常終了";
-inline constexpr char kFailed[] = "\tバックアップの作成に失敗しました";
-inline constexpr char kAborted[] = "\tバックアップを中断しました";
-inline constexpr char kStopped[] = "\t異常終了しました。";
 
 struct RunExpectations {
   DWORD exit_code = 0;
   bool killed = false;              // the test kills the run on purpose
   std::vector<std::wstring> gone;   // relative paths the sweep must remove
+  std::vector<std::wstring> may_go; // relative paths the sweep may have begun to remove
 };
 [[nodiscard]] inline RunExpectations ExitStatus(DWORD code) {
   RunExpectations e;
@@ -39,9 +34,10 @@ struct RunExpectations {
   e.gone = std::move(gone);
   return e;
 }
-[[nodiscard]] inline RunExpectations KilledRun() {
+[[nodiscard]] inline RunExpectations KilledRun(std::vector<std::wstring> may_go = {}) {
   RunExpectations e;
   e.killed = true;
+  e.may_go = std::move(may_go);
   return e;
 }
 

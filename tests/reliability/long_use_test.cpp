@@ -1,0 +1,251 @@
+// Long use: 200 unattended runs of the real program, a day apart, with both
+// deletion rules on, against a destination holding two years of backups;
+// and 200 runs in one process, to see that handles and memory do not grow.
+#include <windows.h>
+#include <psapi.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "reliability/civil_days.h"
+#include "reliability/in_run_fixture.h"
+#include "reliability/unattended_fixture.h"
+#include "win/clock.h"
+#include "win/file_system.h"
+#include "win/text.h"
+
+namespace yx::test {
+namespace {
+
+constexpr int kRuns = 200;
+constexpr int kSelectiveDays = 14;  // DEL_VAL, day mode, Sunday not flagged
+constexpr int kForcedDays = 60;     // KILL_VAL, day mode
+constexpr char kDeleted[] = " を削除しました";
+
+std::string Two(unsigned n) { return std::string(1, char('0' + n / 10 % 10)) + char('0' + n % 10); }
+
+// "yymm\dd" of a day, and the forms the log and YX_TEST_NOW want.
+std::string DayFolder(long day) {
+  const Civil d = CivilFromDays(day);
+  return Two(unsigned(d.year % 100)) + Two(unsigned(d.month)) + "\\" + Two(unsigned(d.day));
+}
+std::string Stamp(long day) {
+  const Civil d = CivilFromDays(day);
+  return Two(unsigned(d.year % 100)) + "/" + Two(unsigned(d.month)) + "/" + Two(unsigned(d.day)) +
+         " 12:00:00";
+}
+std::string TestNow(long day) {
+  const Civil d = CivilFromDays(day);
+  return std::to_string(d.year) + "-" + Two(unsigned(d.month)) + "-" + Two(unsigned(d.day)) +
+         " 12:00:00";
+}
+
+// What the two rules keep after a run on `run`: a backup of day d goes when
+// d is on or before the forced cut-off, or on or before the selective
+// cut-off and not a Sunday.
+bool Kept(long d, long run) {
+  if (d <= run - kForcedDays) return false;
+  return !(d <= run - kSelectiveDays && WeekdayMonday0(d) != 6);
+}
+
+using LongUse = UnattendedTest;
+
+TEST_F(LongUse, TwoHundredDailyUnattendedRunsKeepExactlyWhatTheRulesKeep) {
+  Describe("200 runs of the real program, one a day from 2003-12-01 (across New Year and "
+           "2004-02-29), forced deletion after 60 days and selective after 14 (Sundays "
+           "kept), against a destination pre-filled with 730 daily backups.",
+           "Every run ends by itself with status 0 and no dialog; each month's log holds "
+           "exactly that month's runs in order, each with its deletion lines, the success line, "
+           "the elapsed time and END; every deleted backup was logged once; the destination "
+           "holds exactly the days the rules keep, their files unchanged; the source is unchanged.");
+  const long first = DaysFromCivil(2003, 12, 1);
+  const long last = first + kRuns - 1;
+  std::set<long> made;
+  for (long d = first - 730; d < first; ++d) {
+    dir.WriteFile(L"dest\\" + win::ToWide(DayFolder(d)) + L"\\1200\\Work\\data.txt", TestNow(d));
+    made.insert(d);
+  }
+  Settings({{"DEL_USE", "1"}, {"DEL_VAL", std::to_string(kSelectiveDays)}, {"DEL_SUN", "0"},
+            {"KILL_USE", "1"}, {"KILL_VAL", std::to_string(kForcedDays)}});
+  const Tree source = Source();
+
+  int bad_runs = 0;
+  for (long run = first; run <= last; ++run) {
+    const ChildOutcome outcome = program.RunAuto(TestNow(run));
+    if (!outcome.finished || outcome.dialog || outcome.exit_code != 0) {
+      ADD_FAILURE() << "run of " << TestNow(run) << ": finished " << outcome.finished
+                    << ", dialog " << outcome.dialog << ", status " << outcome.exit_code;
+      if (++bad_runs > 3) return;
+    }
+    made.insert(run);
+  }
+  EXPECT_TRUE(SameTree(source, Source()));
+
+  // The logs: one file per month, that month's runs in order.
+  std::map<std::string, int> logged;  // deleted path (relative) -> times logged
+  std::set<std::string> by_last_run;
+  const std::string prefix = "\t" + Dest() + "\\";
+  long run = first;
+  while (run <= last) {
+    const int month = CivilFromDays(run).month;
+    const std::wstring yymm = win::ToWide(DayFolder(run).substr(0, 4));
+    ASSERT_TRUE(program.HasLog(yymm));
+    const std::vector<std::string> lines = SplitLines(program.Log(yymm));
+    size_t at = 0;
+    for (; run <= last && CivilFromDays(run).month == month; ++run) {
+      ExpectedRun expected{Stamp(run), {}};
+      for (size_t i = at + 1; i < lines.size() && lines[i].starts_with(prefix) && lines[i].ends_with(kDeleted); ++i) {
+        expected.lines.push_back(lines[i]);
+        const std::string path =
+            lines[i].substr(prefix.size(), lines[i].size() - prefix.size() - std::strlen(kDeleted));
+        ++logged[path];
+        if (run == last) by_last_run.insert(path);
+      }
+      expected.lines.push_back(kDone);
+      ASSERT_TRUE(MatchRun(lines, at, expected)) << win::FromWide(yymm);
+    }
+    EXPECT_EQ(at, lines.size()) << "lines after the month's last run in " << win::FromWide(yymm);
+  }
+
+  // The destination: exactly the days the rules keep, each with its file.
+  const Tree dest = Snapshot(dir.Path() + L"dest");
+  for (const long d : made) {
+    const std::string day = DayFolder(d);
+    const std::wstring file = win::ToWide(day) + L"\\1200\\Work\\" + (d < first ? L"data.txt" : L"a.txt");
+    const bool there = dest.contains(file);
+    EXPECT_EQ(there, Kept(d, last)) << day;
+    if (there && d < first) EXPECT_EQ(*dest.at(file).bytes, TestNow(d));
+    if (!there)
+      EXPECT_EQ(logged.count(day) + logged.count(day.substr(0, 4)), 1u) << day << " gone, but not logged once";
+  }
+  for (const auto& [path, times] : logged) {
+    EXPECT_EQ(times, 1) << path << " logged " << times << " times";
+    EXPECT_FALSE(dest.contains(win::ToWide(path))) << path << " logged as deleted but still there";
+  }
+  // Nothing but dated folders, and month folders only while they hold days
+  // or were emptied by the last run (a sweep removes a month it empties on a
+  // later run).
+  for (const auto& [path, entry] : dest) {
+    if (path.size() != 4) continue;
+    bool holds = false;
+    for (const auto& [other, e] : dest) holds |= other.size() > 4 && other.starts_with(path + L"\\");
+    if (holds) continue;
+    const std::string month = win::FromWide(path);
+    EXPECT_TRUE(std::any_of(by_last_run.begin(), by_last_run.end(),
+                            [&](const std::string& p) { return p.starts_with(month + "\\"); }))
+        << "empty month folder " << month << " was not emptied by the last run";
+  }
+  Measured(std::to_string(made.size()) + " backups made in all, " +
+           std::to_string(logged.size()) + " deletion lines, " +
+           std::to_string(FileCount(dest)) + " files left");
+}
+
+// Handles of this process, counted in the system's handle list (Wine's
+// GetProcessHandleCount answers 0).
+ULONG KernelHandles() {
+  struct Entry {
+    ULONG pid;
+    UCHAR type, flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  using Query = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+  const auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<char> buffer(1 << 24);
+  ULONG size = 0;
+  if (!query || query(16 /* SystemHandleInformation */, buffer.data(), ULONG(buffer.size()), &size) != 0)
+    return 0;
+  const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+  const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+  ULONG mine = 0;
+  for (ULONG i = 0; i < count; ++i) mine += entries[i].pid == ::GetCurrentProcessId();
+  return mine;
+}
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  ::EnumChildWindows(hwnd, &CountWindow, count);
+  return TRUE;
+}
+
+struct Resources {
+  ULONG handles = 0, kernel = 0, gdi = 0, user = 0;
+  int windows = 0;
+  SIZE_T committed = 0, working_set = 0;
+
+  static Resources Now() {
+    Resources r;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &r.handles);
+    r.kernel = KernelHandles();
+    r.gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    r.user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&r.windows));
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+    r.committed = memory.PagefileUsage;
+    r.working_set = memory.WorkingSetSize;
+    return r;
+  }
+  std::string Text() const {
+    return "handles " + std::to_string(handles) + " (listed " + std::to_string(kernel) + "), GDI " +
+           std::to_string(gdi) + ", USER " + std::to_string(user) + ", windows " +
+           std::to_string(windows) + ", committed " + std::to_string(committed >> 10) +
+           " KB, working set " + std::to_string(working_set >> 10) + " KB";
+  }
+};
+
+using LongUseInOneProcess = InRunTest;
+
+TEST_F(LongUseInOneProcess, TwoHundredRunsDoNotGrowHandlesWindowsOrMemory) {
+  Describe("200 runs through the Run command in one process, one a day, both deletion rules "
+           "on, each copying a small tree and sweeping a month of backups; resources sampled "
+           "after run 10 and run 200.",
+           "Handles (GetProcessHandleCount and the system's handle list), GDI and USER objects, "
+           "windows and committed memory after run 200 are within a small margin of run 10 "
+           "(a leak of one object per run would add 190); the log holds all 200 runs in order.");
+  SourceTree(2, 2);
+  const long first = DaysFromCivil(2003, 12, 1);
+  for (long d = first - 30; d < first; ++d)
+    dir.WriteFile(L"dest\\" + win::ToWide(DayFolder(d)) + L"\\1200\\Work\\data.txt", "old");
+  StartUnattended();
+  form_->ChkDel.SetChecked(true);
+  form_->SpinDel.SetValue(kSelectiveDays);
+  form_->ChkKill.SetChecked(true);
+  form_->SpinKill.SetValue(kForcedDays);
+  Resources after10, after200;
+  std::vector<ExpectedRun> runs;
+  for (int k = 0; k < kRuns; ++k) {
+    const long day = first + k;
+    const Civil d = CivilFromDays(day);
+    SetNow(EncodeDateTime(d.year, d.month, d.day, 12, 0));
+    const size_t before = form_->RunLog().Text().size();
+    form_->BtnExecClick(nullptr);
+    ExpectedRun expected{Stamp(day), {}};
+    for (const std::string& line : SplitLines(form_->RunLog().Text().substr(before)))
+      if (line.ends_with(kDeleted)) expected.lines.push_back(line);
+    expected.lines.push_back(kDone);
+    runs.push_back(expected);
+    if (k + 1 == 10) after10 = Resources::Now();
+  }
+  after200 = Resources::Now();
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_TRUE(LogHolds(form_->RunLog().Text(), "", runs));
+  Measured("after run 10: " + after10.Text() + "; after run 200: " + after200.Text());
+  constexpr ULONG kSlack = 8;
+  EXPECT_LE(after200.handles, after10.handles + kSlack);
+  EXPECT_LE(after200.kernel, after10.kernel + kSlack);
+  EXPECT_LE(after200.gdi, after10.gdi + kSlack);
+  EXPECT_LE(after200.user, after10.user + kSlack);
+  EXPECT_EQ(after200.windows, after10.windows);
+  // The log itself grows by a few hundred bytes a run, held twice (text and view).
+  EXPECT_LE(after200.committed, after10.committed + (8u << 20));
+}
+
+}  // namespace
+}  // namespace yx::test

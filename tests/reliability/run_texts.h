@@ -1,0 +1,13 @@
+#pragma once
+// The run log's texts the suite looks for (CP932 at run time), and the
+// moment most runs are staged at: Wednesday 2001-05-23 09:05:00.
+namespace yx::test {
+
+inline constexpr char kNow[] = "2001-05-23 09:05:00";
+inline constexpr char kStart[] = "01/05/23 09:05:00";
+inline constexpr char kDone[] = "\tバックアップ正常終了";
+inline constexpr char kFailed[] = "\tバックアップの作成に失敗しました";
+inline constexpr char kAborted[] = "\tバックアップを中断しました";
+inline constexpr char kStopped[] = "\t異常終了しました。";
+
+}  // namespace yx::test
