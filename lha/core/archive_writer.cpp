@@ -9,7 +9,7 @@
 namespace yx::lha {
 namespace {
 
-constexpr size_t kChunk = 64 * 1024;
+constexpr size_t kChunk = 256 * 1024;
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
 
 // Copies the content again, unchanged, after the header.
@@ -67,8 +67,9 @@ WriteStatus WriteFileEntry(ArchiveSink& out, EntryHeader header, uint64_t listed
       crc.Update(buffer.data(), got);
       size += got;
       if (!encoder.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
-      // Output already as large as the whole input: stop wasting time.
-      if (encoder.PackedSize() >= std::max(listed_size, size)) {
+      // Output already as large as the whole input, or data that does not
+      // compress (an archive, a picture): stored, and no more time lost.
+      if (encoder.PackedSize() >= std::max(listed_size, size) || encoder.Incompressible()) {
         stored = true;
         break;
       }

@@ -20,7 +20,7 @@ Histogram Difference(const Histogram& a, const Histogram& b) {
   return d;
 }
 
-void Split(std::span<const uint32_t> all, size_t from, size_t to, uint64_t whole_cost,
+void Split(std::span<const uint32_t> all, size_t from, size_t to, double whole_cost,
            std::vector<size_t>& ends) {
   const size_t n = to - from;
   if (n >= 2 * kMinBlock) {
@@ -32,11 +32,11 @@ void Split(std::span<const uint32_t> all, size_t from, size_t to, uint64_t whole
       upto[k] = upto[k - 1];
       upto[k].Add(all.subspan(cut[k - 1], cut[k] - cut[k - 1]));
     }
-    uint64_t best = whole_cost, best_left = 0, best_right = 0;
+    double best = whole_cost, best_left = 0, best_right = 0;
     size_t best_k = 0;
     for (size_t k = 1; k < kParts; ++k) {
-      const uint64_t left = PlanBlock(upto[k]).TotalBits();
-      const uint64_t right = PlanBlock(Difference(upto[kParts], upto[k])).TotalBits();
+      const double left = EstimateBlockBits(upto[k]);
+      const double right = EstimateBlockBits(Difference(upto[kParts], upto[k]));
       if (left + right < best) {
         best = left + right;
         best_k = k;
@@ -56,8 +56,8 @@ void Split(std::span<const uint32_t> all, size_t from, size_t to, uint64_t whole
     Histogram left, right;
     left.Add(all.subspan(from, mid - from));
     right.Add(all.subspan(mid, to - mid));
-    Split(all, from, mid, PlanBlock(left).TotalBits(), ends);
-    Split(all, mid, to, PlanBlock(right).TotalBits(), ends);
+    Split(all, from, mid, EstimateBlockBits(left), ends);
+    Split(all, mid, to, EstimateBlockBits(right), ends);
     return;
   }
   ends.push_back(to);
@@ -68,9 +68,10 @@ void Split(std::span<const uint32_t> all, size_t from, size_t to, uint64_t whole
 std::vector<size_t> SplitBlocks(std::span<const uint32_t> symbols) {
   std::vector<size_t> ends;
   if (symbols.empty()) return ends;
+  if (symbols.size() < 2 * kMinBlock) return {symbols.size()};  // too short to cut
   Histogram h;
   h.Add(symbols);
-  Split(symbols, 0, symbols.size(), PlanBlock(h).TotalBits(), ends);
+  Split(symbols, 0, symbols.size(), EstimateBlockBits(h), ends);
   return ends;
 }
 

@@ -18,16 +18,17 @@ int BuildCodeLengths(std::span<const uint32_t> freq, int max_bits, std::span<uin
   assert(n <= kMaxSymbols && lengths.size() == freq.size());
   std::fill(lengths.begin(), lengths.end(), uint8_t{0});
 
-  // Used symbols by rising frequency (symbol order breaks ties, so the result
-  // does not depend on the sort).
-  std::array<int, kMaxSymbols> order;
+  // Used symbols by rising frequency, the symbol breaking ties; sorted as
+  // plain integers (frequency above, symbol below), which is several times
+  // faster than sorting indices through a comparison of frequencies.
+  std::array<uint64_t, kMaxSymbols> keyed;
   int used = 0;
   for (int s = 0; s < n; ++s)
-    if (freq[s] != 0) order[used++] = s;
+    if (freq[s] != 0) keyed[used++] = uint64_t{freq[s]} << 16 | static_cast<uint64_t>(s);
   if (used < 2) return used;
-  std::sort(order.begin(), order.begin() + used, [&](int a, int b) {
-    return freq[a] != freq[b] ? freq[a] < freq[b] : a < b;
-  });
+  std::sort(keyed.begin(), keyed.begin() + used);
+  std::array<int, kMaxSymbols> order;
+  for (int i = 0; i < used; ++i) order[i] = static_cast<int>(keyed[i] & 0xFFFF);
 
   // Two-queue Huffman: leaves in rising order, internal nodes created in
   // rising order too, so the next smallest is always at one of two heads.

@@ -39,6 +39,11 @@ struct BlockPlan {
 
 [[nodiscard]] BlockPlan PlanBlock(const Histogram& h);
 
+// About the size PlanBlock would find, from the entropy of the codes and a
+// rough price of the tables: enough to weigh where blocks should end, at a
+// small part of the cost of building the codes.
+[[nodiscard]] double EstimateBlockBits(const Histogram& h);
+
 // Writes the block of 1..65535 codes whose histogram made `plan`.
 void WriteBlock(std::span<const uint32_t> symbols, const BlockPlan& plan, BitWriter& out);
 

@@ -9,14 +9,22 @@
 namespace yx::lha {
 namespace {
 
-// Positions parsed as one stretch: one shortest-path search and one set of
-// statistics.
+// Positions parsed as one stretch, with one set of statistics.
 constexpr size_t kStretch = 32 * 1024;
 // History kept in front of a stretch: one to two windows, since the buffer
 // slides by whole windows (the match finder's slots follow the position).
 constexpr size_t kBufferSize = 2 * kWindowSize + kStretch + kMaxMatch;
 static_assert(MatchFinder::kFirstPosition + kBufferSize + MatchFinder::kReadSlack <
               MatchFinder::kPositionLimit);
+
+// A last block with fewer codes than this may join the next stretch's first.
+constexpr size_t kCarryBelow = 16 * 1024;
+
+uint64_t InputOf(std::span<const uint32_t> block) {
+  uint64_t n = 0;
+  for (uint32_t s : block) n += CSymbol(s) < 256 ? 1 : CSymbol(s) - 256 + kMinMatch;
+  return n;
+}
 
 }  // namespace
 
@@ -39,26 +47,44 @@ bool Lh5Encoder::Finish() {
   while (!failed_ && next_ < size_)
     if (!CodeStretch(true)) failed_ = true;
   if (failed_) return false;
+  if (!symbols_.empty()) {
+    Histogram h;
+    h.Add(symbols_);
+    WriteBlock(symbols_, PlanBlock(h), bits_);
+    symbols_.clear();
+  }
   bits_.Flush();
   return Drain();
+}
+
+bool Lh5Encoder::Incompressible() const noexcept {
+  return blocks_input_ >= 64 * 1024 && blocks_bits_ >= blocks_input_ * 8;
 }
 
 bool Lh5Encoder::CodeStretch(bool last) {
   const size_t limit = last ? size_ : size_ - kMaxMatch;
   const size_t end = std::min(limit, next_ + kStretch);
-  symbols_.clear();
   parser_.Parse(buffer_.data(), MatchFinder::kFirstPosition, next_, end, size_, symbols_);
   next_ = end;
+  const bool done = last && next_ == size_;
 
+  // Every block but the last is final. The last waits for the next stretch
+  // while the input goes on and it is short enough that its tables weigh.
   const std::vector<size_t> ends = SplitBlocks(symbols_);
+  const size_t last_start = ends.size() > 1 ? ends[ends.size() - 2] : 0;
+  const bool carry = !done && symbols_.size() - last_start < kCarryBelow;
   size_t from = 0;
-  for (size_t to : ends) {
-    const std::span<const uint32_t> block(symbols_.data() + from, to - from);
+  for (size_t k = 0; k < ends.size() && (!carry || k + 1 < ends.size()); ++k) {
+    const std::span<const uint32_t> block(symbols_.data() + from, ends[k] - from);
     Histogram h;
     h.Add(block);
-    WriteBlock(block, PlanBlock(h), bits_);
-    from = to;
+    const BlockPlan plan = PlanBlock(h);
+    WriteBlock(block, plan, bits_);
+    blocks_bits_ += plan.TotalBits();
+    blocks_input_ += InputOf(block);
+    from = ends[k];
   }
+  symbols_.erase(symbols_.begin(), symbols_.begin() + static_cast<ptrdiff_t>(from));
   if (!Drain()) return false;
 
   // Keep at least one window of history in front of the next stretch.

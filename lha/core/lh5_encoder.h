@@ -1,9 +1,8 @@
 #pragma once
 // Streaming -lh5- compressor: input arrives in pieces of any size, output
 // leaves through a ByteSink after every stretch, so a file of any length is
-// compressed in a fixed amount of memory (under 1 MB).
+// compressed in a fixed amount of memory (a few hundred KB).
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "lha/core/bit_writer.h"
@@ -23,6 +22,10 @@ class Lh5Encoder {
   [[nodiscard]] bool Finish();
   // Bytes handed to the sink so far.
   [[nodiscard]] uint64_t PackedSize() const noexcept { return packed_; }
+  // True once the blocks written for the first 64 KiB or more of the input
+  // came out no smaller than that input: data already compressed, which is
+  // better stored than pushed through the rest of the coder.
+  [[nodiscard]] bool Incompressible() const noexcept;
 
  private:
   // Parses and codes the buffered input up to where a match may still need
@@ -33,12 +36,16 @@ class Lh5Encoder {
   ByteSink& out_;
   Lh5Parser parser_;
   std::vector<uint8_t> buffer_;
-  size_t size_ = 0;     // bytes in buffer_
-  size_t next_ = 0;     // first position not yet parsed
+  size_t size_ = 0;  // bytes in buffer_
+  size_t next_ = 0;  // first position not yet parsed
+  // Symbols of the last block of the stretch before: they may still share
+  // their tables with the next stretch's first block.
   std::vector<uint32_t> symbols_;
   BitWriter bits_;
   std::vector<uint8_t> bytes_;
   uint64_t packed_ = 0;
+  uint64_t blocks_bits_ = 0;   // bits of the blocks written so far
+  uint64_t blocks_input_ = 0;  // input bytes those blocks cover
   bool failed_ = false;
 };
 

@@ -10,6 +10,12 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "Extend reads words little-endian");
 
+inline uint32_t Load32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
 // Length of the common prefix of a and b, from `len` (already known equal)
 // up to `limit`. Reads eight bytes at a time, so up to seven bytes past
 // `limit`; the owner's buffer allows that.
@@ -24,87 +30,77 @@ inline int Extend(const uint8_t* a, const uint8_t* b, int len, int limit) {
   return limit;
 }
 
-inline uint32_t Hash3(const uint8_t* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return ((v & 0xFFFFFF) * 2654435761u) >> (32 - 13);
-}
+inline uint32_t Hash3(uint32_t v) { return ((v & 0xFFFFFF) * 2654435761u) >> (32 - 12); }
+inline uint32_t Hash4(uint32_t v) { return (v * 2654435761u) >> (32 - 14); }
 
 }  // namespace
 
-MatchFinder::MatchFinder(int max_depth)
-    : max_depth_(max_depth), head_(size_t{1} << kHashBits, 0), son_(2 * kWindowSize, 0) {}
-
-void MatchFinder::Reset() {
-  std::fill(head_.begin(), head_.end(), uint16_t{0});
-  std::fill(son_.begin(), son_.end(), uint16_t{0});
-}
+MatchFinder::MatchFinder(int max_depth, int nice_length)
+    : max_depth_(max_depth),
+      nice_length_(nice_length),
+      head3_(size_t{1} << kHash3Bits, 0),
+      head4_(size_t{1} << kHash4Bits, 0),
+      chain_(kChainMask + 1, 0) {}
 
 void MatchFinder::Rebase(uint32_t delta) {
-  assert(delta % kWindowSize == 0);
   const uint32_t keep = delta + kFirstPosition;
-  auto shift = [delta, keep](uint16_t& v) {
-    v = static_cast<uint16_t>(v >= keep ? v - delta : 0);
-  };
-  for (uint16_t& v : head_) shift(v);
-  for (uint16_t& v : son_) shift(v);
-}
-
-int MatchFinder::FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Match* out) {
-  return Walk<true>(data, pos, avail, out);
+  auto shift = [delta, keep](uint16_t& v) { v = static_cast<uint16_t>(v >= keep ? v - delta : 0); };
+  for (uint16_t& v : head3_) shift(v);
+  for (uint16_t& v : head4_) shift(v);
+  for (uint16_t& v : chain_) shift(v);
 }
 
 void MatchFinder::Insert(const uint8_t* data, uint32_t pos, int avail) {
-  Walk<false>(data, pos, avail, nullptr);
+  const uint32_t v = Load32(data);
+  head3_[Hash3(v)] = static_cast<uint16_t>(pos);
+  if (avail < 4) return;
+  uint16_t& head = head4_[Hash4(v)];
+  chain_[pos & kChainMask] = head;
+  head = static_cast<uint16_t>(pos);
 }
 
-template <bool kCollect>
-int MatchFinder::Walk(const uint8_t* data, uint32_t pos, int avail, Match* out) {
-  assert(pos >= kFirstPosition && pos < kPositionLimit);
+int MatchFinder::FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Match* out) {
   const int limit = std::min(avail, kMaxMatch);
-  const uint32_t h = Hash3(data);
-  uint32_t cur = head_[h];
-  head_[h] = static_cast<uint16_t>(pos);
-  uint16_t* left = &son_[2 * (pos & kSlotMask)];       // takes smaller strings
-  uint16_t* right = &son_[2 * (pos & kSlotMask) + 1];  // takes greater strings
-  int len_left = 0, len_right = 0;
-  int best = kMinMatch - 1;
+  const uint32_t first4 = Load32(data);
   int found = 0;
-  for (int depth = max_depth_;; --depth) {
-    const uint32_t dist = pos - cur;
-    if (cur < kFirstPosition || dist > static_cast<uint32_t>(kMaxDistance) || depth == 0) {
-      *left = *right = 0;
-      return found;
-    }
-    uint16_t* pair = &son_[2 * (cur & kSlotMask)];
-    const uint8_t* cand = data - dist;
-    int len = std::min(len_left, len_right);
-    if (cand[len] == data[len]) {
-      len = Extend(cand, data, len + 1, limit);
-      if (kCollect && len > best) {
-        assert(std::memcmp(cand, data, static_cast<size_t>(len)) == 0);
-        best = len;
-        out[found++] = {static_cast<uint16_t>(len), static_cast<uint16_t>(dist)};
-      }
-      if (len >= limit) {
-        // Equal as far as we may look: the new node takes over both subtrees.
-        *left = pair[0];
-        *right = pair[1];
-        return found;
-      }
-    }
-    if (cand[len] < data[len]) {
-      *left = static_cast<uint16_t>(cur);
-      left = &pair[1];
-      cur = *left;
-      len_left = len;
-    } else {
-      *right = static_cast<uint16_t>(cur);
-      right = &pair[0];
-      cur = *right;
-      len_right = len;
+  int best = kMinMatch - 1;
+
+  uint16_t& head3 = head3_[Hash3(first4)];
+  const uint32_t near3 = head3;
+  head3 = static_cast<uint16_t>(pos);
+  if (near3 >= kFirstPosition && pos - near3 <= static_cast<uint32_t>(kMaxDistance)) {
+    const uint8_t* cand = data - (pos - near3);
+    if (((Load32(cand) ^ first4) & 0xFFFFFF) == 0) {
+      best = Extend(cand, data, 3, limit);
+      out[found++] = {static_cast<uint16_t>(best), static_cast<uint16_t>(pos - near3)};
     }
   }
+  if (limit < 4) return found;
+  uint16_t& head4 = head4_[Hash4(first4)];
+  uint32_t cur = head4;
+  chain_[pos & kChainMask] = head4;
+  head4 = static_cast<uint16_t>(pos);
+  const int enough = std::min(limit, nice_length_);
+  if (best >= enough) return found;
+  // Four bytes ending at the current best length are compared first: most
+  // candidates fail there, and only a longer match is of use.
+  int check = std::max(best - 3, 0);
+  for (int depth = max_depth_; depth > 0 && cur >= kFirstPosition; --depth) {
+    const uint32_t dist = pos - cur;
+    if (dist > static_cast<uint32_t>(kMaxDistance)) break;
+    const uint8_t* cand = data - dist;
+    if (Load32(cand + check) == Load32(data + check) && Load32(cand) == first4) {
+      const int len = Extend(cand, data, 4, limit);
+      if (len > best) {
+        best = len;
+        check = best - 3;
+        out[found++] = {static_cast<uint16_t>(len), static_cast<uint16_t>(dist)};
+        if (len >= enough) break;
+      }
+    }
+    cur = chain_[cur & kChainMask];
+  }
+  return found;
 }
 
 }  // namespace yx::lha

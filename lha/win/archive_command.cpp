@@ -63,7 +63,9 @@ CommandOutcome Add(const ArchiveCommand& command) {
   options.folder_entries = command.folder_entries;
   options.skip = ComparablePath(archive);
 
-  // Everything to add, each stored path once (the first name that reaches it wins).
+  // Everything to add, each stored path once (the first name that reaches it
+  // wins). Exact paths: on a case-sensitive folder two names differing only
+  // in case are two files, and both are kept.
   std::vector<SourceItem> items;
   const std::wstring base = yx::win::ToWide(command.base);
   for (const std::string& name : command.names) {
@@ -85,7 +87,7 @@ CommandOutcome Add(const ArchiveCommand& command) {
     std::u16string key = KeyOf(item.stored);
     if (!seen.insert(key).second) continue;
     entries.push_back(EntryFor(item));
-    keys.push_back(std::move(key));
+    keys.push_back(Folded(std::move(key)));
     sources.push_back(&item);
   }
 
@@ -101,7 +103,7 @@ CommandOutcome Add(const ArchiveCommand& command) {
     std::vector<ArchiveEntry> listed;
     if (ListArchive(old, listed) != ListResult::kOk)
       return Fail(kArchiveDamaged, "not an intact archive", archive);
-    keep = EntriesToKeep(listed, keys, [](const EntryHeader& h) { return KeyOf(h); });
+    keep = EntriesToKeep(listed, keys, [](const EntryHeader& h) { return Folded(KeyOf(h)); });
   }
 
   NewArchiveFile out;

@@ -10,6 +10,7 @@ namespace {
 
 // ReadFile and WriteFile take 32-bit counts.
 constexpr size_t kMaxIo = 1u << 30;
+constexpr size_t kBufferSize = 1u << 20;
 
 bool ReadSome(HANDLE file, uint8_t* data, size_t size, size_t& got) {
   got = 0;
@@ -82,27 +83,56 @@ bool NewArchiveFile::Create(const std::wstring& target) {
 }
 
 bool NewArchiveFile::Write(const uint8_t* data, size_t size) {
-  while (size > 0) {
+  // position_ always lies within or just past the buffer.
+  const size_t at = static_cast<size_t>(position_ - buffer_start_);
+  const size_t overlap = std::min(size, buffer_.size() - at);
+  std::copy(data, data + overlap, buffer_.begin() + static_cast<ptrdiff_t>(at));
+  buffer_.insert(buffer_.end(), data + overlap, data + size);
+  position_ += size;
+  return buffer_.size() < kBufferSize || FlushBuffer();
+}
+
+bool NewArchiveFile::FlushBuffer() {
+  for (size_t done = 0; done < buffer_.size();) {
     DWORD n = 0;
-    const DWORD want = static_cast<DWORD>(std::min(size, kMaxIo));
-    if (!::WriteFile(file_.get(), data, want, &n, nullptr) || n != want) return false;
-    data += n;
-    size -= n;
-    position_ += n;
+    const DWORD want = static_cast<DWORD>(std::min(buffer_.size() - done, kMaxIo));
+    if (!::WriteFile(file_.get(), buffer_.data() + done, want, &n, nullptr) || n != want)
+      return false;
+    done += n;
+  }
+  buffer_start_ += buffer_.size();
+  buffer_.clear();
+  // The file pointer now stands at buffer_start_; bring it to position_.
+  if (position_ != buffer_start_) {
+    if (!SeekTo(file_.get(), position_)) return false;
+    buffer_start_ = position_;
   }
   return true;
 }
 
 bool NewArchiveFile::Seek(uint64_t position) {
-  if (!SeekTo(file_.get(), position)) return false;
-  position_ = position;
+  if (position >= buffer_start_ && position <= buffer_start_ + buffer_.size()) {
+    position_ = position;
+    return true;
+  }
+  position_ = buffer_start_ + buffer_.size();
+  if (!FlushBuffer() || !SeekTo(file_.get(), position)) return false;
+  buffer_start_ = position_ = position;
   return true;
 }
 
-bool NewArchiveFile::Truncate() { return ::SetEndOfFile(file_.get()) != FALSE; }
+bool NewArchiveFile::Truncate() {
+  // Everything past position_ goes: from the buffer, then from the file.
+  if (position_ >= buffer_start_) {
+    buffer_.resize(static_cast<size_t>(position_ - buffer_start_));
+    if (!FlushBuffer()) return false;
+  }
+  return SeekTo(file_.get(), position_) && ::SetEndOfFile(file_.get()) != FALSE;
+}
 
 bool NewArchiveFile::Commit() {
-  if (!::FlushFileBuffers(file_.get())) return false;
+  position_ = buffer_start_ + buffer_.size();  // where Truncate left it
+  if (!FlushBuffer() || !::FlushFileBuffers(file_.get())) return false;
   file_.reset();
   if (!::MoveFileExW(path_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

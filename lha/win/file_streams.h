@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "lha/core/stream.h"
 #include "win/unique_handle.h"
@@ -36,7 +37,9 @@ class ArchiveFile : public RandomSource {
 };
 
 // The new archive: a fresh file that is deleted again unless Commit() moves
-// it over the target.
+// it over the target. Writes collect in a buffer of 1 MiB, and the header
+// patch of an entry usually lands there too: a file system call per entry
+// and per block would cost more than the compression of a small file.
 class NewArchiveFile : public ArchiveSink {
  public:
   NewArchiveFile() = default;
@@ -56,9 +59,13 @@ class NewArchiveFile : public ArchiveSink {
   [[nodiscard]] const std::wstring& Path() const { return path_; }
 
  private:
+  [[nodiscard]] bool FlushBuffer();
+
   yx::win::UniqueFile file_;
   std::wstring path_;
   std::wstring target_;
+  std::vector<uint8_t> buffer_;  // the file's bytes from buffer_start_ on
+  uint64_t buffer_start_ = 0;
   uint64_t position_ = 0;
   bool committed_ = false;
 };

@@ -12,12 +12,6 @@ constexpr char16_t kWideFolderEnd = u'\xFFFF';
 
 std::u16string U16(std::wstring_view w) { return std::u16string(w.begin(), w.end()); }
 
-std::u16string UpperCase(std::u16string s) {
-  if (!s.empty())
-    ::CharUpperBuffW(reinterpret_cast<wchar_t*>(s.data()), static_cast<DWORD>(s.size()));
-  return s;
-}
-
 // The code page 932 form of one name, and whether it gives the name back.
 std::string Narrow(std::wstring_view w, bool& exact) {
   bool lossy = false;
@@ -50,7 +44,7 @@ void SetStoredNames(const StoredPath& path, EntryHeader& h) {
 std::u16string KeyOf(const StoredPath& path) {
   std::u16string key;
   for (const std::wstring& f : path.folders) key += U16(f) + u'\\';
-  return UpperCase(key + U16(path.name));
+  return key + U16(path.name);
 }
 
 std::u16string KeyOf(const EntryHeader& h) {
@@ -64,7 +58,13 @@ std::u16string KeyOf(const EntryHeader& h) {
     for (char c : h.directory) narrow += c == kFolderEnd ? '\\' : c;
     key = U16(yx::win::ToWide(narrow + h.name, code_page));
   }
-  return UpperCase(key);
+  return key;
+}
+
+std::u16string Folded(std::u16string key) {
+  if (!key.empty())
+    ::CharUpperBuffW(reinterpret_cast<wchar_t*>(key.data()), static_cast<DWORD>(key.size()));
+  return key;
 }
 
 }  // namespace yx::lha::win

@@ -22,10 +22,12 @@ struct StoredPath {
 // Fills the name fields of `h` (and the code page header).
 void SetStoredNames(const StoredPath& path, EntryHeader& h);
 
-// The same path in the form entries are matched by: upper case, as Windows
-// compares file names, '\' between the parts and after a folder.
+// The same path as one text, '\' between the parts and after a folder.
 [[nodiscard]] std::u16string KeyOf(const StoredPath& path);
-// The key of an entry read from an existing archive.
+// The path of an entry read from an existing archive, in the same form.
 [[nodiscard]] std::u16string KeyOf(const EntryHeader& h);
+// Upper case, as Windows compares file names: an old entry is replaced by a
+// new one whose key folds to the same text.
+[[nodiscard]] std::u16string Folded(std::u16string key);
 
 }  // namespace yx::lha::win
