@@ -14,32 +14,11 @@
 
 #include "backup/progress_form.h"
 #include "support/temp_folder.h"
+#include "support/unix_links.h"
 #include "ui/application.h"
 #include "ui/control.h"
 
 namespace yx::backup::testing {
-
-// Runs a Linux program inside the Wine session, in `folder`, and waits until
-// `done` says it has had its effect: Wine cannot wait for a Linux process,
-// so the test polls for the result instead.
-inline bool RunUnixTool(const std::wstring& folder, const std::wstring& tool,
-                        std::wstring command_line, const std::function<bool()>& done) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!::CreateProcessW(tool.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &si, &pi))
-    return false;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  // Polled in steps of a millisecond; the bound only turns a broken tool
-  // into a failure instead of a hang, nothing is asserted about the time.
-  for (int poll = 0; poll < 100000; ++poll) {
-    if (done()) return true;
-    ::Sleep(1);
-  }
-  return done();
-}
 
 inline std::wstring LongPath(const std::wstring& path) { return L"\\\\?\\" + path; }
 
@@ -79,40 +58,6 @@ inline std::string ReadFile(const std::wstring& path) {
     return "<missing>";
   }
 }
-
-// Folder links in a test folder. A link is a Linux symbolic link made with
-// ln, which Wine lists as a folder with the reparse-point attribute; Wine can
-// make none itself (CreateSymbolicLinkW does nothing) nor remove one, so rm
-// removes them again before the test folder goes.
-class FolderLinks {
- public:
-  FolderLinks() = default;
-  FolderLinks(const FolderLinks&) = delete;
-  FolderLinks& operator=(const FolderLinks&) = delete;
-  ~FolderLinks() {
-    for (const std::wstring& link : links_) {
-      const size_t cut = link.find_last_of(L'\\');
-      (void)RunUnixTool(link.substr(0, cut), L"Z:\\bin\\rm", L"rm -f " + link.substr(cut + 1),
-                        [&] { return !Exists(link); });
-    }
-  }
-
-  // `link` (a full path) to the folder `target`, given relative to the
-  // link's own folder with "/" separators.
-  [[nodiscard]] bool Make(const std::wstring& link, const std::wstring& target) {
-    links_.push_back(link);
-    const size_t cut = link.find_last_of(L'\\');
-    return RunUnixTool(link.substr(0, cut), L"Z:\\bin\\ln",
-                       L"ln -s " + target + L" " + link.substr(cut + 1), [&] {
-                         const DWORD a = AttributesOf(link);
-                         return a != INVALID_FILE_ATTRIBUTES &&
-                                (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-                       });
-  }
-
- private:
-  std::vector<std::wstring> links_;
-};
 
 // One shown percentage of the gauge, and how many files had been handed to
 // the copy when the gauge painted it.
@@ -156,7 +101,7 @@ class ProgressFormTest : public ::testing::Test {
   static std::wstring Text(HWND window) { return ui::WindowTextWide(window); }
 
   test::TempFolder temp_;
-  FolderLinks links_;  // removed before the folder that holds them
+  test::UnixLinks links_;  // removed before the folder that holds them
   bool cancel_ = false;
   std::unique_ptr<ui::Application> app_;
   std::unique_ptr<TForm3> form_;
