@@ -104,6 +104,7 @@ bool TForm2::RunBackup() {
     if (!EditFrom.Cell(row).empty())
       sources.push_back(cp932::WithTrailingBackslash(EditFrom.Cell(row)));
 
+  progress_->ExcludeFolder(win::WidePath(root));
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) return false;
     if (!progress_->CountFiles(win::WidePath(source))) return false;

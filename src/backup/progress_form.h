@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "backup/tree_copier.h"
 #include "base/date_time.h"
 #include "ui/application.h"
 #include "ui/gauge.h"
@@ -19,8 +20,6 @@
 #include "win/unique_handle.h"
 
 namespace yx::backup {
-
-class FolderTrail;
 
 class TForm3 {
  public:
@@ -54,6 +53,9 @@ class TForm3 {
   // folder or file that cannot be made, or when cancelled; what was copied
   // stays.
   [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source);
+  // A folder the count and the copy never enter: the backup destination,
+  // which a source may hold, would otherwise be copied into itself.
+  void ExcludeFolder(const std::wstring& folder);
 
   int32_t FileTotal = 0;
   int32_t FilesCopied = 0;
@@ -78,12 +80,14 @@ class TForm3 {
   [[nodiscard]] bool CopyInto(const std::wstring& destination, const std::wstring& source,
                               FolderTrail& trail);
   void RefreshGauge();
+  [[nodiscard]] bool Excluded(const std::wstring& folder) const;
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   ui::Application& app_;
   bool& cancel_requested_;
+  std::optional<FolderId> excluded_;
   HWND window_ = nullptr;
   HWND bit_btn1_ = nullptr;
   win::UniqueGdiObject font_;

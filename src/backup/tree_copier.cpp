@@ -47,6 +47,12 @@ bool FolderTrail::LeadsBack(const std::wstring& link) {
   return false;
 }
 
+void TForm3::ExcludeFolder(const std::wstring& folder) { excluded_ = IdentifyFolder(folder); }
+
+bool TForm3::Excluded(const std::wstring& folder) const {
+  return excluded_ && IdentifyFolder(folder) == excluded_;
+}
+
 bool TForm3::CountFiles(const std::wstring& folder) {
   FolderTrail trail;
   return CountIn(folder, trail);
@@ -66,7 +72,7 @@ bool TForm3::CountIn(const std::wstring& folder, FolderTrail& trail) {
       return true;
     }
     std::wstring sub = folder + entry.cFileName + L'\\';
-    if (win::IsLink(entry) && trail.LeadsBack(sub)) return true;
+    if ((win::IsLink(entry) && trail.LeadsBack(sub)) || Excluded(sub)) return true;
     ShowFileTotal();
     app_.ProcessMessages();
     return counted = CountIn(sub, trail);
@@ -97,7 +103,7 @@ bool TForm3::CopyInto(const std::wstring& destination, const std::wstring& sourc
       std::wstring sub = source;
       sub.append(name).push_back(L'\\');
       // A link back into the path is left out of the backup altogether.
-      if (win::IsLink(entry) && trail.LeadsBack(sub)) return true;
+      if ((win::IsLink(entry) && trail.LeadsBack(sub)) || Excluded(sub)) return true;
       std::wstring target = destination;
       target.append(name).push_back(L'\\');
       // Made singly: a folder already there means this backup would mix

@@ -80,6 +80,18 @@ TEST_F(BackupRunTest, ASecondRunInTheSameMinuteFailsAtItsFirstSourceAfterItsSwee
   EXPECT_FALSE(dir.Exists(L"dest\\0003"));
 }
 
+TEST_F(BackupRunTest, ADestinationInsideASourceIsLeftOutOfTheCopy) {
+  dir.WriteFile(L"Data\\a.txt", "a");
+  dir.WriteFile(L"Data\\Backup\\old.txt", "old");
+  Start({"/AUTO"});
+  form_->EditTo.SetText(dir.PathA() + "Data\\Backup");
+  form_->EditFrom.SetCell(0, dir.PathA() + "Data");
+  EXPECT_EQ(Run(), Log(kDone));
+  EXPECT_EQ(dir.ReadFile(L"Data\\Backup\\0105\\23\\0905\\Data\\a.txt"), "a");
+  EXPECT_FALSE(dir.Exists(L"Data\\Backup\\0105\\23\\0905\\Data\\Backup"));
+  EXPECT_EQ(progress_->FileTotal, 1);
+}
+
 TEST_F(BackupRunTest, TwoSourcesWithTheSameLastNameFailAtTheSecond) {
   const std::string a = SourceTree(L"Work");
   dir.WriteFile(L"other\\Work\\c.txt", "c");
