@@ -7,5 +7,6 @@ cd "$(dirname "$0")/.."
 tools/setup-deps.sh
 tools/build.sh native
 ctest --test-dir build-native --output-on-failure
+tools/fuzz.sh 10   # each libFuzzer target for about 10 s; longer runs: tools/fuzz.sh 600
 tools/build.sh windows
 ctest --test-dir build --output-on-failure

@@ -1,0 +1,57 @@
+// Every key of the settings table decoding any text: integers land in their
+// corrected range, flags follow the integer conversion, strings come back as
+// read. And a value written with EncodeText reads back as itself when taken
+// the way the profile functions take a value: blanks trimmed at both ends,
+// then one pair of matching quotes removed.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "settings/int_or_default.h"
+#include "settings/settings_keys.h"
+
+namespace {
+
+void Check(bool holds) {
+  if (!holds) std::abort();
+}
+
+std::string AsProfileReadsIt(std::string v) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!v.empty() && blank(v.front())) v.erase(v.begin());
+  while (!v.empty() && blank(v.back())) v.pop_back();
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
+  return v;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string raw(reinterpret_cast<const char*>(data), size);
+  using namespace yx::settings;
+  for (const KeySpec& spec : Keys()) {
+    switch (spec.kind) {
+      case Kind::Integer: {
+        const int value = DecodeInteger(spec, raw);
+        if (spec.correction != Correction::None) Check(value >= spec.lo && value <= spec.hi);
+        Check(DecodeInteger(spec, std::nullopt) == spec.int_default);
+        const int converted = yx::IntOrDefault(raw, spec.int_default);
+        if (converted >= spec.lo && converted <= spec.hi) Check(value == converted);
+        break;
+      }
+      case Kind::Flag:
+        Check(DecodeFlag(spec, raw) == (yx::IntOrDefault(raw, spec.int_default) != 0));
+        Check(DecodeFlag(spec, std::nullopt) == (spec.int_default != 0));
+        break;
+      case Kind::String:
+        Check(DecodeText(spec, raw) == raw);
+        Check(DecodeText(spec, std::nullopt) == spec.text_default);
+        break;
+    }
+  }
+  // A value a settings file line can hold: no NUL and no line end.
+  if (raw.find_first_of(std::string("\0\r\n", 3)) == std::string::npos)
+    Check(AsProfileReadsIt(EncodeText(raw)) == raw);
+  return 0;
+}

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets of tests/fuzz with clang (AddressSanitizer and
+# UBSan) into build-fuzz/ and runs each for the given number of seconds
+# (default 60), keeping and growing its corpus in build-fuzz/corpus/. Then
+# Debian's lhasa tests the archive written for every input of the archive
+# target's corpus. Prints "N passed, N failed" last; exits non-zero when a
+# target crashed or lhasa refused an archive (the input that did it is in
+# build-fuzz/crashes/).
+#   tools/fuzz.sh [seconds]
+set -uo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+build=build-fuzz
+targets=(int_or_default settings_values cp932_paths line_ends lh5_roundtrip)
+
+CC=clang CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+cmake --build "$build" -j2 >/dev/null || { cmake --build "$build" -j1; exit 1; }
+mkdir -p "$build/crashes"
+
+# Seeds: values the settings file really holds, paths with 表 (95 5C) and ソ
+# (83 5C), logs with every kind of line end, and files for the archiver that
+# cross the 8 KiB window and hold long matches.
+seed() {
+  local dir=$build/corpus/$1
+  mkdir -p "$dir"
+  [[ -n $(ls -A "$dir") ]] && return
+  case $1 in
+    int_or_default) for v in '    1' '    -5' '    0x1E' '    $FFFFFFFF' '    2147483648' '     +12'; do
+        printf '%s' "$v" > "$dir/$(printf '%s' "$v" | md5sum | cut -c1-8)"; done ;;
+    settings_values) for v in 1200 ' 12' '"quoted"' "'a'" 'C:\Data\Work' $'\x95\x5c' -1; do
+        printf '%s' "$v" > "$dir/$(printf '%s' "$v" | md5sum | cut -c1-8)"; done ;;
+    cp932_paths) printf 'C:\\Data\\\x97\x5c\x92\xe8\x95\x5c' > "$dir/table"
+        printf 'C:\\\x83\x5c\\' > "$dir/so"; printf 'D:\\a\x81' > "$dir/lead" ;;
+    line_ends) printf 'a\r\nb\rc\nd\n\re' > "$dir/mixed"; printf 'START=01/05/23 09:05:00\r\n' > "$dir/log" ;;
+    lh5_roundtrip)
+        { printf '\x10\x20'; for i in $(seq 1 400); do printf 'backup folder %d of the settings window\r\n' $((i % 37)); done; } > "$dir/text"
+        { printf '\x01\xe0'; head -c 20000 /dev/zero; } > "$dir/zeros"
+        { printf '\x7f\x41'; head -c 12000 /dev/urandom; } > "$dir/random" ;;
+  esac
+}
+
+passed=0 failed=0
+for t in "${targets[@]}"; do
+  seed "$t"
+  extra=()
+  [[ $t == lh5_roundtrip ]] && extra=(-max_len=70000)
+  if "$build/fuzz_$t" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 \
+      -artifact_prefix="$build/crashes/$t-" "${extra[@]}" "$build/corpus/$t" > "$build/$t.log" 2>&1; then
+    echo "fuzz_$t: $(grep -E '^Done' "$build/$t.log")"
+    passed=$((passed + 1))
+  else
+    echo "fuzz_$t: FAILED"
+    grep -E 'ERROR|SUMMARY|Test unit written|deadly' "$build/$t.log" | head -5
+    failed=$((failed + 1))
+  fi
+done
+
+# Every archive of the corpus through an independent decoder.
+archives=$build/archives
+rm -rf "$archives" && mkdir -p "$archives"
+YX_FUZZ_ARCHIVES=$archives "$build/fuzz_lh5_roundtrip" -runs=0 "$build/corpus/lh5_roundtrip" > "$build/lhasa.log" 2>&1
+refused=0 tested=0
+for a in "$archives"/*.lzh; do
+  [[ -e $a ]] || continue
+  tested=$((tested + 1))
+  if ! out=$(lhasa t "$a" 2>&1) || [[ $out != *"- Tested"* ]]; then
+    refused=$((refused + 1))
+    cp "$a" "$build/crashes/lhasa-refused-$(basename "$a")"
+  fi
+done
+if ((tested > 0 && refused == 0)); then
+  echo "lhasa: all $tested archives of the corpus tested OK"
+  passed=$((passed + 1))
+else
+  echo "lhasa: $refused of $tested archives refused (kept in $build/crashes)"
+  failed=$((failed + 1))
+fi
+
+echo "fuzz: $passed passed, $failed failed"
+((failed == 0))
