@@ -68,7 +68,9 @@ constexpr std::array kKeys = {
 };
 static_assert(kKeys.size() == 46);
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// What the profile functions trim from both ends of a value they read
+// (measured under Wine: vertical tab, form feed and Ctrl-Z go too).
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
 
 }  // namespace
 
