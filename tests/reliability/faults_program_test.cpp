@@ -35,6 +35,23 @@ TEST_F(FaultsOutsideTheProgram, ASourceFileHeldOpenWithoutSharingFailsTheCopyAnd
   EXPECT_FALSE(copy.contains(L"sub\\b.bin"));
 }
 
+TEST_F(FaultsOutsideTheProgram, ReadOnlyHiddenAndSystemSourceFilesAreCopiedAndKeepTheirMarks) {
+  Describe("Source files marked read-only, hidden and system.",
+           "The run succeeds; they are copied byte for byte; the sources keep their attributes.");
+  Settings();
+  const std::wstring base = dir.Path() + L"src\\Work\\";
+  for (const auto& [name, mark] : {std::pair{L"ro.txt", FILE_ATTRIBUTE_READONLY},
+                                   std::pair{L"hidden.txt", FILE_ATTRIBUTE_HIDDEN},
+                                   std::pair{L"system.txt", FILE_ATTRIBUTE_SYSTEM}}) {
+    dir.WriteFile(L"src\\Work\\" + std::wstring(name), "marked");
+    ASSERT_TRUE(::SetFileAttributesW((base + name).c_str(), mark));
+  }
+  Run();
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
+  EXPECT_NE(win::Attributes(base + L"ro.txt") & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
 TEST_F(FaultsOutsideTheProgram, ADestinationThatNamesAFileStopsTheRunBeforeAnythingIsWritten) {
   Describe("The destination setting names an existing file, not a folder.",
            "The check's line and the stop line are logged; the file is untouched; no backup "

@@ -34,6 +34,8 @@ ChildOutcome UnattendedTest::Run(const RunExpectations& expect, std::string_view
   const Tree sources = Snapshot(dir.Path() + L"src");
   const std::vector<std::wstring> skip{L"Yorudex.exe", L"log"};
   const Tree before = Snapshot(dir.Path(), skip);
+  const std::string fallback_before =
+      dir.Exists(L"log-error.txt") ? dir.ReadFile(L"log-error.txt") : std::string();
   const ChildOutcome outcome = program.RunAuto(now, std::move(kill_when));
   EXPECT_FALSE(outcome.dialog) << "a dialog appeared in an unattended run";
   if (expect.killed) {
@@ -41,6 +43,10 @@ ChildOutcome UnattendedTest::Run(const RunExpectations& expect, std::string_view
   } else {
     EXPECT_TRUE(outcome.finished) << "the run hung and was killed";
     EXPECT_EQ(outcome.exit_code, expect.exit_code);
+    const std::string fallback =
+        dir.Exists(L"log-error.txt") ? dir.ReadFile(L"log-error.txt") : std::string();
+    // The fallback file is written exactly when the status says the log was not saved.
+    EXPECT_EQ(fallback != fallback_before, expect.exit_code == 1) << fallback;
   }
   EXPECT_TRUE(SameTree(sources, Snapshot(dir.Path() + L"src"))) << "the sources changed";
   EXPECT_TRUE(NothingLostBut(before, Snapshot(dir.Path(), skip), expect.gone,
