@@ -69,10 +69,13 @@ bool Lh5Encoder::CodeStretch(bool last) {
   const bool done = last && next_ == size_;
 
   // Every block but the last is final. The last waits for the next stretch
-  // while the input goes on and it is short enough that its tables weigh.
+  // while the input goes on and it is short enough that its tables weigh,
+  // but only once: a block that waited before is written now, so no symbol
+  // is weighed over and over.
   const std::vector<size_t> ends = SplitBlocks(symbols_);
   const size_t last_start = ends.size() > 1 ? ends[ends.size() - 2] : 0;
-  const bool carry = !done && symbols_.size() - last_start < kCarryBelow;
+  const bool carry =
+      !done && last_start >= carried_ && symbols_.size() - last_start < kCarryBelow;
   size_t from = 0;
   for (size_t k = 0; k < ends.size() && (!carry || k + 1 < ends.size()); ++k) {
     const std::span<const uint32_t> block(symbols_.data() + from, ends[k] - from);
@@ -85,6 +88,7 @@ bool Lh5Encoder::CodeStretch(bool last) {
     from = ends[k];
   }
   symbols_.erase(symbols_.begin(), symbols_.begin() + static_cast<ptrdiff_t>(from));
+  carried_ = symbols_.size();
   if (!Drain()) return false;
 
   // Keep at least one window of history in front of the next stretch.

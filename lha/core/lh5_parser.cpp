@@ -10,6 +10,8 @@ namespace {
 
 constexpr uint32_t kScale = 16;
 constexpr uint32_t kMaxCost = 24 * kScale;
+// Positions at each end of a long match that are still inserted.
+constexpr size_t kLongEnds = 16;
 
 uint32_t CostOf(double freq, double total) {
   const double bits = std::log2(total / freq);
@@ -62,7 +64,15 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
       }
     }
     symbols.push_back(MatchSymbol(m.length, m.distance));
-    InsertRange(searched, i + m.length);
+    if (m.length < kMaxMatch) {
+      InsertRange(searched, i + m.length);
+    } else {
+      // Inside a match of the longest length only its ends go into the
+      // finder: the middle repeats what is already there, and a long run of
+      // zeros would otherwise cost a store per byte.
+      InsertRange(searched, i + kLongEnds);
+      InsertRange(i + m.length - kLongEnds, i + m.length);
+    }
     i += m.length;
     if (i < end) here_count = Search(i, here);
   }

@@ -43,11 +43,12 @@ MatchFinder::MatchFinder(int max_depth, int nice_length)
       chain_(kChainMask + 1, 0) {}
 
 void MatchFinder::Rebase(uint32_t delta) {
-  const uint32_t keep = delta + kFirstPosition;
-  auto shift = [delta, keep](uint16_t& v) { v = static_cast<uint16_t>(v >= keep ? v - delta : 0); };
-  for (uint16_t& v : head3_) shift(v);
-  for (uint16_t& v : head4_) shift(v);
-  for (uint16_t& v : chain_) shift(v);
+  // Written so that the compiler can do eight positions at a time.
+  const uint16_t d = static_cast<uint16_t>(delta);
+  const uint16_t keep = static_cast<uint16_t>(delta + kFirstPosition);
+  for (std::vector<uint16_t>* table : {&head3_, &head4_, &chain_}) {
+    for (uint16_t& v : *table) v = v >= keep ? static_cast<uint16_t>(v - d) : uint16_t{0};
+  }
 }
 
 void MatchFinder::Insert(const uint8_t* data, uint32_t pos, int avail) {
