@@ -229,6 +229,18 @@ TEST_F(LhaDll, TreeDeeperThanMaxPath) {
   EXPECT_GT(StoredPath(entries[0]).size(), 300u);
 }
 
+TEST_F(LhaDll, NamesDifferingOnlyInCaseAreTwoEntries) {
+  // make_case_tree.sh made this tree on the Linux side (see CMakeLists.txt).
+  const std::wstring in = LinuxToWine(YX_BINARY_DIR "/tests/lha/dll-in/case");
+  const std::wstring c = NewCase(L"case", {L"../../dll-in/case"});
+  const std::wstring archive = c + L"arc\\case.lzh";
+  ASSERT_EQ(Add(archive, in, L"Work\\*").code, 0);
+  EXPECT_EQ(List(archive).size(), 7u);  // four files, three folders
+  // Added again: each entry replaced once, none lost, none doubled.
+  ASSERT_EQ(Add(archive, in, L"Work\\*").code, 0);
+  EXPECT_EQ(List(archive).size(), 7u);
+}
+
 TEST_F(LhaDll, FullPathWithAnEmptyBaseStoresNoDrive) {
   test::TempFolder t;
   Put(t.Path() + L"Tree\\x.txt", "x");
