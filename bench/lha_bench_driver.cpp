@@ -48,10 +48,10 @@ int wmain(int argc, wchar_t** argv) {
   const int result = yx::unlha32::Unlha(nullptr, command, output, 0);
   ::QueryPerformanceCounter(&end);
   const double cpu = CpuSeconds() - cpu_before;
-  std::printf("result=%d seconds=%.3f cpu=%.3f\n", result,
-              static_cast<double>(end.QuadPart - start.QuadPart) /
-                  static_cast<double>(frequency.QuadPart),
-              cpu);
+  std::printf(
+      "result=%d seconds=%.3f cpu=%.3f\n", result,
+      static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
+      cpu);
   yx::unlha32::Unload();
   return result == 0 ? 0 : 1;
 }

@@ -12,7 +12,7 @@ namespace yx::lha {
 
 struct ArchiveEntry {
   EntryHeader header;
-  uint64_t offset = 0;       // of the header
+  uint64_t offset = 0;  // of the header
   uint64_t header_size = 0;
   uint64_t data_size = 0;
   [[nodiscard]] uint64_t TotalSize() const { return header_size + data_size; }

@@ -12,27 +12,29 @@ namespace {
 constexpr size_t kChunk = 256 * 1024;
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
 
+}  // namespace
+
+EntryWriter::EntryWriter(const ParserOptions& options) : buffer_(kChunk), encoder_(options) {}
+
 // Copies the content again, unchanged, after the header.
-WriteStatus StoreContent(ArchiveSink& out, ContentSource& content, std::vector<uint8_t>& buffer,
-                         uint64_t& size, uint16_t& crc) {
+WriteStatus EntryWriter::Store(ArchiveSink& out, ContentSource& content, uint64_t& size,
+                               uint16_t& crc) {
   if (!content.Rewind()) return WriteStatus::kSourceUnreadable;
   Crc16 sum;
   size = 0;
   for (;;) {
     size_t got = 0;
-    if (!content.Read(buffer.data(), buffer.size(), got)) return WriteStatus::kSourceUnreadable;
+    if (!content.Read(buffer_.data(), buffer_.size(), got)) return WriteStatus::kSourceUnreadable;
     if (got == 0) break;
-    sum.Update(buffer.data(), got);
-    if (!out.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
+    sum.Update(buffer_.data(), got);
+    if (!out.Write(buffer_.data(), got)) return WriteStatus::kWriteFailed;
     size += got;
   }
   crc = sum.Value();
   return WriteStatus::kOk;
 }
 
-}  // namespace
-
-WriteStatus WriteDirectoryEntry(ArchiveSink& out, EntryHeader header) {
+WriteStatus EntryWriter::Directory(ArchiveSink& out, EntryHeader header) {
   header.SetMethod(kMethodDirectory);
   header.packed_size = header.original_size = 0;
   header.crc = 0;
@@ -41,8 +43,8 @@ WriteStatus WriteDirectoryEntry(ArchiveSink& out, EntryHeader header) {
   return out.Write(bytes.data(), bytes.size()) ? WriteStatus::kOk : WriteStatus::kWriteFailed;
 }
 
-WriteStatus WriteFileEntry(ArchiveSink& out, EntryHeader header, uint64_t listed_size,
-                           ContentSource& content, const ParserOptions& options) {
+WriteStatus EntryWriter::File(ArchiveSink& out, EntryHeader header, uint64_t listed_size,
+                              ContentSource& content) {
   const uint64_t start = out.Position();
   // The placeholder has the final length as long as the size stays on the same
   // side of 4 GiB (the 64-bit size header comes and goes with that).
@@ -54,38 +56,36 @@ WriteStatus WriteFileEntry(ArchiveSink& out, EntryHeader header, uint64_t listed
   const size_t header_size = bytes.size();
   if (!out.Write(bytes.data(), header_size)) return WriteStatus::kWriteFailed;
 
-  std::vector<uint8_t> buffer(kChunk);
   Crc16 crc;
   uint64_t size = 0;
   bool stored = listed_size == 0;
   if (!stored) {
-    Lh5Encoder encoder(out, options);
+    encoder_.Start(out);
     for (;;) {
       size_t got = 0;
-      if (!content.Read(buffer.data(), buffer.size(), got)) return WriteStatus::kSourceUnreadable;
+      if (!content.Read(buffer_.data(), buffer_.size(), got)) return WriteStatus::kSourceUnreadable;
       if (got == 0) break;
-      crc.Update(buffer.data(), got);
+      crc.Update(buffer_.data(), got);
       size += got;
-      if (!encoder.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
+      if (!encoder_.Write(buffer_.data(), got)) return WriteStatus::kWriteFailed;
       // Output already as large as the whole input, or data that does not
       // compress (an archive, a picture): stored, and no more time lost.
-      if (encoder.PackedSize() >= std::max(listed_size, size) || encoder.Incompressible()) {
+      if (encoder_.PackedSize() >= std::max(listed_size, size) || encoder_.Incompressible()) {
         stored = true;
         break;
       }
     }
     if (!stored) {
-      if (!encoder.Finish()) return WriteStatus::kWriteFailed;
-      stored = encoder.PackedSize() >= size;
-      header.packed_size = encoder.PackedSize();
+      if (!encoder_.Finish()) return WriteStatus::kWriteFailed;
+      stored = encoder_.PackedSize() >= size;
+      header.packed_size = encoder_.PackedSize();
     }
   }
   header.crc = crc.Value();
   header.original_size = size;
   if (stored) {
     if (!out.Seek(start + header_size)) return WriteStatus::kWriteFailed;
-    if (const WriteStatus s = StoreContent(out, content, buffer, size, header.crc);
-        s != WriteStatus::kOk)
+    if (const WriteStatus s = Store(out, content, size, header.crc); s != WriteStatus::kOk)
       return s;
     header.SetMethod(kMethodStored);
     header.original_size = header.packed_size = size;
@@ -103,10 +103,12 @@ WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry
                          std::span<const NewEntry> add, ArchiveSink& out,
                          const ParserOptions& options) {
   std::vector<uint8_t> buffer(kChunk);
+  EntryWriter writer(options);
   for (const ArchiveEntry& e : keep) {
     if (!old_archive) return {WriteStatus::kOldArchiveUnreadable, 0};
     for (uint64_t done = 0; done < e.TotalSize();) {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), e.TotalSize() - done));
+      const size_t want =
+          static_cast<size_t>(std::min<uint64_t>(buffer.size(), e.TotalSize() - done));
       size_t got = 0;
       if (!old_archive->ReadAt(e.offset + done, buffer.data(), want, got) || got != want)
         return {WriteStatus::kOldArchiveUnreadable, 0};
@@ -118,11 +120,10 @@ WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry
     const NewEntry& e = add[i];
     WriteStatus s;
     if (e.header.IsDirectory()) {
-      s = WriteDirectoryEntry(out, e.header);
+      s = writer.Directory(out, e.header);
     } else {
       std::unique_ptr<ContentSource> content = e.open ? e.open() : nullptr;
-      s = content ? WriteFileEntry(out, e.header, e.size, *content, options)
-                  : WriteStatus::kSourceUnreadable;
+      s = content ? writer.File(out, e.header, e.size, *content) : WriteStatus::kSourceUnreadable;
     }
     if (s != WriteStatus::kOk) return {s, i};
   }

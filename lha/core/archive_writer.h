@@ -12,6 +12,7 @@
 
 #include "lha/core/archive_reader.h"
 #include "lha/core/header.h"
+#include "lha/core/lh5_encoder.h"
 #include "lha/core/lh5_parser.h"
 #include "lha/core/stream.h"
 
@@ -40,10 +41,25 @@ struct WriteResult {
   size_t failed_entry = 0;  // index into the new entries, for the failures of one
 };
 
-[[nodiscard]] WriteStatus WriteDirectoryEntry(ArchiveSink& out, EntryHeader header);
-[[nodiscard]] WriteStatus WriteFileEntry(ArchiveSink& out, EntryHeader header,
-                                         uint64_t listed_size, ContentSource& content,
-                                         const ParserOptions& options = {});
+// Writes entries one after the other, keeping the compressor and its buffers
+// from one file to the next.
+class EntryWriter {
+ public:
+  explicit EntryWriter(const ParserOptions& options = {});
+  EntryWriter(const EntryWriter&) = delete;
+  EntryWriter& operator=(const EntryWriter&) = delete;
+
+  [[nodiscard]] WriteStatus Directory(ArchiveSink& out, EntryHeader header);
+  [[nodiscard]] WriteStatus File(ArchiveSink& out, EntryHeader header, uint64_t listed_size,
+                                 ContentSource& content);
+
+ private:
+  [[nodiscard]] WriteStatus Store(ArchiveSink& out, ContentSource& content, uint64_t& size,
+                                  uint16_t& crc);
+
+  std::vector<uint8_t> buffer_;
+  Lh5Encoder encoder_;
+};
 
 [[nodiscard]] WriteResult WriteArchive(RandomSource* old_archive,
                                        std::span<const ArchiveEntry> keep,

@@ -6,10 +6,16 @@
 #include <span>
 #include <vector>
 
+#include "lha/core/lh5_block.h"
+
 namespace yx::lha {
 
-// Returns the end offsets of the blocks for `symbols` (the last is
-// symbols.size()); no block holds more than 65535 codes.
-[[nodiscard]] std::vector<size_t> SplitBlocks(std::span<const uint32_t> symbols);
+struct BlockCut {
+  size_t end;           // offset just past the block's last symbol
+  Histogram histogram;  // of the block's symbols
+};
+
+// The blocks for `symbols`, in order; none holds more than 65535 codes.
+[[nodiscard]] std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols);
 
 }  // namespace yx::lha

@@ -13,8 +13,8 @@ struct Word {
 bool SplitWords(std::string_view line, std::vector<Word>& words) {
   size_t i = 0;
   for (;;) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' ||
-                               line[i] == '\n'))
+    while (i < line.size() &&
+           (line[i] == ' ' || line[i] == '\t' || line[i] == '\r' || line[i] == '\n'))
       ++i;
     if (i >= line.size()) return true;
     Word w;
@@ -69,7 +69,8 @@ CommandError ParseCommandLine(std::string_view line, ArchiveCommand& out) {
   std::vector<std::string> args;
   for (Word& w : words) {
     if (!w.quoted_start && !w.text.empty() && (w.text[0] == '-' || w.text[0] == '/')) {
-      if (!ApplySwitch(std::string_view(w.text).substr(1), out)) return CommandError::kUnknownSwitch;
+      if (!ApplySwitch(std::string_view(w.text).substr(1), out))
+        return CommandError::kUnknownSwitch;
     } else {
       args.push_back(std::move(w.text));
     }

@@ -11,11 +11,11 @@
 namespace yx::lha {
 
 struct ArchiveCommand {
-  char command = 0;               // 'a'
-  bool recurse = false;           // -r1, -r2
-  bool folder_entries = false;    // -r2: folders become -lhd- entries
-  std::string archive;            // code page 932, as given
-  std::string base;               // empty, or ending in a backslash
+  char command = 0;             // 'a'
+  bool recurse = false;         // -r1, -r2
+  bool folder_entries = false;  // -r2: folders become -lhd- entries
+  std::string archive;          // code page 932, as given
+  std::string base;             // empty, or ending in a backslash
   std::vector<std::string> names;
 };
 

@@ -64,8 +64,8 @@ void SplitLegacyName(const std::string& path, EntryHeader& h) {
   h.name = part;
 }
 
-ParseResult ParseExt(uint8_t type, const uint8_t* d, size_t n, EntryHeader& h,
-                     uint64_t* big_packed, uint64_t* big_original) {
+ParseResult ParseExt(uint8_t type, const uint8_t* d, size_t n, EntryHeader& h, uint64_t* big_packed,
+                     uint64_t* big_original) {
   switch (type) {
     case 0x01:
       h.name.assign(reinterpret_cast<const char*>(d), n);
@@ -121,7 +121,9 @@ size_t WalkExts(const uint8_t* bytes, size_t size, size_t at, uint16_t first, En
 
 }  // namespace
 
-bool EntryHeader::IsDirectory() const { return std::memcmp(method.data(), kMethodDirectory, 5) == 0; }
+bool EntryHeader::IsDirectory() const {
+  return std::memcmp(method.data(), kMethodDirectory, 5) == 0;
+}
 
 void EntryHeader::SetMethod(const char (&m)[6]) { std::memcpy(method.data(), m, 5); }
 

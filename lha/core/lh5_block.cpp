@@ -22,7 +22,8 @@ struct LengthToken {
 
 // Run-length form of the c lengths: pt 0 one zero, pt 1 3..18 zeros (4 bits),
 // pt 2 20.. zeros (9 bits), pt k a length of k - 2.
-int CLengthTokens(const std::array<uint8_t, kNumC>& len, int n, std::array<LengthToken, kNumC>& out) {
+int CLengthTokens(const std::array<uint8_t, kNumC>& len, int n,
+                  std::array<LengthToken, kNumC>& out) {
   int count = 0;
   for (int i = 0; i < n;) {
     if (len[i] != 0) {
@@ -239,10 +240,13 @@ void WriteBlock(std::span<const uint32_t> symbols, const BlockPlan& plan, BitWri
     const int c = CSymbol(s);
     out.Put(c_code[c], plan.c_len[c]);
     if (c >= 256) {
+      // The position code and its extra bits (the offset without its leading
+      // 1) in one go: at most 16 + 12 bits.
       const uint32_t offset = Offset(s);
       const int p = PSymbol(offset);
-      out.Put(p_code[p], plan.p_len[p]);
-      if (p > 1) out.Put(offset, static_cast<unsigned>(p - 1));  // leading 1 drops off
+      const unsigned extra = static_cast<unsigned>(ExtraBits(p));
+      const uint32_t tail = offset & ((1u << extra) - 1);
+      out.Put(static_cast<uint32_t>(p_code[p]) << extra | tail, plan.p_len[p] + extra);
     }
   }
 }

@@ -20,16 +20,32 @@ static_assert(MatchFinder::kFirstPosition + kBufferSize + MatchFinder::kReadSlac
 // A last block with fewer codes than this may join the next stretch's first.
 constexpr size_t kCarryBelow = 16 * 1024;
 
-uint64_t InputOf(std::span<const uint32_t> block) {
+// Input bytes a block stands for: a byte per literal, its length per match.
+uint64_t InputOf(const Histogram& h) {
   uint64_t n = 0;
-  for (uint32_t s : block) n += CSymbol(s) < 256 ? 1 : CSymbol(s) - 256 + kMinMatch;
+  for (int c = 0; c < kNumC; ++c) n += uint64_t{h.c[c]} * (c < 256 ? 1 : c - 256 + kMinMatch);
   return n;
 }
 
 }  // namespace
 
-Lh5Encoder::Lh5Encoder(ByteSink& out, const ParserOptions& options)
-    : out_(out), parser_(options), buffer_(kBufferSize + MatchFinder::kReadSlack) {}
+Lh5Encoder::Lh5Encoder(const ParserOptions& options)
+    : parser_(options), buffer_(kBufferSize + MatchFinder::kReadSlack) {}
+
+Lh5Encoder::Lh5Encoder(ByteSink& out, const ParserOptions& options) : Lh5Encoder(options) {
+  Start(out);
+}
+
+void Lh5Encoder::Start(ByteSink& out) {
+  out_ = &out;
+  parser_.Reset();
+  size_ = next_ = 0;
+  symbols_.clear();
+  carried_ = 0;
+  bits_.Reset();
+  packed_ = blocks_bits_ = blocks_input_ = 0;
+  failed_ = false;
+}
 
 bool Lh5Encoder::Write(const uint8_t* data, size_t size) {
   while (size > 0 && !failed_) {
@@ -72,20 +88,17 @@ bool Lh5Encoder::CodeStretch(bool last) {
   // while the input goes on and it is short enough that its tables weigh,
   // but only once: a block that waited before is written now, so no symbol
   // is weighed over and over.
-  const std::vector<size_t> ends = SplitBlocks(symbols_);
-  const size_t last_start = ends.size() > 1 ? ends[ends.size() - 2] : 0;
-  const bool carry =
-      !done && last_start >= carried_ && symbols_.size() - last_start < kCarryBelow;
+  const std::vector<BlockCut> cuts = SplitBlocks(symbols_);
+  const size_t last_start = cuts.size() > 1 ? cuts[cuts.size() - 2].end : 0;
+  const bool carry = !done && last_start >= carried_ && symbols_.size() - last_start < kCarryBelow;
   size_t from = 0;
-  for (size_t k = 0; k < ends.size() && (!carry || k + 1 < ends.size()); ++k) {
-    const std::span<const uint32_t> block(symbols_.data() + from, ends[k] - from);
-    Histogram h;
-    h.Add(block);
-    const BlockPlan plan = PlanBlock(h);
+  for (size_t k = 0; k < cuts.size() && (!carry || k + 1 < cuts.size()); ++k) {
+    const std::span<const uint32_t> block(symbols_.data() + from, cuts[k].end - from);
+    const BlockPlan plan = PlanBlock(cuts[k].histogram);
     WriteBlock(block, plan, bits_);
     blocks_bits_ += plan.TotalBits();
-    blocks_input_ += InputOf(block);
-    from = ends[k];
+    blocks_input_ += InputOf(cuts[k].histogram);
+    from = cuts[k].end;
   }
   symbols_.erase(symbols_.begin(), symbols_.begin() + static_cast<ptrdiff_t>(from));
   carried_ = symbols_.size();
@@ -106,7 +119,7 @@ bool Lh5Encoder::Drain() {
   bits_.TakeBytes(bytes_);
   if (bytes_.empty()) return true;
   packed_ += bytes_.size();
-  return out_.Write(bytes_.data(), bytes_.size());
+  return out_->Write(bytes_.data(), bytes_.size());
 }
 
 }  // namespace yx::lha

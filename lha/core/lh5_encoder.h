@@ -13,9 +13,15 @@ namespace yx::lha {
 
 class Lh5Encoder {
  public:
-  explicit Lh5Encoder(ByteSink& out, const ParserOptions& options = {});
+  explicit Lh5Encoder(const ParserOptions& options = {});
+  Lh5Encoder(ByteSink& out, const ParserOptions& options = {});
   Lh5Encoder(const Lh5Encoder&) = delete;
   Lh5Encoder& operator=(const Lh5Encoder&) = delete;
+
+  // Begins a new stream into `out`, keeping the memory of the one before:
+  // an archive of many small files would otherwise spend its time in the
+  // allocator and in fresh pages.
+  void Start(ByteSink& out);
 
   [[nodiscard]] bool Write(const uint8_t* data, size_t size);
   // Compresses what is left and writes the last, padded byte.
@@ -33,7 +39,7 @@ class Lh5Encoder {
   [[nodiscard]] bool CodeStretch(bool last);
   [[nodiscard]] bool Drain();
 
-  ByteSink& out_;
+  ByteSink* out_ = nullptr;
   Lh5Parser parser_;
   std::vector<uint8_t> buffer_;
   size_t size_ = 0;  // bytes in buffer_

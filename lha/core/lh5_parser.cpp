@@ -23,8 +23,13 @@ uint32_t CostOf(double freq, double total) {
 Lh5Parser::Lh5Parser(const ParserOptions& options)
     : options_(options), finder_(options.max_depth, options.nice_length) {}
 
-void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end,
-                      size_t size, std::vector<uint32_t>& symbols) {
+void Lh5Parser::Reset() {
+  finder_.Reset();
+  have_model_ = false;
+}
+
+void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end, size_t size,
+                      std::vector<uint32_t>& symbols) {
   if (start >= end) return;
   buffer_ = buffer;
   base_ = base;
@@ -115,8 +120,9 @@ Match Lh5Parser::Best(size_t i, const Match* list, int count, int& saving) const
   const uint32_t from = literal_sum_[i - start_];
   for (int k = 0; k < count; ++k) {
     const Match m = list[k];
-    const int s = static_cast<int>(literal_sum_[i - start_ + m.length] - from) -
-                  static_cast<int>(model_.length[m.length] + model_.position[PSymbol(m.distance - 1u)]);
+    const int s =
+        static_cast<int>(literal_sum_[i - start_ + m.length] - from) -
+        static_cast<int>(model_.length[m.length] + model_.position[PSymbol(m.distance - 1u)]);
     if (s > saving) {
       saving = s;
       best = m;

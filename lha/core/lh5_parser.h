@@ -36,6 +36,8 @@ class Lh5Parser {
              std::vector<uint32_t>& symbols);
 
   void Rebase(uint32_t delta) { finder_.Rebase(delta); }
+  // Forgets the input and the statistics: a new file follows.
+  void Reset();
 
  private:
   // Costs in 1/16 bit.

@@ -30,10 +30,12 @@ inline int Extend(const uint8_t* a, const uint8_t* b, int len, int limit) {
   return limit;
 }
 
-inline uint32_t Hash3(uint32_t v) { return ((v & 0xFFFFFF) * 2654435761u) >> (32 - 12); }
-inline uint32_t Hash4(uint32_t v) { return (v * 2654435761u) >> (32 - 14); }
-
 }  // namespace
+
+uint32_t MatchFinder::Hash3(uint32_t v) {
+  return ((v & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits);
+}
+uint32_t MatchFinder::Hash4(uint32_t v) { return (v * 2654435761u) >> (32 - kHash4Bits); }
 
 MatchFinder::MatchFinder(int max_depth, int nice_length)
     : max_depth_(max_depth),
@@ -41,6 +43,11 @@ MatchFinder::MatchFinder(int max_depth, int nice_length)
       head3_(size_t{1} << kHash3Bits, 0),
       head4_(size_t{1} << kHash4Bits, 0),
       chain_(kChainMask + 1, 0) {}
+
+void MatchFinder::Reset() {
+  for (std::vector<uint16_t>* table : {&head3_, &head4_, &chain_})
+    std::fill(table->begin(), table->end(), uint16_t{0});
+}
 
 void MatchFinder::Rebase(uint32_t delta) {
   // Written so that the compiler can do eight positions at a time.

@@ -41,11 +41,16 @@ class MatchFinder {
   void Insert(const uint8_t* data, uint32_t pos, int avail);
   // Subtracts `delta` from every stored position.
   void Rebase(uint32_t delta);
+  // Forgets every position.
+  void Reset();
 
  private:
   static constexpr int kHash3Bits = 12;
   static constexpr int kHash4Bits = 14;
   static constexpr uint32_t kChainMask = kWindowSize - 1;
+  // Multiplicative hashes of the first three and four bytes (v holds four).
+  static uint32_t Hash3(uint32_t v);
+  static uint32_t Hash4(uint32_t v);
 
   int max_depth_;
   int nice_length_;

@@ -19,9 +19,7 @@ namespace {
 
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 
-uint64_t Ticks(const FILETIME& t) {
-  return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
-}
+uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
 
 uint32_t UnixTime(const FILETIME& t) {
   const uint64_t ticks = Ticks(t);
@@ -127,8 +125,8 @@ CommandOutcome Add(const ArchiveCommand& command) {
   }
   old.Close();
   if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
-  return {kOk, std::to_string(entries.size()) + " entries added, " +
-                   std::to_string(keep.size()) + " kept"};
+  return {kOk, std::to_string(entries.size()) + " entries added, " + std::to_string(keep.size()) +
+                   " kept"};
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace yx::lha::win {
 // Result codes; 0 is success.
 enum ResultCode : int {
   kOk = 0,
-  kBadCommand = 0x8100,     // unknown command, missing arguments, unbalanced quote
+  kBadCommand = 0x8100,  // unknown command, missing arguments, unbalanced quote
   kBadSwitch = 0x8101,
   kSourceMissing = 0x8102,
   kSourceUnreadable = 0x8103,  // a folder that cannot be listed, a file that cannot be read

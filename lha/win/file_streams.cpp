@@ -40,10 +40,17 @@ bool FileContent::Open(const std::wstring& path) {
 }
 
 bool FileContent::Read(uint8_t* data, size_t size, size_t& got) {
-  return ReadSome(file_.get(), data, size, got);
+  got = 0;
+  if (at_end_) return true;
+  if (!ReadSome(file_.get(), data, size, got)) return false;
+  at_end_ = got < size;
+  return true;
 }
 
-bool FileContent::Rewind() { return SeekTo(file_.get(), 0); }
+bool FileContent::Rewind() {
+  at_end_ = false;
+  return SeekTo(file_.get(), 0);
+}
 
 bool ArchiveFile::Open(const std::wstring& path) {
   file_.reset(::CreateFileW(yx::win::ToLongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ,

@@ -21,6 +21,7 @@ class FileContent : public ContentSource {
 
  private:
   yx::win::UniqueFile file_;
+  bool at_end_ = false;  // a short read met the end: no call to find that out again
 };
 
 // The existing archive, read while the new one is written beside it.

@@ -35,8 +35,8 @@ enum class WalkStatus { kOk, kMissing, kUnreadable };
 // when `base` is empty). Appends the items, each folder after its contents.
 // On failure `failed` names the path that could not be found or listed.
 [[nodiscard]] WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
-                                        const WalkOptions& options,
-                                        std::vector<SourceItem>& items, std::wstring& failed);
+                                        const WalkOptions& options, std::vector<SourceItem>& items,
+                                        std::wstring& failed);
 
 // Full path of `path` with the long-path prefix, upper case: how the walk
 // recognises the file it must skip.

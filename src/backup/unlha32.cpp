@@ -30,7 +30,8 @@ void Load() {
   // A library that is there but cannot be loaded (another architecture, a
   // missing dependency) must not stop the start with a system message box.
   DWORD previous = 0;
-  const bool quiet = ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
+  const bool quiet =
+      ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
   Library().reset(::LoadLibraryW(L"UNLHA32"));
   if (quiet) ::SetThreadErrorMode(previous, nullptr);
 }

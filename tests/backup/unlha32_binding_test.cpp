@@ -1,7 +1,6 @@
 // The binding against libraries it finds or not: none at all, and two
 // stand-ins that each lack entry points. Each test loads what it needs.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstring>

@@ -1,14 +1,15 @@
-#include <gtest/gtest.h>
-
 #include "lha/core/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace yx::lha {
 namespace {
 
 TEST(CommandLine, TheBackupRunsCommand) {
   ArchiveCommand c;
-  ASSERT_EQ(ParseCommandLine(R"(a -x1 -r2 "D:\Backup\0105\23\010523_0905.lzh" "C:\Data\" "Work\*")", c),
-            CommandError::kNone);
+  ASSERT_EQ(
+      ParseCommandLine(R"(a -x1 -r2 "D:\Backup\0105\23\010523_0905.lzh" "C:\Data\" "Work\*")", c),
+      CommandError::kNone);
   EXPECT_EQ(c.command, 'a');
   EXPECT_TRUE(c.recurse);
   EXPECT_TRUE(c.folder_entries);

@@ -3,7 +3,6 @@
 // their source trees; check_dll_archives.py then has lhasa, 7z and bsdtar
 // extract them and compares every file and folder (see CMakeLists.txt).
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cstring>
@@ -52,7 +51,7 @@ Result Add(const std::wstring& archive, const std::wstring& base, const std::wst
 }
 
 std::string Text(size_t n, unsigned seed) {
-  static const char* const kWords[] = {"backup ", "folder ", "archive ", "\r\n", "settings ",
+  static const char* const kWords[] = {"backup ", "folder ", "archive ",  "\r\n",  "settings ",
                                        "run ",    "log ",    "ファイル ", "表示 ", "int "};
   std::mt19937 rng(seed);
   std::string s;
@@ -133,9 +132,9 @@ TEST_F(LhaDll, TwoAddsMakeOneArchiveAndAnAddAgainReplaces) {
   Put(work + L"empty.txt", "");
   Put(work + L"one.txt", "1");
   Put(work + L"sub\\deeper\\b.txt", Text(70000, 2));
-  Put(work + L"sub\\noise.bin", Noise(100000, 3));   // stored: it cannot shrink
+  Put(work + L"sub\\noise.bin", Noise(100000, 3));  // stored: it cannot shrink
   Put(work + L"sub\\run.txt", std::string(200000, 'A'));
-  Put(work + L"表\\ソース.txt", Text(3000, 4));        // trail bytes 5C in both names
+  Put(work + L"表\\ソース.txt", Text(3000, 4));  // trail bytes 5C in both names
   Put(work + L"表示.txt", Text(100, 5));
   ASSERT_TRUE(yx::win::CreateFolderTree(work + L"empty folder"));
   ASSERT_TRUE(yx::win::CreateFolderTree(work + L"sub\\empty"));
@@ -160,7 +159,8 @@ TEST_F(LhaDll, TwoAddsMakeOneArchiveAndAnAddAgainReplaces) {
     EXPECT_TRUE(p.starts_with("Work\\") || p.starts_with("Mail\\")) << p;
     if (!entries[i].header.IsDirectory()) continue;
     for (size_t j = i + 1; j < entries.size(); ++j)
-      EXPECT_FALSE(StoredPath(entries[j]).starts_with(p)) << p << " before " << StoredPath(entries[j]);
+      EXPECT_FALSE(StoredPath(entries[j]).starts_with(p))
+          << p << " before " << StoredPath(entries[j]);
   }
 
   // Changed and new files: the next add replaces, it does not duplicate.
@@ -208,7 +208,9 @@ TEST_F(LhaDll, NamesOutsideCodePage932KeepTheirUtf16Form) {
     }
     // (Named: gtest spells the expressions out in narrow text, which has no é.)
     const std::u16string cafe = u"café.txt";
-    const std::u16string cafe_folder = u"Uni\xFFFF" u"Café ünïcode\xFFFF";
+    const std::u16string cafe_folder =
+        u"Uni\xFFFF"
+        u"Café ünïcode\xFFFF";
     if (h.name == "caf_.txt") EXPECT_EQ(*h.wide_name, cafe);
     if (h.name == "r_sum_.txt") EXPECT_EQ(*h.wide_directory, cafe_folder);
   }
@@ -298,8 +300,8 @@ TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
   }
   {
     // The archive itself held open: it can be neither read nor replaced.
-    yx::win::UniqueFile lock(::CreateFileW(archive.c_str(), GENERIC_READ, 0, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
+    yx::win::UniqueFile lock(
+        ::CreateFileW(archive.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
     EXPECT_NE(Add(archive, base, L"Work\\*").code, 0);
   }
@@ -323,8 +325,8 @@ TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
 
 TEST_F(LhaDll, OutputTextStopsAtTheBufferSize) {
   std::string text;
-  EXPECT_NE(unlha32::Unlha(nullptr, "a -x1 -r2 \"x.lzh\" \"C:\\nowhere\\\" \"Missing\\*\"", text, 8),
-            0);
+  EXPECT_NE(
+      unlha32::Unlha(nullptr, "a -x1 -r2 \"x.lzh\" \"C:\\nowhere\\\" \"Missing\\*\"", text, 8), 0);
   EXPECT_EQ(text.size(), 7u);  // seven bytes and the NUL
   EXPECT_EQ(text, "error: ");
   EXPECT_NE(unlha32::Unlha(nullptr, "", text, 100), 0);

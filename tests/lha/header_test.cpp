@@ -1,10 +1,11 @@
+#include "lha/core/header.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 #include "lha/core/crc16.h"
-#include "lha/core/header.h"
 
 namespace yx::lha {
 namespace {
@@ -33,7 +34,9 @@ EntryHeader SampleFile() {
   h.unix_time = 0x5F5E1000;
   h.crc = 0xBEEF;
   h.name = "\x95\x5C.txt";  // 表.txt: trail byte is a backslash
-  h.directory = "Work\xFF" "sub\xFF";
+  h.directory =
+      "Work\xFF"
+      "sub\xFF";
   h.wide_name = u"表.txt";
   h.wide_directory = u"Work\xFFFFsub\xFFFF";
   h.attributes = 0x20;
@@ -156,7 +159,9 @@ TEST(Level2Header, NamesTooLongForTheSizeFieldAreRefused) {
 TEST(Level2Header, DirectoryEntryHasAnEmptyName) {
   EntryHeader h;
   h.SetMethod(kMethodDirectory);
-  h.directory = "Work\xFF" "empty\xFF";
+  h.directory =
+      "Work\xFF"
+      "empty\xFF";
   h.attributes = 0x10;
   std::vector<uint8_t> b;
   ASSERT_TRUE(EncodeLevel2Header(h, b));
@@ -208,7 +213,8 @@ TEST(LegacyHeaders, LevelOneWithFolderExt) {
 }
 
 TEST(LegacyHeaders, LevelZeroPathSplitsOnWholeCharacterBackslashes) {
-  std::vector<uint8_t> b = {0, 0, '-', 'l', 'h', '0', '-', 5, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0x20, 0};
+  std::vector<uint8_t> b = {0, 0, '-', 'l', 'h', '0', '-', 5, 0,    0, 0,
+                            5, 0, 0,   0,   0,   0,   0,   0, 0x20, 0};
   const std::string path = "dir\\\x95\x5Cx";  // dir\表x: the 5C after 95 is no separator
   b.push_back(static_cast<uint8_t>(path.size()));
   b.insert(b.end(), path.begin(), path.end());

@@ -69,9 +69,9 @@ TEST(LargeFile, MoreThanFourGiBThroughTheSixtyFourBitSizes) {
   EXPECT_LT(entries[0].data_size, kSize / 100);
 
   // bsdtar checks the CRC itself; the last bytes show that all of it came out.
-  const CommandResult r = RunCommand("bash -c " + Quote("set -o pipefail; bsdtar -xOf " +
-                                                        Quote(archive) +
-                                                        " | tail -c 16 | od -An -tx1"));
+  const CommandResult r =
+      RunCommand("bash -c " + Quote("set -o pipefail; bsdtar -xOf " + Quote(archive) +
+                                    " | tail -c 16 | od -An -tx1"));
   ASSERT_EQ(r.exit_code, 0) << r.output;
   const Repeating expected;
   std::ostringstream tail;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -82,7 +81,8 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& p) {
 
 void WriteFile(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
   std::ofstream out(p, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 namespace {

@@ -28,10 +28,9 @@ Bytes RandomBytes(size_t n, uint32_t seed) {
 
 // Word salad: compressible like prose, with matches of every length and distance.
 Bytes Text(size_t n, uint32_t seed) {
-  static const char* const kWords[] = {"the",  "archive", "of",      "a",        "backup",
-                                       "copy", "folder",  "window",  "settings", "run",
-                                       "log",  "file",    "\r\n",    "static",   "const",
-                                       "int",  "return",  "(void);", "{",        "}\n"};
+  static const char* const kWords[] = {
+      "the", "archive", "of",   "a",      "backup", "copy", "folder", "window",  "settings", "run",
+      "log", "file",    "\r\n", "static", "const",  "int",  "return", "(void);", "{",        "}\n"};
   std::mt19937 rng(seed);
   Bytes b;
   while (b.size() < n) {
@@ -117,8 +116,8 @@ TEST(RoundTrip, EdgeSizesAndKindsOfData) {
       {"text.txt", Text(200000, 2)},
   };
   // Around the window, the stretch the parser works on, and the input buffer.
-  for (size_t n : {8191u, 8192u, 8193u, 32767u, 32768u, 32769u, 33024u, 49407u, 49408u,
-                   49409u, 65536u, 65537u, 98305u}) {
+  for (size_t n : {8191u, 8192u, 8193u, 32767u, 32768u, 32769u, 33024u, 49407u, 49408u, 49409u,
+                   65536u, 65537u, 98305u}) {
     files.push_back({"text" + std::to_string(n) + ".txt", Text(n, static_cast<uint32_t>(n))});
   }
   // Text, then noise, then a run: the blocks must switch tables on the way.
@@ -189,7 +188,9 @@ TEST(RoundTrip, FoldersInNames) {
   WriteNew(archive, files);
   ExpectDecodersAgree(archive, files, dir.Path());
   const auto entries = List(archive);
-  EXPECT_EQ(entries[1].header.directory, "Work\xFF" "sub\xFF");
+  EXPECT_EQ(entries[1].header.directory,
+            "Work\xFF"
+            "sub\xFF");
 }
 
 TEST(Encoder, OutputDoesNotDependOnHowTheInputArrives) {
@@ -204,6 +205,25 @@ TEST(Encoder, OutputDoesNotDependOnHowTheInputArrives) {
   ASSERT_TRUE(b.Finish());
   EXPECT_EQ(whole.bytes, bytewise.bytes);
   EXPECT_EQ(a.PackedSize(), whole.bytes.size());
+}
+
+// One encoder serves every file of an archive: nothing of one stream may
+// leak into the next (a stale statistic would still decode, only worse).
+TEST(Encoder, ReusedForANewStreamActsAsAFreshOne) {
+  const Bytes first = Text(90000, 20);
+  const Bytes second = Text(70000, 21);
+  MemorySink a, b, fresh;
+  Lh5Encoder reused(a);
+  ASSERT_TRUE(reused.Write(first.data(), first.size()));
+  ASSERT_TRUE(reused.Finish());
+  reused.Start(b);
+  ASSERT_TRUE(reused.Write(second.data(), second.size()));
+  ASSERT_TRUE(reused.Finish());
+  Lh5Encoder once(fresh);
+  ASSERT_TRUE(once.Write(second.data(), second.size()));
+  ASSERT_TRUE(once.Finish());
+  EXPECT_EQ(b.bytes, fresh.bytes);
+  EXPECT_EQ(reused.PackedSize(), fresh.bytes.size());
 }
 
 TEST(Update, KeptEntriesAreCopiedAndReplacedOnesDropped) {
@@ -233,8 +253,7 @@ TEST(Update, KeptEntriesAreCopiedAndReplacedOnesDropped) {
     FileSink sink(second);
     ASSERT_EQ(WriteArchive(&old, keep, entries, sink).status, WriteStatus::kOk);
   }
-  ExpectDecodersAgree(second,
-                      {{"Work/b.txt", Text(4000, 12)}, added[0], added[1]}, dir.Path());
+  ExpectDecodersAgree(second, {{"Work/b.txt", Text(4000, 12)}, added[0], added[1]}, dir.Path());
 }
 
 // jLHA (a Java LHA tool in Debian) writes the older header levels; an update
