@@ -1,5 +1,6 @@
 #include "win/file_system.h"
 
+#include "base/cp932.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -13,7 +14,13 @@ std::wstring ToLongPath(std::wstring_view path) {
   return std::wstring(path);
 }
 
-std::wstring WidePath(std::string_view cp932_path) { return ToWide(cp932_path); }
+std::wstring WidePath(std::string_view cp932_path) {
+  // Broken Shift-JIS names no file: converted leniently, a lone lead byte
+  // would join the backslash after it into another character and the path
+  // would lead somewhere else.
+  if (!cp932::IsWellFormed(cp932_path)) return {};
+  return ToWide(cp932_path);
+}
 
 DWORD Attributes(std::wstring_view path) {
   if (path.empty()) return INVALID_FILE_ATTRIBUTES;

@@ -13,7 +13,8 @@ namespace yx::win {
 // and paths that already carry the prefix are returned unchanged.
 [[nodiscard]] std::wstring ToLongPath(std::wstring_view path);
 
-// CP932 path as the settings hold it.
+// CP932 path as the settings hold it; empty (no file at all) when the text is
+// not well-formed Shift-JIS.
 [[nodiscard]] std::wstring WidePath(std::string_view cp932_path);
 
 [[nodiscard]] DWORD Attributes(std::wstring_view path);
