@@ -7,7 +7,6 @@
 #include <string>
 
 #include "backup/unlha32.h"
-#include "backup/version_caption.h"
 #include "support/temp_folder.h"
 
 namespace yx::unlha32 {
@@ -77,16 +76,6 @@ TEST(Unlha32Binding, OutputTextFollowsTheBufferRules) {
   EXPECT_EQ(Unlha(nullptr, "size", text, 1234), 1234);
   EXPECT_EQ(Unlha(nullptr, "fill", text, 0), 1);
   EXPECT_EQ(text, "");
-}
-
-TEST(Unlha32Binding, VersionCaptions) {
-  EXPECT_EQ(backup::VersionCaption(253), "ver 2.53");
-  EXPECT_EQ(backup::VersionCaption(205), "ver 2.5");
-  EXPECT_EQ(backup::VersionCaption(1000), "ver 10.0");
-  EXPECT_EQ(backup::VersionCaption(99), "ver 0.99");
-  EXPECT_EQ(backup::VersionCaption(100), "ver 1.0");
-  EXPECT_EQ(backup::VersionCaption(0), "ver 0.0");
-  EXPECT_EQ(backup::VersionCaption(65535), "ver 655.35");
 }
 
 }  // namespace
