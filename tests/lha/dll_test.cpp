@@ -219,7 +219,7 @@ TEST_F(LhaDll, NamesOutsideCodePage932KeepTheirUtf16Form) {
 TEST_F(LhaDll, TreeDeeperThanMaxPath) {
   const std::wstring c = NewCase(L"deep", {L"base"});
   std::wstring path = c + L"base\\Deep\\";
-  for (wchar_t letter = L'a'; letter <= L'f'; ++letter) path += std::wstring(50, letter) + L"\\";
+  for (wchar_t letter = L'a'; letter <= L'f'; ++letter) path += std::wstring(70, letter) + L"\\";
   const std::wstring file = path + L"deep_file_with_a_long_name_0123456789.txt";
   ASSERT_GT(file.size(), 400u);
   Put(file, Text(20000, 11));
