@@ -18,7 +18,7 @@ static_assert(MatchFinder::kFirstPosition + kBufferSize + MatchFinder::kReadSlac
               MatchFinder::kPositionLimit);
 
 // A last block with fewer codes than this may join the next stretch's first.
-constexpr size_t kCarryBelow = 16 * 1024;
+constexpr size_t kCarryBelow = 32 * 1024;
 
 // Input bytes a block stands for: a byte per literal, its length per match.
 uint64_t InputOf(const Histogram& h) {
