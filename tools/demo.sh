@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 tools/setup-deps.sh
-tools/build.sh windows >/dev/null
+tools/build.sh windows >/dev/null 2>&1 || tools/build.sh windows
 
 demo="$root/scratch/demo"
 rm -rf "$demo"

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 tools/setup-deps.sh
-tools/build.sh windows >/dev/null
+tools/build.sh windows >/dev/null 2>&1 || tools/build.sh windows
 work="$root/scratch/screenshots"
 rm -rf "$work" && mkdir -p "$work/program" "$work/dest" "$work/Documents" docs/screenshots
 cp build/dist/* "$work/program/"

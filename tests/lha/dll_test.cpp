@@ -211,8 +211,12 @@ TEST_F(LhaDll, NamesOutsideCodePage932KeepTheirUtf16Form) {
     const std::u16string cafe_folder =
         u"Uni\xFFFF"
         u"Café ünïcode\xFFFF";
-    if (h.name == "caf_.txt") EXPECT_EQ(*h.wide_name, cafe);
-    if (h.name == "r_sum_.txt") EXPECT_EQ(*h.wide_directory, cafe_folder);
+    if (h.name == "caf_.txt") {
+      EXPECT_EQ(*h.wide_name, cafe);
+    }
+    if (h.name == "r_sum_.txt") {
+      EXPECT_EQ(*h.wide_directory, cafe_folder);
+    }
   }
 }
 
