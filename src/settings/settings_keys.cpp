@@ -7,15 +7,15 @@
 namespace yx::settings {
 namespace {
 
-constexpr KeySpec Flag(std::string_view key, Field field, int index, bool def) {
-  return KeySpec{key, field, index, Kind::Flag, def ? 1 : 0, {}};
+constexpr SettingKey Flag(std::string_view key, Field field, int index, bool def) {
+  return SettingKey{key, field, index, Kind::Flag, def ? 1 : 0, {}};
 }
-constexpr KeySpec Text(std::string_view key, Field field, int index, std::string_view def = {}) {
-  return KeySpec{key, field, index, Kind::String, 0, def};
+constexpr SettingKey Text(std::string_view key, Field field, int index, std::string_view def = {}) {
+  return SettingKey{key, field, index, Kind::String, 0, def};
 }
-constexpr KeySpec Number(std::string_view key, Field field, int def, Correction c, int lo,
+constexpr SettingKey Number(std::string_view key, Field field, int def, Correction c, int lo,
                          int hi) {
-  return KeySpec{key, field, 0, Kind::Integer, def, {}, c, lo, hi};
+  return SettingKey{key, field, 0, Kind::Integer, def, {}, c, lo, hi};
 }
 
 constexpr std::array kKeys = {
@@ -74,25 +74,25 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' ||
 
 }  // namespace
 
-std::span<const KeySpec> Keys() { return kKeys; }
+std::span<const SettingKey> Keys() { return kKeys; }
 
-int DecodeInteger(const KeySpec& spec, const std::optional<std::string>& raw) {
-  const int value = IntOrDefault(raw.value_or(std::string()), spec.int_default);
-  if (value >= spec.lo && value <= spec.hi) return value;
-  switch (spec.correction) {
-    case Correction::Reset: return spec.int_default;
-    case Correction::Clamp: return value < spec.lo ? spec.lo : spec.hi;
+int DecodeInteger(const SettingKey& entry, const std::optional<std::string>& raw) {
+  const int value = IntOrDefault(raw.value_or(std::string()), entry.int_default);
+  if (value >= entry.lo && value <= entry.hi) return value;
+  switch (entry.correction) {
+    case Correction::Reset: return entry.int_default;
+    case Correction::Clamp: return value < entry.lo ? entry.lo : entry.hi;
     case Correction::None: break;
   }
   return value;
 }
 
-bool DecodeFlag(const KeySpec& spec, const std::optional<std::string>& raw) {
-  return IntOrDefault(raw.value_or(std::string()), spec.int_default) != 0;
+bool DecodeFlag(const SettingKey& entry, const std::optional<std::string>& raw) {
+  return IntOrDefault(raw.value_or(std::string()), entry.int_default) != 0;
 }
 
-std::string DecodeText(const KeySpec& spec, const std::optional<std::string>& raw) {
-  return raw ? *raw : std::string(spec.text_default);
+std::string DecodeText(const SettingKey& entry, const std::optional<std::string>& raw) {
+  return raw ? *raw : std::string(entry.text_default);
 }
 
 std::string EncodeText(std::string_view value) {

@@ -23,7 +23,7 @@ enum class Correction {
   Clamp,  // outside lo..hi becomes the nearer bound (100 becomes 99)
 };
 
-struct KeySpec {
+struct SettingKey {
   std::string_view key;
   Field field;
   int index;  // row of a list field, 0 otherwise
@@ -37,12 +37,12 @@ struct KeySpec {
 inline constexpr std::string_view kSection = "Backup";
 inline constexpr std::string_view kFileName = "Yorudex.INI";
 
-[[nodiscard]] std::span<const KeySpec> Keys();
+[[nodiscard]] std::span<const SettingKey> Keys();
 
 // The value a key takes when its text was read (nullopt: the key is absent).
-[[nodiscard]] int DecodeInteger(const KeySpec& spec, const std::optional<std::string>& raw);
-[[nodiscard]] bool DecodeFlag(const KeySpec& spec, const std::optional<std::string>& raw);
-[[nodiscard]] std::string DecodeText(const KeySpec& spec, const std::optional<std::string>& raw);
+[[nodiscard]] int DecodeInteger(const SettingKey& entry, const std::optional<std::string>& raw);
+[[nodiscard]] bool DecodeFlag(const SettingKey& entry, const std::optional<std::string>& raw);
+[[nodiscard]] std::string DecodeText(const SettingKey& entry, const std::optional<std::string>& raw);
 
 // The text written for a value. Blanks at either end, or a pair of quotes
 // around it, would be taken off again when the file is read; such a value is

@@ -33,23 +33,23 @@ std::string AsProfileReadsIt(std::string v) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string raw(reinterpret_cast<const char*>(data), size);
   using namespace yx::settings;
-  for (const KeySpec& spec : Keys()) {
-    switch (spec.kind) {
+  for (const SettingKey& entry : Keys()) {
+    switch (entry.kind) {
       case Kind::Integer: {
-        const int value = DecodeInteger(spec, raw);
-        if (spec.correction != Correction::None) Check(value >= spec.lo && value <= spec.hi);
-        Check(DecodeInteger(spec, std::nullopt) == spec.int_default);
-        const int converted = yx::IntOrDefault(raw, spec.int_default);
-        if (converted >= spec.lo && converted <= spec.hi) Check(value == converted);
+        const int value = DecodeInteger(entry, raw);
+        if (entry.correction != Correction::None) Check(value >= entry.lo && value <= entry.hi);
+        Check(DecodeInteger(entry, std::nullopt) == entry.int_default);
+        const int converted = yx::IntOrDefault(raw, entry.int_default);
+        if (converted >= entry.lo && converted <= entry.hi) Check(value == converted);
         break;
       }
       case Kind::Flag:
-        Check(DecodeFlag(spec, raw) == (yx::IntOrDefault(raw, spec.int_default) != 0));
-        Check(DecodeFlag(spec, std::nullopt) == (spec.int_default != 0));
+        Check(DecodeFlag(entry, raw) == (yx::IntOrDefault(raw, entry.int_default) != 0));
+        Check(DecodeFlag(entry, std::nullopt) == (entry.int_default != 0));
         break;
       case Kind::String:
-        Check(DecodeText(spec, raw) == raw);
-        Check(DecodeText(spec, std::nullopt) == spec.text_default);
+        Check(DecodeText(entry, raw) == raw);
+        Check(DecodeText(entry, std::nullopt) == entry.text_default);
         break;
     }
   }

@@ -59,8 +59,8 @@ class BadInput : public UnattendedTest {
   std::string Ini(const std::string& value, const IniKeys& keep) {
     std::string text = "[Backup]\r\n";
     for (const auto& [key, kept] : keep) text += key + "=" + kept + "\r\n";
-    for (const settings::KeySpec& spec : settings::Keys()) {
-      const std::string key(spec.key);
+    for (const settings::SettingKey& entry : settings::Keys()) {
+      const std::string key(entry.key);
       if (std::none_of(keep.begin(), keep.end(), [&](const auto& k) { return k.first == key; }))
         text += key + "=" + value + "\r\n";
     }

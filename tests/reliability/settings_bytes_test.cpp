@@ -67,9 +67,9 @@ TEST(BadInputSettingsFile, TextSettingsWithAnyByteAtEitherEndReadBackAsWritten) 
 
   TempFolder dir;
   const std::string ini = dir.PathA() + "Yorudex.INI";
-  std::vector<const settings::KeySpec*> texts;
-  for (const settings::KeySpec& spec : settings::Keys())
-    if (spec.kind == settings::Kind::String) texts.push_back(&spec);
+  std::vector<const settings::SettingKey*> texts;
+  for (const settings::SettingKey& entry : settings::Keys())
+    if (entry.kind == settings::Kind::String) texts.push_back(&entry);
   size_t changed = 0;
   for (size_t first = 0; first < values.size(); first += texts.size()) {
     PlainStore out, in;
@@ -77,12 +77,12 @@ TEST(BadInputSettingsFile, TextSettingsWithAnyByteAtEitherEndReadBackAsWritten) 
       out.SetText(texts[k]->field, texts[k]->index, values[(first + k) % values.size()]);
     settings::SaveSettings(out, ini);
     settings::LoadSettings(in, ini);
-    for (const settings::KeySpec* spec : texts) {
-      const std::string written = out.GetText(spec->field, spec->index);
-      const std::string read = in.GetText(spec->field, spec->index);
+    for (const settings::SettingKey* entry : texts) {
+      const std::string written = out.GetText(entry->field, entry->index);
+      const std::string read = in.GetText(entry->field, entry->index);
       if (read == written) continue;
       ++changed;
-      ADD_FAILURE() << spec->key << ": wrote " << ::testing::PrintToString(written) << ", read "
+      ADD_FAILURE() << entry->key << ": wrote " << ::testing::PrintToString(written) << ", read "
                     << ::testing::PrintToString(read);
     }
   }

@@ -73,7 +73,7 @@ TEST_F(SettingsFileTest, EdgeValuesLoadAsCorrected) {
 
 MapStore Filled() {
   MapStore s;
-  for (const KeySpec& k : Keys()) {
+  for (const SettingKey& k : Keys()) {
     switch (k.kind) {
       case Kind::Flag: s.flags[{k.field, k.index}] = k.index % 2 == 1; break;
       case Kind::Integer: s.integers[k.field] = 7; break;
@@ -91,7 +91,7 @@ TEST_F(SettingsFileTest, ANewFileListsTheKeysInTableOrder) {
   const std::string text = dir.ReadFile(L"Yorudex.INI");
   ASSERT_EQ(text.rfind("[Backup]\r\n", 0), 0u) << text;
   size_t at = 0;
-  for (const KeySpec& k : Keys()) {
+  for (const SettingKey& k : Keys()) {
     const size_t found = text.find("\n" + std::string(k.key) + "=", at);
     ASSERT_NE(found, std::string::npos) << k.key;
     at = found + 1;

@@ -7,8 +7,8 @@
 namespace yx::settings {
 namespace {
 
-const KeySpec& Spec(std::string_view key) {
-  for (const KeySpec& s : Keys())
+const SettingKey& Entry(std::string_view key) {
+  for (const SettingKey& s : Keys())
     if (s.key == key) return s;
   throw std::out_of_range(std::string(key));
 }
@@ -18,7 +18,7 @@ std::optional<std::string> Raw(const char* text) { return std::string(text); }
 TEST(SettingsKeys, FortySixDistinctKeysInFileOrder) {
   ASSERT_EQ(Keys().size(), 46u);
   std::set<std::string_view> seen;
-  for (const KeySpec& s : Keys()) EXPECT_TRUE(seen.insert(s.key).second) << s.key;
+  for (const SettingKey& s : Keys()) EXPECT_TRUE(seen.insert(s.key).second) << s.key;
   EXPECT_EQ(Keys()[0].key, "WEEK_MON");
   EXPECT_EQ(Keys()[14].key, "GO_RND");
   EXPECT_EQ(Keys()[15].key, "TIME00");
@@ -28,39 +28,39 @@ TEST(SettingsKeys, FortySixDistinctKeysInFileOrder) {
 }
 
 TEST(SettingsKeys, PeriodValuesOutsideTheirRangeFallBackToTheDefault) {
-  EXPECT_EQ(DecodeInteger(Spec("TIME_SH"), Raw("24")), 0);
-  EXPECT_EQ(DecodeInteger(Spec("TIME_SH"), Raw("23")), 23);
-  EXPECT_EQ(DecodeInteger(Spec("TIME_SM"), Raw("60")), 0);
-  EXPECT_EQ(DecodeInteger(Spec("TIME_SS"), Raw("0")), 1);
-  EXPECT_EQ(DecodeInteger(Spec("TIME_SS"), Raw("13")), 1);
-  EXPECT_EQ(DecodeInteger(Spec("TIME_SS"), Raw("12")), 12);
+  EXPECT_EQ(DecodeInteger(Entry("TIME_SH"), Raw("24")), 0);
+  EXPECT_EQ(DecodeInteger(Entry("TIME_SH"), Raw("23")), 23);
+  EXPECT_EQ(DecodeInteger(Entry("TIME_SM"), Raw("60")), 0);
+  EXPECT_EQ(DecodeInteger(Entry("TIME_SS"), Raw("0")), 1);
+  EXPECT_EQ(DecodeInteger(Entry("TIME_SS"), Raw("13")), 1);
+  EXPECT_EQ(DecodeInteger(Entry("TIME_SS"), Raw("12")), 12);
 }
 
 TEST(SettingsKeys, RetentionCountsAreHeldAtTheNearerBound) {
-  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("0")), 1);
-  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("100")), 99);
-  EXPECT_EQ(DecodeInteger(Spec("KILL_VAL"), Raw("-5")), 1);
-  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("abc")), 14);
-  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("12a")), 14);
-  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("0x1E")), 30);
-  EXPECT_EQ(DecodeInteger(Spec("DEL_VAL"), Raw("$1E")), 30);
-  EXPECT_EQ(DecodeInteger(Spec("KILL_VAL"), std::nullopt), 30);
-  EXPECT_EQ(DecodeInteger(Spec("KILL_VAL"), Raw("")), 30);
+  EXPECT_EQ(DecodeInteger(Entry("DEL_VAL"), Raw("0")), 1);
+  EXPECT_EQ(DecodeInteger(Entry("DEL_VAL"), Raw("100")), 99);
+  EXPECT_EQ(DecodeInteger(Entry("KILL_VAL"), Raw("-5")), 1);
+  EXPECT_EQ(DecodeInteger(Entry("DEL_VAL"), Raw("abc")), 14);
+  EXPECT_EQ(DecodeInteger(Entry("DEL_VAL"), Raw("12a")), 14);
+  EXPECT_EQ(DecodeInteger(Entry("DEL_VAL"), Raw("0x1E")), 30);
+  EXPECT_EQ(DecodeInteger(Entry("DEL_VAL"), Raw("$1E")), 30);
+  EXPECT_EQ(DecodeInteger(Entry("KILL_VAL"), std::nullopt), 30);
+  EXPECT_EQ(DecodeInteger(Entry("KILL_VAL"), Raw("")), 30);
 }
 
 TEST(SettingsKeys, FlagsFallBackToTheirOwnDefault) {
-  EXPECT_TRUE(DecodeFlag(Spec("WEEK_MON"), Raw("yes")));
-  EXPECT_FALSE(DecodeFlag(Spec("LHA_USE"), Raw("yes")));
-  EXPECT_TRUE(DecodeFlag(Spec("LHA_USE"), Raw("2")));
-  EXPECT_TRUE(DecodeFlag(Spec("DEL_USE"), Raw("-1")));
-  EXPECT_FALSE(DecodeFlag(Spec("GO_RND"), Raw("0")));
-  EXPECT_TRUE(DecodeFlag(Spec("DEL_SUN"), std::nullopt));
+  EXPECT_TRUE(DecodeFlag(Entry("WEEK_MON"), Raw("yes")));
+  EXPECT_FALSE(DecodeFlag(Entry("LHA_USE"), Raw("yes")));
+  EXPECT_TRUE(DecodeFlag(Entry("LHA_USE"), Raw("2")));
+  EXPECT_TRUE(DecodeFlag(Entry("DEL_USE"), Raw("-1")));
+  EXPECT_FALSE(DecodeFlag(Entry("GO_RND"), Raw("0")));
+  EXPECT_TRUE(DecodeFlag(Entry("DEL_SUN"), std::nullopt));
 }
 
 TEST(SettingsKeys, OnlyAnAbsentTimeKeyGivesTheDefaultTime) {
-  EXPECT_EQ(DecodeText(Spec("TIME00"), std::nullopt), "1200");
-  EXPECT_EQ(DecodeText(Spec("TIME00"), Raw("")), "");
-  EXPECT_EQ(DecodeText(Spec("TIME01"), std::nullopt), "");
+  EXPECT_EQ(DecodeText(Entry("TIME00"), std::nullopt), "1200");
+  EXPECT_EQ(DecodeText(Entry("TIME00"), Raw("")), "");
+  EXPECT_EQ(DecodeText(Entry("TIME01"), std::nullopt), "");
 }
 
 TEST(SettingsKeys, ValuesThatTheProfileApiWouldTrimAreQuoted) {
