@@ -66,11 +66,9 @@ void Split(std::span<const uint32_t> all, size_t from, size_t to, const Histogra
 
 }  // namespace
 
-std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols) {
+std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols, const Histogram& h) {
   std::vector<BlockCut> cuts;
   if (symbols.empty()) return cuts;
-  Histogram h;
-  h.Add(symbols);
   if (symbols.size() < 2 * kMinBlock) {  // too short to cut
     cuts.push_back({symbols.size(), h});
     return cuts;

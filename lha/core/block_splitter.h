@@ -16,6 +16,8 @@ struct BlockCut {
 };
 
 // The blocks for `symbols`, in order; none holds more than 65535 codes.
-[[nodiscard]] std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols);
+// `histogram` is that of all of `symbols`.
+[[nodiscard]] std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols,
+                                                const Histogram& histogram);
 
 }  // namespace yx::lha

@@ -41,6 +41,7 @@ void Lh5Encoder::Start(ByteSink& out) {
   parser_.Reset();
   size_ = next_ = 0;
   symbols_.clear();
+  waiting_ = Histogram{};
   carried_ = 0;
   bits_.Reset();
   packed_ = blocks_bits_ = blocks_input_ = 0;
@@ -64,10 +65,9 @@ bool Lh5Encoder::Finish() {
     if (!CodeStretch(true)) failed_ = true;
   if (failed_) return false;
   if (!symbols_.empty()) {
-    Histogram h;
-    h.Add(symbols_);
-    WriteBlock(symbols_, PlanBlock(h), bits_);
+    WriteBlock(symbols_, PlanBlock(waiting_), bits_);
     symbols_.clear();
+    waiting_ = Histogram{};
   }
   bits_.Flush();
   return Drain();
@@ -88,7 +88,11 @@ bool Lh5Encoder::CodeStretch(bool last) {
   // while the input goes on and it is short enough that its tables weigh,
   // but only once: a block that waited before is written now, so no symbol
   // is weighed over and over.
-  const std::vector<BlockCut> cuts = SplitBlocks(symbols_);
+  // The waiting symbols' histogram plus the stretch's, which the parser
+  // counted already: one pass over the symbols less.
+  Histogram all = waiting_;
+  all.Add(parser_.StretchHistogram());
+  const std::vector<BlockCut> cuts = SplitBlocks(symbols_, all);
   const size_t last_start = cuts.size() > 1 ? cuts[cuts.size() - 2].end : 0;
   const bool carry = !done && last_start >= carried_ && symbols_.size() - last_start < kCarryBelow;
   size_t from = 0;
@@ -102,6 +106,7 @@ bool Lh5Encoder::CodeStretch(bool last) {
   }
   symbols_.erase(symbols_.begin(), symbols_.begin() + static_cast<ptrdiff_t>(from));
   carried_ = symbols_.size();
+  waiting_ = carry ? cuts.back().histogram : Histogram{};
   if (!Drain()) return false;
 
   // Keep at least one window of history in front of the next stretch.

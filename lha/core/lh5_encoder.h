@@ -48,6 +48,7 @@ class Lh5Encoder {
   // their tables with the next stretch's first block.
   std::vector<uint32_t> symbols_;
   size_t carried_ = 0;  // symbols at the front of symbols_ that waited already
+  Histogram waiting_;   // of symbols_
   BitWriter bits_;
   std::vector<uint8_t> bytes_;
   uint64_t packed_ = 0;

@@ -12,6 +12,8 @@ constexpr uint32_t kScale = 16;
 constexpr uint32_t kMaxCost = 24 * kScale;
 // Positions at each end of a long match that are still inserted.
 constexpr size_t kLongEnds = 16;
+// Matches shorter than this are weighed against the best two bytes on too.
+constexpr int kLookTwoBelow = 5;
 
 uint32_t CostOf(double freq, double total) {
   const double bits = std::log2(total / freq);
@@ -30,6 +32,7 @@ void Lh5Parser::Reset() {
 
 void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end, size_t size,
                       std::vector<uint32_t>& symbols) {
+  histogram_ = Histogram{};
   if (start >= end) return;
   buffer_ = buffer;
   base_ = base;
@@ -53,20 +56,26 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
       if (++i < end) here_count = Search(i, here);
       continue;
     }
+    // Better one byte on (or two, for the shortest matches, which save the
+    // least; looking that far for every match costs more time than it saves
+    // bits): literals now, and that match is weighed next.
     size_t searched = i + 1;  // positions up to here are in the finder
-    if (m.length < options_.nice_length && i + 1 < end) {
-      const int next_count = Search(i + 1, next);
-      searched = i + 2;
+    const size_t look = m.length >= options_.nice_length ? 0 : m.length < kLookTwoBelow ? 2 : 1;
+    size_t later = 0;
+    for (size_t ahead = 1; ahead <= look && i + ahead < end && later == 0; ++ahead) {
+      const int next_count = Search(i + ahead, next);
+      searched = i + ahead + 1;
       int next_saving = 0;
-      const Match n = Best(i + 1, next, next_count, next_saving);
+      const Match n = Best(i + ahead, next, next_count, next_saving);
       if (n.length != 0 && next_saving > saving) {
-        // Better one byte on: a literal now, and that match is weighed next.
-        symbols.push_back(LiteralSymbol(buffer[i]));
-        ++i;
+        later = ahead;
         std::copy(next, next + next_count, here);
         here_count = next_count;
-        continue;
       }
+    }
+    if (later != 0) {
+      for (; later > 0; --later) symbols.push_back(LiteralSymbol(buffer[i++]));
+      continue;
     }
     symbols.push_back(MatchSymbol(m.length, m.distance));
     if (m.length < kMaxMatch) {
@@ -83,9 +92,8 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
   }
 
   // The next stretch weighs its choices with what this one turned out to be.
-  Histogram h;
-  h.Add(std::span(symbols).subspan(first_symbol));
-  ModelFrom(h);
+  histogram_.Add(std::span(symbols).subspan(first_symbol));
+  ModelFrom(histogram_);
   have_model_ = true;
 }
 

@@ -35,6 +35,9 @@ class Lh5Parser {
   void Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end, size_t size,
              std::vector<uint32_t>& symbols);
 
+  // Of the symbols the last Parse appended.
+  [[nodiscard]] const Histogram& StretchHistogram() const noexcept { return histogram_; }
+
   void Rebase(uint32_t delta) { finder_.Rebase(delta); }
   // Forgets the input and the statistics: a new file follows.
   void Reset();
@@ -60,6 +63,7 @@ class Lh5Parser {
   MatchFinder finder_;
   CostModel model_;
   bool have_model_ = false;
+  Histogram histogram_;
 
   // The stretch being parsed.
   const uint8_t* buffer_ = nullptr;
