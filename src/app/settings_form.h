@@ -87,7 +87,6 @@ class TForm2 final : private settings::SettingsStore {
   // Reports an error of the file layer: a message box, or in unattended mode
   // a line of the run log, since nobody may be there to close a box.
   void ReportFileError(const std::string& cp932_message);
-  [[nodiscard]] bool RunInProgress() const noexcept { return running_; }
   // The progress window is created after this one and handed over here.
   void AttachProgressForm(backup::TForm3& progress);
   // 0, or 1 when an unattended run could not save its log.

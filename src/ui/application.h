@@ -30,7 +30,6 @@ class Application {
 
   void SetMessageHook(MessageHook hook) { hook_ = std::move(hook); }
   void SetMainWindow(HWND main) noexcept { main_ = main; }
-  [[nodiscard]] HWND MainWindow() const noexcept { return main_; }
 
   // Takes every message pending now, then returns.
   void ProcessMessages();

@@ -13,7 +13,6 @@ void Control::SetFont(HFONT font) const {
 void Control::SetFocus() const { ::SetFocus(hwnd_); }
 void Control::SetEnabled(bool enabled) const { ::EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 bool Control::Enabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
-void Control::SetVisible(bool visible) const { ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
 
 Control* Control::FromHandle(HWND hwnd) noexcept {
   return hwnd ? static_cast<Control*>(::GetPropW(hwnd, kWrapperProp)) : nullptr;

@@ -24,7 +24,6 @@ class Control {
   void SetFocus() const;
   void SetEnabled(bool enabled) const;
   [[nodiscard]] bool Enabled() const;
-  void SetVisible(bool visible) const;
 
   // Notifications from the parent's window procedure.
   virtual void OnCommand(WORD /*code*/) {}
