@@ -78,14 +78,14 @@ void TForm2::CreateTimePage(HWND page) {
   GridTime.Create(page, At(312, 22, 80, 206), ui::AsFont(grid_font_), 20);
   BoxTime2.Create(page, "", At(6, 170, 292, 66), f);
   ChkTime2.Create(page, "定期時間", At(12, 168, 86, 18), f, false);
-  LblSatH.Create(page, "時", At(22, 188, 20, 18), f);
-  LblSatM.Create(page, "分", At(68, 188, 20, 18), f);
-  LblSpanHead.Create(page, "時", At(156, 188, 20, 18), f);
-  SpinSatH.Create(page, At(12, 206, 42, 24), f, 0, 23, 0);
-  SpinSatM.Create(page, At(58, 206, 42, 24), f, 0, 59, 0);
-  LblFrom.Create(page, "から", At(104, 210, 36, 18), f);
-  SpinSpan.Create(page, At(142, 206, 42, 24), f, 1, 12, 1);
-  LblSpan.Create(page, "時間毎に起動する", At(188, 210, 108, 18), f);
+  LblSatH.Create(page, "時", At(20, 188, 20, 18), f);
+  LblSatM.Create(page, "分", At(62, 188, 20, 18), f);
+  LblSpanHead.Create(page, "時", At(138, 188, 20, 18), f);
+  SpinSatH.Create(page, At(10, 206, 38, 24), f, 0, 23, 0);
+  SpinSatM.Create(page, At(52, 206, 38, 24), f, 0, 59, 0);
+  LblFrom.Create(page, "から", At(93, 210, 32, 18), f);
+  SpinSpan.Create(page, At(127, 206, 38, 24), f, 1, 12, 1);
+  LblSpan.Create(page, "時間毎に起動する", At(168, 210, 128, 18), f);
 }
 
 void TForm2::CreatePathPage(HWND page) {
