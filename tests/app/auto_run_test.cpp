@@ -1,6 +1,10 @@
 // The real Yorudex.exe, started the way a scheduler starts it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "lha/core/archive_reader.h"
+#include "lha/win/file_streams.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
 #include "win/text.h"
@@ -22,9 +26,10 @@ class AutoRunTest : public ::testing::Test {
     dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "dest\r\nFROM00=" +
                                                dir.PathA() + "src\\Work\r\n" + extra);
   }
-  ProgramResult RunAt(const wchar_t* now, const std::wstring& args = L"/AUTO") {
+  ProgramResult RunAt(const wchar_t* now, const std::wstring& args = L"/AUTO",
+                      bool with_archiver = false) {
     ::SetEnvironmentVariableW(L"YX_TEST_NOW", now);
-    const ProgramResult r = RunProgram(InstallTestClockProgram(program), args);
+    const ProgramResult r = RunProgram(InstallTestClockProgram(program, with_archiver), args);
     EXPECT_TRUE(r.finished) << "the program did not end by itself";
     EXPECT_FALSE(r.showed_dialog) << "an unattended run showed a dialog";
     return r;
@@ -59,6 +64,28 @@ TEST_F(AutoRunTest, ALogOfTheRunWithItsLinesInOrder) {
       << log;
   EXPECT_NE(log.find("\r\nEND=01/05/23 09:05:0"), std::string::npos);
   EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\sub\\b.txt"), std::string(5000, 'b'));
+}
+
+TEST_F(AutoRunTest, ArchiveModePacksEverySourceIntoOneArchiveWithTheShippedLibrary) {
+  dir.WriteFile(L"src\\Mail\\m.txt", "mail");
+  WriteIni("LHA_USE=1\r\nFROM01=" + dir.PathA() + "src\\Mail\\\r\n");
+  const ProgramResult r = RunAt(L"2001-05-23 09:05:00", L"/AUTO", true);
+  EXPECT_EQ(r.exit_code, 0u);
+  EXPECT_EQ(Log(L"0105.log").rfind("START=01/05/23 09:05:00\r\n\tバックアップ正常終了\r\n", 0), 0u);
+  lha::win::ArchiveFile archive;
+  ASSERT_TRUE(archive.Open(dir.Path() + L"dest\\0105\\23\\010523_0905.lzh"));
+  std::vector<lha::ArchiveEntry> entries;
+  ASSERT_EQ(lha::ListArchive(archive, entries), lha::ListResult::kOk);
+  std::vector<std::string> stored;
+  for (const lha::ArchiveEntry& e : entries) {
+    std::string path;
+    for (const char ch : e.header.directory) path += ch == '\xFF' ? '\\' : ch;
+    stored.push_back(path + e.header.name);
+  }
+  std::sort(stored.begin(), stored.end());
+  EXPECT_EQ(stored, (std::vector<std::string>{"Mail\\", "Mail\\m.txt", "Work\\", "Work\\a.txt",
+                                              "Work\\sub\\", "Work\\sub\\b.txt"}));
+  EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905")) << "no time folder in archive mode";
 }
 
 TEST_F(AutoRunTest, AFailedRunIsInTheLogAndTheStatusIsStillZero) {

@@ -60,21 +60,26 @@ ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments,
   return result;
 }
 
-std::wstring InstallTestClockProgram(const std::wstring& folder) {
-  const std::wstring exe = folder + L"Yorudex.exe";
-  if (!::CopyFileW(BuildPath(L"testbin\\YorudexTestClock.exe").c_str(), exe.c_str(), FALSE))
-    throw std::runtime_error("cannot copy the test program");
-  return exe;
-}
+namespace {
 
-std::wstring InstallProgram(const std::wstring& folder, bool with_archiver) {
+std::wstring Install(const std::wstring& built, const std::wstring& folder, bool with_archiver) {
   const std::wstring exe = folder + L"Yorudex.exe";
-  if (!::CopyFileW(BuildPath(L"dist\\Yorudex.exe").c_str(), exe.c_str(), FALSE))
+  if (!::CopyFileW(BuildPath(built).c_str(), exe.c_str(), FALSE))
     throw std::runtime_error("cannot copy the program");
   if (with_archiver &&
       !::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(), (folder + L"UNLHA32.DLL").c_str(), FALSE))
     throw std::runtime_error("cannot copy the archiver library");
   return exe;
+}
+
+}  // namespace
+
+std::wstring InstallTestClockProgram(const std::wstring& folder, bool with_archiver) {
+  return Install(L"testbin\\YorudexTestClock.exe", folder, with_archiver);
+}
+
+std::wstring InstallProgram(const std::wstring& folder, bool with_archiver) {
+  return Install(L"dist\\Yorudex.exe", folder, with_archiver);
 }
 
 }  // namespace yx::test

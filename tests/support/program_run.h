@@ -24,7 +24,7 @@ struct ProgramResult {
 
 // Copies the program built with the settable clock into `folder` as
 // Yorudex.exe; runs of it take their start time from YX_TEST_NOW.
-std::wstring InstallTestClockProgram(const std::wstring& folder);
+std::wstring InstallTestClockProgram(const std::wstring& folder, bool with_archiver = false);
 
 // Copies the shipped program (and, with `with_archiver`, UNLHA32.DLL) into
 // `folder`; returns the program's path there.
