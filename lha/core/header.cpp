@@ -37,6 +37,17 @@ std::u16string Utf16From(const uint8_t* p, size_t n) {
   return s;
 }
 
+// Attributes a level-2 header stands for without the 0x40 ext header.
+uint16_t ImpliedAttributes(const EntryHeader& h) { return h.IsDirectory() ? 0x10 : 0x20; }
+
+// True when `s` has no byte of a double-byte character (0xFF separates folders).
+bool IsAscii(const std::string& s) {
+  return std::all_of(s.begin(), s.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x80 || b == 0xFF;
+  });
+}
+
 struct Ext {
   uint8_t type;
   std::vector<uint8_t> data;
@@ -134,7 +145,10 @@ bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out) {
   exts.push_back({0x01, std::vector<uint8_t>(h.name.begin(), h.name.end())});
   if (!h.directory.empty())
     exts.push_back({0x02, std::vector<uint8_t>(h.directory.begin(), h.directory.end())});
-  if (h.attributes) {
+  // The attribute byte of the base part (0x20, archive, in the older levels)
+  // and the method of a folder say the common values already: 0x40 only for
+  // what they cannot (read-only, hidden, system, no archive bit).
+  if (h.attributes && *h.attributes != ImpliedAttributes(h)) {
     Ext e{0x40, {}};
     Put16(e.data, *h.attributes);
     exts.push_back(std::move(e));
@@ -155,7 +169,9 @@ bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out) {
   // bsdtar reads the names in the order of the headers, taking the code page
   // as it comes: 0x46 must precede the UTF-16 names, or it decodes them as
   // code page 932 text.
-  if (h.code_page) {
+  // Names of ASCII only read the same in every code page.
+  if (h.code_page && !(IsAscii(h.name) && IsAscii(h.directory) && !h.wide_name &&
+                       !(h.wide_directory && !h.wide_directory->empty()))) {
     Ext e{0x46, {}};
     Put32(e.data, *h.code_page);
     exts.push_back(std::move(e));
@@ -258,6 +274,7 @@ ParseResult ParseHeader(const uint8_t* b, size_t size, EntryHeader& h, uint64_t&
     copy[crc_at] = copy[crc_at + 1] = 0;
     if (ComputeCrc16(copy.data(), copy.size()) != Get16(b + crc_at)) return ParseResult::kDamaged;
   }
+  if (!h.attributes) h.attributes = ImpliedAttributes(h);
   if (big_packed != 0 || big_original != 0) {
     packed = big_packed;
     h.original_size = big_original;

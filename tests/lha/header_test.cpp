@@ -39,7 +39,7 @@ EntryHeader SampleFile() {
       "sub\xFF";
   h.wide_name = u"表.txt";
   h.wide_directory = u"Work\xFFFFsub\xFFFF";
-  h.attributes = 0x20;
+  h.attributes = 0x21;  // read-only: more than the base part says
   h.times = WindowsTimes{1, 2, 3};
   h.code_page = 932;
   return h;
@@ -83,7 +83,38 @@ TEST(Level2Header, ParseGivesBackWhatWasEncoded) {
   EXPECT_EQ(back.wide_name, h.wide_name);
   EXPECT_EQ(back.wide_directory, h.wide_directory);
   EXPECT_EQ(back.times->access, 3u);
+  EXPECT_EQ(back.attributes, 0x21);
+  EXPECT_EQ(back.code_page, 932u);
   EXPECT_EQ(back.crc, 0xBEEF);
+}
+
+// What the base part says already is left out: attributes 0x20 on a file and
+// 0x10 on a folder, the code page of names in plain ASCII. A parse gives
+// those attributes back.
+TEST(Level2Header, PlainEntriesLeaveOutWhatTheBasePartSays) {
+  for (const bool folder : {false, true}) {
+    EntryHeader h;
+    if (folder) h.SetMethod(kMethodDirectory);
+    h.name = folder ? "" : "readme.txt";
+    h.directory = "Work\xFF";
+    h.attributes = folder ? 0x10 : 0x20;
+    h.code_page = 932;
+    std::vector<uint8_t> b;
+    ASSERT_TRUE(EncodeLevel2Header(h, b));
+    std::vector<uint8_t> types;
+    for (const auto& [t, d] : Exts(b)) types.push_back(t);
+    EXPECT_EQ(types, (std::vector<uint8_t>{0x00, 0x01, 0x02})) << folder;
+    EntryHeader back;
+    uint64_t data_size = 0;
+    ASSERT_EQ(ParseHeader(b.data(), b.size(), back, data_size), ParseResult::kOk);
+    EXPECT_EQ(back.attributes, h.attributes);
+    EXPECT_FALSE(back.code_page.has_value());
+    // A file without the archive bit needs the ext header.
+    h.attributes = folder ? 0x30 : 0x00;
+    ASSERT_TRUE(EncodeLevel2Header(h, b));
+    ASSERT_EQ(ParseHeader(b.data(), b.size(), back, data_size), ParseResult::kOk);
+    EXPECT_EQ(back.attributes, h.attributes);
+  }
 }
 
 TEST(Level2Header, EveryFlippedByteIsNoticed) {
