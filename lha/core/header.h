@@ -52,8 +52,7 @@ inline constexpr size_t kLevel2BaseSize = 26;
 // 0x41 0x42 0x46 0x44 0x45; 0x42 only for sizes of 4 GiB and more, 0x40 only
 // for attributes other than 0x20 on a file and 0x10 on a folder (which a
 // parse gives back when 0x40 is missing), 0x46 only for names beyond ASCII.
-// Fails when
-// the names make the header longer than its 16-bit size can say.
+// Fails when the names make the header longer than its 16-bit size can say.
 [[nodiscard]] bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out);
 
 // Parses one whole header (level 0, 1 or 2; the archive reader finds its
