@@ -114,6 +114,16 @@ class TForm2 final : private settings::SettingsStore {
   void CreatePathPage(HWND page);
   void CreateArcPage(HWND page);
   void CreateLogPage(HWND page);
+  struct RetentionControls {
+    ui::GroupBox& box;
+    ui::CheckBox& use;
+    ui::RadioButton& days;
+    ui::RadioButton& months;
+    ui::SpinBox& count;
+    ui::Label& unit;
+  };
+  void CreateRetentionGroup(HWND page, int top, const RetentionControls& rule,
+                            std::string_view caption, std::string_view check_caption, int count);
   void WireEvents();
   void FormCreate();
   void ShowArchiverVersion();

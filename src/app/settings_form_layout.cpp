@@ -105,24 +105,26 @@ void TForm2::CreateArcPage(HWND page) {
   LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 26, 110, 18), f);
   LblLhaVer.Create(page, "", At(278, 26, 116, 18), f);
 
-  GroupBox2.Create(page, "削除", At(6, 58, 392, 86), f);
-  ChkDel.Create(page, "期限が来たら削除対象データを削除する", At(18, 78, 370, 20), f, false);
-  RdoDelD.Create(page, "日 指定", At(18, 110, 80, 20), f, true, true);
-  RdoDelM.Create(page, "月 指定", At(100, 110, 80, 20), f, false, false);
-  SpinDel.Create(page, At(200, 108, 50, 24), f, 1, 99, 14);
-  LblDel.Create(page, "日保持", At(256, 112, 70, 18), f);
+  CreateRetentionGroup(page, 58, {GroupBox2, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
+                       "期限が来たら削除対象データを削除する", 14);
+  CreateRetentionGroup(page, 148, {GroupBox3, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
+                       "強制削除", "期限が来たら強制的に削除する", 30);
+}
 
-  GroupBox3.Create(page, "強制削除", At(6, 148, 392, 86), f);
-  ChkKill.Create(page, "期限が来たら強制的に削除する", At(18, 168, 370, 20), f, false);
-  RdoKillD.Create(page, "日 指定", At(18, 200, 80, 20), f, true, true);
-  RdoKillM.Create(page, "月 指定", At(100, 200, 80, 20), f, false, false);
-  SpinKill.Create(page, At(200, 198, 50, 24), f, 1, 99, 30);
-  LblKill.Create(page, "日保持", At(256, 202, 70, 18), f);
-
-  RdoDelD.SetGroup({&RdoDelM});
-  RdoDelM.SetGroup({&RdoDelD});
-  RdoKillD.SetGroup({&RdoKillM});
-  RdoKillM.SetGroup({&RdoKillD});
+// The two deletion rules look alike: a frame, the rule's check box, the day
+// and month pair, the count and its unit.
+void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& rule,
+                                  std::string_view caption, std::string_view check_caption,
+                                  int count) {
+  const HFONT f = ui::AsFont(font_);
+  rule.box.Create(page, caption, At(6, top, 392, 86), f);
+  rule.use.Create(page, check_caption, At(18, top + 20, 370, 20), f, false);
+  rule.days.Create(page, "日 指定", At(18, top + 52, 80, 20), f, true, true);
+  rule.months.Create(page, "月 指定", At(100, top + 52, 80, 20), f, false, false);
+  rule.count.Create(page, At(200, top + 50, 50, 24), f, 1, 99, count);
+  rule.unit.Create(page, "日保持", At(256, top + 54, 70, 18), f);
+  rule.days.SetGroup({&rule.months});
+  rule.months.SetGroup({&rule.days});
 }
 
 void TForm2::CreateLogPage(HWND page) {
