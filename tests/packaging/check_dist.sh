@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Checks a folder of shipped files as a user's Windows would load them:
+#   check_dist.sh <folder> 64|32
+# The program and the library are of the given machine type, the program a
+# GUI one; they import only system libraries (a static build: no compiler
+# runtime DLL that the user would have to find); the library exports the
+# three entry points by their plain names, as callers that look them up by
+# name (GetProcAddress "Unlha") expect, never stdcall-decorated ("_Unlha@16").
+set -euo pipefail
+dir=$1 bits=$2
+case $bits in
+  64) objdump=x86_64-w64-mingw32-objdump machine='x86-64' format=PE32+ ;;
+  32) objdump=i686-w64-mingw32-objdump machine='Intel 80386' format=PE32 ;;
+  *) echo "usage: $0 <folder> 64|32" >&2; exit 2 ;;
+esac
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+for f in Yorudex.exe UNLHA32.DLL; do
+  [[ -f $dir/$f ]] || { fail "$dir/$f is missing"; continue; }
+  kind=$(file -b "$dir/$f")
+  [[ $kind == "$format "* && $kind == *"$machine"* ]] || fail "$f: $kind"
+  while read -r dll; do
+    case ${dll,,} in
+      kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|shell32.dll|advapi32.dll|msvcrt.dll) ;;
+      *) fail "$f imports $dll" ;;
+    esac
+  done < <("$objdump" -p "$dir/$f" | sed -n 's/^\tDLL Name: //p')
+done
+[[ $(file -b "$dir/Yorudex.exe") == *"(GUI)"* ]] || fail "Yorudex.exe is not a GUI program"
+
+exports=$("$objdump" -p "$dir/UNLHA32.DLL" |
+  sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+[[ $exports == "Unlha UnlhaGetVersion UnlhaSetBackGroundMode " ]] ||
+  fail "UNLHA32.DLL exports: $exports"
+
+if ((failures)); then exit 1; fi
+echo "ok: $dir ($bits-bit)"
