@@ -13,19 +13,13 @@
 #include <vector>
 
 #include "backup/progress_form.h"
+#include "process_clock.h"
 #include "base/date_time.h"
 #include "ui/application.h"
 #include "win/clock.h"
 #include "win/file_system.h"
 
 namespace {
-
-double Seconds() {
-  LARGE_INTEGER frequency, now;
-  ::QueryPerformanceFrequency(&frequency);
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::wstring WithBackslash(std::wstring path) {
   if (path.empty() || path.back() != L'\\') path += L'\\';
@@ -54,25 +48,25 @@ int wmain(int argc, wchar_t** argv) {
   bool cancel_requested = false;
   yx::backup::TForm3 form(app, cancel_requested);
 
-  const double start = Seconds();
+  const double start = yx::bench::WallSeconds();
   form.StartProgress(true);
   app.ProcessMessages();
   const std::wstring target =
       destination + yx::win::WidePath(yx::FormatDateTime("yymm\\dd\\hhnn\\", yx::win::Now()));
   bool ok = yx::win::CreateFolderTree(target);
-  const double count_start = Seconds();
+  const double count_start = yx::bench::WallSeconds();
   for (const auto& source : sources) {
     if (!ok) break;
     ok = yx::win::FolderExists(source) && form.CountFiles(source);
   }
-  const double copy_start = Seconds();
+  const double copy_start = yx::bench::WallSeconds();
   if (ok) form.SetFileTotal();
   for (const auto& source : sources) {
     if (!ok) break;
     const std::wstring source_target = target + LastName(source);
     ok = yx::win::CreateOneFolder(source_target) && form.CopyTree(source_target, source);
   }
-  const double end = Seconds();
+  const double end = yx::bench::WallSeconds();
   form.StopProgress();
 
   std::printf("result=%s files=%d copied=%d count_s=%.3f copy_s=%.3f run_s=%.3f\n",

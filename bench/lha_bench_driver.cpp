@@ -9,21 +9,8 @@
 #include <string>
 
 #include "backup/unlha32.h"
+#include "process_clock.h"
 #include "win/text.h"
-
-namespace {
-
-double Seconds(const FILETIME& t) {
-  return static_cast<double>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 1e7;
-}
-
-double CpuSeconds() {
-  FILETIME creation, exit, kernel, user;
-  ::GetProcessTimes(::GetCurrentProcess(), &creation, &exit, &kernel, &user);
-  return Seconds(kernel) + Seconds(user);
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 5) {
@@ -40,18 +27,13 @@ int wmain(int argc, wchar_t** argv) {
                               yx::win::FromWide(argv[3]) + "\" \"" + yx::win::FromWide(argv[4]) +
                               "\"";
   (void)yx::unlha32::UnlhaSetBackGroundMode(FALSE);
-  LARGE_INTEGER frequency, start, end;
-  ::QueryPerformanceFrequency(&frequency);
-  const double cpu_before = CpuSeconds();
-  ::QueryPerformanceCounter(&start);
+  const double cpu_before = yx::bench::CpuSeconds();
+  const double start = yx::bench::WallSeconds();
   std::string output;
   const int result = yx::unlha32::Unlha(nullptr, command, output, 0);
-  ::QueryPerformanceCounter(&end);
-  const double cpu = CpuSeconds() - cpu_before;
-  std::printf(
-      "result=%d seconds=%.3f cpu=%.3f\n", result,
-      static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
-      cpu);
+  const double seconds = yx::bench::WallSeconds() - start;
+  const double cpu = yx::bench::CpuSeconds() - cpu_before;
+  std::printf("result=%d seconds=%.3f cpu=%.3f\n", result, seconds, cpu);
   yx::unlha32::Unload();
   return result == 0 ? 0 : 1;
 }

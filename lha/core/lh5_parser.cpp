@@ -45,12 +45,26 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
   end_ = end;
   size_ = size;
   if (!have_model_) FirstModel(start, end);
+  const size_t first_symbol = symbols.size();
+  if (options_.shortest_path_passes > 0) {
+    ParseShortestPath(symbols);
+  } else {
+    ParseLazy(symbols);
+  }
+  // The next stretch weighs its choices with what this one turned out to be.
+  histogram_.Add(std::span(symbols).subspan(first_symbol));
+  ModelFrom(histogram_);
+  have_model_ = true;
+}
+
+void Lh5Parser::ParseLazy(std::vector<uint32_t>& symbols) {
+  const uint8_t* buffer = buffer_;
+  const size_t start = start_, end = end_;
   literal_sum_.resize(end - start + 1);
   literal_sum_[0] = 0;
   for (size_t k = start; k < end; ++k)
     literal_sum_[k - start + 1] = literal_sum_[k - start] + model_.literal[buffer[k]];
 
-  const size_t first_symbol = symbols.size();
   Match here[kMaxMatch], next[kMaxMatch];
   int here_count = Search(start, here);
   for (size_t i = start; i < end;) {
@@ -95,11 +109,6 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
     i += m.length;
     if (i < end) here_count = Search(i, here);
   }
-
-  // The next stretch weighs its choices with what this one turned out to be.
-  histogram_.Add(std::span(symbols).subspan(first_symbol));
-  ModelFrom(histogram_);
-  have_model_ = true;
 }
 
 int Lh5Parser::Search(size_t i, Match* out) {

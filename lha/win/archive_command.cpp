@@ -54,7 +54,7 @@ NewEntry EntryFor(const SourceItem& item) {
   return e;
 }
 
-CommandOutcome Add(const ArchiveCommand& command) {
+CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
   const std::wstring archive = yx::win::ToWide(command.archive);
   WalkOptions options;
   options.recurse = command.recurse;
@@ -106,7 +106,7 @@ CommandOutcome Add(const ArchiveCommand& command) {
 
   NewArchiveFile out;
   if (!out.Create(archive)) return Fail(kArchiveUnwritable, "cannot create", archive);
-  const WriteResult written = WriteArchive(exists ? &old : nullptr, keep, entries, out);
+  const WriteResult written = WriteArchive(exists ? &old : nullptr, keep, entries, out, parser);
   const std::wstring& culprit =
       written.failed_entry < sources.size() ? sources[written.failed_entry]->path : archive;
   switch (written.status) {
@@ -131,7 +131,7 @@ CommandOutcome Add(const ArchiveCommand& command) {
 
 }  // namespace
 
-CommandOutcome RunCommand(std::string_view command_line) noexcept {
+CommandOutcome RunCommand(std::string_view command_line, const ParserOptions& options) noexcept {
   try {
     ArchiveCommand command;
     switch (ParseCommandLine(command_line, command)) {
@@ -148,7 +148,7 @@ CommandOutcome RunCommand(std::string_view command_line) noexcept {
       case CommandError::kMissingNames:
         return Fail(kBadCommand, "nothing to add");
     }
-    return Add(command);
+    return Add(command, options);
   } catch (...) {
     return {kInternalError, "error: out of memory or internal failure"};
   }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "lha/core/lh5_parser.h"
+
 namespace yx::lha::win {
 
 // Result codes; 0 is success.
@@ -27,7 +29,9 @@ struct CommandOutcome {
   std::string message;  // code page 932, one line
 };
 
-// `command_line` is code page 932 text. Never throws.
-[[nodiscard]] CommandOutcome RunCommand(std::string_view command_line) noexcept;
+// `command_line` is code page 932 text; `options` tune the compressor (the
+// library always uses the defaults). Never throws.
+[[nodiscard]] CommandOutcome RunCommand(std::string_view command_line,
+                                        const ParserOptions& options = {}) noexcept;
 
 }  // namespace yx::lha::win
