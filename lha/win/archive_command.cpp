@@ -10,6 +10,7 @@
 #include "lha/core/archive_writer.h"
 #include "lha/core/command_line.h"
 #include "lha/win/file_streams.h"
+#include "lha/win/read_ahead.h"
 #include "lha/win/source_walk.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -43,14 +44,6 @@ NewEntry EntryFor(const SourceItem& item) {
   e.header.attributes = static_cast<uint16_t>(item.attributes & 0x37);
   e.header.times = WindowsTimes{Ticks(item.creation), Ticks(item.modification), Ticks(item.access)};
   e.size = item.size;
-  if (!item.folder) {
-    const std::wstring path = item.path;
-    e.open = [path]() -> std::unique_ptr<ContentSource> {
-      auto content = std::make_unique<FileContent>();
-      if (!content->Open(path)) return nullptr;
-      return content;
-    };
-  }
   return e;
 }
 
@@ -106,6 +99,12 @@ CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
 
   NewArchiveFile out;
   if (!out.Create(archive)) return Fail(kArchiveUnwritable, "cannot create", archive);
+  std::vector<std::wstring> files;
+  for (const SourceItem* source : sources)
+    if (!source->folder) files.push_back(source->path);
+  ReadAhead read_ahead(std::move(files));
+  for (size_t i = 0, k = 0; i < entries.size(); ++i)
+    if (!sources[i]->folder) entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
   const WriteResult written = WriteArchive(exists ? &old : nullptr, keep, entries, out, parser);
   const std::wstring& culprit =
       written.failed_entry < sources.size() ? sources[written.failed_entry]->path : archive;

@@ -32,24 +32,38 @@ bool SeekTo(HANDLE file, uint64_t position) {
 
 }  // namespace
 
+yx::win::UniqueFile FileContent::OpenFile(const std::wstring& path) {
+  return yx::win::UniqueFile(::CreateFileW(yx::win::ToLongPath(path).c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                           nullptr));
+}
+
+FileContent::FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all)
+    : file_(std::move(file)), head_(std::move(head)), at_end_(head_is_all) {}
+
 bool FileContent::Open(const std::wstring& path) {
-  file_.reset(::CreateFileW(yx::win::ToLongPath(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  file_ = OpenFile(path);
   return static_cast<bool>(file_);
 }
 
 bool FileContent::Read(uint8_t* data, size_t size, size_t& got) {
-  got = 0;
-  if (at_end_) return true;
-  if (!ReadSome(file_.get(), data, size, got)) return false;
+  got = std::min(size, head_.size() - head_used_);
+  std::copy_n(head_.begin() + static_cast<ptrdiff_t>(head_used_), got, data);
+  head_used_ += got;
+  if (got == size || at_end_) return true;
+  size_t more = 0;
+  if (!ReadSome(file_.get(), data + got, size - got, more)) return false;
+  got += more;
   at_end_ = got < size;
   return true;
 }
 
 bool FileContent::Rewind() {
+  head_used_ = 0;
+  // The file itself goes on where the head ends, unless the head is all of it.
   at_end_ = false;
-  return SeekTo(file_.get(), 0);
+  return SeekTo(file_.get(), head_.size());
 }
 
 bool ArchiveFile::Open(const std::wstring& path) {

@@ -15,12 +15,22 @@ namespace yx::lha::win {
 // open is still backed up.
 class FileContent : public ContentSource {
  public:
+  FileContent() = default;
+  // A file opened by Open, whose first bytes were read already: `head`, and
+  // `head_is_all` when they reached the end. The file stands just past them.
+  FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all);
+
   [[nodiscard]] bool Open(const std::wstring& path);
   bool Read(uint8_t* data, size_t size, size_t& got) override;
   bool Rewind() override;
 
+  // Opens a file the way Open does, for whoever reads it ahead.
+  [[nodiscard]] static yx::win::UniqueFile OpenFile(const std::wstring& path);
+
  private:
   yx::win::UniqueFile file_;
+  std::vector<uint8_t> head_;
+  size_t head_used_ = 0;
   bool at_end_ = false;  // a short read met the end: no call to find that out again
 };
 

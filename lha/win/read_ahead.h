@@ -1,0 +1,54 @@
+#pragma once
+// Opens the files of an add command ahead of the compressor, on a thread of
+// its own, and reads their first bytes. The wait for each open and first
+// read (a disk seek on a cold file; under Wine a round trip to its server)
+// then passes while the compressor works on the file before, instead of
+// adding up file by file.
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lha/core/stream.h"
+#include "win/unique_handle.h"
+
+namespace yx::lha::win {
+
+class ReadAhead {
+ public:
+  // `paths`: the files in the order they will be taken.
+  explicit ReadAhead(std::vector<std::wstring> paths);
+  // Stops the thread and closes whatever was opened and not taken.
+  ~ReadAhead();
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // The content of file `index` of the list; nullptr when it cannot be
+  // opened. Taken in order, each comes from the thread; a file taken again
+  // or out of order is opened on the spot.
+  [[nodiscard]] std::unique_ptr<ContentSource> Take(size_t index);
+
+ private:
+  struct Opened {
+    yx::win::UniqueFile file;
+    std::vector<uint8_t> head;
+    bool head_is_all = false;
+    bool read_failed = false;
+  };
+  void Run();
+
+  const std::vector<std::wstring> paths_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Opened> ready_;  // files first_ready_ .. first_ready_ + size - 1
+  size_t first_ready_ = 0;
+  size_t head_bytes_ = 0;  // held in ready_
+  bool stop_ = false;
+  std::thread worker_;  // last: it starts once everything above exists
+};
+
+}  // namespace yx::lha::win

@@ -1,0 +1,112 @@
+// The files of an add command, opened and read ahead on a thread of their
+// own: what the compressor takes must be each file's bytes exactly, in order
+// or not, read again from the start when it rewinds, and nothing may stay
+// open once the command is over.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "lha/win/read_ahead.h"
+#include "support/temp_folder.h"
+#include "win/unique_handle.h"
+
+namespace yx::lha::win {
+namespace {
+
+std::string Bytes(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(rng());
+  return s;
+}
+
+// Reads the content to its end in pieces of `piece` bytes.
+std::string ReadAll(ContentSource& content, size_t piece) {
+  std::string all;
+  std::vector<uint8_t> buffer(piece);
+  for (;;) {
+    size_t got = 0;
+    EXPECT_TRUE(content.Read(buffer.data(), piece, got));
+    all.append(reinterpret_cast<const char*>(buffer.data()), got);
+    if (got < piece) return all;
+  }
+}
+
+// True when nobody holds the file open: it can be opened sharing nothing.
+bool NobodyHasItOpen(const std::wstring& path) {
+  const yx::win::UniqueFile f(
+      ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(f);
+}
+
+class ReadAheadTest : public ::testing::Test {
+ protected:
+  // Sizes around the part read ahead (256 KiB) and the reader's pieces.
+  void SetUp() override {
+    const size_t sizes[] = {0, 1, 4096, 262143, 262144, 262145, 1000000, 7};
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+      contents_.push_back(Bytes(sizes[i], static_cast<unsigned>(i)));
+      paths_.push_back(dir_.WriteFile(L"f" + std::to_wstring(i) + L".bin", contents_.back()));
+    }
+  }
+  yx::test::TempFolder dir_;
+  std::vector<std::wstring> paths_;
+  std::vector<std::string> contents_;
+};
+
+TEST_F(ReadAheadTest, EveryFileWholeInOrderAndAfterARewind) {
+  ReadAhead ahead(paths_);
+  for (size_t i = 0; i < paths_.size(); ++i) {
+    auto content = ahead.Take(i);
+    ASSERT_NE(content, nullptr) << i;
+    EXPECT_EQ(ReadAll(*content, 65536), contents_[i]) << i;
+    // Part read, then from the start again, as a stored fallback does.
+    ASSERT_TRUE(content->Rewind());
+    EXPECT_EQ(ReadAll(*content, 100000), contents_[i]) << i;
+  }
+}
+
+TEST_F(ReadAheadTest, SkippedAndRepeatedFilesAreOpenedOnTheSpot) {
+  ReadAhead ahead(paths_);
+  auto fifth = ahead.Take(5);
+  ASSERT_NE(fifth, nullptr);
+  EXPECT_EQ(ReadAll(*fifth, 4096), contents_[5]);
+  for (size_t i : {2u, 5u, 6u}) {  // behind, again, then on in order
+    auto content = ahead.Take(i);
+    ASSERT_NE(content, nullptr) << i;
+    EXPECT_EQ(ReadAll(*content, 4096), contents_[i]) << i;
+  }
+  EXPECT_EQ(ahead.Take(paths_.size()), nullptr);
+}
+
+TEST_F(ReadAheadTest, AMissingFileFailsAloneAndNothingStaysOpen) {
+  std::vector<std::wstring> paths = paths_;
+  paths.insert(paths.begin() + 3, dir_.Path() + L"missing.bin");
+  {
+    ReadAhead ahead(paths);
+    EXPECT_NE(ahead.Take(0), nullptr);
+    EXPECT_NE(ahead.Take(2), nullptr);
+    EXPECT_EQ(ahead.Take(3), nullptr);
+    auto after = ahead.Take(4);
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(ReadAll(*after, 4096), contents_[3]);
+    // The command ends here, with files still read ahead.
+  }
+  for (const std::wstring& p : paths_) EXPECT_TRUE(NobodyHasItOpen(p));
+}
+
+TEST_F(ReadAheadTest, ALockedFileIsReportedWhenTaken) {
+  const yx::win::UniqueFile lock(::CreateFileW(paths_[2].c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
+  ReadAhead ahead(paths_);
+  EXPECT_NE(ahead.Take(1), nullptr);
+  EXPECT_EQ(ahead.Take(2), nullptr);
+  EXPECT_NE(ahead.Take(3), nullptr);
+}
+
+}  // namespace
+}  // namespace yx::lha::win
