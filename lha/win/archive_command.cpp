@@ -99,9 +99,9 @@ CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
 
   NewArchiveFile out;
   if (!out.Create(archive)) return Fail(kArchiveUnwritable, "cannot create", archive);
-  std::vector<std::wstring> files;
+  std::vector<ReadAhead::File> files;
   for (const SourceItem* source : sources)
-    if (!source->folder) files.push_back(source->path);
+    if (!source->folder) files.push_back({source->path, source->size});
   ReadAhead read_ahead(std::move(files));
   for (size_t i = 0, k = 0; i < entries.size(); ++i)
     if (!sources[i]->folder) entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };

@@ -17,10 +17,26 @@ constexpr size_t kHeadSize = 256 * 1024;
 constexpr size_t kMaxFilesAhead = 16;
 constexpr size_t kMaxBytesAhead = 4 * 1024 * 1024;
 
+class Locked {
+ public:
+  explicit Locked(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+  ~Locked() { ::ReleaseSRWLockExclusive(&lock_); }
+  Locked(const Locked&) = delete;
+  Locked& operator=(const Locked&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
 }  // namespace
 
-ReadAhead::ReadAhead(std::vector<std::wstring> paths) : paths_(std::move(paths)) {
-  if (paths_.empty()) return;
+template <typename Ready>
+void ReadAhead::WaitUntil(Ready ready) {
+  while (!ready()) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+}
+
+ReadAhead::ReadAhead(std::vector<File> files) : files_(std::move(files)) {
+  if (files_.empty()) return;
   try {
     worker_ = std::thread([this] { Run(); });
   } catch (const std::system_error&) {
@@ -30,51 +46,53 @@ ReadAhead::ReadAhead(std::vector<std::wstring> paths) : paths_(std::move(paths))
 
 ReadAhead::~ReadAhead() {
   {
-    const std::lock_guard lock(mutex_);
+    const Locked locked(lock_);
     stop_ = true;
   }
-  changed_.notify_all();
+  ::WakeAllConditionVariable(&changed_);
   if (worker_.joinable()) worker_.join();
 }
 
 void ReadAhead::Run() {
-  for (size_t i = 0; i < paths_.size(); ++i) {
+  for (size_t i = 0; i < files_.size(); ++i) {
     {
-      std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] {
+      const Locked locked(lock_);
+      WaitUntil([&] {
         return stop_ || (ready_.size() < kMaxFilesAhead && head_bytes_ < kMaxBytesAhead);
       });
       if (stop_) return;
     }
     Opened o;
-    o.file = FileContent::OpenFile(paths_[i]);
+    o.file = FileContent::OpenFile(files_[i].path);
     if (o.file) {
-      o.head.resize(kHeadSize);
+      // A byte more than the listing said, so that a file read whole is
+      // known to be at its end without another call.
+      const auto want = static_cast<DWORD>(std::min<uint64_t>(files_[i].size + 1, kHeadSize));
+      o.head.resize(want);
       DWORD got = 0;
-      if (::ReadFile(o.file.get(), o.head.data(), static_cast<DWORD>(kHeadSize), &got, nullptr)) {
+      if (::ReadFile(o.file.get(), o.head.data(), want, &got, nullptr)) {
         o.head.resize(got);
-        o.head.shrink_to_fit();
-        o.head_is_all = got < kHeadSize;
+        o.head_is_all = got < want;
       } else {
         o.head.clear();
         o.read_failed = true;
       }
     }
     {
-      const std::lock_guard lock(mutex_);
+      const Locked locked(lock_);
       head_bytes_ += o.head.size();
       ready_.push_back(std::move(o));
     }
-    changed_.notify_all();
+    ::WakeAllConditionVariable(&changed_);
   }
 }
 
 std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
-  if (worker_.joinable() && index >= first_ready_ && index < paths_.size()) {
+  if (worker_.joinable() && index >= first_ready_ && index < files_.size()) {
     Opened o;
     {
-      std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return first_ready_ + ready_.size() > index; });
+      const Locked locked(lock_);
+      WaitUntil([&] { return first_ready_ + ready_.size() > index; });
       // Files skipped over are closed; they would be opened afresh.
       for (; first_ready_ < index; ++first_ready_) {
         head_bytes_ -= ready_.front().head.size();
@@ -85,7 +103,7 @@ std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
       ready_.pop_front();
       ++first_ready_;
     }
-    changed_.notify_all();
+    ::WakeAllConditionVariable(&changed_);
     // A read that failed fails again for the compressor, with the file's own error.
     if (!o.file) return nullptr;
     if (o.read_failed) {
@@ -95,7 +113,7 @@ std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
     return std::make_unique<FileContent>(std::move(o.file), std::move(o.head), o.head_is_all);
   }
   auto content = std::make_unique<FileContent>();
-  if (index >= paths_.size() || !content->Open(paths_[index])) return nullptr;
+  if (index >= files_.size() || !content->Open(files_[index].path)) return nullptr;
   return content;
 }
 

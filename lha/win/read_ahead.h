@@ -4,11 +4,11 @@
 // read (a disk seek on a cold file; under Wine a round trip to its server)
 // then passes while the compressor works on the file before, instead of
 // adding up file by file.
-#include <condition_variable>
+#include <windows.h>
+
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,8 +20,12 @@ namespace yx::lha::win {
 
 class ReadAhead {
  public:
-  // `paths`: the files in the order they will be taken.
-  explicit ReadAhead(std::vector<std::wstring> paths);
+  struct File {
+    std::wstring path;
+    uint64_t size;  // as the folder listing gave it: how much to read ahead
+  };
+  // `files` in the order they will be taken.
+  explicit ReadAhead(std::vector<File> files);
   // Stops the thread and closes whatever was opened and not taken.
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
@@ -40,10 +44,16 @@ class ReadAhead {
     bool read_failed = false;
   };
   void Run();
+  // Waits on `changed_` until `ready` holds; the lock is held around it.
+  template <typename Ready>
+  void WaitUntil(Ready ready);
 
-  const std::vector<std::wstring> paths_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  const std::vector<File> files_;
+  // The system's slim lock and condition variable: under Wine they wait in
+  // the process, where the threads library's would ask Wine's server at
+  // every hand-over.
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
   std::deque<Opened> ready_;  // files first_ready_ .. first_ready_ + size - 1
   size_t first_ready_ = 0;
   size_t head_bytes_ = 0;  // held in ready_

@@ -49,17 +49,18 @@ class ReadAheadTest : public ::testing::Test {
     const size_t sizes[] = {0, 1, 4096, 262143, 262144, 262145, 1000000, 7};
     for (size_t i = 0; i < std::size(sizes); ++i) {
       contents_.push_back(Bytes(sizes[i], static_cast<unsigned>(i)));
-      paths_.push_back(dir_.WriteFile(L"f" + std::to_wstring(i) + L".bin", contents_.back()));
+      files_.push_back(
+          {dir_.WriteFile(L"f" + std::to_wstring(i) + L".bin", contents_.back()), sizes[i]});
     }
   }
   yx::test::TempFolder dir_;
-  std::vector<std::wstring> paths_;
+  std::vector<ReadAhead::File> files_;
   std::vector<std::string> contents_;
 };
 
 TEST_F(ReadAheadTest, EveryFileWholeInOrderAndAfterARewind) {
-  ReadAhead ahead(paths_);
-  for (size_t i = 0; i < paths_.size(); ++i) {
+  ReadAhead ahead(files_);
+  for (size_t i = 0; i < files_.size(); ++i) {
     auto content = ahead.Take(i);
     ASSERT_NE(content, nullptr) << i;
     EXPECT_EQ(ReadAll(*content, 65536), contents_[i]) << i;
@@ -69,8 +70,22 @@ TEST_F(ReadAheadTest, EveryFileWholeInOrderAndAfterARewind) {
   }
 }
 
+// Files that grew or shrank after the folder was listed.
+TEST_F(ReadAheadTest, SizesFromAnOlderListingStillGiveTheWholeFile) {
+  for (const uint64_t listed : {uint64_t{0}, uint64_t{4095}, uint64_t{1} << 40}) {
+    std::vector<ReadAhead::File> files = files_;
+    for (ReadAhead::File& f : files) f.size = listed;
+    ReadAhead ahead(files);
+    for (size_t i = 0; i < files.size(); ++i) {
+      auto content = ahead.Take(i);
+      ASSERT_NE(content, nullptr) << i;
+      EXPECT_EQ(ReadAll(*content, 50000), contents_[i]) << i << " listed as " << listed;
+    }
+  }
+}
+
 TEST_F(ReadAheadTest, SkippedAndRepeatedFilesAreOpenedOnTheSpot) {
-  ReadAhead ahead(paths_);
+  ReadAhead ahead(files_);
   auto fifth = ahead.Take(5);
   ASSERT_NE(fifth, nullptr);
   EXPECT_EQ(ReadAll(*fifth, 4096), contents_[5]);
@@ -79,14 +94,14 @@ TEST_F(ReadAheadTest, SkippedAndRepeatedFilesAreOpenedOnTheSpot) {
     ASSERT_NE(content, nullptr) << i;
     EXPECT_EQ(ReadAll(*content, 4096), contents_[i]) << i;
   }
-  EXPECT_EQ(ahead.Take(paths_.size()), nullptr);
+  EXPECT_EQ(ahead.Take(files_.size()), nullptr);
 }
 
 TEST_F(ReadAheadTest, AMissingFileFailsAloneAndNothingStaysOpen) {
-  std::vector<std::wstring> paths = paths_;
-  paths.insert(paths.begin() + 3, dir_.Path() + L"missing.bin");
+  std::vector<ReadAhead::File> files = files_;
+  files.insert(files.begin() + 3, {dir_.Path() + L"missing.bin", 10});
   {
-    ReadAhead ahead(paths);
+    ReadAhead ahead(files);
     EXPECT_NE(ahead.Take(0), nullptr);
     EXPECT_NE(ahead.Take(2), nullptr);
     EXPECT_EQ(ahead.Take(3), nullptr);
@@ -95,14 +110,14 @@ TEST_F(ReadAheadTest, AMissingFileFailsAloneAndNothingStaysOpen) {
     EXPECT_EQ(ReadAll(*after, 4096), contents_[3]);
     // The command ends here, with files still read ahead.
   }
-  for (const std::wstring& p : paths_) EXPECT_TRUE(NobodyHasItOpen(p));
+  for (const ReadAhead::File& f : files_) EXPECT_TRUE(NobodyHasItOpen(f.path));
 }
 
 TEST_F(ReadAheadTest, ALockedFileIsReportedWhenTaken) {
-  const yx::win::UniqueFile lock(::CreateFileW(paths_[2].c_str(), GENERIC_READ, 0, nullptr,
+  const yx::win::UniqueFile lock(::CreateFileW(files_[2].path.c_str(), GENERIC_READ, 0, nullptr,
                                                OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lock);
-  ReadAhead ahead(paths_);
+  ReadAhead ahead(files_);
   EXPECT_NE(ahead.Take(1), nullptr);
   EXPECT_EQ(ahead.Take(2), nullptr);
   EXPECT_NE(ahead.Take(3), nullptr);
