@@ -25,10 +25,9 @@ class MatchFinder {
   // one being filled.
   static constexpr int kMaxDistance = kWindowSize - 1;
   static constexpr int kReadSlack = 8;
-  // Positions are 16-bit (buffer index + kFirstPosition), so the tables, 56 KiB
-  // in all, stay close to the first-level cache; smaller values mean "no
-  // position". The owner keeps every position below kPositionLimit and
-  // rebases them when its buffer slides.
+  // Positions are 16-bit (buffer index + kFirstPosition), which halves the
+  // tables; smaller values mean "no position". The owner keeps every
+  // position below kPositionLimit and rebases them when its buffer slides.
   static constexpr uint32_t kFirstPosition = kWindowSize;
   static constexpr uint32_t kPositionLimit = 0x10000;
 
@@ -45,8 +44,12 @@ class MatchFinder {
   void Reset();
 
  private:
-  static constexpr int kHash3Bits = 12;
-  static constexpr int kHash4Bits = 14;
+  // 64 Ki heads each (256 KiB with the chains): on the corpus of
+  // tools/lha-corpus fewer hash collisions made it 3 % faster than 4 + 16 Ki
+  // heads that fit the first-level cache, and the nearest three-byte match,
+  // lost less often, 0.16 % smaller.
+  static constexpr int kHash3Bits = 16;
+  static constexpr int kHash4Bits = 16;
   static constexpr uint32_t kChainMask = kWindowSize - 1;
   // Multiplicative hashes of the first three and four bytes (v holds four).
   static uint32_t Hash3(uint32_t v);
