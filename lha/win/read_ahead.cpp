@@ -57,9 +57,13 @@ void ReadAhead::Run() {
   for (size_t i = 0; i < files_.size(); ++i) {
     {
       const Locked locked(lock_);
-      WaitUntil([&] {
-        return stop_ || (ready_.size() < kMaxFilesAhead && head_bytes_ < kMaxBytesAhead);
-      });
+      // Once full, on again only when half is taken: waking for every file
+      // taken would switch between the threads at every file.
+      if (ready_.size() >= kMaxFilesAhead || head_bytes_ >= kMaxBytesAhead) {
+        worker_waits_ = true;
+        WaitUntil([&] { return stop_ || HalfTaken(); });
+        worker_waits_ = false;
+      }
       if (stop_) return;
     }
     Opened o;
@@ -78,32 +82,46 @@ void ReadAhead::Run() {
         o.read_failed = true;
       }
     }
+    bool wake = false;
     {
       const Locked locked(lock_);
       head_bytes_ += o.head.size();
       ready_.push_back(std::move(o));
+      wake = taker_waits_;
     }
-    ::WakeAllConditionVariable(&changed_);
+    if (wake) ::WakeAllConditionVariable(&changed_);
   }
+}
+
+bool ReadAhead::HalfTaken() const {
+  return ready_.size() <= kMaxFilesAhead / 2 && head_bytes_ <= kMaxBytesAhead / 2;
 }
 
 std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
   if (worker_.joinable() && index >= first_ready_ && index < files_.size()) {
     Opened o;
+    bool wake = false;
     {
       const Locked locked(lock_);
-      WaitUntil([&] { return first_ready_ + ready_.size() > index; });
-      // Files skipped over are closed; they would be opened afresh.
-      for (; first_ready_ < index; ++first_ready_) {
-        head_bytes_ -= ready_.front().head.size();
-        ready_.pop_front();
+      taker_waits_ = true;
+      for (;;) {
+        // Files skipped over are closed; they would be opened afresh.
+        for (; first_ready_ < index && !ready_.empty(); ++first_ready_) {
+          head_bytes_ -= ready_.front().head.size();
+          ready_.pop_front();
+        }
+        if (first_ready_ == index && !ready_.empty()) break;
+        if (worker_waits_) ::WakeAllConditionVariable(&changed_);
+        ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
       }
+      taker_waits_ = false;
       o = std::move(ready_.front());
       head_bytes_ -= o.head.size();
       ready_.pop_front();
       ++first_ready_;
+      wake = worker_waits_ && HalfTaken();
     }
-    ::WakeAllConditionVariable(&changed_);
+    if (wake) ::WakeAllConditionVariable(&changed_);
     // A read that failed fails again for the compressor, with the file's own error.
     if (!o.file) return nullptr;
     if (o.read_failed) {

@@ -44,6 +44,8 @@ class ReadAhead {
     bool read_failed = false;
   };
   void Run();
+  // With the lock held: the worker may go on after waiting.
+  [[nodiscard]] bool HalfTaken() const;
   // Waits on `changed_` until `ready` holds; the lock is held around it.
   template <typename Ready>
   void WaitUntil(Ready ready);
@@ -58,6 +60,8 @@ class ReadAhead {
   size_t first_ready_ = 0;
   size_t head_bytes_ = 0;  // held in ready_
   bool stop_ = false;
+  bool worker_waits_ = false;  // for room
+  bool taker_waits_ = false;   // for a file
   std::thread worker_;  // last: it starts once everything above exists
 };
 

@@ -97,6 +97,19 @@ TEST_F(ReadAheadTest, SkippedAndRepeatedFilesAreOpenedOnTheSpot) {
   EXPECT_EQ(ahead.Take(files_.size()), nullptr);
 }
 
+// Further on than the thread reads ahead: it must make room, not wait on.
+TEST_F(ReadAheadTest, AFileFarAheadIsReachedPastAFullQueue) {
+  std::vector<ReadAhead::File> many;
+  for (int i = 0; i < 60; ++i)
+    many.push_back({dir_.WriteFile(L"many" + std::to_wstring(i), std::to_string(i)), 2});
+  ReadAhead ahead(many);
+  for (size_t i : {0u, 37u, 38u, 59u}) {
+    auto content = ahead.Take(i);
+    ASSERT_NE(content, nullptr) << i;
+    EXPECT_EQ(ReadAll(*content, 10), std::to_string(i));
+  }
+}
+
 TEST_F(ReadAheadTest, AMissingFileFailsAloneAndNothingStaysOpen) {
   std::vector<ReadAhead::File> files = files_;
   files.insert(files.begin() + 3, {dir_.Path() + L"missing.bin", 10});
