@@ -32,7 +32,7 @@ TEST(Crc16, PiecesOfAnyLengthMatchTheBitwiseDefinition) {
   std::vector<uint8_t> data(1000);
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 131 + (i >> 3));
   const uint16_t expected = BitwiseCrc(data);
-  for (size_t piece : {1u, 3u, 4u, 5u, 7u, 64u, 999u}) {
+  for (size_t piece : {1u, 3u, 4u, 5u, 7u, 8u, 9u, 15u, 16u, 64u, 999u}) {
     Crc16 crc;
     for (size_t at = 0; at < data.size(); at += piece)
       crc.Update(data.data() + at, std::min(piece, data.size() - at));
