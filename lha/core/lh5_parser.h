@@ -57,8 +57,9 @@ class Lh5Parser {
   void ParseLazy(std::vector<uint32_t>& symbols);
   void ParseShortestPath(std::vector<uint32_t>& symbols);
 
-  // The matches at position i, no longer than the stretch allows.
-  int Search(size_t i, Match* out);
+  // The matches at position i, no longer than the stretch allows, and none
+  // shorter than `shortest`.
+  int Search(size_t i, Match* out, int shortest = kMinMatch);
   // The match of `list` that saves the most bits against literals, and how
   // many it saves (0 and no match when none saves any).
   Match Best(size_t i, const Match* list, int count, int& saving) const;

@@ -69,7 +69,8 @@ void MatchFinder::Insert(const uint8_t* data, uint32_t pos, int avail) {
   head = static_cast<uint16_t>(pos);
 }
 
-int MatchFinder::FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Match* out) {
+int MatchFinder::FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Match* out,
+                               int shortest) {
   const int limit = std::min(avail, kMaxMatch);
   const uint32_t first4 = Load32(data);
   int found = 0;
@@ -81,8 +82,11 @@ int MatchFinder::FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Mat
   if (near3 >= kFirstPosition && pos - near3 <= static_cast<uint32_t>(kMaxDistance)) {
     const uint8_t* cand = data - (pos - near3);
     if (((Load32(cand) ^ first4) & 0xFFFFFF) == 0) {
-      best = Extend(cand, data, 3, limit);
-      out[found++] = {static_cast<uint16_t>(best), static_cast<uint16_t>(pos - near3)};
+      const int len = Extend(cand, data, 3, limit);
+      if (len >= shortest) {
+        best = len;
+        out[found++] = {static_cast<uint16_t>(len), static_cast<uint16_t>(pos - near3)};
+      }
     }
   }
   if (limit < 4) return found;
@@ -92,6 +96,7 @@ int MatchFinder::FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Mat
   head4 = static_cast<uint16_t>(pos);
   const int enough = std::min(limit, nice_length_);
   if (best >= enough) return found;
+  best = std::max(best, std::min(shortest, limit + 1) - 1);
   // Four bytes ending at the current best length are compared first: most
   // candidates fail there, and only a longer match is of use.
   int check = std::max(best - 3, 0);

@@ -34,8 +34,11 @@ class MatchFinder {
   // `data` points at the byte of position `pos`; `avail` bytes from there are
   // input (at least kMinMatch), and kReadSlack more may be read (their values
   // do not matter). Inserts the position and writes the matches of rising
-  // length to `out` (room for kMaxMatch); returns their count.
-  int FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Match* out);
+  // length to `out` (room for kMaxMatch); returns their count. Matches
+  // shorter than `shortest` are left out, and the search skips what cannot
+  // reach that length.
+  int FindAndInsert(const uint8_t* data, uint32_t pos, int avail, Match* out,
+                    int shortest = kMinMatch);
   // Inserts the position without searching.
   void Insert(const uint8_t* data, uint32_t pos, int avail);
   // Subtracts `delta` from every stored position.
