@@ -48,11 +48,11 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
   const size_t first_symbol = symbols.size();
   if (options_.shortest_path_passes > 0) {
     ParseShortestPath(symbols);
+    histogram_.Add(std::span(symbols).subspan(first_symbol));
   } else {
-    ParseLazy(symbols);
+    ParseLazy(symbols);  // counts as it goes
   }
   // The next stretch weighs its choices with what this one turned out to be.
-  histogram_.Add(std::span(symbols).subspan(first_symbol));
   ModelFrom(histogram_);
   have_model_ = true;
 }
@@ -71,7 +71,7 @@ void Lh5Parser::ParseLazy(std::vector<uint32_t>& symbols) {
     int saving = 0;
     const Match m = Best(i, here, here_count, saving);
     if (m.length == 0) {
-      symbols.push_back(LiteralSymbol(buffer[i]));
+      Emit(LiteralSymbol(buffer[i]), symbols);
       if (++i < end) here_count = Search(i, here);
       continue;
     }
@@ -96,10 +96,10 @@ void Lh5Parser::ParseLazy(std::vector<uint32_t>& symbols) {
       }
     }
     if (later != 0) {
-      for (; later > 0; --later) symbols.push_back(LiteralSymbol(buffer[i++]));
+      for (; later > 0; --later) Emit(LiteralSymbol(buffer[i++]), symbols);
       continue;
     }
-    symbols.push_back(MatchSymbol(m.length, m.distance));
+    Emit(MatchSymbol(m.length, m.distance), symbols);
     if (m.length < kMaxMatch) {
       InsertRange(searched, i + m.length);
     } else {

@@ -55,6 +55,10 @@ class Lh5Parser {
   };
 
   void ParseLazy(std::vector<uint32_t>& symbols);
+  void Emit(uint32_t symbol, std::vector<uint32_t>& symbols) {
+    symbols.push_back(symbol);
+    histogram_.Add(symbol);
+  }
   void ParseShortestPath(std::vector<uint32_t>& symbols);
 
   // The matches at position i, no longer than the stretch allows, and none
