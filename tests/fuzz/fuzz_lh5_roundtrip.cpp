@@ -1,10 +1,7 @@
 // The -lh5- encoder and the archive writer on any content, handed over in
-// pieces of any size: the stream must decode back to the content with the
-// separately written decoder of lh5_check_decoder.cpp, and the archive's
-// one entry must say the right sizes, method and CRC.
-//
-// With YX_FUZZ_ARCHIVES set to a folder, each archive is also written there,
-// so that tools/fuzz.sh can have Debian's lhasa test the corpus's archives.
+// pieces of any size: the stream must decode back to the content with
+// Debian's lhasa, and the archive's one entry must say the right sizes,
+// method and CRC, and come out of lhasa's reader whole.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "lh5_check_decoder.h"
+#include "lhasa_check.h"
 #include "lha/core/archive_reader.h"
 #include "lha/core/archive_writer.h"
 #include "lha/core/lh5_encoder.h"
@@ -92,15 +89,19 @@ class MemoryArchive final : public RandomSource {
   const std::vector<uint8_t>& bytes_;
 };
 
-void KeepForLhasa(const std::vector<uint8_t>& archive) {
-  const char* folder = std::getenv("YX_FUZZ_ARCHIVES");
-  if (!folder) return;
-  static int n = 0;
-  const std::string path = std::string(folder) + "/" + std::to_string(++n) + ".lzh";
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(archive.data(), 1, archive.size(), f);
-    std::fclose(f);
+// CRC-16 as LHA uses it (reflected 0xA001, start 0), bit by bit.
+uint16_t BitwiseCrc16(const uint8_t* data, size_t size) {
+  uint16_t crc = 0;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int b = 0; b < 8; ++b)
+      crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
   }
+  return crc;
+}
+
+bool SameBytes(const std::vector<uint8_t>& a, const uint8_t* b, size_t size) {
+  return a.size() == size && (size == 0 || std::memcmp(a.data(), b, size) == 0);
 }
 
 }  // namespace
@@ -123,9 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(encoder.Finish());
     Check(encoder.PackedSize() == stream.bytes.size());
   }
-  std::vector<uint8_t> decoded;
-  Check(yx::fuzz::DecodeLh5(stream.bytes.data(), stream.bytes.size(), length, decoded));
-  Check(decoded.size() == length && (length == 0 || std::memcmp(decoded.data(), content, length) == 0));
+  Check(SameBytes(yx::fuzz::LhasaDecodeLh5(stream.bytes.data(), stream.bytes.size(), length),
+                  content, length));
 
   // A whole archive of one file.
   NewEntry entry;
@@ -140,7 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const WriteResult written = WriteArchive(nullptr, {}, {&entry, 1}, archive, options);
   Check(written.status == WriteStatus::kOk);
   Check(!archive.bytes.empty() && archive.bytes.back() == 0);
-  KeepForLhasa(archive.bytes);
 
   MemoryArchive reader(archive.bytes);
   std::vector<ArchiveEntry> entries;
@@ -150,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(e.header.name == "fuzz.bin");
   Check(e.header.original_size == length);
   Check(e.header.packed_size == e.data_size);
-  Check(e.header.crc == yx::fuzz::Crc16Reference(content, length));
+  Check(e.header.crc == BitwiseCrc16(content, length));
   Check(e.offset + e.TotalSize() + 1 == archive.bytes.size());
   const uint8_t* packed = archive.bytes.data() + e.offset + e.header_size;
   const std::string method(e.header.method.data(), 5);
@@ -159,8 +158,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     Check(method == "-lh5-");
     Check(e.data_size < length);  // stored instead whenever packing does not pay
-    Check(yx::fuzz::DecodeLh5(packed, e.data_size, length, decoded));
-    Check(decoded.size() == length && (length == 0 || std::memcmp(decoded.data(), content, length) == 0));
+    Check(SameBytes(yx::fuzz::LhasaDecodeLh5(packed, e.data_size, length), content, length));
   }
+  const std::vector<yx::fuzz::LhasaEntry> extracted = yx::fuzz::LhasaExtract(archive.bytes);
+  Check(extracted.size() == 1 && extracted[0].name == "fuzz.bin" && extracted[0].method == method);
+  Check(SameBytes(extracted[0].content, content, length));
   return 0;
 }
