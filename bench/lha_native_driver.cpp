@@ -19,54 +19,14 @@
 #include <vector>
 
 #include "lha/core/archive_writer.h"
+#include "posix_support.h"  // tests/lha: the file sink and content of the native tests
 
 namespace {
 
 namespace fs = std::filesystem;
 using yx::lha::ContentSource;
-
-class FileSink : public yx::lha::ArchiveSink {
- public:
-  explicit FileSink(const char* path) : file_(std::fopen(path, "w+b")) {}
-  ~FileSink() override {
-    if (file_) std::fclose(file_);
-  }
-  FileSink(const FileSink&) = delete;
-  FileSink& operator=(const FileSink&) = delete;
-  [[nodiscard]] bool IsOpen() const { return file_ != nullptr; }
-  bool Write(const uint8_t* d, size_t n) override {
-    position_ += n;
-    return std::fwrite(d, 1, n, file_) == n;
-  }
-  uint64_t Position() const override { return position_; }
-  bool Seek(uint64_t p) override {
-    position_ = p;
-    return fseeko(file_, static_cast<off_t>(p), SEEK_SET) == 0;
-  }
-  bool Truncate() override {
-    return std::fflush(file_) == 0 && ftruncate(fileno(file_), static_cast<off_t>(position_)) == 0;
-  }
-
- private:
-  FILE* file_;
-  uint64_t position_ = 0;
-};
-
-class FileSource : public ContentSource {
- public:
-  explicit FileSource(FILE* f) : file_(f) {}
-  ~FileSource() override { std::fclose(file_); }
-  FileSource(const FileSource&) = delete;
-  FileSource& operator=(const FileSource&) = delete;
-  bool Read(uint8_t* d, size_t n, size_t& got) override {
-    got = std::fread(d, 1, n, file_);
-    return !std::ferror(file_);
-  }
-  bool Rewind() override { return std::fseek(file_, 0, SEEK_SET) == 0; }
-
- private:
-  FILE* file_;
-};
+using yx::lha::test::FileSink;
+using yx::lha::test::MemoryContent;
 
 // <chrono> cannot be built with this project's code page 932 literals.
 double WallSeconds() {
@@ -105,16 +65,14 @@ int main(int argc, char** argv) {
     if (stat(full.c_str(), &st) != 0) return 1;
     e.size = static_cast<uint64_t>(st.st_size);
     e.header.unix_time = static_cast<uint32_t>(st.st_mtime);
+    // Read when the writer opens it, as the library reads a file.
     e.open = [full]() -> std::unique_ptr<ContentSource> {
-      FILE* f = std::fopen(full.c_str(), "rb");
-      if (!f) return nullptr;
-      return std::make_unique<FileSource>(f);
+      return std::make_unique<MemoryContent>(yx::lha::test::ReadFile(full));
     };
     entries.push_back(std::move(e));
   }
 
   FileSink sink(argv[1]);
-  if (!sink.IsOpen()) return 1;
   const double cpu_before = CpuSeconds();
   const double start = WallSeconds();
   const yx::lha::WriteResult r = yx::lha::WriteArchive(nullptr, {}, entries, sink);

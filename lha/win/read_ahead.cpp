@@ -30,11 +30,6 @@ class Locked {
 
 }  // namespace
 
-template <typename Ready>
-void ReadAhead::WaitUntil(Ready ready) {
-  while (!ready()) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-}
-
 ReadAhead::ReadAhead(std::vector<File> files) : files_(std::move(files)) {
   if (files_.empty()) return;
   try {
@@ -61,7 +56,7 @@ void ReadAhead::Run() {
       // taken would switch between the threads at every file.
       if (ready_.size() >= kMaxFilesAhead || head_bytes_ >= kMaxBytesAhead) {
         worker_waits_ = true;
-        WaitUntil([&] { return stop_ || HalfTaken(); });
+        while (!stop_ && !HalfTaken()) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
         worker_waits_ = false;
       }
       if (stop_) return;
@@ -78,8 +73,8 @@ void ReadAhead::Run() {
         o.head.resize(got);
         o.head_is_all = got < want;
       } else {
+        o.file.reset();
         o.head.clear();
-        o.read_failed = true;
       }
     }
     bool wake = false;
@@ -122,13 +117,9 @@ std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
       wake = worker_waits_ && HalfTaken();
     }
     if (wake) ::WakeAllConditionVariable(&changed_);
-    // A read that failed fails again for the compressor, with the file's own error.
-    if (!o.file) return nullptr;
-    if (o.read_failed) {
-      ::SetFilePointer(o.file.get(), 0, nullptr, FILE_BEGIN);
-      return std::make_unique<FileContent>(std::move(o.file), std::vector<uint8_t>{}, false);
-    }
-    return std::make_unique<FileContent>(std::move(o.file), std::move(o.head), o.head_is_all);
+    if (o.file)
+      return std::make_unique<FileContent>(std::move(o.file), std::move(o.head), o.head_is_all);
+    // Opened again here, so that a failure is this call's, with its own error.
   }
   auto content = std::make_unique<FileContent>();
   if (index >= files_.size() || !content->Open(files_[index].path)) return nullptr;

@@ -33,22 +33,19 @@ class ReadAhead {
 
   // The content of file `index` of the list; nullptr when it cannot be
   // opened. Taken in order, each comes from the thread; a file taken again
-  // or out of order is opened on the spot.
+  // or out of order, or that the thread could not open or read, is opened
+  // on the spot.
   [[nodiscard]] std::unique_ptr<ContentSource> Take(size_t index);
 
  private:
   struct Opened {
-    yx::win::UniqueFile file;
+    yx::win::UniqueFile file;  // none when it could not be opened or read
     std::vector<uint8_t> head;
     bool head_is_all = false;
-    bool read_failed = false;
   };
   void Run();
   // With the lock held: the worker may go on after waiting.
   [[nodiscard]] bool HalfTaken() const;
-  // Waits on `changed_` until `ready` holds; the lock is held around it.
-  template <typename Ready>
-  void WaitUntil(Ready ready);
 
   const std::vector<File> files_;
   // The system's slim lock and condition variable: under Wine they wait in
