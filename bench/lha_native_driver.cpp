@@ -59,9 +59,10 @@ int main(int argc, char** argv) {
   for (const fs::path& relative : files) {
     yx::lha::NewEntry e;
     e.header.name = relative.filename().string();
-    for (const fs::path& part : relative.parent_path()) e.header.directory += part.string() + '\xFF';
+    for (const fs::path& part : relative.parent_path())
+      e.header.directory += part.string() + '\xFF';
     const fs::path full = base / relative;
-    struct stat st{};
+    struct stat st {};
     if (stat(full.c_str(), &st) != 0) return 1;
     e.size = static_cast<uint64_t>(st.st_size);
     e.header.unix_time = static_cast<uint32_t>(st.st_mtime);

@@ -24,8 +24,8 @@
 namespace yx::lha {
 
 struct ParserOptions {
-  int max_depth = 64;     // chain links followed per search
-  int nice_length = 128;  // a match this long ends the search and is taken at once
+  int max_depth = 64;            // chain links followed per search
+  int nice_length = 128;         // a match this long ends the search and is taken at once
   int shortest_path_passes = 0;  // 0: lazy evaluation
 };
 

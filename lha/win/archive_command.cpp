@@ -104,7 +104,8 @@ CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
     if (!source->folder) files.push_back({source->path, source->size});
   ReadAhead read_ahead(std::move(files));
   for (size_t i = 0, k = 0; i < entries.size(); ++i)
-    if (!sources[i]->folder) entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
+    if (!sources[i]->folder)
+      entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
   const WriteResult written = WriteArchive(exists ? &old : nullptr, keep, entries, out, parser);
   const std::wstring& culprit =
       written.failed_entry < sources.size() ? sources[written.failed_entry]->path : archive;

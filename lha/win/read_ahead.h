@@ -59,7 +59,7 @@ class ReadAhead {
   bool stop_ = false;
   bool worker_waits_ = false;  // for room
   bool taker_waits_ = false;   // for a file
-  std::thread worker_;  // last: it starts once everything above exists
+  std::thread worker_;         // last: it starts once everything above exists
 };
 
 }  // namespace yx::lha::win

@@ -21,8 +21,7 @@ constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
 void TForm2::AttachProgressForm(backup::TForm3& progress) { progress_ = &progress; }
 
 void TForm2::HoldCommands(bool hold) {
-  for (const ui::Control* button : {&BtnSet, &BtnExec, &SpeedButton1})
-    button->SetEnabled(!hold);
+  for (const ui::Control* button : {&BtnSet, &BtnExec, &SpeedButton1}) button->SetEnabled(!hold);
 }
 
 void TForm2::EndRun(std::string_view failure_line) {
@@ -90,7 +89,9 @@ bool TForm2::RunBackup() {
   sweep.kill_limit = KillLimit;
   sweep.del_on = ChkDel.Checked();
   sweep.del_limit = DelLimit;
-  sweep.deletion_day = [this](int weekday) { return ListDel.Checked(static_cast<size_t>(weekday)); };
+  sweep.deletion_day = [this](int weekday) {
+    return ListDel.Checked(static_cast<size_t>(weekday));
+  };
   sweep.cancel_requested = &CancelRequested;
   sweep.log_line = [this](const std::string& message) { LogLine(message); };
   SweepDestination(sweep, root);

@@ -12,9 +12,9 @@ namespace yx::app {
 namespace {
 
 void AppendToFallback(const std::string& path, const std::string& line) {
-  win::UniqueFile file(::CreateFileW(win::ToLongPath(win::WidePath(path)).c_str(),
-                                     FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  win::UniqueFile file(::CreateFileW(win::ToLongPath(win::WidePath(path)).c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
   if (!file) return;
   DWORD put = 0;
   (void)::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr);

@@ -22,8 +22,8 @@ void TForm2::BtnHelpClick() {
 
 void TForm2::BtnVerClick() {
   // Single carriage returns, as the message has always been written.
-  const std::string text = std::string("Yorudex ver0.80a\r\rNAME: ") + kAuthorName +
-                           "\rDATE: 01/05/23";
+  const std::string text =
+      std::string("Yorudex ver0.80a\r\rNAME: ") + kAuthorName + "\rDATE: 01/05/23";
   dialogs_.ShowMessage(hwnd_, app_.Title(), text);
 }
 

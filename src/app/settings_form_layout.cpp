@@ -129,8 +129,7 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
 
 void TForm2::CreateLogPage(HWND page) {
   const RECT area = Page.PageClientRect();
-  MemoLog.Create(page, At(0, 0, area.right - area.left, area.bottom - area.top),
-                 ui::AsFont(font_));
+  MemoLog.Create(page, At(0, 0, area.right - area.left, area.bottom - area.top), ui::AsFont(font_));
 }
 
 }  // namespace yx::app

@@ -55,10 +55,9 @@ void TForm3::FormCreate() {
   bold_font_ = ui::MakeFont(ui::kFacePGothic, kFontHeight, true);
 
   // Created first, so it comes first in the tab order.
-  bit_btn1_ = ::CreateWindowExW(0, L"BUTTON", win::ToWide("中断").c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 136, 96, 75,
-                                25, window_, reinterpret_cast<HMENU>(kBitBtn1),
-                                app_.Instance(), nullptr);
+  bit_btn1_ = ::CreateWindowExW(
+      0, L"BUTTON", win::ToWide("中断").c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+      136, 96, 75, 25, window_, reinterpret_cast<HMENU>(kBitBtn1), app_.Instance(), nullptr);
   ::SendMessageW(bit_btn1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   CreateLabel(label1_, "総ファイル数", 24, 8);
   CreateLabel(lbl_file_all_, "初期化中", 128, 8);

@@ -20,9 +20,7 @@ const long long kEpochDays = DaysBeforeDate(1899, 12, 30);
 
 }  // namespace
 
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -114,12 +112,18 @@ std::string FormatDateTime(std::string_view pattern, DateTime value) {
   };
   for (size_t i = 0; i < pattern.size();) {
     const std::string_view rest = pattern.substr(i);
-    if (rest.starts_with("yy")) put2(p.year % 100);
-    else if (rest.starts_with("mm")) put2(p.month);
-    else if (rest.starts_with("dd")) put2(p.day);
-    else if (rest.starts_with("hh")) put2(p.hour);
-    else if (rest.starts_with("nn")) put2(p.minute);
-    else if (rest.starts_with("ss")) put2(p.second);
+    if (rest.starts_with("yy"))
+      put2(p.year % 100);
+    else if (rest.starts_with("mm"))
+      put2(p.month);
+    else if (rest.starts_with("dd"))
+      put2(p.day);
+    else if (rest.starts_with("hh"))
+      put2(p.hour);
+    else if (rest.starts_with("nn"))
+      put2(p.minute);
+    else if (rest.starts_with("ss"))
+      put2(p.second);
     else {
       out += pattern[i];
       ++i;
@@ -130,8 +134,6 @@ std::string FormatDateTime(std::string_view pattern, DateTime value) {
   return out;
 }
 
-std::string FormatDuration(DateTime duration) {
-  return FormatDateTime("hh:nn:ss", duration);
-}
+std::string FormatDuration(DateTime duration) { return FormatDateTime("hh:nn:ss", duration); }
 
 }  // namespace yx

@@ -19,8 +19,8 @@ struct DateTimeParts {
 
 // Callers pass a valid date; the time fields are added as given.
 [[nodiscard]] DateTime EncodeDateTime(const DateTimeParts& parts);
-[[nodiscard]] DateTime EncodeDateTime(int year, int month, int day, int hour = 0,
-                                      int minute = 0, int second = 0, int millisecond = 0);
+[[nodiscard]] DateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0,
+                                      int second = 0, int millisecond = 0);
 // Rounds to the nearest millisecond, so 23:59:59.9995 belongs to the next day.
 [[nodiscard]] DateTimeParts DecodeDateTime(DateTime value);
 

@@ -99,8 +99,8 @@ void RunLog::SaveLog(const std::string& cp932_path) const {
   const std::wstring path = win::ToLongPath(win::WidePath(cp932_path));
   std::wstring temp;
   const bool written = WriteBeside(path, text_, temp);
-  if (written && ::MoveFileExW(temp.c_str(), path.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (written &&
+      ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return;
   if (!temp.empty()) ::DeleteFileW(temp.c_str());
   if (written && AppendInPlace(path, text_)) return;

@@ -35,9 +35,15 @@ void LoadSettings(SettingsStore& store, const std::string& path) {
   for (const SettingKey& entry : Keys()) {
     const std::optional<std::string> raw = ReadKey(section, entry, path);
     switch (entry.kind) {
-      case Kind::Flag: store.SetFlag(entry.field, entry.index, DecodeFlag(entry, raw)); break;
-      case Kind::Integer: store.SetInteger(entry.field, DecodeInteger(entry, raw)); break;
-      case Kind::String: store.SetText(entry.field, entry.index, DecodeText(entry, raw)); break;
+      case Kind::Flag:
+        store.SetFlag(entry.field, entry.index, DecodeFlag(entry, raw));
+        break;
+      case Kind::Integer:
+        store.SetInteger(entry.field, DecodeInteger(entry, raw));
+        break;
+      case Kind::String:
+        store.SetText(entry.field, entry.index, DecodeText(entry, raw));
+        break;
     }
   }
 }
@@ -47,9 +53,15 @@ void SaveSettings(const SettingsStore& store, const std::string& path) {
   for (const SettingKey& entry : Keys()) {
     std::string value;
     switch (entry.kind) {
-      case Kind::Flag: value = store.GetFlag(entry.field, entry.index) ? "1" : "0"; break;
-      case Kind::Integer: value = std::to_string(store.GetInteger(entry.field)); break;
-      case Kind::String: value = EncodeText(store.GetText(entry.field, entry.index)); break;
+      case Kind::Flag:
+        value = store.GetFlag(entry.field, entry.index) ? "1" : "0";
+        break;
+      case Kind::Integer:
+        value = std::to_string(store.GetInteger(entry.field));
+        break;
+      case Kind::String:
+        value = EncodeText(store.GetText(entry.field, entry.index));
+        break;
     }
     const std::string key(entry.key);
     if (!::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()))

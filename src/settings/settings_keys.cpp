@@ -14,7 +14,7 @@ constexpr SettingKey Text(std::string_view key, Field field, int index, std::str
   return SettingKey{key, field, index, Kind::String, 0, def};
 }
 constexpr SettingKey Number(std::string_view key, Field field, int def, Correction c, int lo,
-                         int hi) {
+                            int hi) {
   return SettingKey{key, field, 0, Kind::Integer, def, {}, c, lo, hi};
 }
 
@@ -80,9 +80,12 @@ int DecodeInteger(const SettingKey& entry, const std::optional<std::string>& raw
   const int value = IntOrDefault(raw.value_or(std::string()), entry.int_default);
   if (value >= entry.lo && value <= entry.hi) return value;
   switch (entry.correction) {
-    case Correction::Reset: return entry.int_default;
-    case Correction::Clamp: return value < entry.lo ? entry.lo : entry.hi;
-    case Correction::None: break;
+    case Correction::Reset:
+      return entry.int_default;
+    case Correction::Clamp:
+      return value < entry.lo ? entry.lo : entry.hi;
+    case Correction::None:
+      break;
   }
   return value;
 }

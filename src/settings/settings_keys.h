@@ -10,8 +10,22 @@
 namespace yx::settings {
 
 enum class Field {
-  LaunchDays, DelDays, UseTimeList, Times, PeriodHour, PeriodMinute, PeriodSpan, UseLha,
-  DelUse, DelValue, DelInMonths, KillUse, KillValue, KillInMonths, Destination, Sources
+  LaunchDays,
+  DelDays,
+  UseTimeList,
+  Times,
+  PeriodHour,
+  PeriodMinute,
+  PeriodSpan,
+  UseLha,
+  DelUse,
+  DelValue,
+  DelInMonths,
+  KillUse,
+  KillValue,
+  KillInMonths,
+  Destination,
+  Sources
 };
 
 enum class Kind { Flag, Integer, String };
@@ -42,7 +56,8 @@ inline constexpr std::string_view kFileName = "Yorudex.INI";
 // The value a key takes when its text was read (nullopt: the key is absent).
 [[nodiscard]] int DecodeInteger(const SettingKey& entry, const std::optional<std::string>& raw);
 [[nodiscard]] bool DecodeFlag(const SettingKey& entry, const std::optional<std::string>& raw);
-[[nodiscard]] std::string DecodeText(const SettingKey& entry, const std::optional<std::string>& raw);
+[[nodiscard]] std::string DecodeText(const SettingKey& entry,
+                                     const std::optional<std::string>& raw);
 
 // The text written for a value. Blanks at either end, or a pair of quotes
 // around it, would be taken off again when the file is read; such a value is

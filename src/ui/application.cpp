@@ -18,8 +18,8 @@ Application::Application(HINSTANCE instance) : instance_(instance) {
   // Zero-sized but visible once the main window is up, so that the taskbar
   // shows one entry under the application title and the forms it owns show
   // none of their own.
-  window_ = ::CreateWindowExW(0, kClassName, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU |
-                                                      WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
+  window_ = ::CreateWindowExW(0, kClassName, L"",
+                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
                               0, 0, 0, 0, nullptr, nullptr, instance_, this);
 }
 

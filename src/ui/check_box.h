@@ -11,8 +11,7 @@ class CheckBox : public Control {
  public:
   Event on_click;
 
-  void Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font,
-              bool checked);
+  void Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font, bool checked);
   [[nodiscard]] bool Checked() const noexcept { return checked_; }
   void SetChecked(bool checked);
 
@@ -28,8 +27,8 @@ class RadioButton : public Control {
  public:
   Event on_click;
 
-  void Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font,
-              bool checked, bool first_of_group);
+  void Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font, bool checked,
+              bool first_of_group);
   // The other members of its group.
   void SetGroup(std::vector<RadioButton*> others) { others_ = std::move(others); }
   [[nodiscard]] bool Checked() const noexcept { return checked_; }

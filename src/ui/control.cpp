@@ -31,8 +31,8 @@ HWND Control::CreateChild(HWND parent, const wchar_t* cls, std::wstring_view tex
                           RECT r, DWORD ex_style) {
   const std::wstring caption(text);
   HWND hwnd = ::CreateWindowExW(ex_style, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                                nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
   Bind(hwnd);
   return hwnd;
 }

@@ -41,9 +41,8 @@ class SystemDialogsImpl final : public Dialogs {
   }
   bool AskYesNo(HWND owner, const std::string& title, const std::string& text) override {
     g_escape_hook = ::SetWindowsHookExW(WH_CBT, &WatchForBox, nullptr, ::GetCurrentThreadId());
-    const int answer =
-        ::MessageBoxW(owner, win::ToWide(text).c_str(), win::ToWide(title).c_str(),
-                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1);
+    const int answer = ::MessageBoxW(owner, win::ToWide(text).c_str(), win::ToWide(title).c_str(),
+                                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1);
     if (g_escape_hook) {
       ::UnhookWindowsHookEx(g_escape_hook);
       g_escape_hook = nullptr;

@@ -14,8 +14,7 @@ void PageControl::Create(HWND parent, RECT bounds, HFONT font,
                          const std::vector<std::string>& cp932_tabs) {
   RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kPageClass, &PageControl::PageProc,
                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  CreateChild(parent, WC_TABCONTROLW, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP,
-              bounds);
+  CreateChild(parent, WC_TABCONTROLW, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, bounds);
   SetFont(font);
   for (size_t i = 0; i < cp932_tabs.size(); ++i) {
     std::wstring text = win::ToWide(cp932_tabs[i]);
@@ -26,10 +25,10 @@ void PageControl::Create(HWND parent, RECT bounds, HFONT font,
   }
   const RECT area = PageClientRect();
   for (size_t i = 0; i < cp932_tabs.size(); ++i) {
-    HWND page = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"",
-                                  WS_CHILD | WS_CLIPSIBLINGS, area.left, area.top,
-                                  area.right - area.left, area.bottom - area.top, hwnd_, nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr);
+    HWND page =
+        ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS,
+                          area.left, area.top, area.right - area.left, area.bottom - area.top,
+                          hwnd_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     pages_.push_back(page);
   }
 }

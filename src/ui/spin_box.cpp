@@ -27,9 +27,7 @@ void SpinBox::Create(HWND parent, RECT r, HFONT font, int min, int max, int valu
   ShowValue();
 }
 
-void SpinBox::ShowValue() const {
-  ::SetWindowTextW(hwnd_, std::to_wstring(value_).c_str());
-}
+void SpinBox::ShowValue() const { ::SetWindowTextW(hwnd_, std::to_wstring(value_).c_str()); }
 
 void SpinBox::SetValue(int value) {
   value = std::clamp(value, min_, max_);

@@ -20,12 +20,11 @@ void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height) {
   row_height_ = row_height;
   // A scroll bar only where the ten rows do not fit.
   const bool scrolls = (r.bottom - r.top - 4) / row_height < kRows;
-  ::CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"",
-                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN |
-                        (scrolls ? WS_VSCROLL : 0),
-                    r.left,
-                    r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
-                    ::GetModuleHandleW(nullptr), this);
+  ::CreateWindowExW(
+      WS_EX_CLIENTEDGE, kClassName, L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | (scrolls ? WS_VSCROLL : 0), r.left,
+      r.top, r.right - r.left, r.bottom - r.top, parent, nullptr, ::GetModuleHandleW(nullptr),
+      this);
   editor_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
                               hwnd_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ::SendMessageW(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
@@ -63,8 +62,10 @@ void StringGrid::SetRow(int row) {
   row = std::clamp(row, 0, kRows - 1);
   if (row == row_) return;
   row_ = row;
-  if (row_ < top_) ScrollTo(row_);
-  else if (row_ >= top_ + VisibleRows()) ScrollTo(row_ - VisibleRows() + 1);
+  if (row_ < top_)
+    ScrollTo(row_);
+  else if (row_ >= top_ + VisibleRows())
+    ScrollTo(row_ - VisibleRows() + 1);
   setting_ = true;
   SetWindowTextCp932(editor_, cells_[static_cast<size_t>(row_)]);
   setting_ = false;
@@ -81,7 +82,8 @@ void StringGrid::ScrollTo(int top) {
   si.nMax = kRows - 1;
   si.nPage = static_cast<UINT>(VisibleRows());
   si.nPos = top_;
-  if (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VSCROLL) ::SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+  if (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VSCROLL)
+    ::SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
   PlaceEditor();
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -153,15 +155,30 @@ LRESULT StringGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_VSCROLL: {
       int top = top_;
       switch (LOWORD(wp)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= VisibleRows(); break;
-        case SB_PAGEDOWN: top += VisibleRows(); break;
+        case SB_LINEUP:
+          --top;
+          break;
+        case SB_LINEDOWN:
+          ++top;
+          break;
+        case SB_PAGEUP:
+          top -= VisibleRows();
+          break;
+        case SB_PAGEDOWN:
+          top += VisibleRows();
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: top = HIWORD(wp); break;
-        case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = kRows; break;
-        default: break;
+        case SB_THUMBPOSITION:
+          top = HIWORD(wp);
+          break;
+        case SB_TOP:
+          top = 0;
+          break;
+        case SB_BOTTOM:
+          top = kRows;
+          break;
+        default:
+          break;
       }
       ScrollTo(top);
       return 0;

@@ -15,7 +15,9 @@ class StringGrid : public Control {
   std::function<void(int col, int row, const std::string& text)> on_set_edit_text;
 
   void Create(HWND parent, RECT bounds, HFONT font, int row_height);
-  [[nodiscard]] const std::string& Cell(int row) const { return cells_.at(static_cast<size_t>(row)); }
+  [[nodiscard]] const std::string& Cell(int row) const {
+    return cells_.at(static_cast<size_t>(row));
+  }
   void SetCell(int row, std::string_view cp932);
   [[nodiscard]] int Row() const noexcept { return row_; }
   void SetRow(int row);

@@ -58,8 +58,8 @@ bool ForEachEntry(std::wstring_view folder,
                   const std::function<bool(const WIN32_FIND_DATAW&)>& visit) {
   WIN32_FIND_DATAW data;
   const std::wstring pattern = ToLongPath(std::wstring(folder) + L"*");
-  UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return false;
   do {
     if (!visit(data)) break;

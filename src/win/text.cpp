@@ -32,8 +32,8 @@ std::string FromWide(std::wstring_view text, unsigned code_page, bool* lossy, ch
   BOOL used_default = FALSE;
   // Best-fit would quietly turn é into e: a different, existing name.
   const DWORD flags = WC_NO_BEST_FIT_CHARS;
-  const int n = ::WideCharToMultiByte(code_page, flags, text.data(), in, nullptr, 0, nullptr,
-                                      nullptr);
+  const int n =
+      ::WideCharToMultiByte(code_page, flags, text.data(), in, nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
   const char fallback[2] = {replacement, '\0'};
   ::WideCharToMultiByte(code_page, flags, text.data(), in, out.data(), n, fallback, &used_default);

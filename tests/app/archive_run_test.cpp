@@ -43,9 +43,13 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
   StartWith({dir.PathA() + "Data\\Work", "", dir.PathA() + "Mail\\"});
   EXPECT_EQ(form_->LblLhaVer.Caption(), "ver 2.53");
   form_->BtnExecClick(nullptr);
-  EXPECT_EQ(Calls(), "mode 0\n"
-                     "owner|" + Head() + "\"" + dir.PathA() + "Data\\\" \"Work\\*\"|0\n"
-                     "owner|" + Head() + "\"" + dir.PathA() + "\" \"Mail\\*\"|0\n");
+  EXPECT_EQ(Calls(),
+            "mode 0\n"
+            "owner|" +
+                Head() + "\"" + dir.PathA() +
+                "Data\\\" \"Work\\*\"|0\n"
+                "owner|" +
+                Head() + "\"" + dir.PathA() + "\" \"Mail\\*\"|0\n");
   EXPECT_EQ(form_->ArchiveCommandHead, Head());
   EXPECT_EQ(form_->ArchiveBaseArg, "\"" + dir.PathA() + "\" ");
   EXPECT_NE(form_->RunLog().Text().find("\tバックアップ正常終了\r\n"), std::string::npos);
@@ -82,7 +86,8 @@ TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {
   const std::string calls = Calls();
   EXPECT_NE(calls.find("One\\*"), std::string::npos);
   EXPECT_EQ(calls.find("Two\\*"), std::string::npos) << calls;
-  EXPECT_NE(form_->RunLog().Text().find("\tバックアップの作成に失敗しました\r\n"), std::string::npos);
+  EXPECT_NE(form_->RunLog().Text().find("\tバックアップの作成に失敗しました\r\n"),
+            std::string::npos);
 }
 
 }  // namespace

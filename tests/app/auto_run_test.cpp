@@ -34,7 +34,9 @@ class AutoRunTest : public ::testing::Test {
     EXPECT_FALSE(r.showed_dialog) << "an unattended run showed a dialog";
     return r;
   }
-  std::string Log(const wchar_t* name) { return dir.ReadFile(L"program\\log\\" + std::wstring(name)); }
+  std::string Log(const wchar_t* name) {
+    return dir.ReadFile(L"program\\log\\" + std::wstring(name));
+  }
 
   TempFolder dir;
   std::wstring program;
@@ -60,7 +62,8 @@ TEST_F(AutoRunTest, ALogOfTheRunWithItsLinesInOrder) {
   const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
   EXPECT_EQ(r.exit_code, 0u);
   const std::string log = Log(L"0105.log");
-  EXPECT_EQ(log.rfind("START=01/05/23 09:05:00\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:0", 0), 0u)
+  EXPECT_EQ(log.rfind("START=01/05/23 09:05:00\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:0", 0),
+            0u)
       << log;
   EXPECT_NE(log.find("\r\nEND=01/05/23 09:05:0"), std::string::npos);
   EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\sub\\b.txt"), std::string(5000, 'b'));

@@ -16,7 +16,8 @@ class BackupRunTest : public FormTest {
   void SetUp() override { SetNow(when); }
 
   // Starts unattended with a destination and the given source rows.
-  void StartWith(const std::vector<std::string>& sources, std::vector<std::string> args = {"/AUTO"}) {
+  void StartWith(const std::vector<std::string>& sources,
+                 std::vector<std::string> args = {"/AUTO"}) {
     Start(std::move(args));
     dir.MakeFolder(L"dest");
     dest = dir.PathA() + "dest";
@@ -116,9 +117,10 @@ TEST_F(BackupRunTest, ArchiveModeWithoutTheLibraryIsRefusedBeforeAnythingIsDone)
   StartWith({SourceTree(L"Work")});
   form_->ChkLha.SetChecked(true);
   ASSERT_FALSE(form_->ArchiverPresent);
-  EXPECT_EQ(Run(),
-            "START=01/05/23 09:05:00\r\n\tUnlha32.dll が見つかりません。\r\n\t異常終了しました。\r\n"
-            "END=01/05/23 09:05:00\r\n");
+  EXPECT_EQ(
+      Run(),
+      "START=01/05/23 09:05:00\r\n\tUnlha32.dll が見つかりません。\r\n\t異常終了しました。\r\n"
+      "END=01/05/23 09:05:00\r\n");
   EXPECT_FALSE(IniExists()) << "no settings are saved";
   EXPECT_FALSE(dir.Exists(L"dest\\0105"));
   EXPECT_TRUE(dir.Exists(L"log\\0105.log"));
@@ -142,8 +144,11 @@ TEST_F(BackupRunTest, TheConflictWarningAndTheSweepLinesComeBeforeTheOutcome) {
   dir.MakeFolder(L"dest\\0105\\10");
   dir.MakeFolder(L"dest\\0105\\20");
   EXPECT_EQ(Run(), Log("\t警告：「削除対象」が有効にならないような「強制削除」設定になってます\r\n"
-                       "\t" + dest + "\\0104 を削除しました\r\n"
-                       "\t" + dest + "\\0105\\10 を削除しました\r\n" + kDone));
+                       "\t" +
+                       dest +
+                       "\\0104 を削除しました\r\n"
+                       "\t" +
+                       dest + "\\0105\\10 を削除しました\r\n" + kDone));
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\20\\"));
 }
 
@@ -169,9 +174,8 @@ TEST_F(BackupRunTest, ElapsedTimeDropsWholeDays) {
   StartWith({});
   // The clock jumps by 25 hours once the run's target folder exists.
   const std::wstring target = dir.Path() + L"dest\\0105\\23\\0905";
-  win::SetClockForTesting([this, target] {
-    return dir.Exists(L"dest\\0105\\23\\0905") ? when + 25.0 / 24 : when;
-  });
+  win::SetClockForTesting(
+      [this, target] { return dir.Exists(L"dest\\0105\\23\\0905") ? when + 25.0 / 24 : when; });
   const std::string log = Run();
   EXPECT_NE(log.find("\t処理時間=01:00:00\r\nEND=01/05/24 10:05:00\r\n"), std::string::npos) << log;
 }

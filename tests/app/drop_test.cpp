@@ -71,8 +71,7 @@ TEST_F(DropTest, RowsFillFromTheFirstEmptyOneOnward) {
   form_->EditFrom.SetCell(0, "r0");
   form_->EditFrom.SetCell(1, "r1");
   form_->EditFrom.SetCell(3, "r3");
-  const std::string a = NoSlash(Folder(L"a")), b = NoSlash(Folder(L"b")),
-                    c = NoSlash(Folder(L"c"));
+  const std::string a = NoSlash(Folder(L"a")), b = NoSlash(Folder(L"b")), c = NoSlash(Folder(L"c"));
   DropOnSources({a, b, c});
   EXPECT_EQ(form_->EditFrom.Cell(1), "r1");
   EXPECT_EQ(form_->EditFrom.Cell(2), a);

@@ -49,8 +49,8 @@ TEST_F(StartupTest, StartUpCreatesTheLogFolderButWritesNoFile) {
 
 TEST_F(StartupTest, OnlyTheExactSingleArgumentMeansUnattended) {
   const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
-      {{"/AUTO"}, true}, {{"/auto"}, false}, {{"/Auto"}, false},
-      {{"/AUTO", "x"}, false}, {{"AUTO"}, false}, {{}, false}};
+      {{"/AUTO"}, true},       {{"/auto"}, false}, {{"/Auto"}, false},
+      {{"/AUTO", "x"}, false}, {{"AUTO"}, false},  {{}, false}};
   for (const auto& [args, expected] : cases) {
     Start(args);
     EXPECT_EQ(form_->AutoMode, expected) << testing::PrintToString(args);
@@ -116,8 +116,7 @@ TEST_F(StartupTest, AnUnreadableLogIsAnErrorMessageOrALogLineWhenUnattended) {
   dialogs.shown.clear();
   Start({"/AUTO"});
   EXPECT_TRUE(dialogs.shown.empty());
-  EXPECT_EQ(form_->RunLog().Text(),
-            "\tファイル " + dir.PathA() + "log\\0105.log は開けません\r\n");
+  EXPECT_EQ(form_->RunLog().Text(), "\tファイル " + dir.PathA() + "log\\0105.log は開けません\r\n");
 }
 
 }  // namespace

@@ -36,9 +36,8 @@ __declspec(dllexport) int WINAPI Unlha(HWND window, LPCSTR command, LPSTR, DWORD
                 static_cast<unsigned long>(size));
   Record(line);
   char result[32] = {};
-  return ::GetEnvironmentVariableA("YX_RECORDER_RESULT", result, sizeof result)
-             ? std::atoi(result)
-             : 0;
+  return ::GetEnvironmentVariableA("YX_RECORDER_RESULT", result, sizeof result) ? std::atoi(result)
+                                                                                : 0;
 }
 
 }  // extern "C"

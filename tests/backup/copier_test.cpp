@@ -214,7 +214,7 @@ TEST_F(CopierTree, ACancelSetBeforehandStopsAtTheFirstEntry) {
 }
 
 TEST_F(CopierTree, NamesOutsideCodePage932AreCopied) {
-  const std::wstring hangul = L"\uD55C\uAE00.txt";       // 한글
+  const std::wstring hangul = L"\uD55C\uAE00.txt";     // 한글
   const std::wstring emoji = L"\U0001F600 smile.txt";  // a character beyond the BMP
   const std::wstring folder = L"caf\u00E9";            // é has no CP932 form
   ASSERT_TRUE(WriteFile(source_ + hangul, 120, 1));

@@ -25,7 +25,9 @@ LOGFONTW FontOf(HWND control) {
 // Fixes "now" for the window's clock; restored after each test.
 class FixedClock {
  public:
-  FixedClock() { win::SetClockForTesting([this] { return now; }); }
+  FixedClock() {
+    win::SetClockForTesting([this] { return now; });
+  }
   ~FixedClock() { win::SetClockForTesting(nullptr); }
   DateTime now = EncodeDateTime(2024, 5, 23, 10, 0, 0, 0);
 };

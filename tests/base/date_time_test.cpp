@@ -56,8 +56,9 @@ TEST(DateTime, FormatPatterns) {
 
 TEST(DateTime, DurationsDropWholeDays) {
   EXPECT_EQ(FormatDuration(25.0 / 24), "01:00:00");
-  EXPECT_EQ(FormatDuration(EncodeDateTime(2001, 5, 23, 12, 3, 12) - EncodeDateTime(2001, 5, 23, 12)),
-            "00:03:12");
+  EXPECT_EQ(
+      FormatDuration(EncodeDateTime(2001, 5, 23, 12, 3, 12) - EncodeDateTime(2001, 5, 23, 12)),
+      "00:03:12");
 }
 
 }  // namespace

@@ -14,9 +14,12 @@ namespace {
 
 int Digit(char c, int base) {
   int d = -1;
-  if (c >= '0' && c <= '9') d = c - '0';
-  else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    d = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    d = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    d = c - 'A' + 10;
   return d < base ? d : -1;
 }
 
@@ -47,7 +50,8 @@ std::optional<int32_t> Reference(std::string_view t) {
   }
   if (base == 16) return static_cast<int32_t>(static_cast<uint32_t>(value));
   if (value > (negative ? 2147483648ull : 2147483647ull)) return std::nullopt;
-  return static_cast<int32_t>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
+  return static_cast<int32_t>(negative ? -static_cast<int64_t>(value)
+                                       : static_cast<int64_t>(value));
 }
 
 }  // namespace

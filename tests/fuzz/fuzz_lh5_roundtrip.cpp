@@ -51,7 +51,8 @@ class MemorySink final : public ArchiveSink {
 // The content, read back in pieces of `piece` bytes.
 class MemoryContent final : public ContentSource {
  public:
-  MemoryContent(const uint8_t* data, size_t size, size_t piece) : data_(data), size_(size), piece_(piece) {}
+  MemoryContent(const uint8_t* data, size_t size, size_t piece)
+      : data_(data), size_(size), piece_(piece) {}
   bool Read(uint8_t* out, size_t size, size_t& got) override {
     got = std::min({size, piece_, size_ - pos_});
     if (got) std::memcpy(out, data_ + pos_, got);
@@ -95,7 +96,8 @@ uint16_t BitwiseCrc16(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < size; ++i) {
     crc ^= data[i];
     for (int b = 0; b < 8; ++b)
-      crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+      crc =
+          (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
   }
   return crc;
 }

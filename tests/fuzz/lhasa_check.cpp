@@ -21,7 +21,9 @@ struct Memory {
   }
 };
 
-size_t FeedDecoder(void* out, size_t n, void* memory) { return static_cast<Memory*>(memory)->Take(out, n); }
+size_t FeedDecoder(void* out, size_t n, void* memory) {
+  return static_cast<Memory*>(memory)->Take(out, n);
+}
 
 int FeedReader(void* memory, void* out, size_t n) {
   return static_cast<int>(static_cast<Memory*>(memory)->Take(out, n));
@@ -57,8 +59,9 @@ std::vector<LhasaEntry> LhasaExtract(const std::vector<uint8_t>& archive) {
   LHAReader* reader = lha_reader_new(stream);
   std::vector<LhasaEntry> entries;
   while (LHAFileHeader* h = lha_reader_next_file(reader)) {
-    entries.push_back({h->filename ? h->filename : "", h->compress_method,
-                       ReadAll([&](uint8_t* buf, size_t n) { return lha_reader_read(reader, buf, n); })});
+    entries.push_back(
+        {h->filename ? h->filename : "", h->compress_method,
+         ReadAll([&](uint8_t* buf, size_t n) { return lha_reader_read(reader, buf, n); })});
   }
   lha_reader_free(reader);
   lha_input_stream_free(stream);

@@ -127,8 +127,8 @@ TEST_F(ReadAheadTest, AMissingFileFailsAloneAndNothingStaysOpen) {
 }
 
 TEST_F(ReadAheadTest, ALockedFileIsReportedWhenTaken) {
-  const yx::win::UniqueFile lock(::CreateFileW(files_[2].path.c_str(), GENERIC_READ, 0, nullptr,
-                                               OPEN_EXISTING, 0, nullptr));
+  const yx::win::UniqueFile lock(
+      ::CreateFileW(files_[2].path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lock);
   ReadAhead ahead(files_);
   EXPECT_NE(ahead.Take(1), nullptr);

@@ -184,9 +184,8 @@ TEST(RoundTrip, RealFilesSourcesAndMachineCode) {
 // like any other, and come out no larger than lazy evaluation's.
 TEST(RoundTrip, ShortestPathParse) {
   TempDir dir;
-  std::vector<File> files = {{"zeros.bin", Bytes(100000, 0)},
-                             {"text.txt", Text(120000, 11)},
-                             {"short.txt", Text(40, 12)}};
+  std::vector<File> files = {
+      {"zeros.bin", Bytes(100000, 0)}, {"text.txt", Text(120000, 11)}, {"short.txt", Text(40, 12)}};
   Bytes mixed = Text(40000, 13);
   const Bytes noise = RandomBytes(9000, 14);
   mixed.insert(mixed.end(), noise.begin(), noise.end());

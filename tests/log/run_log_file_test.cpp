@@ -91,7 +91,8 @@ TEST_F(RunLogFileTest, SavingIntoAMissingFolderFails) {
     log.SaveLog(dir.PathA() + "nothere\\0105.log");
     FAIL();
   } catch (const FileError& e) {
-    EXPECT_EQ(std::string(e.what()), "ファイル " + dir.PathA() + "nothere\\0105.log を作成できません");
+    EXPECT_EQ(std::string(e.what()),
+              "ファイル " + dir.PathA() + "nothere\\0105.log を作成できません");
   }
 }
 

@@ -21,11 +21,13 @@ constexpr char kNoArchiver[] = "\tUnlha32.dll が見つかりません。";
 // One of the check's fault lines, whatever the profile functions made of the
 // bytes (Wine turns a lone lead byte into 81 45, a NUL ends the value).
 bool IsCheckFault(const std::string& line) {
-  return (line.starts_with("\t[") && (line.ends_with(kTimeFault) || line.ends_with(kMinuteFault))) ||
+  return (line.starts_with("\t[") &&
+          (line.ends_with(kTimeFault) || line.ends_with(kMinuteFault))) ||
          line == kNoDestination ||
          (line.starts_with("\tPATH=") && line.ends_with("バックアップ元のフォルダが存在しません"));
 }
-constexpr char kWarning[] = "\t警告：「削除対象」が有効にならないような「強制削除」設定になってます";
+constexpr char kWarning[] =
+    "\t警告：「削除対象」が有効にならないような「強制削除」設定になってます";
 
 struct BadValue {
   const char* name;
@@ -69,13 +71,14 @@ class BadInput : public UnattendedTest {
 };
 
 TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
-  Describe("For each of: empty, huge (64 KB), binary (bytes 00-FF), a trailing lead byte, lone "
-           "trail bytes, negative, hexadecimal, overflowing: first all 46 keys get that value; "
-           "then all but the times, the folders and LHA_USE.",
-           "Every run ends by itself and logs: with all keys bad, the check's first fault (the "
-           "time row's text, cut to 2047 bytes, or the missing destination) and the stop line; "
-           "with valid times and folders, a whole run, with the rule-conflict warning where the "
-           "value turns both deletion rules on with equal limits.");
+  Describe(
+      "For each of: empty, huge (64 KB), binary (bytes 00-FF), a trailing lead byte, lone "
+      "trail bytes, negative, hexadecimal, overflowing: first all 46 keys get that value; "
+      "then all but the times, the folders and LHA_USE.",
+      "Every run ends by itself and logs: with all keys bad, the check's first fault (the "
+      "time row's text, cut to 2047 bytes, or the missing destination) and the stop line; "
+      "with valid times and folders, a whole run, with the rule-conflict warning where the "
+      "value turns both deletion rules on with equal limits.");
   SourceTree(L"Work");
   IniKeys usable{{"TO", Dest()}, {"FROM00", dir.PathA() + "src\\Work"}, {"LHA_USE", "0"}};
   for (int row = 0; row < 10; ++row) {
@@ -121,7 +124,9 @@ TEST_F(BadInput, AHugeLogIsKeptByteForByteWithTheRunAppended) {
            "the run's lines follow.");
   Settings();
   std::string earlier;
-  const std::string one_run = "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:01\r\nEND=01/05/01 12:00:01\r\n";
+  const std::string one_run =
+      "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:01\r\nEND=01/05/01 "
+      "12:00:01\r\n";
   earlier.reserve(64 << 20);
   while (earlier.size() < (64u << 20)) earlier += one_run;
   dir.WriteFile(L"log\\0105.log", earlier);
@@ -133,10 +138,11 @@ TEST_F(BadInput, AHugeLogIsKeptByteForByteWithTheRunAppended) {
 }
 
 TEST_F(BadInput, ABinaryLogWithMixedLineEndsIsKeptWithItsLineEndsMadeCrLf) {
-  Describe("This month's log holds every byte value, lone CRs and LFs, CR LF pairs, and ends "
-           "without a line end.",
-           "Each lone CR or LF becomes CR LF, every other byte is kept, the run's lines start "
-           "on a new line, and the saved log ends without a final CR LF as the old one did.");
+  Describe(
+      "This month's log holds every byte value, lone CRs and LFs, CR LF pairs, and ends "
+      "without a line end.",
+      "Each lone CR or LF becomes CR LF, every other byte is kept, the run's lines start "
+      "on a new line, and the saved log ends without a final CR LF as the old one did.");
   Settings();
   const std::string binary = AllBytes() + "a\rb\nc\r\nd\n\re\r\r\nf";
   dir.WriteFile(L"log\\0105.log", binary);
@@ -144,7 +150,8 @@ TEST_F(BadInput, ABinaryLogWithMixedLineEndsIsKeptWithItsLineEndsMadeCrLf) {
   std::string normalized;
   for (size_t i = 0; i < binary.size(); ++i) {
     if (binary[i] == '\r' && i + 1 < binary.size() && binary[i + 1] == '\n') continue;
-    normalized += binary[i] == '\r' || binary[i] == '\n' ? std::string("\r\n") : std::string(1, binary[i]);
+    normalized +=
+        binary[i] == '\r' || binary[i] == '\n' ? std::string("\r\n") : std::string(1, binary[i]);
   }
   const std::string saved = Log();
   ASSERT_TRUE(saved.starts_with(normalized + "\r\n")) << "earlier bytes changed";
@@ -153,11 +160,12 @@ TEST_F(BadInput, ABinaryLogWithMixedLineEndsIsKeptWithItsLineEndsMadeCrLf) {
 }
 
 TEST_F(BadInput, ATimeCellWithBrokenShiftJisIsLoggedAndTheLogSurvivesTheNextRun) {
-  Describe("A launch time cell ends in a lone Shift-JIS lead byte (\"12\" + 0x81); the next "
-           "day's run has a valid cell.",
-           "The first run logs the cell's fault with its text (as the profile functions read it) "
-           "between the brackets and "
-           "stops; the second run keeps those bytes in the log and adds a whole run.");
+  Describe(
+      "A launch time cell ends in a lone Shift-JIS lead byte (\"12\" + 0x81); the next "
+      "day's run has a valid cell.",
+      "The first run logs the cell's fault with its text (as the profile functions read it) "
+      "between the brackets and "
+      "stops; the second run keeps those bytes in the log and adds a whole run.");
   Settings({{"TIME00", "12\x81"}});
   Run();
   const std::string first = Log();
@@ -171,10 +179,11 @@ TEST_F(BadInput, ATimeCellWithBrokenShiftJisIsLoggedAndTheLogSurvivesTheNextRun)
 }
 
 TEST_F(BadInput, FolderNamesWhoseLastByteIsABackslashTrailByteCopyAndSweep) {
-  Describe("Sources 予定表 and ソ (last bytes 5C), with a sub-folder 表\\ソ, into a destination "
-           "named 保存表 given without a final backslash; an expired month there.",
-           "The run succeeds; both trees are copied byte for byte under their own names; the "
-           "sweep's line names the month under 保存表 and it is gone.");
+  Describe(
+      "Sources 予定表 and ソ (last bytes 5C), with a sub-folder 表\\ソ, into a destination "
+      "named 保存表 given without a final backslash; an expired month there.",
+      "The run succeeds; both trees are copied byte for byte under their own names; the "
+      "sweep's line names the month under 保存表 and it is gone.");
   const std::string table = SourceTree(L"予定表");
   const std::string so = SourceTree(L"ソ");
   dir.WriteFile(L"src\\予定表\\表\\ソ\\deep.txt", "deep");
@@ -184,14 +193,16 @@ TEST_F(BadInput, FolderNamesWhoseLastByteIsABackslashTrailByteCopyAndSweep) {
   program.WriteIni({{"TO", dest}, {"FROM00", table}, {"FROM01", so}, {"KILL_USE", "1"}});
   Run(Sweeps({L"保存表\\0003"}));
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {"\t" + dest + "\\0003 を削除しました", kDone}}}));
-  EXPECT_TRUE(IsCopyOf(Snapshot(dir.Path() + L"保存表\\0105\\23\\0905\\予定表"), Source(L"予定表"), true));
+  EXPECT_TRUE(
+      IsCopyOf(Snapshot(dir.Path() + L"保存表\\0105\\23\\0905\\予定表"), Source(L"予定表"), true));
   EXPECT_TRUE(IsCopyOf(Snapshot(dir.Path() + L"保存表\\0105\\23\\0905\\ソ"), Source(L"ソ"), true));
 }
 
 TEST_F(BadInput, FolderNamesEndingInABlankOrADotAreTakenLiterally) {
-  Describe("Sources named \"Work \" and \"Data.\" (trailing blank and dot, made through the "
-           "long-path API), written quoted in the settings file.",
-           "Both are found and copied byte for byte under their exact names; the run succeeds.");
+  Describe(
+      "Sources named \"Work \" and \"Data.\" (trailing blank and dot, made through the "
+      "long-path API), written quoted in the settings file.",
+      "Both are found and copied byte for byte under their exact names; the run succeeds.");
   ASSERT_TRUE(win::CreateFolderTree(dir.Path() + L"src\\Work \\"));
   ASSERT_TRUE(win::CreateFolderTree(dir.Path() + L"src\\Data.\\"));
   WriteWholeFile(win::ToLongPath(dir.Path() + L"src\\Work \\a.txt"), "blank");
@@ -211,11 +222,11 @@ TEST_F(BadInput, ASourceNamedWithATrailingDotThatOnlyExistsWithoutItIsMissing) {
            "stops before anything is written.");
   Settings({{"FROM00", dir.PathA() + "src\\Work."}});
   Run();
-  EXPECT_TRUE(LogHolds(Log(), "",
-                       {{kStart,
-                         {"\tPATH=" + dir.PathA() + "src\\Work.バックアップ元のフォルダが存在しません",
-                          kStopped},
-                         false}}));
+  EXPECT_TRUE(LogHolds(
+      Log(), "",
+      {{kStart,
+        {"\tPATH=" + dir.PathA() + "src\\Work.バックアップ元のフォルダが存在しません", kStopped},
+        false}}));
   EXPECT_FALSE(dir.Exists(L"dest\\0105"));
 }
 

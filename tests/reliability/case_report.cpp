@@ -16,16 +16,17 @@
 namespace yx::test {
 namespace {
 
-std::string Utf8(std::string_view cp932) {
-  return win::FromWide(win::ToWide(cp932), CP_UTF8);
-}
+std::string Utf8(std::string_view cp932) { return win::FromWide(win::ToWide(cp932), CP_UTF8); }
 
 std::string Cell(std::string text) {
   std::string out;
   for (const char c : text) {
-    if (c == '|') out += "\\|";
-    else if (c == '\n' || c == '\r' || c == '\t') out += ' ';
-    else out += c;
+    if (c == '|')
+      out += "\\|";
+    else if (c == '\n' || c == '\r' || c == '\t')
+      out += ' ';
+    else
+      out += c;
   }
   return out;
 }
@@ -68,7 +69,8 @@ class ReportWriter final : public ::testing::EmptyTestEventListener {
       }
     for (const ::testing::TestSuite* listed : suites) {
       const ::testing::TestSuite& suite = *listed;
-      doc += "\n## " + std::string(suite.name()) + "\n\n| Case | What was tried | What must hold | Result |\n|---|---|---|---|\n";
+      doc += "\n## " + std::string(suite.name()) +
+             "\n\n| Case | What was tried | What must hold | Result |\n|---|---|---|---|\n";
       for (int t = 0; t < suite.total_test_count(); ++t) {
         const ::testing::TestInfo& info = *suite.GetTestInfo(t);
         const ::testing::TestResult& r = *info.result();
@@ -83,30 +85,43 @@ class ReportWriter final : public ::testing::EmptyTestEventListener {
         const std::string figures = Property(r, "measured");
         std::string tried = Property(r, "tried");
         if (!info.should_run())
-          tried = "Not run: a known fault, left to its owner; the reason is written above the "
-                  "test in tests/reliability/" +
-                  std::string(std::string_view(info.file()).substr(std::string_view(info.file()).rfind('/') + 1)) + ".";
+          tried =
+              "Not run: a known fault, left to its owner; the reason is written above the "
+              "test in tests/reliability/" +
+              std::string(std::string_view(info.file())
+                              .substr(std::string_view(info.file()).rfind('/') + 1)) +
+              ".";
         doc += "| " + std::string(info.name()) + " | " + Cell(Utf8(tried)) + " | " +
-               Cell(Utf8(Property(r, "checked"))) + (figures.empty() ? "" : " Measured: " + Cell(Utf8(figures))) +
-               " | " + Cell(result) + " |\n";
+               Cell(Utf8(Property(r, "checked"))) +
+               (figures.empty() ? "" : " Measured: " + Cell(Utf8(figures))) + " | " + Cell(result) +
+               " |\n";
       }
     }
-    doc += "\n## Fuzz targets (tests/fuzz, libFuzzer)\n\n"
-           "| Target | What is fed | What must hold |\n|---|---|---|\n"
-           "| fuzz_int_or_default | any bytes as the text, a fallback | the result is the fallback or the value a "
-           "separate reference parser finds; no crash, no undefined behaviour |\n"
-           "| fuzz_settings_values | any bytes as a settings value, for every key of the table | flags and integers "
-           "decode within their corrected ranges; a value written with EncodeText and read back as the profile "
-           "functions read it (blanks trimmed, one pair of quotes taken off) is the value |\n"
-           "| fuzz_cp932_paths | any bytes as a path | a trailing backslash is added only when the last whole "
-           "character is not one; the folder part and every backslash found never split a double-byte "
-           "character |\n"
-           "| fuzz_line_ends | any bytes as a log | no lone CR or LF remains; normalising twice changes nothing; "
-           "the text without CR and LF is unchanged |\n"
-           "| fuzz_lh5_roundtrip | any bytes as a file, handed over in pieces of any size, with a chosen search "
-           "depth | the bare -lh5- stream decodes back to the input with Debian's liblhasa, which shares no "
-           "code with the library; lhasa's reader extracts the archive's one entry whole, with its name and "
-           "method; the entry's sizes and CRC are right; the archive ends with its end mark |\n";
+    doc +=
+        "\n## Fuzz targets (tests/fuzz, libFuzzer)\n\n"
+        "| Target | What is fed | What must hold |\n|---|---|---|\n"
+        "| fuzz_int_or_default | any bytes as the text, a fallback | the result is the fallback or "
+        "the value a "
+        "separate reference parser finds; no crash, no undefined behaviour |\n"
+        "| fuzz_settings_values | any bytes as a settings value, for every key of the table | "
+        "flags and integers "
+        "decode within their corrected ranges; a value written with EncodeText and read back as "
+        "the profile "
+        "functions read it (blanks trimmed, one pair of quotes taken off) is the value |\n"
+        "| fuzz_cp932_paths | any bytes as a path | a trailing backslash is added only when the "
+        "last whole "
+        "character is not one; the folder part and every backslash found never split a double-byte "
+        "character |\n"
+        "| fuzz_line_ends | any bytes as a log | no lone CR or LF remains; normalising twice "
+        "changes nothing; "
+        "the text without CR and LF is unchanged |\n"
+        "| fuzz_lh5_roundtrip | any bytes as a file, handed over in pieces of any size, with a "
+        "chosen search "
+        "depth | the bare -lh5- stream decodes back to the input with Debian's liblhasa, which "
+        "shares no "
+        "code with the library; lhasa's reader extracts the archive's one entry whole, with its "
+        "name and "
+        "method; the entry's sizes and CRC are right; the archive ends with its end mark |\n";
     try {
       WriteWholeFile(DocPath(), doc);
     } catch (const std::exception&) {

@@ -129,8 +129,8 @@ bool RunLinuxTool(const std::wstring& tool, const std::wstring& arguments,
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started))
+  if (!::CreateProcessW(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
     return false;
   win::UniqueKernelHandle process(started.hProcess);
   win::UniqueKernelHandle thread(started.hThread);
@@ -154,9 +154,8 @@ void RemoveSymlink(const std::wstring& link) {
   const std::wstring unix_link = LinuxPath(link);
   if (unix_link.empty()) return;
   // A dangling link is not listed by Wine at all: look for it through Linux.
-  (void)RunLinuxTool(L"Z:\\bin\\rm", L"-f \"" + unix_link + L"\"", [&] {
-    return win::Attributes(link) == INVALID_FILE_ATTRIBUTES;
-  });
+  (void)RunLinuxTool(L"Z:\\bin\\rm", L"-f \"" + unix_link + L"\"",
+                     [&] { return win::Attributes(link) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace yx::test

@@ -49,10 +49,11 @@ class FaultsInsideARun : public InRunTest {
 };
 
 TEST_F(FaultsInsideARun, AFileDeletedAfterTheCountIsLeftOutAndTheRunSucceeds) {
-  Describe("A source file is deleted after the counting pass, before the copier reaches its "
-           "folder.",
-           "The run succeeds; the copy holds every remaining file byte for byte and not the "
-           "deleted one.");
+  Describe(
+      "A source file is deleted after the counting pass, before the copier reaches its "
+      "folder.",
+      "The run succeeds; the copy holds every remaining file byte for byte and not the "
+      "deleted one.");
   TwoFolders();
   StartUnattended();
   std::wstring deleted;
@@ -70,10 +71,11 @@ TEST_F(FaultsInsideARun, AFileDeletedAfterTheCountIsLeftOutAndTheRunSucceeds) {
 }
 
 TEST_F(FaultsInsideARun, AFolderRemovedAfterTheCountIsLeftOutAndTheRunSucceeds) {
-  Describe("A source sub-folder with its files is removed after the counting pass, before the "
-           "copier reaches it.",
-           "The run succeeds; the copy holds the rest byte for byte and none of the removed "
-           "files (at most the folder, empty, when the listing already held its name).");
+  Describe(
+      "A source sub-folder with its files is removed after the counting pass, before the "
+      "copier reaches it.",
+      "The run succeeds; the copy holds the rest byte for byte and none of the removed "
+      "files (at most the folder, empty, when the listing already held its name).");
   TwoFolders();
   StartUnattended();
   std::wstring removed;
@@ -97,10 +99,11 @@ TEST_F(FaultsInsideARun, AFolderRemovedAfterTheCountIsLeftOutAndTheRunSucceeds) 
 }
 
 TEST_F(FaultsInsideARun, ASecondSourceRemovedAfterTheCountFailsTheRun) {
-  Describe("Of two sources, the second is removed after the counting pass, while the first is "
-           "being copied.",
-           "The run logs the failure line; the first source's copy stays whole; nothing of the "
-           "second is made.");
+  Describe(
+      "Of two sources, the second is removed after the counting pass, while the first is "
+      "being copied.",
+      "The run logs the failure line; the first source's copy stays whole; nothing of the "
+      "second is made.");
   SourceTree(0, 4);
   dir.WriteFile(L"src2\\Mail\\m.txt", "mail");
   total_files = 5;
@@ -116,10 +119,11 @@ TEST_F(FaultsInsideARun, ASecondSourceRemovedAfterTheCountFailsTheRun) {
 }
 
 TEST_F(FaultsInsideARun, AFileDeletedWhileItsFolderIsBeingCopiedEndsTheRunConsistently) {
-  Describe("While a folder of 20 files is being copied (after the 4th file), the files not yet "
-           "copied are deleted.",
-           "The run ends with the success or the failure line, matching what it could copy; "
-           "every file copied equals its source.");
+  Describe(
+      "While a folder of 20 files is being copied (after the 4th file), the files not yet "
+      "copied are deleted.",
+      "The run ends with the success or the failure line, matching what it could copy; "
+      "every file copied equals its source.");
   SourceTree(0, 20);
   StartUnattended();
   const Tree before = Sources();
@@ -177,10 +181,11 @@ TEST_F(FaultsInsideARun, AnAbortDuringTheCopyKeepsWhatWasCopiedWhole) {
 }
 
 TEST_F(FaultsInsideARun, AnAbortPressedDuringTheSweepTakesEffectAtTheCount) {
-  Describe("The abort button is clicked while the sweep deletes three expired months (the click "
-           "waits in the queue: the sweep lets no message through).",
-           "The sweep finishes (all three months gone, three lines), the count stops at once: "
-           "abort line, target folder made, nothing copied.");
+  Describe(
+      "The abort button is clicked while the sweep deletes three expired months (the click "
+      "waits in the queue: the sweep lets no message through).",
+      "The sweep finishes (all three months gone, three lines), the count stops at once: "
+      "abort line, target folder made, nothing copied.");
   StartWithExpiredMonths();
   on_line = [this](std::string_view line) {
     if (!fired && line.find(" を削除しました") != std::string_view::npos) {
@@ -202,10 +207,11 @@ TEST_F(FaultsInsideARun, AnAbortPressedDuringTheSweepTakesEffectAtTheCount) {
 }
 
 TEST_F(FaultsInsideARun, ACancelSeenInsideTheSweepStopsItAtTheNextEntry) {
-  Describe("The cancel flag is set right after the sweep's first deletion (as if an abort had "
-           "been handled there).",
-           "The sweep stops at its next entry: one deletion line, the other expired months "
-           "untouched; the run logs the abort line.");
+  Describe(
+      "The cancel flag is set right after the sweep's first deletion (as if an abort had "
+      "been handled there).",
+      "The sweep stops at its next entry: one deletion line, the other expired months "
+      "untouched; the run logs the abort line.");
   StartWithExpiredMonths();
   on_line = [this](std::string_view line) {
     if (line.find(" を削除しました") != std::string_view::npos) form_->CancelRequested = true;
@@ -217,7 +223,8 @@ TEST_F(FaultsInsideARun, ACancelSeenInsideTheSweepStopsItAtTheNextEntry) {
   for (const wchar_t* month : kExpired) {
     const bool there = dir.Exists(L"dest\\" + std::wstring(month) + L"\\01\\1200\\Work\\x.txt");
     left += there;
-    if (!there) EXPECT_EQ(lines[1], "\t" + Dest() + "\\" + win::FromWide(month) + " を削除しました");
+    if (!there)
+      EXPECT_EQ(lines[1], "\t" + Dest() + "\\" + win::FromWide(month) + " を削除しました");
   }
   EXPECT_EQ(left, 2);
   EXPECT_EQ(lines[2], kAborted);
@@ -238,10 +245,11 @@ TEST_F(FaultsInsideARun, ASettingsFileLockedWhenTheRunSavesItStopsTheRunWithALin
     ASSERT_TRUE(lock);
     log = Run();
   }
-  EXPECT_TRUE(LogHolds(log, "",
-                       {{kStart,
-                         {"\t" + dir.PathA() + "Yorudex.INI に書き込めません", "\t異常終了しました。"},
-                         false}}));
+  EXPECT_TRUE(
+      LogHolds(log, "",
+               {{kStart,
+                 {"\t" + dir.PathA() + "Yorudex.INI に書き込めません", "\t異常終了しました。"},
+                 false}}));
   EXPECT_EQ(Ini(), before);
   EXPECT_FALSE(dir.Exists(L"dest\\0105"));
 }

@@ -60,7 +60,8 @@ TEST_F(FaultsOutsideTheProgram, ADestinationThatNamesAFileStopsTheRunBeforeAnyth
   dir.WriteFile(L"dest.txt", "not a folder");
   program.WriteIni({{"TO", dir.PathA() + "dest.txt"}, {"FROM00", dir.PathA() + "src\\Work"}});
   Run();
-  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {"\tバックアップ先のフォルダが存在しません", kStopped}, false}}));
+  EXPECT_TRUE(LogHolds(Log(), "",
+                       {{kStart, {"\tバックアップ先のフォルダが存在しません", kStopped}, false}}));
   EXPECT_EQ(dir.ReadFile(L"dest.txt"), "not a folder");
 }
 
@@ -114,10 +115,11 @@ TEST_F(FaultsOutsideTheProgram, AReadOnlyFileInAnExpiredBackupIsDeletedWithIt) {
 }
 
 TEST_F(FaultsOutsideTheProgram, AnOpenFileInAnExpiredBackupStaysUntilTheNextRunTakesIt) {
-  Describe("A file in an expired backup is held open without sharing during one run, released "
-           "before the next day's run.",
-           "The first run logs the deletion line, keeps what it could not delete and succeeds; "
-           "the second run deletes the rest with a line of its own; both runs are in the log.");
+  Describe(
+      "A file in an expired backup is held open without sharing during one run, released "
+      "before the next day's run.",
+      "The first run logs the deletion line, keeps what it could not delete and succeeds; "
+      "the second run deletes the rest with a line of its own; both runs are in the log.");
   Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
   dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\free.txt", "goes");
   const std::wstring held = dir.WriteFile(L"dest\\0103\\02\\1200\\Work\\open.txt", "stays");
@@ -207,7 +209,8 @@ TEST_F(FaultsOutsideTheProgram, ALogHeldOpenWithoutSharingIsNeverOverwritten) {
     Run(ExitStatus(1));
   }
   EXPECT_EQ(Log(), earlier);
-  EXPECT_NE(dir.ReadFile(L"log-error.txt").find("log\\0105.log を作成できません"), std::string::npos);
+  EXPECT_NE(dir.ReadFile(L"log-error.txt").find("log\\0105.log を作成できません"),
+            std::string::npos);
 }
 
 // The save writes a new file and renames it over the log, which fails while

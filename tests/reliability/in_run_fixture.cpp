@@ -9,7 +9,8 @@ void InRunTest::SetUp() { SetNow(when); }
 void InRunTest::SourceTree(int folders, int files, bool top_files) {
   total_files = 0;
   for (int f = top_files ? 0 : 1; f <= folders; ++f) {
-    const std::wstring folder = f == 0 ? L"src\\Work\\" : L"src\\Work\\d" + std::to_wstring(f) + L"\\";
+    const std::wstring folder =
+        f == 0 ? L"src\\Work\\" : L"src\\Work\\d" + std::to_wstring(f) + L"\\";
     for (int i = 0; i < files; ++i, ++total_files)
       dir.WriteFile(folder + L"f" + std::to_wstring(i) + L".txt",
                     std::string(100 + f * 10 + i, static_cast<char>('a' + i % 26)));

@@ -44,11 +44,9 @@ TEST_F(InterruptedRuns, KilledDuringTheCopyTheLogIsWholeAndTheNextRunWorks) {
   dir.WriteFile(L"log\\0105.log", kEarlier);
   // Killed once the 51st file of the first folder copied is there.
   const std::wstring first = NthEntry(dir.Path() + L"src\\Work\\", 0);
-  const std::wstring fifty_first =
-      dir.Path() + L"dest\\0105\\23\\0905\\Work\\" + first + L"\\" +
-      NthEntry(dir.Path() + L"src\\Work\\" + first + L"\\", 50);
-  Run(KilledRun(), kNow,
-      [&] { return win::Attributes(fifty_first) != INVALID_FILE_ATTRIBUTES; });
+  const std::wstring fifty_first = dir.Path() + L"dest\\0105\\23\\0905\\Work\\" + first + L"\\" +
+                                   NthEntry(dir.Path() + L"src\\Work\\" + first + L"\\", 50);
+  Run(KilledRun(), kNow, [&] { return win::Attributes(fifty_first) != INVALID_FILE_ATTRIBUTES; });
   EXPECT_EQ(Log(), kEarlier);
   const Tree partial = Backup(L"0105\\23\\0905\\Work");
   const Tree source = Source();
@@ -71,11 +69,12 @@ TEST_F(InterruptedRuns, KilledDuringTheCopyTheLogIsWholeAndTheNextRunWorks) {
 }
 
 TEST_F(InterruptedRuns, KilledDuringTheSweepTheNextRunFinishesTheSweep) {
-  Describe("The program is killed while the sweep deletes an expired backup of 3,000 files; a "
-           "run the next day.",
-           "After the kill the log is byte for byte what it was and the newer backups are "
-           "untouched; the next run deletes the rest of the expired backup with its line and "
-           "succeeds.");
+  Describe(
+      "The program is killed while the sweep deletes an expired backup of 3,000 files; a "
+      "run the next day.",
+      "After the kill the log is byte for byte what it was and the newer backups are "
+      "untouched; the next run deletes the rest of the expired backup with its line and "
+      "succeeds.");
   Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
   for (int i = 0; i < 3000; ++i)
     dir.WriteFile(L"dest\\0003\\01\\1200\\Work\\f" + std::to_wstring(i) + L".dat", "x");
@@ -97,11 +96,12 @@ TEST_F(InterruptedRuns, KilledDuringTheSweepTheNextRunFinishesTheSweep) {
 }
 
 TEST_F(InterruptedRuns, KilledDuringTheLogSaveTheLogIsTheOldOrTheNewOneWhole) {
-  Describe("The program is killed while it saves a 96 MB log (when its new file appears beside "
-           "the log); a run a minute later.",
-           "After the kill the log is either the earlier 96 MB byte for byte or those followed "
-           "by the killed run's lines, never cut short; the next run works and appends its "
-           "lines to whichever it found.");
+  Describe(
+      "The program is killed while it saves a 96 MB log (when its new file appears beside "
+      "the log); a run a minute later.",
+      "After the kill the log is either the earlier 96 MB byte for byte or those followed "
+      "by the killed run's lines, never cut short; the next run works and appends its "
+      "lines to whichever it found.");
   Settings();
   std::string earlier;
   earlier.reserve(96u << 20);
@@ -131,8 +131,9 @@ TEST_F(InterruptedRuns, KilledDuringTheLogSaveTheLogIsTheOldOrTheNewOneWhole) {
     left += std::wstring_view(e.cFileName).ends_with(L".new");
     return true;
   });
-  Measured(std::string(old_log ? "killed while the new file was written: the old log stayed whole"
-                               : "killed after the new file replaced the log: the new log is whole") +
+  Measured(std::string(old_log
+                           ? "killed while the new file was written: the old log stayed whole"
+                           : "killed after the new file replaced the log: the new log is whole") +
            "; " + std::to_string(left) + " unfinished new file(s) left in the log folder");
 }
 

@@ -54,13 +54,14 @@ bool Kept(long d, long run) {
 using LongUse = UnattendedTest;
 
 TEST_F(LongUse, TwoHundredDailyUnattendedRunsKeepExactlyWhatTheRulesKeep) {
-  Describe("200 runs of the real program, one a day from 2003-12-01 (across New Year and "
-           "2004-02-29), forced deletion after 60 days and selective after 14 (Sundays "
-           "kept), against a destination pre-filled with 730 daily backups.",
-           "Every run ends by itself with status 0 and no dialog; each month's log holds "
-           "exactly that month's runs in order, each with its deletion lines, the success line, "
-           "the elapsed time and END; every deleted backup was logged once; the destination "
-           "holds exactly the days the rules keep, their files unchanged; the source is unchanged.");
+  Describe(
+      "200 runs of the real program, one a day from 2003-12-01 (across New Year and "
+      "2004-02-29), forced deletion after 60 days and selective after 14 (Sundays "
+      "kept), against a destination pre-filled with 730 daily backups.",
+      "Every run ends by itself with status 0 and no dialog; each month's log holds "
+      "exactly that month's runs in order, each with its deletion lines, the success line, "
+      "the elapsed time and END; every deleted backup was logged once; the destination "
+      "holds exactly the days the rules keep, their files unchanged; the source is unchanged.");
   const long first = DaysFromCivil(2003, 12, 1);
   const long last = first + kRuns - 1;
   std::set<long> made;
@@ -68,16 +69,19 @@ TEST_F(LongUse, TwoHundredDailyUnattendedRunsKeepExactlyWhatTheRulesKeep) {
     dir.WriteFile(L"dest\\" + win::ToWide(DayFolder(d)) + L"\\1200\\Work\\data.txt", TestNow(d));
     made.insert(d);
   }
-  Settings({{"DEL_USE", "1"}, {"DEL_VAL", std::to_string(kSelectiveDays)}, {"DEL_SUN", "0"},
-            {"KILL_USE", "1"}, {"KILL_VAL", std::to_string(kForcedDays)}});
+  Settings({{"DEL_USE", "1"},
+            {"DEL_VAL", std::to_string(kSelectiveDays)},
+            {"DEL_SUN", "0"},
+            {"KILL_USE", "1"},
+            {"KILL_VAL", std::to_string(kForcedDays)}});
   const Tree source = Source();
 
   int bad_runs = 0;
   for (long run = first; run <= last; ++run) {
     const ChildOutcome outcome = program.RunAuto(TestNow(run));
     if (!outcome.finished || outcome.dialog || outcome.exit_code != 0) {
-      ADD_FAILURE() << "run of " << TestNow(run) << ": finished " << outcome.finished
-                    << ", dialog " << outcome.dialog << ", status " << outcome.exit_code;
+      ADD_FAILURE() << "run of " << TestNow(run) << ": finished " << outcome.finished << ", dialog "
+                    << outcome.dialog << ", status " << outcome.exit_code;
       if (++bad_runs > 3) return;
     }
     made.insert(run);
@@ -97,7 +101,8 @@ TEST_F(LongUse, TwoHundredDailyUnattendedRunsKeepExactlyWhatTheRulesKeep) {
     size_t at = 0;
     for (; run <= last && CivilFromDays(run).month == month; ++run) {
       ExpectedRun expected{Stamp(run), {}};
-      for (size_t i = at + 1; i < lines.size() && lines[i].starts_with(prefix) && lines[i].ends_with(kDeleted); ++i) {
+      for (size_t i = at + 1;
+           i < lines.size() && lines[i].starts_with(prefix) && lines[i].ends_with(kDeleted); ++i) {
         expected.lines.push_back(lines[i]);
         const std::string path =
             lines[i].substr(prefix.size(), lines[i].size() - prefix.size() - std::strlen(kDeleted));
@@ -114,12 +119,14 @@ TEST_F(LongUse, TwoHundredDailyUnattendedRunsKeepExactlyWhatTheRulesKeep) {
   const Tree dest = Snapshot(dir.Path() + L"dest");
   for (const long d : made) {
     const std::string day = DayFolder(d);
-    const std::wstring file = win::ToWide(day) + L"\\1200\\Work\\" + (d < first ? L"data.txt" : L"a.txt");
+    const std::wstring file =
+        win::ToWide(day) + L"\\1200\\Work\\" + (d < first ? L"data.txt" : L"a.txt");
     const bool there = dest.contains(file);
     EXPECT_EQ(there, Kept(d, last)) << day;
     if (there && d < first) EXPECT_EQ(*dest.at(file).bytes, TestNow(d));
     if (!there)
-      EXPECT_EQ(logged.count(day) + logged.count(day.substr(0, 4)), 1u) << day << " gone, but not logged once";
+      EXPECT_EQ(logged.count(day) + logged.count(day.substr(0, 4)), 1u)
+          << day << " gone, but not logged once";
   }
   for (const auto& [path, times] : logged) {
     EXPECT_EQ(times, 1) << path << " logged " << times << " times";
@@ -131,16 +138,16 @@ TEST_F(LongUse, TwoHundredDailyUnattendedRunsKeepExactlyWhatTheRulesKeep) {
   for (const auto& [path, entry] : dest) {
     if (path.size() != 4) continue;
     bool holds = false;
-    for (const auto& [other, e] : dest) holds |= other.size() > 4 && other.starts_with(path + L"\\");
+    for (const auto& [other, e] : dest)
+      holds |= other.size() > 4 && other.starts_with(path + L"\\");
     if (holds) continue;
     const std::string month = win::FromWide(path);
     EXPECT_TRUE(std::any_of(by_last_run.begin(), by_last_run.end(),
                             [&](const std::string& p) { return p.starts_with(month + "\\"); }))
         << "empty month folder " << month << " was not emptied by the last run";
   }
-  Measured(std::to_string(made.size()) + " backups made in all, " +
-           std::to_string(logged.size()) + " deletion lines, " +
-           std::to_string(FileCount(dest)) + " files left");
+  Measured(std::to_string(made.size()) + " backups made in all, " + std::to_string(logged.size()) +
+           " deletion lines, " + std::to_string(FileCount(dest)) + " files left");
 }
 
 // Handles of this process, counted in the system's handle list (Wine's
@@ -158,7 +165,8 @@ ULONG KernelHandles() {
       ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
   std::vector<char> buffer(1 << 24);
   ULONG size = 0;
-  if (!query || query(16 /* SystemHandleInformation */, buffer.data(), ULONG(buffer.size()), &size) != 0)
+  if (!query ||
+      query(16 /* SystemHandleInformation */, buffer.data(), ULONG(buffer.size()), &size) != 0)
     return 0;
   const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
   const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
@@ -203,12 +211,13 @@ struct Resources {
 using LongUseInOneProcess = InRunTest;
 
 TEST_F(LongUseInOneProcess, TwoHundredRunsDoNotGrowHandlesWindowsOrMemory) {
-  Describe("200 runs through the Run command in one process, one a day, both deletion rules "
-           "on, each copying a small tree and sweeping a month of backups; resources sampled "
-           "after run 10 and run 200.",
-           "Handles (GetProcessHandleCount and the system's handle list), GDI and USER objects, "
-           "windows and committed memory after run 200 are within a small margin of run 10 "
-           "(a leak of one object per run would add 190); the log holds all 200 runs in order.");
+  Describe(
+      "200 runs through the Run command in one process, one a day, both deletion rules "
+      "on, each copying a small tree and sweeping a month of backups; resources sampled "
+      "after run 10 and run 200.",
+      "Handles (GetProcessHandleCount and the system's handle list), GDI and USER objects, "
+      "windows and committed memory after run 200 are within a small margin of run 10 "
+      "(a leak of one object per run would add 190); the log holds all 200 runs in order.");
   SourceTree(2, 2);
   const long first = DaysFromCivil(2003, 12, 1);
   for (long d = first - 30; d < first; ++d)

@@ -45,8 +45,8 @@ std::vector<std::string> SplitLines(std::string_view text) {
 
 long long StampSeconds(std::string_view s) {
   int yy, mm, dd, hh, nn, ss;
-  if (s.size() != 17 || s[2] != '/' || s[5] != '/' || s[8] != ' ' || s[11] != ':' ||
-      s[14] != ':' || !TwoDigits(s, 0, yy) || !TwoDigits(s, 3, mm) || !TwoDigits(s, 6, dd) ||
+  if (s.size() != 17 || s[2] != '/' || s[5] != '/' || s[8] != ' ' || s[11] != ':' || s[14] != ':' ||
+      !TwoDigits(s, 0, yy) || !TwoDigits(s, 3, mm) || !TwoDigits(s, 6, dd) ||
       !TwoDigits(s, 9, hh) || !TwoDigits(s, 12, nn) || !TwoDigits(s, 15, ss))
     return -1;
   if (mm < 1 || mm > 12 || dd < 1 || dd > 31 || hh > 23 || nn > 59 || ss > 59) return -1;
@@ -60,7 +60,8 @@ long long StampSeconds(std::string_view s) {
            << what << " at line " << at + 1 << ": \""
            << (at < lines.size() ? lines[at] : std::string("<end of log>")) << "\"";
   };
-  if (at >= lines.size() || !lines[at].starts_with("START=")) return fail("expected START=" + run.start);
+  if (at >= lines.size() || !lines[at].starts_with("START="))
+    return fail("expected START=" + run.start);
   const long long start = StampSeconds(std::string_view(lines[at]).substr(6));
   const long long late = start - StampSeconds(run.start);
   if (late < 0 || late > run.start_slack) return fail("expected START=" + run.start);
@@ -86,7 +87,8 @@ long long StampSeconds(std::string_view s) {
   // The stamps show whole seconds of instants that have fractions: the
   // elapsed time may be a second short of their difference.
   const long long shown = (end - start) % 86400;
-  if (run.elapsed && elapsed != shown && elapsed + 1 != shown) return fail("elapsed is not END - START");
+  if (run.elapsed && elapsed != shown && elapsed + 1 != shown)
+    return fail("elapsed is not END - START");
   ++at;
   return ::testing::AssertionSuccess();
 }
@@ -94,8 +96,8 @@ long long StampSeconds(std::string_view s) {
 ::testing::AssertionResult LogHolds(std::string_view text, std::string_view earlier,
                                     const std::vector<ExpectedRun>& runs) {
   if (!text.starts_with(earlier))
-    return ::testing::AssertionFailure() << "the earlier " << earlier.size()
-                                         << " bytes of the log were not kept";
+    return ::testing::AssertionFailure()
+           << "the earlier " << earlier.size() << " bytes of the log were not kept";
   const std::string_view rest = text.substr(earlier.size());
   if (!rest.empty() && !rest.ends_with("\r\n"))
     return ::testing::AssertionFailure() << "the log does not end with CR LF";
@@ -106,7 +108,8 @@ long long StampSeconds(std::string_view s) {
     if (!matched) return matched;
   }
   if (at != lines.size())
-    return ::testing::AssertionFailure() << "unexpected line " << at + 1 << ": \"" << lines[at] << "\"";
+    return ::testing::AssertionFailure()
+           << "unexpected line " << at + 1 << ": \"" << lines[at] << "\"";
   return ::testing::AssertionSuccess();
 }
 

@@ -25,12 +25,11 @@ struct ExpectedRun {
 };
 
 // Checks the run that begins at lines[at] and moves `at` past its END.
-[[nodiscard]] ::testing::AssertionResult MatchRun(const std::vector<std::string>& lines,
-                                                  size_t& at, const ExpectedRun& run);
+[[nodiscard]] ::testing::AssertionResult MatchRun(const std::vector<std::string>& lines, size_t& at,
+                                                  const ExpectedRun& run);
 
 // The whole text is exactly these runs, after `earlier` bytes kept as they were.
-[[nodiscard]] ::testing::AssertionResult LogHolds(std::string_view text,
-                                                  std::string_view earlier,
+[[nodiscard]] ::testing::AssertionResult LogHolds(std::string_view text, std::string_view earlier,
                                                   const std::vector<ExpectedRun>& runs);
 
 }  // namespace yx::test

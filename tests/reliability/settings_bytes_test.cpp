@@ -39,8 +39,9 @@ class PlainStore final : public settings::SettingsStore {
 // and the NEC-selected IBM codes ED/EE turn into their IBM twins FA/FB).
 bool ValidCp932(const std::string& v) {
   std::wstring wide(v.size(), L'\0');
-  const int n = ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, v.data(), static_cast<int>(v.size()),
-                                      wide.data(), static_cast<int>(wide.size()));
+  const int n =
+      ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, v.data(), static_cast<int>(v.size()),
+                            wide.data(), static_cast<int>(wide.size()));
   if (n <= 0) return false;
   std::string back(v.size() * 2, '\0');
   const int m = ::WideCharToMultiByte(932, 0, wide.data(), n, back.data(),
@@ -49,11 +50,12 @@ bool ValidCp932(const std::string& v) {
 }
 
 TEST(BadInputSettingsFile, TextSettingsWithAnyByteAtEitherEndReadBackAsWritten) {
-  Describe("Text settings (times, destination, sources) saved and loaded through "
-           "WritePrivateProfileStringA and GetPrivateProfileStringA, holding every byte "
-           "01-FF (but CR and LF) alone, first, last and at both ends, and quotes and blanks "
-           "around a value.",
-           "Every value that is valid code page 932 text reads back byte for byte.");
+  Describe(
+      "Text settings (times, destination, sources) saved and loaded through "
+      "WritePrivateProfileStringA and GetPrivateProfileStringA, holding every byte "
+      "01-FF (but CR and LF) alone, first, last and at both ends, and quotes and blanks "
+      "around a value.",
+      "Every value that is valid code page 932 text reads back byte for byte.");
   std::vector<std::string> values;
   for (int b = 1; b < 256; ++b) {
     if (b == '\r' || b == '\n') continue;

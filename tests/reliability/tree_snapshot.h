@@ -14,7 +14,7 @@ namespace yx::test {
 
 struct Entry {
   bool folder = false;
-  bool link = false;             // a link is recorded, never entered
+  bool link = false;                 // a link is recorded, never entered
   std::optional<std::string> bytes;  // a file's content, unless another process holds it
   DWORD attributes = 0;
 };
@@ -32,10 +32,9 @@ using Tree = std::map<std::wstring, Entry>;
 // those under one of `gone` (relative paths of expired backups), which must
 // be gone. Entries under `rewritten` may have changed, those under `may_go`
 // may be gone (a sweep that was killed half-way).
-[[nodiscard]] ::testing::AssertionResult NothingLostBut(const Tree& before, const Tree& after,
-                                                        const std::vector<std::wstring>& gone,
-                                                        const std::vector<std::wstring>& rewritten = {},
-                                                        const std::vector<std::wstring>& may_go = {});
+[[nodiscard]] ::testing::AssertionResult NothingLostBut(
+    const Tree& before, const Tree& after, const std::vector<std::wstring>& gone,
+    const std::vector<std::wstring>& rewritten = {}, const std::vector<std::wstring>& may_go = {});
 
 // Every file of `copy` is byte for byte the file of the same path in `source`;
 // `whole`: and every file of `source` is in `copy`.

@@ -22,9 +22,12 @@ void UnattendedTest::Settings(const IniKeys& more) {
   for (const auto& [key, value] : more) {
     // A key given again replaces the default one: the profile functions
     // would read only the first.
-    auto same = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == key; });
-    if (same != keys.end()) same->second = value;
-    else keys.emplace_back(key, value);
+    auto same =
+        std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.first == key; });
+    if (same != keys.end())
+      same->second = value;
+    else
+      keys.emplace_back(key, value);
   }
   program.WriteIni(keys);
 }

@@ -20,9 +20,9 @@ namespace yx::test {
 
 struct RunExpectations {
   DWORD exit_code = 0;
-  bool killed = false;              // the test kills the run on purpose
-  std::vector<std::wstring> gone;   // relative paths the sweep must remove
-  std::vector<std::wstring> may_go; // relative paths the sweep may have begun to remove
+  bool killed = false;               // the test kills the run on purpose
+  std::vector<std::wstring> gone;    // relative paths the sweep must remove
+  std::vector<std::wstring> may_go;  // relative paths the sweep may have begun to remove
 };
 [[nodiscard]] inline RunExpectations ExitStatus(DWORD code) {
   RunExpectations e;

@@ -75,9 +75,15 @@ MapStore Filled() {
   MapStore s;
   for (const SettingKey& k : Keys()) {
     switch (k.kind) {
-      case Kind::Flag: s.flags[{k.field, k.index}] = k.index % 2 == 1; break;
-      case Kind::Integer: s.integers[k.field] = 7; break;
-      case Kind::String: s.texts[{k.field, k.index}] = ""; break;
+      case Kind::Flag:
+        s.flags[{k.field, k.index}] = k.index % 2 == 1;
+        break;
+      case Kind::Integer:
+        s.integers[k.field] = 7;
+        break;
+      case Kind::String:
+        s.texts[{k.field, k.index}] = "";
+        break;
     }
   }
   return s;

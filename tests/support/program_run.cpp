@@ -26,7 +26,8 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
 
 std::wstring BuildPath(std::wstring_view relative) {
   std::wstring path = L"Z:";
-  for (const char c : std::string(YX_BINARY_DIR)) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  for (const char c : std::string(YX_BINARY_DIR))
+    path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return path + L"\\" + std::wstring(relative);
 }
 
@@ -66,8 +67,8 @@ std::wstring Install(const std::wstring& built, const std::wstring& folder, bool
   const std::wstring exe = folder + L"Yorudex.exe";
   if (!::CopyFileW(BuildPath(built).c_str(), exe.c_str(), FALSE))
     throw std::runtime_error("cannot copy the program");
-  if (with_archiver &&
-      !::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(), (folder + L"UNLHA32.DLL").c_str(), FALSE))
+  if (with_archiver && !::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(),
+                                    (folder + L"UNLHA32.DLL").c_str(), FALSE))
     throw std::runtime_error("cannot copy the archiver library");
   return exe;
 }

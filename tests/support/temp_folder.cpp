@@ -48,8 +48,8 @@ bool TempFolder::Exists(std::wstring_view relative) const {
 
 std::string ReadWholeFile(const std::wstring& path) {
   win::UniqueFile file(::CreateFileW(win::ToLongPath(path).c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     0, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
   if (!file) throw std::runtime_error("cannot read test file");
   std::string bytes;
   char buffer[65536];

@@ -71,8 +71,8 @@ TEST(GaugeModel, PercentIsTruncatedAndCountsFromTheMinimum) {
 class GaugeWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    parent_ = ::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 100,
-                                260, 60, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    parent_ = ::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 100, 260,
+                                60, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(parent_, nullptr);
     gauge_.Create(parent_, RECT{10, 10, 210, 40}, nullptr);
     ASSERT_NE(gauge_.Handle(), nullptr);

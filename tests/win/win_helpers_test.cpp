@@ -27,7 +27,10 @@ TEST(UniqueHandle, ClosesOnceAndMovesOwnership) {
   }
   EXPECT_FALSE(IsOpen(raw));
   HANDLE kept = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  { UniqueKernelHandle owner(kept); (void)owner.release(); }
+  {
+    UniqueKernelHandle owner(kept);
+    (void)owner.release();
+  }
   EXPECT_TRUE(IsOpen(kept));
   ::CloseHandle(kept);
 }
