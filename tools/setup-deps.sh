@@ -11,8 +11,15 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix cmake make g++ googletest
   xvfb xauth x11-apps x11-utils imagemagick fonts-ipafont-gothic fonts-ipafont-mincho locales
   lhasa p7zip-full libarchive-tools jlha-utils liblhasa-dev
-  clang libclang-rt-14-dev pkg-config zip python3 xdotool file
+  clang libclang-rt-14-dev pkg-config zip python3 xdotool file clang-format
+  # Runs the shipped 32-bit program in the same prefix as the 64-bit one.
+  wine32:i386
 )
+
+# wine32 is an i386 package: the architecture must be known before the install.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do
