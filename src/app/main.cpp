@@ -12,6 +12,7 @@
 #include "backup/unlha32.h"
 #include "ui/application.h"
 #include "win/clock.h"
+#include "win/pause_point.h"
 #include "win/text.h"
 
 namespace {
@@ -45,19 +46,50 @@ int RunProgram(HINSTANCE instance) {
 }
 
 #ifdef YX_TEST_CLOCK
-// Built into a separate test program only: the clock starts at the time given
-// in YX_TEST_NOW ("yyyy-mm-dd hh:nn:ss") and runs on from there, so that tests
-// can stage runs on any date. The shipped program has no such way in.
+std::wstring Environment(const wchar_t* name) {
+  wchar_t text[256] = {};
+  const DWORD length = ::GetEnvironmentVariableW(name, text, 256);
+  return length < 256 ? std::wstring(text, length) : std::wstring();
+}
+
+// Built into a separate test program only. The clock stands at the time given
+// in YX_TEST_NOW ("yyyy-mm-dd hh:nn:ss") and moves only by YX_TEST_STEP_MS at
+// each reading (0 when unset), so every stamp a run writes is the same on any
+// machine, however slowly it runs. The shipped program has no such way in.
 void StartTestClock() {
-  wchar_t text[64] = {};
-  if (!::GetEnvironmentVariableW(L"YX_TEST_NOW", text, 64)) return;
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
-  if (swscanf(text, L"%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6) return;
-  const yx::DateTime start = yx::EncodeDateTime(y, mo, d, h, mi, s);
-  const ULONGLONG started = ::GetTickCount64();
-  yx::win::SetClockForTesting([start, started] {
-    return start + static_cast<double>(::GetTickCount64() - started) / 86'400'000.0;
+  if (swscanf(Environment(L"YX_TEST_NOW").c_str(), L"%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi,
+              &s) != 6)
+    return;
+  const double step = _wtoi(Environment(L"YX_TEST_STEP_MS").c_str()) / 86'400'000.0;
+  yx::win::SetClockForTesting([now = yx::EncodeDateTime(y, mo, d, h, mi, s), step]() mutable {
+    const yx::DateTime reading = now;
+    now += step;
+    return reading;
   });
+}
+
+// YX_TEST_PAUSE_AT="name" or "name#n" (the n-th time, from 1) holds the
+// program at that pause point: it sets the named event YX_TEST_PAUSE_EVENT and
+// waits for ever, for the test to kill it there.
+void StartTestPausePoint() {
+  std::wstring at = Environment(L"YX_TEST_PAUSE_AT");
+  const std::wstring event = Environment(L"YX_TEST_PAUSE_EVENT");
+  if (at.empty() || event.empty()) return;
+  int count = 1;
+  if (const auto hash = at.find(L'#'); hash != std::wstring::npos) {
+    count = _wtoi(at.c_str() + hash + 1);
+    at.resize(hash);
+  }
+  yx::win::SetPausePointForTesting(
+      [point = yx::win::FromWide(at), count, event](std::string_view name) mutable {
+        if (name != point || --count != 0) return;
+        if (HANDLE signal = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, event.c_str())) {
+          ::SetEvent(signal);
+          ::CloseHandle(signal);
+        }
+        ::Sleep(INFINITE);
+      });
 }
 #endif
 
@@ -66,6 +98,7 @@ void StartTestClock() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 #ifdef YX_TEST_CLOCK
   StartTestClock();
+  StartTestPausePoint();
 #endif
   yx::unlha32::Load();
   const int status = RunProgram(instance);
