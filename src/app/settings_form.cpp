@@ -66,7 +66,10 @@ void TForm2::FormCreate() {
   AppDir = cp932::WithTrailingBackslash(cp932::FolderPart(exe));
   LogDir = AppDir + "log\\";
   LogFile = LogDir + FormatDateTime("yymm", win::Now()) + ".log";
-  app_.SetMessageHook([this](MSG& msg, bool& handled) { HandleDropFiles(msg, handled); });
+  app_.SetMessageHook([this](MSG& msg, bool& handled) {
+    HandleDropFiles(msg, handled);
+    if (!handled) handled = Page.TurnPageByKey(msg);
+  });
   ::DragAcceptFiles(hwnd_, TRUE);
   TimerTimer();
   ::SetTimer(hwnd_, kClockTimer, 1000, nullptr);
@@ -126,6 +129,28 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC:
       ::SetBkColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    // Windows would give the focus to the window itself on activation, where
+    // no key reaches a control: the control that had it gets it back, after a
+    // message box, a restore from the taskbar or a switch to another program.
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        const HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) focus_ = focus;
+      } else if (!HIWORD(wp)) {
+        RestoreFocus();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    // The dialog manager moves the focus through this message: to a given
+    // control (an arrow key within a group) or to the next one.
+    case WM_NEXTDLGCTL: {
+      const HWND next =
+          lp ? reinterpret_cast<HWND>(wp) : ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wp != 0);
+      if (next) ::SetFocus(next);
+      return 0;
+    }
     case WM_CLOSE:
       // Closed by other means than Exit: the program ends without asking.
       ::DestroyWindow(hwnd_);
@@ -137,6 +162,16 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       return ::DefWindowProcW(hwnd_, msg, wp, lp);
   }
+}
+
+void TForm2::RestoreFocus() {
+  HWND target = focus_;
+  // A control on a page that no longer shows, or one held off, cannot take
+  // it: the first control of the page that shows does.
+  if (!target || !::IsChild(hwnd_, target) || !::IsWindowVisible(target) ||
+      !::IsWindowEnabled(target))
+    target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  if (target && target != hwnd_) ::SetFocus(target);
 }
 
 LRESULT CALLBACK TForm2::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {

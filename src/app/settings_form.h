@@ -130,6 +130,7 @@ class TForm2 final : private settings::SettingsStore {
   void ShowFaultPage(PageIndex page, const ui::Control& focus);
   void Report(const std::string& cp932_message);
   void HoldCommands(bool hold);
+  void RestoreFocus();
   void EndRun(std::string_view failure_line);
   void SaveRunLog();
   void RecoverUnreadLog();
@@ -153,6 +154,8 @@ class TForm2 final : private settings::SettingsStore {
   HWND hwnd_ = nullptr;
   log::RunLog log_;
   bool running_ = false;
+  // The control that had the focus when the window was last deactivated.
+  HWND focus_ = nullptr;
   backup::TForm3* progress_ = nullptr;
   // The month's log that could not be read at start-up: its lines are put
   // back in front before it is next written, so the run does not erase them.

@@ -44,10 +44,14 @@ bool Application::HandleOne(MSG& msg) {
   }
   bool handled = false;
   if (hook_) hook_(msg, handled);
-  if (!handled) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
+  if (handled) return true;
+  // Keys for the main window go through the dialog manager first: Tab and
+  // Shift+Tab move between its controls, the arrows within a radio group. It
+  // passes on what it does not use, and ignores keys for other windows.
+  const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+  if (key && main_ && ::IsDialogMessageW(main_, &msg)) return true;
+  ::TranslateMessage(&msg);
+  ::DispatchMessageW(&msg);
   return true;
 }
 

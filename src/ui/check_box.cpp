@@ -28,7 +28,7 @@ void CheckBox::OnCommand(WORD code) {
 void RadioButton::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font,
                          bool checked, bool first_of_group) {
   CreateChild(parent, L"BUTTON", win::ToWide(cp932_caption),
-              BS_RADIOBUTTON | WS_TABSTOP | (first_of_group ? WS_GROUP : 0), bounds);
+              BS_RADIOBUTTON | BS_NOTIFY | WS_TABSTOP | (first_of_group ? WS_GROUP : 0), bounds);
   SetFont(font);
   checked_ = checked;
   Show();
@@ -51,7 +51,9 @@ void RadioButton::SetChecked(bool checked) {
 }
 
 void RadioButton::OnCommand(WORD code) {
-  if (code == BN_CLICKED) SetChecked(true);
+  // The arrow keys move the focus within the group; the button they land on
+  // is chosen, as in any dialog.
+  if (code == BN_CLICKED || code == BN_SETFOCUS) SetChecked(true);
 }
 
 }  // namespace yx::ui

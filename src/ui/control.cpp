@@ -1,5 +1,7 @@
 #include "ui/control.h"
 
+#include <commctrl.h>
+
 #include "win/text.h"
 
 namespace yx::ui {
@@ -13,6 +15,9 @@ void Control::SetFont(HFONT font) const {
 void Control::SetFocus() const { ::SetFocus(hwnd_); }
 void Control::SetEnabled(bool enabled) const { ::EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 bool Control::Enabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
+void Control::BeginGroup() const {
+  ::SetWindowLongPtrW(hwnd_, GWL_STYLE, ::GetWindowLongPtrW(hwnd_, GWL_STYLE) | WS_GROUP);
+}
 
 Control* Control::FromHandle(HWND hwnd) noexcept {
   return hwnd ? static_cast<Control*>(::GetPropW(hwnd, kWrapperProp)) : nullptr;
@@ -69,6 +74,13 @@ bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
     result = 0;
     return true;
   }
+}
+
+LRESULT KeepEnterDlgCode(HWND hwnd, WPARAM wp, LPARAM lp) noexcept {
+  const LRESULT code = ::DefSubclassProc(hwnd, WM_GETDLGCODE, wp, lp);
+  const auto* key = reinterpret_cast<const MSG*>(lp);
+  if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) return code | DLGC_WANTALLKEYS;
+  return code;
 }
 
 void SetWindowTextCp932(HWND hwnd, std::string_view cp932) {

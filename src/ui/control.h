@@ -24,6 +24,9 @@ class Control {
   void SetFocus() const;
   void SetEnabled(bool enabled) const;
   [[nodiscard]] bool Enabled() const;
+  // Marks the first control of a group, as a dialog does: the arrow keys move
+  // within a group, never out of it.
+  void BeginGroup() const;
 
   // Notifications from the parent's window procedure.
   virtual void OnCommand(WORD /*code*/) {}
@@ -47,6 +50,11 @@ class Control {
 // Routes WM_COMMAND, WM_NOTIFY and WM_DRAWITEM of a parent window to the child
 // control's wrapper. Returns true when it handled the message.
 bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
+
+// The answer of an edit control's subclass to WM_GETDLGCODE: the edit's own,
+// and Enter kept for the control rather than taken by the dialog manager,
+// which would press the window's default button with it.
+[[nodiscard]] LRESULT KeepEnterDlgCode(HWND hwnd, WPARAM wp, LPARAM lp) noexcept;
 
 // Sets the text a control shows from CP932 bytes.
 void SetWindowTextCp932(HWND hwnd, std::string_view cp932);

@@ -35,6 +35,9 @@ class SystemDialogsImpl final : public Dialogs {
   void ShowMessage(HWND owner, const std::string& title, const std::string& text) override {
     ::MessageBoxW(owner, win::ToWide(text).c_str(), win::ToWide(title).c_str(), MB_OK);
   }
+  void ShowWideMessage(HWND owner, const std::string& title, const std::wstring& text) override {
+    ::MessageBoxW(owner, text.c_str(), win::ToWide(title).c_str(), MB_OK);
+  }
   void ShowError(HWND owner, const std::string& title, const std::string& text) override {
     ::MessageBoxW(owner, win::ToWide(text).c_str(), win::ToWide(title).c_str(),
                   MB_OK | MB_ICONERROR);

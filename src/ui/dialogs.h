@@ -13,6 +13,9 @@ class Dialogs {
   // A plain message: no icon, one OK button.
   virtual void ShowMessage(HWND owner, const std::string& cp932_title,
                            const std::string& cp932_text) = 0;
+  // A plain message whose text holds a name the code page cannot spell.
+  virtual void ShowWideMessage(HWND owner, const std::string& cp932_title,
+                               const std::wstring& text) = 0;
   // An error of the file layer.
   virtual void ShowError(HWND owner, const std::string& cp932_title,
                          const std::string& cp932_text) = 0;

@@ -14,7 +14,10 @@ void PageControl::Create(HWND parent, RECT bounds, HFONT font,
                          const std::vector<std::string>& cp932_tabs) {
   RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kPageClass, &PageControl::PageProc,
                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  CreateChild(parent, WC_TABCONTROLW, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, bounds);
+  // The pages are the tab control's children: as a control parent it lets the
+  // dialog manager's Tab walk into the page that shows (Ctrl+Tab turns pages).
+  CreateChild(parent, WC_TABCONTROLW, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS, bounds,
+              WS_EX_CONTROLPARENT);
   SetFont(font);
   for (size_t i = 0; i < cp932_tabs.size(); ++i) {
     std::wstring text = win::ToWide(cp932_tabs[i]);
@@ -48,6 +51,25 @@ void PageControl::SetActivePage(int index) {
     ::ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOW : SW_HIDE);
 }
 
+bool PageControl::TurnPageByKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || ::GetKeyState(VK_CONTROL) >= 0)
+    return false;
+  const HWND root = ::GetAncestor(hwnd_, GA_ROOT);
+  if (msg.hwnd != root && !::IsChild(root, msg.hwnd)) return false;
+  const int count = static_cast<int>(pages_.size());
+  if (active_ < 0 || count == 0) return false;
+  const int step = ::GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
+  const int next = (active_ + step) % count;
+  // Hiding the page moves the focus off its control; it goes on to the new
+  // page's first control, as if the user had tabbed into it.
+  const bool focus_on_page = ::IsChild(Page(active_), ::GetFocus());
+  SetActivePage(next);
+  if (focus_on_page) {
+    if (HWND first = ::GetNextDlgTabItem(Page(next), nullptr, FALSE)) ::SetFocus(first);
+  }
+  return true;
+}
+
 LRESULT PageControl::OnNotify(const NMHDR& hdr) {
   if (hdr.code == TCN_SELCHANGE) {
     const int chosen = TabCtrl_GetCurSel(hwnd_);
@@ -60,6 +82,9 @@ LRESULT PageControl::OnNotify(const NMHDR& hdr) {
 LRESULT CALLBACK PageControl::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   LRESULT result = 0;
   if (RouteToControl(msg, wp, lp, result)) return result;
+  // A multi-line text field that has seen the dialog manager posts WM_CLOSE to
+  // its parent on Escape; a page is never closed.
+  if (msg == WM_CLOSE) return 0;
   if (msg == WM_CTLCOLORSTATIC) {
     wchar_t cls[16] = {};
     ::GetClassNameW(reinterpret_cast<HWND>(lp), cls, 16);

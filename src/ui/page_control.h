@@ -14,6 +14,9 @@ class PageControl : public Control {
   [[nodiscard]] HWND Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
   [[nodiscard]] int ActivePage() const noexcept { return active_; }
   void SetActivePage(int index);
+  // Ctrl+Tab and Ctrl+Shift+Tab pressed anywhere in the window turn to the
+  // next and the previous page. True when the key was used.
+  [[nodiscard]] bool TurnPageByKey(const MSG& msg);
   // The area of a page, in the page's own coordinates.
   [[nodiscard]] RECT PageClientRect() const;
 

@@ -69,6 +69,8 @@ LRESULT CALLBACK SpinBox::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
       }
       if (wp == VK_DELETE || wp == VK_BACK) return 0;
       break;
+    case WM_GETDLGCODE:
+      return KeepEnterDlgCode(hwnd, wp, lp);
     case WM_NCDESTROY:
       ::RemoveWindowSubclass(hwnd, &SpinBox::EditProc, 1);
       break;

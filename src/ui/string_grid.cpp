@@ -212,6 +212,7 @@ LRESULT CALLBACK StringGrid::EditorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     }
     return 0;
   }
+  if (msg == WM_GETDLGCODE) return KeepEnterDlgCode(hwnd, wp, lp);
   if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &StringGrid::EditorProc, 1);
   return ::DefSubclassProc(hwnd, msg, wp, lp);
 }

@@ -15,26 +15,32 @@ class DropTest : public FormTest {
     Pump();
   }
 
-  // Drops the CP932 names with the pointer over the centre of `rect` (in
-  // `window`'s client coordinates), as the shell does.
-  void DropAt(HWND window, RECT rect, const std::vector<std::string>& names) {
+  // Drops the names at the centre of `rect` (in `window`'s client
+  // coordinates) as the shell does: UTF-16 names, and the drop point in the
+  // client coordinates of the settings window, which registered for drops.
+  void DropAt(HWND window, RECT rect, const std::vector<std::wstring>& names) {
     POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    ::ClientToScreen(window, &at);
-    ::SetCursorPos(at.x, at.y);
-    size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& n : names) bytes += n.size() + 1;
+    ::MapWindowPoints(window, form_->Handle(), &at, 1);
+    size_t bytes = sizeof(DROPFILES) + sizeof(wchar_t);
+    for (const std::wstring& n : names) bytes += (n.size() + 1) * sizeof(wchar_t);
     HGLOBAL block = ::GlobalAlloc(GHND, bytes);
     auto* header = static_cast<DROPFILES*>(::GlobalLock(block));
     header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    char* p = reinterpret_cast<char*>(header) + sizeof(DROPFILES);
-    for (const std::string& n : names) {
-      memcpy(p, n.c_str(), n.size() + 1);
+    header->pt = at;
+    header->fWide = TRUE;
+    auto* p = reinterpret_cast<wchar_t*>(header + 1);
+    for (const std::wstring& n : names) {
+      memcpy(p, n.c_str(), (n.size() + 1) * sizeof(wchar_t));
       p += n.size() + 1;
     }
     ::GlobalUnlock(block);
     ::PostMessageW(form_->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
     Pump();
+  }
+  void DropAt(HWND window, RECT rect, const std::vector<std::string>& names) {
+    std::vector<std::wstring> wide;
+    for (const std::string& n : names) wide.push_back(win::ToWide(n));
+    DropAt(window, rect, wide);
   }
   void DropOnDestination(const std::vector<std::string>& names) {
     RECT r;
@@ -64,7 +70,6 @@ TEST_F(DropTest, AFileGivesItsFolderWithAFinalBackslash) {
   dir.WriteFile(L"data\\a.txt", "x");
   DropOnSources({dir.PathA() + "data\\a.txt"});
   EXPECT_EQ(form_->EditFrom.Cell(0), dir.PathA() + "data\\");
-  EXPECT_FALSE(form_->Modified) << "writing grid cells raises no event";
 }
 
 TEST_F(DropTest, RowsFillFromTheFirstEmptyOneOnward) {
@@ -100,10 +105,6 @@ TEST_F(DropTest, ALongNameIsTakenWhole) {
 
 TEST_F(DropTest, DropsElsewhereChangeNothing) {
   const std::string a = NoSlash(Folder(L"a"));
-  RECT editor;
-  ::GetClientRect(form_->EditFrom.EditorHandle(), &editor);
-  DropAt(form_->EditFrom.EditorHandle(), editor, {a});
-  EXPECT_EQ(form_->EditFrom.Cell(0), "");
   RECT label;
   ::GetClientRect(form_->LblTo.Handle(), &label);
   DropAt(form_->LblTo.Handle(), label, {a});
@@ -116,11 +117,35 @@ TEST_F(DropTest, DropsElsewhereChangeNothing) {
   EXPECT_FALSE(form_->Modified);
 }
 
-TEST_F(DropTest, AfterADropOnTheGridAloneExitClosesWithoutAsking) {
-  DropOnSources({NoSlash(Folder(L"a"))});
+TEST_F(DropTest, ADropOnTheCurrentRowFillsItAndExitAsksToSave) {
+  const std::string a = NoSlash(Folder(L"a"));
+  RECT editor;
+  ::GetClientRect(form_->EditFrom.EditorHandle(), &editor);
+  DropAt(form_->EditFrom.EditorHandle(), editor, {a});
+  EXPECT_EQ(form_->EditFrom.Cell(0), a);
+  dialogs.answer_yes = false;
   Click(form_->SpeedButton1);
-  EXPECT_TRUE(dialogs.shown.empty());
-  EXPECT_FALSE(FormOpen());
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "設定が変更されてます。保存しますか?");
+}
+
+TEST_F(DropTest, ANameShiftJisCannotSpellIsRefusedAndNamed) {
+  const std::string kept = NoSlash(Folder(L"kept"));
+  form_->EditTo.SetText(kept);
+  Folder(L"cafe");  // what the ANSI name would have become
+  std::wstring cafe = dir.MakeFolder(L"café");
+  cafe.pop_back();
+  RECT r;
+  ::GetClientRect(form_->EditTo.Handle(), &r);
+  DropAt(form_->EditTo.Handle(), r, std::vector<std::wstring>{cafe});
+  EXPECT_EQ(form_->EditTo.Text(), kept);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].wide_text.find(L"PATH=" + cafe + L"\r\n"), std::wstring::npos);
+  EXPECT_NE(dialogs.shown[0].text.find("Shift-JISで表せない"), std::string::npos);
+  DropAt(form_->EditFrom.Handle(), form_->EditFrom.CellRect(5),
+         std::vector<std::wstring>{win::ToWide(kept), dir.MakeFolder(L"한국")});
+  EXPECT_EQ(form_->EditFrom.Cell(0), "") << "the whole drop is refused";
+  EXPECT_EQ(dialogs.shown.size(), 2u);
 }
 
 }  // namespace

@@ -219,5 +219,68 @@ TEST_F(SettingsWindowTest, MinimiseLeavesOnlyTheTaskbarEntryAndRestoringBringsTh
   EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
 }
 
+TEST_F(SettingsWindowTest, TheFaultyControlHasTheFocusAgainAfterTheBoxAndARestore) {
+  WriteIni("[Backup]\r\nTIME00=1260\r\n");
+  Start();
+  dialogs.real_boxes = true;
+  Click(form_->BtnSet);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  const HWND editor = form_->GridTime.EditorHandle();
+  EXPECT_EQ(dialogs.shown[0].focus, editor) << "the check moved the focus to the time grid";
+  EXPECT_EQ(::GetFocus(), editor) << "and it is there again once the box has closed";
+  app_->Minimize();
+  Pump();
+  ::SendMessageW(app_->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  Pump();
+  EXPECT_EQ(::GetFocus(), editor);
+}
+
+class KeyboardTest : public FormTest {
+ protected:
+  // A key pressed on the focused control, the modifiers held in this thread's
+  // keyboard state, where the dialog manager reads them.
+  void Press(WORD key, bool shift = false, bool control = false) {
+    BYTE keys[256] = {};
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
+    Pump();
+    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+  }
+};
+
+TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTurnsPages) {
+  Start();
+  form_->Page.SetActivePage(app::SheetArc);
+  form_->ChkLha.SetFocus();
+  // The unchecked radio button of each pair is skipped, as in any dialog.
+  const HWND order[] = {form_->ChkDel.Handle(),  form_->RdoDelD.Handle(),  form_->SpinDel.Handle(),
+                        form_->ChkKill.Handle(), form_->RdoKillD.Handle(), form_->SpinKill.Handle(),
+                        form_->ChkLha.Handle()};
+  for (const HWND next : order) {
+    Press(VK_TAB);
+    EXPECT_EQ(::GetFocus(), next);
+  }
+  Press(VK_TAB, true);
+  EXPECT_EQ(::GetFocus(), form_->SpinKill.Handle());
+  form_->RdoDelD.SetFocus();
+  Press(VK_RIGHT);
+  EXPECT_EQ(::GetFocus(), form_->RdoDelM.Handle());
+  EXPECT_TRUE(form_->RdoDelM.Checked());
+  EXPECT_EQ(form_->LblDel.Caption(), "月保持");
+  Press(VK_RIGHT);
+  EXPECT_EQ(::GetFocus(), form_->RdoDelD.Handle()) << "the arrows never leave the pair";
+  Press(VK_TAB, false, true);
+  EXPECT_EQ(form_->Page.ActivePage(), app::SheetLOG);
+  EXPECT_EQ(::GetFocus(), form_->MemoLog.Handle());
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(::IsWindow(form_->Page.Page(app::SheetLOG))) << "Escape closes no page";
+  Press(VK_TAB, true, true);
+  EXPECT_EQ(form_->Page.ActivePage(), app::SheetArc);
+  EXPECT_EQ(::GetFocus(), form_->ChkLha.Handle());
+}
+
 }  // namespace
 }  // namespace yx::test

@@ -1,6 +1,30 @@
 #include "support/form_fixture.h"
 
 namespace yx::test {
+namespace {
+
+thread_local HHOOK g_box_hook = nullptr;
+
+// Answers OK the moment the message box becomes active: by then the settings
+// window has lost its activation, and it gets it back when the box closes.
+LRESULT CALLBACK AnswerBoxWhenActive(int code, WPARAM wp, LPARAM lp) noexcept {
+  const auto window = reinterpret_cast<HWND>(wp);
+  wchar_t cls[16] = {};
+  if (code == HCBT_ACTIVATE && ::GetClassNameW(window, cls, 16) && std::wstring(cls) == L"#32770")
+    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+  return ::CallNextHookEx(g_box_hook, code, wp, lp);
+}
+
+}  // namespace
+
+void FakeDialogs::ShowMessage(HWND owner, const std::string& title, const std::string& text) {
+  shown.push_back({"message", title, text, win::ToWide(text), ::GetFocus()});
+  if (!real_boxes) return;
+  g_box_hook = ::SetWindowsHookExW(WH_CBT, &AnswerBoxWhenActive, nullptr, ::GetCurrentThreadId());
+  ui::SystemDialogs().ShowMessage(owner, title, text);
+  ::UnhookWindowsHookEx(g_box_hook);
+  g_box_hook = nullptr;
+}
 
 app::TForm2& FormTest::Start(std::vector<std::string> args) {
   app_ = std::make_unique<ui::Application>(::GetModuleHandleW(nullptr));

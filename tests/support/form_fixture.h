@@ -22,18 +22,23 @@ class FakeDialogs final : public ui::Dialogs {
  public:
   struct Shown {
     std::string kind, title, text;
+    std::wstring wide_text;
+    HWND focus = nullptr;  // the focus as the message came
   };
   std::vector<Shown> shown;
   bool answer_yes = true;
+  // Plain messages open a real message box, closed as soon as it is active.
+  bool real_boxes = false;
 
-  void ShowMessage(HWND, const std::string& title, const std::string& text) override {
-    shown.push_back({"message", title, text});
+  void ShowMessage(HWND owner, const std::string& title, const std::string& text) override;
+  void ShowWideMessage(HWND, const std::string& title, const std::wstring& text) override {
+    shown.push_back({"message", title, win::FromWide(text), text, ::GetFocus()});
   }
   void ShowError(HWND, const std::string& title, const std::string& text) override {
-    shown.push_back({"error", title, text});
+    shown.push_back({"error", title, text, win::ToWide(text), ::GetFocus()});
   }
   bool AskYesNo(HWND, const std::string& title, const std::string& text) override {
-    shown.push_back({"question", title, text});
+    shown.push_back({"question", title, text, win::ToWide(text), ::GetFocus()});
     return answer_yes;
   }
 };
