@@ -6,16 +6,31 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 tools/setup-deps.sh
 tools/build.sh windows >/dev/null 2>&1 || tools/build.sh windows
-work="$root/scratch/screenshots"
-rm -rf "$work" && mkdir -p "$work/program" "$work/dest" "$work/Documents" docs/screenshots
+work="$root/build/screenshots"
+rm -rf "$work" && mkdir -p "$work/program" "$work/drive-d/Backup" docs/screenshots
 cp build/dist/* "$work/program/"
 tools/wine-session.sh start build
 source tools/wine-env.sh build
-trap 'tools/wine-session.sh stop build' EXIT
+# The pictures show the folders of a user, not of the build machine: D: is a
+# folder of the run, and the sources lie in a user's folder on C:. Both go
+# again when the run ends.
+user_dir="$WINEPREFIX/drive_c/users/yamada"
+ln -sfn "$work/drive-d" "$WINEPREFIX/dosdevices/d:"
+cleanup() {
+  tools/wine-session.sh stop build
+  rm -f "$WINEPREFIX/dosdevices/d:"
+  rm -rf "$user_dir"
+}
+trap cleanup EXIT
+for folder in Documents Pictures "Desktop/見積書"; do
+  mkdir -p "$user_dir/$folder"
+  printf 'sample\r\n' > "$user_dir/$folder/memo.txt"
+done
 {
   printf '[Backup]\r\nTIME00=1200\r\nTIME01=1830\r\nWEEK_SAT=0\r\nWEEK_SUN=0\r\nDEL_SUN=0\r\n'
-  printf 'DEL_USE=1\r\nKILL_USE=1\r\nKILL_VAL=3\r\nKILL_MONTH=1\r\n'
-  printf 'TO=%s\r\nFROM00=%s\r\n' "$(winepath -w "$work/dest")" "$(winepath -w "$work/Documents")"
+  printf 'DEL_USE=1\r\nKILL_USE=1\r\nKILL_VAL=3\r\nKILL_MONTH=1\r\nTO=D:\\Backup\\\r\n'
+  printf 'FROM00=C:\\Users\\yamada\\Documents\r\nFROM01=C:\\Users\\yamada\\Pictures\r\n'
+  printf 'FROM02=C:\\Users\\yamada\\Desktop\\見積書\r\n'
 } | iconv -f UTF-8 -t CP932 > "$work/program/Yorudex.INI"
 wine "$work/program/Yorudex.exe" /AUTO   # one run, so that the log page has lines
 wine "$work/program/Yorudex.exe" &
@@ -37,5 +52,4 @@ shoot 24 time
 shoot 76 path
 shoot 128 save
 shoot 178 log
-wineserver -k
 echo "docs/screenshots/: $(ls docs/screenshots | tr '\n' ' ')"
