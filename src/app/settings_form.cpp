@@ -143,14 +143,15 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
       RestoreFocus();
       return 0;
-    // The dialog manager moves the focus through this message: to a given
-    // control (an arrow key within a group) or to the next one.
-    case WM_NEXTDLGCTL: {
-      const HWND next =
-          lp ? reinterpret_cast<HWND>(wp) : ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wp != 0);
-      if (next) ::SetFocus(next);
+    // The dialog manager asks for the next control here on Tab. On an arrow
+    // key it names the next of the group: the focus then stays, since the
+    // arrows move only between radio buttons, which it does itself, and a
+    // group's next control may be a label or the next check box.
+    case WM_NEXTDLGCTL:
+      if (!lp) {
+        if (HWND next = ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wp != 0)) ::SetFocus(next);
+      }
       return 0;
-    }
     case WM_CLOSE:
       // Closed by other means than Exit: the program ends without asking.
       ::DestroyWindow(hwnd_);

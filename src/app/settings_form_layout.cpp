@@ -86,7 +86,6 @@ void TForm2::CreateTimePage(HWND page) {
   LblFrom.Create(page, "から", At(93, 210, 32, 18), f);
   SpinSpan.Create(page, At(127, 206, 38, 24), f, 1, 12, 1);
   LblSpan.Create(page, "時間毎に起動する", At(168, 210, 128, 18), f);
-  for (const ui::Control* alone : {&ChkTime1, &ChkTime2}) alone->BeginGroup();
 }
 
 void TForm2::CreatePathPage(HWND page) {
@@ -105,7 +104,6 @@ void TForm2::CreateArcPage(HWND page) {
   ChkLha.Create(page, "Lha圧縮を行う", At(18, 24, 150, 20), f, false);
   LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 26, 110, 18), f);
   LblLhaVer.Create(page, "", At(278, 26, 116, 18), f);
-  ChkLha.BeginGroup();
 
   CreateRetentionGroup(page, 58, {GroupBox2, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
                        "期限が来たら削除対象データを削除する", 14);
@@ -127,8 +125,8 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
   rule.unit.Create(page, "日保持", At(256, top + 54, 70, 18), f);
   rule.days.SetGroup({&rule.months});
   rule.months.SetGroup({&rule.days});
-  // The rule's box stands alone; the arrows move between day and month only.
-  rule.use.BeginGroup();
+  // The count begins a group of its own: the arrows move between day and
+  // month only.
   rule.count.BeginGroup();
 }
 

@@ -263,6 +263,8 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
     Press(VK_TAB);
     EXPECT_EQ(::GetFocus(), next);
   }
+  Press(VK_DOWN);
+  EXPECT_EQ(::GetFocus(), form_->ChkLha.Handle()) << "the arrows move between radio buttons only";
   Press(VK_TAB, true);
   EXPECT_EQ(::GetFocus(), form_->SpinKill.Handle());
   form_->RdoDelD.SetFocus();
