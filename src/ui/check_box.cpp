@@ -52,8 +52,9 @@ void RadioButton::SetChecked(bool checked) {
 
 void RadioButton::OnCommand(WORD code) {
   // The arrow keys move the focus within the group; the button they land on
-  // is chosen, as in any dialog.
-  if (code == BN_CLICKED || code == BN_SETFOCUS) SetChecked(true);
+  // is chosen, as in any dialog. A mouse press chooses it only when released.
+  const bool by_key = code == BN_SETFOCUS && ::GetKeyState(VK_LBUTTON) >= 0;
+  if (code == BN_CLICKED || by_key) SetChecked(true);
 }
 
 }  // namespace yx::ui

@@ -58,6 +58,8 @@ bool PageControl::TurnPageByKey(const MSG& msg) {
   if (msg.hwnd != root && !::IsChild(root, msg.hwnd)) return false;
   const int count = static_cast<int>(pages_.size());
   if (active_ < 0 || count == 0) return false;
+  // Held off (during a run), the pages stay as they are, as for a click.
+  if (!::IsWindowEnabled(hwnd_)) return true;
   const int step = ::GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
   const int next = (active_ + step) % count;
   // Hiding the page moves the focus off its control; it goes on to the new
