@@ -166,12 +166,11 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TForm2::RestoreFocus() {
-  HWND target = focus_;
-  // A control on a page that no longer shows, or one held off, cannot take
-  // it: the first control of the page that shows does.
-  if (!target || !::IsChild(hwnd_, target) || !::IsWindowVisible(target) ||
-      !::IsWindowEnabled(target))
-    target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  // A control on a page that no longer shows, or one held off with its page
+  // during a run, cannot take it: the first control that can does, if any.
+  bool usable = focus_ && ::IsChild(hwnd_, focus_) && ::IsWindowVisible(focus_);
+  for (HWND w = focus_; usable && w != hwnd_; w = ::GetParent(w)) usable = ::IsWindowEnabled(w);
+  const HWND target = usable ? focus_ : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   if (target && target != hwnd_) ::SetFocus(target);
 }
 
