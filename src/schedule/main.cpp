@@ -1,0 +1,109 @@
+// The companion's entry. Without arguments it shows its window; /REGISTER,
+// /REMOVE and /EXPORT FILE act without one for installers and scripts: they
+// print nothing and end with status 0, or append the reason to log-error.txt
+// beside the program and end with a non-zero status.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "base/date_time.h"
+#include "schedule/companion.h"
+#include "schedule/schedule_window.h"
+#include "ui/application.h"
+#include "win/clock.h"
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/unique_handle.h"
+
+namespace yx::schedule {
+namespace {
+
+enum ExitStatus {
+  kDone = 0,
+  kNothingToRegister = 1,  // the settings or the folder do not allow it
+  kSchedulerFailed = 2,
+  kExportFailed = 3,
+  kBadCommandLine = 4,
+};
+
+std::wstring ExePath() {
+  std::wstring exe(32768, L'\0');
+  exe.resize(::GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
+  return exe;
+}
+
+std::vector<std::wstring> Arguments() {
+  std::vector<std::wstring> args;
+  int argc = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv[i]);
+  ::LocalFree(argv);
+  return args;
+}
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return text;
+}
+
+// The line the program's own unattended runs write there, with the command.
+void AppendFailure(const std::wstring& folder, const std::wstring& command,
+                   const std::string& reason) {
+  const std::string line = FormatDateTime("yy/mm/dd hh:nn:ss", win::Now()) +
+                           "\tYorudexSchedule " + win::FromWide(command) + ": " + reason + "\r\n";
+  win::UniqueFile file(::CreateFileW(win::ToLongPath(folder + L"log-error.txt").c_str(),
+                                     FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD put = 0;
+  if (file)
+    (void)::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr);
+}
+
+int RunCommand(const std::vector<std::wstring>& args, const std::wstring& exe) {
+  const std::wstring command = Upper(args[0]);
+  const Wanted wanted = ReadWanted(exe);
+  std::string failure;
+  int status = kDone;
+  TaskService tasks;
+  if (command == L"/REGISTER" && args.size() == 1) {
+    failure = RegisterTask(wanted, tasks);
+    status = !wanted.plan.fault.empty() ? kNothingToRegister : kSchedulerFailed;
+  } else if (command == L"/REMOVE" && args.size() == 1) {
+    // Needs no settings: a task left by a copy whose settings are gone can
+    // still be taken away.
+    failure = RemoveTask(wanted.TaskName(), tasks);
+    status = kSchedulerFailed;
+  } else if (command == L"/EXPORT" && args.size() == 2) {
+    failure = ExportTask(wanted, args[1]);
+    status = !wanted.plan.fault.empty() ? kNothingToRegister : kExportFailed;
+  } else {
+    failure = "引数が違います。使えるのは /REGISTER、/REMOVE、/EXPORT ファイル名 です。";
+    status = kBadCommandLine;
+  }
+  if (failure.empty()) return kDone;
+  AppendFailure(wanted.folder, command, failure);
+  return status;
+}
+
+}  // namespace
+}  // namespace yx::schedule
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace yx::schedule;
+  const ComApartment com;
+  // The Task Scheduler calls back into the process; the default security
+  // lets them in. A failure leaves COM's own defaults, which mostly work.
+  (void)::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
+                               RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, 0, nullptr);
+  const std::wstring exe = ExePath();
+  const std::vector<std::wstring> args = Arguments();
+  if (!args.empty()) return RunCommand(args, exe);
+  yx::ui::Application app(instance);
+  app.SetTitle(kTitle);
+  ScheduleWindow window(app, yx::ui::SystemDialogs(), exe);
+  app.Run();
+  return 0;
+}

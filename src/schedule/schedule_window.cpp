@@ -1,0 +1,170 @@
+#include "schedule/schedule_window.h"
+
+#include <optional>
+
+#include "schedule/registered_task.h"
+#include "schedule/task_xml.h"
+#include "ui/font.h"
+#include "ui/window_class.h"
+#include "win/text.h"
+
+namespace yx::schedule {
+namespace {
+constexpr wchar_t kClassName[] = L"YorudexSchedule";
+constexpr int kClientWidth = 480;
+constexpr int kClientHeight = 252;
+}  // namespace
+
+void PushButton::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font) {
+  CreateChild(parent, L"BUTTON", win::ToWide(cp932_caption), BS_PUSHBUTTON | WS_TABSTOP, bounds);
+  SetFont(font);
+}
+
+void PushButton::OnCommand(WORD code) {
+  if (code == BN_CLICKED && on_click) on_click();
+}
+
+void WrappedText::Create(HWND parent, RECT bounds, HFONT font) {
+  CreateChild(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, bounds);
+  SetFont(font);
+}
+
+void WrappedText::SetCaption(std::string_view cp932_caption) {
+  if (caption_ == cp932_caption) return;
+  caption_ = std::string(cp932_caption);
+  ui::SetWindowTextCp932(hwnd_, caption_);
+}
+
+ScheduleWindow::ScheduleWindow(ui::Application& app, ui::Dialogs& dialogs, std::wstring exe_path)
+    : app_(app), dialogs_(dialogs), exe_path_(std::move(exe_path)) {
+  CreateControls();
+  BtnRegister.on_click = [this] {
+    TaskService tasks;
+    Act(RegisterTask(ReadWanted(exe_path_), tasks));
+  };
+  BtnRemove.on_click = [this] {
+    TaskService tasks;
+    Act(RemoveTask(wanted_.TaskName(), tasks));
+  };
+  BtnClose.on_click = [this] { ::DestroyWindow(hwnd_); };
+  app_.SetMainWindow(hwnd_);
+  Refresh();
+  app_.ShowTaskbarEntry();
+  ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+  ::UpdateWindow(hwnd_);
+}
+
+ScheduleWindow::~ScheduleWindow() {
+  if (hwnd_) {
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+void ScheduleWindow::CreateControls() {
+  ui::RegisterWindowClassOnce(app_.Instance(), kClassName, &ScheduleWindow::WindowProc,
+                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  ::CreateWindowExW(0, kClassName, win::ToWide(kTitle).c_str(), style,
+                    (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, app_.Handle(),
+                    nullptr, app_.Instance(), this);
+  font_ = ui::MakeFont(ui::kFacePGothic, 12);
+  const HFONT font = ui::AsFont(font_);
+  LblFile.Create(hwnd_, {12, 10, 468, 40}, font);
+  LblWantedCaption.Create(hwnd_, "設定ファイルから登録する内容:", {12, 46, 468, 62}, font);
+  LblWanted.Create(hwnd_, {24, 64, 468, 96}, font);
+  LblNowCaption.Create(hwnd_, "タスク スケジューラにいま登録されている内容:", {12, 102, 468, 118},
+                       font);
+  LblNow.Create(hwnd_, {24, 120, 468, 152}, font);
+  LblDiffer.Create(hwnd_, {12, 160, 468, 206}, font);
+  BtnRegister.Create(hwnd_, "登録", {208, 214, 288, 242}, font);
+  BtnRemove.Create(hwnd_, "解除", {298, 214, 378, 242}, font);
+  BtnClose.Create(hwnd_, "閉じる", {388, 214, 468, 242}, font);
+}
+
+void ScheduleWindow::Refresh() {
+  wanted_ = ReadWanted(exe_path_);
+  const std::string& fault = wanted_.plan.fault;
+  LblFile.SetCaption("設定ファイル: " + wanted_.folder_cp932 + "Yorudex.INI\r\nタスク名: " +
+                     win::FromWide(wanted_.TaskName()));
+  LblWanted.SetCaption(fault.empty() ? Describe(wanted_.plan.plan) : "登録できません。" + fault);
+  TaskService tasks;
+  std::string failure;
+  std::optional<RegisteredTask> registered;
+  if (ConnectTasks(tasks, failure)) {
+    if (const HRESULT hr = tasks.Read(wanted_.TaskName(), registered); FAILED(hr))
+      failure = "登録を読み取れません (" + ErrorText(hr) + ")";
+  }
+  if (!failure.empty())
+    LblNow.SetCaption(failure);
+  else
+    LblNow.SetCaption(registered ? DescribeRegistered(*registered) : "登録されていません。");
+  std::string differ;
+  if (failure.empty() && registered && fault.empty()) {
+    const std::u16string folder(reinterpret_cast<const char16_t*>(wanted_.folder.data()),
+                                wanted_.folder.size());
+    if (registered->unreadable)
+      differ = "※ 登録の中身を確かめられません。設定を変えて保存したら「登録」で登録し直してください。";
+    else if (SameTask(*registered, wanted_.plan.plan, folder))
+      differ = "設定ファイルと登録は同じです。";
+    else
+      differ = "※ 設定ファイルと登録が違います。「登録」を押すと設定ファイルのとおりに登録し直します。";
+  } else if (failure.empty() && fault.empty()) {
+    differ = "※ まだ登録されていません。「登録」を押すと上の内容で登録します。";
+  } else if (registered) {
+    differ = "※ 設定ファイルを直すまで、いまの登録はそのままです。";
+  }
+  LblDiffer.SetCaption(differ);
+  BtnRegister.SetEnabled(fault.empty());
+  BtnRemove.SetEnabled(registered.has_value());
+}
+
+void ScheduleWindow::Act(const std::string& failure) {
+  if (!failure.empty()) dialogs_.ShowMessage(hwnd_, app_.Title(), failure);
+  Refresh();
+}
+
+LRESULT ScheduleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT routed = 0;
+  if (ui::RouteToControl(msg, wp, lp, routed)) return routed;
+  switch (msg) {
+    case WM_ACTIVATE:
+      // Back from saving the settings in Yorudex: show where they now stand.
+      if (LOWORD(wp) != WA_INACTIVE && !::IsIconic(hwnd_) && LblFile.Handle()) Refresh();
+      return ::DefWindowProcW(hwnd_, msg, wp, lp);
+    case WM_CLOSE:
+      ::DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      app_.Terminate();
+      return 0;
+    default:
+      return ::DefWindowProcW(hwnd_, msg, wp, lp);
+  }
+}
+
+LRESULT CALLBACK ScheduleWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  auto* self = reinterpret_cast<ScheduleWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<ScheduleWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    self->hwnd_ = nullptr;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace yx::schedule

@@ -1,0 +1,63 @@
+#pragma once
+// The companion's one window: what the settings would register, what the
+// Task Scheduler holds now, a line when the two differ, and the buttons
+// 登録, 解除 and 閉じる.
+#include <windows.h>
+
+#include <string>
+
+#include "schedule/companion.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/label.h"
+#include "win/unique_handle.h"
+
+namespace yx::schedule {
+
+class PushButton : public ui::Control {
+ public:
+  ui::Event on_click;
+  void Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font);
+  void OnCommand(WORD code) override;
+};
+
+// A static text that wraps its lines at the control's width.
+class WrappedText : public ui::Control {
+ public:
+  void Create(HWND parent, RECT bounds, HFONT font);
+  void SetCaption(std::string_view cp932_caption);
+  [[nodiscard]] const std::string& Caption() const noexcept { return caption_; }
+
+ private:
+  std::string caption_;
+};
+
+class ScheduleWindow {
+ public:
+  ScheduleWindow(ui::Application& app, ui::Dialogs& dialogs, std::wstring exe_path);
+  ~ScheduleWindow();
+  ScheduleWindow(const ScheduleWindow&) = delete;
+  ScheduleWindow& operator=(const ScheduleWindow&) = delete;
+
+  // Reads the settings and the registered task again and shows both.
+  void Refresh();
+
+  ui::Label LblWantedCaption, LblNowCaption;
+  WrappedText LblFile, LblWanted, LblNow, LblDiffer;
+  PushButton BtnRegister, BtnRemove, BtnClose;
+
+ private:
+  void CreateControls();
+  void Act(const std::string& failure);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+
+  ui::Application& app_;
+  ui::Dialogs& dialogs_;
+  std::wstring exe_path_;
+  Wanted wanted_;
+  HWND hwnd_ = nullptr;
+  win::UniqueGdiObject font_;
+};
+
+}  // namespace yx::schedule
