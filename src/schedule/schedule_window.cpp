@@ -12,7 +12,7 @@ namespace yx::schedule {
 namespace {
 constexpr wchar_t kClassName[] = L"YorudexSchedule";
 constexpr int kClientWidth = 480;
-constexpr int kClientHeight = 252;
+constexpr int kClientHeight = 272;
 }  // namespace
 
 void PushButton::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font) {
@@ -74,16 +74,16 @@ void ScheduleWindow::CreateControls() {
                     nullptr, app_.Instance(), this);
   font_ = ui::MakeFont(ui::kFacePGothic, 12);
   const HFONT font = ui::AsFont(font_);
-  LblFile.Create(hwnd_, {12, 10, 468, 40}, font);
-  LblWantedCaption.Create(hwnd_, "設定ファイルから登録する内容:", {12, 46, 468, 62}, font);
-  LblWanted.Create(hwnd_, {24, 64, 468, 96}, font);
-  LblNowCaption.Create(hwnd_, "タスク スケジューラにいま登録されている内容:", {12, 102, 468, 118},
+  LblFile.Create(hwnd_, {12, 10, 468, 56}, font);
+  LblWantedCaption.Create(hwnd_, "設定ファイルから登録する内容:", {12, 62, 468, 78}, font);
+  LblWanted.Create(hwnd_, {24, 80, 468, 112}, font);
+  LblNowCaption.Create(hwnd_, "タスク スケジューラにいま登録されている内容:", {12, 118, 468, 134},
                        font);
-  LblNow.Create(hwnd_, {24, 120, 468, 152}, font);
-  LblDiffer.Create(hwnd_, {12, 160, 468, 206}, font);
-  BtnRegister.Create(hwnd_, "登録", {208, 214, 288, 242}, font);
-  BtnRemove.Create(hwnd_, "解除", {298, 214, 378, 242}, font);
-  BtnClose.Create(hwnd_, "閉じる", {388, 214, 468, 242}, font);
+  LblNow.Create(hwnd_, {24, 136, 468, 168}, font);
+  LblDiffer.Create(hwnd_, {12, 176, 468, 222}, font);
+  BtnRegister.Create(hwnd_, "登録", {208, 234, 288, 262}, font);
+  BtnRemove.Create(hwnd_, "解除", {298, 234, 378, 262}, font);
+  BtnClose.Create(hwnd_, "閉じる", {388, 234, 468, 262}, font);
 }
 
 void ScheduleWindow::Refresh() {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks a folder of shipped files as a user's Windows would load them:
 #   check_dist.sh <folder> 64|32
-# The program and the library are of the given machine type, the program a
-# GUI one; they import only system libraries (a static build: no compiler
-# runtime DLL that the user would have to find); the library exports the
+# The program, its schedule companion and the library are of the given
+# machine type, the programs GUI ones; they import only system libraries (a
+# static build: no compiler runtime DLL that the user would have to find; the
+# companion also the COM ones of the Task Scheduler); the library exports the
 # three entry points by their plain names, as callers that look them up by
 # name (GetProcAddress "Unlha") expect, never stdcall-decorated ("_Unlha@16").
 set -euo pipefail
@@ -16,18 +17,21 @@ esac
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-for f in Yorudex.exe UNLHA32.DLL; do
+for f in Yorudex.exe YorudexSchedule.exe UNLHA32.DLL; do
   [[ -f $dir/$f ]] || { fail "$dir/$f is missing"; continue; }
   kind=$(file -b "$dir/$f")
   [[ $kind == "$format "* && $kind == *"$machine"* ]] || fail "$f: $kind"
   while read -r dll; do
     case ${dll,,} in
       kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|shell32.dll|advapi32.dll|msvcrt.dll) ;;
+      ole32.dll|oleaut32.dll) [[ $f == YorudexSchedule.exe ]] || fail "$f imports $dll" ;;
       *) fail "$f imports $dll" ;;
     esac
   done < <("$objdump" -p "$dir/$f" | sed -n 's/^\tDLL Name: //p')
 done
-[[ $(file -b "$dir/Yorudex.exe") == *"(GUI)"* ]] || fail "Yorudex.exe is not a GUI program"
+for f in Yorudex.exe YorudexSchedule.exe; do
+  [[ ! -f $dir/$f || $(file -b "$dir/$f") == *"(GUI)"* ]] || fail "$f is not a GUI program"
+done
 
 exports=$("$objdump" -p "$dir/UNLHA32.DLL" |
   sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
