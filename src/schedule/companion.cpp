@@ -79,7 +79,7 @@ std::string RegisterTask(const Wanted& wanted, TaskService& tasks) {
   const HRESULT hr = tasks.Register(wanted.TaskName(), wanted.Xml());
   if (FAILED(hr))
     return "タスク " + win::FromWide(wanted.TaskName()) +
-           " を登録できません。前に登録したものはそのままです (" + ErrorText(hr) + ")";
+           " を登録できません。登録済みのタスクがあれば、そのままです (" + ErrorText(hr) + ")";
   return {};
 }
 

@@ -67,7 +67,8 @@ PlanResult MakePlan(const ScheduleSettings& settings) {
       return result;
     }
     const std::string_view text(cell);
-    plan.times.push_back({IntOrDefault(text.substr(0, 2), -1), IntOrDefault(text.substr(2, 2), -1)});
+    plan.times.push_back(
+        {IntOrDefault(text.substr(0, 2), -1), IntOrDefault(text.substr(2, 2), -1)});
   }
   std::sort(plan.times.begin(), plan.times.end());
   plan.times.erase(std::unique(plan.times.begin(), plan.times.end()), plan.times.end());
@@ -78,12 +79,16 @@ PlanResult MakePlan(const ScheduleSettings& settings) {
     plan.period_start = {settings.period_hour, settings.period_minute};
     if (settings.period_hour < 0 || settings.period_hour > 23) plan.period_start.hour = 0;
     if (settings.period_minute < 0 || settings.period_minute > 59) plan.period_start.minute = 0;
-    plan.period_span = settings.period_span >= 1 && settings.period_span <= 12 ? settings.period_span : 1;
+    plan.period_span =
+        settings.period_span >= 1 && settings.period_span <= 12 ? settings.period_span : 1;
   }
   if (std::none_of(plan.days.begin(), plan.days.end(), [](bool day) { return day; }))
-    result.fault = "起動日が 1 日も選ばれていません。Yorudex の「日時」ページで起動日を選んで保存してください。";
+    result.fault =
+        "起動日が 1 日も選ばれていません。Yorudex "
+        "の「日時」ページで起動日を選んで保存してください。";
   else if (plan.use_time_list && plan.times.empty())
-    result.fault = "指定時間が 1 つもありません。Yorudex の「日時」ページで起動時間を入れて保存してください。";
+    result.fault =
+        "指定時間が 1 つもありません。Yorudex の「日時」ページで起動時間を入れて保存してください。";
   return result;
 }
 

@@ -52,8 +52,8 @@ std::wstring Upper(std::wstring text) {
 // The line the program's own unattended runs write there, with the command.
 void AppendFailure(const std::wstring& folder, const std::wstring& command,
                    const std::string& reason) {
-  const std::string line = FormatDateTime("yy/mm/dd hh:nn:ss", win::Now()) +
-                           "\tYorudexSchedule " + win::FromWide(command) + ": " + reason + "\r\n";
+  const std::string line = FormatDateTime("yy/mm/dd hh:nn:ss", win::Now()) + "\tYorudexSchedule " +
+                           win::FromWide(command) + ": " + reason + "\r\n";
   win::UniqueFile file(::CreateFileW(win::ToLongPath(folder + L"log-error.txt").c_str(),
                                      FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));

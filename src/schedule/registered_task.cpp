@@ -28,7 +28,8 @@ bool SameTask(const RegisteredTask& task, const LaunchPlan& plan, std::u16string
 std::string DescribeRegistered(const RegisteredTask& task) {
   if (task.unreadable)
     return "登録されていますが、タスク スケジューラから起動日時を読み取れません。";
-  if (task.triggers.empty() && !task.other_triggers) return "起動日時のないタスクが登録されています。";
+  if (task.triggers.empty() && !task.other_triggers)
+    return "起動日時のないタスクが登録されています。";
   const std::optional<LaunchPlan> plan =
       task.other_triggers ? std::nullopt : PlanFromTriggers(task.triggers);
   if (!plan) return "このプログラムが作ったのとは違う起動条件のタスクがあります。";

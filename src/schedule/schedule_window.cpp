@@ -89,8 +89,8 @@ void ScheduleWindow::CreateControls() {
 void ScheduleWindow::Refresh() {
   wanted_ = ReadWanted(exe_path_);
   const std::string& fault = wanted_.plan.fault;
-  LblFile.SetCaption("設定ファイル: " + wanted_.folder_cp932 + "Yorudex.INI\r\nタスク名: " +
-                     win::FromWide(wanted_.TaskName()));
+  LblFile.SetCaption("設定ファイル: " + wanted_.folder_cp932 +
+                     "Yorudex.INI\r\nタスク名: " + win::FromWide(wanted_.TaskName()));
   LblWanted.SetCaption(fault.empty() ? Describe(wanted_.plan.plan) : "登録できません。" + fault);
   TaskService tasks;
   std::string failure;
@@ -108,11 +108,13 @@ void ScheduleWindow::Refresh() {
     const std::u16string folder(reinterpret_cast<const char16_t*>(wanted_.folder.data()),
                                 wanted_.folder.size());
     if (registered->unreadable)
-      differ = "※ 登録の中身を確かめられません。設定を変えて保存したら「登録」で登録し直してください。";
+      differ =
+          "※ 登録の中身を確かめられません。設定を変えて保存したら「登録」で登録し直してください。";
     else if (SameTask(*registered, wanted_.plan.plan, folder))
       differ = "設定ファイルと登録は同じです。";
     else
-      differ = "※ 設定ファイルと登録が違います。「登録」を押すと設定ファイルのとおりに登録し直します。";
+      differ =
+          "※ 設定ファイルと登録が違います。「登録」を押すと設定ファイルのとおりに登録し直します。";
   } else if (failure.empty() && fault.empty()) {
     differ = "※ まだ登録されていません。「登録」を押すと上の内容で登録します。";
   } else if (registered) {

@@ -135,7 +135,8 @@ HRESULT TaskService::Read(const std::wstring& name, std::optional<RegisteredTask
   ComPtr<ITaskDefinition> definition;
   if (hr = registered->get_Definition(definition.Put()); FAILED(hr)) return hr;
   RegisteredTask read;
-  if (FAILED(ReadTriggers(*definition.get(), read)) || FAILED(ReadAction(*definition.get(), read))) {
+  if (FAILED(ReadTriggers(*definition.get(), read)) ||
+      FAILED(ReadAction(*definition.get(), read))) {
     read.triggers.clear();
     read.unreadable = true;
   }
@@ -152,8 +153,8 @@ std::string ErrorText(HRESULT hr) {
       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   std::wstring message(text ? text : L"", length);
   ::LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
-                              message.back() == L' '))
+  while (!message.empty() &&
+         (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
     message.pop_back();
   return message.empty() ? std::string(code) : std::string(code) + " " + win::FromWide(message);
 }

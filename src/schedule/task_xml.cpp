@@ -67,8 +67,9 @@ std::u16string TriggerXml(const TriggerSpec& trigger) {
   xml += u"      <Enabled>true</Enabled>\r\n      <ScheduleByWeek>\r\n        <DaysOfWeek>\r\n";
   for (int day = 0; day < kDays; ++day)
     if (trigger.days[day]) xml += u"          <" + std::u16string(kDayNames[day]) + u" />\r\n";
-  xml += u"        </DaysOfWeek>\r\n        <WeeksInterval>1</WeeksInterval>\r\n"
-         u"      </ScheduleByWeek>\r\n    </CalendarTrigger>\r\n";
+  xml +=
+      u"        </DaysOfWeek>\r\n        <WeeksInterval>1</WeeksInterval>\r\n"
+      u"      </ScheduleByWeek>\r\n    </CalendarTrigger>\r\n";
   return xml;
 }
 
@@ -181,8 +182,7 @@ std::u16string TaskName(std::u16string_view folder) {
     hash = (hash ^ c) * 16777619u;
   }
   std::u16string name = u"Yorudex-";
-  for (int shift = 28; shift >= 0; shift -= 4)
-    name += u"0123456789ABCDEF"[(hash >> shift) & 0xF];
+  for (int shift = 28; shift >= 0; shift -= 4) name += u"0123456789ABCDEF"[(hash >> shift) & 0xF];
   return name;
 }
 

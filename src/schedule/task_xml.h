@@ -33,8 +33,9 @@ struct TriggerSpec {
 [[nodiscard]] std::optional<LaunchPlan> PlanFromTriggers(const std::vector<TriggerSpec>& triggers);
 
 // Readings of what the Task Scheduler gives back. Unreadable text gives -1.
-[[nodiscard]] int DurationMinutes(std::u16string_view iso8601);          // "PT14H59M"
-[[nodiscard]] std::optional<ClockTime> BoundaryTime(std::u16string_view boundary);  // "...T09:00:00"
+[[nodiscard]] int DurationMinutes(std::u16string_view iso8601);  // "PT14H59M"
+[[nodiscard]] std::optional<ClockTime> BoundaryTime(
+    std::u16string_view boundary);                                     // "...T09:00:00"
 [[nodiscard]] std::array<bool, kDays> DaysFromMask(int days_of_week);  // bit 0 Sunday
 
 // The program folder ends in a backslash. Yorudex.exe and Yorudex.INI lie in it.

@@ -50,7 +50,9 @@ class CompanionTest : public ::testing::Test {
         std::u16string(reinterpret_cast<const char16_t*>(folder.data()), folder.size()));
     return kTasks + std::wstring(name.begin(), name.end());
   }
-  void WriteIni(const std::string& lines) { dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\n" + lines); }
+  void WriteIni(const std::string& lines) {
+    dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\n" + lines);
+  }
   std::string ErrorLog() {
     return dir.Exists(L"program\\log-error.txt") ? dir.ReadFile(L"program\\log-error.txt") : "";
   }
@@ -105,7 +107,8 @@ TEST_F(CompanionTest, SettingsThatCannotBeRegisteredLeaveTheTaskAsItWas) {
     const char* ini;
     const char* reason;
   } cases[] = {
-      {"TIME00=1200\r\nTIME05=2400\r\n", "YorudexSchedule /REGISTER: [2400]時間の設定に誤りがあります。"},
+      {"TIME00=1200\r\nTIME05=2400\r\n",
+       "YorudexSchedule /REGISTER: [2400]時間の設定に誤りがあります。"},
       {"WEEK_MON=0\r\nWEEK_TUE=0\r\nWEEK_WED=0\r\nWEEK_THU=0\r\nWEEK_FRI=0\r\nWEEK_SAT=0\r\n"
        "WEEK_SUN=0\r\n",
        "起動日が 1 日も選ばれていません"},
@@ -123,6 +126,25 @@ TEST_F(CompanionTest, SettingsThatCannotBeRegisteredLeaveTheTaskAsItWas) {
     EXPECT_EQ(ReadWholeFile(TaskFile(program)), stored) << c.reason;
   }
   EXPECT_EQ(Run(program, L"/WHATEVER"), 4u);
+}
+
+TEST_F(CompanionTest, ARefusalOfTheTaskSchedulerNamesItsErrorAndAFolderOutsideShiftJisIsRefused) {
+  WriteIni("TIME00=1200\r\n");
+  // A folder where Wine's Task Scheduler would write the task makes it refuse.
+  ASSERT_TRUE(::CreateDirectoryW(TaskFile(program).c_str(), nullptr));
+  EXPECT_EQ(Run(program, L"/REGISTER"), 2u);
+  ::RemoveDirectoryW(TaskFile(program).c_str());
+  EXPECT_NE(ErrorLog().find("を登録できません。登録済みのタスクがあれば、そのままです (0x"),
+            std::string::npos)
+      << ErrorLog();
+
+  const std::wstring accented = dir.MakeFolder(L"caf\u00e9");  // é: no Shift-JIS form
+  Install(accented);
+  dir.WriteFile(L"caf\u00e9\\Yorudex.INI", "[Backup]\r\nTIME00=1200\r\n");
+  EXPECT_EQ(Run(accented, L"/REGISTER"), 1u);
+  EXPECT_NE(ReadWholeFile(accented + L"log-error.txt").find("Shift-JIS にない文字"),
+            std::string::npos);
+  EXPECT_EQ(::GetFileAttributesW(TaskFile(accented).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // The window's controls, found by their text: a part of it, or all of it.
@@ -153,12 +175,13 @@ TEST_F(CompanionTest, TheWindowShowsBothSidesAndRegistersWithItsButton) {
     if (!window) (void)::WaitForSingleObject(process.get(), 20);
   }
   ASSERT_NE(window, nullptr);
-  EXPECT_NE(ChildWithText(window, L"月・火・水・木・金の 12:00 と 18:30 に Yorudex.exe /AUTO を起動します"),
+  EXPECT_NE(ChildWithText(window,
+                          L"月・火・水・木・金の 12:00 と 18:30 に Yorudex.exe /AUTO を起動します"),
             nullptr);
   EXPECT_NE(ChildWithText(window, L"登録されていません。"), nullptr);
   DWORD_PTR ignored = 0;
-  ASSERT_TRUE(::SendMessageTimeoutW(ChildWithText(window, L"登録", true), BM_CLICK, 0, 0, SMTO_NORMAL,
-                                    30000, &ignored));
+  ASSERT_TRUE(::SendMessageTimeoutW(ChildWithText(window, L"登録", true), BM_CLICK, 0, 0,
+                                    SMTO_NORMAL, 30000, &ignored));
   EXPECT_NE(::GetFileAttributesW(TaskFile(program).c_str()), INVALID_FILE_ATTRIBUTES);
   // Wine's Task Scheduler keeps no triggers to read back; the window says so.
   EXPECT_NE(ChildWithText(window, L"登録されていますが"), nullptr);

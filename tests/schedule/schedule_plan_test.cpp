@@ -32,9 +32,11 @@ TEST(MakePlan, TimeListIsSortedWithoutRepeatsAndReadsAsOneSentence) {
   const PlanResult r = MakePlan(Weekdays({"1830", "", "1200", "1200", " 930"}));
   ASSERT_EQ(r.fault, "");
   EXPECT_EQ(r.plan.times, (std::vector<ClockTime>{{9, 30}, {12, 0}, {18, 30}}));
-  EXPECT_EQ(Describe(r.plan), "月・火・水・木・金の 9:30、12:00 と 18:30 に Yorudex.exe /AUTO を起動します");
+  EXPECT_EQ(Describe(r.plan),
+            "月・火・水・木・金の 9:30、12:00 と 18:30 に Yorudex.exe /AUTO を起動します");
   const PlanResult two = MakePlan(Weekdays({"1200", "1830"}));
-  EXPECT_EQ(Describe(two.plan), "月・火・水・木・金の 12:00 と 18:30 に Yorudex.exe /AUTO を起動します");
+  EXPECT_EQ(Describe(two.plan),
+            "月・火・水・木・金の 12:00 と 18:30 に Yorudex.exe /AUTO を起動します");
 }
 
 TEST(MakePlan, AFaultyCellStopsRegistrationInTheCheckWordsEvenInPeriodMode) {
@@ -117,8 +119,9 @@ TEST(TaskName, OneNamePerFolderWhateverItsCase) {
 TEST(SameTask, TheRegisteredTaskMustStartThisProgramByTheseTriggers) {
   const std::u16string folder = u"C:\\Tools\\Yorudex\\";
   const LaunchPlan plan = MakePlan(Weekdays({"1200"})).plan;
-  RegisteredTask task{Triggers(plan), false, false, u"\"c:\\tools\\yorudex\\Yorudex.exe\"", u"/AUTO",
-                      u"C:\\Tools\\Yorudex"};
+  RegisteredTask task{Triggers(plan), false,
+                      false,          u"\"c:\\tools\\yorudex\\Yorudex.exe\"",
+                      u"/AUTO",       u"C:\\Tools\\Yorudex"};
   EXPECT_TRUE(SameTask(task, plan, folder));
   EXPECT_EQ(DescribeRegistered(task), Describe(plan));
   RegisteredTask other = task;
