@@ -125,6 +125,12 @@ TEST_F(CompanionTest, SettingsThatCannotBeRegisteredLeaveTheTaskAsItWas) {
     EXPECT_NE(ErrorLog().find(c.reason), std::string::npos) << ErrorLog();
     EXPECT_EQ(ReadWholeFile(TaskFile(program)), stored) << c.reason;
   }
+  // A settings file that cannot be opened (here a folder in its place).
+  ASSERT_TRUE(::CreateDirectoryW((program + L"Yorudex.INI").c_str(), nullptr));
+  EXPECT_EQ(Run(program, L"/REGISTER"), 1u);
+  EXPECT_NE(ErrorLog().find("Yorudex.INI を読めません (0x"), std::string::npos) << ErrorLog();
+  EXPECT_EQ(ReadWholeFile(TaskFile(program)), stored);
+  ::RemoveDirectoryW((program + L"Yorudex.INI").c_str());
   EXPECT_EQ(Run(program, L"/WHATEVER"), 4u);
 }
 
