@@ -60,8 +60,8 @@ std::u16string TriggerXml(const TriggerSpec& trigger) {
            u"</Duration>\r\n        <StopAtDurationEnd>false</StopAtDurationEnd>\r\n"
            u"      </Repetition>\r\n";
   }
-  // A fixed Monday long past: the trigger's time of day is what counts, and
-  // a start in the past makes no run of its own.
+  // A fixed Monday long past, so that the text depends on the settings
+  // alone: of the boundary only the time of day counts for a weekly trigger.
   xml += u"      <StartBoundary>2001-01-01T" + Number(trigger.start.hour, 2) + u":" +
          Number(trigger.start.minute, 2) + u":00</StartBoundary>\r\n";
   xml += u"      <Enabled>true</Enabled>\r\n      <ScheduleByWeek>\r\n        <DaysOfWeek>\r\n";
