@@ -10,6 +10,13 @@ namespace yx::schedule {
 
 using settings::Field;
 
+namespace {
+constexpr char kNoWeekday[] =
+    "起動日が 1 日も選ばれていません。Yorudex の「日時」ページで起動日を選んで保存してください。";
+constexpr char kNoTime[] =
+    "指定時間が 1 つもありません。Yorudex の「日時」ページで起動時間を入れて保存してください。";
+}  // namespace
+
 bool ScheduleStore::GetFlag(Field field, int index) const {
   if (field == Field::LaunchDays) return values.launch_days.at(index);
   return field == Field::UseTimeList && values.use_time_list;
@@ -83,12 +90,9 @@ PlanResult MakePlan(const ScheduleSettings& settings) {
         settings.period_span >= 1 && settings.period_span <= 12 ? settings.period_span : 1;
   }
   if (std::none_of(plan.days.begin(), plan.days.end(), [](bool day) { return day; }))
-    result.fault =
-        "起動日が 1 日も選ばれていません。Yorudex "
-        "の「日時」ページで起動日を選んで保存してください。";
+    result.fault = kNoWeekday;
   else if (plan.use_time_list && plan.times.empty())
-    result.fault =
-        "指定時間が 1 つもありません。Yorudex の「日時」ページで起動時間を入れて保存してください。";
+    result.fault = kNoTime;
   return result;
 }
 

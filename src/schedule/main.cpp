@@ -94,8 +94,8 @@ int RunCommand(const std::vector<std::wstring>& args, const std::wstring& exe) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace yx::schedule;
   const ComApartment com;
-  // The Task Scheduler calls back into the process; the default security
-  // lets them in. A failure leaves COM's own defaults, which mostly work.
+  // The security of the calls to the Task Scheduler service, set as the
+  // service's documented examples set it; when it fails, COM's defaults stand.
   (void)::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, 0, nullptr);
   const std::wstring exe = ExePath();

@@ -12,7 +12,7 @@ namespace yx::schedule {
 namespace {
 constexpr wchar_t kClassName[] = L"YorudexSchedule";
 constexpr int kClientWidth = 480;
-constexpr int kClientHeight = 272;
+constexpr int kClientHeight = 286;
 }  // namespace
 
 void PushButton::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font) {
@@ -76,14 +76,14 @@ void ScheduleWindow::CreateControls() {
   const HFONT font = ui::AsFont(font_);
   LblFile.Create(hwnd_, {12, 10, 468, 56}, font);
   LblWantedCaption.Create(hwnd_, "設定ファイルから登録する内容:", {12, 62, 468, 78}, font);
-  LblWanted.Create(hwnd_, {24, 80, 468, 112}, font);
-  LblNowCaption.Create(hwnd_, "タスク スケジューラにいま登録されている内容:", {12, 118, 468, 134},
+  LblWanted.Create(hwnd_, {24, 80, 468, 126}, font);
+  LblNowCaption.Create(hwnd_, "タスク スケジューラにいま登録されている内容:", {12, 132, 468, 148},
                        font);
-  LblNow.Create(hwnd_, {24, 136, 468, 168}, font);
-  LblDiffer.Create(hwnd_, {12, 176, 468, 222}, font);
-  BtnRegister.Create(hwnd_, "登録", {208, 234, 288, 262}, font);
-  BtnRemove.Create(hwnd_, "解除", {298, 234, 378, 262}, font);
-  BtnClose.Create(hwnd_, "閉じる", {388, 234, 468, 262}, font);
+  LblNow.Create(hwnd_, {24, 150, 468, 182}, font);
+  LblDiffer.Create(hwnd_, {12, 190, 468, 236}, font);
+  BtnRegister.Create(hwnd_, "登録", {208, 248, 288, 276}, font);
+  BtnRemove.Create(hwnd_, "解除", {298, 248, 378, 276}, font);
+  BtnClose.Create(hwnd_, "閉じる", {388, 248, 468, 276}, font);
 }
 
 void ScheduleWindow::Refresh() {
