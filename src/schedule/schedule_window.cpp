@@ -52,6 +52,7 @@ ScheduleWindow::ScheduleWindow(ui::Application& app, ui::Dialogs& dialogs, std::
   app_.ShowTaskbarEntry();
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
+  (BtnRegister.Enabled() ? BtnRegister : BtnClose).SetFocus();
 }
 
 ScheduleWindow::~ScheduleWindow() {
@@ -134,6 +135,10 @@ LRESULT ScheduleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT routed = 0;
   if (ui::RouteToControl(msg, wp, lp, routed)) return routed;
   switch (msg) {
+    case WM_COMMAND:
+      // Escape, as the dialog manager hands it on.
+      if (LOWORD(wp) == IDCANCEL && lp == 0) ::DestroyWindow(hwnd_);
+      return 0;
     case WM_ACTIVATE:
       // Back from saving the settings in Yorudex: show where they now stand.
       if (LOWORD(wp) != WA_INACTIVE && !::IsIconic(hwnd_) && LblFile.Handle()) Refresh();
