@@ -1,7 +1,9 @@
 // One backup run, from its "START=" line to its "END=" line, and the backup
 // pass behind it: sweep, dated target folder, counting pass, then the copy of
 // every source tree or one archiver command per source.
+#include "app/run_lock.h"
 #include "app/settings_form.h"
+#include "backup/archive_leftovers.h"
 #include "backup/backup_names.h"
 #include "backup/progress_form.h"
 #include "backup/sweep.h"
@@ -34,10 +36,16 @@ void TForm2::BtnExecClick(const ui::Control* sender) {
   // A run lets messages through; a second run, a save or an exit must not
   // start in the middle of it.
   if (running_) return;
+  const std::optional<RunLock> lock = RunLock::Take(AppDir);
+  if (!lock) {
+    RefuseBusyRun();
+    return;
+  }
   running_ = true;
   HoldCommands(true);
   const DateTime run_start = win::Now();
   LogFile = LogDir + FormatDateTime("yymm", run_start) + ".log";
+  ReloadRunLog();
   AppendLog("START=" + FormatDateTime(kStamp, run_start));
   const bool archive_mode = ChkLha.Checked();
   bool checked = false;
@@ -112,6 +120,7 @@ bool TForm2::RunBackup() {
   }
 
   if (archive_mode) {
+    backup::RemoveArchiveLeftovers(win::WidePath(target));
     const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
     (void)unlha32::UnlhaSetBackGroundMode(FALSE);
     ArchiveCommandHead = "a -x1 -r2 \"" + target + archive + "\" ";

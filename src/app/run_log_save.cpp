@@ -1,59 +1,55 @@
 // Saving the run log at the end of a run, and what happens when it cannot be
-// saved: a message when someone is there to read it; otherwise a line in a
-// fallback file beside the program and a non-zero exit status, so that the
-// scheduler that started the run can see that something is wrong.
+// saved: a message when someone is there to read it; otherwise the reason and
+// the run's own lines go into a fallback file beside the program, and the
+// exit status tells the scheduler that started the run that something is
+// wrong.
 #include "app/settings_form.h"
 #include "base/file_error.h"
 #include "win/clock.h"
 #include "win/file_system.h"
-#include "win/unique_handle.h"
+#include "win/whole_file.h"
 
 namespace yx::app {
 namespace {
 
-void AppendToFallback(const std::string& path, const std::string& line) {
-  win::UniqueFile file(::CreateFileW(win::ToLongPath(win::WidePath(path)).c_str(), FILE_APPEND_DATA,
-                                     FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-  if (!file) return;
-  DWORD put = 0;
-  (void)::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr);
+// The fallback file is rewritten whole, as the log is: a full disk leaves it
+// as it was (or absent), never empty or cut short.
+void AppendToFallback(const std::string& path, const std::string& entry) {
+  const std::wstring wide = win::ToLongPath(win::WidePath(path));
+  std::string bytes;
+  if (wide.empty() || win::ReadWholeFile(wide, bytes) == win::ReadResult::Failed) return;
+  bytes += entry;
+  (void)win::ReplaceWholeFile(wide, bytes, "log-error-save");
 }
 
 }  // namespace
 
-void TForm2::RecoverUnreadLog() {
-  if (unread_log_.empty() || unread_log_ != LogFile) return;
-  log::RunLog earlier;
+void TForm2::ReloadRunLog() {
+  // The month's file as it stands now: a scheduled run may have written it
+  // while the window was open, or the month may have changed since the last
+  // run. A file that cannot be read now is tried again at the save.
   try {
-    earlier.LoadLog(LogFile);
+    log_.LoadLog(LogFile);
   } catch (const FileError&) {
-    return;  // still unreadable: the save below will fail and say so
   }
-  log_.Prepend(earlier.Text());
-  unread_log_.clear();
 }
 
 void TForm2::SaveRunLog() {
-  RecoverUnreadLog();
   std::string failure;
-  if (!unread_log_.empty() && unread_log_ == LogFile) {
-    // Replacing a file whose lines were never read would erase them.
-    failure = MakeFileError("ファイル %s を作成できません", LogFile).what();
-  } else {
-    try {
-      log_.SaveLog(LogFile);
-      return;
-    } catch (const FileError& e) {
-      failure = e.what();
-    }
+  try {
+    log_.SaveLog(LogFile);
+    return;
+  } catch (const FileError& e) {
+    failure = e.what();
   }
   if (!AutoMode) {
     dialogs_.ShowError(hwnd_, app_.Title(), failure);
     return;
   }
-  AppendToFallback(AppDir + "log-error.txt",
-                   FormatDateTime("yy/mm/dd hh:nn:ss", win::Now()) + "\t" + failure + "\r\n");
+  // Nobody may be there to read a message: the reason, then the lines the
+  // run could not put in its log, so that the file says what the run did.
+  AppendToFallback(AppDir + "log-error.txt", FormatDateTime("yy/mm/dd hh:nn:ss", win::Now()) +
+                                                 "\t" + failure + "\r\n" + log_.Unsaved());
   exit_status_ = 1;
 }
 

@@ -83,9 +83,9 @@ void TForm2::FormCreate() {
   try {
     log_.LoadLog(LogFile);
   } catch (const FileError& e) {
-    unread_log_ = LogFile;
+    // Only shown: the file is read again by every run, and a log that cannot
+    // be read must not cost the backup (the archiver is still looked for).
     ReportFileError(e.what());
-    return;
   }
   ArchiverPresent = unlha32::LibraryLoaded();
   ShowArchiverVersion();

@@ -89,7 +89,8 @@ class TForm2 final : private settings::SettingsStore {
   void ReportFileError(const std::string& cp932_message);
   // The progress window is created after this one and handed over here.
   void AttachProgressForm(backup::TForm3& progress);
-  // 0, or 1 when an unattended run could not save its log.
+  // 0; 2 when an unattended run was refused because another run was in
+  // progress; 1 when an unattended run could not save its log.
   [[nodiscard]] int ExitStatus() const noexcept { return exit_status_; }
 
   // Controls (named as the window designer named them).
@@ -133,7 +134,8 @@ class TForm2 final : private settings::SettingsStore {
   void RestoreFocus();
   void EndRun(std::string_view failure_line);
   void SaveRunLog();
-  void RecoverUnreadLog();
+  void ReloadRunLog();
+  void RefuseBusyRun();
 
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
@@ -157,9 +159,6 @@ class TForm2 final : private settings::SettingsStore {
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
   backup::TForm3* progress_ = nullptr;
-  // The month's log that could not be read at start-up: its lines are put
-  // back in front before it is next written, so the run does not erase them.
-  std::string unread_log_;
   int exit_status_ = 0;
   win::UniqueGdiObject font_, clock_font_, button_font_, grid_font_, path_font_;
 };

@@ -19,25 +19,28 @@ std::string NormalizeLineEnds(std::string_view text) {
   return out;
 }
 
-void RunLog::Prepend(std::string_view earlier) {
-  if (earlier.empty()) return;
-  std::string joined = NormalizeLineEnds(earlier);
-  if (!joined.ends_with("\r\n")) joined += "\r\n";
-  text_ = joined + text_;
-  if (on_reset) on_reset(text_);
+std::string JoinedLines(const std::vector<std::string>& lines, bool open_end) {
+  std::string added;
+  for (const std::string& line : lines) {
+    if (open_end) {
+      // The last line had no line end: the new line still starts on a line
+      // of its own, and the text keeps ending without one.
+      added.append("\r\n").append(line);
+    } else {
+      added.append(line).append("\r\n");
+    }
+  }
+  return added;
 }
 
 void RunLog::Append(std::string_view line) {
-  std::string added;
-  if (text_.empty() || text_.ends_with("\r\n")) {
-    added.append(line).append("\r\n");
-  } else {
-    // The loaded file's last line had no line end: the new line still starts
-    // on a line of its own, and the text keeps ending without one.
-    added.append("\r\n").append(line);
-  }
+  const std::string added =
+      JoinedLines({std::string(line)}, !text_.empty() && !text_.ends_with("\r\n"));
   text_ += added;
+  unsaved_.emplace_back(line);
   if (on_append) on_append(added);
 }
+
+std::string RunLog::Unsaved() const { return JoinedLines(unsaved_, false); }
 
 }  // namespace yx::log

@@ -1,10 +1,14 @@
 #pragma once
-// The run log: the lines of the month, held here as CP932 bytes with CR LF
-// line ends. This text is the log's truth; the log view only shows it, and the
-// month's file is a copy of it as it stood at the end of the last run.
+// The run log: the lines of the month as CP932 bytes with CR LF line ends.
+// The month's file is the log's truth: another run (a scheduled one while the
+// window is open) may have added to it since it was read, so a save adds the
+// lines not saved yet to the file as it stands then, never a stale copy. The
+// text here is what the log view shows: the file as last read or written,
+// with the lines added since.
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace yx::log {
 
@@ -14,20 +18,22 @@ class RunLog {
   std::function<void(std::string_view whole)> on_reset;
   std::function<void(std::string_view added)> on_append;
 
-  // Replaces the text with the file's, when the file exists; a lone CR or LF
-  // becomes CR LF. Throws FileError "ファイル %s は開けません" when the file
-  // exists but cannot be read (for example while another program writes it).
+  // Replaces the text with the file's (none when it does not exist) followed
+  // by the lines not saved yet; a lone CR or LF becomes CR LF. Throws
+  // FileError "ファイル %s は開けません" when the file exists but cannot be
+  // read (for example while another program writes it).
   void LoadLog(const std::string& cp932_path);
 
-  // Writes the whole text to the file. The text goes into a new file beside it
-  // first, which then replaces the old one, so a crash or a full disk never
-  // leaves the month's log cut short. Throws FileError
-  // "ファイル %s を作成できません".
-  void SaveLog(const std::string& cp932_path) const;
+  // Adds the lines not saved yet to the file as it stands now. The whole new
+  // text goes into a new file beside it, which then replaces the old one, so
+  // a crash or a full disk never leaves the month's log cut short; a file
+  // that cannot be replaced (held open by a viewer) gets the lines appended
+  // in place. Throws FileError "ファイル %s を作成できません" and keeps the
+  // lines for the next save.
+  void SaveLog(const std::string& cp932_path);
 
-  // Puts earlier lines in front of the text (a month's file that could not be
-  // read before).
-  void Prepend(std::string_view earlier);
+  // The lines not saved yet, each ending in CR LF.
+  [[nodiscard]] std::string Unsaved() const;
 
   // A tab, then the message.
   void LogLine(std::string_view message) { Append("\t" + std::string(message)); }
@@ -38,7 +44,12 @@ class RunLog {
 
  private:
   std::string text_;
+  std::vector<std::string> unsaved_;
 };
+
+// `lines` as they are added to a text that ends without a line end
+// (`open_end`: a last line without CR LF) or with one.
+[[nodiscard]] std::string JoinedLines(const std::vector<std::string>& lines, bool open_end);
 
 // CR LF for every lone CR and every lone LF.
 [[nodiscard]] std::string NormalizeLineEnds(std::string_view text);

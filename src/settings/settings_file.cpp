@@ -7,6 +7,9 @@
 #include <optional>
 
 #include "base/file_error.h"
+#include "settings/profile_text.h"
+#include "win/file_system.h"
+#include "win/whole_file.h"
 
 namespace yx::settings {
 namespace {
@@ -49,7 +52,7 @@ void LoadSettings(SettingsStore& store, const std::string& path) {
 }
 
 void SaveSettings(const SettingsStore& store, const std::string& path) {
-  const std::string section(kSection);
+  KeyValues values;
   for (const SettingKey& entry : Keys()) {
     std::string value;
     switch (entry.kind) {
@@ -63,12 +66,19 @@ void SaveSettings(const SettingsStore& store, const std::string& path) {
         value = EncodeText(store.GetText(entry.field, entry.index));
         break;
     }
-    const std::string key(entry.key);
-    if (!::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()))
-      throw MakeFileError("%s に書き込めません", path);
+    values.emplace_back(entry.key, std::move(value));
   }
-  // Hand the cached file to the disk now rather than at some later call.
-  ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+  // The profile functions would truncate the file and write it in place: a
+  // kill or a full disk in between would leave it empty or torn, and every
+  // later run would stop at the check. The same bytes go through a new file.
+  const std::wstring wide = win::ToLongPath(win::WidePath(path));
+  std::string old;
+  if (wide.empty() || win::ReadWholeFile(wide, old) == win::ReadResult::Failed)
+    throw MakeFileError("%s に書き込めません", path);
+  const std::optional<std::string> bytes = ProfileAfterWrites(old, kSection, values);
+  if (!bytes) return;  // every key holds its value already: nothing to write
+  if (!win::ReplaceWholeFile(wide, *bytes, "settings-save"))
+    throw MakeFileError("%s に書き込めません", path);
 }
 
 }  // namespace yx::settings

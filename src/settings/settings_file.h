@@ -1,6 +1,6 @@
 #pragma once
-// "Yorudex.INI": read and written one key at a time through the profile API,
-// into and out of whatever holds the live settings (the settings window).
+// "Yorudex.INI": read one key at a time through the profile API and written
+// whole, into and out of whatever holds the live settings (the settings window).
 #include <string>
 
 #include "settings/settings_keys.h"
@@ -22,9 +22,10 @@ class SettingsStore {
 // A missing file, section or key gives the key's default.
 void LoadSettings(SettingsStore& store, const std::string& cp932_path);
 
-// Every key in table order, one write each. Throws FileError
-// "%s に書き込めません" at the first write that fails; the keys before it keep
-// their new values.
+// Every key in table order, the file's bytes as the profile functions would
+// write them, put in place whole: a new file beside the old one replaces it
+// once complete. Throws FileError "%s に書き込めません" when the file cannot be
+// read or replaced; the old file is then left as it was.
 void SaveSettings(const SettingsStore& store, const std::string& cp932_path);
 
 // The longest value read back, in bytes.
