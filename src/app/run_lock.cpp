@@ -12,8 +12,8 @@ namespace yx::app {
 std::wstring RunLockName(const std::string& app_dir) {
   std::wstring path = win::WidePath(app_dir);
   std::wstring full(32768, L'\0');
-  DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(),
-                                    nullptr);
+  DWORD length =
+      ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length > 0 && length < full.size()) path.assign(full.data(), length);
   length = ::GetLongPathNameW(path.c_str(), full.data(), static_cast<DWORD>(full.size()));
   if (length > 0 && length < full.size()) path.assign(full.data(), length);

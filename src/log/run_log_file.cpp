@@ -28,8 +28,7 @@ bool AppendInPlace(const std::wstring& path, const std::vector<std::string>& lin
   const bool open_end = !last.empty() && last != "\n" && last != "\r";
   const LARGE_INTEGER end{};
   return ::SetFilePointerEx(file.get(), end, nullptr, FILE_END) &&
-         win::WriteAll(file.get(), JoinedLines(lines, open_end)) &&
-         ::FlushFileBuffers(file.get());
+         win::WriteAll(file.get(), JoinedLines(lines, open_end)) && ::FlushFileBuffers(file.get());
 }
 
 }  // namespace

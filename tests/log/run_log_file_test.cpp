@@ -84,6 +84,22 @@ TEST_F(RunLogFileTest, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(dir.ReadFile(L"0105.log"), "kept\r\n");
 }
 
+TEST_F(RunLogFileTest, ASaveAddsTheNewLinesToTheFileAsItStandsNow) {
+  test::WriteWholeFile(wide, "a\r\n");
+  RunLog log;
+  log.LoadLog(path);
+  log.Append("mine");
+  test::WriteWholeFile(wide, "a\r\nother run\n");  // written meanwhile by another run
+  log.SaveLog(path);
+  EXPECT_EQ(dir.ReadFile(L"0105.log"), "a\r\nother run\r\nmine\r\n");
+  EXPECT_EQ(log.Text(), dir.ReadFile(L"0105.log"));
+  EXPECT_EQ(log.Unsaved(), "");
+  log.Append("next");
+  ASSERT_TRUE(::CreateDirectoryW((dir.Path() + L"0106.log").c_str(), nullptr));
+  EXPECT_THROW(log.SaveLog(dir.PathA() + "0106.log"), FileError);
+  EXPECT_EQ(log.Unsaved(), "next\r\n") << "a failed save keeps the lines for the next";
+}
+
 TEST_F(RunLogFileTest, SavingIntoAMissingFolderFails) {
   RunLog log;
   log.Append("x");

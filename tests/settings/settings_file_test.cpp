@@ -6,6 +6,7 @@
 
 #include "base/file_error.h"
 #include "support/temp_folder.h"
+#include "win/text.h"
 
 namespace yx::settings {
 namespace {
@@ -137,6 +138,45 @@ TEST_F(SettingsFileTest, LongerValuesAreCutTo2047Bytes) {
   MapStore s;
   LoadSettings(s, ini);
   EXPECT_EQ(s.texts.at({Field::Sources, 0}), std::string(2047, 'x'));
+}
+
+TEST_F(SettingsFileTest, TheFileHoldsWhatTheProfileFunctionsWouldWrite) {
+  MapStore s = Filled();
+  s.texts[{Field::Destination, 0}] = "D:\\\x95\x5C ";  // 表 (trail byte 0x5C), a final blank
+  s.texts[{Field::Sources, 3}] = "'q'";
+  // The reference: the profile functions, one key at a time, as before.
+  const auto reference = [&](const std::wstring& path) {
+    const std::string a = win::FromWide(path);
+    for (const SettingKey& k : Keys()) {
+      const std::string value =
+          k.kind == Kind::Flag      ? std::string(s.flags.at({k.field, k.index}) ? "1" : "0")
+          : k.kind == Kind::Integer ? std::to_string(s.integers.at(k.field))
+                                    : EncodeText(s.texts.at({k.field, k.index}));
+      ASSERT_TRUE(::WritePrivateProfileStringA("Backup", std::string(k.key).c_str(), value.c_str(),
+                                               a.c_str()));
+    }
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, a.c_str());
+  };
+  SaveSettings(s, ini);
+  std::string own = dir.ReadFile(L"Yorudex.INI");
+  for (const std::string_view from : {"=", "\r\n"})  // the same values, spaced out
+    for (size_t at = own.find(from); at != std::string::npos; at = own.find(from, at + 4))
+      own.replace(at, from.size(), from == "=" ? " = " : " \r\n\r\n");
+  const std::string files[] = {
+      "",
+      own,
+      ";top\r\n\r\n[Other]\r\n a = 1 \r\n[backup]\r\nto = old\r\n; c = d\r\nnoeq\r\n[Z]\r\nk=v",
+      "[Backup]\rTO=a\nTO=b\r\n[Backup]\r\nFROM00=x\r\n[]\r\nx=1\r\n=v\r\n = w\r\n\x1A",
+      "[ Backup ] junk\r\n[Bad\r\n[\x83\x5D\r\nWEEK_MON=\x81\x40\r\n",  // ゾ: trail byte ]
+  };
+  for (const std::string& before : files) {
+    test::WriteWholeFile(ini_wide, before);
+    SaveSettings(s, ini);
+    test::WriteWholeFile(dir.Path() + L"ref.ini", before);
+    reference(dir.Path() + L"ref.ini");
+    EXPECT_EQ(dir.ReadFile(L"Yorudex.INI"), dir.ReadFile(L"ref.ini")) << before;
+  }
+  EXPECT_FALSE(dir.Exists(L"Yorudex.INI.new"));
 }
 
 TEST_F(SettingsFileTest, AFailedWriteNamesTheFile) {
