@@ -1,7 +1,7 @@
 // One backup run, from its "START=" line to its "END=" line, and the backup
 // pass behind it: sweep, dated target folder, counting pass, then the copy of
 // every source tree or one archiver command per source.
-#include "app/run_lock.h"
+#include "app/folder_lock.h"
 #include "app/settings_form.h"
 #include "backup/archive_leftovers.h"
 #include "backup/backup_names.h"
@@ -36,7 +36,7 @@ void TForm2::BtnExecClick(const ui::Control* sender) {
   // A run lets messages through; a second run, a save or an exit must not
   // start in the middle of it.
   if (running_) return;
-  const std::optional<RunLock> lock = RunLock::Take(AppDir);
+  const std::optional<FolderLock> lock = FolderLock::Take(AppDir, L"run", 0);
   if (!lock) {
     RefuseBusyRun();
     return;

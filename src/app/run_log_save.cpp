@@ -3,6 +3,7 @@
 // the run's own lines go into a fallback file beside the program, and the
 // exit status tells the scheduler that started the run that something is
 // wrong.
+#include "app/folder_lock.h"
 #include "app/settings_form.h"
 #include "base/file_error.h"
 #include "win/clock.h"
@@ -35,6 +36,10 @@ void TForm2::ReloadRunLog() {
 }
 
 void TForm2::SaveRunLog() {
+  // Another process may be saving the same log (a run refused while this one
+  // goes on): one read-add-replace at a time, or one save would drop the
+  // other's lines. A save never takes long; past the wait it goes ahead.
+  const std::optional<FolderLock> turn = FolderLock::Take(AppDir, L"log", 30000);
   std::string failure;
   try {
     log_.SaveLog(LogFile);

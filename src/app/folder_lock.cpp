@@ -1,6 +1,4 @@
-#include "app/run_lock.h"
-
-#include <windows.h>
+#include "app/folder_lock.h"
 
 #include <cstdint>
 #include <cwchar>
@@ -9,7 +7,7 @@
 
 namespace yx::app {
 
-std::wstring RunLockName(const std::string& app_dir) {
+std::wstring FolderLockName(const std::string& app_dir, std::wstring_view purpose) {
   std::wstring path = win::WidePath(app_dir);
   std::wstring full(32768, L'\0');
   DWORD length =
@@ -34,25 +32,26 @@ std::wstring RunLockName(const std::string& app_dir) {
   wchar_t hex[17] = {};
   std::swprintf(hex, 17, L"%016llx", static_cast<unsigned long long>(hash));
   // Global: a scheduled run may be in another session than the open window.
-  return L"Global\\Yorudex-run-" + std::wstring(hex);
+  return L"Global\\Yorudex-" + std::wstring(purpose) + L"-" + std::wstring(hex);
 }
 
-std::optional<RunLock> RunLock::Take(const std::string& app_dir) {
-  const std::wstring name = RunLockName(app_dir);
+std::optional<FolderLock> FolderLock::Take(const std::string& app_dir, std::wstring_view purpose,
+                                           DWORD wait_ms) {
+  const std::wstring name = FolderLockName(app_dir, purpose);
   win::UniqueKernelHandle mutex(::CreateMutexW(nullptr, FALSE, name.c_str()));
   if (!mutex) {
     // Access denied: it exists, made by a run of another user. Any other
     // failure must not stop every backup for good: the run goes unlocked.
     if (::GetLastError() == ERROR_ACCESS_DENIED) return std::nullopt;
-    return RunLock(std::move(mutex));
+    return FolderLock(std::move(mutex));
   }
-  const DWORD waited = ::WaitForSingleObject(mutex.get(), 0);
+  const DWORD waited = ::WaitForSingleObject(mutex.get(), wait_ms);
   // Abandoned: its holder was killed mid-run; the lock is now ours.
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return std::nullopt;
-  return RunLock(std::move(mutex));
+  return FolderLock(std::move(mutex));
 }
 
-RunLock::~RunLock() {
+FolderLock::~FolderLock() {
   if (mutex_) ::ReleaseMutex(mutex_.get());
 }
 
