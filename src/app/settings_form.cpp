@@ -76,16 +76,17 @@ void TForm2::FormCreate() {
   if (options_.args.size() == 1) AutoMode = options_.args[0] == "/AUTO";
   settings::LoadSettings(*this, SettingsFile());
   const std::wstring log_dir = win::WidePath(LogDir);
+  // A log that cannot be kept or read is only reported: it must not cost the
+  // backup, so the rest of the start-up (the archiver above all) goes on. The
+  // file is read again by every run.
   if (!win::FolderExists(log_dir) && !win::CreateOneFolder(log_dir)) {
     AppendLog("LOG格納フォルダの作成に失敗しました");
-    return;
-  }
-  try {
-    log_.LoadLog(LogFile);
-  } catch (const FileError& e) {
-    // Only shown: the file is read again by every run, and a log that cannot
-    // be read must not cost the backup (the archiver is still looked for).
-    ReportFileError(e.what());
+  } else {
+    try {
+      log_.LoadLog(LogFile);
+    } catch (const FileError& e) {
+      ReportFileError(e.what());
+    }
   }
   ArchiverPresent = unlha32::LibraryLoaded();
   ShowArchiverVersion();

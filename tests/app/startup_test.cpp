@@ -93,13 +93,13 @@ TEST_F(StartupTest, AnExistingMonthLogFillsTheView) {
   EXPECT_EQ(f.MemoLog.ShownText(), L"START=01/05/23 11:00:00\r\nEND=01/05/23 11:00:01\r\n");
 }
 
-TEST_F(StartupTest, ALogFolderThatCannotBeMadeIsReportedInTheViewAndStartUpStops) {
+TEST_F(StartupTest, ALogFolderThatCannotBeMadeIsReportedInTheViewAndStartUpGoesOn) {
   dir.WriteFile(L"log", "a file where the folder should be");
   WriteIni("[Backup]\r\nLHA_USE=1\r\n");
   app::TForm2& f = Start();
   EXPECT_EQ(f.RunLog().Text(), "LOG格納フォルダの作成に失敗しました\r\n");
-  EXPECT_EQ(f.LblLhaVer.Caption(), "");
-  EXPECT_TRUE(f.Modified) << "the load's change events are not undone";
+  EXPECT_EQ(f.LblLhaVer.Caption(), "見つかりません ") << "the archiver is still looked for";
+  EXPECT_FALSE(f.Modified);
   EXPECT_TRUE(dialogs.shown.empty());
 }
 
