@@ -33,7 +33,19 @@ class Locked {
 ReadAhead::ReadAhead(std::vector<File> files) : files_(std::move(files)) {
   if (files_.empty()) return;
   try {
-    worker_ = std::thread([this] { Run(); });
+    worker_ = std::thread([this]() noexcept {
+      // Nothing may leave a thread's entry (it would end the process): the
+      // taker rethrows it instead, and the command fails as for any fault.
+      try {
+        Run();
+      } catch (...) {
+        {
+          const Locked locked(lock_);
+          failure_ = std::current_exception();
+        }
+        ::WakeAllConditionVariable(&changed_);
+      }
+    });
   } catch (const std::system_error&) {
     // No thread to be had: every file is opened when it is taken.
   }
@@ -106,6 +118,7 @@ std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
           ready_.pop_front();
         }
         if (first_ready_ == index && !ready_.empty()) break;
+        if (failure_) std::rethrow_exception(failure_);
         if (worker_waits_) ::WakeAllConditionVariable(&changed_);
         ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
       }

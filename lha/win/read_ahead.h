@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <string>
 #include <thread>
@@ -57,6 +58,8 @@ class ReadAhead {
   size_t first_ready_ = 0;
   size_t head_bytes_ = 0;  // held in ready_
   bool stop_ = false;
+  // What ended the thread early; the taker rethrows it.
+  std::exception_ptr failure_;
   bool worker_waits_ = false;  // for room
   bool taker_waits_ = false;   // for a file
   std::thread worker_;         // last: it starts once everything above exists

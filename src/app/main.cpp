@@ -42,7 +42,10 @@ int RunProgram(HINSTANCE instance) {
     app.Terminate();
   }
   app.Run();
-  return form.ExitStatus();
+  // A fault that reached a window procedure ended the loop (ui/window.h):
+  // a status of its own, beside 1 (log not saved) and 2 (run refused).
+  constexpr int kFaultStatus = 3;
+  return app.Faulted() ? kFaultStatus : form.ExitStatus();
 }
 
 #ifdef YX_TEST_CLOCK

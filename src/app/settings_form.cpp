@@ -30,10 +30,8 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
 }
 
 TForm2::~TForm2() {
-  if (hwnd_) {
-    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    ::DestroyWindow(hwnd_);
-  }
+  // Gone with the object: its WM_DESTROY would end the message loop.
+  if (hwnd_) DestroyUnbound(hwnd_);
 }
 
 void TForm2::WireEvents() {
@@ -173,29 +171,6 @@ void TForm2::RestoreFocus() {
   for (HWND w = focus_; usable && w != hwnd_; w = ::GetParent(w)) usable = ::IsWindowEnabled(w);
   const HWND target = usable ? focus_ : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   if (target && target != hwnd_) ::SetFocus(target);
-}
-
-LRESULT CALLBACK TForm2::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<TForm2*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<TForm2*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    self->hwnd_ = nullptr;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (const FileError& e) {
-    self->ReportFileError(e.what());
-    return 0;
-  } catch (...) {
-    return 0;
-  }
 }
 
 }  // namespace yx::app

@@ -21,6 +21,7 @@
 #include "ui/spin_box.h"
 #include "ui/string_grid.h"
 #include "ui/text_edit.h"
+#include "ui/window.h"
 #include "win/unique_handle.h"
 
 namespace yx::backup {
@@ -37,7 +38,7 @@ struct StartupOptions {
 // Pages of `Page`, in tab order.
 enum PageIndex { SheetTime = 0, SheetPath = 1, SheetArc = 2, SheetLOG = 3 };
 
-class TForm2 final : private settings::SettingsStore {
+class TForm2 final : private settings::SettingsStore, private ui::Window<TForm2> {
  public:
   TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options);
   ~TForm2() override;
@@ -137,8 +138,9 @@ class TForm2 final : private settings::SettingsStore {
   void ReloadRunLog();
   void RefuseBusyRun();
 
+  friend class ui::Window<TForm2>;
+  void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
   // SettingsStore: the controls are the live store of the settings record.
   [[nodiscard]] bool GetFlag(settings::Field field, int index) const override;

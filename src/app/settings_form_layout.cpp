@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include "ui/font.h"
-#include "ui/window_class.h"
 
 namespace yx::app {
 namespace {
@@ -28,8 +27,8 @@ void TForm2::CreateWindowAndControls() {
   grid_font_ = ui::MakeFont(ui::kFaceGothic, 16, true);
   path_font_ = ui::MakeFont(ui::kFacePGothic, 12);
 
-  ui::RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kClassName, &TForm2::WindowProc,
-                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  RegisterClassOnce(::GetModuleHandleW(nullptr), kClassName,
+                    reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
   // A caption but no title-bar buttons at all, and a border that cannot be
   // dragged: Exit and Minimise are the window's own ways out.

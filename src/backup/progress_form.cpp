@@ -4,7 +4,6 @@
 #include <string>
 
 #include "ui/font.h"
-#include "ui/window_class.h"
 #include "win/clock.h"
 #include "win/text.h"
 
@@ -29,8 +28,7 @@ DateTime TimeOfDay(DateTime value) { return value - std::floor(value); }
 
 TForm3::TForm3(ui::Application& app, bool& cancel_requested)
     : app_(app), cancel_requested_(cancel_requested) {
-  ui::RegisterWindowClassOnce(app_.Instance(), kClassName, &TForm3::WindowProc,
-                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame{0, 0, kClientWidth, kClientHeight};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const int width = frame.right - frame.left;
@@ -167,27 +165,6 @@ LRESULT TForm3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return ::DefWindowProcW(window_, msg, wp, lp);
-}
-
-LRESULT CALLBACK TForm3::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<TForm3*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<TForm3*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    if (self) self->window_ = hwnd;
-  }
-  if (msg == WM_NCDESTROY && self) {
-    self->window_ = nullptr;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self = nullptr;
-  }
-  if (!self || !self->window_) return ::DefWindowProcW(hwnd, msg, wp, lp);
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (...) {
-    // Nothing may unwind through user32; a failed tick or click is dropped.
-    return 0;
-  }
 }
 
 }  // namespace yx::backup

@@ -17,11 +17,12 @@
 #include "ui/application.h"
 #include "ui/gauge.h"
 #include "ui/label.h"
+#include "ui/window.h"
 #include "win/unique_handle.h"
 
 namespace yx::backup {
 
-class TForm3 {
+class TForm3 : private ui::Window<TForm3> {
  public:
   static constexpr UINT_PTR kTimerId = 1;
   static constexpr UINT kTimerInterval = 1000;
@@ -82,7 +83,8 @@ class TForm3 {
   void RefreshGauge();
   [[nodiscard]] bool Excluded(const std::wstring& folder) const;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  friend class ui::Window<TForm3>;
+  void Attach(HWND hwnd) noexcept { window_ = hwnd; }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   ui::Application& app_;

@@ -105,5 +105,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   app.SetTitle(kTitle);
   ScheduleWindow window(app, yx::ui::SystemDialogs(), exe);
   app.Run();
-  return 0;
+  // A fault that reached a window procedure ended the loop (ui/window.h).
+  constexpr int kFaultStatus = 5;
+  return app.Faulted() ? kFaultStatus : kDone;
 }

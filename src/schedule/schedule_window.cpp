@@ -5,7 +5,6 @@
 #include "schedule/registered_task.h"
 #include "schedule/task_xml.h"
 #include "ui/font.h"
-#include "ui/window_class.h"
 #include "win/text.h"
 
 namespace yx::schedule {
@@ -56,15 +55,12 @@ ScheduleWindow::ScheduleWindow(ui::Application& app, ui::Dialogs& dialogs, std::
 }
 
 ScheduleWindow::~ScheduleWindow() {
-  if (hwnd_) {
-    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    ::DestroyWindow(hwnd_);
-  }
+  // Gone with the object: its WM_DESTROY would end the message loop.
+  if (hwnd_) DestroyUnbound(hwnd_);
 }
 
 void ScheduleWindow::CreateControls() {
-  ui::RegisterWindowClassOnce(app_.Instance(), kClassName, &ScheduleWindow::WindowProc,
-                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame{0, 0, kClientWidth, kClientHeight};
   ::AdjustWindowRectEx(&frame, style, FALSE, 0);
@@ -151,26 +147,6 @@ LRESULT ScheduleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     default:
       return ::DefWindowProcW(hwnd_, msg, wp, lp);
-  }
-}
-
-LRESULT CALLBACK ScheduleWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<ScheduleWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<ScheduleWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    self->hwnd_ = nullptr;
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (...) {
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
   }
 }
 

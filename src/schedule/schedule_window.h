@@ -10,6 +10,7 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/label.h"
+#include "ui/window.h"
 #include "win/unique_handle.h"
 
 namespace yx::schedule {
@@ -32,7 +33,8 @@ class WrappedText : public ui::Control {
   std::string caption_;
 };
 
-class ScheduleWindow {
+// The companion's one window, Yorudex 起動スケジュール.
+class ScheduleWindow : private ui::Window<ScheduleWindow> {
  public:
   ScheduleWindow(ui::Application& app, ui::Dialogs& dialogs, std::wstring exe_path);
   ~ScheduleWindow();
@@ -49,8 +51,9 @@ class ScheduleWindow {
  private:
   void CreateControls();
   void Act(const std::string& failure);
+  friend class ui::Window<ScheduleWindow>;
+  void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
 
   ui::Application& app_;
   ui::Dialogs& dialogs_;

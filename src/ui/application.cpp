@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "ui/window_class.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -14,13 +13,13 @@ Application::Application(HINSTANCE instance) : instance_(instance) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                                      ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  RegisterWindowClassOnce(instance_, kClassName, &Application::WindowProc, nullptr);
+  RegisterClassOnce(instance_, kClassName, nullptr);
   // Zero-sized but visible once the main window is up, so that the taskbar
   // shows one entry under the application title and the forms it owns show
   // none of their own.
-  window_ = ::CreateWindowExW(0, kClassName, L"",
-                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
-                              0, 0, 0, 0, nullptr, nullptr, instance_, this);
+  ::CreateWindowExW(0, kClassName, L"",
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0, 0,
+                    0, nullptr, nullptr, instance_, this);
 }
 
 Application::~Application() {
@@ -52,6 +51,7 @@ bool Application::HandleOne(MSG& msg) {
   if (key && main_ && ::IsDialogMessageW(main_, &msg)) return true;
   ::TranslateMessage(&msg);
   ::DispatchMessageW(&msg);
+  if (WindowFaulted()) terminated_ = true;
   return true;
 }
 
@@ -88,26 +88,21 @@ void Application::Minimize() {
   ::ShowWindow(window_, SW_MINIMIZE);
 }
 
-LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = reinterpret_cast<Application*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<Application*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
+LRESULT Application::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // Closing the taskbar entry closes the main window at once, without the
   // save prompt.
-  if (msg == WM_CLOSE && self && self->main_) {
-    ::DestroyWindow(self->main_);
+  if (msg == WM_CLOSE && main_) {
+    ::DestroyWindow(main_);
     return 0;
   }
-  if (msg == WM_SIZE && wp == SIZE_RESTORED) ::ShowOwnedPopups(hwnd, TRUE);
+  if (msg == WM_SIZE && wp == SIZE_RESTORED) ::ShowOwnedPopups(window_, TRUE);
   // Activated from the taskbar: the main window takes over.
-  if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && self && self->main_ &&
-      ::IsWindowVisible(self->main_) && !::IsIconic(hwnd)) {
-    ::SetActiveWindow(self->main_);
+  if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && main_ && ::IsWindowVisible(main_) &&
+      !::IsIconic(window_)) {
+    ::SetActiveWindow(main_);
     return 0;
   }
-  return ::DefWindowProcW(hwnd, msg, wp, lp);
+  return ::DefWindowProcW(window_, msg, wp, lp);
 }
 
 }  // namespace yx::ui

@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "ui/window.h"
+
 namespace yx::ui {
 
-class Application {
+class Application : private Window<Application> {
  public:
   // handled := true keeps the message from being dispatched.
   using MessageHook = std::function<void(MSG& msg, bool& handled)>;
@@ -33,18 +35,22 @@ class Application {
 
   // Takes every message pending now, then returns.
   void ProcessMessages();
-  // Runs until Terminate() is called or the main window is destroyed.
+  // Runs until Terminate() is called, the main window is destroyed or a
+  // window procedure met a fault (ui/window.h).
   void Run();
   void Terminate() noexcept;
   [[nodiscard]] bool Terminated() const noexcept { return terminated_; }
+  [[nodiscard]] bool Faulted() const noexcept { return WindowFaulted(); }
 
   void Minimize();
   // Shows the zero-sized application window, which is what the taskbar lists.
   void ShowTaskbarEntry();
 
  private:
+  friend class Window<Application>;
   bool HandleOne(MSG& msg);
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  void Attach(HWND hwnd) noexcept { window_ = hwnd; }
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   HINSTANCE instance_;
   HWND window_ = nullptr;

@@ -42,37 +42,31 @@ HWND Control::CreateChild(HWND parent, const wchar_t* cls, std::wstring_view tex
   return hwnd;
 }
 
-bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   Control* control = nullptr;
-  try {
-    switch (msg) {
-      case WM_COMMAND:
-        control = Control::FromHandle(reinterpret_cast<HWND>(lp));
-        if (!control) return false;
-        control->OnCommand(HIWORD(wp));
-        result = 0;
-        return true;
-      case WM_NOTIFY: {
-        const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-        control = Control::FromHandle(hdr->hwndFrom);
-        if (!control) return false;
-        result = control->OnNotify(*hdr);
-        return true;
-      }
-      case WM_DRAWITEM: {
-        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        control = Control::FromHandle(item->hwndItem);
-        if (!control || !control->OnDrawItem(*item)) return false;
-        result = TRUE;
-        return true;
-      }
-      default:
-        return false;
+  switch (msg) {
+    case WM_COMMAND:
+      control = Control::FromHandle(reinterpret_cast<HWND>(lp));
+      if (!control) return false;
+      control->OnCommand(HIWORD(wp));
+      result = 0;
+      return true;
+    case WM_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+      control = Control::FromHandle(hdr->hwndFrom);
+      if (!control) return false;
+      result = control->OnNotify(*hdr);
+      return true;
     }
-  } catch (...) {
-    // Handlers report their own errors; nothing may unwind through user32.
-    result = 0;
-    return true;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      control = Control::FromHandle(item->hwndItem);
+      if (!control || !control->OnDrawItem(*item)) return false;
+      result = TRUE;
+      return true;
+    }
+    default:
+      return false;
   }
 }
 

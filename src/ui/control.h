@@ -48,8 +48,10 @@ class Control {
 };
 
 // Routes WM_COMMAND, WM_NOTIFY and WM_DRAWITEM of a parent window to the child
-// control's wrapper. Returns true when it handled the message.
-bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept;
+// control's wrapper. Returns true when it handled the message. Called from
+// behind a window procedure's barrier (ui/window.h), which takes what the
+// handlers throw.
+bool RouteToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 // The answer of an edit control's subclass to WM_GETDLGCODE: the edit's own,
 // and Enter kept for the control rather than taken by the dialog manager,

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "ui/window_class.h"
 #include "win/unique_handle.h"
 
 namespace yx::ui {
@@ -49,9 +48,12 @@ int GaugeModel::FilledWidth(int width) const noexcept {
 void Gauge::Create(HWND parent, RECT bounds, HFONT font) {
   // The whole face is painted from a memory bitmap: no background erase, no
   // flicker when the bar moves.
-  RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kClassName, &Gauge::WindowProc, nullptr);
-  CreateChild(parent, kClassName, L"", WS_BORDER, bounds);
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  RegisterClassOnce(instance, kClassName, nullptr);
   font_ = font;
+  ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, bounds.left, bounds.top,
+                    bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
+                    instance, this);
 }
 
 void Gauge::Update(const GaugeModel& before) noexcept {
@@ -134,32 +136,27 @@ void Gauge::Paint(HDC dc) const noexcept {
   ::DeleteDC(mem);
 }
 
-LRESULT CALLBACK Gauge::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  // Bound only once CreateWindowExW has returned; the few messages of the
-  // creation itself need nothing of the wrapper.
-  auto* self = static_cast<Gauge*>(Control::FromHandle(hwnd));
+LRESULT Gauge::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SETFONT:
-      if (self) {
-        self->font_ = reinterpret_cast<HFONT>(wp);
-        if (LOWORD(lp)) ::InvalidateRect(hwnd, nullptr, FALSE);
-      }
+      font_ = reinterpret_cast<HFONT>(wp);
+      if (LOWORD(lp)) ::InvalidateRect(hwnd_, nullptr, FALSE);
       return 0;
     case WM_GETFONT:
-      return self ? reinterpret_cast<LRESULT>(self->font_) : 0;
+      return reinterpret_cast<LRESULT>(font_);
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      const HDC dc = ::BeginPaint(hwnd, &ps);
-      if (self && dc) self->Paint(dc);
-      ::EndPaint(hwnd, &ps);
+      const HDC dc = ::BeginPaint(hwnd_, &ps);
+      if (dc) Paint(dc);
+      ::EndPaint(hwnd_, &ps);
       return 0;
     }
     default:
       break;
   }
-  return ::DefWindowProcW(hwnd, msg, wp, lp);
+  return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 }  // namespace yx::ui

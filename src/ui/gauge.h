@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "ui/control.h"
+#include "ui/window.h"
 
 namespace yx::ui {
 
@@ -37,7 +38,7 @@ class GaugeModel {
   int32_t progress_ = 0;
 };
 
-class Gauge : public Control {
+class Gauge : public Control, private Window<Gauge> {
  public:
   // A child of `parent` with a single border; the model works without it.
   void Create(HWND parent, RECT bounds, HFONT font);
@@ -55,7 +56,9 @@ class Gauge : public Control {
   void SetProgress(int32_t value) noexcept;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  friend class Window<Gauge>;
+  void Attach(HWND hwnd) noexcept { Bind(hwnd); }
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Paint(HDC dc) const noexcept;
   void Update(const GaugeModel& before) noexcept;
 

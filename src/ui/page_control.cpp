@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "ui/window_class.h"
+#include "ui/window.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -82,8 +82,14 @@ LRESULT PageControl::OnNotify(const NMHDR& hdr) {
 }
 
 LRESULT CALLBACK PageControl::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  // A page has no object of its own: it only hands its controls' messages on.
   LRESULT result = 0;
-  if (RouteToControl(msg, wp, lp, result)) return result;
+  bool routed = true;  // a fault the barrier took counts as handled
+  Guarded([&] {
+    routed = RouteToControl(msg, wp, lp, result);
+    return LRESULT{0};
+  });
+  if (routed) return result;
   // A multi-line text field that has seen the dialog manager posts WM_CLOSE to
   // its parent on Escape; a page is never closed.
   if (msg == WM_CLOSE) return 0;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/window.h"
+
 namespace yx::ui {
 
 void SpinBox::Create(HWND parent, RECT r, HFONT font, int min, int max, int value) {
@@ -61,11 +63,10 @@ LRESULT CALLBACK SpinBox::EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UI
       return 0;
     case WM_KEYDOWN:
       if (wp == VK_UP || wp == VK_DOWN) {
-        try {
+        return Guarded([&] {
           self->SetValue(self->value_ + (wp == VK_UP ? 1 : -1));
-        } catch (...) {
-        }
-        return 0;
+          return LRESULT{0};
+        });
       }
       if (wp == VK_DELETE || wp == VK_BACK) return 0;
       break;

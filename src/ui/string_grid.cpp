@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "ui/window_class.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -14,8 +13,8 @@ constexpr wchar_t kClassName[] = L"YorudexStringGrid";
 }
 
 void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height) {
-  RegisterWindowClassOnce(::GetModuleHandleW(nullptr), kClassName, &StringGrid::WindowProc,
-                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+  RegisterClassOnce(::GetModuleHandleW(nullptr), kClassName,
+                    reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   font_ = font;
   row_height_ = row_height;
   // A scroll bar only where the ten rows do not fit.
@@ -188,29 +187,14 @@ LRESULT StringGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-LRESULT CALLBACK StringGrid::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  auto* self = static_cast<StringGrid*>(Control::FromHandle(hwnd));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<StringGrid*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->Bind(hwnd);
-  }
-  if (!self || !self->hwnd_) return ::DefWindowProcW(hwnd, msg, wp, lp);
-  try {
-    return self->HandleMessage(msg, wp, lp);
-  } catch (...) {
-    return 0;
-  }
-}
-
 LRESULT CALLBACK StringGrid::EditorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                         DWORD_PTR ref) noexcept {
   auto* self = reinterpret_cast<StringGrid*>(ref);
   if (msg == WM_KEYDOWN && (wp == VK_UP || wp == VK_DOWN)) {
-    try {
+    return Guarded([&] {
       self->SetRow(self->row_ + (wp == VK_UP ? -1 : 1));
-    } catch (...) {
-    }
-    return 0;
+      return LRESULT{0};
+    });
   }
   if (msg == WM_GETDLGCODE) return KeepEnterDlgCode(hwnd, wp, lp);
   if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &StringGrid::EditorProc, 1);

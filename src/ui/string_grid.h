@@ -3,13 +3,14 @@
 #include <functional>
 
 #include "ui/control.h"
+#include "ui/window.h"
 
 namespace yx::ui {
 
 // A one-column grid of ten text rows with its cell editor always shown on the
 // current row. The texts live here; writing a cell from code raises no event,
 // editing one raises on_set_edit_text.
-class StringGrid : public Control {
+class StringGrid : public Control, private Window<StringGrid> {
  public:
   static constexpr int kRows = 10;
   std::function<void(int col, int row, const std::string& text)> on_set_edit_text;
@@ -28,7 +29,8 @@ class StringGrid : public Control {
   void OnCommand(WORD code) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  friend class Window<StringGrid>;
+  void Attach(HWND hwnd) noexcept { Bind(hwnd); }
   static LRESULT CALLBACK EditorProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Paint();

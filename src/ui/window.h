@@ -1,0 +1,86 @@
+#pragma once
+// The one window procedure of every window class the program registers, and
+// the one barrier that keeps C++ exceptions out of user32.
+//
+// A window is bound to its object at WM_NCCREATE, the first message that
+// carries the object (the last argument of CreateWindowExW); the few messages
+// that come before it (WM_GETMINMAXINFO) go to the system's default. From then
+// on every message goes to the object's HandleMessage, until WM_NCDESTROY
+// unbinds it.
+//
+// An exception unwinding through user32 is undefined: under Wine it ends the
+// process at a place nobody chose. One that reaches a window procedure is a
+// fault its handler could not act on (the handlers catch what they can
+// report, such as a file that cannot be written), so the barrier keeps it as
+// the thread's window fault, answers the message with 0, and the message loop
+// (Application) ends at its next message: the program stops with an error
+// status instead of running on half-done.
+#include <windows.h>
+
+#include <exception>
+
+#include "ui/window_class.h"
+
+namespace yx::ui {
+
+// Keeps the first fault of this thread; later ones add nothing to know.
+void KeepWindowFault(std::exception_ptr fault) noexcept;
+[[nodiscard]] bool WindowFaulted() noexcept;
+// The kept fault, cleared; nullptr when there is none.
+[[nodiscard]] std::exception_ptr TakeWindowFault() noexcept;
+
+// Runs a message handler behind the barrier. For the procedures that have no
+// object to bind (subclassed system controls, the pages of a tab control).
+template <typename Handler>
+LRESULT Guarded(Handler&& handler) noexcept {
+  try {
+    return handler();
+  } catch (...) {
+    KeepWindowFault(std::current_exception());
+    return 0;
+  }
+}
+
+// Base of every window class of the program. T provides
+//   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+//   void Attach(HWND hwnd) noexcept;  // the window, or nullptr once it is gone
+// (private, with `friend class ui::Window<T>;`) and creates its window with
+// `this` as the creation parameter.
+template <typename T>
+class Window {
+ protected:
+  Window() = default;
+  ~Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  static bool RegisterClassOnce(HINSTANCE instance, const wchar_t* name, HBRUSH background) {
+    return RegisterWindowClassOnce(instance, name, &Procedure, background);
+  }
+
+  // Destroys `hwnd` without its object seeing the messages of destruction:
+  // for an owner that goes away with its window and must not act on them.
+  static void DestroyUnbound(HWND hwnd) noexcept {
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd);
+  }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    T* self = reinterpret_cast<T*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+      self = static_cast<T*>(reinterpret_cast<const CREATESTRUCTW*>(lp)->lpCreateParams);
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      if (self) self->Attach(hwnd);
+    }
+    if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      self->Attach(nullptr);
+      return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    return Guarded([&] { return self->HandleMessage(msg, wp, lp); });
+  }
+};
+
+}  // namespace yx::ui
