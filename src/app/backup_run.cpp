@@ -23,7 +23,7 @@ constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
 void TForm2::AttachProgressForm(backup::TForm3& progress) { progress_ = &progress; }
 
 void TForm2::HoldCommands(bool hold) {
-  for (const ui::Control* button : {&BtnSet, &BtnExec, &SpeedButton1}) button->SetEnabled(!hold);
+  for (const ui::Control* button : {&BtnSet, &BtnExec, &BtnExit}) button->SetEnabled(!hold);
 }
 
 void TForm2::EndRun(std::string_view failure_line) {

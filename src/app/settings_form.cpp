@@ -54,8 +54,8 @@ void TForm2::WireEvents() {
   BtnSet.on_click = [this] { BtnSetClick(); };
   BtnHelp.on_click = [this] { BtnHelpClick(); };
   BtnVer.on_click = [this] { BtnVerClick(); };
-  SpeedButton1.on_click = [this] { SpeedButton1Click(); };
-  SpeedButton2.on_click = [this] { SpeedButton2Click(); };
+  BtnExit.on_click = [this] { BtnExitClick(); };
+  BtnMin.on_click = [this] { BtnMinClick(); };
 }
 
 void TForm2::FormCreate() {

@@ -38,6 +38,7 @@ struct StartupOptions {
 // Pages of `Page`, in tab order.
 enum PageIndex { SheetTime = 0, SheetPath = 1, SheetArc = 2, SheetLOG = 3 };
 
+// The settings window, 起動日時設定: the program's main window.
 class TForm2 final : private settings::SettingsStore, private ui::Window<TForm2> {
  public:
   TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options);
@@ -66,8 +67,8 @@ class TForm2 final : private settings::SettingsStore, private ui::Window<TForm2>
   void BtnSetClick();
   void BtnHelpClick();
   void BtnVerClick();
-  void SpeedButton1Click();
-  void SpeedButton2Click();
+  void BtnExitClick();
+  void BtnMinClick();
   void RdoDelDClick();
   void RdoKillDClick();
   void ChkTime1Click();
@@ -94,11 +95,11 @@ class TForm2 final : private settings::SettingsStore, private ui::Window<TForm2>
   // progress; 1 when an unattended run could not save its log.
   [[nodiscard]] int ExitStatus() const noexcept { return exit_status_; }
 
-  // Controls (named as the window designer named them).
+  // Controls, each named by its kind and its role.
   ui::Label LblTimeCaption, LblTime;
-  ui::FlatButton BtnSet, BtnHelp, SpeedButton1, BtnExec, BtnVer, SpeedButton2;
+  ui::FlatButton BtnSet, BtnHelp, BtnExit, BtnExec, BtnVer, BtnMin;
   ui::PageControl Page;
-  ui::GroupBox BoxWeek, BoxTime, BoxTime2, GroupBox1, GroupBox2, GroupBox3;
+  ui::GroupBox BoxWeek, BoxTime, BoxTime2, BoxLha, BoxDel, BoxKill;
   ui::CheckList ListWeek, ListDel;
   ui::CheckBox ChkTime1, ChkTime2, ChkLha, ChkDel, ChkKill;
   ui::StringGrid GridTime, EditFrom;

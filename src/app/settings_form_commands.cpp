@@ -27,7 +27,7 @@ void TForm2::BtnVerClick() {
   dialogs_.ShowMessage(hwnd_, app_.Title(), text);
 }
 
-void TForm2::SpeedButton1Click() {
+void TForm2::BtnExitClick() {
   if (running_) return;
   if (!Modified || AutoMode) {
     ::DestroyWindow(hwnd_);
@@ -44,7 +44,7 @@ void TForm2::SpeedButton1Click() {
   }
 }
 
-void TForm2::SpeedButton2Click() { app_.Minimize(); }
+void TForm2::BtnMinClick() { app_.Minimize(); }
 
 void TForm2::RdoDelDClick() {
   LblDel.SetCaption(RdoDelD.Checked() ? "日保持" : "月保持");

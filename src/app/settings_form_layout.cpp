@@ -59,10 +59,10 @@ void TForm2::CreateTopStrip() {
   constexpr int kLeft = 239, kW = 57, kH = 22;
   BtnSet.Create(hwnd_, "保存", At(kLeft, 2, kW, kH), f, ui::Glyph::Save);
   BtnHelp.Create(hwnd_, "ﾍﾙﾌﾟ", At(kLeft + kW, 2, kW, kH), f, ui::Glyph::Help);
-  SpeedButton1.Create(hwnd_, "終了", At(kLeft + 2 * kW, 2, kW, kH), f, ui::Glyph::Exit);
+  BtnExit.Create(hwnd_, "終了", At(kLeft + 2 * kW, 2, kW, kH), f, ui::Glyph::Exit);
   BtnExec.Create(hwnd_, "実行", At(kLeft, 2 + kH, kW, kH), f, ui::Glyph::Run);
   BtnVer.Create(hwnd_, "VER", At(kLeft + kW, 2 + kH, kW, kH), f, ui::Glyph::Version);
-  SpeedButton2.Create(hwnd_, "最小", At(kLeft + 2 * kW, 2 + kH, kW, kH), f, ui::Glyph::Minimize);
+  BtnMin.Create(hwnd_, "最小", At(kLeft + 2 * kW, 2 + kH, kW, kH), f, ui::Glyph::Minimize);
 }
 
 void TForm2::CreateTimePage(HWND page) {
@@ -99,14 +99,14 @@ void TForm2::CreatePathPage(HWND page) {
 
 void TForm2::CreateArcPage(HWND page) {
   const HFONT f = ui::AsFont(font_);
-  GroupBox1.Create(page, "圧縮", At(6, 2, 392, 52), f);
+  BoxLha.Create(page, "圧縮", At(6, 2, 392, 52), f);
   ChkLha.Create(page, "Lha圧縮を行う", At(18, 24, 150, 20), f, false);
   LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 26, 110, 18), f);
   LblLhaVer.Create(page, "", At(278, 26, 116, 18), f);
 
-  CreateRetentionGroup(page, 58, {GroupBox2, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
+  CreateRetentionGroup(page, 58, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
                        "期限が来たら削除対象データを削除する", 14);
-  CreateRetentionGroup(page, 148, {GroupBox3, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
+  CreateRetentionGroup(page, 148, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
                        "強制削除", "期限が来たら強制的に削除する", 30);
 }
 

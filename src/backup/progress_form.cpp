@@ -14,7 +14,7 @@ constexpr wchar_t kClassName[] = L"TForm3";
 constexpr int kClientWidth = 349;
 constexpr int kClientHeight = 124;
 constexpr int kFontHeight = 16;
-constexpr int kBitBtn1 = 100;
+constexpr int kBtnAbort = 100;
 
 // A fixed dialog frame with a caption but no system menu: no close, minimise
 // or maximise button, and no resizing.
@@ -53,13 +53,13 @@ void TForm3::FormCreate() {
   bold_font_ = ui::MakeFont(ui::kFacePGothic, kFontHeight, true);
 
   // Created first, so it comes first in the tab order.
-  bit_btn1_ = ::CreateWindowExW(
+  btn_abort_ = ::CreateWindowExW(
       0, L"BUTTON", win::ToWide("中断").c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-      136, 96, 75, 25, window_, reinterpret_cast<HMENU>(kBitBtn1), app_.Instance(), nullptr);
-  ::SendMessageW(bit_btn1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  CreateLabel(label1_, "総ファイル数", 24, 8);
+      136, 96, 75, 25, window_, reinterpret_cast<HMENU>(kBtnAbort), app_.Instance(), nullptr);
+  ::SendMessageW(btn_abort_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  CreateLabel(lbl_file_all_caption_, "総ファイル数", 24, 8);
   CreateLabel(lbl_file_all_, "初期化中", 128, 8);
-  CreateLabel(label2_, "経過時間", 24, 32);
+  CreateLabel(lbl_time_all_caption_, "経過時間", 24, 32);
   CreateLabel(lbl_time_all_, "初期化中", 128, 32);
   gauge_.Create(window_, RECT{8, 56, 8 + 337, 56 + 25}, ui::AsFont(font_));
   gauge_.SetMinValue(0);
@@ -110,7 +110,7 @@ void TForm3::StartProgress(bool title_progress) {
   ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ::SetForegroundWindow(window_);
   // As a dialog would: the abort button has the focus, so Space presses it.
-  ::SetFocus(bit_btn1_);
+  ::SetFocus(btn_abort_);
 }
 
 void TForm3::StopProgress() {
@@ -130,7 +130,7 @@ void TForm3::TimerTimer() {
   app_.ProcessMessages();
 }
 
-void TForm3::BitBtn1Click() {
+void TForm3::BtnAbortClick() {
   cancel_requested_ = true;
   // Closing a secondary window only hides it.
   ::ShowWindow(window_, SW_HIDE);
@@ -151,15 +151,15 @@ LRESULT TForm3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_COMMAND:
-      if (LOWORD(wp) == kBitBtn1 && HIWORD(wp) == BN_CLICKED) {
-        BitBtn1Click();
+      if (LOWORD(wp) == kBtnAbort && HIWORD(wp) == BN_CLICKED) {
+        BtnAbortClick();
         return 0;
       }
       break;
     case WM_CLOSE:
       // Alt+F4 would otherwise hide the window and leave the run going with
       // no way to stop it: closing it is taken as the abort it looks like.
-      BitBtn1Click();
+      BtnAbortClick();
       return 0;
     default:
       break;

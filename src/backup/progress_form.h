@@ -22,6 +22,7 @@
 
 namespace yx::backup {
 
+// The progress window of a copy run, Backup 処理中.
 class TForm3 : private ui::Window<TForm3> {
  public:
   static constexpr UINT_PTR kTimerId = 1;
@@ -42,7 +43,7 @@ class TForm3 : private ui::Window<TForm3> {
   void StopProgress();
   void TimerTimer();
   // Requests the cancel and hides the window; the timer runs on.
-  void BitBtn1Click();
+  void BtnAbortClick();
 
   // Adds the files below `folder` (ending in a backslash) to FileTotal.
   // False only when cancelled; the partial total stays.
@@ -66,7 +67,7 @@ class TForm3 : private ui::Window<TForm3> {
   [[nodiscard]] HWND Handle() const noexcept { return window_; }
   [[nodiscard]] const ui::Gauge& Gauge() const noexcept { return gauge_; }
   [[nodiscard]] ui::Gauge& Gauge() noexcept { return gauge_; }
-  [[nodiscard]] HWND BitBtn1() const noexcept { return bit_btn1_; }
+  [[nodiscard]] HWND BtnAbort() const noexcept { return btn_abort_; }
   [[nodiscard]] const ui::Label& LblFileAll() const noexcept { return lbl_file_all_; }
   [[nodiscard]] const ui::Label& LblTimeAll() const noexcept { return lbl_time_all_; }
 
@@ -91,12 +92,12 @@ class TForm3 : private ui::Window<TForm3> {
   bool& cancel_requested_;
   std::optional<FolderId> excluded_;
   HWND window_ = nullptr;
-  HWND bit_btn1_ = nullptr;
+  HWND btn_abort_ = nullptr;
   win::UniqueGdiObject font_;
   win::UniqueGdiObject bold_font_;
-  ui::Label label1_;
+  ui::Label lbl_file_all_caption_;
   ui::Label lbl_file_all_;
-  ui::Label label2_;
+  ui::Label lbl_time_all_caption_;
   ui::Label lbl_time_all_;
   ui::Gauge gauge_;
 };

@@ -184,7 +184,7 @@ TEST_F(BackupRunTest, AnAbortBeforeTheSweepStopsTheRunAtTheCountingPass) {
   StartWith({SourceTree(L"Work")});
   // Handled at the run's first look at its messages, right after the
   // progress window appears.
-  ::PostMessageW(progress_->BitBtn1(), BM_CLICK, 0, 0);
+  ::PostMessageW(progress_->BtnAbort(), BM_CLICK, 0, 0);
   EXPECT_EQ(Run(), Log("\tバックアップを中断しました\r\n"));
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\")) << "the target folder stays";
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
@@ -193,7 +193,7 @@ TEST_F(BackupRunTest, AnAbortBeforeTheSweepStopsTheRunAtTheCountingPass) {
 TEST_F(BackupRunTest, NoSecondRunSaveOrExitStartsInsideARun) {
   StartWith({SourceTree(L"Work")}, {});
   ::PostMessageW(form_->BtnExec.Handle(), BM_CLICK, 0, 0);
-  ::PostMessageW(form_->SpeedButton1.Handle(), BM_CLICK, 0, 0);
+  ::PostMessageW(form_->BtnExit.Handle(), BM_CLICK, 0, 0);
   ::PostMessageW(form_->BtnSet.Handle(), BM_CLICK, 0, 0);
   form_->BtnExecClick(&form_->BtnExec);
   const std::string log = form_->RunLog().Text();

@@ -124,7 +124,7 @@ TEST_F(DropTest, ADropOnTheCurrentRowFillsItAndExitAsksToSave) {
   DropAt(form_->EditFrom.EditorHandle(), editor, {a});
   EXPECT_EQ(form_->EditFrom.Cell(0), a);
   dialogs.answer_yes = false;
-  Click(form_->SpeedButton1);
+  Click(form_->BtnExit);
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].text, "設定が変更されてます。保存しますか?");
 }

@@ -10,7 +10,7 @@ using SettingsWindowTest = FormTest;
 TEST_F(SettingsWindowTest, ExitAfterAFreshStartClosesWithoutAsking) {
   WriteIni("[Backup]\r\nDEL_VAL=50\r\nGO_RND=0\r\n");
   Start();
-  Click(form_->SpeedButton1);
+  Click(form_->BtnExit);
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_FALSE(FormOpen());
   EXPECT_TRUE(app_->Terminated());
@@ -21,7 +21,7 @@ TEST_F(SettingsWindowTest, ExitAfterAChangeAsksAndNoClosesWithoutSaving) {
   Click(form_->ChkLha);
   EXPECT_TRUE(form_->Modified);
   dialogs.answer_yes = false;
-  Click(form_->SpeedButton1);
+  Click(form_->BtnExit);
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].kind, "question");
   EXPECT_EQ(dialogs.shown[0].text, "設定が変更されてます。保存しますか?");
@@ -33,7 +33,7 @@ TEST_F(SettingsWindowTest, ExitAfterAChangeAsksAndNoClosesWithoutSaving) {
 TEST_F(SettingsWindowTest, ExitWithYesAndAFailingCheckStaysOpenOnTheFaultyPage) {
   Start();
   Click(form_->ChkDel);
-  Click(form_->SpeedButton1);  // the destination is empty: the check fails
+  Click(form_->BtnExit);  // the destination is empty: the check fails
   ASSERT_EQ(dialogs.shown.size(), 2u);
   EXPECT_EQ(dialogs.shown[1].text, "バックアップ先のフォルダが存在しません");
   EXPECT_TRUE(FormOpen());
@@ -45,7 +45,7 @@ TEST_F(SettingsWindowTest, ExitWithYesAndAFailingCheckStaysOpenOnTheFaultyPage) 
 TEST_F(SettingsWindowTest, ExitWithYesAndAPassingCheckSavesAndCloses) {
   Start();
   form_->EditTo.SetText(dir.PathA());
-  Click(form_->SpeedButton1);
+  Click(form_->BtnExit);
   EXPECT_FALSE(FormOpen());
   EXPECT_NE(Ini().find("TO=" + dir.PathA() + "\r\n"), std::string::npos);
 }
@@ -54,7 +54,7 @@ TEST_F(SettingsWindowTest, UnattendedExitNeverAsks) {
   Start({"/AUTO"});
   form_->ChkLha.SetChecked(true);
   ASSERT_TRUE(form_->Modified);
-  Click(form_->SpeedButton1);
+  Click(form_->BtnExit);
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_FALSE(FormOpen());
 }
@@ -209,7 +209,7 @@ TEST_F(SettingsWindowTest, MinimiseLeavesOnlyTheTaskbarEntryAndRestoringBringsTh
   Start();
   EXPECT_TRUE(::IsWindowVisible(app_->Handle()));
   EXPECT_EQ(::GetWindow(form_->Handle(), GW_OWNER), app_->Handle());
-  Click(form_->SpeedButton2);
+  Click(form_->BtnMin);
   EXPECT_TRUE(::IsIconic(app_->Handle()));
   EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
   ::SendMessageW(app_->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);

@@ -188,7 +188,7 @@ TEST_F(CopierTree, AnAbortDuringTheCopyStopsAtTheNextEntryAndKeepsThePartialCopy
   on_message_ = [&](MSG& msg) {
     if (!clicked && msg.message == WM_PAINT && msg.hwnd == form_->Gauge().Handle()) {
       clicked = true;
-      ::PostMessageW(form_->BitBtn1(), BM_CLICK, 0, 0);
+      ::PostMessageW(form_->BtnAbort(), BM_CLICK, 0, 0);
     }
   };
   EXPECT_FALSE(form_->CopyTree(target_, source_));

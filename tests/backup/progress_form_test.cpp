@@ -57,15 +57,15 @@ TEST_F(ProgressForm, IsCreatedHiddenWithItsControlsAndNoTimer) {
 
   EXPECT_EQ(Text(form_->LblFileAll().Handle()), W("初期化中"));
   EXPECT_EQ(Text(form_->LblTimeAll().Handle()), W("初期化中"));
-  EXPECT_EQ(Text(form_->BitBtn1()), W("中断"));
-  EXPECT_EQ(::GetNextDlgTabItem(form, nullptr, FALSE), form_->BitBtn1());
+  EXPECT_EQ(Text(form_->BtnAbort()), W("中断"));
+  EXPECT_EQ(::GetNextDlgTabItem(form, nullptr, FALSE), form_->BtnAbort());
 
   const LOGFONTW label = FontOf(form_->LblFileAll().Handle());
   EXPECT_STREQ(label.lfFaceName, L"ＭＳ Ｐゴシック");
   EXPECT_EQ(label.lfHeight, -16);
   EXPECT_EQ(label.lfWeight, FW_BOLD);
   EXPECT_EQ(label.lfCharSet, SHIFTJIS_CHARSET);
-  EXPECT_EQ(FontOf(form_->BitBtn1()).lfWeight, FW_NORMAL);
+  EXPECT_EQ(FontOf(form_->BtnAbort()).lfWeight, FW_NORMAL);
 
   EXPECT_EQ(form_->Gauge().MinValue(), 0);
   EXPECT_EQ(form_->Gauge().MaxValue(), 100);
@@ -108,7 +108,7 @@ TEST_F(ProgressForm, StartResetsTheCountersShowsOnTopAndStopHides) {
   EXPECT_EQ(form_->Gauge().Progress(), 0);
   EXPECT_EQ(form_->Gauge().MaxValue(), 100);
   EXPECT_NEAR(form_->StartTime, 10.0 / 24, 0.5 / 86400000);
-  EXPECT_EQ(::GetFocus(), form_->BitBtn1());
+  EXPECT_EQ(::GetFocus(), form_->BtnAbort());
   // A second run shows the last total until it counts again.
   EXPECT_EQ(Text(form_->LblFileAll().Handle()), L"12");
 
@@ -202,7 +202,7 @@ TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
   on_message_ = [&](MSG&) {
     if (!clicked && Text(total) == L"10") {
       clicked = true;
-      ::PostMessageW(form_->BitBtn1(), BM_CLICK, 0, 0);
+      ::PostMessageW(form_->BtnAbort(), BM_CLICK, 0, 0);
     }
   };
   Start(true);

@@ -39,6 +39,6 @@ std::string InRunTest::Run() {
   return form_->RunLog().Text();
 }
 
-void InRunTest::PressAbort() const { ::PostMessageW(progress_->BitBtn1(), BM_CLICK, 0, 0); }
+void InRunTest::PressAbort() const { ::PostMessageW(progress_->BtnAbort(), BM_CLICK, 0, 0); }
 
 }  // namespace yx::test
