@@ -18,22 +18,22 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   ::SetDllDirectoryW(argv[1]);
-  yx::unlha32::Load();
-  if (!yx::unlha32::LibraryLoaded()) {
+  yx::backup::unlha32::Load();
+  if (!yx::backup::unlha32::LibraryLoaded()) {
     std::fprintf(stderr, "UNLHA32 not found in %ls\n", argv[1]);
     return 2;
   }
   const std::string command = "a -x1 -r2 \"" + yx::win::FromWide(argv[2]) + "\" \"" +
                               yx::win::FromWide(argv[3]) + "\" \"" + yx::win::FromWide(argv[4]) +
                               "\"";
-  (void)yx::unlha32::UnlhaSetBackGroundMode(FALSE);
+  (void)yx::backup::unlha32::UnlhaSetBackGroundMode(FALSE);
   const double cpu_before = yx::bench::CpuSeconds();
   const double start = yx::bench::WallSeconds();
   std::string output;
-  const int result = yx::unlha32::Unlha(nullptr, command, output, 0);
+  const int result = yx::backup::unlha32::Unlha(nullptr, command, output, 0);
   const double seconds = yx::bench::WallSeconds() - start;
   const double cpu = yx::bench::CpuSeconds() - cpu_before;
   std::printf("result=%d seconds=%.3f cpu=%.3f\n", result, seconds, cpu);
-  yx::unlha32::Unload();
+  yx::backup::unlha32::Unload();
   return result == 0 ? 0 : 1;
 }

@@ -92,7 +92,7 @@ bool TForm2::RunBackup() {
   const bool archive_mode = ChkLha.Checked();
   const std::string root = cp932::WithTrailingBackslash(EditTo.Text());
 
-  SweepContext sweep;
+  backup::SweepContext sweep;
   sweep.kill_on = ChkKill.Checked();
   sweep.kill_limit = KillLimit;
   sweep.del_on = ChkDel.Checked();
@@ -102,7 +102,7 @@ bool TForm2::RunBackup() {
   };
   sweep.cancel_requested = &CancelRequested;
   sweep.log_line = [this](const std::string& message) { LogLine(message); };
-  SweepDestination(sweep, root);
+  backup::SweepDestination(sweep, root);
 
   const std::string target =
       root + FormatDateTime(archive_mode ? "yymm\\dd\\" : "yymm\\dd\\hhnn\\", backup_time);
@@ -122,17 +122,17 @@ bool TForm2::RunBackup() {
   if (archive_mode) {
     backup::RemoveArchiveLeftovers(win::WidePath(target));
     const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
-    (void)unlha32::UnlhaSetBackGroundMode(FALSE);
+    (void)backup::unlha32::UnlhaSetBackGroundMode(FALSE);
     ArchiveCommandHead = "a -x1 -r2 \"" + target + archive + "\" ";
     for (const std::string& source : sources) {
-      const std::optional<SourceSplit> split = SplitSource(source);
+      const std::optional<backup::SourceSplit> split = backup::SplitSource(source);
       // A drive root has no parent: the whole root is the file argument.
       const std::string parent = split ? split->parent : std::string();
       const std::string name = split ? split->name : source;
       ArchiveBaseArg = "\"" + parent + "\" ";
       std::string output;
       const std::string command = ArchiveCommandHead + ArchiveBaseArg + "\"" + name + "*\"";
-      if (unlha32::Unlha(hwnd_, command, output, 0) != 0) return false;
+      if (backup::unlha32::Unlha(hwnd_, command, output, 0) != 0) return false;
     }
     return true;
   }
@@ -140,7 +140,7 @@ bool TForm2::RunBackup() {
   progress_->SetFileTotal();
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) return false;
-    const std::optional<SourceSplit> split = SplitSource(source);
+    const std::optional<backup::SourceSplit> split = backup::SplitSource(source);
     if (!split) return false;
     const std::wstring source_target = win::WidePath(target + split->name);
     if (!win::CreateOneFolder(source_target)) return false;

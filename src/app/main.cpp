@@ -103,8 +103,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   StartTestClock();
   StartTestPausePoint();
 #endif
-  yx::unlha32::Load();
+  yx::backup::unlha32::Load();
   const int status = RunProgram(instance);
-  yx::unlha32::Unload();
+  yx::backup::unlha32::Unload();
   return status;
 }

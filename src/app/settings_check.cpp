@@ -22,28 +22,29 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
   for (int row = 0; row < ui::StringGrid::kRows; ++row) {
     const std::string& cell = GridTime.Cell(row);
     if (cell.empty()) continue;
-    const TimeFault fault = CheckTimeRow(cell);
-    if (fault == TimeFault::None) continue;
+    const settings::TimeFault fault = settings::CheckTimeRow(cell);
+    if (fault == settings::TimeFault::None) continue;
     ShowFaultPage(SheetTime, GridTime);
-    Report(TimeFaultMessage(fault, cell));
+    Report(settings::TimeFaultMessage(fault, cell));
     return false;
   }
   if (!win::FolderExists(EditTo.Text())) {
     ShowFaultPage(SheetPath, EditTo);
-    Report(std::string(DestinationMissingMessage()));
+    Report(std::string(settings::DestinationMissingMessage()));
     return false;
   }
   for (int row = 0; row < ui::StringGrid::kRows; ++row) {
     const std::string& cell = EditFrom.Cell(row);
     if (cell.empty() || win::FolderExists(cell)) continue;
     ShowFaultPage(SheetPath, EditFrom);
-    Report(SourceMissingMessage(cell));
+    Report(settings::SourceMissingMessage(cell));
     return false;
   }
-  DelLimit = RuleCutOff(ChkDel.Checked(), reference, SpinDel.Value(), !RdoDelD.Checked());
-  KillLimit = RuleCutOff(ChkKill.Checked(), reference, SpinKill.Value(), !RdoKillD.Checked());
-  if (RulesConflict(ChkDel.Checked(), DelLimit, ChkKill.Checked(), KillLimit))
-    Report(std::string(RulesConflictWarning()));
+  DelLimit = settings::RuleCutOff(ChkDel.Checked(), reference, SpinDel.Value(), !RdoDelD.Checked());
+  KillLimit =
+      settings::RuleCutOff(ChkKill.Checked(), reference, SpinKill.Value(), !RdoKillD.Checked());
+  if (settings::RulesConflict(ChkDel.Checked(), DelLimit, ChkKill.Checked(), KillLimit))
+    Report(std::string(settings::RulesConflictWarning()));
   settings::SaveSettings(*this, SettingsFile());
   Modified = false;
   return true;

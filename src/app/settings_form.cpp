@@ -86,14 +86,14 @@ void TForm2::FormCreate() {
       ReportFileError(e.what());
     }
   }
-  ArchiverPresent = unlha32::LibraryLoaded();
+  ArchiverPresent = backup::unlha32::LibraryLoaded();
   ShowArchiverVersion();
   Modified = false;
 }
 
 void TForm2::ShowArchiverVersion() {
   if (ArchiverPresent)
-    LblLhaVer.SetCaption(backup::VersionCaption(unlha32::UnlhaGetVersion()));
+    LblLhaVer.SetCaption(backup::VersionCaption(backup::unlha32::UnlhaGetVersion()));
   else
     LblLhaVer.SetCaption("見つかりません ");
 }

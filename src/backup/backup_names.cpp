@@ -4,7 +4,7 @@
 
 #include "base/cp932.h"
 
-namespace yx {
+namespace yx::backup {
 namespace {
 
 bool AllDigits(std::string_view s) {
@@ -80,4 +80,4 @@ std::optional<SourceSplit> SplitSource(std::string_view cp932_source) {
                      std::string(cp932_source.substr(cut + 1))};
 }
 
-}  // namespace yx
+}  // namespace yx::backup

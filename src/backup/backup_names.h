@@ -8,7 +8,7 @@
 
 #include "base/date_time.h"
 
-namespace yx {
+namespace yx::backup {
 
 // Four ASCII digits, not "0000".
 [[nodiscard]] bool IsMonthFolderName(std::string_view name);
@@ -42,4 +42,4 @@ struct SourceSplit {
 };
 [[nodiscard]] std::optional<SourceSplit> SplitSource(std::string_view cp932_source);
 
-}  // namespace yx
+}  // namespace yx::backup

@@ -8,7 +8,7 @@
 #include "win/file_system.h"
 #include "win/text.h"
 
-namespace yx {
+namespace yx::backup {
 namespace {
 
 bool Cancelled(const SweepContext& context) {
@@ -63,7 +63,7 @@ void SweepDestination(const SweepContext& context, std::string_view root) {
       swept =
           SweepMonthFolder(context, month_path, month, cut.del_day, cut.del_archive_prefix, true);
     }
-    if (swept == 0) sweep::RemoveEmptyFolder(wide_month_path);
+    if (swept == 0) RemoveEmptyFolder(wide_month_path);
     return true;
   });
 }
@@ -87,7 +87,7 @@ int SweepMonthFolder(const SweepContext& context, std::string_view month_path,
       if (selective && !IsDeletionWeekday(context, std::string_view(name).substr(0, 6))) {
         return true;
       }
-      sweep::DeleteBackupFile(wide_path + e.cFileName);
+      DeleteBackupFile(wide_path + e.cFileName);
     }
     LogDeleted(context, month_path, name);
     return true;
@@ -100,4 +100,4 @@ bool IsDeletionWeekday(const SweepContext& context, std::string_view yymmdd) {
   return date && context.deletion_day && context.deletion_day(WeekdayMondayFirst(*date));
 }
 
-}  // namespace yx
+}  // namespace yx::backup

@@ -9,7 +9,7 @@
 
 #include "base/date_time.h"
 
-namespace yx {
+namespace yx::backup {
 
 // What the sweep needs from the settings window, read at the moment of use.
 struct SweepContext {
@@ -45,4 +45,4 @@ void SweepDestination(const SweepContext& context, std::string_view root);
 // folder as far as it got.
 void DeleteTree(std::wstring_view folder, const bool* cancel_requested);
 
-}  // namespace yx
+}  // namespace yx::backup

@@ -23,8 +23,7 @@
 #include "backup/sweep.h"
 #include "win/file_system.h"
 
-namespace yx {
-namespace sweep {
+namespace yx::backup {
 namespace {
 
 std::wstring WithoutFinalBackslash(std::wstring_view path) {
@@ -101,16 +100,14 @@ bool RemoveFolderLink(std::wstring_view link) {
   return RemoveEmptyFolder(link);
 }
 
-}  // namespace sweep
-
 void DeleteTree(std::wstring_view folder, const bool* cancel_requested) {
-  const std::wstring path = sweep::WithFinalBackslash(folder);
-  const DWORD attributes = win::Attributes(sweep::WithoutFinalBackslash(path));
+  const std::wstring path = WithFinalBackslash(folder);
+  const DWORD attributes = win::Attributes(WithoutFinalBackslash(path));
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    sweep::RemoveFolderLink(path);
+    RemoveFolderLink(path);
     return;
   }
-  sweep::DeleteFolder(path, cancel_requested);
+  DeleteFolder(path, cancel_requested);
 }
 
-}  // namespace yx
+}  // namespace yx::backup

@@ -5,7 +5,7 @@
 
 #include "win/unique_handle.h"
 
-namespace yx::unlha32 {
+namespace yx::backup::unlha32 {
 namespace {
 
 // The one module-wide state the binding has: the library, loaded at start.
@@ -65,4 +65,4 @@ int Unlha(HWND window, const std::string& command_line, std::string& output_text
   return result;
 }
 
-}  // namespace yx::unlha32
+}  // namespace yx::backup::unlha32

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace yx::unlha32 {
+namespace yx::backup::unlha32 {
 
 // The result of Unlha when the library is not there.
 inline constexpr int kNotLoaded = 32792;  // 0x8018
@@ -24,4 +24,4 @@ void Unload();
 [[nodiscard]] int Unlha(HWND window, const std::string& command_line, std::string& output_text,
                         DWORD output_size);
 
-}  // namespace yx::unlha32
+}  // namespace yx::backup::unlha32

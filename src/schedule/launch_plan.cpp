@@ -69,13 +69,14 @@ PlanResult MakePlan(const ScheduleSettings& settings) {
   plan.use_time_list = settings.use_time_list;
   for (const std::string& cell : settings.times) {
     if (cell.empty()) continue;
-    if (const TimeFault fault = CheckTimeRow(cell); fault != TimeFault::None) {
-      result.fault = TimeFaultMessage(fault, cell);
+    if (const settings::TimeFault fault = settings::CheckTimeRow(cell);
+        fault != settings::TimeFault::None) {
+      result.fault = settings::TimeFaultMessage(fault, cell);
       return result;
     }
     const std::string_view text(cell);
-    plan.times.push_back(
-        {IntOrDefault(text.substr(0, 2), -1), IntOrDefault(text.substr(2, 2), -1)});
+    plan.times.push_back({settings::IntOrDefault(text.substr(0, 2), -1),
+                          settings::IntOrDefault(text.substr(2, 2), -1)});
   }
   std::sort(plan.times.begin(), plan.times.end());
   plan.times.erase(std::unique(plan.times.begin(), plan.times.end()), plan.times.end());

@@ -2,7 +2,7 @@
 
 #include "settings/int_or_default.h"
 
-namespace yx {
+namespace yx::settings {
 
 TimeFault CheckTimeRow(std::string_view cp932_row) {
   if (cp932_row.size() != 4) return TimeFault::Hour;
@@ -47,4 +47,4 @@ bool RulesConflict(bool del_on, DateTime del_limit, bool kill_on, DateTime kill_
   return del_on && kill_on && kill_limit >= del_limit;
 }
 
-}  // namespace yx
+}  // namespace yx::settings

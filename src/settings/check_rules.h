@@ -8,7 +8,7 @@
 
 #include "base/date_time.h"
 
-namespace yx {
+namespace yx::settings {
 
 enum class TimeFault { None, Hour, Minute };
 
@@ -42,4 +42,4 @@ inline constexpr DateTime kNoCutOff = -1;
 [[nodiscard]] bool RulesConflict(bool del_on, DateTime del_limit, bool kill_on,
                                  DateTime kill_limit);
 
-}  // namespace yx
+}  // namespace yx::settings

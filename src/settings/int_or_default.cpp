@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
-namespace yx {
+namespace yx::settings {
 namespace {
 
 // from_chars into an unsigned type takes no sign, no prefix and no blank, so a
@@ -43,4 +43,4 @@ int IntOrDefault(std::string_view text, int fallback) {
                                    : static_cast<std::int64_t>(magnitude));
 }
 
-}  // namespace yx
+}  // namespace yx::settings

@@ -4,7 +4,7 @@
 // user mistyped falls back quietly instead of throwing.
 #include <string_view>
 
-namespace yx {
+namespace yx::settings {
 
 // The whole text must be an integer: leading spaces (nothing else), then an
 // optionally signed decimal within 32 bits, or "$", "x", "X", "0x" or "0X"
@@ -12,4 +12,4 @@ namespace yx {
 // ("$FFFFFFFF" is -1). Anything else, overflow included, gives `fallback`.
 [[nodiscard]] int IntOrDefault(std::string_view text, int fallback);
 
-}  // namespace yx
+}  // namespace yx::settings

@@ -15,12 +15,12 @@ class ArchiveRunTest : public FormTest {
     SetNow(EncodeDateTime(2001, 5, 23, 9, 5));
     ::SetEnvironmentVariableW(L"YX_RECORDER_FILE", (dir.Path() + L"calls.txt").c_str());
     ::SetDllDirectoryW(L"" YX_RECORDER_DIR);
-    unlha32::Load();
-    ASSERT_TRUE(unlha32::LibraryLoaded());
+    backup::unlha32::Load();
+    ASSERT_TRUE(backup::unlha32::LibraryLoaded());
   }
   void TearDown() override {
     FormTest::TearDown();
-    unlha32::Unload();
+    backup::unlha32::Unload();
     ::SetDllDirectoryW(nullptr);
     ::SetEnvironmentVariableW(L"YX_RECORDER_FILE", nullptr);
     ::SetEnvironmentVariableW(L"YX_RECORDER_RESULT", nullptr);

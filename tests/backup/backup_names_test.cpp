@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace yx {
+namespace yx::backup {
 namespace {
 
 TEST(BackupNames, MonthAndDayFolders) {
@@ -89,4 +89,4 @@ TEST(BackupNames, SourceSplitBeforeTheLastFolderName) {
 }
 
 }  // namespace
-}  // namespace yx
+}  // namespace yx::backup

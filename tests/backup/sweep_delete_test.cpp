@@ -109,7 +109,7 @@ TEST_F(SweepTest, DeleteTreeOfALinkRemovesNothingBehindIt) {
   if (!MakeLink(Root() + L"link", target.substr(0, target.size() - 1))) {
     GTEST_SKIP() << "no symbolic links here";
   }
-  DeleteTree(Root() + L"link\\", nullptr);
+  backup::DeleteTree(Root() + L"link\\", nullptr);
   EXPECT_EQ(ReadWholeFile(target + L"keep.txt"), "keep");
 }
 

@@ -65,12 +65,12 @@ std::vector<int> SweepTest::DaysLeft(std::wstring_view month) const {
 
 void SweepTest::Forced(int days) {
   context_.kill_on = true;
-  context_.kill_limit = CutOff(RunTime(), days, false);
+  context_.kill_limit = settings::CutOff(RunTime(), days, false);
 }
 
 void SweepTest::Selective(int days, std::array<bool, 7> flags) {
   context_.del_on = true;
-  context_.del_limit = CutOff(RunTime(), days, false);
+  context_.del_limit = settings::CutOff(RunTime(), days, false);
   flags_ = flags;
 }
 
@@ -80,7 +80,7 @@ std::vector<std::string> SweepTest::Sweep() {
     lines.push_back(line);
     if (on_log_) on_log_(line);
   };
-  SweepDestination(context_, RootA());
+  backup::SweepDestination(context_, RootA());
   context_.log_line = [](const std::string&) {};
   std::sort(lines.begin(), lines.end());
   return lines;

@@ -54,7 +54,7 @@ class SweepTest : public ::testing::Test {
   // Windows). False when the platform cannot make one.
   bool MakeLink(const std::wstring& link, const std::wstring& target);
 
-  SweepContext context_;
+  backup::SweepContext context_;
   bool cancel_ = false;
   std::array<bool, 7> flags_{};
   std::function<void(const std::string&)> on_log_;

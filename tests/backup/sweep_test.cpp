@@ -217,8 +217,8 @@ TEST_F(SweepTest, ARootWithoutItsFinalBackslashSweepsNothing) {
   Days(L"0101", 1, 1);
   Forced(30);
   const std::string root = RootA();
-  SweepDestination(context_, root.substr(0, root.size() - 1));
-  SweepDestination(context_, "");
+  backup::SweepDestination(context_, root.substr(0, root.size() - 1));
+  backup::SweepDestination(context_, "");
   EXPECT_TRUE(Exists(L"0101\\01\\0905\\Work\\data.txt"));
 }
 

@@ -9,7 +9,7 @@
 #include "backup/unlha32.h"
 #include "support/temp_folder.h"
 
-namespace yx::unlha32 {
+namespace yx::backup::unlha32 {
 namespace {
 
 std::wstring StubFolder(const char* name) {
@@ -79,4 +79,4 @@ TEST(Unlha32Binding, OutputTextFollowsTheBufferRules) {
 }
 
 }  // namespace
-}  // namespace yx::unlha32
+}  // namespace yx::backup::unlha32

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int32_t fallback;
   std::memcpy(&fallback, data, 4);
   const std::string_view text(reinterpret_cast<const char*>(data) + 4, size - 4);
-  const int got = yx::IntOrDefault(text, fallback);
+  const int got = yx::settings::IntOrDefault(text, fallback);
   const std::optional<int32_t> want = Reference(text);
   if (got != want.value_or(fallback)) std::abort();
   return 0;

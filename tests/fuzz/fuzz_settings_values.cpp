@@ -39,12 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int value = DecodeInteger(entry, raw);
         if (entry.correction != Correction::None) Check(value >= entry.lo && value <= entry.hi);
         Check(DecodeInteger(entry, std::nullopt) == entry.int_default);
-        const int converted = yx::IntOrDefault(raw, entry.int_default);
+        const int converted = yx::settings::IntOrDefault(raw, entry.int_default);
         if (converted >= entry.lo && converted <= entry.hi) Check(value == converted);
         break;
       }
       case Kind::Flag:
-        Check(DecodeFlag(entry, raw) == (yx::IntOrDefault(raw, entry.int_default) != 0));
+        Check(DecodeFlag(entry, raw) == (yx::settings::IntOrDefault(raw, entry.int_default) != 0));
         Check(DecodeFlag(entry, std::nullopt) == (entry.int_default != 0));
         break;
       case Kind::String:

@@ -46,7 +46,7 @@ Result Add(const std::wstring& archive, const std::wstring& base, const std::wst
   const std::string command = "a " + switches + " \"" + Narrow(archive) + "\" \"" + Narrow(base) +
                               "\" \"" + Narrow(name) + "\"";
   Result r{0, "untouched"};
-  r.code = unlha32::Unlha(nullptr, command, r.text, 1024);
+  r.code = backup::unlha32::Unlha(nullptr, command, r.text, 1024);
   return r;
 }
 
@@ -115,14 +115,14 @@ class LhaDll : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ::SetDllDirectoryW(LinuxToWine(YX_BINARY_DIR "/dist").c_str());
-    unlha32::Load();
+    backup::unlha32::Load();
   }
-  void SetUp() override { ASSERT_TRUE(unlha32::LibraryLoaded()); }
+  void SetUp() override { ASSERT_TRUE(backup::unlha32::LibraryLoaded()); }
 };
 
 TEST_F(LhaDll, VersionAndBackgroundMode) {
-  EXPECT_EQ(unlha32::UnlhaGetVersion(), 100);
-  EXPECT_EQ(unlha32::UnlhaSetBackGroundMode(FALSE), TRUE);
+  EXPECT_EQ(backup::unlha32::UnlhaGetVersion(), 100);
+  EXPECT_EQ(backup::unlha32::UnlhaSetBackGroundMode(FALSE), TRUE);
 }
 
 TEST_F(LhaDll, TwoAddsMakeOneArchiveAndAnAddAgainReplaces) {
@@ -299,7 +299,7 @@ TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
   EXPECT_NE(Add(archive, base, L"Work\\*", "-x1 -r2 -q").code, 0);
   unchanged("unknown switch");
   std::string text;
-  EXPECT_NE(unlha32::Unlha(nullptr, "x \"" + Narrow(archive) + "\"", text, 100), 0);
+  EXPECT_NE(backup::unlha32::Unlha(nullptr, "x \"" + Narrow(archive) + "\"", text, 100), 0);
   unchanged("unknown command");
   {
     // A source file someone holds without sharing: the add fails as a whole.
@@ -337,11 +337,12 @@ TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
 
 TEST_F(LhaDll, OutputTextStopsAtTheBufferSize) {
   std::string text;
-  EXPECT_NE(
-      unlha32::Unlha(nullptr, "a -x1 -r2 \"x.lzh\" \"C:\\nowhere\\\" \"Missing\\*\"", text, 8), 0);
+  EXPECT_NE(backup::unlha32::Unlha(nullptr, "a -x1 -r2 \"x.lzh\" \"C:\\nowhere\\\" \"Missing\\*\"",
+                                   text, 8),
+            0);
   EXPECT_EQ(text.size(), 7u);  // seven bytes and the NUL
   EXPECT_EQ(text, "error: ");
-  EXPECT_NE(unlha32::Unlha(nullptr, "", text, 100), 0);
+  EXPECT_NE(backup::unlha32::Unlha(nullptr, "", text, 100), 0);
   EXPECT_FALSE(text.empty());
 }
 

@@ -43,7 +43,7 @@ TEST(MakePlan, AFaultyCellStopsRegistrationInTheCheckWordsEvenInPeriodMode) {
   // A run of the program stops at the same cell, whichever mode is on.
   ScheduleSettings s = Period(9, 0, 3);
   s.times = {"1200", "12ab", "2400"};
-  EXPECT_EQ(MakePlan(s).fault, TimeFaultMessage(TimeFault::Minute, "12ab"));
+  EXPECT_EQ(MakePlan(s).fault, settings::TimeFaultMessage(settings::TimeFault::Minute, "12ab"));
   EXPECT_EQ(MakePlan(Weekdays({"930"})).fault, "[930]時間の設定に誤りがあります。");
 }
 

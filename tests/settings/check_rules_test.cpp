@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace yx {
+namespace yx::settings {
 namespace {
 
 TEST(CheckTimeRow, RowsThatPass) {
@@ -106,4 +106,4 @@ TEST(RulesConflict, NeverWhenEitherRuleIsOff) {
 }
 
 }  // namespace
-}  // namespace yx
+}  // namespace yx::settings

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace yx {
+namespace yx::settings {
 namespace {
 
 constexpr int kFallback = -777;
@@ -60,4 +60,4 @@ TEST(IntOrDefault, TextsThatAreNoInteger) {
 }
 
 }  // namespace
-}  // namespace yx
+}  // namespace yx::settings
