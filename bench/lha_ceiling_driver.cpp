@@ -21,10 +21,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::string command = "a -x1 -r2 \"" + yx::win::FromWide(argv[1]) + "\" \"" +
                               yx::win::FromWide(argv[2]) + "\" \"" + yx::win::FromWide(argv[3]) +
                               "\"";
-  yx::lha::ParserOptions options;
-  options.shortest_path_passes = _wtoi(argv[4]);
-  options.max_depth = _wtoi(argv[5]);
-  options.nice_length = 256;
+  yx::lha::win::CommandOptions options;
+  options.parser.shortest_path_passes = _wtoi(argv[4]);
+  options.parser.max_depth = _wtoi(argv[5]);
+  options.parser.nice_length = 256;
   const double cpu_before = yx::bench::CpuSeconds();
   const double start = yx::bench::WallSeconds();
   const yx::lha::win::CommandOutcome outcome = yx::lha::win::RunCommand(command, options);

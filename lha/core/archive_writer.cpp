@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "lha/core/crc16.h"
+#include "lha/core/entry_pipeline.h"
 #include "lha/core/lh5_encoder.h"
 
 namespace yx::lha {
@@ -44,7 +45,7 @@ WriteStatus EntryWriter::Directory(ArchiveSink& out, EntryHeader header) {
 }
 
 WriteStatus EntryWriter::File(ArchiveSink& out, EntryHeader header, uint64_t listed_size,
-                              ContentSource& content) {
+                              ContentSource& content, EntrySum& sum) {
   const uint64_t start = out.Position();
   // The placeholder has the final length as long as the size stays on the same
   // side of 4 GiB (the 64-bit size header comes and goes with that).
@@ -90,6 +91,7 @@ WriteStatus EntryWriter::File(ArchiveSink& out, EntryHeader header, uint64_t lis
     header.SetMethod(kMethodStored);
     header.original_size = header.packed_size = size;
   }
+  sum = {size, header.crc};
   if ((size >= k4GiB) != (listed_size >= k4GiB)) return WriteStatus::kSourceChanged;
   if (!EncodeLevel2Header(header, bytes) || bytes.size() != header_size)
     return WriteStatus::kSourceChanged;
@@ -99,37 +101,48 @@ WriteStatus EntryWriter::File(ArchiveSink& out, EntryHeader header, uint64_t lis
   return WriteStatus::kOk;
 }
 
+WriteStatus WriteEntry(EntryWriter& writer, ArchiveSink& out, const NewEntry& e, EntrySum& sum) {
+  if (e.header.IsDirectory()) return writer.Directory(out, e.header);
+  std::unique_ptr<ContentSource> content = e.open ? e.open() : nullptr;
+  return content ? writer.File(out, e.header, e.size, *content, sum)
+                 : WriteStatus::kSourceUnreadable;
+}
+
 WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry> keep,
                          std::span<const NewEntry> add, ArchiveSink& out,
-                         const ParserOptions& options) {
-  std::vector<uint8_t> buffer(kChunk);
-  EntryWriter writer(options);
-  for (const ArchiveEntry& e : keep) {
-    if (!old_archive) return {WriteStatus::kOldArchiveUnreadable, 0};
-    for (uint64_t done = 0; done < e.TotalSize();) {
-      const size_t want =
-          static_cast<size_t>(std::min<uint64_t>(buffer.size(), e.TotalSize() - done));
-      size_t got = 0;
-      if (!old_archive->ReadAt(e.offset + done, buffer.data(), want, got) || got != want)
-        return {WriteStatus::kOldArchiveUnreadable, 0};
-      if (!out.Write(buffer.data(), got)) return {WriteStatus::kWriteFailed, 0};
-      done += got;
+                         const ParserOptions& options, int workers) {
+  const auto copy_kept = [&]() -> WriteStatus {
+    std::vector<uint8_t> buffer(kChunk);
+    for (const ArchiveEntry& e : keep) {
+      if (!old_archive) return WriteStatus::kOldArchiveUnreadable;
+      for (uint64_t done = 0; done < e.TotalSize();) {
+        const size_t want =
+            static_cast<size_t>(std::min<uint64_t>(buffer.size(), e.TotalSize() - done));
+        size_t got = 0;
+        if (!old_archive->ReadAt(e.offset + done, buffer.data(), want, got) || got != want)
+          return WriteStatus::kOldArchiveUnreadable;
+        if (!out.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
+        done += got;
+      }
     }
+    return WriteStatus::kOk;
+  };
+  WriteResult result;
+  if (workers > 1 && add.size() > 1) {
+    result = WriteEntriesInParallel(add, out, options, std::min(workers, kMaxWorkers), copy_kept);
+  } else {
+    if (const WriteStatus s = copy_kept(); s != WriteStatus::kOk) return {s, 0, {}};
+    EntryWriter writer(options);
+    result.sums.resize(add.size());
+    for (size_t i = 0; i < add.size(); ++i)
+      if (const WriteStatus s = WriteEntry(writer, out, add[i], result.sums[i]);
+          s != WriteStatus::kOk)
+        return {s, i, {}};
   }
-  for (size_t i = 0; i < add.size(); ++i) {
-    const NewEntry& e = add[i];
-    WriteStatus s;
-    if (e.header.IsDirectory()) {
-      s = writer.Directory(out, e.header);
-    } else {
-      std::unique_ptr<ContentSource> content = e.open ? e.open() : nullptr;
-      s = content ? writer.File(out, e.header, e.size, *content) : WriteStatus::kSourceUnreadable;
-    }
-    if (s != WriteStatus::kOk) return {s, i};
-  }
+  if (result.status != WriteStatus::kOk) return result;
   const uint8_t end_mark = 0;
-  if (!out.Write(&end_mark, 1) || !out.Truncate()) return {WriteStatus::kWriteFailed, 0};
-  return {};
+  if (!out.Write(&end_mark, 1) || !out.Truncate()) return {WriteStatus::kWriteFailed, 0, {}};
+  return result;
 }
 
 std::vector<ArchiveEntry> EntriesToKeep(

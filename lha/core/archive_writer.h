@@ -3,6 +3,13 @@
 // for byte, then the new ones, then the end mark. A file entry is compressed
 // as it is read, its header patched with the sizes and CRC afterwards, and
 // stored (-lh0-) instead when compression does not make it smaller.
+//
+// Several workers compress several files at once; the entries still leave in
+// the order one thread would write them, byte for byte the same archive. A
+// file compressed ahead of its turn goes to memory (at most kHeldOutput bytes
+// are held for entries not yet written); a large file is compressed at its
+// turn straight into the archive while the other workers go on ahead, so no
+// file needs its whole input or output in memory.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "lha/core/archive_check.h"
 #include "lha/core/archive_reader.h"
 #include "lha/core/header.h"
 #include "lha/core/lh5_encoder.h"
@@ -34,12 +42,21 @@ enum class WriteStatus {
   kNameTooLong,       // the names do not fit a level-2 header
   kOldArchiveUnreadable,
   kWriteFailed,
+  kOutOfMemory,
 };
 
 struct WriteResult {
   WriteStatus status = WriteStatus::kOk;
   size_t failed_entry = 0;  // index into the new entries, for the failures of one
+  // Size and CRC-16 of what was read for each new entry, for the check.
+  std::vector<EntrySum> sums;
 };
+
+// Compressed output held for entries not yet written, all workers together.
+inline constexpr uint64_t kHeldOutput = 64 * 1024 * 1024;
+// Files larger than this are compressed at their turn, into the archive.
+inline constexpr uint64_t kCompressAtTurnAbove = 4 * 1024 * 1024;
+inline constexpr int kMaxWorkers = 8;
 
 // Writes entries one after the other, keeping the compressor and its buffers
 // from one file to the next.
@@ -51,7 +68,7 @@ class EntryWriter {
 
   [[nodiscard]] WriteStatus Directory(ArchiveSink& out, EntryHeader header);
   [[nodiscard]] WriteStatus File(ArchiveSink& out, EntryHeader header, uint64_t listed_size,
-                                 ContentSource& content);
+                                 ContentSource& content, EntrySum& sum);
 
  private:
   [[nodiscard]] WriteStatus Store(ArchiveSink& out, ContentSource& content, uint64_t& size,
@@ -61,10 +78,16 @@ class EntryWriter {
   Lh5Encoder encoder_;
 };
 
+// One entry, new or folder, at the sink's position.
+[[nodiscard]] WriteStatus WriteEntry(EntryWriter& writer, ArchiveSink& out, const NewEntry& e,
+                                     EntrySum& sum);
+
+// `workers` compress at once (the calling thread is one of them); the
+// archive is the same for any number.
 [[nodiscard]] WriteResult WriteArchive(RandomSource* old_archive,
                                        std::span<const ArchiveEntry> keep,
                                        std::span<const NewEntry> add, ArchiveSink& out,
-                                       const ParserOptions& options = {});
+                                       const ParserOptions& options = {}, int workers = 1);
 
 // The entries of `old_entries` whose key is not among `new_keys`, in order.
 [[nodiscard]] std::vector<ArchiveEntry> EntriesToKeep(

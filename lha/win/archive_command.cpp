@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <bit>
 #include <memory>
 #include <unordered_set>
 #include <vector>
 
+#include "lha/core/archive_check.h"
 #include "lha/core/archive_reader.h"
 #include "lha/core/archive_writer.h"
 #include "lha/core/command_line.h"
@@ -47,7 +50,7 @@ NewEntry EntryFor(const SourceItem& item) {
   return e;
 }
 
-CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
+CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   const std::wstring archive = yx::win::ToWide(command.archive);
   WalkOptions options;
   options.recurse = command.recurse;
@@ -106,7 +109,9 @@ CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
   for (size_t i = 0, k = 0; i < entries.size(); ++i)
     if (!sources[i]->folder)
       entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
-  const WriteResult written = WriteArchive(exists ? &old : nullptr, keep, entries, out, parser);
+  const int workers = how.workers > 0 ? how.workers : DefaultWorkers();
+  const WriteResult written =
+      WriteArchive(exists ? &old : nullptr, keep, entries, out, how.parser, workers);
   const std::wstring& culprit =
       written.failed_entry < sources.size() ? sources[written.failed_entry]->path : archive;
   switch (written.status) {
@@ -122,8 +127,32 @@ CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
       return Fail(kArchiveDamaged, "cannot read archive", archive);
     case WriteStatus::kWriteFailed:
       return Fail(kArchiveUnwritable, "cannot write", out.Path());
+    case WriteStatus::kOutOfMemory:
+      return Fail(kInternalError, "out of memory");
   }
   old.Close();
+  if (!out.Close()) return Fail(kArchiveUnwritable, "cannot write", out.Path());
+  if (how.before_check) how.before_check(out.Path());
+  // Read back and decoded before it replaces the old archive: a fault of
+  // the compressor or of the file layer fails the command, not the backup
+  // found later.
+  const CheckResult checked = CheckArchive(
+      [&]() -> std::unique_ptr<RandomSource> {
+        auto file = std::make_unique<ArchiveFile>();
+        if (!file->Open(out.Path())) return nullptr;
+        return file;
+      },
+      keep, written.sums, workers);
+  switch (checked.status) {
+    case CheckStatus::kOk:
+      break;
+    case CheckStatus::kReadError:
+      return Fail(kArchiveUnwritable, "cannot read back", out.Path());
+    case CheckStatus::kMismatch:
+      return Fail(kCheckFailed, "archive differs from its files when read back",
+                  checked.failed_entry < sources.size() ? sources[checked.failed_entry]->path
+                                                        : archive);
+  }
   if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
   return {kOk, std::to_string(entries.size()) + " entries added, " + std::to_string(keep.size()) +
                    " kept"};
@@ -131,7 +160,13 @@ CommandOutcome Add(const ArchiveCommand& command, const ParserOptions& parser) {
 
 }  // namespace
 
-CommandOutcome RunCommand(std::string_view command_line, const ParserOptions& options) noexcept {
+int DefaultWorkers() noexcept {
+  DWORD_PTR process = 0, system = 0;
+  if (!::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system)) return 1;
+  return std::clamp(std::popcount(static_cast<uint64_t>(process)), 1, kMaxWorkers);
+}
+
+CommandOutcome RunCommand(std::string_view command_line, const CommandOptions& options) noexcept {
   try {
     ArchiveCommand command;
     switch (ParseCommandLine(command_line, command)) {

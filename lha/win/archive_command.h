@@ -3,9 +3,11 @@
 // `a [-x1] [-r0|-r1|-r2] archive [base\] names...`. The new archive is written
 // beside the old one and replaces it only once it is complete, so a failed
 // command leaves the old archive byte for byte as it was.
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "lha/core/archive_writer.h"
 #include "lha/core/lh5_parser.h"
 
 namespace yx::lha::win {
@@ -21,6 +23,7 @@ enum ResultCode : int {
   kArchiveUnwritable = 0x8105,
   kNameTooLong = 0x8106,
   kSourceChanged = 0x8107,  // a file grew or shrank across 4 GiB while it was read
+  kCheckFailed = 0x8108,    // the new archive read back differs from what was read
   kInternalError = 0x81FF,
 };
 
@@ -29,9 +32,20 @@ struct CommandOutcome {
   std::string message;  // code page 932, one line
 };
 
-// `command_line` is code page 932 text; `options` tune the compressor (the
-// library always uses the defaults). Never throws.
+struct CommandOptions {
+  ParserOptions parser;  // the library always uses the defaults
+  int workers = 0;       // 0: one per processor the process may use, at most kMaxWorkers
+  // Called with the path of the new archive once it is written and closed,
+  // before it is read back and checked: tests damage it here to see the
+  // check refuse it. The library itself never sets it.
+  std::function<void(const std::wstring& new_archive)> before_check;
+};
+
+// `command_line` is code page 932 text. Never throws.
 [[nodiscard]] CommandOutcome RunCommand(std::string_view command_line,
-                                        const ParserOptions& options = {}) noexcept;
+                                        const CommandOptions& options = {}) noexcept;
+
+// Workers for this process: the processors it may run on, 1 to kMaxWorkers.
+[[nodiscard]] int DefaultWorkers() noexcept;
 
 }  // namespace yx::lha::win

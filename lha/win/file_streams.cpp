@@ -40,7 +40,10 @@ yx::win::UniqueFile FileContent::OpenFile(const std::wstring& path) {
 }
 
 FileContent::FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all)
-    : file_(std::move(file)), head_(std::move(head)), at_end_(head_is_all) {}
+    : file_(std::move(file)),
+      head_(std::move(head)),
+      head_is_all_(head_is_all),
+      at_end_(head_is_all) {}
 
 bool FileContent::Open(const std::wstring& path) {
   file_ = OpenFile(path);
@@ -62,8 +65,8 @@ bool FileContent::Read(uint8_t* data, size_t size, size_t& got) {
 bool FileContent::Rewind() {
   head_used_ = 0;
   // The file itself goes on where the head ends, unless the head is all of it.
-  at_end_ = false;
-  return SeekTo(file_.get(), head_.size());
+  at_end_ = head_is_all_;
+  return head_is_all_ || SeekTo(file_.get(), head_.size());
 }
 
 bool ArchiveFile::Open(const std::wstring& path) {
@@ -151,10 +154,15 @@ bool NewArchiveFile::Truncate() {
   return SeekTo(file_.get(), position_) && ::SetEndOfFile(file_.get()) != FALSE;
 }
 
-bool NewArchiveFile::Commit() {
+bool NewArchiveFile::Close() {
   position_ = buffer_start_ + buffer_.size();  // where Truncate left it
   if (!FlushBuffer() || !::FlushFileBuffers(file_.get())) return false;
   file_.reset();
+  return true;
+}
+
+bool NewArchiveFile::Commit() {
+  if (file_ && !Close()) return false;
   if (!::MoveFileExW(path_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return false;

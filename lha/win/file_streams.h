@@ -17,7 +17,8 @@ class FileContent : public ContentSource {
  public:
   FileContent() = default;
   // A file opened by Open, whose first bytes were read already: `head`, and
-  // `head_is_all` when they reached the end. The file stands just past them.
+  // `head_is_all` when they reached the end (the file may then be closed
+  // already). The file stands just past them.
   FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all);
 
   [[nodiscard]] bool Open(const std::wstring& path);
@@ -31,6 +32,7 @@ class FileContent : public ContentSource {
   yx::win::UniqueFile file_;
   std::vector<uint8_t> head_;
   size_t head_used_ = 0;
+  bool head_is_all_ = false;
   bool at_end_ = false;  // a short read met the end: no call to find that out again
 };
 
@@ -64,8 +66,10 @@ class NewArchiveFile : public ArchiveSink {
   uint64_t Position() const override { return position_; }
   bool Seek(uint64_t position) override;
   bool Truncate() override;
-  // Flushes and closes the file, then puts it in place of the target in one
-  // step; the target stays as it was when this fails.
+  // Flushes and closes the file, which can then be read back.
+  [[nodiscard]] bool Close();
+  // Closes the file if still open, then puts it in place of the target in
+  // one step; the target stays as it was when this fails.
   [[nodiscard]] bool Commit();
   [[nodiscard]] const std::wstring& Path() const { return path_; }
 

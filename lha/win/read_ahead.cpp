@@ -66,7 +66,7 @@ void ReadAhead::Run() {
       const Locked locked(lock_);
       // Once full, on again only when half is taken: waking for every file
       // taken would switch between the threads at every file.
-      if (ready_.size() >= kMaxFilesAhead || head_bytes_ >= kMaxBytesAhead) {
+      if (untaken_ >= kMaxFilesAhead || head_bytes_ >= kMaxBytesAhead) {
         worker_waits_ = true;
         while (!stop_ && !HalfTaken()) ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
         worker_waits_ = false;
@@ -75,6 +75,7 @@ void ReadAhead::Run() {
     }
     Opened o;
     o.file = FileContent::OpenFile(files_[i].path);
+    o.failed = !o.file;
     if (o.file) {
       // A byte more than the listing said, so that a file read whole is
       // known to be at its end without another call.
@@ -85,52 +86,80 @@ void ReadAhead::Run() {
         o.head.resize(got);
         o.head_is_all = got < want;
       } else {
-        o.file.reset();
+        o.failed = true;
         o.head.clear();
       }
+      // Closing costs about as much as opening under Wine: here, not on a
+      // compressing thread.
+      if (o.head_is_all || o.failed) o.file.reset();
     }
     bool wake = false;
     {
       const Locked locked(lock_);
       head_bytes_ += o.head.size();
+      ++untaken_;
       ready_.push_back(std::move(o));
-      wake = taker_waits_;
+      wake = takers_waiting_ > 0;
     }
     if (wake) ::WakeAllConditionVariable(&changed_);
   }
 }
 
 bool ReadAhead::HalfTaken() const {
-  return ready_.size() <= kMaxFilesAhead / 2 && head_bytes_ <= kMaxBytesAhead / 2;
+  return untaken_ <= kMaxFilesAhead / 2 && head_bytes_ <= kMaxBytesAhead / 2;
+}
+
+void ReadAhead::DropFront() {
+  Opened& front = ready_.front();
+  if (!front.taken) {
+    --untaken_;
+    head_bytes_ -= front.head.size();
+  }
+  ready_.pop_front();
+  ++first_ready_;
+}
+
+bool ReadAhead::TakeQueued(size_t index, Opened& o) {
+  for (;;) {
+    if (index < first_ready_) return false;  // dropped to make room
+    if (index < first_ready_ + ready_.size()) {
+      Opened& slot = ready_[index - first_ready_];
+      if (slot.taken) return false;
+      o = std::move(slot);
+      slot.taken = true;
+      --untaken_;
+      head_bytes_ -= o.head.size();
+      while (!ready_.empty() && ready_.front().taken) {
+        ready_.pop_front();
+        ++first_ready_;
+      }
+      return true;
+    }
+    // Not read yet. With the queue full, files before it make room: they
+    // would be opened afresh by whoever takes them.
+    if (worker_waits_ && !ready_.empty()) {
+      DropFront();
+      ::WakeAllConditionVariable(&changed_);
+      continue;
+    }
+    if (failure_) std::rethrow_exception(failure_);
+    ++takers_waiting_;
+    ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+    --takers_waiting_;
+  }
 }
 
 std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
-  if (worker_.joinable() && index >= first_ready_ && index < files_.size()) {
+  if (worker_.joinable() && index < files_.size()) {
     Opened o;
-    bool wake = false;
+    bool queued = false, wake = false;
     {
       const Locked locked(lock_);
-      taker_waits_ = true;
-      for (;;) {
-        // Files skipped over are closed; they would be opened afresh.
-        for (; first_ready_ < index && !ready_.empty(); ++first_ready_) {
-          head_bytes_ -= ready_.front().head.size();
-          ready_.pop_front();
-        }
-        if (first_ready_ == index && !ready_.empty()) break;
-        if (failure_) std::rethrow_exception(failure_);
-        if (worker_waits_) ::WakeAllConditionVariable(&changed_);
-        ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-      }
-      taker_waits_ = false;
-      o = std::move(ready_.front());
-      head_bytes_ -= o.head.size();
-      ready_.pop_front();
-      ++first_ready_;
+      queued = TakeQueued(index, o);
       wake = worker_waits_ && HalfTaken();
     }
     if (wake) ::WakeAllConditionVariable(&changed_);
-    if (o.file)
+    if (queued && !o.failed)
       return std::make_unique<FileContent>(std::move(o.file), std::move(o.head), o.head_is_all);
     // Opened again here, so that a failure is this call's, with its own error.
   }

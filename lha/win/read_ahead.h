@@ -1,9 +1,10 @@
 #pragma once
-// Opens the files of an add command ahead of the compressor, on a thread of
+// Opens the files of an add command ahead of the compressors, on a thread of
 // its own, and reads their first bytes. The wait for each open and first
 // read (a disk seek on a cold file; under Wine a round trip to its server)
-// then passes while the compressor works on the file before, instead of
-// adding up file by file.
+// then passes while the compressors work on the files before, instead of
+// adding up file by file. A file read whole is closed here too, so the
+// compressors never spend time on closing.
 #include <windows.h>
 
 #include <cstdint>
@@ -33,20 +34,27 @@ class ReadAhead {
   ReadAhead& operator=(const ReadAhead&) = delete;
 
   // The content of file `index` of the list; nullptr when it cannot be
-  // opened. Taken in order, each comes from the thread; a file taken again
-  // or out of order, or that the thread could not open or read, is opened
-  // on the spot.
+  // opened. Several compressors may take at once, a little out of order;
+  // each file comes from the thread once. A file taken again, one the queue
+  // had to drop to reach a file far ahead, or one that the thread could not
+  // open or read, is opened on the spot.
   [[nodiscard]] std::unique_ptr<ContentSource> Take(size_t index);
 
  private:
   struct Opened {
-    yx::win::UniqueFile file;  // none when it could not be opened or read
+    yx::win::UniqueFile file;  // none when read whole, or when it could not be opened or read
     std::vector<uint8_t> head;
     bool head_is_all = false;
+    bool failed = false;
+    bool taken = false;  // a place kept until the files before it are taken too
   };
   void Run();
   // With the lock held: the worker may go on after waiting.
   [[nodiscard]] bool HalfTaken() const;
+  // With the lock held: takes file `index` out of the queue; false when the
+  // taker must open it itself.
+  [[nodiscard]] bool TakeQueued(size_t index, Opened& o);
+  void DropFront();
 
   const std::vector<File> files_;
   // The system's slim lock and condition variable: under Wine they wait in
@@ -56,12 +64,13 @@ class ReadAhead {
   CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
   std::deque<Opened> ready_;  // files first_ready_ .. first_ready_ + size - 1
   size_t first_ready_ = 0;
-  size_t head_bytes_ = 0;  // held in ready_
+  size_t untaken_ = 0;     // in ready_
+  size_t head_bytes_ = 0;  // of those
   bool stop_ = false;
   // What ended the thread early; the taker rethrows it.
   std::exception_ptr failure_;
   bool worker_waits_ = false;  // for room
-  bool taker_waits_ = false;   // for a file
+  int takers_waiting_ = 0;     // for a file
   std::thread worker_;         // last: it starts once everything above exists
 };
 

@@ -1,0 +1,182 @@
+#include "lha/core/archive_check.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "lha/core/crc16.h"
+#include "lha/core/header.h"
+#include "lha/core/lh5_decoder.h"
+
+namespace yx::lha {
+namespace {
+
+constexpr size_t kCache = 64 * 1024;
+// Entries a worker takes at once: few enough to share the work evenly.
+constexpr size_t kBatch = 8;
+
+// Reads through a cache of 64 KiB: listing reads every header in two small
+// pieces, each a file system call otherwise.
+class CachedSource : public RandomSource {
+ public:
+  explicit CachedSource(std::unique_ptr<RandomSource> source)
+      : source_(std::move(source)), cache_(kCache) {}
+  uint64_t Size() const override { return source_->Size(); }
+  bool ReadAt(uint64_t offset, uint8_t* data, size_t size, size_t& got) override {
+    if (size >= kCache) return source_->ReadAt(offset, data, size, got);
+    if (offset < start_ || offset + size > start_ + filled_) {
+      if (!source_->ReadAt(offset, cache_.data(), kCache, filled_)) return false;
+      start_ = offset;
+    }
+    got = static_cast<size_t>(std::min<uint64_t>(size, start_ + filled_ - offset));
+    std::memcpy(data, cache_.data() + (offset - start_), got);
+    return true;
+  }
+
+ private:
+  std::unique_ptr<RandomSource> source_;
+  std::vector<uint8_t> cache_;
+  uint64_t start_ = 0;
+  size_t filled_ = 0;
+};
+
+bool SameAsKept(const ArchiveEntry& written, const ArchiveEntry& kept) {
+  return written.header_size == kept.header_size && written.data_size == kept.data_size &&
+         written.header.method == kept.header.method && written.header.crc == kept.header.crc &&
+         written.header.original_size == kept.header.original_size &&
+         written.header.name == kept.header.name &&
+         written.header.directory == kept.header.directory;
+}
+
+int WindowBits(const EntryHeader& h) {
+  const std::string m(h.method.data(), h.method.size());
+  if (m == "-lh5-") return 13;
+  if (m == "-lh6-") return 15;
+  if (m == "-lh7-") return 16;
+  return 0;
+}
+
+class Checker {
+ public:
+  Checker(RandomSource& source, Lh5Decoder& decoder, std::vector<uint8_t>& buffer)
+      : source_(source), decoder_(decoder), buffer_(buffer) {}
+
+  [[nodiscard]] CheckStatus Entry(const ArchiveEntry& e, const EntrySum& sum) {
+    const EntryHeader& h = e.header;
+    if (h.original_size != sum.size || h.crc != sum.crc) return CheckStatus::kMismatch;
+    if (h.IsDirectory()) return sum.size == 0 ? CheckStatus::kOk : CheckStatus::kMismatch;
+    uint64_t at = e.offset + e.header_size;
+    uint64_t left = e.data_size;
+    bool read_error = false;
+    const auto input = [&](uint8_t* data, size_t size) -> int64_t {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(size, left));
+      size_t got = 0;
+      if (want == 0) return 0;
+      if (!source_.ReadAt(at, data, want, got) || got != want) {
+        read_error = true;
+        return -1;
+      }
+      at += got;
+      left -= got;
+      return static_cast<int64_t>(got);
+    };
+    uint16_t crc = 0;
+    if (const int bits = WindowBits(h); bits != 0) {
+      if (bits != window_bits_) {
+        decoder_ = Lh5Decoder(bits);
+        window_bits_ = bits;
+      }
+      if (!decoder_.Decode(input, h.original_size, crc))
+        return read_error ? CheckStatus::kReadError : CheckStatus::kMismatch;
+    } else if (std::memcmp(h.method.data(), "-lh0-", 5) == 0) {
+      if (e.data_size != h.original_size) return CheckStatus::kMismatch;
+      Crc16 stored;
+      for (int64_t got; (got = input(buffer_.data(), buffer_.size())) > 0;)
+        stored.Update(buffer_.data(), static_cast<size_t>(got));
+      if (read_error) return CheckStatus::kReadError;
+      crc = stored.Value();
+    } else {
+      return CheckStatus::kMismatch;  // the writer writes no other method
+    }
+    return crc == sum.crc ? CheckStatus::kOk : CheckStatus::kMismatch;
+  }
+
+ private:
+  RandomSource& source_;
+  Lh5Decoder& decoder_;
+  std::vector<uint8_t>& buffer_;
+  int window_bits_ = 13;
+};
+
+}  // namespace
+
+CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& open,
+                         std::span<const ArchiveEntry> kept, std::span<const EntrySum> added,
+                         int workers) {
+  std::vector<ArchiveEntry> written;
+  {
+    std::unique_ptr<RandomSource> source = open();
+    if (!source) return {CheckStatus::kReadError, 0};
+    CachedSource cached(std::move(source));
+    switch (ListArchive(cached, written)) {
+      case ListResult::kOk:
+        break;
+      case ListResult::kReadError:
+        return {CheckStatus::kReadError, 0};
+      default:
+        return {CheckStatus::kMismatch, 0};
+    }
+  }
+  if (written.size() != kept.size() + added.size()) return {CheckStatus::kMismatch, 0};
+  for (size_t i = 0; i < kept.size(); ++i)
+    if (!SameAsKept(written[i], kept[i])) return {CheckStatus::kMismatch, 0};
+
+  const std::span<const ArchiveEntry> fresh(written.data() + kept.size(), added.size());
+  std::atomic<size_t> next{0};
+  std::mutex lock;
+  CheckResult result;
+  size_t first_bad = added.size();
+  const auto fail = [&](CheckStatus s, size_t entry) {
+    const std::lock_guard<std::mutex> held(lock);
+    if (entry < first_bad) {
+      first_bad = entry;
+      result = {s, entry};
+    }
+    next = added.size();  // no further work for anyone
+  };
+  const auto work = [&]() noexcept {
+    try {
+      std::unique_ptr<RandomSource> source = open();
+      if (!source) return fail(CheckStatus::kReadError, 0);
+      CachedSource cached(std::move(source));
+      Lh5Decoder decoder;
+      std::vector<uint8_t> buffer(kCache);
+      Checker check(cached, decoder, buffer);
+      for (;;) {
+        const size_t from = next.fetch_add(kBatch);
+        if (from >= added.size()) return;
+        for (size_t i = from; i < std::min(from + kBatch, added.size()); ++i)
+          if (const CheckStatus s = check.Entry(fresh[i], added[i]); s != CheckStatus::kOk)
+            return fail(s, i);
+      }
+    } catch (...) {
+      fail(CheckStatus::kReadError, 0);  // out of memory: no check, no replace
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int k = 1; k < workers; ++k) {
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer threads, same check
+    }
+  }
+  work();
+  for (std::thread& t : threads) t.join();
+  return result;
+}
+
+}  // namespace yx::lha

@@ -1,0 +1,36 @@
+#pragma once
+// The archive's check of itself, before it replaces the old one: the new
+// archive is read back from its file, every entry added is decoded, and its
+// CRC-16 and size are compared with what the writer read from the source.
+// The entries kept from the old archive were copied byte for byte and
+// checked when they were added: their headers must come back as they were.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "lha/core/archive_reader.h"
+#include "lha/core/stream.h"
+
+namespace yx::lha {
+
+// What the writer read from one source (nothing for a folder).
+struct EntrySum {
+  uint64_t size = 0;
+  uint16_t crc = 0;
+};
+
+enum class CheckStatus { kOk, kReadError, kMismatch };
+
+struct CheckResult {
+  CheckStatus status = CheckStatus::kOk;
+  size_t failed_entry = 0;  // index into the new entries, for a mismatch there
+};
+
+// `open` gives a reader of the new archive; each of `workers` threads opens
+// its own. `added` holds one sum per new entry, in the order written.
+[[nodiscard]] CheckResult CheckArchive(
+    const std::function<std::unique_ptr<RandomSource>()>& open,
+    std::span<const ArchiveEntry> kept, std::span<const EntrySum> added, int workers);
+
+}  // namespace yx::lha

@@ -1,0 +1,211 @@
+#include "lha/core/lh5_decoder.h"
+
+#include <array>
+#include <cstring>
+
+#include "lha/core/crc16.h"
+#include "lha/core/lh5_format.h"
+
+namespace yx::lha {
+namespace {
+
+constexpr int kMaxCodeLength = 16;
+constexpr int kFastBits = 10;
+constexpr size_t kInputChunk = 64 * 1024;
+constexpr size_t kOutputChunk = 256 * 1024;
+// Zero bits a damaged stream may take past its end before it counts as cut.
+constexpr int64_t kOverrunLimit = 16;
+
+}  // namespace
+
+// A canonical Huffman code as -lh5- assigns it (shorter codes first, equal
+// lengths in symbol order): a direct table for codes of up to kFastBits,
+// and the first code of each longer length for the rest.
+struct Lh5Decoder::Table {
+  std::array<uint16_t, 1 << kFastBits> fast{};  // symbol << 5 | length; 0: longer or unused
+  std::array<uint32_t, kMaxCodeLength + 1> first_code{};
+  std::array<uint16_t, kMaxCodeLength + 1> count{};
+  std::array<uint16_t, kMaxCodeLength + 1> first_index{};
+  std::array<uint16_t, kNumC> sorted{};
+  int single = -1;  // the one symbol of a table sent as such: no bits at all
+
+  [[nodiscard]] bool Build(const uint8_t* lengths, int n) {
+    single = -1;
+    count.fill(0);
+    for (int s = 0; s < n; ++s) ++count[lengths[s]];
+    count[0] = 0;
+    int32_t left = 1;
+    for (int len = 1; len <= kMaxCodeLength; ++len) {
+      left = left * 2 - count[len];
+      if (left < 0) return false;  // more codes than a prefix code can hold
+    }
+    uint32_t code = 0;
+    uint16_t index = 0;
+    for (int len = 1; len <= kMaxCodeLength; ++len) {
+      first_code[len] = code;
+      first_index[len] = index;
+      index = static_cast<uint16_t>(index + count[len]);
+      code = (code + count[len]) << 1;
+    }
+    std::array<uint16_t, kMaxCodeLength + 1> next = first_index;
+    for (int s = 0; s < n; ++s)
+      if (lengths[s] != 0) sorted[next[lengths[s]]++] = static_cast<uint16_t>(s);
+    fast.fill(0);
+    for (int len = 1; len <= kFastBits; ++len) {
+      for (int k = 0; k < count[len]; ++k) {
+        const uint16_t symbol = sorted[first_index[len] + k];
+        const uint32_t from = (first_code[len] + static_cast<uint32_t>(k)) << (kFastBits - len);
+        const uint32_t span = 1u << (kFastBits - len);
+        for (uint32_t e = 0; e < span; ++e)
+          fast[from + e] = static_cast<uint16_t>(symbol << 5 | len);
+      }
+    }
+    return true;
+  }
+};
+
+Lh5Decoder::Lh5Decoder(int window_bits)
+    : window_bits_(window_bits),
+      np_(window_bits + 1),
+      pbit_(window_bits > 13 ? 5 : 4),
+      in_(kInputChunk),
+      out_((size_t{1} << window_bits) + kOutputChunk + kMaxMatch) {}
+
+bool Lh5Decoder::Refill() {
+  while (count_ <= 56) {
+    if (in_at_ == in_size_ && !input_ended_) {
+      const int64_t got = (*input_)(in_.data(), in_.size());
+      if (got < 0) return false;
+      in_at_ = 0;
+      in_size_ = static_cast<size_t>(got);
+      input_ended_ = got == 0;
+    }
+    uint64_t byte = 0;
+    if (in_at_ < in_size_) {
+      byte = in_[in_at_++];
+    } else if (++overrun_ > kOverrunLimit) {
+      return false;
+    }
+    bits_ |= byte << (56 - count_);
+    count_ += 8;
+  }
+  return true;
+}
+
+int Lh5Decoder::DecodeSymbol(const Table& table) {
+  if (table.single >= 0) return table.single;
+  const uint16_t e = table.fast[Peek(kFastBits)];
+  if (e != 0) {
+    Skip(e & 31);
+    return e >> 5;
+  }
+  for (int len = kFastBits + 1; len <= kMaxCodeLength; ++len) {
+    const uint32_t at = Peek(len) - table.first_code[len];
+    if (at < table.count[len]) {
+      Skip(len);
+      return table.sorted[table.first_index[len] + at];
+    }
+  }
+  return -1;  // a code the table does not hold
+}
+
+bool Lh5Decoder::ReadPtLengths(int count, int count_bits, int skip_after, Table& table) {
+  if (!Refill()) return false;
+  const int n = static_cast<int>(Get(count_bits));
+  if (n == 0) {
+    table.single = static_cast<int>(Get(count_bits));
+    return table.single < count;
+  }
+  if (n > count) return false;
+  std::array<uint8_t, kNumPt> lengths{};
+  for (int i = 0; i < n;) {
+    if (!Refill()) return false;
+    int len = static_cast<int>(Get(3));
+    if (len == 7) {
+      while (Get(1) == 1)
+        if (++len > kMaxCodeLength) return false;
+    }
+    lengths[static_cast<size_t>(i++)] = static_cast<uint8_t>(len);
+    if (i == skip_after) i += static_cast<int>(Get(2));  // lengths that are zero
+  }
+  return table.Build(lengths.data(), count);
+}
+
+bool Lh5Decoder::ReadCLengths(Table& table, const Table& pt) {
+  if (!Refill()) return false;
+  const int n = static_cast<int>(Get(9));
+  if (n == 0) {
+    table.single = static_cast<int>(Get(9));
+    return table.single < kNumC;
+  }
+  if (n > kNumC) return false;
+  std::array<uint8_t, kNumC> lengths{};
+  for (int i = 0; i < n;) {
+    if (!Refill()) return false;
+    const int c = DecodeSymbol(pt);
+    if (c < 0) return false;
+    if (c > 2) {
+      lengths[static_cast<size_t>(i++)] = static_cast<uint8_t>(c - 2);
+      continue;
+    }
+    const int zeros = c == 0 ? 1 : c == 1 ? static_cast<int>(Get(4)) + 3 : static_cast<int>(Get(9)) + 20;
+    if (i + zeros > n) return false;
+    i += zeros;
+  }
+  return table.Build(lengths.data(), kNumC);
+}
+
+bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& crc) {
+  input_ = &input;
+  in_at_ = in_size_ = 0;
+  input_ended_ = false;
+  bits_ = 0;
+  count_ = 0;
+  overrun_ = 0;
+  // Decoders fill the window with spaces before the first byte.
+  const size_t window = size_t{1} << window_bits_;
+  std::memset(out_.data(), ' ', window);
+  size_t pos = window, summed = window;
+  Crc16 sum;
+  Table pt, c, p;
+  uint32_t left_in_block = 0;
+  for (uint64_t left = original_size; left > 0;) {
+    if (left_in_block == 0) {
+      if (!Refill()) return false;
+      left_in_block = Get(16);
+      if (left_in_block == 0 || !ReadPtLengths(kNumPt, 5, 3, pt) || !ReadCLengths(c, pt) ||
+          !ReadPtLengths(np_, pbit_, -1, p))
+        return false;
+    }
+    --left_in_block;
+    if (!Refill()) return false;
+    const int symbol = DecodeSymbol(c);
+    if (symbol < 0) return false;
+    if (symbol < 256) {
+      out_[pos++] = static_cast<uint8_t>(symbol);
+      --left;
+    } else {
+      const int length = symbol - 256 + kMinMatch;
+      const int ps = DecodeSymbol(p);
+      if (ps < 0 || ps >= np_ || static_cast<uint64_t>(length) > left) return false;
+      const size_t offset = ps <= 1 ? static_cast<size_t>(ps)
+                                    : (size_t{1} << (ps - 1)) + Get(ps - 1);
+      const uint8_t* from = out_.data() + pos - offset - 1;
+      uint8_t* to = out_.data() + pos;
+      for (int k = 0; k < length; ++k) to[k] = from[k];
+      pos += static_cast<size_t>(length);
+      left -= static_cast<uint64_t>(length);
+    }
+    if (pos >= window + kOutputChunk) {
+      sum.Update(out_.data() + summed, pos - summed);
+      std::memmove(out_.data(), out_.data() + pos - window, window);
+      pos = summed = window;
+    }
+  }
+  sum.Update(out_.data() + summed, pos - summed);
+  crc = sum.Value();
+  // Every bit taken must have been in the packed data.
+  return overrun_ * 8 <= count_;
+}
+
+}  // namespace yx::lha

@@ -1,0 +1,58 @@
+#pragma once
+// Decodes -lh5- (and -lh6-, -lh7-, which differ only in their window) for the
+// archive's check of itself: the data of an entry is read back from the new
+// archive, decoded, and its CRC-16 and size compared with what was read from
+// the source. Streaming: any size of entry in a fixed amount of memory.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace yx::lha {
+
+class Lh5Decoder {
+ public:
+  // `window_bits`: 13 for -lh5-, 15 for -lh6-, 16 for -lh7-.
+  explicit Lh5Decoder(int window_bits = 13);
+
+  // Fills `data` with up to `size` packed bytes and returns how many; 0 at
+  // the end of the packed data; -1 on a read error.
+  using Input = std::function<int64_t(uint8_t* data, size_t size)>;
+
+  // Decodes `original_size` bytes and gives their CRC-16. False when the
+  // data is damaged: a table that is no Huffman code, a symbol out of range,
+  // or packed data that ends too soon.
+  [[nodiscard]] bool Decode(const Input& input, uint64_t original_size, uint16_t& crc);
+
+ private:
+  struct Table;
+  [[nodiscard]] bool Refill();
+  [[nodiscard]] uint32_t Peek(int n) const {
+    return static_cast<uint32_t>(bits_ >> (64 - n));
+  }
+  void Skip(int n) {
+    bits_ <<= n;
+    count_ -= n;
+  }
+  [[nodiscard]] uint32_t Get(int n) {
+    const uint32_t v = Peek(n);
+    Skip(n);
+    return v;
+  }
+  [[nodiscard]] bool ReadPtLengths(int count, int count_bits, int skip_after, Table& table);
+  [[nodiscard]] bool ReadCLengths(Table& table, const Table& pt);
+  [[nodiscard]] int DecodeSymbol(const Table& table);
+
+  int window_bits_;
+  int np_;  // position symbols
+  int pbit_;
+  const Input* input_ = nullptr;
+  std::vector<uint8_t> in_;  // packed bytes read, not yet in bits_
+  size_t in_at_ = 0, in_size_ = 0;
+  bool input_ended_ = false;
+  uint64_t bits_ = 0;  // MSB first
+  int count_ = 0;      // valid bits in bits_, possibly fewer than 0 past the end
+  int64_t overrun_ = 0;  // zero bits supplied past the end of the packed data
+  std::vector<uint8_t> out_;
+};
+
+}  // namespace yx::lha
