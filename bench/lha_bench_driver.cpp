@@ -1,7 +1,7 @@
 // Drives UNLHA32.DLL the way an archive-mode backup run does: through the
 // program's binding, background mode off, one add command with no output
-// text. Prints the result, the elapsed time of the Unlha call and the CPU
-// time of this process.
+// text. Prints the result, the elapsed time of the Unlha call, the CPU
+// time of this process and its peak working set.
 // Usage: lha_bench_driver DIST_FOLDER ARCHIVE BASE\ NAME
 #include <windows.h>
 
@@ -33,7 +33,8 @@ int wmain(int argc, wchar_t** argv) {
   const int result = yx::backup::unlha32::Unlha(nullptr, command, output, 0);
   const double seconds = yx::bench::WallSeconds() - start;
   const double cpu = yx::bench::CpuSeconds() - cpu_before;
-  std::printf("result=%d seconds=%.3f cpu=%.3f\n", result, seconds, cpu);
+  std::printf("result=%d seconds=%.3f cpu=%.3f peak_mb=%.1f\n", result, seconds, cpu,
+              yx::bench::PeakMegabytes());
   yx::backup::unlha32::Unload();
   return result == 0 ? 0 : 1;
 }

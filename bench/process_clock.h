@@ -1,6 +1,8 @@
 #pragma once
-// Wall and CPU time of this process, for the bench drivers' one-line reports.
+// Wall and CPU time and peak memory of this process, for the bench drivers'
+// one-line reports.
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdint>
 
@@ -22,6 +24,14 @@ inline double WallSeconds() {
   ::QueryPerformanceFrequency(&frequency);
   ::QueryPerformanceCounter(&now);
   return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The most memory this process has held in physical pages so far.
+inline double PeakMegabytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return static_cast<double>(counters.PeakWorkingSetSize) / 1e6;
 }
 
 }  // namespace yx::bench

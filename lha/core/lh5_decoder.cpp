@@ -10,7 +10,7 @@ namespace yx::lha {
 namespace {
 
 constexpr int kMaxCodeLength = 16;
-constexpr int kFastBits = 10;
+constexpr int kFastBits = 12;
 constexpr size_t kInputChunk = 64 * 1024;
 constexpr size_t kOutputChunk = 256 * 1024;
 // Zero bits a damaged stream may take past its end before it counts as cut.
@@ -72,6 +72,19 @@ Lh5Decoder::Lh5Decoder(int window_bits)
       out_((size_t{1} << window_bits) + kOutputChunk + kMaxMatch) {}
 
 bool Lh5Decoder::Refill() {
+  if (count_ > 56) return true;
+  // Most of the time eight bytes are at hand: one load, then as many whole
+  // bytes as fit.
+  if (in_size_ - in_at_ >= 8) {
+    uint64_t v = 0;
+    for (int k = 0; k < 8; ++k) v = v << 8 | in_[in_at_ + static_cast<size_t>(k)];
+    const int take = (64 - count_) >> 3;
+    bits_ |= v >> count_;
+    bits_ &= ~uint64_t{0} << (64 - count_ - take * 8);
+    in_at_ += static_cast<size_t>(take);
+    count_ += take * 8;
+    return true;
+  }
   while (count_ <= 56) {
     if (in_at_ == in_size_ && !input_ended_) {
       const int64_t got = (*input_)(in_.data(), in_.size());
@@ -192,7 +205,11 @@ bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& cr
                                     : (size_t{1} << (ps - 1)) + Get(ps - 1);
       const uint8_t* from = out_.data() + pos - offset - 1;
       uint8_t* to = out_.data() + pos;
-      for (int k = 0; k < length; ++k) to[k] = from[k];
+      if (offset + 1 >= static_cast<size_t>(length)) {
+        std::memcpy(to, from, static_cast<size_t>(length));
+      } else {
+        for (int k = 0; k < length; ++k) to[k] = from[k];  // repeats what it copies
+      }
       pos += static_cast<size_t>(length);
       left -= static_cast<uint64_t>(length);
     }

@@ -135,12 +135,11 @@ bool ReadAhead::TakeQueued(size_t index, Opened& o) {
       }
       return true;
     }
-    // Not read yet. With the queue full, files before it make room: they
-    // would be opened afresh by whoever takes them.
-    if (worker_waits_ && !ready_.empty()) {
-      DropFront();
-      ::WakeAllConditionVariable(&changed_);
-      continue;
+    // Not read yet. With the queue full, the files before it make room
+    // until the thread goes on: whoever takes them opens them afresh.
+    if (worker_waits_ || untaken_ >= kMaxFilesAhead || head_bytes_ >= kMaxBytesAhead) {
+      while (!ready_.empty() && !HalfTaken()) DropFront();
+      if (worker_waits_) ::WakeAllConditionVariable(&changed_);
     }
     if (failure_) std::rethrow_exception(failure_);
     ++takers_waiting_;

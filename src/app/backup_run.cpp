@@ -116,7 +116,10 @@ bool TForm2::RunBackup() {
   progress_->ExcludeFolder(win::WidePath(root));
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) return false;
-    if (!progress_->CountFiles(win::WidePath(source))) return false;
+    // The count feeds the progress window, which an archive run never
+    // shows (nor its abort button): there it would only cost a walk of
+    // every source.
+    if (!archive_mode && !progress_->CountFiles(win::WidePath(source))) return false;
   }
 
   if (archive_mode) {

@@ -14,6 +14,7 @@
 
 #include "backup/unlha32.h"
 #include "lha/core/archive_reader.h"
+#include "lha/win/archive_command.h"
 #include "lha/win/file_streams.h"
 #include "support/temp_folder.h"
 #include "win/file_system.h"
@@ -333,6 +334,45 @@ TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
 
   EXPECT_NE(Add(t.Path() + L"no such folder\\x.lzh", base, L"Work\\*").code, 0);
   EXPECT_NE(Add(t.Path() + L"out", base, L"Work\\*").code, 0);  // a folder
+}
+
+// Through the library's own entry, which takes a worker count and the hook
+// that damages the new archive after it is written, before it is read back.
+TEST_F(LhaDll, TheArchiveChecksItselfBeforeItReplacesTheOldOne) {
+  test::TempFolder t;
+  const std::wstring base = t.Path() + L"base\\";
+  Put(base + L"Work\\a.txt", Text(20000, 15));
+  Put(base + L"Work\\sub\\noise.bin", Noise(50000, 16));  // stored
+  for (unsigned i = 0; i < 30; ++i)
+    Put(base + L"Work\\many\\" + std::to_wstring(i), Text(900, 17 + i));
+  ASSERT_TRUE(yx::win::CreateFolderTree(t.Path() + L"out"));
+  const auto command = [&](const std::wstring& archive) {
+    return "a -x1 -r2 \"" + Narrow(archive) + "\" \"" + Narrow(base) + "\" \"Work\\*\"";
+  };
+  win::CommandOptions three;
+  three.workers = 3;
+  const std::wstring archive = t.Path() + L"out\\x.lzh";
+  ASSERT_EQ(win::RunCommand(command(archive), three).code, 0);
+  const std::string before = Bytes(archive);
+
+  for (const std::string name : {"a.txt", "noise.bin"}) {
+    three.before_check = [&](const std::wstring& written) {
+      std::string bytes = Bytes(written);
+      for (const ArchiveEntry& e : List(written))
+        if (e.header.name == name) bytes[e.offset + e.header_size + e.data_size / 2] ^= 0x08;
+      test::WriteWholeFile(written, bytes);
+    };
+    const win::CommandOutcome r = win::RunCommand(command(archive), three);
+    EXPECT_EQ(r.code, win::kCheckFailed) << name;
+    EXPECT_NE(r.message.find(name), std::string::npos) << r.message;
+    EXPECT_EQ(Bytes(archive), before) << name;
+  }
+  int left = 0;  // no temporary file stays beside the archive
+  (void)yx::win::ForEachEntry(t.Path() + L"out\\", [&](const WIN32_FIND_DATAW& e) {
+    left += !yx::win::IsDotEntry(e);
+    return true;
+  });
+  EXPECT_EQ(left, 1);
 }
 
 TEST_F(LhaDll, OutputTextStopsAtTheBufferSize) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 
+#include "lha/core/archive_check.h"
 #include "lha/core/archive_reader.h"
 #include "lha/core/archive_writer.h"
 #include "lha/core/lh5_encoder.h"
@@ -63,12 +64,14 @@ NewEntry EntryFor(const File& f, size_t piece = 1 << 20) {
   return e;
 }
 
+// Three workers: every archive of these tests goes through the parallel
+// writer (Parallel below holds it to the single thread's bytes).
 void WriteNew(const fs::path& archive, const std::vector<File>& files,
               const ParserOptions& options = {}) {
   std::vector<NewEntry> entries;
   for (const File& f : files) entries.push_back(EntryFor(f));
   FileSink sink(archive);
-  ASSERT_EQ(WriteArchive(nullptr, {}, entries, sink, options).status, WriteStatus::kOk);
+  ASSERT_EQ(WriteArchive(nullptr, {}, entries, sink, options, 3).status, WriteStatus::kOk);
 }
 
 // Extracts with each decoder into its own folder and compares every file.
@@ -276,7 +279,7 @@ TEST(Update, KeptEntriesAreCopiedAndReplacedOnesDropped) {
   const fs::path second = dir.Path() / "second.lzh";
   {
     FileSink sink(second);
-    ASSERT_EQ(WriteArchive(&old, keep, entries, sink).status, WriteStatus::kOk);
+    ASSERT_EQ(WriteArchive(&old, keep, entries, sink, {}, 2).status, WriteStatus::kOk);
   }
   ExpectDecodersAgree(second, {{"Work/b.txt", Text(4000, 12)}, added[0], added[1]}, dir.Path());
 }
@@ -338,6 +341,131 @@ TEST(Reader, DamageAndForeignFilesAreRefused) {
   Bytes no_end_mark(bytes.begin(), bytes.end() - 1);
   EXPECT_EQ(list(no_end_mark), ListResult::kOk);
   EXPECT_EQ(list({}), ListResult::kOk);
+}
+
+std::vector<NewEntry> EntriesFor(const std::vector<File>& files) {
+  std::vector<NewEntry> entries;
+  for (const File& f : files) entries.push_back(EntryFor(f));
+  return entries;
+}
+
+// Small files around a window, files past the size that is compressed at its
+// turn straight into the archive (one of them stored, as noise), and the
+// program itself: every path of the writer, with entries finishing out of
+// order.
+std::vector<File> ParallelCorpus() {
+  std::vector<File> files;
+  for (uint32_t i = 0; i < 40; ++i)
+    files.push_back({"small/t" + std::to_string(i) + ".txt", Text(100 + i * i * 150, 30 + i)});
+  files.push_back({"big/text.txt", Text(kCompressAtTurnAbove + 12345, 90)});
+  files.push_back({"big/noise.bin", RandomBytes(kCompressAtTurnAbove + 1, 91)});
+  files.push_back({"after.txt", Text(5000, 92)});
+  Bytes code = ReadFile("/proc/self/exe");
+  code.resize(std::min<size_t>(code.size(), 1 << 20));
+  files.push_back({"self.exe", code});
+  files.push_back({"empty.txt", {}});
+  return files;
+}
+
+TEST(Parallel, AnyNumberOfWorkersWritesTheSingleThreadsBytes) {
+  TempDir dir;
+  const std::vector<File> files = ParallelCorpus();
+  const std::vector<NewEntry> entries = EntriesFor(files);
+  Bytes one;
+  for (int workers : {1, 2, 3, 8}) {
+    const fs::path archive = dir.Path() / ("w" + std::to_string(workers) + ".lzh");
+    {
+      FileSink sink(archive);
+      const WriteResult r = WriteArchive(nullptr, {}, entries, sink, {}, workers);
+      ASSERT_EQ(r.status, WriteStatus::kOk) << workers;
+      ASSERT_EQ(r.sums.size(), files.size());
+      EXPECT_EQ(r.sums[40].size, files[40].data.size());
+    }
+    if (workers == 1) {
+      one = ReadFile(archive);
+    } else {
+      EXPECT_TRUE(ReadFile(archive) == one) << workers << " workers wrote other bytes";
+    }
+  }
+  ExpectDecodersAgree(dir.Path() / "w8.lzh", files, dir.Path());
+}
+
+TEST(Parallel, TheFirstFailureInTheOrderOfTheEntriesIsReported) {
+  TempDir dir;
+  std::vector<NewEntry> entries = EntriesFor(ParallelCorpus());
+  for (size_t bad : {7u, 20u, 41u})
+    entries[bad].open = []() -> std::unique_ptr<ContentSource> { return nullptr; };
+  for (int workers : {1, 4}) {
+    FileSink out(dir.Path() / "failed.lzh");
+    const WriteResult r = WriteArchive(nullptr, {}, entries, out, {}, workers);
+    EXPECT_EQ(r.status, WriteStatus::kSourceUnreadable) << workers;
+    EXPECT_EQ(r.failed_entry, 7u) << workers;
+  }
+}
+
+CheckResult Check(const fs::path& archive, std::span<const EntrySum> sums) {
+  return CheckArchive([&] { return std::make_unique<FileRandomSource>(archive); }, {}, sums, 2);
+}
+
+// The decoder of the check against an encoder of another tool, in each of
+// the window sizes it writes: jlha's CRCs must come out of what it packed.
+TEST(Check, DecodesWhatJlhaPacksWithEveryWindow) {
+  if (RunCommand("command -v jlha").exit_code != 0) GTEST_SKIP() << "jlha is not installed";
+  TempDir dir;
+  Bytes code = ReadFile("/proc/self/exe");
+  code.resize(std::min<size_t>(code.size(), 400000));
+  const std::vector<File> files = {
+      {"src/text.txt", Text(300000, 40)}, {"src/code.bin", code}, {"src/zeros.bin", Bytes(70000, 0)}};
+  fs::create_directories(dir.Path() / "src");
+  for (const File& f : files) WriteFile(dir.Path() / f.name, f.data);
+  for (const char* method : {"5", "6", "7"}) {
+    const std::string name = std::string("lh") + method + ".lzh";
+    const CommandResult made = RunCommand("jlha a2o" + std::string(method) + "q " + name + " src", dir.Path());
+    ASSERT_EQ(made.exit_code, 0) << made.output;
+    const std::vector<ArchiveEntry> listed = List(dir.Path() / name);
+    std::vector<EntrySum> sums;
+    int packed = 0;
+    for (const ArchiveEntry& e : listed) {
+      sums.push_back({e.header.original_size, e.header.crc});
+      packed += Method(e) == std::string("-lh") + method + "-";
+    }
+    EXPECT_EQ(packed, 3) << name;
+    EXPECT_EQ(Check(dir.Path() / name, sums).status, CheckStatus::kOk) << name;
+  }
+}
+
+TEST(Check, ADamagedEntryIsFoundAndNamed) {
+  TempDir dir;
+  const std::vector<File> files = ParallelCorpus();
+  const fs::path archive = dir.Path() / "good.lzh";
+  WriteResult written;
+  {
+    FileSink sink(archive);
+    written = WriteArchive(nullptr, {}, EntriesFor(files), sink, {}, 2);
+    ASSERT_EQ(written.status, WriteStatus::kOk);
+  }
+  EXPECT_EQ(Check(archive, written.sums).status, CheckStatus::kOk);
+  const std::vector<ArchiveEntry> entries = List(archive);
+  ASSERT_EQ(Method(entries[30]), "-lh5-");
+  ASSERT_EQ(Method(entries[41]), "-lh0-");  // the noise
+  const Bytes good = ReadFile(archive);
+  const fs::path bad = dir.Path() / "bad.lzh";
+  // A flipped bit in the middle and in the first byte of compressed data (the
+  // block's count of codes), and one in stored data.
+  for (const auto& [entry, at] : {std::pair<size_t, uint64_t>{30, 0}, {30, 1}, {41, 0}}) {
+    const ArchiveEntry& e = entries[entry];
+    Bytes damaged = good;
+    damaged[e.offset + e.header_size + (at == 0 ? e.data_size / 2 : 0)] ^= 0x10;
+    WriteFile(bad, damaged);
+    const CheckResult r = Check(bad, written.sums);
+    EXPECT_EQ(r.status, CheckStatus::kMismatch) << entry << " " << at;
+    EXPECT_EQ(r.failed_entry, entry) << at;
+  }
+  std::vector<EntrySum> other = written.sums;
+  ++other[12].size;
+  EXPECT_EQ(Check(archive, other).failed_entry, 12u);
+  EXPECT_EQ(Check(archive, std::span(other).first(20)).status, CheckStatus::kMismatch)
+      << "an entry more than written";
 }
 
 }  // namespace
