@@ -64,7 +64,18 @@ class Checker {
   Checker(RandomSource& source, Lh5Decoder& decoder, std::vector<uint8_t>& buffer)
       : source_(source), decoder_(decoder), buffer_(buffer) {}
 
-  [[nodiscard]] CheckStatus Entry(const ArchiveEntry& e, const EntrySum& sum) {
+  // The entry at `sum.offset`, which must end at `next`.
+  [[nodiscard]] CheckStatus Entry(const EntrySum& sum, uint64_t next) {
+    ArchiveEntry e;
+    switch (ReadEntryAt(source_, sum.offset, e)) {
+      case ListResult::kOk:
+        break;
+      case ListResult::kReadError:
+        return CheckStatus::kReadError;
+      default:
+        return CheckStatus::kMismatch;
+    }
+    if (e.offset + e.TotalSize() != next) return CheckStatus::kMismatch;
     const EntryHeader& h = e.header;
     if (h.original_size != sum.size || h.crc != sum.crc) return CheckStatus::kMismatch;
     if (h.IsDirectory()) return sum.size == 0 ? CheckStatus::kOk : CheckStatus::kMismatch;
@@ -116,25 +127,34 @@ class Checker {
 CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& open,
                          std::span<const ArchiveEntry> kept, std::span<const EntrySum> added,
                          int workers) {
-  std::vector<ArchiveEntry> written;
+  // The frame, on this thread: the kept entries as they were, the new ones
+  // where the writer put them, the end mark last.
+  uint64_t end = 0;
   {
     std::unique_ptr<RandomSource> source = open();
     if (!source) return {CheckStatus::kReadError, 0};
     CachedSource cached(std::move(source));
-    switch (ListArchive(cached, written)) {
-      case ListResult::kOk:
-        break;
-      case ListResult::kReadError:
-        return {CheckStatus::kReadError, 0};
-      default:
-        return {CheckStatus::kMismatch, 0};
+    for (const ArchiveEntry& k : kept) {
+      ArchiveEntry e;
+      const ListResult r = ReadEntryAt(cached, end, e);
+      if (r == ListResult::kReadError) return {CheckStatus::kReadError, 0};
+      if (r != ListResult::kOk || !SameAsKept(e, k)) return {CheckStatus::kMismatch, 0};
+      end += e.TotalSize();
     }
+    if (!added.empty()) {
+      if (added.front().offset != end) return {CheckStatus::kMismatch, 0};
+      ArchiveEntry last;
+      const ListResult r = ReadEntryAt(cached, added.back().offset, last);
+      if (r == ListResult::kReadError) return {CheckStatus::kReadError, added.size() - 1};
+      if (r != ListResult::kOk) return {CheckStatus::kMismatch, added.size() - 1};
+      end = last.offset + last.TotalSize();
+    }
+    uint8_t mark = 1;
+    size_t got = 0;
+    if (!cached.ReadAt(end, &mark, 1, got)) return {CheckStatus::kReadError, 0};
+    if (got != 1 || mark != 0 || cached.Size() != end + 1) return {CheckStatus::kMismatch, 0};
   }
-  if (written.size() != kept.size() + added.size()) return {CheckStatus::kMismatch, 0};
-  for (size_t i = 0; i < kept.size(); ++i)
-    if (!SameAsKept(written[i], kept[i])) return {CheckStatus::kMismatch, 0};
 
-  const std::span<const ArchiveEntry> fresh(written.data() + kept.size(), added.size());
   std::atomic<size_t> next{0};
   std::mutex lock;
   CheckResult result;
@@ -158,9 +178,11 @@ CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& o
       for (;;) {
         const size_t from = next.fetch_add(kBatch);
         if (from >= added.size()) return;
-        for (size_t i = from; i < std::min(from + kBatch, added.size()); ++i)
-          if (const CheckStatus s = check.Entry(fresh[i], added[i]); s != CheckStatus::kOk)
+        for (size_t i = from; i < std::min(from + kBatch, added.size()); ++i) {
+          const uint64_t entry_end = i + 1 < added.size() ? added[i + 1].offset : end;
+          if (const CheckStatus s = check.Entry(added[i], entry_end); s != CheckStatus::kOk)
             return fail(s, i);
+        }
       }
     } catch (...) {
       fail(CheckStatus::kReadError, 0);  // out of memory: no check, no replace

@@ -14,8 +14,10 @@
 
 namespace yx::lha {
 
-// What the writer read from one source (nothing for a folder).
+// Where the writer put one new entry, and what it read from its source
+// (nothing for a folder).
 struct EntrySum {
+  uint64_t offset = 0;  // of the header in the archive
   uint64_t size = 0;
   uint16_t crc = 0;
 };
@@ -28,7 +30,9 @@ struct CheckResult {
 };
 
 // `open` gives a reader of the new archive; each of `workers` threads opens
-// its own. `added` holds one sum per new entry, in the order written.
+// its own. `kept` lie at its start, then one entry per sum of `added`, then
+// the end mark. Nothing is listed ahead: the check holds no more than the
+// sums, whatever the number of entries.
 [[nodiscard]] CheckResult CheckArchive(
     const std::function<std::unique_ptr<RandomSource>()>& open,
     std::span<const ArchiveEntry> kept, std::span<const EntrySum> added, int workers);

@@ -41,38 +41,43 @@ ListResult HeaderLength(RandomSource& s, uint64_t offset, const uint8_t* first, 
 
 }  // namespace
 
+ListResult ReadEntryAt(RandomSource& source, uint64_t offset, ArchiveEntry& e) {
+  const uint64_t file_size = source.Size();
+  uint8_t first[22];
+  if (offset > file_size || file_size - offset < sizeof first) return ListResult::kDamaged;
+  if (!ReadExactly(source, offset, first, sizeof first)) return ListResult::kReadError;
+  if (first[2] != '-' || first[6] != '-') return ListResult::kNotAnArchive;
+  size_t length = 0;
+  if (const ListResult r = HeaderLength(source, offset, first, length); r != ListResult::kOk)
+    return r;
+  if (length < sizeof first || length > file_size - offset) return ListResult::kDamaged;
+  std::vector<uint8_t> bytes(length);
+  if (!ReadExactly(source, offset, bytes.data(), length)) return ListResult::kReadError;
+  e.offset = offset;
+  e.header_size = length;
+  switch (ParseHeader(bytes.data(), length, e.header, e.data_size)) {
+    case ParseResult::kOk:
+      break;
+    case ParseResult::kDamaged:
+      return ListResult::kDamaged;
+    case ParseResult::kUnsupported:
+      return ListResult::kUnsupported;
+  }
+  return e.data_size > file_size - offset - length ? ListResult::kDamaged : ListResult::kOk;
+}
+
 ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries) {
   entries.clear();
   const uint64_t file_size = source.Size();
   uint64_t offset = 0;
-  std::vector<uint8_t> bytes;
   while (offset < file_size) {
-    uint8_t first[22];
+    uint8_t mark = 0;
     size_t got = 0;
-    if (!source.ReadAt(offset, first, 1, got)) return ListResult::kReadError;
-    if (first[0] == 0) break;  // end mark
-    if (file_size - offset < sizeof first) return ListResult::kDamaged;
-    if (!ReadExactly(source, offset, first, sizeof first)) return ListResult::kReadError;
-    if (first[2] != '-' || first[6] != '-')
-      return entries.empty() ? ListResult::kNotAnArchive : ListResult::kDamaged;
-    size_t length = 0;
-    if (const ListResult r = HeaderLength(source, offset, first, length); r != ListResult::kOk)
-      return r;
-    if (length < sizeof first || length > file_size - offset) return ListResult::kDamaged;
-    bytes.resize(length);
-    if (!ReadExactly(source, offset, bytes.data(), length)) return ListResult::kReadError;
+    if (!source.ReadAt(offset, &mark, 1, got)) return ListResult::kReadError;
+    if (mark == 0) break;  // end mark
     ArchiveEntry e;
-    e.offset = offset;
-    e.header_size = length;
-    switch (ParseHeader(bytes.data(), length, e.header, e.data_size)) {
-      case ParseResult::kOk:
-        break;
-      case ParseResult::kDamaged:
-        return ListResult::kDamaged;
-      case ParseResult::kUnsupported:
-        return ListResult::kUnsupported;
-    }
-    if (e.data_size > file_size - offset - length) return ListResult::kDamaged;
+    if (const ListResult r = ReadEntryAt(source, offset, e); r != ListResult::kOk)
+      return r == ListResult::kNotAnArchive && !entries.empty() ? ListResult::kDamaged : r;
     offset += e.TotalSize();
     entries.push_back(std::move(e));
   }

@@ -20,6 +20,11 @@ struct ArchiveEntry {
 
 enum class ListResult { kOk, kNotAnArchive, kDamaged, kUnsupported, kReadError };
 
+// Reads the header of the entry that begins at `offset`. An entry whose data
+// runs past the end of the file counts as damage; kNotAnArchive when no
+// method stands where it should.
+[[nodiscard]] ListResult ReadEntryAt(RandomSource& source, uint64_t offset, ArchiveEntry& e);
+
 // Reads every header up to the end mark (a 0 byte, or the end of the file).
 // An entry whose data runs past the end of the file counts as damage.
 [[nodiscard]] ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries);

@@ -91,7 +91,8 @@ WriteStatus EntryWriter::File(ArchiveSink& out, EntryHeader header, uint64_t lis
     header.SetMethod(kMethodStored);
     header.original_size = header.packed_size = size;
   }
-  sum = {size, header.crc};
+  sum.size = size;
+  sum.crc = header.crc;
   if ((size >= k4GiB) != (listed_size >= k4GiB)) return WriteStatus::kSourceChanged;
   if (!EncodeLevel2Header(header, bytes) || bytes.size() != header_size)
     return WriteStatus::kSourceChanged;
@@ -134,10 +135,12 @@ WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry
     if (const WriteStatus s = copy_kept(); s != WriteStatus::kOk) return {s, 0, {}};
     EntryWriter writer(options);
     result.sums.resize(add.size());
-    for (size_t i = 0; i < add.size(); ++i)
+    for (size_t i = 0; i < add.size(); ++i) {
+      result.sums[i].offset = out.Position();
       if (const WriteStatus s = WriteEntry(writer, out, add[i], result.sums[i]);
           s != WriteStatus::kOk)
         return {s, i, {}};
+    }
   }
   if (result.status != WriteStatus::kOk) return result;
   const uint8_t end_mark = 0;

@@ -134,6 +134,7 @@ class Pipeline {
         if (stopped_) return;
         writing_ = true;
         held.unlock();
+        result_.sums[i].offset = out_.Position();
         const WriteStatus s = WriteEntry(writer, out_, add_[i], result_.sums[i]);
         held.lock();
         writing_ = false;
@@ -166,7 +167,9 @@ class Pipeline {
       Slot& next = slots_.front();
       if (next.status != WriteStatus::kOk) return Stop(next.status, next_write_);
       writing_ = true;
+      const size_t index = next_write_;
       held.unlock();
+      result_.sums[index].offset = out_.Position();
       const bool written = out_.Write(next.bytes.data(), next.bytes.size());
       held.lock();
       writing_ = false;

@@ -73,23 +73,33 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
         return Fail(kSourceUnreadable, "cannot list", failed);
     }
   }
+  // The names and paths of a file live on in one place each: the names in
+  // its entry's header, the path with the read-ahead (a run of 100,000 files
+  // holds them all at once). Keys are made only where they are compared.
+  const DWORD attributes = yx::win::Attributes(archive);
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  const bool one_walk = command.names.size() == 1;  // which reaches each path once
   std::vector<NewEntry> entries;
   std::vector<std::u16string> keys;
   std::unordered_set<std::u16string> seen;
-  std::vector<const SourceItem*> sources;
-  for (const SourceItem& item : items) {
-    std::u16string key = KeyOf(item.stored);
-    if (!seen.insert(key).second) continue;
+  std::vector<SourceItem*> sources;
+  entries.reserve(items.size());
+  sources.reserve(items.size());
+  for (SourceItem& item : items) {
+    if (exists || !one_walk) {
+      std::u16string key = KeyOf(item.stored);
+      if (!one_walk && !seen.insert(key).second) continue;
+      if (exists) keys.push_back(Folded(std::move(key)));
+    }
     entries.push_back(EntryFor(item));
-    keys.push_back(Folded(std::move(key)));
+    item.stored = {};
     sources.push_back(&item);
   }
+  seen.clear();
 
   // The entries of the old archive that stay.
   ArchiveFile old;
   std::vector<ArchiveEntry> keep;
-  const DWORD attributes = yx::win::Attributes(archive);
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
       return Fail(kArchiveUnwritable, "archive is a folder", archive);
@@ -98,22 +108,29 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
     if (ListArchive(old, listed) != ListResult::kOk)
       return Fail(kArchiveDamaged, "not an intact archive", archive);
     keep = EntriesToKeep(listed, keys, [](const EntryHeader& h) { return Folded(KeyOf(h)); });
+    keys = {};
   }
 
   NewArchiveFile out;
   if (!out.Create(archive)) return Fail(kArchiveUnwritable, "cannot create", archive);
   std::vector<ReadAhead::File> files;
-  for (const SourceItem* source : sources)
-    if (!source->folder) files.push_back({source->path, source->size});
+  for (SourceItem* source : sources)
+    if (!source->folder) files.push_back({std::move(source->path), source->size});
   ReadAhead read_ahead(std::move(files));
   for (size_t i = 0, k = 0; i < entries.size(); ++i)
     if (!sources[i]->folder)
       entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
+  const auto path_of = [&](size_t entry) -> const std::wstring& {
+    if (entry >= sources.size()) return archive;
+    if (sources[entry]->folder) return sources[entry]->path;
+    const auto files_before = std::count_if(sources.begin(), sources.begin() + static_cast<ptrdiff_t>(entry),
+                                            [](const SourceItem* s) { return !s->folder; });
+    return read_ahead.Path(static_cast<size_t>(files_before));
+  };
   const int workers = how.workers > 0 ? how.workers : DefaultWorkers();
   const WriteResult written =
       WriteArchive(exists ? &old : nullptr, keep, entries, out, how.parser, workers);
-  const std::wstring& culprit =
-      written.failed_entry < sources.size() ? sources[written.failed_entry]->path : archive;
+  const std::wstring& culprit = path_of(written.failed_entry);
   switch (written.status) {
     case WriteStatus::kOk:
       break;
@@ -150,8 +167,7 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
       return Fail(kArchiveUnwritable, "cannot read back", out.Path());
     case CheckStatus::kMismatch:
       return Fail(kCheckFailed, "archive differs from its files when read back",
-                  checked.failed_entry < sources.size() ? sources[checked.failed_entry]->path
-                                                        : archive);
+                  path_of(checked.failed_entry));
   }
   if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
   return {kOk, std::to_string(entries.size()) + " entries added, " + std::to_string(keep.size()) +

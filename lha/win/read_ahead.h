@@ -39,6 +39,7 @@ class ReadAhead {
   // had to drop to reach a file far ahead, or one that the thread could not
   // open or read, is opened on the spot.
   [[nodiscard]] std::unique_ptr<ContentSource> Take(size_t index);
+  [[nodiscard]] const std::wstring& Path(size_t index) const { return files_[index].path; }
 
  private:
   struct Opened {

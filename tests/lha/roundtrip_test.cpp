@@ -426,7 +426,7 @@ TEST(Check, DecodesWhatJlhaPacksWithEveryWindow) {
     std::vector<EntrySum> sums;
     int packed = 0;
     for (const ArchiveEntry& e : listed) {
-      sums.push_back({e.header.original_size, e.header.crc});
+      sums.push_back({e.offset, e.header.original_size, e.header.crc});
       packed += Method(e) == std::string("-lh") + method + "-";
     }
     EXPECT_EQ(packed, 3) << name;
