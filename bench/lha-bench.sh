@@ -85,7 +85,7 @@ source "$root/tools/wine-env.sh" "$build"
 
 now() { date +%s.%N; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-declare -A walls cpus wall cpu size line
+declare -A walls cpus wall cpu size line native_check
 
 # The whole run: a program folder with Yorudex.exe, UNLHA32.DLL and settings
 # for archive mode, the corpus as the one source.
@@ -106,7 +106,7 @@ auto_run() {  # auto_run TOOL [taskset args]
   [[ -n $archive ]] && grep -q $'\tバックアップ正常終了' <(iconv -f CP932 -t UTF-8 "$app"/log/*.log) ||
     { echo "$tool: no archive or no success line" >&2; exit 1; }
   mv "$archive" "$out/$tool.lzh"
-  echo "result=0 seconds=$(echo "$t1 - $t0" | bc) cpu=-"
+  echo "result=0 seconds=$(printf '%.3f' "$(echo "$t1 - $t0" | bc)") cpu=-"
 }
 dll_run() {  # dll_run TOOL [taskset args]
   local tool=$1
@@ -137,7 +137,7 @@ timed() {
   [[ $l == result=0* ]] || { echo "$tool failed: $l" >&2; exit 1; }
   line[$tool]=$l
   walls[$tool]+="$(sed -E 's/.*seconds=([0-9.]+).*/\1/' <<<"$l") "
-  cpus[$tool]+="$(sed -E 's/.*cpu=([0-9.-]+).*/\1/' <<<"$l") "
+  cpus[$tool]+="$(sed -E 's/.* cpu=([0-9.-]+).*/\1/' <<<"$l") "
 }
 
 tools=(auto auto-1core dll dll-1core jlha)
@@ -161,7 +161,8 @@ for w in 1 2; do
   rm -f "$out/native$w.lzh"
   l=$("$native_build/bench/lha_native_driver" "$out/native$w.lzh" "$corpus" Work "$w")
   wall[native$w]=$(sed -E 's/.*seconds=([0-9.]+).*/\1/' <<<"$l")
-  cpu[native$w]=$(sed -E 's/.*cpu=([0-9.]+).*/\1/' <<<"$l")
+  cpu[native$w]=$(sed -E 's/.* cpu=([0-9.]+).*/\1/' <<<"$l")
+  native_check[$w]=$(sed -E 's/.*check_cpu=([0-9.]+).*/\1/' <<<"$l")
   size[native$w]=$(stat -c %s "$out/native$w.lzh")
 done
 read -r size[gzip] wall[gzip] cpu[gzip] < <(cd "$corpus" && python3 - <<'PY'
@@ -221,6 +222,7 @@ echo "size  auto / zlib-6       = $(ratio "${size[auto]}" "${size[gzip]}" 4)"
 check_s=$(sed -E 's/.*check=([0-9.]+).*/\1/' <<<"$check_line")
 run_s=$(sed -E 's/.*seconds=([0-9.]+).*/\1/' <<<"$check_line")
 echo "check of itself           = $check_s s of a $run_s s library run ($(ratio "100 * $check_s" "$run_s" 1) %), $(ratio "100 * $check_s" "${wall[auto]}" 1) % of the whole run   (goal <= 10 %)"
+echo "check of itself, Linux    = $(ratio "100 * ${native_check[1]}" "${cpu[native1]}" 1) % of the compression's CPU time (one worker: ${native_check[1]} s of ${cpu[native1]} s)"
 echo "peak working set          = $(sed -E 's/.*peak_mb=([0-9.]+).*/\1/' <<<"${line[dll]}") MB (dll row, corpus)"
 [[ -z ${size[ceiling]:-} ]] ||
   echo "size  ceiling / jlha      = $(ratio "${size[ceiling]}" "${size[jlha]}" 4), at $(ratio "${cpu[jlha]}" "${cpu[ceiling]}" 2) x jlha's speed (CPU)"

@@ -36,8 +36,8 @@ int wmain(int argc, wchar_t** argv) {
   const yx::lha::win::CommandOutcome outcome = yx::lha::win::RunCommand(command, options);
   const double end = yx::bench::WallSeconds();
   const double cpu = yx::bench::CpuSeconds() - cpu_before;
-  std::printf("result=%d seconds=%.3f cpu=%.3f check=%.3f workers=%d peak_mb=%.1f\n",
-              outcome.code, end - start, cpu, check_start > 0 ? end - check_start : 0.0,
+  std::printf("result=%d seconds=%.3f cpu=%.3f check=%.3f workers=%d peak_mb=%.1f\n", outcome.code,
+              end - start, cpu, check_start > 0 ? end - check_start : 0.0,
               yx::lha::win::DefaultWorkers(), yx::bench::PeakMegabytes());
   return outcome.code == 0 ? 0 : 1;
 }

@@ -78,7 +78,8 @@ class PreadSource : public yx::lha::RandomSource {
 
 int main(int argc, char** argv) {
   if (argc != 4 && argc != 5 && argc != 7 && argc != 8) {
-    std::fprintf(stderr, "usage: lha_native_driver ARCHIVE BASE NAME [WORKERS [DEPTH NICE [PASSES]]]\n");
+    std::fprintf(stderr,
+                 "usage: lha_native_driver ARCHIVE BASE NAME [WORKERS [DEPTH NICE [PASSES]]]\n");
     return 2;
   }
   const fs::path base = argv[2];
@@ -126,8 +127,7 @@ int main(int argc, char** argv) {
   const double check_start = WallSeconds();
   const double check_cpu = CpuSeconds();
   const yx::lha::CheckResult checked = yx::lha::CheckArchive(
-      [&] { return std::make_unique<PreadSource>(argv[1]); }, {}, r.sums,
-      workers);
+      [&] { return std::make_unique<PreadSource>(argv[1]); }, {}, r.sums, workers);
   std::printf("result=%d seconds=%.3f cpu=%.3f check=%.3f check_cpu=%.3f\n",
               static_cast<int>(checked.status), seconds, cpu, WallSeconds() - check_start,
               CpuSeconds() - check_cpu);

@@ -173,7 +173,7 @@ CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& o
       if (!source) return fail(CheckStatus::kReadError, 0);
       CachedSource cached(std::move(source));
       Lh5Decoder decoder;
-      std::vector<uint8_t> buffer(kCache);
+      std::vector<uint8_t> buffer(kCache / 4);  // through the cache, as the decoder reads
       Checker check(cached, decoder, buffer);
       for (;;) {
         const size_t from = next.fetch_add(kBatch);

@@ -33,8 +33,8 @@ struct CheckResult {
 // its own. `kept` lie at its start, then one entry per sum of `added`, then
 // the end mark. Nothing is listed ahead: the check holds no more than the
 // sums, whatever the number of entries.
-[[nodiscard]] CheckResult CheckArchive(
-    const std::function<std::unique_ptr<RandomSource>()>& open,
-    std::span<const ArchiveEntry> kept, std::span<const EntrySum> added, int workers);
+[[nodiscard]] CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& open,
+                                       std::span<const ArchiveEntry> kept,
+                                       std::span<const EntrySum> added, int workers);
 
 }  // namespace yx::lha

@@ -1,6 +1,8 @@
 #include "lha/core/lh5_decoder.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "lha/core/crc16.h"
@@ -10,8 +12,13 @@ namespace yx::lha {
 namespace {
 
 constexpr int kMaxCodeLength = 16;
+// The c table's codes are mostly up to 12 bits long; the small tables' up to
+// 8, and a longer direct table would cost more to fill per block than it saves.
 constexpr int kFastBits = 12;
-constexpr size_t kInputChunk = 64 * 1024;
+constexpr int kSmallFastBits = 8;
+// Pieces smaller than the reader's cache: the header read just before
+// brought them in already.
+constexpr size_t kInputChunk = 16 * 1024;
 constexpr size_t kOutputChunk = 256 * 1024;
 // Zero bits a damaged stream may take past its end before it counts as cut.
 constexpr int64_t kOverrunLimit = 16;
@@ -19,9 +26,11 @@ constexpr int64_t kOverrunLimit = 16;
 }  // namespace
 
 // A canonical Huffman code as -lh5- assigns it (shorter codes first, equal
-// lengths in symbol order): a direct table for codes of up to kFastBits,
-// and the first code of each longer length for the rest.
+// lengths in symbol order): a direct table for codes of up to `bits`, and
+// the first code of each longer length for the rest.
 struct Lh5Decoder::Table {
+  explicit Table(int fast_bits) : bits(fast_bits) {}
+  int bits;
   std::array<uint16_t, 1 << kFastBits> fast{};  // symbol << 5 | length; 0: longer or unused
   std::array<uint32_t, kMaxCodeLength + 1> first_code{};
   std::array<uint16_t, kMaxCodeLength + 1> count{};
@@ -50,12 +59,12 @@ struct Lh5Decoder::Table {
     std::array<uint16_t, kMaxCodeLength + 1> next = first_index;
     for (int s = 0; s < n; ++s)
       if (lengths[s] != 0) sorted[next[lengths[s]]++] = static_cast<uint16_t>(s);
-    fast.fill(0);
-    for (int len = 1; len <= kFastBits; ++len) {
+    std::fill_n(fast.begin(), size_t{1} << bits, uint16_t{0});
+    for (int len = 1; len <= bits; ++len) {
       for (int k = 0; k < count[len]; ++k) {
         const uint16_t symbol = sorted[first_index[len] + k];
-        const uint32_t from = (first_code[len] + static_cast<uint32_t>(k)) << (kFastBits - len);
-        const uint32_t span = 1u << (kFastBits - len);
+        const uint32_t from = (first_code[len] + static_cast<uint32_t>(k)) << (bits - len);
+        const uint32_t span = 1u << (bits - len);
         for (uint32_t e = 0; e < span; ++e)
           fast[from + e] = static_cast<uint16_t>(symbol << 5 | len);
       }
@@ -69,7 +78,7 @@ Lh5Decoder::Lh5Decoder(int window_bits)
       np_(window_bits + 1),
       pbit_(window_bits > 13 ? 5 : 4),
       in_(kInputChunk),
-      out_((size_t{1} << window_bits) + kOutputChunk + kMaxMatch) {}
+      out_((size_t{1} << window_bits) + kOutputChunk + kMaxMatch + 8) {}
 
 bool Lh5Decoder::Refill() {
   if (count_ > 56) return true;
@@ -77,7 +86,8 @@ bool Lh5Decoder::Refill() {
   // bytes as fit.
   if (in_size_ - in_at_ >= 8) {
     uint64_t v = 0;
-    for (int k = 0; k < 8; ++k) v = v << 8 | in_[in_at_ + static_cast<size_t>(k)];
+    std::memcpy(&v, in_.data() + in_at_, 8);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
     const int take = (64 - count_) >> 3;
     bits_ |= v >> count_;
     bits_ &= ~uint64_t{0} << (64 - count_ - take * 8);
@@ -107,12 +117,12 @@ bool Lh5Decoder::Refill() {
 
 int Lh5Decoder::DecodeSymbol(const Table& table) {
   if (table.single >= 0) return table.single;
-  const uint16_t e = table.fast[Peek(kFastBits)];
+  const uint16_t e = table.fast[Peek(table.bits)];
   if (e != 0) {
     Skip(e & 31);
     return e >> 5;
   }
-  for (int len = kFastBits + 1; len <= kMaxCodeLength; ++len) {
+  for (int len = table.bits + 1; len <= kMaxCodeLength; ++len) {
     const uint32_t at = Peek(len) - table.first_code[len];
     if (at < table.count[len]) {
       Skip(len);
@@ -161,7 +171,9 @@ bool Lh5Decoder::ReadCLengths(Table& table, const Table& pt) {
       lengths[static_cast<size_t>(i++)] = static_cast<uint8_t>(c - 2);
       continue;
     }
-    const int zeros = c == 0 ? 1 : c == 1 ? static_cast<int>(Get(4)) + 3 : static_cast<int>(Get(9)) + 20;
+    const int zeros = c == 0   ? 1
+                      : c == 1 ? static_cast<int>(Get(4)) + 3
+                               : static_cast<int>(Get(9)) + 20;
     if (i + zeros > n) return false;
     i += zeros;
   }
@@ -180,7 +192,7 @@ bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& cr
   std::memset(out_.data(), ' ', window);
   size_t pos = window, summed = window;
   Crc16 sum;
-  Table pt, c, p;
+  Table pt(kSmallFastBits), c(kFastBits), p(kSmallFastBits);
   uint32_t left_in_block = 0;
   for (uint64_t left = original_size; left > 0;) {
     if (left_in_block == 0) {
@@ -191,7 +203,8 @@ bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& cr
         return false;
     }
     --left_in_block;
-    if (!Refill()) return false;
+    // A match takes at most 16 + 16 + 15 bits.
+    if (count_ < 48 && !Refill()) return false;
     const int symbol = DecodeSymbol(c);
     if (symbol < 0) return false;
     if (symbol < 256) {
@@ -201,12 +214,14 @@ bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& cr
       const int length = symbol - 256 + kMinMatch;
       const int ps = DecodeSymbol(p);
       if (ps < 0 || ps >= np_ || static_cast<uint64_t>(length) > left) return false;
-      const size_t offset = ps <= 1 ? static_cast<size_t>(ps)
-                                    : (size_t{1} << (ps - 1)) + Get(ps - 1);
+      const size_t offset =
+          ps <= 1 ? static_cast<size_t>(ps) : (size_t{1} << (ps - 1)) + Get(ps - 1);
       const uint8_t* from = out_.data() + pos - offset - 1;
       uint8_t* to = out_.data() + pos;
-      if (offset + 1 >= static_cast<size_t>(length)) {
-        std::memcpy(to, from, static_cast<size_t>(length));
+      if (offset + 1 >= 8) {
+        // Eight bytes a step, a little past the end (the buffer has room):
+        // what lies past the match is written again by what follows.
+        for (int k = 0; k < length; k += 8) std::memcpy(to + k, from + k, 8);
       } else {
         for (int k = 0; k < length; ++k) to[k] = from[k];  // repeats what it copies
       }

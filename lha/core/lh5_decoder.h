@@ -26,9 +26,7 @@ class Lh5Decoder {
  private:
   struct Table;
   [[nodiscard]] bool Refill();
-  [[nodiscard]] uint32_t Peek(int n) const {
-    return static_cast<uint32_t>(bits_ >> (64 - n));
-  }
+  [[nodiscard]] uint32_t Peek(int n) const { return static_cast<uint32_t>(bits_ >> (64 - n)); }
   void Skip(int n) {
     bits_ <<= n;
     count_ -= n;
@@ -49,8 +47,8 @@ class Lh5Decoder {
   std::vector<uint8_t> in_;  // packed bytes read, not yet in bits_
   size_t in_at_ = 0, in_size_ = 0;
   bool input_ended_ = false;
-  uint64_t bits_ = 0;  // MSB first
-  int count_ = 0;      // valid bits in bits_, possibly fewer than 0 past the end
+  uint64_t bits_ = 0;    // MSB first
+  int count_ = 0;        // valid bits in bits_, possibly fewer than 0 past the end
   int64_t overrun_ = 0;  // zero bits supplied past the end of the packed data
   std::vector<uint8_t> out_;
 };

@@ -123,8 +123,9 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   const auto path_of = [&](size_t entry) -> const std::wstring& {
     if (entry >= sources.size()) return archive;
     if (sources[entry]->folder) return sources[entry]->path;
-    const auto files_before = std::count_if(sources.begin(), sources.begin() + static_cast<ptrdiff_t>(entry),
-                                            [](const SourceItem* s) { return !s->folder; });
+    const auto files_before =
+        std::count_if(sources.begin(), sources.begin() + static_cast<ptrdiff_t>(entry),
+                      [](const SourceItem* s) { return !s->folder; });
     return read_ahead.Path(static_cast<size_t>(files_before));
   };
   const int workers = how.workers > 0 ? how.workers : DefaultWorkers();

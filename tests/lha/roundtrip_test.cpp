@@ -414,13 +414,15 @@ TEST(Check, DecodesWhatJlhaPacksWithEveryWindow) {
   TempDir dir;
   Bytes code = ReadFile("/proc/self/exe");
   code.resize(std::min<size_t>(code.size(), 400000));
-  const std::vector<File> files = {
-      {"src/text.txt", Text(300000, 40)}, {"src/code.bin", code}, {"src/zeros.bin", Bytes(70000, 0)}};
+  const std::vector<File> files = {{"src/text.txt", Text(300000, 40)},
+                                   {"src/code.bin", code},
+                                   {"src/zeros.bin", Bytes(70000, 0)}};
   fs::create_directories(dir.Path() / "src");
   for (const File& f : files) WriteFile(dir.Path() / f.name, f.data);
   for (const char* method : {"5", "6", "7"}) {
     const std::string name = std::string("lh") + method + ".lzh";
-    const CommandResult made = RunCommand("jlha a2o" + std::string(method) + "q " + name + " src", dir.Path());
+    const CommandResult made =
+        RunCommand("jlha a2o" + std::string(method) + "q " + name + " src", dir.Path());
     ASSERT_EQ(made.exit_code, 0) << made.output;
     const std::vector<ArchiveEntry> listed = List(dir.Path() / name);
     std::vector<EntrySum> sums;
