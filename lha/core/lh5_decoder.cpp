@@ -115,22 +115,26 @@ bool Lh5Decoder::Refill() {
   return true;
 }
 
-int Lh5Decoder::DecodeSymbol(const Table& table) {
+int Lh5Decoder::DecodeWith(const Table& table, uint64_t& bits, int& count) {
   if (table.single >= 0) return table.single;
-  const uint16_t e = table.fast[Peek(table.bits)];
+  const uint16_t e = table.fast[bits >> (64 - table.bits)];
   if (e != 0) {
-    Skip(e & 31);
+    bits <<= e & 31;
+    count -= e & 31;
     return e >> 5;
   }
   for (int len = table.bits + 1; len <= kMaxCodeLength; ++len) {
-    const uint32_t at = Peek(len) - table.first_code[len];
+    const uint32_t at = static_cast<uint32_t>(bits >> (64 - len)) - table.first_code[len];
     if (at < table.count[len]) {
-      Skip(len);
+      bits <<= len;
+      count -= len;
       return table.sorted[table.first_index[len] + at];
     }
   }
   return -1;  // a code the table does not hold
 }
+
+int Lh5Decoder::DecodeSymbol(const Table& table) { return DecodeWith(table, bits_, count_); }
 
 bool Lh5Decoder::ReadPtLengths(int count, int count_bits, int skip_after, Table& table) {
   if (!Refill()) return false;
@@ -205,17 +209,29 @@ bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& cr
     --left_in_block;
     // A match takes at most 16 + 16 + 15 bits.
     if (count_ < 48 && !Refill()) return false;
-    const int symbol = DecodeSymbol(c);
+    // In locals: the bytes written below could alias the members, which
+    // would then be stored and loaded again at every step.
+    uint64_t bits = bits_;
+    int count = count_;
+    const int symbol = DecodeWith(c, bits, count);
     if (symbol < 0) return false;
     if (symbol < 256) {
+      bits_ = bits;
+      count_ = count;
       out_[pos++] = static_cast<uint8_t>(symbol);
       --left;
     } else {
       const int length = symbol - 256 + kMinMatch;
-      const int ps = DecodeSymbol(p);
+      const int ps = DecodeWith(p, bits, count);
       if (ps < 0 || ps >= np_ || static_cast<uint64_t>(length) > left) return false;
-      const size_t offset =
-          ps <= 1 ? static_cast<size_t>(ps) : (size_t{1} << (ps - 1)) + Get(ps - 1);
+      size_t offset = static_cast<size_t>(ps);
+      if (ps > 1) {
+        offset = (size_t{1} << (ps - 1)) + static_cast<size_t>(bits >> (64 - (ps - 1)));
+        bits <<= ps - 1;
+        count -= ps - 1;
+      }
+      bits_ = bits;
+      count_ = count;
       const uint8_t* from = out_.data() + pos - offset - 1;
       uint8_t* to = out_.data() + pos;
       if (offset + 1 >= 8) {

@@ -39,6 +39,7 @@ class Lh5Decoder {
   [[nodiscard]] bool ReadPtLengths(int count, int count_bits, int skip_after, Table& table);
   [[nodiscard]] bool ReadCLengths(Table& table, const Table& pt);
   [[nodiscard]] int DecodeSymbol(const Table& table);
+  [[nodiscard]] static int DecodeWith(const Table& table, uint64_t& bits, int& count);
 
   int window_bits_;
   int np_;  // position symbols
