@@ -19,8 +19,8 @@ void TForm2::ShowFaultPage(PageIndex page, const ui::Control& focus) {
 }
 
 bool TForm2::CheckAndSaveSettings(DateTime reference) {
-  for (int row = 0; row < ui::StringGrid::kRows; ++row) {
-    const std::string& cell = GridTime.Cell(row);
+  const settings::Settings shown = ShownSettings();
+  for (const std::string& cell : shown.times) {
     if (cell.empty()) continue;
     const settings::TimeFault fault = settings::CheckTimeRow(cell);
     if (fault == settings::TimeFault::None) continue;
@@ -28,24 +28,23 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
     Report(settings::TimeFaultMessage(fault, cell));
     return false;
   }
-  if (!win::FolderExists(EditTo.Text())) {
+  if (!win::FolderExists(shown.destination)) {
     ShowFaultPage(SheetPath, EditTo);
     Report(std::string(settings::DestinationMissingMessage()));
     return false;
   }
-  for (int row = 0; row < ui::StringGrid::kRows; ++row) {
-    const std::string& cell = EditFrom.Cell(row);
+  for (const std::string& cell : shown.sources) {
     if (cell.empty() || win::FolderExists(cell)) continue;
     ShowFaultPage(SheetPath, EditFrom);
     Report(settings::SourceMissingMessage(cell));
     return false;
   }
-  DelLimit = settings::RuleCutOff(ChkDel.Checked(), reference, SpinDel.Value(), !RdoDelD.Checked());
+  DelLimit = settings::RuleCutOff(shown.del_use, reference, shown.del_value, shown.del_in_months);
   KillLimit =
-      settings::RuleCutOff(ChkKill.Checked(), reference, SpinKill.Value(), !RdoKillD.Checked());
-  if (settings::RulesConflict(ChkDel.Checked(), DelLimit, ChkKill.Checked(), KillLimit))
+      settings::RuleCutOff(shown.kill_use, reference, shown.kill_value, shown.kill_in_months);
+  if (settings::RulesConflict(shown.del_use, DelLimit, shown.kill_use, KillLimit))
     Report(std::string(settings::RulesConflictWarning()));
-  settings::SaveSettings(*this, SettingsFile());
+  settings::SaveSettings(shown, SettingsFile());
   Modified = false;
   return true;
 }

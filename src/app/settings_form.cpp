@@ -72,7 +72,7 @@ void TForm2::FormCreate() {
   TimerTimer();
   ::SetTimer(hwnd_, kClockTimer, 1000, nullptr);
   if (options_.args.size() == 1) AutoMode = options_.args[0] == "/AUTO";
-  settings::LoadSettings(*this, SettingsFile());
+  ShowSettings(settings::LoadSettings(SettingsFile()));
   const std::wstring log_dir = win::WidePath(LogDir);
   // A log that cannot be kept or read is only reported: it must not cost the
   // backup, so the rest of the start-up (the archiver above all) goes on. The

@@ -39,10 +39,10 @@ struct StartupOptions {
 enum PageIndex { SheetTime = 0, SheetPath = 1, SheetArc = 2, SheetLOG = 3 };
 
 // The settings window, 起動日時設定: the program's main window.
-class TForm2 final : private settings::SettingsStore, private ui::Window<TForm2> {
+class TForm2 final : private ui::Window<TForm2> {
  public:
   TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options);
-  ~TForm2() override;
+  ~TForm2();
   TForm2(const TForm2&) = delete;
   TForm2& operator=(const TForm2&) = delete;
 
@@ -79,6 +79,11 @@ class TForm2 final : private settings::SettingsStore, private ui::Window<TForm2>
   void TimerTimer();
 
   [[nodiscard]] bool CheckAndSaveSettings(DateTime reference);
+
+  // The settings record and the controls: the one copy into them and the one
+  // copy out of them. The controls hold the live record between the two.
+  void ShowSettings(const settings::Settings& settings);
+  [[nodiscard]] settings::Settings ShownSettings() const;
 
   // The run log and the two forms of appending to it.
   void LogLine(std::string_view message) { log_.LogLine(message); }
@@ -142,16 +147,6 @@ class TForm2 final : private settings::SettingsStore, private ui::Window<TForm2>
   friend class ui::Window<TForm2>;
   void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-
-  // SettingsStore: the controls are the live store of the settings record.
-  [[nodiscard]] bool GetFlag(settings::Field field, int index) const override;
-  void SetFlag(settings::Field field, int index, bool value) override;
-  [[nodiscard]] int GetInteger(settings::Field field) const override;
-  void SetInteger(settings::Field field, int value) override;
-  [[nodiscard]] std::string GetText(settings::Field field, int index) const override;
-  void SetText(settings::Field field, int index, const std::string& value) override;
-  [[nodiscard]] ui::SpinBox& SpinFor(settings::Field field);
-  [[nodiscard]] const ui::SpinBox& SpinFor(settings::Field field) const;
 
   ui::Application& app_;
   ui::Dialogs& dialogs_;

@@ -1,118 +1,60 @@
-// The settings record lives in the window's controls: loading writes each
-// value into its control (raising the control's change event as a user's
-// change would), saving and the run read the controls as they are now.
+// The settings record and the window's controls, the one place each way:
+// showing writes each value into its control (raising the control's change
+// event as a user's change would), reading takes the controls as they are now.
 #include "app/settings_form.h"
 
 namespace yx::app {
 
-using settings::Field;
+static_assert(ui::StringGrid::kRows == settings::kRows);
 
-ui::SpinBox& TForm2::SpinFor(Field field) {
-  return const_cast<ui::SpinBox&>(std::as_const(*this).SpinFor(field));
+void TForm2::ShowSettings(const settings::Settings& s) {
+  // In the order of the file's keys, as the values have always been shown.
+  for (size_t day = 0; day < s.launch_days.size(); ++day)
+    ListWeek.SetChecked(day, s.launch_days[day]);
+  for (size_t day = 0; day < s.del_days.size(); ++day) ListDel.SetChecked(day, s.del_days[day]);
+  ChkTime1.SetChecked(s.use_time_list);
+  ChkTime2.SetChecked(!ChkTime1.Checked());
+  for (int row = 0; row < settings::kRows; ++row)
+    GridTime.SetCell(row, s.times[static_cast<size_t>(row)]);
+  SpinSatH.SetValue(s.period_hour);
+  SpinSatM.SetValue(s.period_minute);
+  SpinSpan.SetValue(s.period_span);
+  ChkLha.SetChecked(s.use_lha);
+  ChkDel.SetChecked(s.del_use);
+  SpinDel.SetValue(s.del_value);
+  // A radio pair is set from its flag alone: false leaves it as it is.
+  if (s.del_in_months) RdoDelM.SetChecked(true);
+  ChkKill.SetChecked(s.kill_use);
+  SpinKill.SetValue(s.kill_value);
+  if (s.kill_in_months) RdoKillM.SetChecked(true);
+  EditTo.SetText(s.destination);
+  for (int row = 0; row < settings::kRows; ++row)
+    EditFrom.SetCell(row, s.sources[static_cast<size_t>(row)]);
 }
 
-const ui::SpinBox& TForm2::SpinFor(Field field) const {
-  switch (field) {
-    case Field::PeriodHour:
-      return SpinSatH;
-    case Field::PeriodMinute:
-      return SpinSatM;
-    case Field::PeriodSpan:
-      return SpinSpan;
-    case Field::DelValue:
-      return SpinDel;
-    default:
-      return SpinKill;
+settings::Settings TForm2::ShownSettings() const {
+  settings::Settings s;
+  for (size_t day = 0; day < s.launch_days.size(); ++day) {
+    s.launch_days[day] = ListWeek.Checked(day);
+    s.del_days[day] = ListDel.Checked(day);
   }
-}
-
-bool TForm2::GetFlag(Field field, int index) const {
-  switch (field) {
-    case Field::LaunchDays:
-      return ListWeek.Checked(static_cast<size_t>(index));
-    case Field::DelDays:
-      return ListDel.Checked(static_cast<size_t>(index));
-    case Field::UseTimeList:
-      return ChkTime1.Checked();
-    case Field::UseLha:
-      return ChkLha.Checked();
-    case Field::DelUse:
-      return ChkDel.Checked();
-    case Field::DelInMonths:
-      return RdoDelM.Checked();
-    case Field::KillUse:
-      return ChkKill.Checked();
-    case Field::KillInMonths:
-      return RdoKillM.Checked();
-    default:
-      return false;
+  s.use_time_list = ChkTime1.Checked();
+  for (int row = 0; row < settings::kRows; ++row) {
+    s.times[static_cast<size_t>(row)] = GridTime.Cell(row);
+    s.sources[static_cast<size_t>(row)] = EditFrom.Cell(row);
   }
-}
-
-void TForm2::SetFlag(Field field, int index, bool value) {
-  switch (field) {
-    case Field::LaunchDays:
-      ListWeek.SetChecked(static_cast<size_t>(index), value);
-      break;
-    case Field::DelDays:
-      ListDel.SetChecked(static_cast<size_t>(index), value);
-      break;
-    case Field::UseTimeList:
-      ChkTime1.SetChecked(value);
-      ChkTime2.SetChecked(!ChkTime1.Checked());
-      break;
-    case Field::UseLha:
-      ChkLha.SetChecked(value);
-      break;
-    case Field::DelUse:
-      ChkDel.SetChecked(value);
-      break;
-    case Field::KillUse:
-      ChkKill.SetChecked(value);
-      break;
-    // A radio pair is set from its flag alone: false leaves it as it is.
-    case Field::DelInMonths:
-      if (value) RdoDelM.SetChecked(true);
-      break;
-    case Field::KillInMonths:
-      if (value) RdoKillM.SetChecked(true);
-      break;
-    default:
-      break;
-  }
-}
-
-int TForm2::GetInteger(Field field) const { return SpinFor(field).Value(); }
-
-void TForm2::SetInteger(Field field, int value) { SpinFor(field).SetValue(value); }
-
-std::string TForm2::GetText(Field field, int index) const {
-  switch (field) {
-    case Field::Times:
-      return GridTime.Cell(index);
-    case Field::Sources:
-      return EditFrom.Cell(index);
-    case Field::Destination:
-      return EditTo.Text();
-    default:
-      return {};
-  }
-}
-
-void TForm2::SetText(Field field, int index, const std::string& value) {
-  switch (field) {
-    case Field::Times:
-      GridTime.SetCell(index, value);
-      break;
-    case Field::Sources:
-      EditFrom.SetCell(index, value);
-      break;
-    case Field::Destination:
-      EditTo.SetText(value);
-      break;
-    default:
-      break;
-  }
+  s.period_hour = SpinSatH.Value();
+  s.period_minute = SpinSatM.Value();
+  s.period_span = SpinSpan.Value();
+  s.use_lha = ChkLha.Checked();
+  s.del_use = ChkDel.Checked();
+  s.del_value = SpinDel.Value();
+  s.del_in_months = RdoDelM.Checked();
+  s.kill_use = ChkKill.Checked();
+  s.kill_value = SpinKill.Value();
+  s.kill_in_months = RdoKillM.Checked();
+  s.destination = EditTo.Text();
+  return s;
 }
 
 }  // namespace yx::app

@@ -59,9 +59,7 @@ Wanted ReadWanted(const std::wstring& exe_path) {
   const std::string ini = wanted.folder_cp932 + std::string(settings::kFileName);
   if (fault = SettingsFault(Wide(SettingsPath(U16(wanted.folder))), ini); !fault.empty())
     return wanted;
-  ScheduleStore store;
-  settings::LoadSettings(store, ini);
-  wanted.plan = MakePlan(store.values);
+  wanted.plan = MakePlan(ScheduleFields(settings::LoadSettings(ini)));
   return wanted;
 }
 

@@ -8,8 +8,6 @@
 
 namespace yx::schedule {
 
-using settings::Field;
-
 namespace {
 constexpr char kNoWeekday[] =
     "起動日が 1 日も選ばれていません。Yorudex の「日時」ページで起動日を選んで保存してください。";
@@ -17,41 +15,8 @@ constexpr char kNoTime[] =
     "指定時間が 1 つもありません。Yorudex の「日時」ページで起動時間を入れて保存してください。";
 }  // namespace
 
-bool ScheduleStore::GetFlag(Field field, int index) const {
-  if (field == Field::LaunchDays) return values.launch_days.at(index);
-  return field == Field::UseTimeList && values.use_time_list;
-}
-
-void ScheduleStore::SetFlag(Field field, int index, bool value) {
-  if (field == Field::LaunchDays) values.launch_days.at(index) = value;
-  if (field == Field::UseTimeList) values.use_time_list = value;
-}
-
-int ScheduleStore::GetInteger(Field field) const {
-  switch (field) {
-    case Field::PeriodHour:
-      return values.period_hour;
-    case Field::PeriodMinute:
-      return values.period_minute;
-    case Field::PeriodSpan:
-      return values.period_span;
-    default:
-      return 0;
-  }
-}
-
-void ScheduleStore::SetInteger(Field field, int value) {
-  if (field == Field::PeriodHour) values.period_hour = value;
-  if (field == Field::PeriodMinute) values.period_minute = value;
-  if (field == Field::PeriodSpan) values.period_span = value;
-}
-
-std::string ScheduleStore::GetText(Field field, int index) const {
-  return field == Field::Times ? values.times.at(index) : std::string();
-}
-
-void ScheduleStore::SetText(Field field, int index, const std::string& value) {
-  if (field == Field::Times) values.times.at(index) = value;
+ScheduleSettings ScheduleFields(const settings::Settings& s) {
+  return {s.launch_days, s.use_time_list, s.times, s.period_hour, s.period_minute, s.period_span};
 }
 
 std::vector<ClockTime> PeriodLaunches(ClockTime start, int span_hours) {

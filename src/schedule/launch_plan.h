@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_file.h"
+#include "settings/settings.h"
 
 namespace yx::schedule {
 
-inline constexpr int kDays = 7;  // Monday first, as the settings hold them
-inline constexpr int kTimeRows = 10;
+inline constexpr int kDays = settings::kDays;  // Monday first, as the settings hold them
+inline constexpr int kTimeRows = settings::kRows;
 
 // The schedule fields of the settings record, as the settings file gives them.
 struct ScheduleSettings {
@@ -25,18 +25,8 @@ struct ScheduleSettings {
   int period_span = 1;
 };
 
-// Takes the schedule fields from LoadSettings and ignores the rest.
-class ScheduleStore final : public settings::SettingsStore {
- public:
-  ScheduleSettings values;
-
-  [[nodiscard]] bool GetFlag(settings::Field field, int index) const override;
-  void SetFlag(settings::Field field, int index, bool value) override;
-  [[nodiscard]] int GetInteger(settings::Field field) const override;
-  void SetInteger(settings::Field field, int value) override;
-  [[nodiscard]] std::string GetText(settings::Field field, int index) const override;
-  void SetText(settings::Field field, int index, const std::string& value) override;
-};
+// The schedule fields of a settings record.
+[[nodiscard]] ScheduleSettings ScheduleFields(const settings::Settings& settings);
 
 struct ClockTime {
   int hour = 0;

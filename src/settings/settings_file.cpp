@@ -8,6 +8,7 @@
 
 #include "base/file_error.h"
 #include "settings/profile_text.h"
+#include "settings/settings_keys.h"
 #include "win/file_system.h"
 #include "win/whole_file.h"
 
@@ -33,41 +34,17 @@ std::optional<std::string> ReadKey(const std::string& section, const SettingKey&
 
 }  // namespace
 
-void LoadSettings(SettingsStore& store, const std::string& path) {
+Settings LoadSettings(const std::string& path) {
   const std::string section(kSection);
-  for (const SettingKey& entry : Keys()) {
-    const std::optional<std::string> raw = ReadKey(section, entry, path);
-    switch (entry.kind) {
-      case Kind::Flag:
-        store.SetFlag(entry.field, entry.index, DecodeFlag(entry, raw));
-        break;
-      case Kind::Integer:
-        store.SetInteger(entry.field, DecodeInteger(entry, raw));
-        break;
-      case Kind::String:
-        store.SetText(entry.field, entry.index, DecodeText(entry, raw));
-        break;
-    }
-  }
+  Settings settings;
+  for (const SettingKey& entry : Keys()) DecodeInto(settings, entry, ReadKey(section, entry, path));
+  return settings;
 }
 
-void SaveSettings(const SettingsStore& store, const std::string& path) {
+void SaveSettings(const Settings& settings, const std::string& path) {
   KeyValues values;
-  for (const SettingKey& entry : Keys()) {
-    std::string value;
-    switch (entry.kind) {
-      case Kind::Flag:
-        value = store.GetFlag(entry.field, entry.index) ? "1" : "0";
-        break;
-      case Kind::Integer:
-        value = std::to_string(store.GetInteger(entry.field));
-        break;
-      case Kind::String:
-        value = EncodeText(store.GetText(entry.field, entry.index));
-        break;
-    }
-    values.emplace_back(entry.key, std::move(value));
-  }
+  for (const SettingKey& entry : Keys())
+    values.emplace_back(entry.key, EncodeFrom(settings, entry));
   // The profile functions would truncate the file and write it in place: a
   // kill or a full disk in between would leave it empty or torn, and every
   // later run would stop at the check. The same bytes go through a new file.

@@ -7,64 +7,73 @@
 namespace yx::settings {
 namespace {
 
-constexpr SettingKey Flag(std::string_view key, Field field, int index, bool def) {
-  return SettingKey{key, field, index, Kind::Flag, def ? 1 : 0, {}};
+// One maker per kind of member, so that an entry's kind always matches it.
+constexpr SettingKey Flag(std::string_view key, bool Settings::*member, bool def) {
+  return SettingKey{key, member, 0, Kind::Flag, def ? 1 : 0, {}};
 }
-constexpr SettingKey Text(std::string_view key, Field field, int index, std::string_view def = {}) {
-  return SettingKey{key, field, index, Kind::String, 0, def};
+constexpr SettingKey Day(std::string_view key, DayFlags Settings::*member, int index, bool def) {
+  return SettingKey{key, member, index, Kind::Flag, def ? 1 : 0, {}};
 }
-constexpr SettingKey Number(std::string_view key, Field field, int def, Correction c, int lo,
-                            int hi) {
-  return SettingKey{key, field, 0, Kind::Integer, def, {}, c, lo, hi};
+constexpr SettingKey Text(std::string_view key, std::string Settings::*member) {
+  return SettingKey{key, member, 0, Kind::String, 0, {}};
+}
+constexpr SettingKey Row(std::string_view key, Rows Settings::*member, int index,
+                         std::string_view def = {}) {
+  return SettingKey{key, member, index, Kind::String, 0, def};
+}
+constexpr SettingKey Number(std::string_view key, int Settings::*member, int def, Correction c,
+                            int lo, int hi) {
+  return SettingKey{key, member, 0, Kind::Integer, def, {}, c, lo, hi};
 }
 
+using S = Settings;
 constexpr std::array kKeys = {
-    Flag("WEEK_MON", Field::LaunchDays, 0, true),
-    Flag("WEEK_TUE", Field::LaunchDays, 1, true),
-    Flag("WEEK_WED", Field::LaunchDays, 2, true),
-    Flag("WEEK_THU", Field::LaunchDays, 3, true),
-    Flag("WEEK_FRI", Field::LaunchDays, 4, true),
-    Flag("WEEK_SAT", Field::LaunchDays, 5, true),
-    Flag("WEEK_SUN", Field::LaunchDays, 6, true),
-    Flag("DEL_MON", Field::DelDays, 0, true),
-    Flag("DEL_TUE", Field::DelDays, 1, true),
-    Flag("DEL_WED", Field::DelDays, 2, true),
-    Flag("DEL_THU", Field::DelDays, 3, true),
-    Flag("DEL_FRI", Field::DelDays, 4, true),
-    Flag("DEL_SAT", Field::DelDays, 5, true),
-    Flag("DEL_SUN", Field::DelDays, 6, true),
-    Flag("GO_RND", Field::UseTimeList, 0, true),
-    Text("TIME00", Field::Times, 0, "1200"),
-    Text("TIME01", Field::Times, 1),
-    Text("TIME02", Field::Times, 2),
-    Text("TIME03", Field::Times, 3),
-    Text("TIME04", Field::Times, 4),
-    Text("TIME05", Field::Times, 5),
-    Text("TIME06", Field::Times, 6),
-    Text("TIME07", Field::Times, 7),
-    Text("TIME08", Field::Times, 8),
-    Text("TIME09", Field::Times, 9),
-    Number("TIME_SH", Field::PeriodHour, 0, Correction::Reset, 0, 23),
-    Number("TIME_SM", Field::PeriodMinute, 0, Correction::Reset, 0, 59),
-    Number("TIME_SS", Field::PeriodSpan, 1, Correction::Reset, 1, 12),
-    Flag("LHA_USE", Field::UseLha, 0, false),
-    Flag("DEL_USE", Field::DelUse, 0, false),
-    Number("DEL_VAL", Field::DelValue, 14, Correction::Clamp, 1, 99),
-    Flag("DEL_MONTH", Field::DelInMonths, 0, false),
-    Flag("KILL_USE", Field::KillUse, 0, false),
-    Number("KILL_VAL", Field::KillValue, 30, Correction::Clamp, 1, 99),
-    Flag("KILL_MONTH", Field::KillInMonths, 0, false),
-    Text("TO", Field::Destination, 0),
-    Text("FROM00", Field::Sources, 0),
-    Text("FROM01", Field::Sources, 1),
-    Text("FROM02", Field::Sources, 2),
-    Text("FROM03", Field::Sources, 3),
-    Text("FROM04", Field::Sources, 4),
-    Text("FROM05", Field::Sources, 5),
-    Text("FROM06", Field::Sources, 6),
-    Text("FROM07", Field::Sources, 7),
-    Text("FROM08", Field::Sources, 8),
-    Text("FROM09", Field::Sources, 9),
+    Day("WEEK_MON", &S::launch_days, 0, true),
+    Day("WEEK_TUE", &S::launch_days, 1, true),
+    Day("WEEK_WED", &S::launch_days, 2, true),
+    Day("WEEK_THU", &S::launch_days, 3, true),
+    Day("WEEK_FRI", &S::launch_days, 4, true),
+    Day("WEEK_SAT", &S::launch_days, 5, true),
+    Day("WEEK_SUN", &S::launch_days, 6, true),
+    Day("DEL_MON", &S::del_days, 0, true),
+    Day("DEL_TUE", &S::del_days, 1, true),
+    Day("DEL_WED", &S::del_days, 2, true),
+    Day("DEL_THU", &S::del_days, 3, true),
+    Day("DEL_FRI", &S::del_days, 4, true),
+    Day("DEL_SAT", &S::del_days, 5, true),
+    Day("DEL_SUN", &S::del_days, 6, true),
+    Flag("GO_RND", &S::use_time_list, true),
+    Row("TIME00", &S::times, 0, "1200"),
+    Row("TIME01", &S::times, 1),
+    Row("TIME02", &S::times, 2),
+    Row("TIME03", &S::times, 3),
+    Row("TIME04", &S::times, 4),
+    Row("TIME05", &S::times, 5),
+    Row("TIME06", &S::times, 6),
+    Row("TIME07", &S::times, 7),
+    Row("TIME08", &S::times, 8),
+    Row("TIME09", &S::times, 9),
+    Number("TIME_SH", &S::period_hour, 0, Correction::Reset, 0, 23),
+    Number("TIME_SM", &S::period_minute, 0, Correction::Reset, 0, 59),
+    Number("TIME_SS", &S::period_span, 1, Correction::Reset, 1, 12),
+    Flag("LHA_USE", &S::use_lha, false),
+    Flag("DEL_USE", &S::del_use, false),
+    Number("DEL_VAL", &S::del_value, 14, Correction::Clamp, 1, 99),
+    Flag("DEL_MONTH", &S::del_in_months, false),
+    Flag("KILL_USE", &S::kill_use, false),
+    Number("KILL_VAL", &S::kill_value, 30, Correction::Clamp, 1, 99),
+    Flag("KILL_MONTH", &S::kill_in_months, false),
+    Text("TO", &S::destination),
+    Row("FROM00", &S::sources, 0),
+    Row("FROM01", &S::sources, 1),
+    Row("FROM02", &S::sources, 2),
+    Row("FROM03", &S::sources, 3),
+    Row("FROM04", &S::sources, 4),
+    Row("FROM05", &S::sources, 5),
+    Row("FROM06", &S::sources, 6),
+    Row("FROM07", &S::sources, 7),
+    Row("FROM08", &S::sources, 8),
+    Row("FROM09", &S::sources, 9),
 };
 static_assert(kKeys.size() == 46);
 
@@ -72,9 +81,64 @@ static_assert(kKeys.size() == 46);
 // (measured under Wine: vertical tab, form feed and Ctrl-Z go too).
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
 
+// S is Settings or const Settings; a list member gives the entry's row.
+template <typename S, typename Own, typename List>
+auto& ValueIn(S& settings, const SettingKey& entry) {
+  if (const auto* own = std::get_if<Own Settings::*>(&entry.member)) return settings.**own;
+  return (settings.*std::get<List Settings::*>(entry.member)).at(static_cast<size_t>(entry.index));
+}
+
 }  // namespace
 
 std::span<const SettingKey> Keys() { return kKeys; }
+
+Settings DefaultSettings() {
+  Settings settings;
+  for (const SettingKey& entry : kKeys) DecodeInto(settings, entry, std::nullopt);
+  return settings;
+}
+
+bool& FlagIn(Settings& s, const SettingKey& e) { return ValueIn<Settings, bool, DayFlags>(s, e); }
+bool FlagIn(const Settings& s, const SettingKey& e) {
+  return ValueIn<const Settings, bool, DayFlags>(s, e);
+}
+int& IntegerIn(Settings& s, const SettingKey& e) { return s.*std::get<int Settings::*>(e.member); }
+int IntegerIn(const Settings& s, const SettingKey& e) {
+  return s.*std::get<int Settings::*>(e.member);
+}
+std::string& TextIn(Settings& s, const SettingKey& e) {
+  return ValueIn<Settings, std::string, Rows>(s, e);
+}
+const std::string& TextIn(const Settings& s, const SettingKey& e) {
+  return ValueIn<const Settings, std::string, Rows>(s, e);
+}
+
+void DecodeInto(Settings& settings, const SettingKey& entry,
+                const std::optional<std::string>& raw) {
+  switch (entry.kind) {
+    case Kind::Flag:
+      FlagIn(settings, entry) = DecodeFlag(entry, raw);
+      break;
+    case Kind::Integer:
+      IntegerIn(settings, entry) = DecodeInteger(entry, raw);
+      break;
+    case Kind::String:
+      TextIn(settings, entry) = DecodeText(entry, raw);
+      break;
+  }
+}
+
+std::string EncodeFrom(const Settings& settings, const SettingKey& entry) {
+  switch (entry.kind) {
+    case Kind::Flag:
+      return FlagIn(settings, entry) ? "1" : "0";
+    case Kind::Integer:
+      return std::to_string(IntegerIn(settings, entry));
+    case Kind::String:
+      break;
+  }
+  return EncodeText(TextIn(settings, entry));
+}
 
 int DecodeInteger(const SettingKey& entry, const std::optional<std::string>& raw) {
   const int value = IntOrDefault(raw.value_or(std::string()), entry.int_default);

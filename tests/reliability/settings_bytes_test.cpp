@@ -3,36 +3,17 @@
 // it was written, or a path would change between two runs.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <utility>
+#include <vector>
 
 #include <windows.h>
 
 #include "reliability/case_report.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 #include "support/temp_folder.h"
 
 namespace yx::test {
 namespace {
-
-using settings::Field;
-
-class PlainStore final : public settings::SettingsStore {
- public:
-  bool GetFlag(Field f, int i) const override { return flags_.count({f, i}) && flags_.at({f, i}); }
-  void SetFlag(Field f, int i, bool v) override { flags_[{f, i}] = v; }
-  int GetInteger(Field f) const override { return ints_.count(f) ? ints_.at(f) : 0; }
-  void SetInteger(Field f, int v) override { ints_[f] = v; }
-  std::string GetText(Field f, int i) const override {
-    return texts_.count({f, i}) ? texts_.at({f, i}) : std::string();
-  }
-  void SetText(Field f, int i, const std::string& v) override { texts_[{f, i}] = v; }
-
- private:
-  std::map<std::pair<Field, int>, bool> flags_;
-  std::map<Field, int> ints_;
-  std::map<std::pair<Field, int>, std::string> texts_;
-};
 
 // Text the settings window can hold: what its wide controls give, that is
 // code page 932 that comes back unchanged from UTF-16 (no unassigned codes,
@@ -74,14 +55,14 @@ TEST(BadInputSettingsFile, TextSettingsWithAnyByteAtEitherEndReadBackAsWritten) 
     if (entry.kind == settings::Kind::String) texts.push_back(&entry);
   size_t changed = 0;
   for (size_t first = 0; first < values.size(); first += texts.size()) {
-    PlainStore out, in;
+    settings::Settings out;
     for (size_t k = 0; k < texts.size(); ++k)
-      out.SetText(texts[k]->field, texts[k]->index, values[(first + k) % values.size()]);
+      settings::TextIn(out, *texts[k]) = values[(first + k) % values.size()];
     settings::SaveSettings(out, ini);
-    settings::LoadSettings(in, ini);
+    const settings::Settings in = settings::LoadSettings(ini);
     for (const settings::SettingKey* entry : texts) {
-      const std::string written = out.GetText(entry->field, entry->index);
-      const std::string read = in.GetText(entry->field, entry->index);
+      const std::string& written = settings::TextIn(out, *entry);
+      const std::string& read = settings::TextIn(in, *entry);
       if (read == written) continue;
       ++changed;
       ADD_FAILURE() << entry->key << ": wrote " << ::testing::PrintToString(written) << ", read "

@@ -2,29 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "base/file_error.h"
+#include "settings/settings_keys.h"
 #include "support/temp_folder.h"
 #include "win/text.h"
 
 namespace yx::settings {
 namespace {
-
-// The record held in plain maps, standing in for the window's controls.
-class MapStore final : public SettingsStore {
- public:
-  std::map<std::pair<Field, int>, bool> flags;
-  std::map<Field, int> integers;
-  std::map<std::pair<Field, int>, std::string> texts;
-
-  bool GetFlag(Field f, int i) const override { return flags.at({f, i}); }
-  void SetFlag(Field f, int i, bool v) override { flags[{f, i}] = v; }
-  int GetInteger(Field f) const override { return integers.at(f); }
-  void SetInteger(Field f, int v) override { integers[f] = v; }
-  std::string GetText(Field f, int i) const override { return texts.at({f, i}); }
-  void SetText(Field f, int i, const std::string& v) override { texts[{f, i}] = v; }
-};
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -34,20 +18,20 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsFileTest, AMissingFileGivesEveryDefault) {
-  MapStore s;
-  LoadSettings(s, ini);
+  const Settings s = LoadSettings(ini);
   for (int day = 0; day < 7; ++day) {
-    EXPECT_TRUE(s.flags.at({Field::LaunchDays, day}));
-    EXPECT_TRUE(s.flags.at({Field::DelDays, day}));
+    EXPECT_TRUE(s.launch_days[day]);
+    EXPECT_TRUE(s.del_days[day]);
   }
-  EXPECT_TRUE(s.flags.at({Field::UseTimeList, 0}));
-  EXPECT_EQ(s.texts.at({Field::Times, 0}), "1200");
-  EXPECT_EQ(s.texts.at({Field::Times, 9}), "");
-  EXPECT_EQ(s.integers.at(Field::DelValue), 14);
-  EXPECT_EQ(s.integers.at(Field::KillValue), 30);
-  EXPECT_EQ(s.integers.at(Field::PeriodSpan), 1);
-  EXPECT_FALSE(s.flags.at({Field::UseLha, 0}));
-  EXPECT_EQ(s.texts.at({Field::Destination, 0}), "");
+  EXPECT_TRUE(s.use_time_list);
+  EXPECT_EQ(s.times[0], "1200");
+  EXPECT_EQ(s.times[9], "");
+  EXPECT_EQ(s.del_value, 14);
+  EXPECT_EQ(s.kill_value, 30);
+  EXPECT_EQ(s.period_span, 1);
+  EXPECT_FALSE(s.use_lha);
+  EXPECT_EQ(s.destination, "");
+  EXPECT_EQ(s, DefaultSettings());
   EXPECT_FALSE(dir.Exists(L"Yorudex.INI")) << "loading must not create the file";
 }
 
@@ -56,44 +40,34 @@ TEST_F(SettingsFileTest, EdgeValuesLoadAsCorrected) {
                        "[Backup]\r\nTIME00=\r\nTIME_SH=24\r\nTIME_SM=60\r\nTIME_SS=13\r\n"
                        "DEL_VAL=0\r\nKILL_VAL=-5\r\nWEEK_MON=yes\r\nLHA_USE=yes\r\n"
                        "DEL_USE=-1\r\nGO_RND=0\r\nDEL_MONTH=1\r\nTO=D:\\表\r\n");
-  MapStore s;
-  LoadSettings(s, ini);
-  EXPECT_EQ(s.texts.at({Field::Times, 0}), "");
-  EXPECT_EQ(s.integers.at(Field::PeriodHour), 0);
-  EXPECT_EQ(s.integers.at(Field::PeriodMinute), 0);
-  EXPECT_EQ(s.integers.at(Field::PeriodSpan), 1);
-  EXPECT_EQ(s.integers.at(Field::DelValue), 1);
-  EXPECT_EQ(s.integers.at(Field::KillValue), 1);
-  EXPECT_TRUE(s.flags.at({Field::LaunchDays, 0}));
-  EXPECT_FALSE(s.flags.at({Field::UseLha, 0}));
-  EXPECT_TRUE(s.flags.at({Field::DelUse, 0}));
-  EXPECT_FALSE(s.flags.at({Field::UseTimeList, 0}));
-  EXPECT_TRUE(s.flags.at({Field::DelInMonths, 0}));
-  EXPECT_EQ(s.texts.at({Field::Destination, 0}), "D:\\\x95\x5C");  // 表: trail byte 0x5C
+  const Settings s = LoadSettings(ini);
+  EXPECT_EQ(s.times[0], "");
+  EXPECT_EQ(s.period_hour, 0);
+  EXPECT_EQ(s.period_minute, 0);
+  EXPECT_EQ(s.period_span, 1);
+  EXPECT_EQ(s.del_value, 1);
+  EXPECT_EQ(s.kill_value, 1);
+  EXPECT_TRUE(s.launch_days[0]);
+  EXPECT_FALSE(s.use_lha);
+  EXPECT_TRUE(s.del_use);
+  EXPECT_FALSE(s.use_time_list);
+  EXPECT_TRUE(s.del_in_months);
+  EXPECT_EQ(s.destination, "D:\\\x95\x5C");  // 表: trail byte 0x5C
 }
 
-MapStore Filled() {
-  MapStore s;
+Settings Filled() {
+  Settings s;
   for (const SettingKey& k : Keys()) {
-    switch (k.kind) {
-      case Kind::Flag:
-        s.flags[{k.field, k.index}] = k.index % 2 == 1;
-        break;
-      case Kind::Integer:
-        s.integers[k.field] = 7;
-        break;
-      case Kind::String:
-        s.texts[{k.field, k.index}] = "";
-        break;
-    }
+    if (k.kind == Kind::Flag) FlagIn(s, k) = k.index % 2 == 1;
+    if (k.kind == Kind::Integer) IntegerIn(s, k) = 7;
   }
   return s;
 }
 
 TEST_F(SettingsFileTest, ANewFileListsTheKeysInTableOrder) {
-  MapStore s = Filled();
-  s.flags[{Field::UseLha, 0}] = true;
-  s.texts[{Field::Times, 0}] = "0930";
+  Settings s = Filled();
+  s.use_lha = true;
+  s.times[0] = "0930";
   SaveSettings(s, ini);
   const std::string text = dir.ReadFile(L"Yorudex.INI");
   ASSERT_EQ(text.rfind("[Backup]\r\n", 0), 0u) << text;
@@ -118,40 +92,33 @@ TEST_F(SettingsFileTest, ASaveKeepsForeignKeysAndSections) {
 }
 
 TEST_F(SettingsFileTest, TextsRoundTripByteForByte) {
-  MapStore s = Filled();
+  Settings s = Filled();
   const std::string long_path = "C:\\" + std::string(2044, 'a');  // 2047 bytes
-  s.texts[{Field::Sources, 0}] = long_path;
-  s.texts[{Field::Times, 1}] = " 930";  // blanks the profile API would trim
-  s.texts[{Field::Times, 2}] = "\"12\"";
-  s.texts[{Field::Sources, 1}] = "C:\\\x83\x5C";  // ソ: trail byte 0x5C
-  s.texts[{Field::Sources, 2}] = "C:\\dir. ";
+  s.sources[0] = long_path;
+  s.times[1] = " 930";  // blanks the profile API would trim
+  s.times[2] = "\"12\"";
+  s.sources[1] = "C:\\\x83\x5C";  // ソ: trail byte 0x5C
+  s.sources[2] = "C:\\dir. ";
   SaveSettings(s, ini);
-  MapStore back;
-  LoadSettings(back, ini);
-  for (const auto& [key, value] : s.texts) EXPECT_EQ(back.texts.at(key), value);
-  EXPECT_EQ(back.flags, s.flags);
-  EXPECT_EQ(back.integers, s.integers);
+  EXPECT_EQ(LoadSettings(ini), s);
 }
 
 TEST_F(SettingsFileTest, LongerValuesAreCutTo2047Bytes) {
   test::WriteWholeFile(ini_wide, "[Backup]\r\nFROM00=" + std::string(3000, 'x') + "\r\n");
-  MapStore s;
-  LoadSettings(s, ini);
-  EXPECT_EQ(s.texts.at({Field::Sources, 0}), std::string(2047, 'x'));
+  EXPECT_EQ(LoadSettings(ini).sources[0], std::string(2047, 'x'));
 }
 
 TEST_F(SettingsFileTest, TheFileHoldsWhatTheProfileFunctionsWouldWrite) {
-  MapStore s = Filled();
-  s.texts[{Field::Destination, 0}] = "D:\\\x95\x5C ";  // 表 (trail byte 0x5C), a final blank
-  s.texts[{Field::Sources, 3}] = "'q'";
+  Settings s = Filled();
+  s.destination = "D:\\\x95\x5C ";  // 表 (trail byte 0x5C), a final blank
+  s.sources[3] = "'q'";
   // The reference: the profile functions, one key at a time, as before.
   const auto reference = [&](const std::wstring& path) {
     const std::string a = win::FromWide(path);
     for (const SettingKey& k : Keys()) {
-      const std::string value =
-          k.kind == Kind::Flag      ? std::string(s.flags.at({k.field, k.index}) ? "1" : "0")
-          : k.kind == Kind::Integer ? std::to_string(s.integers.at(k.field))
-                                    : EncodeText(s.texts.at({k.field, k.index}));
+      const std::string value = k.kind == Kind::Flag      ? std::string(FlagIn(s, k) ? "1" : "0")
+                                : k.kind == Kind::Integer ? std::to_string(IntegerIn(s, k))
+                                                          : EncodeText(TextIn(s, k));
       ASSERT_TRUE(::WritePrivateProfileStringA("Backup", std::string(k.key).c_str(), value.c_str(),
                                                a.c_str()));
     }

@@ -27,6 +27,37 @@ TEST(SettingsKeys, FortySixDistinctKeysInFileOrder) {
   EXPECT_EQ(Keys()[45].key, "FROM09");
 }
 
+TEST(SettingsKeys, EveryKeyHoldsAPlaceOfItsOwn) {
+  // Each key given a value no other key gets: a key pointed at another's
+  // member or row would overwrite it, and the record would differ.
+  Settings s;
+  for (int i = 0; const SettingKey& k : Keys()) {
+    ++i;
+    if (k.kind == Kind::Flag) FlagIn(s, k) = true;
+    if (k.kind == Kind::Integer) IntegerIn(s, k) = i;
+    if (k.kind == Kind::String) TextIn(s, k) = std::to_string(i);
+  }
+  for (int i = 0; const SettingKey& k : Keys()) {
+    ++i;
+    switch (k.kind) {
+      case Kind::Flag:
+        EXPECT_TRUE(FlagIn(s, k)) << k.key;
+        break;
+      case Kind::Integer:
+        EXPECT_EQ(IntegerIn(s, k), i) << k.key;
+        break;
+      case Kind::String:
+        EXPECT_EQ(TextIn(s, k), std::to_string(i)) << k.key;
+        break;
+    }
+  }
+  // Every flag of the record is reached by some key.
+  EXPECT_TRUE(s.use_time_list && s.use_lha && s.del_use && s.del_in_months && s.kill_use &&
+              s.kill_in_months);
+  for (size_t day = 0; day < s.launch_days.size(); ++day)
+    EXPECT_TRUE(s.launch_days[day] && s.del_days[day]) << day;
+}
+
 TEST(SettingsKeys, PeriodValuesOutsideTheirRangeFallBackToTheDefault) {
   EXPECT_EQ(DecodeInteger(Entry("TIME_SH"), Raw("24")), 0);
   EXPECT_EQ(DecodeInteger(Entry("TIME_SH"), Raw("23")), 23);

@@ -1,0 +1,41 @@
+#pragma once
+// The settings record: the 46 values of "Yorudex.INI" as the program uses
+// them. A plain value: the file is read into one and written from one, and
+// the settings window shows one in its controls. Each member is described by
+// the key table (settings_keys.h), which also holds the defaults.
+#include <array>
+#include <string>
+
+namespace yx::settings {
+
+inline constexpr int kDays = 7;   // Monday first
+inline constexpr int kRows = 10;  // rows of the time grid and of the source list
+
+using DayFlags = std::array<bool, kDays>;
+using Rows = std::array<std::string, kRows>;
+
+struct Settings {
+  DayFlags launch_days{};   // WEEK_MON..WEEK_SUN: the days a run may start
+  DayFlags del_days{};      // DEL_MON..DEL_SUN: backups made on these days may be deleted
+  bool use_time_list{};     // GO_RND: the time list, otherwise the periodic start
+  Rows times;               // TIME00..TIME09: "hhmm" as typed, CP932
+  int period_hour{};        // TIME_SH
+  int period_minute{};      // TIME_SM
+  int period_span{};        // TIME_SS: hours between two periodic starts
+  bool use_lha{};           // LHA_USE: an archive instead of a copy
+  bool del_use{};           // DEL_USE: the selective deletion
+  int del_value{};          // DEL_VAL
+  bool del_in_months{};     // DEL_MONTH: DEL_VAL counts months, otherwise days
+  bool kill_use{};          // KILL_USE: the forced deletion
+  int kill_value{};         // KILL_VAL
+  bool kill_in_months{};    // KILL_MONTH
+  std::string destination;  // TO, CP932
+  Rows sources;             // FROM00..FROM09, CP932
+
+  bool operator==(const Settings&) const = default;
+};
+
+// Every value at its key's default: what a missing file loads as.
+[[nodiscard]] Settings DefaultSettings();
+
+}  // namespace yx::settings
