@@ -16,7 +16,8 @@ using Rows = std::array<std::string, kRows>;
 
 struct Settings {
   DayFlags launch_days{};   // WEEK_MON..WEEK_SUN: the days a run may start
-  DayFlags del_days{};      // DEL_MON..DEL_SUN: backups made on these days may be deleted
+  DayFlags del_days{};      // DEL_MON..DEL_SUN: backups made on these days are the
+                            // selective deletion's targets
   bool use_time_list{};     // GO_RND: the time list, otherwise the periodic start
   Rows times;               // TIME00..TIME09: "hhmm" as typed, CP932
   int period_hour{};        // TIME_SH
