@@ -194,6 +194,34 @@ TEST_F(SettingsWindowTest, SaveWritesEveryKeyAndClearsTheChangeMark) {
   EXPECT_TRUE(FormOpen());
 }
 
+TEST_F(SettingsWindowTest, EveryValueLoadedIntoTheWindowIsSavedAsItWas) {
+  // Each key differs from its default and, where it can, from its neighbours,
+  // so a value shown in or read from the wrong control changes the file.
+  std::string ini = "[Backup]\r\n";
+  const char* const days[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
+  for (int day = 0; day < 7; ++day)
+    ini += std::string("WEEK_") + days[day] + (day % 2 == 0 && day < 6 ? "=1\r\n" : "=0\r\n");
+  for (int day = 0; day < 7; ++day)
+    ini += std::string("DEL_") + days[day] + (day % 4 < 2 ? "=0\r\n" : "=1\r\n");
+  ini += "GO_RND=0\r\n";
+  for (int row = 0; row < 10; ++row)
+    ini += "TIME0" + std::to_string(row) + "=0" + std::to_string(row) + "0" + std::to_string(row) +
+           "\r\n";
+  ini +=
+      "TIME_SH=5\r\nTIME_SM=6\r\nTIME_SS=7\r\nLHA_USE=1\r\nDEL_USE=0\r\nDEL_VAL=20\r\n"
+      "DEL_MONTH=1\r\nKILL_USE=1\r\nKILL_VAL=40\r\nKILL_MONTH=0\r\n";
+  ini += "TO=" + win::FromWide(dir.MakeFolder(L"to")) + "\r\n";
+  for (int row = 0; row < 10; ++row)
+    ini += "FROM0" + std::to_string(row) + "=" +
+           win::FromWide(dir.MakeFolder(L"from" + std::to_wstring(row))) + "\r\n";
+  WriteIni(ini);
+  Start();
+  EXPECT_TRUE(form_->RdoKillD.Checked());
+  Click(form_->BtnSet);
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(Ini(), ini);
+}
+
 TEST_F(SettingsWindowTest, ASaveThatCannotWriteReportsTheFileAndKeepsTheChangeMark) {
   Start();
   ASSERT_TRUE(::CreateDirectoryW((dir.Path() + L"Yorudex.INI").c_str(), nullptr));
