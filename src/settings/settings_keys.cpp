@@ -81,9 +81,9 @@ static_assert(kKeys.size() == 46);
 // (measured under Wine: vertical tab, form feed and Ctrl-Z go too).
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
 
-// S is Settings or const Settings; a list member gives the entry's row.
-template <typename S, typename Own, typename List>
-auto& ValueIn(S& settings, const SettingKey& entry) {
+// Record is Settings or const Settings; a list member gives the entry's row.
+template <typename Record, typename Own, typename List>
+auto& ValueIn(Record& settings, const SettingKey& entry) {
   if (const auto* own = std::get_if<Own Settings::*>(&entry.member)) return settings.**own;
   return (settings.*std::get<List Settings::*>(entry.member)).at(static_cast<size_t>(entry.index));
 }
