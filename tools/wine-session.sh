@@ -17,8 +17,15 @@ stop_session() {
 }
 
 prepare_prefix() {
-  # A new Wine 8 prefix takes several seconds and ~700 MB: made once per build folder.
-  [[ -f "$WINEPREFIX/.yorudex-ready" ]] && return
+  # A new Wine 8 prefix takes several seconds and ~700 MB: made once per build
+  # folder. The marker names the sides of Wine it was made with: a prefix made
+  # before 32-bit Wine was installed lacks the 32-bit side, and then every
+  # program, 64-bit ones too, fails with status 53 (kernel32.dll not loaded),
+  # so such a prefix is made again.
+  local sides=win64
+  [[ -x /usr/lib/wine/wine ]] && sides=win32+win64
+  [[ -f "$WINEPREFIX/.yorudex-ready" && $(cat "$WINEPREFIX/.yorudex-ready") == "$sides" ]] && return
+  rm -rf "$WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1
   wineserver -w </dev/null >/dev/null 2>&1
   # Without a window manager Wine waits for one on every window; unmanaged
@@ -37,7 +44,7 @@ prepare_prefix() {
     ln -sf "$f" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   done
   wineserver -w </dev/null >/dev/null 2>&1
-  touch "$WINEPREFIX/.yorudex-ready"
+  echo "$sides" > "$WINEPREFIX/.yorudex-ready"
 }
 
 case $action in

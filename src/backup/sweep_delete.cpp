@@ -22,6 +22,7 @@
 
 #include "backup/sweep.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 
 namespace yx::backup {
 namespace {
@@ -61,6 +62,7 @@ void DeleteFolder(const std::wstring& folder, const bool* cancel_requested) {
     }
     if (win::IsDotEntry(e)) return true;
     const std::wstring path = folder + e.cFileName;
+    win::PausePoint("sweep-delete");
     if (!win::IsFolder(e)) {
       DeleteBackupFile(path);
     } else if (win::IsLink(e)) {

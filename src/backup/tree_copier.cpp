@@ -8,6 +8,7 @@
 
 #include "backup/progress_form.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 #include "win/unique_handle.h"
 
 namespace yx::backup {
@@ -116,6 +117,7 @@ bool TForm3::CopyInto(const std::wstring& destination, const std::wstring& sourc
     from.append(name);
     std::wstring to = destination;
     to.append(name);
+    win::PausePoint("copy-file");
     if (!::CopyFileW(win::ToLongPath(from).c_str(), win::ToLongPath(to).c_str(), TRUE))
       return copied = false;
     // The size the listing gave, read as the signed low 32 bits.

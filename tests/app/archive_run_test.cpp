@@ -4,6 +4,7 @@
 
 #include "backup/unlha32.h"
 #include "support/form_fixture.h"
+#include "support/program_run.h"
 #include "support/unix_links.h"
 
 namespace yx::test {
@@ -14,7 +15,7 @@ class ArchiveRunTest : public FormTest {
   void SetUp() override {
     SetNow(EncodeDateTime(2001, 5, 23, 9, 5));
     ::SetEnvironmentVariableW(L"YX_RECORDER_FILE", (dir.Path() + L"calls.txt").c_str());
-    ::SetDllDirectoryW(L"" YX_RECORDER_DIR);
+    ::SetDllDirectoryW(BuildPath(L"tests\app\recorder").c_str());
     backup::unlha32::Load();
     ASSERT_TRUE(backup::unlha32::LibraryLoaded());
   }

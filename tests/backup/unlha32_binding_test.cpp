@@ -7,6 +7,7 @@
 #include <string>
 
 #include "backup/unlha32.h"
+#include "support/build_paths.h"
 #include "support/temp_folder.h"
 
 namespace yx::backup::unlha32 {
@@ -14,7 +15,8 @@ namespace {
 
 std::wstring StubFolder(const char* name) {
   std::wstring folder;
-  for (const char* p = YX_STUB_DIR; *p; ++p) folder += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+  for (const char c : std::string(yx::test::kBinaryDir) + "/tests/backup")
+    folder += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return L"Z:" + folder + L"\\" + std::wstring(name, name + std::strlen(name));
 }
 

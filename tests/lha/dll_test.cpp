@@ -16,6 +16,7 @@
 #include "lha/core/archive_reader.h"
 #include "lha/win/archive_command.h"
 #include "lha/win/file_streams.h"
+#include "support/build_paths.h"
 #include "support/temp_folder.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -24,14 +25,16 @@
 namespace yx::lha {
 namespace {
 
-std::wstring LinuxToWine(const char* path) {
+// A folder of the build, with a final backslash.
+std::wstring LinuxToWine(const char* relative) {
   std::wstring w = L"Z:";
-  for (const char* p = path; *p; ++p) w += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+  for (const char c : std::string(yx::test::kBinaryDir) + relative)
+    w += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return w + L"\\";
 }
 
 const std::wstring& OutputRoot() {
-  static const std::wstring root = LinuxToWine(YX_BINARY_DIR "/tests/lha/dll-out");
+  static const std::wstring root = LinuxToWine("/tests/lha/dll-out");
   return root;
 }
 
@@ -115,7 +118,7 @@ std::wstring NewCase(const std::wstring& name, const std::vector<std::wstring>& 
 class LhaDll : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ::SetDllDirectoryW(LinuxToWine(YX_BINARY_DIR "/dist").c_str());
+    ::SetDllDirectoryW(LinuxToWine("/dist").c_str());
     backup::unlha32::Load();
   }
   void SetUp() override { ASSERT_TRUE(backup::unlha32::LibraryLoaded()); }
@@ -246,7 +249,7 @@ TEST_F(LhaDll, TreeDeeperThanMaxPath) {
 
 TEST_F(LhaDll, NamesDifferingOnlyInCaseAreTwoEntries) {
   // make_case_tree.sh made this tree on the Linux side (see CMakeLists.txt).
-  const std::wstring in = LinuxToWine(YX_BINARY_DIR "/tests/lha/dll-in/case");
+  const std::wstring in = LinuxToWine("/tests/lha/dll-in/case");
   const std::wstring c = NewCase(L"case", {L"../../dll-in/case"});
   const std::wstring archive = c + L"arc\\case.lzh";
   ASSERT_EQ(Add(archive, in, L"Work\\*").code, 0);

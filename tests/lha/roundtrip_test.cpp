@@ -10,6 +10,7 @@
 
 #include "lha/core/archive_check.h"
 #include "lha/core/archive_reader.h"
+#include "support/build_paths.h"
 #include "lha/core/archive_writer.h"
 #include "lha/core/lh5_encoder.h"
 #include "posix_support.h"
@@ -175,7 +176,7 @@ TEST(RoundTrip, RealFilesSourcesAndMachineCode) {
   TempDir dir;
   std::vector<File> files;
   for (const char* name : {"lh5_parser.cpp", "header.cpp", "lh5_block.cpp"})
-    files.push_back({name, ReadFile(fs::path(YX_SOURCE_DIR) / "lha" / "core" / name)});
+    files.push_back({name, ReadFile(fs::path(yx::test::kSourceDir) / "lha" / "core" / name)});
   files.push_back({"self.exe", ReadFile("/proc/self/exe")});
   for (const File& f : files) ASSERT_GT(f.data.size(), 1000u) << f.name;
   const fs::path archive = dir.Path() / "real.lzh";

@@ -44,18 +44,6 @@ TEST_F(RunLogFileTest, ALastLineWithoutLineEndStaysSoAfterAppending) {
   EXPECT_EQ(dir.ReadFile(L"0105.log"), "old\r\n\tnew");
 }
 
-TEST_F(RunLogFileTest, SixteenMegabytesRoundTripUnchanged) {
-  std::string big;
-  for (int i = 0; big.size() < (16u << 20); ++i)
-    big += "\tD:\\Backup\\0104\\" + std::to_string(i) + " を削除しました\r\n";
-  test::WriteWholeFile(wide, big);
-  RunLog log;
-  log.LoadLog(path);
-  ASSERT_EQ(log.Text().size(), big.size());
-  log.SaveLog(path);
-  EXPECT_TRUE(dir.ReadFile(L"0105.log") == big);
-}
-
 TEST_F(RunLogFileTest, AFileLockedForWritingCannotBeLoaded) {
   test::WriteWholeFile(wide, "x\r\n");
   win::UniqueFile writer(::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "support/program_run.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -9,25 +10,18 @@
 namespace yx::test {
 namespace {
 
-std::wstring BuiltFile(std::wstring_view relative) {
-  std::wstring path = L"Z:";
-  for (const char c : std::string_view(YX_BINARY_DIR)) path += c == '/' ? L'\\' : wchar_t(c);
-  return path + L"\\" + std::wstring(relative);
-}
-
-// The test's own environment, with YX_TEST_NOW replaced.
-std::wstring ChildEnvironment(std::string_view now) {
+// The test's own environment, with the test build's variables replaced.
+std::wstring ChildEnvironment(const std::vector<std::wstring>& settings) {
   std::wstring block;
   if (wchar_t* env = ::GetEnvironmentStringsW()) {
     for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
       const std::wstring_view entry = p;
-      if (entry.starts_with(L"YX_TEST_NOW=")) continue;
+      if (entry.starts_with(L"YX_TEST_")) continue;
       block.append(entry).push_back(L'\0');
     }
     ::FreeEnvironmentStringsW(env);
   }
-  block += L"YX_TEST_NOW=" + win::ToWide(now);
-  block.push_back(L'\0');
+  for (const std::wstring& setting : settings) block.append(setting).push_back(L'\0');
   block.push_back(L'\0');
   return block;
 }
@@ -52,16 +46,28 @@ BOOL CALLBACK LookForDialog(HWND hwnd, LPARAM param) {
 
 ProgramFolder::ProgramFolder(bool test_clock) {
   const std::wstring from =
-      BuiltFile(test_clock ? L"testbin\\YorudexTestClock.exe" : L"dist\\Yorudex.exe");
+      BuildPath(test_clock ? L"testbin\\YorudexTestClock.exe" : L"dist\\Yorudex.exe");
   if (!::CopyFileW(from.c_str(), (dir.Path() + L"Yorudex.exe").c_str(), FALSE))
     throw std::runtime_error("cannot copy the program");
 }
 
-ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> kill_when,
+ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::string_view pause_at,
                                     DWORD limit_ms) const {
   const std::wstring exe = dir.Path() + L"Yorudex.exe";
   std::wstring command = L"\"" + exe + L"\" /AUTO";
-  std::wstring environment = ChildEnvironment(now);
+  std::vector<std::wstring> settings{L"YX_TEST_NOW=" + win::ToWide(now)};
+  // The program sets this event when it stops at the pause point.
+  win::UniqueKernelHandle paused;
+  if (!pause_at.empty()) {
+    static int count = 0;
+    const std::wstring event = L"yx-test-pause-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(++count);
+    paused.reset(::CreateEventW(nullptr, TRUE, FALSE, event.c_str()));
+    if (!paused) throw std::runtime_error("cannot make the pause event");
+    settings.push_back(L"YX_TEST_PAUSE_AT=" + win::ToWide(pause_at));
+    settings.push_back(L"YX_TEST_PAUSE_EVENT=" + event);
+  }
+  std::wstring environment = ChildEnvironment(settings);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
@@ -74,11 +80,14 @@ ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> 
   ChildOutcome outcome;
   DialogWatch watch{started.dwProcessId};
   const ULONGLONG hang = ::GetTickCount64() + limit_ms;
-  // Short waits: a kill condition must be met within a millisecond or so of
-  // turning true, and a dialog is looked for between waits.
-  while (::WaitForSingleObject(process.get(), kill_when ? 0 : 10) == WAIT_TIMEOUT) {
+  // A dialog is looked for between waits.
+  const HANDLE ends[] = {process.get(), paused.get()};
+  for (;;) {
+    const DWORD woke = ::WaitForMultipleObjects(paused ? 2 : 1, ends, FALSE, 10);
+    if (woke == WAIT_OBJECT_0) break;
+    outcome.paused = woke == WAIT_OBJECT_0 + 1;
     ::EnumWindows(&LookForDialog, reinterpret_cast<LPARAM>(&watch));
-    const bool stop = watch.seen || ::GetTickCount64() > hang || (kill_when && kill_when());
+    const bool stop = watch.seen || outcome.paused || ::GetTickCount64() > hang;
     if (!stop) continue;
     ::TerminateProcess(process.get(), 255);
     ::WaitForSingleObject(process.get(), INFINITE);

@@ -98,12 +98,5 @@ TEST(RulesConflict, MixedModesDependOnTheReferenceTime) {
   EXPECT_TRUE(Warns(EncodeDateTime(2024, 3, 15, 10, 15), {1, true}, {29, false}));
 }
 
-TEST(RulesConflict, NeverWhenEitherRuleIsOff) {
-  const DateTime limit = EncodeDateTime(2024, 1, 1);
-  EXPECT_FALSE(RulesConflict(false, limit, true, limit));
-  EXPECT_FALSE(RulesConflict(true, limit, false, limit));
-  EXPECT_FALSE(RulesConflict(true, kNoCutOff, false, kNoCutOff));
-}
-
 }  // namespace
 }  // namespace yx::settings

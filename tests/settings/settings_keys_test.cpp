@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace yx::settings {
 namespace {
 
@@ -14,18 +12,6 @@ const SettingKey& Entry(std::string_view key) {
 }
 
 std::optional<std::string> Raw(const char* text) { return std::string(text); }
-
-TEST(SettingsKeys, FortySixDistinctKeysInFileOrder) {
-  ASSERT_EQ(Keys().size(), 46u);
-  std::set<std::string_view> seen;
-  for (const SettingKey& s : Keys()) EXPECT_TRUE(seen.insert(s.key).second) << s.key;
-  EXPECT_EQ(Keys()[0].key, "WEEK_MON");
-  EXPECT_EQ(Keys()[14].key, "GO_RND");
-  EXPECT_EQ(Keys()[15].key, "TIME00");
-  EXPECT_EQ(Keys()[25].key, "TIME_SH");
-  EXPECT_EQ(Keys()[35].key, "TO");
-  EXPECT_EQ(Keys()[45].key, "FROM09");
-}
 
 TEST(SettingsKeys, EveryKeyHoldsAPlaceOfItsOwn) {
   // Each key given a value no other key gets: a key pointed at another's

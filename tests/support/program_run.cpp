@@ -2,23 +2,30 @@
 
 #include <stdexcept>
 
+#include "support/build_paths.h"
 #include "win/unique_handle.h"
 
 namespace yx::test {
 namespace {
 
-struct DialogSearch {
+struct WindowSearch {
   DWORD pid;
-  bool found;
+  std::wstring_view caption;
+  bool dialog = false;
+  bool window = false;
 };
 
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<DialogSearch*>(param);
+BOOL CALLBACK FindWindows(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[16] = {};
-  ::GetClassNameW(hwnd, cls, 16);
-  if (pid == search->pid && ::lstrcmpW(cls, L"#32770") == 0) search->found = true;
+  if (pid != search->pid) return TRUE;
+  wchar_t text[64] = {};
+  ::GetClassNameW(hwnd, text, 64);
+  if (::lstrcmpW(text, L"#32770") == 0) search->dialog = true;
+  ::GetWindowTextW(hwnd, text, 64);
+  if (!search->caption.empty() && search->caption == text && ::IsWindowVisible(hwnd))
+    search->window = true;
   return TRUE;
 }
 
@@ -26,12 +33,13 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
 
 std::wstring BuildPath(std::wstring_view relative) {
   std::wstring path = L"Z:";
-  for (const char c : std::string(YX_BINARY_DIR))
+  for (const char c : std::string_view(kBinaryDir))
     path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return path + L"\\" + std::wstring(relative);
 }
 
-ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeout_ms) {
+ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeout_ms,
+                         std::wstring_view until_window) {
   std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
   STARTUPINFOW startup{};
@@ -44,20 +52,21 @@ ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments,
   win::UniqueKernelHandle thread(info.hThread);
   ProgramResult result;
   const ULONGLONG deadline = ::GetTickCount64() + timeout_ms;
-  DialogSearch search{info.dwProcessId, false};
+  WindowSearch search{info.dwProcessId, until_window};
   for (;;) {
     if (::WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) break;
-    ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
-    if (::GetTickCount64() > deadline) {
+    ::EnumWindows(&FindWindows, reinterpret_cast<LPARAM>(&search));
+    if (search.window || ::GetTickCount64() > deadline) {
       ::TerminateProcess(process.get(), 99);
       ::WaitForSingleObject(process.get(), 5000);
-      result.showed_dialog = search.found;
+      result.showed_dialog = search.dialog;
+      result.showed_window = search.window;
       return result;
     }
   }
   result.finished = true;
   ::GetExitCodeProcess(process.get(), &result.exit_code);
-  result.showed_dialog = search.found;
+  result.showed_dialog = search.dialog;
   return result;
 }
 

@@ -15,12 +15,16 @@ struct ProgramResult {
   bool finished = false;  // false: it was still running at the time limit and was killed
   DWORD exit_code = 0;
   bool showed_dialog = false;  // a message box (#32770) of the process appeared
+  bool showed_window = false;  // the window named `until_window` appeared (and it was killed)
 };
 
 // Starts `exe` with `arguments` in its own folder and waits up to
-// `timeout_ms`, watching for dialogs meanwhile.
+// `timeout_ms`, watching for dialogs meanwhile. With `until_window`, the wait
+// also ends (and the program is killed) once a visible window of the process
+// has that caption.
 [[nodiscard]] ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments,
-                                       DWORD timeout_ms = 60000);
+                                       DWORD timeout_ms = 60000,
+                                       std::wstring_view until_window = {});
 
 // Copies the program built with the settable clock into `folder` as
 // Yorudex.exe; runs of it take their start time from YX_TEST_NOW.

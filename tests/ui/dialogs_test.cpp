@@ -1,60 +1,60 @@
-// The real message boxes, answered from another thread the way a person
-// answers them: with the keyboard.
+// The real message boxes, answered the way a person answers them: with the
+// keyboard, once the box is up.
 #include "ui/dialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 namespace yx::ui {
 namespace {
 
-// Waits for this process's message box, reads it, then presses a key on it.
+// While it lives, the first message box this thread shows is read and
+// answered with a key. A hook on this thread sees the messages of the box's
+// own loop, so it acts once the box is up and has the focus: no second
+// thread, no wait that could give up before the box is there.
 class KeyPresser {
  public:
-  explicit KeyPresser(WPARAM key) : thread_([this, key] { Press(key); }) {}
-  ~KeyPresser() { Wait(); }
-  void Wait() {
-    if (thread_.joinable()) thread_.join();
+  explicit KeyPresser(WPARAM key) {
+    current_ = this;
+    key_ = key;
+    hook_ = ::SetWindowsHookExW(WH_MSGFILTER, &Hook, nullptr, ::GetCurrentThreadId());
   }
+  ~KeyPresser() {
+    ::UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+  KeyPresser(const KeyPresser&) = delete;
+  KeyPresser& operator=(const KeyPresser&) = delete;
+  void Wait() const { EXPECT_TRUE(pressed_) << "no message box opened"; }
   std::wstring text, title;
 
  private:
-  static BOOL CALLBACK Find(HWND hwnd, LPARAM param) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(hwnd, cls, 16);
-    if (pid == ::GetCurrentProcessId() && ::lstrcmpW(cls, L"#32770") == 0 &&
-        ::IsWindowVisible(hwnd)) {
-      *reinterpret_cast<HWND*>(param) = hwnd;
-      return FALSE;
+  static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+    KeyPresser* self = current_;
+    const HWND focus = ::GetFocus();
+    const HWND box = focus ? ::GetAncestor(focus, GA_ROOT) : nullptr;
+    if (code == MSGF_DIALOGBOX && self && !self->pressed_ && box) {
+      wchar_t buffer[512] = {};
+      ::GetClassNameW(box, buffer, 512);
+      if (::lstrcmpW(buffer, L"#32770") == 0) {
+        self->pressed_ = true;
+        ::GetWindowTextW(box, buffer, 512);
+        self->title = buffer;
+        if (HWND label = ::GetDlgItem(box, 0xFFFF)) {
+          ::GetWindowTextW(label, buffer, 512);
+          self->text = buffer;
+        }
+        ::PostMessageW(focus, WM_KEYDOWN, self->key_, 0);
+        ::PostMessageW(focus, WM_KEYUP, self->key_, 0xC0000000);
+      }
     }
-    return TRUE;
+    return ::CallNextHookEx(nullptr, code, wp, lp);
   }
-  void Press(WPARAM key) {
-    HWND box = nullptr;
-    GUITHREADINFO gui{sizeof gui};
-    for (int i = 0; i < 1000; ++i) {
-      ::EnumWindows(&Find, reinterpret_cast<LPARAM>(&box));
-      if (box && ::GetGUIThreadInfo(::GetWindowThreadProcessId(box, nullptr), &gui) &&
-          gui.hwndFocus)
-        break;
-      ::Sleep(10);
-    }
-    if (!box || !gui.hwndFocus) return;
-    wchar_t buffer[512] = {};
-    ::GetWindowTextW(box, buffer, 512);
-    title = buffer;
-    if (HWND label = ::GetDlgItem(box, 0xFFFF)) {
-      ::GetWindowTextW(label, buffer, 512);
-      text = buffer;
-    }
-    ::PostMessageW(gui.hwndFocus, WM_KEYDOWN, key, 0);
-    ::PostMessageW(gui.hwndFocus, WM_KEYUP, key, 0xC0000000);
-  }
-  std::thread thread_;
+  static inline KeyPresser* current_ = nullptr;
+  HHOOK hook_ = nullptr;
+  WPARAM key_ = 0;
+  bool pressed_ = false;
 };
 
 TEST(SystemDialogs, EscapeAnswersNo) {
