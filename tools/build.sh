@@ -5,15 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
-# ccache, when there, keeps compiled files across build folders and clones
-# (paths below the repository are taken as relative). The test programs use
-# precompiled headers, which ccache caches only with this sloppiness.
-if command -v ccache >/dev/null; then
-  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER-ccache}
-  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER-ccache}
-  export CCACHE_BASEDIR=${CCACHE_BASEDIR-$PWD}
-  export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS-pch_defines,time_macros}
-fi
+source tools/ccache-env.sh
 case ${1:-windows} in
   windows)
     cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null

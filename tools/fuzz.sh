@@ -10,6 +10,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build-fuzz
+source tools/ccache-env.sh
 targets=(int_or_default settings_values cp932_paths line_ends lh5_roundtrip)
 
 CC=clang CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1

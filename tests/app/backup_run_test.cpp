@@ -154,7 +154,7 @@ TEST_F(BackupRunTest, TheConflictWarningAndTheSweepLinesComeBeforeTheOutcome) {
 
 TEST_F(BackupRunTest, AMonthLogIsKeptByteForByteWithTheRunAppended) {
   std::string old;
-  while (old.size() < (3u << 20)) old += "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n";
+  while (old.size() < (1u << 20)) old += "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n";
   dir.WriteFile(L"log\\0105.log", old);
   StartWith({});
   Run();
