@@ -15,7 +15,7 @@ class ArchiveRunTest : public FormTest {
   void SetUp() override {
     SetNow(EncodeDateTime(2001, 5, 23, 9, 5));
     ::SetEnvironmentVariableW(L"YX_RECORDER_FILE", (dir.Path() + L"calls.txt").c_str());
-    ::SetDllDirectoryW(BuildPath(L"tests\app\recorder").c_str());
+    ::SetDllDirectoryW(BuildPath(L"tests\\app\\recorder").c_str());
     backup::unlha32::Load();
     ASSERT_TRUE(backup::unlha32::LibraryLoaded());
   }

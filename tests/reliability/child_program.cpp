@@ -10,18 +10,19 @@
 namespace yx::test {
 namespace {
 
-// The test's own environment, with the test build's variables replaced.
-std::wstring ChildEnvironment(const std::vector<std::wstring>& settings) {
+// The test's own environment, with YX_TEST_NOW replaced.
+std::wstring ChildEnvironment(std::string_view now) {
   std::wstring block;
   if (wchar_t* env = ::GetEnvironmentStringsW()) {
     for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
       const std::wstring_view entry = p;
-      if (entry.starts_with(L"YX_TEST_")) continue;
+      if (entry.starts_with(L"YX_TEST_NOW=")) continue;
       block.append(entry).push_back(L'\0');
     }
     ::FreeEnvironmentStringsW(env);
   }
-  for (const std::wstring& setting : settings) block.append(setting).push_back(L'\0');
+  block += L"YX_TEST_NOW=" + win::ToWide(now);
+  block.push_back(L'\0');
   block.push_back(L'\0');
   return block;
 }
@@ -51,23 +52,11 @@ ProgramFolder::ProgramFolder(bool test_clock) {
     throw std::runtime_error("cannot copy the program");
 }
 
-ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::string_view pause_at,
+ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> kill_when,
                                     DWORD limit_ms) const {
   const std::wstring exe = dir.Path() + L"Yorudex.exe";
   std::wstring command = L"\"" + exe + L"\" /AUTO";
-  std::vector<std::wstring> settings{L"YX_TEST_NOW=" + win::ToWide(now)};
-  // The program sets this event when it stops at the pause point.
-  win::UniqueKernelHandle paused;
-  if (!pause_at.empty()) {
-    static int count = 0;
-    const std::wstring event = L"yx-test-pause-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                               std::to_wstring(++count);
-    paused.reset(::CreateEventW(nullptr, TRUE, FALSE, event.c_str()));
-    if (!paused) throw std::runtime_error("cannot make the pause event");
-    settings.push_back(L"YX_TEST_PAUSE_AT=" + win::ToWide(pause_at));
-    settings.push_back(L"YX_TEST_PAUSE_EVENT=" + event);
-  }
-  std::wstring environment = ChildEnvironment(settings);
+  std::wstring environment = ChildEnvironment(now);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
@@ -80,14 +69,11 @@ ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::string_view pause
   ChildOutcome outcome;
   DialogWatch watch{started.dwProcessId};
   const ULONGLONG hang = ::GetTickCount64() + limit_ms;
-  // A dialog is looked for between waits.
-  const HANDLE ends[] = {process.get(), paused.get()};
-  for (;;) {
-    const DWORD woke = ::WaitForMultipleObjects(paused ? 2 : 1, ends, FALSE, 10);
-    if (woke == WAIT_OBJECT_0) break;
-    outcome.paused = woke == WAIT_OBJECT_0 + 1;
+  // Short waits: a kill condition must be met within a millisecond or so of
+  // turning true, and a dialog is looked for between waits.
+  while (::WaitForSingleObject(process.get(), kill_when ? 0 : 10) == WAIT_TIMEOUT) {
     ::EnumWindows(&LookForDialog, reinterpret_cast<LPARAM>(&watch));
-    const bool stop = watch.seen || outcome.paused || ::GetTickCount64() > hang;
+    const bool stop = watch.seen || ::GetTickCount64() > hang || (kill_when && kill_when());
     if (!stop) continue;
     ::TerminateProcess(process.get(), 255);
     ::WaitForSingleObject(process.get(), INFINITE);

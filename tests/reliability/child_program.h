@@ -1,8 +1,8 @@
 #pragma once
 // The real program in a folder of its own, started unattended as a scheduler
 // would start it, watched while it runs: a dialog of its process, a hang past
-// the time limit, or its arrival at a pause point the test names (to kill it
-// at a known step) all end the watch.
+// the time limit, or a condition the test names (to kill it at a chosen
+// moment) all end the watch.
 #include <windows.h>
 
 #include <functional>
@@ -17,8 +17,7 @@ namespace yx::test {
 
 struct ChildOutcome {
   bool finished = false;  // ended by itself
-  bool killed = false;    // ended by the test: the hang limit or the pause point
-  bool paused = false;    // it reached the pause point and was killed there
+  bool killed = false;    // ended by the test: the hang limit or `kill_when`
   bool dialog = false;    // a window of class #32770 belonged to the process
   DWORD exit_code = 0;
 };
@@ -28,14 +27,13 @@ using IniKeys = std::vector<std::pair<std::string, std::string>>;
 
 class ProgramFolder {
  public:
-  // `test_clock`: the build whose clock stands at YX_TEST_NOW.
+  // `test_clock`: the build whose clock starts at YX_TEST_NOW.
   explicit ProgramFolder(bool test_clock = true);
 
   // Starts "Yorudex.exe /AUTO" with its clock at `now` ("yyyy-mm-dd hh:nn:ss").
-  // With `pause_at` ("name" or "name#n", see win/pause_point.h) the program
-  // is killed when it stops at that pause point. A run longer than
-  // `limit_ms` is a hang.
-  ChildOutcome RunAuto(std::string_view now, std::string_view pause_at = {},
+  // `kill_when` is polled while the program runs; when it turns true the
+  // process is killed at once. A run longer than `limit_ms` is a hang.
+  ChildOutcome RunAuto(std::string_view now, std::function<bool()> kill_when = {},
                        DWORD limit_ms = 120000) const;
 
   void WriteIni(const IniKeys& keys) const;
@@ -49,7 +47,7 @@ class ProgramFolder {
 // Wine's Linux path of a Windows path ("" outside Wine).
 [[nodiscard]] std::wstring LinuxPath(const std::wstring& path);
 // Runs a Linux tool (Wine gives no process to wait for) and polls until
-// `done` holds; false when it never does within 30 s.
+// `done` holds; false when it never does.
 [[nodiscard]] bool RunLinuxTool(const std::wstring& tool, const std::wstring& arguments,
                                 const std::function<bool()>& done);
 // A Linux symbolic link at `link` to `target` (both Windows paths).

@@ -1,6 +1,7 @@
 // Runs killed from outside (TerminateProcess, as a shutdown or a user's task
 // manager would) while they copy, sweep or save the log: the log is never cut
 // short, and the next run works.
+#include "reliability/pause_at.h"
 #include "reliability/unattended_fixture.h"
 
 #include "win/file_system.h"
@@ -34,7 +35,10 @@ TEST_F(InterruptedRuns, KilledDuringTheCopyTheLogIsWholeAndTheNextRunWorks) {
   BigSource(4, 25);
   Settings();
   dir.WriteFile(L"log\\0105.log", kEarlier);
-  Run(KilledRun(), kNow, "copy-file#51");
+  {
+    PauseAt pause(L"copy-file#51");
+    Run(KilledRun(), kNow, [&] { return pause.Reached(); });
+  }
   EXPECT_EQ(Log(), kEarlier);
   const Tree partial = Backup(L"0105\\23\\0905\\Work");
   const Tree source = Source();
@@ -64,7 +68,10 @@ TEST_F(InterruptedRuns, KilledDuringTheSweepTheNextRunFinishesTheSweep) {
   dir.WriteFile(L"log\\0105.log", kEarlier);
   // The sweep stops at each entry of 0003\01\1200\Work in turn: three
   // folders, then the files; the 14th stop is before the 11th file.
-  Run(KilledRun({L"dest\\0003"}), kNow, "sweep-delete#14");
+  {
+    PauseAt pause(L"sweep-delete#14");
+    Run(KilledRun({L"dest\\0003"}), kNow, [&] { return pause.Reached(); });
+  }
   EXPECT_EQ(Log(), kEarlier);
   EXPECT_EQ(FilesIn(L"0003\\01\\1200\\Work"), 90);
   EXPECT_EQ(dir.ReadFile(L"dest\\0105\\20\\1200\\Work\\keep.txt"), "recent");
@@ -86,7 +93,10 @@ TEST_F(InterruptedRuns, KilledDuringTheLogSaveTheLogIsTheOldOneWhole) {
   std::string earlier;
   while (earlier.size() < (1u << 20)) earlier += kEarlier;
   dir.WriteFile(L"log\\0105.log", earlier);
-  Run(KilledRun(), kNow, "log-save");
+  {
+    PauseAt pause(L"log-save");
+    Run(KilledRun(), kNow, [&] { return pause.Reached(); });
+  }
   EXPECT_TRUE(Log() == earlier) << "the log changed: " << Log().size() << " bytes";
   Run({}, "2001-05-23 09:06:00");
   EXPECT_TRUE(LogHolds(Log(), earlier, {{"01/05/23 09:06:00", {kDone}}}));

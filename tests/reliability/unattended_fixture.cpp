@@ -33,16 +33,16 @@ void UnattendedTest::Settings(const IniKeys& more) {
 }
 
 ChildOutcome UnattendedTest::Run(const RunExpectations& expect, std::string_view now,
-                                 std::string_view pause_at) {
+                                 std::function<bool()> kill_when) {
   const Tree sources = Snapshot(dir.Path() + L"src");
   const std::vector<std::wstring> skip{L"Yorudex.exe", L"log"};
   const Tree before = Snapshot(dir.Path(), skip);
   const std::string fallback_before =
       dir.Exists(L"log-error.txt") ? dir.ReadFile(L"log-error.txt") : std::string();
-  const ChildOutcome outcome = program.RunAuto(now, pause_at);
+  const ChildOutcome outcome = program.RunAuto(now, std::move(kill_when));
   EXPECT_FALSE(outcome.dialog) << "a dialog appeared in an unattended run";
   if (expect.killed) {
-    EXPECT_TRUE(outcome.paused) << "the run never reached its pause point";
+    EXPECT_TRUE(outcome.killed) << "the run ended before the moment to kill it";
   } else {
     EXPECT_TRUE(outcome.finished) << "the run hung and was killed";
     EXPECT_EQ(outcome.exit_code, expect.exit_code);

@@ -6,6 +6,7 @@
 // the backups the test names as expired.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace yx::test {
 
 struct RunExpectations {
   DWORD exit_code = 0;
-  bool killed = false;               // the test kills the run at its pause point
+  bool killed = false;               // the test kills the run on purpose
   std::vector<std::wstring> gone;    // relative paths the sweep must remove
   std::vector<std::wstring> may_go;  // relative paths the sweep may have begun to remove
 };
@@ -49,10 +50,9 @@ class UnattendedTest : public ::testing::Test {
   // TO = the destination folder, FROM00 = src\Work (made when missing); `more`
   // adds keys or replaces those two.
   void Settings(const IniKeys& more = {});
-  // Runs once and checks what must always hold; with `pause_at`, kills the
-  // run at that pause point (see ProgramFolder::RunAuto).
+  // Runs once and checks what must always hold.
   ChildOutcome Run(const RunExpectations& expect = {}, std::string_view now = kNow,
-                   std::string_view pause_at = {});
+                   std::function<bool()> kill_when = {});
 
   [[nodiscard]] std::string Dest() const { return dir.PathA() + "dest"; }
   [[nodiscard]] std::string Log() const { return program.Log(L"0105"); }
