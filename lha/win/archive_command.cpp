@@ -15,8 +15,10 @@
 #include "lha/win/file_streams.h"
 #include "lha/win/read_ahead.h"
 #include "lha/win/source_walk.h"
+#include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/text.h"
+#include "win/unique_handle.h"
 
 namespace yx::lha::win {
 namespace {
@@ -36,6 +38,22 @@ CommandOutcome Fail(int code, std::string_view what, const std::wstring& path = 
   std::string message = "error: " + std::string(what);
   if (!path.empty()) message += ": " + yx::win::FromWide(path);
   return {code, message};
+}
+
+// Why a file could not be read, asked again: the read-ahead thread that met
+// the failure keeps no error. A file that opens now failed in the middle.
+DWORD ReadError(const std::wstring& path) {
+  yx::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+  return file ? ERROR_READ_FAULT : ::GetLastError();
+}
+
+// A path as the user knows it, without "\\\\?\\".
+std::wstring WithoutPrefix(const std::wstring& path) {
+  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
+  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
+  return path;
 }
 
 NewEntry EntryFor(const SourceItem& item) {
@@ -62,16 +80,12 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   // in case are two files, and both are kept.
   std::vector<SourceItem> items;
   const std::wstring base = yx::win::ToWide(command.base);
+  std::vector<Unreadable> unreadable;
   for (const std::string& name : command.names) {
     std::wstring failed;
-    switch (CollectSources(base, yx::win::ToWide(name), options, items, failed)) {
-      case WalkStatus::kOk:
-        break;
-      case WalkStatus::kMissing:
-        return Fail(kSourceMissing, "not found", failed);
-      case WalkStatus::kUnreadable:
-        return Fail(kSourceUnreadable, "cannot list", failed);
-    }
+    if (CollectSources(base, yx::win::ToWide(name), options, items, unreadable, failed) ==
+        WalkStatus::kMissing)
+      return Fail(kSourceMissing, "not found", failed);
   }
   // The names and paths of a file live on in one place each: the names in
   // its entry's header, the path with the read-ahead (a run of 100,000 files
@@ -136,7 +150,8 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
     case WriteStatus::kOk:
       break;
     case WriteStatus::kSourceUnreadable:
-      return Fail(kSourceUnreadable, "cannot read", culprit);
+      // Named as the run logs it; the old archive stays as it was.
+      return {kSourceUnreadable, yx::win::FaultLine(WithoutPrefix(culprit), ReadError(culprit))};
     case WriteStatus::kSourceChanged:
       return Fail(kSourceChanged, "changed while read", culprit);
     case WriteStatus::kNameTooLong:
@@ -171,6 +186,14 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
                   path_of(checked.failed_entry));
   }
   if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
+  if (!unreadable.empty()) {
+    // Folders that could not be listed: the archive holds everything else,
+    // and the run logs these lines as they are.
+    std::string lines;
+    for (const Unreadable& u : unreadable)
+      lines += yx::win::FaultLine(WithoutPrefix(u.path), u.error) + "\r\n";
+    return {kSourceUnreadable, lines};
+  }
   return {kOk, std::to_string(entries.size()) + " entries added, " + std::to_string(keep.size()) +
                    " kept"};
 }

@@ -2,7 +2,8 @@
 // Carries out one command text of the archiver: today the add command
 // `a [-x1] [-r0|-r1|-r2] archive [base\] names...`. The new archive is written
 // beside the old one and replaces it only once it is complete, so a failed
-// command leaves the old archive byte for byte as it was.
+// command leaves the old archive byte for byte as it was. A folder that
+// cannot be listed fails nothing: it is left out and named in the output.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,8 +19,11 @@ enum ResultCode : int {
   kBadCommand = 0x8100,  // unknown command, missing arguments, unbalanced quote
   kBadSwitch = 0x8101,
   kSourceMissing = 0x8102,
-  kSourceUnreadable = 0x8103,  // a folder that cannot be listed, a file that cannot be read
-  kArchiveDamaged = 0x8104,    // the existing archive is not one, or is broken
+  // A folder that cannot be listed is left out and the archive written with
+  // the rest; a file that cannot be read fails the command and the old
+  // archive stays. The output names each, one line per path.
+  kSourceUnreadable = 0x8103,
+  kArchiveDamaged = 0x8104,  // the existing archive is not one, or is broken
   kArchiveUnwritable = 0x8105,
   kNameTooLong = 0x8106,
   kSourceChanged = 0x8107,  // a file grew or shrank across 4 GiB while it was read

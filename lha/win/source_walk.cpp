@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "win/file_system.h"
+#include "win/tree_walk.h"
 
 namespace yx::lha::win {
 namespace {
@@ -70,16 +71,8 @@ std::vector<std::wstring> StorableFolders(std::wstring_view folder) {
   return parts;
 }
 
-// The prefix turns off the resolution of "." and "..", so the path is made
-// full first and prefixed after.
 std::wstring FullPath(const std::wstring& path) {
-  if (path.starts_with(L"\\\\?\\")) return path;
-  DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return yx::win::ToLongPath(path);
-  std::wstring out(n, L'\0');
-  n = ::GetFullPathNameW(path.c_str(), n, out.data(), nullptr);
-  out.resize(n);
-  return yx::win::ToLongPath(out);
+  return yx::win::ToLongPath(yx::win::FullPath(path));
 }
 
 SourceItem ItemFrom(const WIN32_FIND_DATAW& e, const std::wstring& folder, const StoredPath& in) {
@@ -108,14 +101,33 @@ struct Frame {
   size_t next = 0;
   bool has_entry = false;  // its own -lhd- entry follows its contents
   SourceItem self;
+  std::optional<yx::win::FolderId> id;  // read when a link is met below it
+  bool identified = false;
 };
 
-bool List(const std::wstring& folder, std::vector<WIN32_FIND_DATAW>& out) {
-  out.clear();
-  return yx::win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
-    if (!yx::win::IsDotEntry(e)) out.push_back(e);
+// Lists the frame's folder; a folder that cannot be listed is named in
+// `unreadable` and walked as empty.
+void List(Frame& frame, std::vector<Unreadable>& unreadable) {
+  frame.entries.clear();
+  const bool listed = yx::win::ForEachEntry(frame.folder, [&](const WIN32_FIND_DATAW& e) {
+    if (!yx::win::IsDotEntry(e)) frame.entries.push_back(e);
     return true;
   });
+  if (!listed) unreadable.push_back({frame.folder, ::GetLastError()});
+}
+
+// A link to one of the folders on the way down to it.
+bool LeadsBack(const std::wstring& link, std::vector<Frame>& stack) {
+  const std::optional<yx::win::FolderId> target = yx::win::IdentifyFolder(link + L"\\");
+  if (!target) return false;
+  for (Frame& frame : stack) {
+    if (!frame.identified) {
+      frame.id = yx::win::IdentifyFolder(frame.folder);
+      frame.identified = true;
+    }
+    if (frame.id == target) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -128,7 +140,7 @@ std::wstring ComparablePath(const std::wstring& path) {
 
 WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
                           const WalkOptions& options, std::vector<SourceItem>& items,
-                          std::wstring& failed) {
+                          std::vector<Unreadable>& unreadable, std::wstring& failed) {
   std::wstring relative = name;
   while (!relative.empty() && IsSeparator(relative.back())) relative.pop_back();
   const std::wstring full = FullPath(base + relative);
@@ -200,10 +212,7 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
     stack.push_back(std::move(f));
   }
 
-  if (!List(stack.back().folder, stack.back().entries)) {
-    failed = stack.back().folder;
-    return WalkStatus::kUnreadable;
-  }
+  List(stack.back(), unreadable);
   while (!stack.empty()) {
     Frame& f = stack.back();
     if (f.next == f.entries.size()) {
@@ -219,22 +228,16 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
       continue;
     }
     if (!options.recurse) continue;
+    // A link is stored as the folder it leads to, as a copy run copies it,
+    // unless it leads back up the tree: then it is left out altogether.
+    if (yx::win::IsLink(e) && LeadsBack(item.path, stack)) continue;
     const bool wanted = options.folder_entries && Matches(pattern, e.cFileName);
-    if (yx::win::IsLink(e)) {
-      // A link to a folder is stored as a folder but never followed: it may
-      // lead back up the tree.
-      if (wanted) items.push_back(std::move(item));
-      continue;
-    }
     Frame child;
     child.folder = item.path + L"\\";
     child.stored = item.stored;
     child.has_entry = wanted;
     child.self = std::move(item);
-    if (!List(child.folder, child.entries)) {
-      failed = child.folder;
-      return WalkStatus::kUnreadable;
-    }
+    List(child, unreadable);
     stack.push_back(std::move(child));
   }
   return WalkStatus::kOk;

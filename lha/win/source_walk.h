@@ -29,14 +29,23 @@ struct WalkOptions {
   std::wstring skip;  // a file never taken (the archive itself), upper case
 };
 
-enum class WalkStatus { kOk, kMissing, kUnreadable };
+enum class WalkStatus { kOk, kMissing };
+
+// A folder or file left out of the archive, and the system's error.
+struct Unreadable {
+  std::wstring path;
+  DWORD error = 0;
+};
 
 // `base` is empty or ends in '\'; `name` is relative to it (or a full path
 // when `base` is empty). Appends the items, each folder after its contents.
-// On failure `failed` names the path that could not be found or listed.
+// Links to folders are followed, except one that leads back to a folder on
+// the way down to it, which is left out (it would go round a cycle). A
+// folder that cannot be listed is appended to `unreadable` and the walk goes
+// on. When the name itself is not there, `failed` names it.
 [[nodiscard]] WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
                                         const WalkOptions& options, std::vector<SourceItem>& items,
-                                        std::wstring& failed);
+                                        std::vector<Unreadable>& unreadable, std::wstring& failed);
 
 // Full path of `path` with the long-path prefix, upper case: how the walk
 // recognises the file it must skip.

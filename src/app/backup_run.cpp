@@ -5,6 +5,7 @@
 #include "app/settings_form.h"
 #include "backup/archive_leftovers.h"
 #include "backup/backup_names.h"
+#include "backup/fault_lines.h"
 #include "backup/progress_form.h"
 #include "backup/sweep.h"
 #include "backup/unlha32.h"
@@ -12,11 +13,39 @@
 #include "base/file_error.h"
 #include "win/clock.h"
 #include "win/file_system.h"
+#include "win/text.h"
 
 namespace yx::app {
 namespace {
 
 constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
+
+// What the archiver may say about the files it could not read: room for the
+// lines the log shows and more.
+constexpr DWORD kArchiverOutput = 256 * 1024;
+
+// A folder as the user typed it, made full ("." and ".." resolved, doubled
+// backslashes joined) and ending in a backslash: the form every path of the
+// run, its log lines and the archiver's command are built from.
+std::string RunFolder(const std::string& typed) {
+  // The backslash goes on first: "Q:" alone would be made the current
+  // folder of drive Q.
+  return cp932::WithTrailingBackslash(
+      win::FromWide(win::WidePath(cp932::WithTrailingBackslash(typed))));
+}
+
+// The lines of the archiver's output.
+std::vector<std::string> OutputLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > start) lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
 
 }  // namespace
 
@@ -61,6 +90,7 @@ void TForm2::BtnExecClick(const ui::Control* sender) {
     }
   }
   if (!checked) {
+    if (AutoMode) exit_status_ = kRunFailed;
     EndRun("異常終了しました。");
     HoldCommands(false);
     running_ = false;
@@ -77,6 +107,9 @@ void TForm2::BtnExecClick(const ui::Control* sender) {
     LogLine("バックアップを中断しました");
   else
     LogLine("バックアップの作成に失敗しました");
+  // For the scheduler's "last run result"; a log that cannot be saved
+  // overrides it below.
+  if (AutoMode) exit_status_ = done ? 0 : kRunFailed;
   if (!archive_mode) progress_->StopProgress();
   Page.SetEnabled(true);
   const DateTime run_end = win::Now();
@@ -90,7 +123,7 @@ void TForm2::BtnExecClick(const ui::Control* sender) {
 bool TForm2::RunBackup() {
   const DateTime backup_time = win::Now();
   const bool archive_mode = ChkLha.Checked();
-  const std::string root = cp932::WithTrailingBackslash(EditTo.Text());
+  const std::string root = RunFolder(EditTo.Text());
 
   backup::SweepContext sweep;
   sweep.kill_on = ChkKill.Checked();
@@ -110,8 +143,7 @@ bool TForm2::RunBackup() {
 
   std::vector<std::string> sources;
   for (int row = 0; row < ui::StringGrid::kRows; ++row)
-    if (!EditFrom.Cell(row).empty())
-      sources.push_back(cp932::WithTrailingBackslash(EditFrom.Cell(row)));
+    if (!EditFrom.Cell(row).empty()) sources.push_back(RunFolder(EditFrom.Cell(row)));
 
   progress_->ExcludeFolder(win::WidePath(root));
   for (const std::string& source : sources) {
@@ -122,6 +154,11 @@ bool TForm2::RunBackup() {
     if (!archive_mode && !progress_->CountFiles(win::WidePath(source))) return false;
   }
 
+  // Whatever could not be backed up is named in the log, and the run goes on
+  // with the rest: one locked file must not cost every other file its backup.
+  // The run then ends with the failure line all the same.
+  backup::FaultLines faults([this](std::string_view line) { LogLine(line); });
+  bool complete = true;
   if (archive_mode) {
     backup::RemoveArchiveLeftovers(win::WidePath(target));
     const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
@@ -135,21 +172,36 @@ bool TForm2::RunBackup() {
       ArchiveBaseArg = "\"" + parent + "\" ";
       std::string output;
       const std::string command = ArchiveCommandHead + ArchiveBaseArg + "\"" + name + "*\"";
-      if (backup::unlha32::Unlha(hwnd_, command, output, 0) != 0) return false;
+      const int result = backup::unlha32::Unlha(hwnd_, command, output, kArchiverOutput);
+      if (result == 0) continue;
+      complete = false;
+      for (const std::string& line : OutputLines(output)) faults.Add(line);
+      // What the archiver could not read is named and the next source goes
+      // on; any other failure ends the run here.
+      if (result != backup::unlha32::kSomeSourcesUnreadable) break;
     }
-    return true;
+    faults.Finish();
+    return complete;
   }
 
   progress_->SetFileTotal();
   for (const std::string& source : sources) {
-    if (!win::FolderExists(source)) return false;
     const std::optional<backup::SourceSplit> split = backup::SplitSource(source);
-    if (!split) return false;
-    const std::wstring source_target = win::WidePath(target + split->name);
-    if (!win::CreateOneFolder(source_target)) return false;
-    if (!progress_->CopyTree(source_target, win::WidePath(source))) return false;
+    const std::wstring source_target = split ? win::WidePath(target + split->name) : L"";
+    // A second run in the same minute finds its folders made: nothing of
+    // this one may mix with that backup.
+    if (!win::FolderExists(source) || !split || !win::CreateOneFolder(source_target)) {
+      complete = false;
+      break;
+    }
+    const auto fault = [&](const std::wstring& path, DWORD error) { faults.Add(path, error); };
+    if (!progress_->CopyTree(source_target, win::WidePath(source), fault)) {
+      complete = false;
+      if (CancelRequested) break;
+    }
   }
-  return true;
+  faults.Finish();
+  return complete;
 }
 
 }  // namespace yx::app

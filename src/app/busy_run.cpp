@@ -17,7 +17,7 @@ void TForm2::RefuseBusyRun() {
   LogFile = LogDir + FormatDateTime("yymm", now) + ".log";
   AppendLog("START=" + FormatDateTime("yy/mm/dd hh:nn:ss", now));
   LogLine(kBusy);
-  exit_status_ = 2;
+  exit_status_ = kRunFailed;
   EndRun("異常終了しました。");
 }
 

@@ -3,6 +3,7 @@
 #include "app/settings_form.h"
 #include "settings/check_rules.h"
 #include "win/file_system.h"
+#include "win/tree_walk.h"
 
 namespace yx::app {
 
@@ -37,6 +38,14 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
     if (cell.empty() || win::FolderExists(cell)) continue;
     ShowFaultPage(SheetPath, EditFrom);
     Report(settings::SourceMissingMessage(cell));
+    return false;
+  }
+  for (const std::string& cell : shown.sources) {
+    if (cell.empty() ||
+        !win::FolderIsWithin(win::WidePath(shown.destination), win::WidePath(cell)))
+      continue;
+    ShowFaultPage(SheetPath, EditTo);
+    Report(settings::DestinationInSourceMessage(cell));
     return false;
   }
   DelLimit = settings::RuleCutOff(shown.del_use, reference, shown.del_value, shown.del_in_months);

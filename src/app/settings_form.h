@@ -96,8 +96,11 @@ class TForm2 final : private ui::Window<TForm2> {
   void ReportFileError(const std::string& cp932_message);
   // The progress window is created after this one and handed over here.
   void AttachProgressForm(backup::TForm3& progress);
-  // 0; 2 when an unattended run was refused because another run was in
-  // progress; 1 when an unattended run could not save its log.
+  // 0; in an unattended run kRunFailed when it did not end with
+  // "バックアップ正常終了" (it failed, was stopped, or was refused: by the
+  // check, or because another run was in progress), and 1 when it could not
+  // save its log. The scheduler shows it as the task's last result.
+  static constexpr int kRunFailed = 2;
   [[nodiscard]] int ExitStatus() const noexcept { return exit_status_; }
 
   // Controls, each named by its kind and its role.

@@ -70,6 +70,11 @@ std::optional<DateTime> DateOfName(std::string_view yymmdd) {
   return EncodeDateTime(year, *mm, *dd);
 }
 
+std::string DateOrderKey(std::string_view yy_name) {
+  const auto yy = TwoDigits(yy_name.substr(0, 2));
+  return std::string(yy && *yy >= 50 ? "19" : "20") + std::string(yy_name);
+}
+
 std::optional<SourceSplit> SplitSource(std::string_view cp932_source) {
   // Byte offsets 2 to n-2: the characters before the final backslash, the
   // first two excepted.

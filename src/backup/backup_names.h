@@ -33,6 +33,11 @@ struct CutOffTexts {
 // or nothing when a part is not two digits or the date does not exist.
 [[nodiscard]] std::optional<DateTime> DateOfName(std::string_view yymmdd);
 
+// A text that sorts backup names by their date: `yy_name` (a month folder
+// name, or a month name followed by more of the name) with the century
+// before it, so that 9912 (1999) sorts before 0105 (2001).
+[[nodiscard]] std::string DateOrderKey(std::string_view yy_name);
+
 // A source folder path (ending in a backslash) cut before its last folder
 // name: "C:\Data\Work\" gives "C:\Data\" and "Work\". The first two
 // characters are never a cut, so a drive root "C:\" has none.

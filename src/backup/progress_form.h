@@ -10,14 +10,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
-#include "backup/tree_copier.h"
 #include "base/date_time.h"
 #include "ui/application.h"
 #include "ui/gauge.h"
 #include "ui/label.h"
 #include "ui/window.h"
+#include "win/tree_walk.h"
 #include "win/unique_handle.h"
 
 namespace yx::backup {
@@ -51,10 +53,14 @@ class TForm3 : private ui::Window<TForm3> {
   // Shows FileTotal and makes it the gauge's maximum.
   void SetFileTotal();
   // Copies the tree below `source` into the existing folder `destination`
-  // (both ending in a backslash), never overwriting. False on the first
-  // folder or file that cannot be made, or when cancelled; what was copied
-  // stays.
-  [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source);
+  // (both ending in a backslash), never overwriting. Whatever cannot be
+  // listed, read or written is reported to `fault` with the system's error
+  // and left out, and the copy goes on with the rest; a file whose copy
+  // failed never stays in the backup under its name. False when anything
+  // was left out, or when cancelled (the copy then stops at once); what was
+  // copied stays.
+  [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source,
+                              const std::function<void(const std::wstring&, DWORD)>& fault = {});
   // A folder the count and the copy never enter: the backup destination,
   // which a source may hold, would otherwise be copied into itself.
   void ExcludeFolder(const std::wstring& folder);
@@ -78,9 +84,8 @@ class TForm3 : private ui::Window<TForm3> {
   void FitToText(const ui::Label& label);
   void ShowFileTotal();
 
-  [[nodiscard]] bool CountIn(const std::wstring& folder, FolderTrail& trail);
-  [[nodiscard]] bool CopyInto(const std::wstring& destination, const std::wstring& source,
-                              FolderTrail& trail);
+  // A link back into the walk's path, or the excluded folder.
+  [[nodiscard]] bool LeftOut(win::TreeWalk& walk);
   void RefreshGauge();
   [[nodiscard]] bool Excluded(const std::wstring& folder) const;
 
@@ -90,7 +95,7 @@ class TForm3 : private ui::Window<TForm3> {
 
   ui::Application& app_;
   bool& cancel_requested_;
-  std::optional<FolderId> excluded_;
+  std::optional<win::FolderId> excluded_;
   HWND window_ = nullptr;
   HWND btn_abort_ = nullptr;
   win::UniqueGdiObject font_;

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "backup/backup_names.h"
 #include "backup/sweep_delete.h"
 #include "base/cp932.h"
@@ -15,12 +19,41 @@ bool Cancelled(const SweepContext& context) {
   return context.cancel_requested != nullptr && *context.cancel_requested;
 }
 
-void LogDeleted(const SweepContext& context, std::string_view folder, std::string_view name) {
+void Log(const SweepContext& context, std::string_view folder, std::string_view name,
+         std::string_view what) {
   if (!context.log_line) return;
   std::string line(folder);
   line += name;
-  line += " を削除しました";
+  line += what;
   context.log_line(line);
+}
+
+// Said as it is: a backup that keeps what could not be deleted (an open
+// file, a link Wine cannot remove safely) is not reported as deleted.
+void LogDeleted(const SweepContext& context, std::string_view folder, std::string_view name,
+                bool gone) {
+  Log(context, folder, name, gone ? " を削除しました" : " を削除できませんでした");
+}
+
+// The newest backup stays, expired or not; said once per run.
+bool KeptAsNewest(const SweepContext& context, std::string_view folder, std::string_view month,
+                  std::string_view name) {
+  if (context.newest.empty() || context.newest != std::string(month) + '\\' + std::string(name))
+    return false;
+  if (context.newest_logged == nullptr || !*context.newest_logged)
+    Log(context, folder, name, " は最新のバックアップのため残しました");
+  if (context.newest_logged != nullptr) *context.newest_logged = true;
+  return true;
+}
+
+// Anything but "." and ".." in the folder.
+bool HoldsAnything(const std::wstring& folder) {
+  bool any = false;
+  (void)win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
+    any = !win::IsDotEntry(e);
+    return !any;
+  });
+  return any;
 }
 
 // The day cut-off "99" takes every day folder of a month before the cut-off month.
@@ -28,9 +61,45 @@ constexpr std::string_view kEveryDay = "99";
 
 }  // namespace
 
-void SweepDestination(const SweepContext& context, std::string_view root) {
+std::string FindNewestBackup(std::string_view root) {
+  if (root.empty() || !cp932::EndsWithBackslash(root)) return {};
+  const std::wstring wide_root = win::WidePath(root);
+  // (date order key, name below the root)
+  std::vector<std::pair<std::string, std::string>> found;
+  (void)win::ForEachEntry(wide_root, [&](const WIN32_FIND_DATAW& m) {
+    const std::string month = win::FromWide(m.cFileName);
+    // What a link leads to is no backup of this destination.
+    if (!win::IsFolder(m) || win::IsLink(m) || !IsMonthFolderName(month)) return true;
+    const std::wstring month_path = wide_root + m.cFileName + L'\\';
+    (void)win::ForEachEntry(month_path, [&](const WIN32_FIND_DATAW& e) {
+      const std::string name = win::FromWide(e.cFileName);
+      if (win::IsFolder(e) && !win::IsLink(e) && IsDayFolderName(name)) {
+        found.emplace_back(DateOrderKey(month + name), month + '\\' + name);
+      } else if (!win::IsFolder(e) && IsArchiveFileName(name) &&
+                 DateOfName(std::string_view(name).substr(0, 6))) {
+        found.emplace_back(DateOrderKey(name), month + '\\' + name);
+      }
+      return true;
+    });
+    return true;
+  });
+  std::sort(found.begin(), found.end(), std::greater<>());
+  for (const auto& [key, name] : found) {
+    // A day folder left empty (by a run that failed before it wrote
+    // anything) is no backup to keep.
+    if (IsArchiveFileName(name) || HoldsAnything(win::WidePath(std::string(root) + name + '\\')))
+      return name;
+  }
+  return {};
+}
+
+void SweepDestination(const SweepContext& given, std::string_view root) {
   // An empty root would list the current drive's root folder.
   if (root.empty() || !cp932::EndsWithBackslash(root)) return;
+  SweepContext context = given;
+  context.newest = FindNewestBackup(root);
+  bool newest_logged = false;
+  context.newest_logged = &newest_logged;
   const CutOffTexts cut =
       MakeCutOffTexts(context.kill_on, context.kill_limit, context.del_on, context.del_limit);
   const std::wstring wide_root = win::WidePath(root);
@@ -43,8 +112,12 @@ void SweepDestination(const SweepContext& context, std::string_view root) {
     const std::wstring wide_month_path = wide_root + e.cFileName + L'\\';
 
     if (SortsBefore(month, cut.kill_month)) {
-      DeleteTree(wide_month_path, context.cancel_requested);
-      LogDeleted(context, root, month);
+      if (context.newest.starts_with(month + '\\')) {
+        // Everything of the month but the newest backup.
+        (void)SweepMonthFolder(context, month_path, month, kEveryDay, month, false);
+        return true;
+      }
+      LogDeleted(context, root, month, DeleteTree(wide_month_path, context.cancel_requested));
       return true;
     }
     // What a link points to is not part of the backup: it may go whole, as a
@@ -81,15 +154,17 @@ int SweepMonthFolder(const SweepContext& context, std::string_view month_path,
     if (win::IsFolder(e)) {
       if (!IsDayFolderName(name) || SortsBefore(day_cut_off, name)) return true;
       if (selective && !IsDeletionWeekday(context, std::string(month_name) + name)) return true;
-      DeleteTree(wide_path + e.cFileName + L'\\', context.cancel_requested);
+      if (KeptAsNewest(context, month_path, month_name, name)) return true;
+      LogDeleted(context, month_path, name,
+                 DeleteTree(wide_path + e.cFileName + L'\\', context.cancel_requested));
     } else {
       if (!IsArchiveFileName(name) || !name.starts_with(archive_prefix)) return true;
       if (selective && !IsDeletionWeekday(context, std::string_view(name).substr(0, 6))) {
         return true;
       }
-      DeleteBackupFile(wide_path + e.cFileName);
+      if (KeptAsNewest(context, month_path, month_name, name)) return true;
+      LogDeleted(context, month_path, name, DeleteBackupFile(wide_path + e.cFileName));
     }
-    LogDeleted(context, month_path, name);
     return true;
   });
   return result;

@@ -1,8 +1,11 @@
 #pragma once
 // The retention sweep: removes expired backups from the destination by the
 // names of its month folders, day folders and archives, before a backup run
-// writes its own. Deletions are logged, never reported as failures: what
-// cannot be deleted stays and the next run's sweep tries again.
+// writes its own. Each expired backup gets one log line that says whether it
+// went; what cannot be deleted stays and the next run's sweep tries again.
+// Nothing stops the run. The newest backup in the destination is never
+// deleted, expired or not: when runs keep failing, the sweep would
+// otherwise leave the destination with no backup at all.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -23,7 +26,17 @@ struct SweepContext {
   const bool* cancel_requested = nullptr;
   // One CP932 message per deletion, without the leading tab.
   std::function<void(const std::string& cp932_message)> log_line;
+  // The newest backup ("yymm\dd" or "yymm\yymmdd_hhnn.lzh" below the root),
+  // which SweepDestination finds before it deletes anything; empty keeps none.
+  std::string newest;
+  // Set once the line that keeps the newest backup is written.
+  bool* newest_logged = nullptr;
 };
+
+// The newest backup below `root` (CP932, ending in a backslash), named as
+// SweepContext::newest names it: the latest day folder that holds anything,
+// or an archive lying in a month folder; empty when there is none.
+[[nodiscard]] std::string FindNewestBackup(std::string_view root);
 
 // `root` is the CP932 destination folder ending in a backslash; any other
 // text (an empty one above all) sweeps nothing.
@@ -41,8 +54,8 @@ void SweepDestination(const SweepContext& context, std::string_view root);
 
 // Deletes everything in `folder` (ending in a backslash) and then the folder.
 // A junction or symbolic link is never entered: the link itself is removed
-// and what it points to stays. Failures are ignored; a cancel leaves the
-// folder as far as it got.
-void DeleteTree(std::wstring_view folder, const bool* cancel_requested);
+// and what it points to stays. Failures are skipped; a cancel leaves the
+// folder as far as it got. True when the folder is gone.
+bool DeleteTree(std::wstring_view folder, const bool* cancel_requested);
 
 }  // namespace yx::backup

@@ -10,10 +10,11 @@
 // empty folder (and fails with 145 when it is not), and so does a handle
 // opened with FILE_FLAG_OPEN_REPARSE_POINT. A link whose target lists empty is
 // therefore left in place: an expired backup that keeps a link is better than
-// a folder deleted outside the backup. A file symbolic link is deleted as a
-// file, which on Windows removes the link; Wine 8 lists a Linux link to a file
-// as a plain file and deletes its target, and nothing a program sees there
-// tells the two apart.
+// a folder deleted outside the backup. A file symbolic link carries the
+// reparse-point attribute on Windows, and deleting it removes the link. Wine 8
+// lists a Linux link to a file as a plain file and deleting it deletes the
+// target; the path the system resolves the file to (GetFinalPathNameByHandle)
+// is the target's, elsewhere, and such a file is left in place.
 #include "backup/sweep_delete.h"
 
 #include <windows.h>
@@ -23,6 +24,8 @@
 #include "backup/sweep.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
+#include "win/tree_walk.h"
+#include "win/unique_handle.h"
 
 namespace yx::backup {
 namespace {
@@ -53,34 +56,49 @@ bool Cancelled(const bool* cancel_requested) {
   return cancel_requested != nullptr && *cancel_requested;
 }
 
-void DeleteFolder(const std::wstring& folder, const bool* cancel_requested) {
-  bool cancelled = false;
-  win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
-    if (Cancelled(cancel_requested)) {
-      cancelled = true;
-      return false;
-    }
-    if (win::IsDotEntry(e)) return true;
-    const std::wstring path = folder + e.cFileName;
-    win::PausePoint("sweep-delete");
-    if (!win::IsFolder(e)) {
-      DeleteBackupFile(path);
-    } else if (win::IsLink(e)) {
-      RemoveFolderLink(path);
-    } else {
-      DeleteFolder(path + L'\\', cancel_requested);
-    }
-    return true;
-  });
-  // A folder that could not be listed goes only when it is empty, like one
-  // that still holds what could not be deleted.
-  if (!cancelled) RemoveEmptyFolder(folder);
+// The path without "\\?\", "UNC" or a drive: under Wine one folder can be
+// reached through several drive letters, so only what follows is compared.
+std::wstring_view BelowDrive(std::wstring_view path) {
+  if (path.starts_with(L"\\\\?\\UNC\\")) return path.substr(7);
+  if (path.starts_with(L"\\\\?\\")) path.remove_prefix(4);
+  if (path.starts_with(L"\\\\")) return path.substr(1);
+  if (path.size() >= 2 && path[1] == L':') path.remove_prefix(2);
+  return path;
+}
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
+  if (end.size() > text.size()) return false;
+  text.remove_prefix(text.size() - end.size());
+  return ::CompareStringOrdinal(text.data(), static_cast<int>(text.size()), end.data(),
+                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+}
+
+// True when the file at `path` is another file reached through a link: the
+// system resolves it to a path that is not its own. A file that cannot be
+// opened to ask counts as elsewhere: it is not deleted blind.
+bool LeadsElsewhere(std::wstring_view path) {
+  const std::wstring own = win::ToLongPath(path);
+  win::UniqueFile file(::CreateFileW(own.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return true;
+  std::wstring final_path(32768, L'\0');
+  const DWORD n = ::GetFinalPathNameByHandleW(file.get(), final_path.data(),
+                                              static_cast<DWORD>(final_path.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  // Where the system cannot say, the listing's word stands.
+  if (n == 0 || n >= final_path.size()) return false;
+  final_path.resize(n);
+  return !EndsWithNoCase(BelowDrive(final_path), BelowDrive(own));
 }
 
 }  // namespace
 
 bool DeleteBackupFile(std::wstring_view path) {
   const std::wstring long_path = win::ToLongPath(path);
+  const DWORD listed = ::GetFileAttributesW(long_path.c_str());
+  if (listed == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  if ((listed & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && LeadsElsewhere(path)) return false;
   if (::DeleteFileW(long_path.c_str())) return true;
   if (::GetLastError() != ERROR_ACCESS_DENIED) return false;
   const DWORD attributes = ::GetFileAttributesW(long_path.c_str());
@@ -102,14 +120,37 @@ bool RemoveFolderLink(std::wstring_view link) {
   return RemoveEmptyFolder(link);
 }
 
-void DeleteTree(std::wstring_view folder, const bool* cancel_requested) {
+bool DeleteTree(std::wstring_view folder, const bool* cancel_requested) {
   const std::wstring path = WithFinalBackslash(folder);
   const DWORD attributes = win::Attributes(WithoutFinalBackslash(path));
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    RemoveFolderLink(path);
-    return;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return RemoveFolderLink(path);
+  win::TreeWalk walk(path);
+  for (;;) {
+    switch (walk.Next()) {
+      case win::TreeWalk::Step::kEnd:
+        return win::Attributes(WithoutFinalBackslash(path)) == INVALID_FILE_ATTRIBUTES;
+      case win::TreeWalk::Step::kEntry: {
+        if (Cancelled(cancel_requested)) return false;
+        const win::TreeWalk::Entry& entry = walk.Current();
+        win::PausePoint("sweep-delete");
+        if (!entry.IsFolder())
+          (void)DeleteBackupFile(walk.CurrentPath());
+        else if (entry.IsLink())
+          (void)RemoveFolderLink(walk.CurrentPath());
+        else
+          walk.Descend();
+        break;
+      }
+      case win::TreeWalk::Step::kLeave:
+        // Goes only when empty: it may still hold what could not be deleted,
+        // or what it held could not be listed.
+        (void)RemoveEmptyFolder(walk.Folder());
+        break;
+      case win::TreeWalk::Step::kUnlistable:
+        break;
+    }
   }
-  DeleteFolder(path, cancel_requested);
 }
 
 }  // namespace yx::backup

@@ -1,9 +1,8 @@
 // Counting and copying of source trees for the progress window. Every path is
-// wide and goes to the file system with the "\\?\" prefix (inside
-// ForEachEntry and CreateOneFolder, and here for the copy), so names outside
-// code page 932 and trees deeper than MAX_PATH are copied like any other.
-#include "backup/tree_copier.h"
-
+// wide and goes to the file system with the "\\?\" prefix (inside the walk
+// and CreateOneFolder, and here for the copy), so names outside code page 932
+// and trees deeper than MAX_PATH are copied like any other; the walk keeps
+// its folders on a stack of its own, so no depth overflows the thread's stack.
 #include <cstdint>
 
 #include "backup/progress_form.h"
@@ -20,65 +19,63 @@ constexpr int32_t kLargeFile = 1000000;
 // Otherwise the gauge moves every this many files.
 constexpr int32_t kFilesPerRefresh = 4;
 
+// Copies one file, never over an existing one. A copy that fails half-way
+// (a full disk) leaves a torn file under the real name, which a restore would
+// take for the whole one: it is removed. Since the copy refuses to
+// overwrite, whatever is at the target after any failure but "exists" was
+// made by this copy. 0, or the error of the copy.
+DWORD CopyOneFile(const std::wstring& from, const std::wstring& to) {
+  const std::wstring target = win::ToLongPath(to);
+  if (::CopyFileW(win::ToLongPath(from).c_str(), target.c_str(), TRUE)) return 0;
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+    (void)::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    (void)::DeleteFileW(target.c_str());
+  }
+  return error;
+}
+
+// A file or folder deleted from the source after it was listed: nothing of
+// it is missing from the backup, since the source no longer has it either.
+bool Vanished(const std::wstring& path, DWORD error) {
+  return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
+         win::Attributes(path) == INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
-std::optional<FolderId> IdentifyFolder(const std::wstring& path) {
-  // Backup semantics is what lets CreateFile open a folder; without
-  // FILE_FLAG_OPEN_REPARSE_POINT a link is followed to its target.
-  win::UniqueFile folder(::CreateFileW(win::ToLongPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                       nullptr));
-  if (!folder) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!::GetFileInformationByHandle(folder.get(), &info)) return std::nullopt;
-  return FolderId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
+void TForm3::ExcludeFolder(const std::wstring& folder) { excluded_ = win::IdentifyFolder(folder); }
 
-bool FolderTrail::LeadsBack(const std::wstring& link) {
-  const std::optional<FolderId> target = IdentifyFolder(link);
-  if (!target) return false;
-  for (Entered& step : steps_) {
-    if (!step.identified) {
-      step.id = IdentifyFolder(step.path);
-      step.identified = true;
-    }
-    if (step.id == target) return true;
-  }
-  return false;
-}
-
-void TForm3::ExcludeFolder(const std::wstring& folder) { excluded_ = IdentifyFolder(folder); }
-
-bool TForm3::Excluded(const std::wstring& folder) const {
-  return excluded_ && IdentifyFolder(folder) == excluded_;
+bool TForm3::LeftOut(win::TreeWalk& walk) {
+  if (walk.Current().IsLink() && walk.LeadsBack()) return true;
+  return excluded_ && win::IdentifyFolder(walk.CurrentPath() + L'\\') == excluded_;
 }
 
 bool TForm3::CountFiles(const std::wstring& folder) {
-  FolderTrail trail;
-  return CountIn(folder, trail);
-}
-
-bool TForm3::CountIn(const std::wstring& folder, FolderTrail& trail) {
-  const FolderTrail::Step step(trail, folder);
   ShowFileTotal();
   app_.ProcessMessages();
-  bool counted = true;
-  // A folder that cannot be listed counts as empty.
-  (void)win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
-    if (cancel_requested_) return counted = false;
-    if (win::IsDotEntry(entry)) return true;
-    if (!win::IsFolder(entry)) {
-      ++FileTotal;
-      return true;
+  // A folder that cannot be listed counts as empty: the copy reports it.
+  win::TreeWalk walk(folder);
+  for (;;) {
+    const win::TreeWalk::Step step = walk.Next();
+    if (step == win::TreeWalk::Step::kEnd) return true;
+    if (cancel_requested_) return false;
+    switch (step) {
+      case win::TreeWalk::Step::kEntry:
+        if (!walk.Current().IsFolder()) {
+          ++FileTotal;
+        } else if (!LeftOut(walk)) {
+          ShowFileTotal();
+          app_.ProcessMessages();
+          walk.Descend();
+          ShowFileTotal();
+          app_.ProcessMessages();
+        }
+        break;
+      default:
+        break;
     }
-    std::wstring sub = folder + entry.cFileName + L'\\';
-    if ((win::IsLink(entry) && trail.LeadsBack(sub)) || Excluded(sub)) return true;
-    ShowFileTotal();
-    app_.ProcessMessages();
-    return counted = CountIn(sub, trail);
-  });
-  return counted;
+  }
 }
 
 void TForm3::RefreshGauge() {
@@ -86,47 +83,58 @@ void TForm3::RefreshGauge() {
   app_.ProcessMessages();
 }
 
-bool TForm3::CopyTree(const std::wstring& destination, const std::wstring& source) {
-  FolderTrail trail;
-  return CopyInto(destination, source, trail);
-}
-
-bool TForm3::CopyInto(const std::wstring& destination, const std::wstring& source,
-                      FolderTrail& trail) {
-  const FolderTrail::Step step(trail, source);
+bool TForm3::CopyTree(const std::wstring& destination, const std::wstring& source,
+                      const std::function<void(const std::wstring&, DWORD)>& fault) {
+  bool complete = true;
+  const auto report = [&](const std::wstring& path, DWORD error) {
+    if (Vanished(path, error)) return;
+    complete = false;
+    if (fault) fault(path, error);
+  };
   RefreshGauge();
-  bool copied = true;
-  (void)win::ForEachEntry(source, [&](const WIN32_FIND_DATAW& entry) {
-    if (cancel_requested_) return copied = false;
-    if (win::IsDotEntry(entry)) return true;
-    const std::wstring_view name = entry.cFileName;
-    if (win::IsFolder(entry)) {
-      std::wstring sub = source;
-      sub.append(name).push_back(L'\\');
-      // A link back into the path is left out of the backup altogether.
-      if ((win::IsLink(entry) && trail.LeadsBack(sub)) || Excluded(sub)) return true;
-      std::wstring target = destination;
-      target.append(name).push_back(L'\\');
-      // Made singly: a folder already there means this backup would mix
-      // with another, and fails the copy.
-      if (!win::CreateOneFolder(target)) return copied = false;
-      return copied = CopyInto(target, sub, trail);
+  win::TreeWalk walk(source);
+  for (;;) {
+    const win::TreeWalk::Step step = walk.Next();
+    if (step == win::TreeWalk::Step::kEnd) return complete;
+    if (cancel_requested_) return false;
+    switch (step) {
+      case win::TreeWalk::Step::kEnd:
+        return complete;
+      case win::TreeWalk::Step::kUnlistable:
+        // What it holds is missing from the backup: the run must not pass
+        // for complete.
+        report(walk.Folder(), walk.Error());
+        break;
+      case win::TreeWalk::Step::kLeave:
+        break;
+      case win::TreeWalk::Step::kEntry: {
+        const win::TreeWalk::Entry& entry = walk.Current();
+        const std::wstring target = destination + walk.Relative() + entry.name;
+        if (entry.IsFolder()) {
+          // A link back into the path is left out of the backup altogether.
+          if (LeftOut(walk)) break;
+          // Made singly: a folder already there means this backup would mix
+          // with another; that folder is left out.
+          if (!win::CreateOneFolder(target)) {
+            report(walk.CurrentPath(), ::GetLastError());
+            break;
+          }
+          walk.Descend();
+          RefreshGauge();
+          break;
+        }
+        ++FilesCopied;
+        win::PausePoint("copy-file");
+        if (const DWORD error = CopyOneFile(walk.CurrentPath(), target); error != 0)
+          report(walk.CurrentPath(), error);
+        // The size the listing gave, read as the signed low 32 bits.
+        if (static_cast<int32_t>(static_cast<uint32_t>(entry.size)) > kLargeFile ||
+            FilesCopied % kFilesPerRefresh == 0)
+          RefreshGauge();
+        break;
+      }
     }
-    ++FilesCopied;
-    std::wstring from = source;
-    from.append(name);
-    std::wstring to = destination;
-    to.append(name);
-    win::PausePoint("copy-file");
-    if (!::CopyFileW(win::ToLongPath(from).c_str(), win::ToLongPath(to).c_str(), TRUE))
-      return copied = false;
-    // The size the listing gave, read as the signed low 32 bits.
-    if (static_cast<int32_t>(entry.nFileSizeLow) > kLargeFile ||
-        FilesCopied % kFilesPerRefresh == 0)
-      RefreshGauge();
-    return true;
-  });
-  return copied;
+  }
 }
 
 }  // namespace yx::backup

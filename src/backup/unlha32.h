@@ -10,6 +10,12 @@ namespace yx::backup::unlha32 {
 
 // The result of Unlha when the library is not there.
 inline constexpr int kNotLoaded = 32792;  // 0x8018
+// The result of the project's own UNLHA32 when something of a source could
+// not be read: its output names each path, one line each. A folder that
+// could not be listed is left out of an archive written with the rest; a
+// file that could not be read leaves the archive as it was. Every other
+// non-zero result leaves the archive as it was too.
+inline constexpr int kSomeSourcesUnreadable = 0x8103;
 
 void Load();
 void Unload();

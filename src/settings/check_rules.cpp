@@ -31,6 +31,13 @@ std::string SourceMissingMessage(std::string_view cp932_row) {
   return message;
 }
 
+std::string DestinationInSourceMessage(std::string_view cp932_row) {
+  std::string message = "PATH=";
+  message += cp932_row;
+  message += "バックアップ先がこのバックアップ元のフォルダの中にあります";
+  return message;
+}
+
 std::string_view RulesConflictWarning() {
   return "警告：「削除対象」が有効にならないような「強制削除」設定になってます";
 }

@@ -26,6 +26,9 @@ enum class TimeFault { None, Hour, Minute };
 [[nodiscard]] std::string_view DestinationMissingMessage();
 [[nodiscard]] std::string SourceMissingMessage(std::string_view cp932_row);
 [[nodiscard]] std::string_view RulesConflictWarning();
+// The destination is the source of that row or lies inside it: every backup
+// would be backed up again into the next one.
+[[nodiscard]] std::string DestinationInSourceMessage(std::string_view cp932_row);
 
 // The cut-off of a rule that is off.
 inline constexpr DateTime kNoCutOff = -1;

@@ -1,5 +1,7 @@
 #include "win/file_system.h"
 
+#include <vector>
+
 #include "base/cp932.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -14,12 +16,65 @@ std::wstring ToLongPath(std::wstring_view path) {
   return std::wstring(path);
 }
 
+namespace {
+
+// Length of "C:\" or of "\\server\share\" at the start of `path`; 0 for
+// anything else (a relative path).
+size_t RootLength(std::wstring_view path) {
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return 3;
+  if (!path.starts_with(L"\\\\")) return 0;
+  const size_t server = path.find(L'\\', 2);
+  if (server == std::wstring_view::npos) return 0;
+  const size_t share = path.find(L'\\', server + 1);
+  return share == std::wstring_view::npos ? 0 : share + 1;
+}
+
+}  // namespace
+
+std::wstring FullPath(std::wstring_view path) {
+  const std::wstring given(path);
+  if (given.empty() || given.starts_with(L"\\\\?\\")) return given;
+  const size_t root = RootLength(given);
+  if (root == 0) {
+    DWORD n = ::GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return given;
+    std::wstring full(n, L'\0');
+    n = ::GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return given;
+    full.resize(n);
+    return full;
+  }
+  // Resolved here rather than by GetFullPathNameW, which also cuts blanks
+  // and dots from the end of a name: "Work " and "Data." are folders of
+  // their own that the prefixed path reaches.
+  std::vector<std::wstring_view> parts;
+  const std::wstring_view rest = std::wstring_view(given).substr(root);
+  for (size_t start = 0; start <= rest.size();) {
+    size_t end = rest.find(L'\\', start);
+    if (end == std::wstring_view::npos) end = rest.size();
+    const std::wstring_view part = rest.substr(start, end - start);
+    if (part == L"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != L".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::wstring full = given.substr(0, root);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) full += L'\\';
+    full += parts[i];
+  }
+  if (given.back() == L'\\' && !parts.empty()) full += L'\\';
+  return full;
+}
+
 std::wstring WidePath(std::string_view cp932_path) {
   // Broken Shift-JIS names no file: converted leniently, a lone lead byte
   // would join the backslash after it into another character and the path
   // would lead somewhere else.
   if (!cp932::IsWellFormed(cp932_path)) return {};
-  return ToWide(cp932_path);
+  return FullPath(ToWide(cp932_path));
 }
 
 DWORD Attributes(std::wstring_view path) {
@@ -42,16 +97,23 @@ bool CreateFolderTree(std::wstring_view path) {
   std::wstring p(path);
   while (!p.empty() && p.back() == L'\\') p.pop_back();
   if (p.empty()) return false;
-  if (FolderExists(p)) return true;
-  const size_t cut = p.find_last_of(L'\\');
-  if (cut != std::wstring::npos && cut > 0) {
-    const std::wstring parent = p.substr(0, cut);
+  // Up to the deepest folder that exists, then down making each one: a loop,
+  // not a recursion, since a path may hold thousands of folders.
+  std::vector<size_t> missing;
+  for (size_t end = p.size(); !FolderExists(p.substr(0, end) + L'\\');) {
+    missing.push_back(end);
+    const size_t cut = p.find_last_of(L'\\', end - 1);
     // A drive ("C:") or a share root has no parent to make.
-    if (parent.size() > 2 && !FolderExists(parent + L'\\') && !CreateFolderTree(parent))
+    if (cut == std::wstring::npos || cut <= 2) break;
+    end = cut;
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    const std::wstring folder = p.substr(0, *it);
+    if (!CreateOneFolder(folder) &&
+        !(::GetLastError() == ERROR_ALREADY_EXISTS && FolderExists(folder + L'\\')))
       return false;
   }
-  if (CreateOneFolder(p)) return true;
-  return ::GetLastError() == ERROR_ALREADY_EXISTS && FolderExists(p);
+  return true;
 }
 
 bool ForEachEntry(std::wstring_view folder,

@@ -13,8 +13,14 @@ namespace yx::win {
 // and paths that already carry the prefix are returned unchanged.
 [[nodiscard]] std::wstring ToLongPath(std::wstring_view path);
 
-// CP932 path as the settings hold it; empty (no file at all) when the text is
-// not well-formed Shift-JIS.
+// The path made full, with "." and ".." resolved and doubled backslashes
+// joined: the "\\?\" prefix turns that resolution off, so a path a user typed
+// goes through here before it gets the prefix. A trailing backslash stays.
+// Paths that carry the prefix already are returned unchanged.
+[[nodiscard]] std::wstring FullPath(std::wstring_view path);
+
+// CP932 path as the settings hold it, made full; empty (no file at all) when
+// the text is not well-formed Shift-JIS.
 [[nodiscard]] std::wstring WidePath(std::string_view cp932_path);
 
 [[nodiscard]] DWORD Attributes(std::wstring_view path);

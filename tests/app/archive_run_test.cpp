@@ -48,9 +48,9 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
             "mode 0\n"
             "owner|" +
                 Head() + "\"" + dir.PathA() +
-                "Data\\\" \"Work\\*\"|0\n"
+                "Data\\\" \"Work\\*\"|262144\n"
                 "owner|" +
-                Head() + "\"" + dir.PathA() + "\" \"Mail\\*\"|0\n");
+                Head() + "\"" + dir.PathA() + "\" \"Mail\\*\"|262144\n");
   EXPECT_EQ(form_->ArchiveCommandHead, Head());
   EXPECT_EQ(form_->ArchiveBaseArg, "\"" + dir.PathA() + "\" ");
   EXPECT_NE(form_->RunLog().Text().find("\tバックアップ正常終了\r\n"), std::string::npos);
@@ -64,7 +64,7 @@ TEST_F(ArchiveRunTest, NamesEndingInADoubleByteBackslashAreSplitOnWholeCharacter
   dir.MakeFolder(L"予定表");
   StartWith({dir.PathA() + "予定表"});
   form_->BtnExecClick(nullptr);
-  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|0\n");
+  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|262144\n");
 }
 
 TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
@@ -75,7 +75,7 @@ TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
   const std::string root = win::FromWide(drive) + "\\";
   StartWith({root});
   form_->BtnExecClick(nullptr);
-  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"\" \"" + root + "*\"|0\n");
+  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"\" \"" + root + "*\"|262144\n");
 }
 
 TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {

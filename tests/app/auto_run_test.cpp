@@ -97,10 +97,11 @@ TEST_F(AutoRunTest, ArchiveModePacksEverySourceIntoOneArchiveWithTheShippedLibra
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905")) << "no time folder in archive mode";
 }
 
-TEST_F(AutoRunTest, AFailedRunIsInTheLogAndTheStatusIsStillZero) {
+TEST_F(AutoRunTest, ARefusedRunIsInTheLogAndTheStatusIsTwo) {
   dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "nothere\r\n");
   const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
-  EXPECT_EQ(r.exit_code, 0u);
+  // What the Task Scheduler shows as the last result.
+  EXPECT_EQ(r.exit_code, 2u);
   EXPECT_EQ(Log(L"0105.log"),
             "START=01/05/23 09:05:00\r\n\tバックアップ先のフォルダが存在しません\r\n"
             "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
@@ -110,7 +111,7 @@ TEST_F(AutoRunTest, ArchiveModeWithoutTheLibraryTouchesNothing) {
   WriteIni("LHA_USE=1\r\nTIME00=0930\r\n");
   const std::string ini = dir.ReadFile(L"program\\Yorudex.INI");
   const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
-  EXPECT_EQ(r.exit_code, 0u);
+  EXPECT_EQ(r.exit_code, 2u);
   EXPECT_EQ(Log(L"0105.log"),
             "START=01/05/23 09:05:00\r\n\tUnlha32.dll が見つかりません。\r\n"
             "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");

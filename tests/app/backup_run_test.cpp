@@ -81,16 +81,31 @@ TEST_F(BackupRunTest, ASecondRunInTheSameMinuteFailsAtItsFirstSourceAfterItsSwee
   EXPECT_FALSE(dir.Exists(L"dest\\0003"));
 }
 
-TEST_F(BackupRunTest, ADestinationInsideASourceIsLeftOutOfTheCopy) {
+TEST_F(BackupRunTest, ADestinationInsideASourceIsRefusedBeforeTheSweep) {
   dir.WriteFile(L"Data\\a.txt", "a");
-  dir.WriteFile(L"Data\\Backup\\old.txt", "old");
+  dir.WriteFile(L"Data\\Backup\\0003\\01\\1200\\old.txt", "old");
   Start({"/AUTO"});
+  form_->ChkKill.SetChecked(true);
   form_->EditTo.SetText(dir.PathA() + "Data\\Backup");
   form_->EditFrom.SetCell(0, dir.PathA() + "Data");
+  EXPECT_EQ(Run(), "START=01/05/23 09:05:00\r\n\tPATH=" + dir.PathA() +
+                       "Dataバックアップ先がこのバックアップ元のフォルダの中にあります\r\n"
+                       "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
+  EXPECT_EQ(dir.ReadFile(L"Data\\Backup\\0003\\01\\1200\\old.txt"), "old");
+  EXPECT_FALSE(dir.Exists(L"Data\\Backup\\0105"));
+  EXPECT_EQ(form_->ExitStatus(), app::TForm2::kRunFailed);
+}
+
+TEST_F(BackupRunTest, PathsWithDotsAndDoubledBackslashesAreMadeFullBeforeUse) {
+  const std::string work = SourceTree(L"Work");
+  dir.MakeFolder(L"src\\Mail");
+  dir.WriteFile(L"src\\Mail\\m.txt", "m");
+  StartWith({dir.PathA() + "src\\.\\Work", dir.PathA() + "src\\Work\\..\\Mail\\"});
+  form_->EditTo.SetText(dest + "\\\\");
   EXPECT_EQ(Run(), Log(kDone));
-  EXPECT_EQ(dir.ReadFile(L"Data\\Backup\\0105\\23\\0905\\Data\\a.txt"), "a");
-  EXPECT_FALSE(dir.Exists(L"Data\\Backup\\0105\\23\\0905\\Data\\Backup"));
-  EXPECT_EQ(progress_->FileTotal, 1);
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Mail\\m.txt"), "m");
+  EXPECT_EQ(form_->ExitStatus(), 0);
 }
 
 TEST_F(BackupRunTest, TwoSourcesWithTheSameLastNameFailAtTheSecond) {

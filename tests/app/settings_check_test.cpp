@@ -51,6 +51,22 @@ TEST_F(SettingsCheckTest, AFileIsNoFolder) {
   EXPECT_EQ(form_->Page.ActivePage(), app::SheetPath);
 }
 
+TEST_F(SettingsCheckTest, ADestinationInsideOrEqualToASourceIsRefusedOnTheDestination) {
+  StartWithValidPaths();
+  dir.MakeFolder(L"Data\\Backup");
+  form_->EditFrom.SetCell(0, dir.PathA() + "dest");
+  form_->EditFrom.SetCell(3, dir.PathA() + "Data");
+  for (const char* to : {"Data\\Backup", "Data\\.\\"}) {
+    form_->EditTo.SetText(dir.PathA() + to);
+    EXPECT_FALSE(form_->CheckAndSaveSettings(reference)) << to;
+    EXPECT_EQ(
+        dialogs.shown.back().text,
+        "PATH=" + dir.PathA() + "Dataバックアップ先がこのバックアップ元のフォルダの中にあります");
+    EXPECT_EQ(form_->Page.ActivePage(), app::SheetPath);
+  }
+  EXPECT_FALSE(IniExists());
+}
+
 TEST_F(SettingsCheckTest, CutOffsFollowTheReferenceTimeAndTheWarningIsReported) {
   StartWithValidPaths();
   form_->ChkDel.SetChecked(true);

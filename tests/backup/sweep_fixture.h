@@ -48,6 +48,10 @@ class SweepTest : public ::testing::Test {
   std::vector<std::string> Sweep();
   // Expected log line for a path relative to the root.
   [[nodiscard]] std::string Deleted(std::wstring_view relative) const;
+  // The line of a backup the sweep could not remove wholly.
+  [[nodiscard]] std::string NotDeleted(std::wstring_view relative) const;
+  // Whichever of the two is true of it now.
+  [[nodiscard]] std::string DeletedIfGone(std::wstring_view relative) const;
   [[nodiscard]] std::vector<std::string> DeletedAll(std::vector<std::wstring> relative) const;
 
   // A Linux symbolic link made through the Wine-visible paths (real links on
@@ -59,6 +63,8 @@ class SweepTest : public ::testing::Test {
   std::array<bool, 7> flags_{};
   std::function<void(const std::string&)> on_log_;
   std::function<void(int)> on_weekday_;
+  // Sweep() first makes a backup in 0112\01, newer than any of the case's.
+  bool newer_backup_ = true;
 
  private:
   TempFolder temp_;

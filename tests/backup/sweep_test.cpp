@@ -176,6 +176,22 @@ TEST_F(SweepTest, EmptyMonthFoldersUpToTheSelectiveCutOffAreRemoved) {
   EXPECT_TRUE(Exists(L"0106"));
 }
 
+TEST_F(SweepTest, TheNewestBackupStaysWithOneLineWhateverRulesReachIt) {
+  newer_backup_ = false;
+  Days(L"9912", 1, 31);  // 1999: older than 0103 though it sorts after it
+  Days(L"0103", 1, 1);
+  Days(L"0104", 4, 4);  // the newest, a Wednesday
+  Folder(L"0104\\05");  // an empty day folder is no backup
+  Forced(14);
+  Selective(14, kSundaysKept);
+  std::vector<std::string> expected{Deleted(L"0103"), Deleted(L"0104\\05"),
+                                    RootA() + "0104\\04 は最新のバックアップのため残しました"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Sweep(), expected);
+  EXPECT_EQ(DaysLeft(L"0104"), std::vector<int>{4});
+  EXPECT_EQ(DaysLeft(L"9912").size(), 31u);
+}
+
 TEST_F(SweepTest, AMonthEmptiedByASweepGoesWithTheNextOne) {
   Days(L"0104", 2, 2);  // a Monday
   Selective(14, kSundaysKept);

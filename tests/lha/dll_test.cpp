@@ -18,6 +18,7 @@
 #include "lha/win/file_streams.h"
 #include "support/build_paths.h"
 #include "support/temp_folder.h"
+#include "support/unix_links.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -275,6 +276,62 @@ TEST_F(LhaDll, FullPathWithAnEmptyBaseStoresNoDrive) {
 
 std::string Bytes(const std::wstring& path) { return test::ReadWholeFile(path); }
 
+// Copies `from` to `to` with its times: the expected side of a case.
+void Expect(const std::wstring& from, const std::wstring& to) {
+  ASSERT_TRUE(yx::win::CreateFolderTree(to.substr(0, to.find_last_of(L'\\'))));
+  ASSERT_TRUE(::CopyFileW(from.c_str(), to.c_str(), FALSE));
+}
+
+TEST_F(LhaDll, WhatIsHeldWithoutSharingIsNamedAndAFolderLeftOutKeepsItsOldEntries) {
+  const std::wstring c = NewCase(L"held", {L"expect"});
+  test::TempFolder t;
+  const std::wstring base = t.Path() + L"base\\";
+  for (const wchar_t* name : {L"a.txt", L"sub\\s.txt"}) {
+    Put(base + L"Work\\" + name, Text(3000, name[0]));
+    Expect(base + L"Work\\" + name, c + L"expect\\Work\\" + name);
+  }
+  const std::wstring archive = c + L"arc\\held.lzh";
+  ASSERT_EQ(Add(archive, base, L"Work\\*").code, 0);
+  {
+    // A file: named, and the archive stays as it was.
+    const yx::win::UniqueFile lock(::CreateFileW((base + L"Work\\a.txt").c_str(), GENERIC_READ, 0,
+                                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    const std::string before = Bytes(archive);
+    const Result r = Add(archive, base, L"Work\\*");
+    EXPECT_EQ(r.code, win::kSourceUnreadable);
+    EXPECT_NE(r.text.find("PATH=" + Narrow(base) + "Work\\a.txt "), std::string::npos) << r.text;
+    EXPECT_EQ(Bytes(archive), before);
+  }
+  // A folder: named, everything else added, its entries of the first add kept.
+  const yx::win::UniqueFile lock(::CreateFileW((base + L"Work\\sub").c_str(), GENERIC_READ, 0,
+                                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                               nullptr));
+  ASSERT_TRUE(lock);
+  Put(base + L"Work\\d.txt", Text(500, 4));
+  Expect(base + L"Work\\d.txt", c + L"expect\\Work\\d.txt");
+  const Result r = Add(archive, base, L"Work\\*");
+  EXPECT_EQ(r.code, win::kSourceUnreadable);
+  EXPECT_EQ(r.text.find("PATH=" + Narrow(base) + "Work\\sub\\ "), 0u) << r.text;
+}
+
+TEST_F(LhaDll, FolderLinksAreArchivedAsTheirFoldersAndALinkBackIsLeftOut) {
+  const std::wstring c = NewCase(L"links", {L"expect"});
+  test::TempFolder t;
+  const std::wstring base = t.Path() + L"base\\";
+  Put(base + L"Work\\a.txt", Text(800, 1));
+  Put(t.Path() + L"Real\\r.txt", Text(900, 2));
+  test::UnixLinks links;
+  const std::wstring work = test::UnixPath(base + L"Work");
+  if (work.empty() ||
+      !links.Make(work + L"/Linked", test::UnixPath(t.Path() + L"Real"), base + L"Work\\Linked") ||
+      !links.Make(work + L"/Loop", work, base + L"Work\\Loop"))
+    GTEST_SKIP() << "no symbolic links here";
+  Expect(base + L"Work\\a.txt", c + L"expect\\Work\\a.txt");
+  Expect(t.Path() + L"Real\\r.txt", c + L"expect\\Work\\Linked\\r.txt");
+  const Result r = Add(c + L"arc\\links.lzh", base, L"Work\\*");
+  EXPECT_EQ(r.code, 0) << r.text;
+}
+
 TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
   test::TempFolder t;
   Put(t.Path() + L"base\\Work\\a.txt", Text(3000, 12));
@@ -305,15 +362,6 @@ TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
   std::string text;
   EXPECT_NE(backup::unlha32::Unlha(nullptr, "x \"" + Narrow(archive) + "\"", text, 100), 0);
   unchanged("unknown command");
-  {
-    // A source file someone holds without sharing: the add fails as a whole.
-    Put(base + L"Work\\c.txt", "locked");
-    yx::win::UniqueFile lock(::CreateFileW((base + L"Work\\c.txt").c_str(), GENERIC_READ, 0,
-                                           nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(lock);
-    EXPECT_NE(Add(archive, base, L"Work\\*").code, 0);
-    unchanged("unreadable source");
-  }
   {
     // The archive itself held open: it can be neither read nor replaced.
     yx::win::UniqueFile lock(

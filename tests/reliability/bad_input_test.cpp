@@ -186,6 +186,7 @@ TEST_F(BadInput, FolderNamesWhoseLastByteIsABackslashTrailByteCopyAndSweep) {
   dir.WriteFile(L"src\\予定表\\表\\ソ\\deep.txt", "deep");
   dir.MakeFolder(L"保存表");
   dir.WriteFile(L"保存表\\0003\\01\\1200\\x.txt", "old");
+  dir.WriteFile(L"保存表\\0105\\22\\1200\\x.txt", "newer");  // the newest stays
   const std::string dest = dir.PathA() + "保存表";
   program.WriteIni({{"TO", dest}, {"FROM00", table}, {"FROM01", so}, {"KILL_USE", "1"}});
   Run(Sweeps({L"保存表\\0003"}));

@@ -52,6 +52,12 @@ ProgramFolder::ProgramFolder(bool test_clock) {
     throw std::runtime_error("cannot copy the program");
 }
 
+void ProgramFolder::AddArchiver() const {
+  if (!::CopyFileW(BuiltFile(L"dist\\UNLHA32.DLL").c_str(), (dir.Path() + L"UNLHA32.DLL").c_str(),
+                   FALSE))
+    throw std::runtime_error("cannot copy the archiver");
+}
+
 ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> kill_when,
                                     DWORD limit_ms) const {
   const std::wstring exe = dir.Path() + L"Yorudex.exe";

@@ -36,6 +36,8 @@ class ProgramFolder {
   ChildOutcome RunAuto(std::string_view now, std::function<bool()> kill_when = {},
                        DWORD limit_ms = 120000) const;
 
+  // UNLHA32.DLL beside the program, for archive runs.
+  void AddArchiver() const;
   void WriteIni(const IniKeys& keys) const;
   void WriteIniBytes(std::string_view bytes) const;
   [[nodiscard]] std::string Log(std::wstring_view yymm) const;

@@ -1,26 +1,32 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "reliability/tree_snapshot.h"
 
 #include "support/temp_folder.h"
 #include "win/file_system.h"
+#include "win/tree_walk.h"
 #include "win/text.h"
 
 namespace yx::test {
 namespace {
 
-void Walk(const std::wstring& root, const std::wstring& relative,
-          const std::vector<std::wstring>& skip, Tree& tree) {
-  (void)win::ForEachEntry(root + relative, [&](const WIN32_FIND_DATAW& e) {
-    if (win::IsDotEntry(e)) return true;
-    const std::wstring path = relative + e.cFileName;
-    for (const std::wstring& s : skip)
-      if (path == s) return true;
+void Walk(const std::wstring& root, const std::vector<std::wstring>& skip, Tree& tree) {
+  // On a stack of its own: some trees are thousands of folders deep.
+  win::TreeWalk walk(root);
+  for (;;) {
+    const win::TreeWalk::Step step = walk.Next();
+    if (step == win::TreeWalk::Step::kEnd) return;
+    if (step != win::TreeWalk::Step::kEntry) continue;
+    const win::TreeWalk::Entry& e = walk.Current();
+    const std::wstring path = walk.Relative() + e.name;
+    if (std::find(skip.begin(), skip.end(), path) != skip.end()) continue;
     Entry& entry = tree[path];
-    entry.folder = win::IsFolder(e);
-    entry.link = win::IsLink(e);
-    entry.attributes = e.dwFileAttributes & ~FILE_ATTRIBUTE_ARCHIVE;
-    if (entry.folder && !entry.link) Walk(root, path + L"\\", skip, tree);
+    entry.folder = e.IsFolder();
+    entry.link = e.IsLink();
+    entry.attributes = e.attributes & ~FILE_ATTRIBUTE_ARCHIVE;
+    if (entry.folder && !entry.link) walk.Descend();
     if (!entry.folder) {
       try {
         entry.bytes = ReadWholeFile(root + path);
@@ -28,8 +34,7 @@ void Walk(const std::wstring& root, const std::wstring& relative,
         // Held open without sharing by the test itself: compared by name only.
       }
     }
-    return true;
-  });
+  }
 }
 
 bool Under(const std::wstring& path, const std::vector<std::wstring>& prefixes) {
@@ -44,7 +49,7 @@ std::string Show(const std::wstring& path) { return win::FromWide(path); }
 
 Tree Snapshot(const std::wstring& folder, const std::vector<std::wstring>& skip) {
   Tree tree;
-  Walk(folder.back() == L'\\' ? folder : folder + L"\\", L"", skip, tree);
+  Walk(folder.back() == L'\\' ? folder : folder + L"\\", skip, tree);
   return tree;
 }
 

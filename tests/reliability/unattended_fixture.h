@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@
 namespace yx::test {
 
 struct RunExpectations {
-  DWORD exit_code = 0;
+  // Unset: 0 when the run's outcome line is "バックアップ正常終了", 2 otherwise,
+  // which is what the scheduler must be told.
+  std::optional<DWORD> exit_code;
   bool killed = false;               // the test kills the run on purpose
   std::vector<std::wstring> gone;    // relative paths the sweep must remove
   std::vector<std::wstring> may_go;  // relative paths the sweep may have begun to remove
@@ -53,6 +56,10 @@ class UnattendedTest : public ::testing::Test {
   // Runs once and checks what must always hold.
   ChildOutcome Run(const RunExpectations& expect = {}, std::string_view now = kNow,
                    std::function<bool()> kill_when = {});
+
+  // The status a run must end with, by the outcome line of the last run in
+  // the log of the month of `now`.
+  [[nodiscard]] DWORD StatusOfLastRun(std::string_view now) const;
 
   [[nodiscard]] std::string Dest() const { return dir.PathA() + "dest"; }
   [[nodiscard]] std::string Log() const { return program.Log(L"0105"); }

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "win/file_system.h"
+#include "win/tree_walk.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -76,20 +77,31 @@ void WriteWholeFile(const std::wstring& path, std::string_view bytes) {
 void RemoveTree(const std::wstring& path) {
   std::wstring folder = path;
   if (folder.back() != L'\\') folder += L'\\';
-  (void)win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
-    if (win::IsDotEntry(e)) return true;
-    const std::wstring full = folder + e.cFileName;
-    if (win::IsFolder(e) && !win::IsLink(e)) {
-      RemoveTree(full);
-    } else if (win::IsFolder(e)) {
-      ::RemoveDirectoryW(win::ToLongPath(full).c_str());
-    } else {
-      ::SetFileAttributesW(win::ToLongPath(full).c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(win::ToLongPath(full).c_str());
+  // On a stack of its own: the trees of some tests are thousands deep.
+  win::TreeWalk walk(folder);
+  for (;;) {
+    switch (walk.Next()) {
+      case win::TreeWalk::Step::kEnd:
+        return;
+      case win::TreeWalk::Step::kEntry: {
+        const std::wstring full = win::ToLongPath(walk.CurrentPath());
+        if (walk.Current().IsFolder() && !walk.Current().IsLink()) {
+          walk.Descend();
+        } else if (walk.Current().IsFolder()) {
+          ::RemoveDirectoryW(full.c_str());
+        } else {
+          ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+          ::DeleteFileW(full.c_str());
+        }
+        break;
+      }
+      case win::TreeWalk::Step::kLeave:
+        ::RemoveDirectoryW(win::ToLongPath(walk.Folder()).c_str());
+        break;
+      case win::TreeWalk::Step::kUnlistable:
+        break;
     }
-    return true;
-  });
-  ::RemoveDirectoryW(win::ToLongPath(folder).c_str());
+  }
 }
 
 }  // namespace yx::test

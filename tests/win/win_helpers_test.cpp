@@ -53,6 +53,15 @@ TEST(LongPaths, PrefixOnlyAbsolutePaths) {
   EXPECT_EQ(ToLongPath(L"rel\\a"), L"rel\\a");
 }
 
+TEST(LongPaths, DotsAndDoubledBackslashesAreResolvedAndNamesKeptAsWritten) {
+  EXPECT_EQ(FullPath(L"C:\\a\\.\\b\\..\\c\\\\"), L"C:\\a\\c\\");
+  EXPECT_EQ(FullPath(L"C:\\..\\x"), L"C:\\x");
+  EXPECT_EQ(FullPath(L"\\\\srv\\share\\x\\..\\y"), L"\\\\srv\\share\\y");
+  // A blank or a dot at the end is part of the name.
+  EXPECT_EQ(FullPath(L"C:\\Work \\Data."), L"C:\\Work \\Data.");
+  EXPECT_EQ(FullPath(L"\\\\?\\C:\\a\\..\\b"), L"\\\\?\\C:\\a\\..\\b");
+}
+
 TEST(Folders, ATreeIsMadeWithItsParentsAndASingleFolderNeedsItsParent) {
   test::TempFolder dir;
   EXPECT_TRUE(CreateFolderTree(dir.Path() + L"a\\b\\c\\"));

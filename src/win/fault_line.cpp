@@ -1,0 +1,31 @@
+#include "win/fault_line.h"
+
+#include "win/text.h"
+
+namespace yx::win {
+namespace {
+
+// The system's own words for `error`, on one line.
+std::string SystemReason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::wstring reason = n != 0 && text != nullptr ? std::wstring(text, n) : std::wstring();
+  ::LocalFree(text);
+  for (wchar_t& c : reason)
+    if (c == L'\r' || c == L'\n') c = L' ';
+  while (!reason.empty() && reason.back() == L' ') reason.pop_back();
+  return FromWide(reason);
+}
+
+}  // namespace
+
+std::string FaultLine(std::wstring_view path, DWORD error) {
+  std::string line = "PATH=" + FromWide(path);
+  line += " をバックアップできませんでした: エラー " + std::to_string(error);
+  if (const std::string reason = SystemReason(error); !reason.empty()) line += " " + reason;
+  return line;
+}
+
+}  // namespace yx::win

@@ -1,0 +1,15 @@
+#pragma once
+// The log line that names a file or folder a run could not back up, with the
+// system's reason: written by the copier's run and by the archiver alike, so
+// the log reads the same in both modes.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace yx::win {
+
+// "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
+[[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
+
+}  // namespace yx::win

@@ -1,0 +1,97 @@
+#include "win/tree_walk.h"
+
+#include "win/file_system.h"
+#include "win/unique_handle.h"
+
+namespace yx::win {
+namespace {
+
+// Every entry but "." and ".."; 0, or the error that cut the listing short.
+DWORD ListFolder(const std::wstring& folder, std::vector<TreeWalk::Entry>& out) {
+  WIN32_FIND_DATAW data;
+  const std::wstring pattern = ToLongPath(folder + L"*");
+  UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return ::GetLastError();
+  do {
+    if (IsDotEntry(data)) continue;
+    out.push_back({data.cFileName, data.dwFileAttributes,
+                   (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow});
+  } while (::FindNextFileW(find.get(), &data));
+  const DWORD error = ::GetLastError();
+  return error == ERROR_NO_MORE_FILES ? 0 : error;
+}
+
+}  // namespace
+
+std::optional<FolderId> IdentifyFolder(const std::wstring& path) {
+  // Backup semantics is what lets CreateFile open a folder; without
+  // FILE_FLAG_OPEN_REPARSE_POINT a link is followed to its target.
+  UniqueFile folder(::CreateFileW(ToLongPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(folder.get(), &info)) return std::nullopt;
+  return FolderId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+bool FolderIsWithin(std::wstring_view folder, std::wstring_view outer) {
+  const std::optional<FolderId> outer_id = IdentifyFolder(FullPath(outer));
+  if (!outer_id) return false;
+  std::wstring path = FullPath(folder);
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  for (;;) {
+    if (IdentifyFolder(path + L'\\') == outer_id) return true;
+    const size_t cut = path.find_last_of(L'\\');
+    if (cut == std::wstring::npos || cut == 0) return false;
+    path.resize(cut);
+  }
+}
+
+TreeWalk::TreeWalk(std::wstring root) : path_(std::move(root)), root_length_(path_.size()) {
+  frames_.emplace_back().length = path_.size();
+}
+
+TreeWalk::Step TreeWalk::Next() {
+  if (frames_.empty()) return Step::kEnd;
+  Frame& frame = frames_.back();
+  if (!frame.listed) {
+    frame.listed = true;
+    error_ = ListFolder(path_, frame.entries);
+    if (error_ != 0) return Step::kUnlistable;
+  }
+  if (frame.next < frame.entries.size()) {
+    ++frame.next;
+    return Step::kEntry;
+  }
+  if (frame.left) {
+    frames_.pop_back();
+    if (frames_.empty()) return Step::kEnd;
+    path_.resize(frames_.back().length);
+    return Next();
+  }
+  frame.left = true;
+  return Step::kLeave;
+}
+
+void TreeWalk::Descend() {
+  path_ += Current().name;
+  path_ += L'\\';
+  frames_.emplace_back().length = path_.size();
+}
+
+bool TreeWalk::LeadsBack() {
+  const std::optional<FolderId> target = IdentifyFolder(CurrentPath() + L'\\');
+  if (!target) return false;
+  for (Frame& frame : frames_) {
+    if (!frame.identified) {
+      frame.id = IdentifyFolder(path_.substr(0, frame.length));
+      frame.identified = true;
+    }
+    if (frame.id == target) return true;
+  }
+  return false;
+}
+
+}  // namespace yx::win

@@ -1,0 +1,179 @@
+// Runs where something cannot be backed up or must not be deleted: every file
+// that could be read is in the backup, every one that could not is named in
+// the log, nothing is deleted outside the expired backups, the newest backup
+// stays, and the exit status tells the scheduler how the run ended (the
+// fixture checks it against the log in every case).
+#include <algorithm>
+
+#include "reliability/unattended_fixture.h"
+#include "support/program_run.h"
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/unique_handle.h"
+
+namespace yx::test {
+namespace {
+
+using KeptData = UnattendedTest;
+
+// What another program does when it keeps a file or a folder to itself.
+win::UniqueFile Hold(const std::wstring& path) {
+  win::UniqueFile held(::CreateFileW(win::ToLongPath(path).c_str(), GENERIC_READ, 0, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  EXPECT_TRUE(held) << "cannot hold " << win::FromWide(path);
+  return held;
+}
+
+// The log names `path` as not backed up (the system's reason follows).
+bool Names(const std::string& log, const std::string& path) {
+  const std::vector<std::string> lines = SplitLines(log);
+  const std::string head = "\tPATH=" + path + " をバックアップできませんでした: エラー ";
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& line) { return line.starts_with(head); });
+}
+
+bool Holds(const std::string& log, const std::string& line) {
+  const std::vector<std::string> lines = SplitLines(log);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST_F(KeptData, AFileAndAFolderHeldWithoutSharingAreNamedAndEverythingElseIsCopied) {
+  Describe(
+      "In the first of two sources a file and a sub-folder are held open without sharing by "
+      "another process while the run copies.",
+      "Both are named in the log with the system's reason; every other file of both sources is "
+      "in the backup; the outcome is the failure line and the status 2.");
+  SourceTree(L"Mail");
+  Settings({{"FROM01", dir.PathA() + "src\\Mail"}});
+  {
+    const win::UniqueFile file = Hold(dir.Path() + L"src\\Work\\a.txt");
+    const win::UniqueFile folder = Hold(dir.Path() + L"src\\Work\\sub\\deeper");
+    Run();
+  }
+  const std::string log = Log();
+  EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\a.txt")) << log;
+  EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\sub\\deeper\\")) << log;
+  EXPECT_TRUE(Holds(log, kFailed));
+  const Tree work = Backup(L"0105\\23\\0905\\Work");
+  EXPECT_TRUE(IsCopyOf(work, Source(), false));
+  EXPECT_FALSE(work.contains(L"a.txt"));
+  EXPECT_TRUE(work.contains(L"sub\\b.bin"));
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Mail"), Source(L"Mail"), true));
+}
+
+TEST_F(KeptData, AnArchiveRunNamesAFileItCannotReadAndGoesOnWithTheNextSource) {
+  Describe(
+      "Archive mode with two sources; a file of the first is held open without sharing while "
+      "the run archives, and the first source holds a link to a folder elsewhere.",
+      "The held file is named in the log with the system's reason; the second source is "
+      "archived all the same; the outcome is the failure line (what the archiver writes for "
+      "links and for folders it cannot list is checked by lhasa, 7-Zip and bsdtar in its own "
+      "tests).");
+  program.AddArchiver();
+  SourceTree(L"Real");
+  SourceTree(L"Mail");
+  Settings({{"LHA_USE", "1"}, {"FROM01", dir.PathA() + "src\\Mail"}});
+  const std::wstring link = dir.Path() + L"src\\Work\\Linked";
+  if (!MakeSymlink(link, dir.Path() + L"src\\Real")) GTEST_SKIP() << "no symbolic links here";
+  {
+    const win::UniqueFile file = Hold(dir.Path() + L"src\\Work\\sub\\b.bin");
+    Run();
+  }
+  RemoveSymlink(link);
+  const std::string log = Log();
+  EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\sub\\b.bin")) << log;
+  EXPECT_TRUE(Holds(log, kFailed));
+  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\010523_0905.lzh"));
+}
+
+TEST_F(KeptData, AFullDestinationLeavesNoTornFileUnderItsName) {
+  Describe(
+      "The destination is a file system of 1 MiB; the source holds two small files and one of "
+      "3 MB.",
+      "The large file is named in the log with the system's reason and is not in the backup, "
+      "not even in part; the small files are; the outcome is the failure line.");
+  const std::wstring disk = BuildPath(L"small-disk\\");
+  ULARGE_INTEGER total{};
+  if (!::GetDiskFreeSpaceExW(disk.c_str(), nullptr, &total, nullptr) || total.QuadPart > 4u << 20)
+    GTEST_SKIP() << "no small file system mounted at " << win::FromWide(disk)
+                 << " (mounting needs root)";
+  const std::wstring dest = disk + L"dest\\";
+  RemoveTree(dest);
+  ASSERT_TRUE(win::CreateFolderTree(dest));
+  dir.WriteFile(L"src\\Work\\a.txt", "alpha");
+  dir.WriteFile(L"src\\Work\\big.bin", std::string(3 << 20, '\x5A'));
+  dir.WriteFile(L"src\\Work\\z.txt", "zulu");
+  Settings({{"TO", win::FromWide(dest)}});
+  Run();
+  const std::string log = Log();
+  EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\big.bin")) << log;
+  EXPECT_TRUE(Holds(log, kFailed));
+  const std::wstring copy = dest + L"0105\\23\\0905\\Work\\";
+  EXPECT_EQ(win::Attributes(copy + L"big.bin"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ReadWholeFile(copy + L"a.txt"), "alpha");
+  EXPECT_EQ(ReadWholeFile(copy + L"z.txt"), "zulu");
+  RemoveTree(dest);
+}
+
+TEST_F(KeptData, AFileLinkInAnExpiredBackupNeverCostsTheFileItPointsTo) {
+  Describe(
+      "An expired backup (forced deletion after 30 days) holds a symbolic link to a file "
+      "outside the destination; Wine lists it as a plain file.",
+      "The file it points to is untouched; the link stays and the backup's line says that it "
+      "could not be deleted.");
+  Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
+  const std::wstring precious = dir.WriteFile(L"outside\\precious.txt", "keep me");
+  dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\data.txt", "old");
+  dir.WriteFile(L"dest\\0105\\22\\1200\\Work\\data.txt", "newer");
+  const std::wstring link = dir.Path() + L"dest\\0103\\01\\1200\\Work\\link.txt";
+  if (!MakeSymlink(link, precious)) GTEST_SKIP() << "no symbolic links here";
+  RunExpectations expect;
+  expect.may_go = {L"dest\\0103"};
+  Run(expect);
+  const bool link_left = win::Attributes(link) != INVALID_FILE_ATTRIBUTES;
+  RemoveSymlink(link);
+  EXPECT_EQ(dir.ReadFile(L"outside\\precious.txt"), "keep me");
+  EXPECT_TRUE(link_left);
+  EXPECT_TRUE(
+      LogHolds(Log(), "", {{kStart, {"\t" + Dest() + "\\0103 を削除できませんでした", kDone}}}));
+}
+
+TEST_F(KeptData, TheNewestBackupStaysWhenItHasExpired) {
+  Describe(
+      "The only backup in the destination is two months old and the forced deletion takes "
+      "everything older than 30 days (as after weeks of failed runs).",
+      "It is kept with one line saying why; the run's own backup is made.");
+  Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
+  dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\data.txt", "last good");
+  Run();
+  EXPECT_TRUE(LogHolds(
+      Log(), "",
+      {{kStart, {"\t" + Dest() + "\\0103\\01 は最新のバックアップのため残しました", kDone}}}));
+  EXPECT_EQ(dir.ReadFile(L"dest\\0103\\01\\1200\\Work\\data.txt"), "last good");
+}
+
+TEST_F(KeptData, ADestinationEqualToASourceIsRefused) {
+  Describe("The destination names the source folder itself.",
+           "The run is refused before the sweep with a line naming the source; nothing is "
+           "written; the status is 2.");
+  Settings({{"TO", dir.PathA() + "src\\Work"}});
+  Run();
+  EXPECT_TRUE(LogHolds(Log(), "",
+                       {{kStart,
+                         {"\tPATH=" + dir.PathA() +
+                              "src\\Workバックアップ先がこのバックアップ元のフォルダの中にあります",
+                          kStopped},
+                         false}}));
+}
+
+TEST_F(KeptData, PathsWithDotsAndADoubledBackslashAreAccepted) {
+  Describe("TO ends in a doubled backslash and FROM00 goes through \\.\\ and \\..\\.",
+           "The run succeeds and the backup is where the plain paths would have put it.");
+  Settings({{"TO", Dest() + "\\\\"}, {"FROM00", dir.PathA() + "src\\.\\Work\\sub\\..\\"}});
+  Run();
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
+}
+
+}  // namespace
+}  // namespace yx::test
