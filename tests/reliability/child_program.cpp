@@ -53,7 +53,7 @@ ProgramFolder::ProgramFolder(bool test_clock) {
 }
 
 void ProgramFolder::AddArchiver() const {
-  if (!::CopyFileW(BuiltFile(L"dist\\UNLHA32.DLL").c_str(), (dir.Path() + L"UNLHA32.DLL").c_str(),
+  if (!::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(), (dir.Path() + L"UNLHA32.DLL").c_str(),
                    FALSE))
     throw std::runtime_error("cannot copy the archiver");
 }
