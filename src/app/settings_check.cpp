@@ -41,8 +41,7 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
     return false;
   }
   for (const std::string& cell : shown.sources) {
-    if (cell.empty() ||
-        !win::FolderIsWithin(win::WidePath(shown.destination), win::WidePath(cell)))
+    if (cell.empty() || !win::FolderIsWithin(win::WidePath(shown.destination), win::WidePath(cell)))
       continue;
     ShowFaultPage(SheetPath, EditTo);
     Report(settings::DestinationInSourceMessage(cell));
