@@ -63,10 +63,12 @@ case $mode in
     step "build windows" tools/build.sh windows
     run_reliability() {
       tools/wine-session.sh start build
+      sh tests/reliability/small_disk.sh mount build/small-disk
       local status=0
       YX_RELIABILITY_REPORT="$PWD/docs/reliability.md" \
         tools/wine-run.sh build build/tests/reliability/reliability_tests.exe --gtest_brief=1 ||
         status=$?
+      sh tests/reliability/small_disk.sh unmount build/small-disk
       tools/wine-session.sh stop build
       return $status
     }
