@@ -3,12 +3,14 @@
 // the progress window shown with the title percentage, the dated target
 // folder, every source counted, the total published, then every source
 // copied into a folder of its own name. Prints the time of the counting pass
-// and of the copying pass.
+// and of the copying pass. THREADS, when given, is how many files the copy
+// keeps in flight (the program's own choice otherwise).
 //
-//   copy_bench_driver.exe DESTINATION SOURCE...
+//   copy_bench_driver.exe [--threads=THREADS] DESTINATION SOURCE...
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -35,18 +37,25 @@ std::wstring LastName(const std::wstring& source) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: copy_bench_driver DESTINATION SOURCE...\n");
+  int first = 1;
+  int threads = 0;
+  if (argc > 1 && std::wcsncmp(argv[1], L"--threads=", 10) == 0) {
+    threads = static_cast<int>(std::wcstol(argv[1] + 10, nullptr, 10));
+    ++first;
+  }
+  if (argc < first + 2) {
+    std::fprintf(stderr, "usage: copy_bench_driver [--threads=N] DESTINATION SOURCE...\n");
     return 2;
   }
-  const std::wstring destination = WithBackslash(argv[1]);
+  const std::wstring destination = WithBackslash(argv[first]);
   std::vector<std::wstring> sources;
-  for (int i = 2; i < argc; ++i) sources.push_back(WithBackslash(argv[i]));
+  for (int i = first + 1; i < argc; ++i) sources.push_back(WithBackslash(argv[i]));
 
   yx::ui::Application app(::GetModuleHandleW(nullptr));
   app.SetTitle("Yorudex");
   bool cancel_requested = false;
   yx::backup::TForm3 form(app, cancel_requested);
+  if (threads > 0) form.SetCopyThreads(threads);
 
   const double start = yx::bench::WallSeconds();
   form.StartProgress(true);
@@ -69,8 +78,8 @@ int wmain(int argc, wchar_t** argv) {
   const double end = yx::bench::WallSeconds();
   form.StopProgress();
 
-  std::printf("result=%s files=%d copied=%d count_s=%.3f copy_s=%.3f run_s=%.3f\n",
-              ok ? "ok" : "failed", form.FileTotal, form.FilesCopied, copy_start - count_start,
-              end - copy_start, end - start);
+  std::printf("result=%s threads=%d files=%d copied=%d count_s=%.3f copy_s=%.3f run_s=%.3f\n",
+              ok ? "ok" : "failed", form.CopyThreads(), form.FileTotal, form.FilesCopied,
+              copy_start - count_start, end - copy_start, end - start);
   return ok ? 0 : 1;
 }

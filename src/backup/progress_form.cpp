@@ -104,6 +104,7 @@ void TForm3::StartProgress(bool title_progress) {
   gauge_.SetProgress(0);
   gauge_.SetMaxValue(100);
   StartTime = TimeOfDay(win::Now());
+  last_refresh_ = ticks_();
   // Setting the timer again restarts its interval.
   ::SetTimer(window_, kTimerId, kTimerInterval, nullptr);
   ::ShowWindow(window_, SW_SHOW);

@@ -5,8 +5,10 @@
 //
 // Long loops here run on the GUI thread and let messages through only at fixed
 // points (entry to a folder, before descending into a sub-folder, after a
-// gauge refresh, the end of a timer tick): that is where the abort button, the
-// clocks and repaints run, nested inside the loop.
+// gauge refresh, the end of a timer tick, and while a large file is copied):
+// that is where the abort button, the clocks and repaints run, nested inside
+// the loop. The copies themselves may run on threads of the copy's own
+// (copy_queue.h), which touch no window.
 #include <windows.h>
 
 #include <cstdint>
@@ -29,6 +31,10 @@ class TForm3 : private ui::Window<TForm3> {
  public:
   static constexpr UINT_PTR kTimerId = 1;
   static constexpr UINT kTimerInterval = 1000;
+  // Copies in flight in a copy run. A second copy thread won in some runs of
+  // the copy benchmark under load and lost in others (bench/copy-bench.sh,
+  // THREADS="1 2" compares them): one at a time until it wins in all.
+  static constexpr int kCopyThreads = 1;
 
   // `cancel_requested` is the settings window's flag: the abort button sets
   // it, the loops read it before every directory entry.
@@ -57,10 +63,18 @@ class TForm3 : private ui::Window<TForm3> {
   // listed, read or written is reported to `fault` with the system's error
   // and left out, and the copy goes on with the rest; a file whose copy
   // failed never stays in the backup under its name. False when anything
-  // was left out, or when cancelled (the copy then stops at once); what was
-  // copied stays.
+  // was left out, or when cancelled (the copy then hands out no more files
+  // and waits for those it handed out); what was copied stays. Failures are
+  // reported in the walk's order, however many files are copied at once.
   [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source,
                               const std::function<void(const std::wstring&, DWORD)>& fault = {});
+  // How many files CopyTree copies at once (at least 1: one after another on
+  // this thread).
+  void SetCopyThreads(int threads);
+  [[nodiscard]] int CopyThreads() const noexcept { return copy_threads_; }
+  // The milliseconds the gauge's refresh by time reads; GetTickCount64 unless
+  // a test steps them.
+  void SetTicksForTesting(std::function<uint64_t()> ticks);
   // A folder the count and the copy never enter: the backup destination,
   // which a source may hold, would otherwise be copied into itself.
   void ExcludeFolder(const std::wstring& folder);
@@ -87,6 +101,8 @@ class TForm3 : private ui::Window<TForm3> {
   // A link back into the walk's path, or the excluded folder.
   [[nodiscard]] bool LeftOut(win::TreeWalk& walk);
   void RefreshGauge();
+  // True, once, when the last refresh by time is long enough ago.
+  [[nodiscard]] bool RefreshDue();
   [[nodiscard]] bool Excluded(const std::wstring& folder) const;
 
   friend class ui::Window<TForm3>;
@@ -96,6 +112,9 @@ class TForm3 : private ui::Window<TForm3> {
   ui::Application& app_;
   bool& cancel_requested_;
   std::optional<win::FolderId> excluded_;
+  int copy_threads_ = kCopyThreads;
+  std::function<uint64_t()> ticks_ = [] { return ::GetTickCount64(); };
+  uint64_t last_refresh_ = 0;
   HWND window_ = nullptr;
   HWND btn_abort_ = nullptr;
   win::UniqueGdiObject font_;

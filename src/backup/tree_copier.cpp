@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "backup/progress_form.h"
+#include "backup/copy_queue.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
-#include "win/unique_handle.h"
 
 namespace yx::backup {
 namespace {
@@ -16,24 +16,14 @@ namespace {
 // A file larger than this refreshes the gauge by itself: copying it took long
 // enough for the window to deserve a repaint.
 constexpr int32_t kLargeFile = 1000000;
-// Otherwise the gauge moves every this many files.
-constexpr int32_t kFilesPerRefresh = 4;
-
-// Copies one file, never over an existing one. A copy that fails half-way
-// (a full disk) leaves a torn file under the real name, which a restore would
-// take for the whole one: it is removed. Since the copy refuses to
-// overwrite, whatever is at the target after any failure but "exists" was
-// made by this copy. 0, or the error of the copy.
-DWORD CopyOneFile(const std::wstring& from, const std::wstring& to) {
-  const std::wstring target = win::ToLongPath(to);
-  if (::CopyFileW(win::ToLongPath(from).c_str(), target.c_str(), TRUE)) return 0;
-  const DWORD error = ::GetLastError();
-  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-    (void)::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    (void)::DeleteFileW(target.c_str());
-  }
-  return error;
-}
+// A file larger than this is copied with no other copy beside it, while this
+// thread keeps the window alive: the gauge then stands for files really
+// copied, and small files are not held up behind it.
+constexpr uint64_t kCopiedAlone = 4 * 1024 * 1024;
+// How often, at most, the gauge moves while files are copied. By time, not
+// by a count of files: a repaint per four files cost a tenth of a small-file
+// copy run.
+constexpr uint64_t kRefreshMs = 100;
 
 // A file or folder deleted from the source after it was listed: nothing of
 // it is missing from the backup, since the source no longer has it either.
@@ -83,54 +73,91 @@ void TForm3::RefreshGauge() {
   app_.ProcessMessages();
 }
 
+bool TForm3::RefreshDue() {
+  const uint64_t now = ticks_();
+  if (now - last_refresh_ < kRefreshMs) return false;
+  last_refresh_ = now;
+  return true;
+}
+
+void TForm3::SetCopyThreads(int threads) { copy_threads_ = threads < 1 ? 1 : threads; }
+
+void TForm3::SetTicksForTesting(std::function<uint64_t()> ticks) {
+  ticks_ = std::move(ticks);
+  last_refresh_ = ticks_();
+}
+
 bool TForm3::CopyTree(const std::wstring& destination, const std::wstring& source,
                       const std::function<void(const std::wstring&, DWORD)>& fault) {
   bool complete = true;
-  const auto report = [&](const std::wstring& path, DWORD error) {
+  CopyQueue copies(copy_threads_, [&](const std::wstring& path, DWORD error) {
     if (Vanished(path, error)) return;
     complete = false;
     if (fault) fault(path, error);
+  });
+  // Every point where messages go through sees what one copy after another
+  // would show: the files handed out are copied, no later one is begun. An
+  // abort, a repaint or a test acting there finds the backup as the gauge
+  // says. Only behind a file copied alone do messages go through while it
+  // runs, so the window stays alive for a long copy.
+  const auto wait_until_at_most = [&](size_t limit) {
+    copies.WaitUntilAtMost(limit, INFINITE, {});
   };
+  const auto refresh = [&] {
+    wait_until_at_most(0);
+    RefreshGauge();
+  };
+  const auto keep_alive = [this] { app_.ProcessMessages(); };
   RefreshGauge();
   win::TreeWalk walk(source);
   for (;;) {
     const win::TreeWalk::Step step = walk.Next();
-    if (step == win::TreeWalk::Step::kEnd) return complete;
-    if (cancel_requested_) return false;
+    // An abort stops the walk; the copies already handed out finish, so
+    // what the backup holds is what one copy after another would have left.
+    if (step == win::TreeWalk::Step::kEnd || cancel_requested_) {
+      wait_until_at_most(0);
+      return complete && step == win::TreeWalk::Step::kEnd;
+    }
     switch (step) {
       case win::TreeWalk::Step::kEnd:
-        return complete;
+        break;
       case win::TreeWalk::Step::kUnlistable:
         // What it holds is missing from the backup: the run must not pass
         // for complete.
-        report(walk.Folder(), walk.Error());
+        copies.AddFault(walk.Folder(), walk.Error());
         break;
       case win::TreeWalk::Step::kLeave:
         break;
       case win::TreeWalk::Step::kEntry: {
         const win::TreeWalk::Entry& entry = walk.Current();
-        const std::wstring target = destination + walk.Relative() + entry.name;
+        std::wstring target = destination + walk.Relative() + entry.name;
         if (entry.IsFolder()) {
           // A link back into the path is left out of the backup altogether.
           if (LeftOut(walk)) break;
           // Made singly: a folder already there means this backup would mix
           // with another; that folder is left out.
           if (!win::CreateOneFolder(target)) {
-            report(walk.CurrentPath(), ::GetLastError());
+            copies.AddFault(walk.CurrentPath(), ::GetLastError());
             break;
           }
           walk.Descend();
-          RefreshGauge();
+          refresh();
           break;
         }
         ++FilesCopied;
+        if (win::PausePointsActive()) wait_until_at_most(0);
         win::PausePoint("copy-file");
-        if (const DWORD error = CopyOneFile(walk.CurrentPath(), target); error != 0)
-          report(walk.CurrentPath(), error);
+        if (entry.size > kCopiedAlone) {
+          wait_until_at_most(0);
+          copies.Add(walk.CurrentPath(), std::move(target));
+          copies.WaitUntilAtMost(0, static_cast<DWORD>(kRefreshMs), keep_alive);
+        } else {
+          copies.Add(walk.CurrentPath(), std::move(target));
+          wait_until_at_most(copies.Room());
+        }
         // The size the listing gave, read as the signed low 32 bits.
-        if (static_cast<int32_t>(static_cast<uint32_t>(entry.size)) > kLargeFile ||
-            FilesCopied % kFilesPerRefresh == 0)
-          RefreshGauge();
+        if (static_cast<int32_t>(static_cast<uint32_t>(entry.size)) > kLargeFile || RefreshDue())
+          refresh();
         break;
       }
     }

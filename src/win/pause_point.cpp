@@ -16,6 +16,8 @@ void PausePoint(std::string_view name) {
   if (const auto& handler = Handler()) handler(name);
 }
 
+bool PausePointsActive() { return static_cast<bool>(Handler()); }
+
 void SetPausePointForTesting(std::function<void(std::string_view)> handler) {
   Handler() = std::move(handler);
 }

@@ -9,6 +9,9 @@
 namespace yx::win {
 
 void PausePoint(std::string_view name);
+// True when a test holds the program at pause points: work that runs on other
+// threads is then finished before each point, so a kill there finds it done.
+[[nodiscard]] bool PausePointsActive();
 
 void SetPausePointForTesting(std::function<void(std::string_view)> handler);
 

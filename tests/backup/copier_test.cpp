@@ -9,6 +9,7 @@
 #include "backup/progress_form.h"
 #include "copier_fixture.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -349,6 +350,127 @@ TEST(FaultLines, TheFirstHundredAreWrittenAndTheRestCounted) {
   EXPECT_TRUE(log[0].starts_with("PATH=C:\\src\\f0 をバックアップできませんでした: エラー 32"))
       << log[0];
   EXPECT_EQ(log[100], "ほかに 3 件をバックアップできませんでした");
+}
+
+// Several copies in flight: what the copy leaves, reports and shows must be
+// what one copy after another leaves.
+class ParallelCopy : public CopierTree {
+ protected:
+  // Every file below `folder`, relative to it, in the order the copy walks.
+  static std::vector<std::wstring> WalkOrder(const std::wstring& folder,
+                                             const std::wstring& relative = L"") {
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW(LongPath(folder + relative + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return files;
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        files.push_back(relative + name);
+      } else {
+        // Marked, so a test can tell folders from files.
+        files.push_back(relative + name + L"\\");
+        for (auto& inner : WalkOrder(folder, relative + name + L"\\"))
+          files.push_back(std::move(inner));
+      }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return files;
+  }
+  static std::vector<std::wstring> FilesOnly(std::vector<std::wstring> entries) {
+    std::erase_if(entries, [](const std::wstring& e) { return e.ends_with(L'\\'); });
+    return entries;
+  }
+  // Held open without sharing, as another program holds a file to itself.
+  static win::UniqueFile Hold(const std::wstring& path) {
+    return win::UniqueFile(::CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  }
+};
+
+TEST_F(ParallelCopy, AnAbortDuringALargeCopyLetsItFinishAndHandsOutNoMore) {
+  // src\a\f0..f9, src\a\big.bin (over 4 MB, copied alone), src\b\f0..f9
+  ASSERT_TRUE(MakeFolder(source_ + L"a"));
+  ASSERT_TRUE(MakeFolder(source_ + L"b"));
+  MakeFiles(source_ + L"a\\", 10, 3000);
+  ASSERT_TRUE(WriteFile(source_ + L"a\\big.bin", 5 * 1024 * 1024, 9));
+  MakeFiles(source_ + L"b\\", 10, 3000);
+  const std::vector<std::wstring> order = FilesOnly(WalkOrder(source_));
+  const size_t big = std::ranges::find(order, L"a\\big.bin") - order.begin();
+  ASSERT_LT(big, order.size());
+  form_->SetCopyThreads(3);
+  CountAll({source_});
+  // The user presses abort as the large file is about to be copied; the
+  // window takes the click while that copy runs, or right after it.
+  int copies = 0;
+  const HWND abort = form_->BtnAbort();
+  win::SetPausePointForTesting([&](std::string_view name) {
+    if (name == "copy-file" && ++copies == static_cast<int>(big) + 1)
+      ::PostMessageW(abort, BM_CLICK, 0, 0);
+  });
+  const bool copied_all = form_->CopyTree(target_, source_);
+  win::SetPausePointForTesting({});
+  EXPECT_FALSE(copied_all);
+  EXPECT_TRUE(cancel_);
+  EXPECT_EQ(form_->FilesCopied, static_cast<int32_t>(big) + 1);
+  EXPECT_EQ(copies, static_cast<int>(big) + 1);
+  EXPECT_EQ(FilesOnly(WalkOrder(target_)).size(), big + 1);
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i <= big)
+      ExpectSameFile(order[i]);
+    else
+      EXPECT_FALSE(Exists(target_ + order[i])) << win::FromWide(order[i]);
+  }
+}
+
+TEST_F(ParallelCopy, FailuresAreReportedInTheWalksOrderOnThisThreadAsWithOneCopyAtATime) {
+  //   src\f0..f23 (f5, f17 held)  src\sub\f0..f7 (f3 held)  src\sub2\ (already at the target)
+  //   src\big.bin (over 4 MB: copied alone)
+  MakeFiles(source_, 24, 2000);
+  ASSERT_TRUE(MakeFolder(source_ + L"sub"));
+  MakeFiles(source_ + L"sub\\", 8, 2000);
+  ASSERT_TRUE(MakeFolder(source_ + L"sub2"));
+  ASSERT_TRUE(WriteFile(source_ + L"sub2\\x.txt", 10));
+  ASSERT_TRUE(WriteFile(source_ + L"big.bin", 5 * 1024 * 1024 + 1, 7));
+  const std::wstring unreadable[] = {L"f5.dat", L"f17.dat", L"sub\\f3.dat"};
+  std::vector<win::UniqueFile> held;
+  for (const auto& name : unreadable) {
+    held.push_back(Hold(source_ + name));
+    ASSERT_TRUE(held.back()) << win::FromWide(name);
+  }
+  const std::vector<std::wstring> order = WalkOrder(source_);
+  std::vector<std::wstring> expected;
+  for (const auto& entry : order)
+    if (entry == L"sub2\\" || std::ranges::find(unreadable, entry) != std::end(unreadable))
+      expected.push_back(source_ + (entry == L"sub2\\" ? L"sub2" : entry));
+
+  // The same tree copied one file at a time and three at a time.
+  const DWORD here = ::GetCurrentThreadId();
+  std::vector<std::wstring> faults[2];
+  for (int threads : {1, 3}) {
+    const std::wstring target = temp_.Path() + L"dst" + std::to_wstring(threads) + L"\\";
+    ASSERT_TRUE(MakeFolder(target));
+    ASSERT_TRUE(MakeFolder(target + L"sub2"));
+    form_->SetCopyThreads(threads);
+    CountAll({source_});
+    auto& seen = faults[threads == 1 ? 0 : 1];
+    EXPECT_FALSE(form_->CopyTree(target, source_, [&](const std::wstring& path, DWORD) {
+      EXPECT_EQ(::GetCurrentThreadId(), here);
+      seen.push_back(path);
+    }));
+    EXPECT_EQ(form_->FilesCopied, 24 + 8 + 1);
+    EXPECT_EQ(seen, expected) << threads << " at a time";
+    for (const auto& entry : FilesOnly(order)) {
+      const bool missing = std::ranges::find(unreadable, entry) != std::end(unreadable);
+      if (missing)
+        // Never left under its name, torn or empty.
+        EXPECT_FALSE(Exists(target + entry)) << win::FromWide(entry);
+      else if (!entry.starts_with(L"sub2\\"))
+        EXPECT_EQ(ReadFile(target + entry), ReadFile(source_ + entry)) << win::FromWide(entry);
+    }
+    EXPECT_FALSE(Exists(target + L"sub2\\x.txt"));
+  }
 }
 
 }  // namespace

@@ -61,6 +61,41 @@ TEST_F(KeptData, AFileAndAFolderHeldWithoutSharingAreNamedAndEverythingElseIsCop
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Mail"), Source(L"Mail"), true));
 }
 
+TEST_F(KeptData, HeldFilesAreNamedInTheOrderTheFolderListsThem) {
+  Describe("A source of 40 small files, three of them held open without sharing, is copied.",
+           "The three are named once each, in the order the folder lists them; every other file is "
+           "in the backup.");
+  for (int i = 0; i < 40; ++i)
+    dir.WriteFile(L"src\\Work\\f" + std::to_wstring(i) + L".txt",
+                  std::string(3000 + i, static_cast<char>('a' + i % 26)));
+  Settings();
+  const std::wstring held_names[] = {L"f7.txt", L"f21.txt", L"f33.txt"};
+  std::vector<std::string> expected;
+  WIN32_FIND_DATAW data;
+  const HANDLE find = ::FindFirstFileW((dir.Path() + L"src\\Work\\*").c_str(), &data);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    if (std::ranges::find(held_names, std::wstring(data.cFileName)) != std::end(held_names))
+      expected.push_back(dir.PathA() + "src\\Work\\" + win::FromWide(data.cFileName));
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  {
+    std::vector<win::UniqueFile> held;
+    for (const auto& name : held_names) held.push_back(Hold(dir.Path() + L"src\\Work\\" + name));
+    Run();
+  }
+  std::vector<std::string> named;
+  const std::string head = "\tPATH=";
+  const std::string tail = " をバックアップできませんでした";
+  for (const std::string& line : SplitLines(Log()))
+    if (line.starts_with(head))
+      named.push_back(line.substr(head.size(), line.find(tail) - head.size()));
+  EXPECT_EQ(named, expected);
+  const Tree work = Backup(L"0105\\23\\0905\\Work");
+  EXPECT_TRUE(IsCopyOf(work, Source(), false));
+  EXPECT_EQ(work.size() + 3, Source().size());
+}
+
 TEST_F(KeptData, AnArchiveRunNamesAFileItCannotReadAndGoesOnWithTheNextSource) {
   Describe(
       "Archive mode with two sources; a file of the first is held open without sharing while "

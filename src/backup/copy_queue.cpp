@@ -1,0 +1,124 @@
+#include "backup/copy_queue.h"
+
+#include <exception>
+#include <utility>
+
+#include "win/file_system.h"
+
+namespace yx::backup {
+
+DWORD CopyOneFile(const std::wstring& from, const std::wstring& to) {
+  const std::wstring target = win::ToLongPath(to);
+  if (::CopyFileW(win::ToLongPath(from).c_str(), target.c_str(), TRUE)) return 0;
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+    (void)::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    (void)::DeleteFileW(target.c_str());
+  }
+  return error;
+}
+
+CopyQueue::CopyQueue(int threads, Report report) : report_(std::move(report)) {
+  if (threads <= 1) return;
+  try {
+    for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Run(); });
+  } catch (...) {
+    // The threads already started must not outlive the queue they serve.
+    Stop();
+    throw;
+  }
+}
+
+CopyQueue::~CopyQueue() { Stop(); }
+
+void CopyQueue::Stop() noexcept {
+  ::AcquireSRWLockExclusive(&lock_);
+  stop_ = true;
+  waiting_.clear();
+  ::ReleaseSRWLockExclusive(&lock_);
+  ::WakeAllConditionVariable(&queued_);
+  for (std::thread& worker : workers_)
+    if (worker.joinable()) worker.join();
+  workers_.clear();
+}
+
+void CopyQueue::Run() noexcept {
+  for (;;) {
+    ::AcquireSRWLockExclusive(&lock_);
+    while (waiting_.empty() && !stop_) ::SleepConditionVariableSRW(&queued_, &lock_, INFINITE, 0);
+    if (stop_) {
+      ::ReleaseSRWLockExclusive(&lock_);
+      return;
+    }
+    Item* item = waiting_.front();
+    waiting_.pop_front();
+    ::ReleaseSRWLockExclusive(&lock_);
+
+    DWORD error = 0;
+    try {
+      error = CopyOneFile(item->from, item->to);
+    } catch (...) {
+      // Only the paths' allocation can throw; the file is then not copied.
+      error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    ::AcquireSRWLockExclusive(&lock_);
+    item->error = error;
+    item->done = true;
+    ::ReleaseSRWLockExclusive(&lock_);
+    ::WakeAllConditionVariable(&finished_);
+  }
+}
+
+void CopyQueue::Add(std::wstring from, std::wstring to) {
+  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to)});
+  if (workers_.empty()) {
+    item->error = CopyOneFile(item->from, item->to);
+    item->done = true;
+    order_.push_back(std::move(item));
+    return;
+  }
+  Item* queued = item.get();
+  order_.push_back(std::move(item));
+  ::AcquireSRWLockExclusive(&lock_);
+  try {
+    waiting_.push_back(queued);
+  } catch (...) {
+    ::ReleaseSRWLockExclusive(&lock_);
+    order_.pop_back();
+    throw;
+  }
+  ::ReleaseSRWLockExclusive(&lock_);
+  ::WakeConditionVariable(&queued_);
+}
+
+void CopyQueue::AddFault(std::wstring path, DWORD error) {
+  order_.push_back(std::make_unique<Item>(Item{std::move(path), {}, error, true}));
+}
+
+void CopyQueue::ReportFinished() {
+  while (!order_.empty()) {
+    ::AcquireSRWLockShared(&lock_);
+    const bool done = order_.front()->done;
+    ::ReleaseSRWLockShared(&lock_);
+    if (!done) return;
+    const std::unique_ptr<Item> item = std::move(order_.front());
+    order_.pop_front();
+    if (item->error != 0 && report_) report_(item->from, item->error);
+  }
+}
+
+void CopyQueue::WaitUntilAtMost(size_t limit, DWORD idle_ms, const std::function<void()>& idle) {
+  for (;;) {
+    ReportFinished();
+    if (order_.size() <= limit) return;
+    // The oldest copy is still running: wait for any to finish.
+    ::AcquireSRWLockExclusive(&lock_);
+    bool woke = true;
+    if (!order_.front()->done)
+      woke = ::SleepConditionVariableSRW(&finished_, &lock_, idle_ms, 0) != FALSE;
+    ::ReleaseSRWLockExclusive(&lock_);
+    if (!woke && idle) idle();
+  }
+}
+
+}  // namespace yx::backup

@@ -1,0 +1,78 @@
+#pragma once
+// The copies of a tree copy, kept in flight on a few threads of their own
+// while the window's thread walks the tree: under Wine every CopyFileW is a
+// series of round trips to its server, and two or three copies waiting at
+// once keep it busy where one would leave it idle between calls.
+//
+// Results come back in the order the copies were queued, with the faults the
+// walk itself met queued among them, so the log names failures in the walk's
+// order whatever thread finished first.
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace yx::backup {
+
+// Copies one file, never over an existing one. A copy that fails half-way
+// (a full disk) leaves a torn file under the real name, which a restore would
+// take for the whole one: it is removed. Since the copy refuses to
+// overwrite, whatever is at the target after any failure but "exists" was
+// made by this copy. 0, or the error of the copy.
+[[nodiscard]] DWORD CopyOneFile(const std::wstring& from, const std::wstring& to);
+
+class CopyQueue {
+ public:
+  using Report = std::function<void(const std::wstring& path, DWORD error)>;
+
+  // `threads` copies at once; with 1 every copy runs on the caller's thread
+  // at Add, as a plain loop would. `report` gets each failure, in order, on
+  // the caller's thread.
+  CopyQueue(int threads, Report report);
+  // Waits for the copies already started, drops the rest and stops the
+  // threads, without reporting: the normal end is Finish.
+  ~CopyQueue();
+  CopyQueue(const CopyQueue&) = delete;
+  CopyQueue& operator=(const CopyQueue&) = delete;
+
+  // Queues the copy of `from` to `to`; a failure is reported under `from`.
+  void Add(std::wstring from, std::wstring to);
+  // A failure found by the walk, reported after every copy queued before it.
+  void AddFault(std::wstring path, DWORD error);
+
+  // Reports what has finished, in order, then waits until at most `limit`
+  // copies are queued or running. `idle` runs on this thread whenever a wait
+  // has lasted `idle_ms` (INFINITE: never) without a copy finishing, so the
+  // window can stay alive behind a long copy.
+  void WaitUntilAtMost(size_t limit, DWORD idle_ms, const std::function<void()>& idle);
+  // As many copies as keep every thread busy with one waiting next.
+  [[nodiscard]] size_t Room() const noexcept { return workers_.size() * 2; }
+
+ private:
+  struct Item {
+    std::wstring from;
+    std::wstring to;
+    DWORD error = 0;
+    bool done = false;  // under lock_ while a thread may hold it
+  };
+  void Run() noexcept;
+  void Stop() noexcept;
+  void ReportFinished();
+
+  Report report_;
+  // The system's slim lock and condition variables: under Wine they wait in
+  // the process, where the threads library's would ask Wine's server.
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  CONDITION_VARIABLE queued_ = CONDITION_VARIABLE_INIT;
+  CONDITION_VARIABLE finished_ = CONDITION_VARIABLE_INIT;
+  std::deque<std::unique_ptr<Item>> order_;  // every item not yet reported
+  std::deque<Item*> waiting_;                // under lock_: not yet started
+  bool stop_ = false;
+  std::vector<std::thread> workers_;  // last: they start once everything above exists
+};
+
+}  // namespace yx::backup
