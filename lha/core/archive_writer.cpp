@@ -13,6 +13,30 @@ namespace {
 constexpr size_t kChunk = 256 * 1024;
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
 
+// Copies entries of an old archive byte for byte.
+WriteStatus CopyEntries(RandomSource* old_archive, std::span<const ArchiveEntry> entries,
+                        ArchiveSink& out) {
+  std::vector<uint8_t> buffer(kChunk);
+  for (const ArchiveEntry& e : entries) {
+    if (!old_archive) return WriteStatus::kOldArchiveUnreadable;
+    for (uint64_t done = 0; done < e.TotalSize();) {
+      const size_t want =
+          static_cast<size_t>(std::min<uint64_t>(buffer.size(), e.TotalSize() - done));
+      size_t got = 0;
+      if (!old_archive->ReadAt(e.offset + done, buffer.data(), want, got) || got != want)
+        return WriteStatus::kOldArchiveUnreadable;
+      if (!out.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
+      done += got;
+    }
+  }
+  return WriteStatus::kOk;
+}
+
+WriteStatus WriteEndMark(ArchiveSink& out) {
+  const uint8_t end_mark = 0;
+  return out.Write(&end_mark, 1) && out.Truncate() ? WriteStatus::kOk : WriteStatus::kWriteFailed;
+}
+
 }  // namespace
 
 EntryWriter::EntryWriter(const ParserOptions& options) : buffer_(kChunk), encoder_(options) {}
@@ -112,40 +136,53 @@ WriteStatus WriteEntry(EntryWriter& writer, ArchiveSink& out, const NewEntry& e,
 WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry> keep,
                          std::span<const NewEntry> add, ArchiveSink& out,
                          const ParserOptions& options, int workers) {
-  const auto copy_kept = [&]() -> WriteStatus {
-    std::vector<uint8_t> buffer(kChunk);
-    for (const ArchiveEntry& e : keep) {
-      if (!old_archive) return WriteStatus::kOldArchiveUnreadable;
-      for (uint64_t done = 0; done < e.TotalSize();) {
-        const size_t want =
-            static_cast<size_t>(std::min<uint64_t>(buffer.size(), e.TotalSize() - done));
-        size_t got = 0;
-        if (!old_archive->ReadAt(e.offset + done, buffer.data(), want, got) || got != want)
-          return WriteStatus::kOldArchiveUnreadable;
-        if (!out.Write(buffer.data(), got)) return WriteStatus::kWriteFailed;
-        done += got;
-      }
-    }
-    return WriteStatus::kOk;
-  };
+  const auto copy_kept = [&] { return CopyEntries(old_archive, keep, out); };
   WriteResult result;
   if (workers > 1 && add.size() > 1) {
     result = WriteEntriesInParallel(add, out, options, std::min(workers, kMaxWorkers), copy_kept);
   } else {
-    if (const WriteStatus s = copy_kept(); s != WriteStatus::kOk) return {s, 0, {}};
+    if (const WriteStatus s = copy_kept(); s != WriteStatus::kOk) return {s, 0, {}, {}};
     EntryWriter writer(options);
     result.sums.resize(add.size());
     for (size_t i = 0; i < add.size(); ++i) {
       result.sums[i].offset = out.Position();
-      if (const WriteStatus s = WriteEntry(writer, out, add[i], result.sums[i]);
-          s != WriteStatus::kOk)
-        return {s, i, {}};
+      const WriteStatus s = WriteEntry(writer, out, add[i], result.sums[i]);
+      if (s == WriteStatus::kSourceUnreadable) {
+        // What was written of it is written over by the next entry, or cut
+        // off behind the end mark.
+        if (!out.Seek(result.sums[i].offset)) return {WriteStatus::kWriteFailed, i, {}, {}};
+        result.skipped.push_back(i);
+      } else if (s != WriteStatus::kOk) {
+        return {s, i, {}, {}};
+      }
     }
   }
   if (result.status != WriteStatus::kOk) return result;
-  const uint8_t end_mark = 0;
-  if (!out.Write(&end_mark, 1) || !out.Truncate()) return {WriteStatus::kWriteFailed, 0, {}};
+  if (const WriteStatus s = WriteEndMark(out); s != WriteStatus::kOk) return {s, 0, {}, {}};
+  if (!result.skipped.empty()) {
+    std::vector<EntrySum> written;
+    written.reserve(result.sums.size() - result.skipped.size());
+    for (size_t i = 0, k = 0; i < result.sums.size(); ++i) {
+      if (k < result.skipped.size() && result.skipped[k] == i)
+        ++k;
+      else
+        written.push_back(result.sums[i]);
+    }
+    result.sums = std::move(written);
+  }
   return result;
+}
+
+WriteStatus AppendOldEntries(RandomSource& old_archive, std::span<const ArchiveEntry> entries,
+                             ArchiveSink& out, std::vector<EntrySum>& sums) {
+  if (entries.empty()) return WriteStatus::kOk;
+  if (out.Position() == 0 || !out.Seek(out.Position() - 1)) return WriteStatus::kWriteFailed;
+  for (const ArchiveEntry& e : entries) {
+    sums.push_back({out.Position(), e.header.original_size, e.header.crc});
+    if (const WriteStatus s = CopyEntries(&old_archive, {&e, 1}, out); s != WriteStatus::kOk)
+      return s;
+  }
+  return WriteEndMark(out);
 }
 
 std::vector<ArchiveEntry> EntriesToKeep(

@@ -48,7 +48,11 @@ enum class WriteStatus {
 struct WriteResult {
   WriteStatus status = WriteStatus::kOk;
   size_t failed_entry = 0;  // index into the new entries, for the failures of one
-  // Size and CRC-16 of what was read for each new entry, for the check.
+  // The new entries left out, in order: their file could not be opened or
+  // read. Nothing of them is in the archive, not even a part.
+  std::vector<size_t> skipped;
+  // Size and CRC-16 of what was read for each new entry written (the
+  // skipped ones have none), for the check.
   std::vector<EntrySum> sums;
 };
 
@@ -83,11 +87,19 @@ class EntryWriter {
                                      EntrySum& sum);
 
 // `workers` compress at once (the calling thread is one of them); the
-// archive is the same for any number.
+// archive is the same for any number. A file that cannot be opened or read
+// is left out and the others are written (see WriteResult::skipped).
 [[nodiscard]] WriteResult WriteArchive(RandomSource* old_archive,
                                        std::span<const ArchiveEntry> keep,
                                        std::span<const NewEntry> add, ArchiveSink& out,
                                        const ParserOptions& options = {}, int workers = 1);
+
+// Puts `entries` of the old archive after the last entry that `out` holds
+// (over its end mark), then the end mark again; a sum for each is added to
+// `sums`, so that the check decodes them as it decodes the new ones.
+[[nodiscard]] WriteStatus AppendOldEntries(RandomSource& old_archive,
+                                           std::span<const ArchiveEntry> entries, ArchiveSink& out,
+                                           std::vector<EntrySum>& sums);
 
 // The entries of `old_entries` whose key is not among `new_keys`, in order.
 [[nodiscard]] std::vector<ArchiveEntry> EntriesToKeep(

@@ -135,12 +135,19 @@ class Pipeline {
         writing_ = true;
         held.unlock();
         result_.sums[i].offset = out_.Position();
-        const WriteStatus s = WriteEntry(writer, out_, add_[i], result_.sums[i]);
+        WriteStatus s = WriteEntry(writer, out_, add_[i], result_.sums[i]);
+        // A file that failed part way: the next entry writes over what came
+        // of it, or the end mark's cut takes it off.
+        if (s == WriteStatus::kSourceUnreadable && !out_.Seek(result_.sums[i].offset))
+          s = WriteStatus::kWriteFailed;
         held.lock();
         writing_ = false;
         slots_.pop_front();
         ++next_write_;
-        if (s != WriteStatus::kOk) Stop(s, i);
+        if (s == WriteStatus::kSourceUnreadable)
+          result_.skipped.push_back(i);
+        else if (s != WriteStatus::kOk)
+          Stop(s, i);
       } else {
         claimed.reserved = add_[i].size + kHeaderRoom;
         held_ += claimed.reserved;
@@ -165,6 +172,14 @@ class Pipeline {
   void WriteReady(std::unique_lock<std::mutex>& held) {
     while (!writing_ && !stopped_ && !slots_.empty() && slots_.front().ready) {
       Slot& next = slots_.front();
+      if (next.status == WriteStatus::kSourceUnreadable) {
+        // Left out: what was compressed of it goes with its buffer.
+        result_.skipped.push_back(next_write_);
+        held_ -= next.reserved;
+        slots_.pop_front();
+        ++next_write_;
+        continue;
+      }
       if (next.status != WriteStatus::kOk) return Stop(next.status, next_write_);
       writing_ = true;
       const size_t index = next_write_;

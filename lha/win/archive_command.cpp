@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <memory>
+#include <span>
 #include <unordered_set>
 #include <vector>
 
@@ -54,6 +55,14 @@ std::wstring WithoutPrefix(const std::wstring& path) {
   if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
   if (path.starts_with(L"\\\\?\\")) return path.substr(4);
   return path;
+}
+
+// The new entry whose sum is `sum`: the skipped entries have none.
+size_t EntryOfSum(size_t sum, std::span<const size_t> skipped) {
+  size_t entry = sum;
+  for (const size_t s : skipped)
+    if (s <= entry) ++entry;
+  return entry;
 }
 
 NewEntry EntryFor(const SourceItem& item) {
@@ -113,12 +122,11 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
 
   // The entries of the old archive that stay.
   ArchiveFile old;
-  std::vector<ArchiveEntry> keep;
+  std::vector<ArchiveEntry> listed, keep;
   if (exists) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
       return Fail(kArchiveUnwritable, "archive is a folder", archive);
     if (!old.Open(archive)) return Fail(kArchiveUnwritable, "cannot open archive", archive);
-    std::vector<ArchiveEntry> listed;
     if (ListArchive(old, listed) != ListResult::kOk)
       return Fail(kArchiveDamaged, "not an intact archive", archive);
     keep = EntriesToKeep(listed, keys, [](const EntryHeader& h) { return Folded(KeyOf(h)); });
@@ -131,16 +139,17 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   for (SourceItem* source : sources)
     if (!source->folder) files.push_back({std::move(source->path), source->size});
   ReadAhead read_ahead(std::move(files));
-  for (size_t i = 0, k = 0; i < entries.size(); ++i)
-    if (!sources[i]->folder)
-      entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
+  // Entry -> its number among the files, for the read-ahead's path.
+  std::vector<size_t> file_number(entries.size());
+  for (size_t i = 0, k = 0; i < entries.size(); ++i) {
+    if (sources[i]->folder) continue;
+    file_number[i] = k;
+    entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
+  }
   const auto path_of = [&](size_t entry) -> const std::wstring& {
     if (entry >= sources.size()) return archive;
     if (sources[entry]->folder) return sources[entry]->path;
-    const auto files_before =
-        std::count_if(sources.begin(), sources.begin() + static_cast<ptrdiff_t>(entry),
-                      [](const SourceItem* s) { return !s->folder; });
-    return read_ahead.Path(static_cast<size_t>(files_before));
+    return read_ahead.Path(file_number[entry]);
   };
   const int workers = how.workers > 0 ? how.workers : DefaultWorkers();
   const WriteResult written =
@@ -149,9 +158,6 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   switch (written.status) {
     case WriteStatus::kOk:
       break;
-    case WriteStatus::kSourceUnreadable:
-      // Named as the run logs it; the old archive stays as it was.
-      return {kSourceUnreadable, yx::win::FaultLine(WithoutPrefix(culprit), ReadError(culprit))};
     case WriteStatus::kSourceChanged:
       return Fail(kSourceChanged, "changed while read", culprit);
     case WriteStatus::kNameTooLong:
@@ -160,8 +166,27 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
       return Fail(kArchiveDamaged, "cannot read archive", archive);
     case WriteStatus::kWriteFailed:
       return Fail(kArchiveUnwritable, "cannot write", out.Path());
+    case WriteStatus::kSourceUnreadable:  // never the whole: such a file is skipped
     case WriteStatus::kOutOfMemory:
       return Fail(kInternalError, "out of memory");
+  }
+  // A file that cannot be read now keeps the entry the old archive has of
+  // it: an older copy is better than none. It goes after the new entries.
+  std::vector<ArchiveEntry> kept_for_unreadable;
+  if (exists && !written.skipped.empty()) {
+    std::unordered_set<std::u16string> unreadable_keys;
+    for (const size_t i : written.skipped) unreadable_keys.insert(Folded(KeyOf(entries[i].header)));
+    for (const ArchiveEntry& e : listed)
+      if (unreadable_keys.contains(Folded(KeyOf(e.header)))) kept_for_unreadable.push_back(e);
+  }
+  std::vector<EntrySum> sums = written.sums;
+  switch (AppendOldEntries(old, kept_for_unreadable, out, sums)) {
+    case WriteStatus::kOk:
+      break;
+    case WriteStatus::kOldArchiveUnreadable:
+      return Fail(kArchiveDamaged, "cannot read archive", archive);
+    default:
+      return Fail(kArchiveUnwritable, "cannot write", out.Path());
   }
   old.Close();
   if (!out.Close()) return Fail(kArchiveUnwritable, "cannot write", out.Path());
@@ -175,7 +200,7 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
         if (!file->Open(out.Path())) return nullptr;
         return file;
       },
-      keep, written.sums, workers);
+      keep, sums, workers);
   switch (checked.status) {
     case CheckStatus::kOk:
       break;
@@ -183,12 +208,14 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
       return Fail(kArchiveUnwritable, "cannot read back", out.Path());
     case CheckStatus::kMismatch:
       return Fail(kCheckFailed, "archive differs from its files when read back",
-                  path_of(checked.failed_entry));
+                  path_of(EntryOfSum(checked.failed_entry, written.skipped)));
   }
   if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
+  for (const size_t i : written.skipped) unreadable.push_back({path_of(i), ReadError(path_of(i))});
   if (!unreadable.empty()) {
-    // Folders that could not be listed: the archive holds everything else,
-    // and the run logs these lines as they are.
+    // Folders that could not be listed and files that could not be read:
+    // the archive holds everything else, and the run logs these lines as
+    // they are.
     std::string lines;
     for (const Unreadable& u : unreadable)
       lines += yx::win::FaultLine(WithoutPrefix(u.path), u.error) + "\r\n";

@@ -19,9 +19,9 @@ enum ResultCode : int {
   kBadCommand = 0x8100,  // unknown command, missing arguments, unbalanced quote
   kBadSwitch = 0x8101,
   kSourceMissing = 0x8102,
-  // A folder that cannot be listed is left out and the archive written with
-  // the rest; a file that cannot be read fails the command and the old
-  // archive stays. The output names each, one line per path.
+  // A folder that cannot be listed or a file that cannot be opened or read
+  // is left out and the archive written with the rest (an old entry of such
+  // a file stays). The output names each, one line per path.
   kSourceUnreadable = 0x8103,
   kArchiveDamaged = 0x8104,  // the existing archive is not one, or is broken
   kArchiveUnwritable = 0x8105,

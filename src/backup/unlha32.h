@@ -12,9 +12,9 @@ namespace yx::backup::unlha32 {
 inline constexpr int kNotLoaded = 32792;  // 0x8018
 // The result of the project's own UNLHA32 when something of a source could
 // not be read: its output names each path, one line each. A folder that
-// could not be listed is left out of an archive written with the rest; a
-// file that could not be read leaves the archive as it was. Every other
-// non-zero result leaves the archive as it was too.
+// could not be listed or a file that could not be read is left out of an
+// archive written with the rest. Every other non-zero result leaves the
+// archive as it was.
 inline constexpr int kSomeSourcesUnreadable = 0x8103;
 
 void Load();

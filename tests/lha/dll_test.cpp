@@ -282,36 +282,74 @@ void Expect(const std::wstring& from, const std::wstring& to) {
   ASSERT_TRUE(::CopyFileW(from.c_str(), to.c_str(), FALSE));
 }
 
-TEST_F(LhaDll, WhatIsHeldWithoutSharingIsNamedAndAFolderLeftOutKeepsItsOldEntries) {
+// Bytes [from, end of file) of `path` locked by a handle that shares
+// everything: another handle's read fails there, after the bytes before it.
+yx::win::UniqueFile LockTail(const std::wstring& path, DWORD from) {
+  yx::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_TRUE(file && ::LockFile(file.get(), from, 0, MAXDWORD, 0));
+  return file;
+}
+
+TEST_F(LhaDll, WhatCannotBeReadIsNamedAndLeftOutAndEverythingElseIsArchived) {
   const std::wstring c = NewCase(L"held", {L"expect"});
   test::TempFolder t;
   const std::wstring base = t.Path() + L"base\\";
+  const std::wstring work = base + L"Work\\";
   for (const wchar_t* name : {L"a.txt", L"sub\\s.txt"}) {
-    Put(base + L"Work\\" + name, Text(3000, name[0]));
-    Expect(base + L"Work\\" + name, c + L"expect\\Work\\" + name);
+    Put(work + name, Text(3000, name[0]));
+    Expect(work + name, c + L"expect\\Work\\" + name);
   }
   const std::wstring archive = c + L"arc\\held.lzh";
   ASSERT_EQ(Add(archive, base, L"Work\\*").code, 0);
   {
-    // A file: named, and the archive stays as it was.
-    const yx::win::UniqueFile lock(::CreateFileW((base + L"Work\\a.txt").c_str(), GENERIC_READ, 0,
-                                                 nullptr, OPEN_EXISTING, 0, nullptr));
-    const std::string before = Bytes(archive);
+    // A folder: named, everything else added, its entries of the first add kept.
+    const yx::win::UniqueFile lock(::CreateFileW((work + L"sub").c_str(), GENERIC_READ, 0, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                                 nullptr));
+    ASSERT_TRUE(lock);
+    Put(work + L"d.txt", Text(500, 4));
+    Expect(work + L"d.txt", c + L"expect\\Work\\d.txt");
     const Result r = Add(archive, base, L"Work\\*");
     EXPECT_EQ(r.code, win::kSourceUnreadable);
-    EXPECT_NE(r.text.find("PATH=" + Narrow(base) + "Work\\a.txt "), std::string::npos) << r.text;
-    EXPECT_EQ(Bytes(archive), before);
+    EXPECT_EQ(r.text.find("PATH=" + Narrow(base) + "Work\\sub\\ "), 0u) << r.text;
   }
-  // A folder: named, everything else added, its entries of the first add kept.
-  const yx::win::UniqueFile lock(::CreateFileW((base + L"Work\\sub").c_str(), GENERIC_READ, 0,
-                                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                               nullptr));
-  ASSERT_TRUE(lock);
-  Put(base + L"Work\\d.txt", Text(500, 4));
-  Expect(base + L"Work\\d.txt", c + L"expect\\Work\\d.txt");
+  // Files: one held without sharing, two that fail part way, one compressed
+  // into memory and one large enough to be compressed into the archive.
+  // Each is named and leaves no trace; a.txt, changed since the first add,
+  // keeps its old entry.
+  Put(work + L"a.txt", Text(2000, 7));
+  Put(work + L"big.bin", Text(6 << 20, 5));
+  Put(work + L"m.txt", Text(300000, 6));
+  Put(work + L"z.txt", Text(700, 8));
+  Expect(work + L"z.txt", c + L"expect\\Work\\z.txt");
+  const yx::win::UniqueFile held(::CreateFileW((work + L"a.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  const yx::win::UniqueFile big = LockTail(work + L"big.bin", 5 << 20);
+  const yx::win::UniqueFile memory = LockTail(work + L"m.txt", 280000);
   const Result r = Add(archive, base, L"Work\\*");
   EXPECT_EQ(r.code, win::kSourceUnreadable);
-  EXPECT_EQ(r.text.find("PATH=" + Narrow(base) + "Work\\sub\\ "), 0u) << r.text;
+  for (const char* name : {"a.txt", "big.bin", "m.txt"})
+    EXPECT_NE(r.text.find("PATH=" + Narrow(work) + name + " "), std::string::npos) << r.text;
+  // The same archive whatever the number of workers.
+  const auto fresh = [&](int workers) {
+    const std::wstring path = t.Path() + std::to_wstring(workers) + L".lzh";
+    win::CommandOptions options;
+    options.workers = workers;
+    const std::string command =
+        "a -x1 -r2 \"" + Narrow(path) + "\" \"" + Narrow(base) + "\" \"Work\\*\"";
+    EXPECT_EQ(win::RunCommand(command, options).code, win::kSourceUnreadable);
+    return Bytes(path);
+  };
+  const std::string one = fresh(1);
+  std::string stored;
+  for (const ArchiveEntry& e : List(t.Path() + L"1.lzh")) stored += StoredPath(e) + "|";
+  EXPECT_NE(stored.find("Work\\z.txt|"), std::string::npos) << stored;
+  for (const char* name : {"a.txt", "big.bin", "m.txt"})
+    EXPECT_EQ(stored.find(name), std::string::npos) << stored;
+  EXPECT_EQ(fresh(4), one);
 }
 
 TEST_F(LhaDll, FolderLinksAreArchivedAsTheirFoldersAndALinkBackIsLeftOut) {
