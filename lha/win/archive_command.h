@@ -3,7 +3,8 @@
 // `a [-x1] [-r0|-r1|-r2] archive [base\] names...`. The new archive is written
 // beside the old one and replaces it only once it is complete, so a failed
 // command leaves the old archive byte for byte as it was. A folder that
-// cannot be listed fails nothing: it is left out and named in the output.
+// cannot be listed or a file that cannot be read fails nothing else: it is
+// left out, named in the output, and the archive is written with the rest.
 #include <functional>
 #include <string>
 #include <string_view>
