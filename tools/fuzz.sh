@@ -39,13 +39,26 @@ seed() {
   esac
 }
 
+fuzz_one() {
+  local t=$1 extra=()
+  [[ $t == lh5_roundtrip ]] && extra=(-max_len=70000)
+  "$build/fuzz_$t" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 \
+    -artifact_prefix="$build/crashes/$t-" "${extra[@]}" "$build/corpus/$t" > "$build/$t.log" 2>&1
+}
+
+# Two targets at a time: one per core of the build machine.
+for t in "${targets[@]}"; do seed "$t"; done
+pids=()
+for t in "${targets[@]}"; do
+  if ((${#pids[@]} >= 2)); then wait "${pids[0]}"; pids=("${pids[@]:1}"); fi
+  fuzz_one "$t" &
+  pids+=($!)
+  echo $! > "$build/$t.pid"
+done
+
 passed=0 failed=0
 for t in "${targets[@]}"; do
-  seed "$t"
-  extra=()
-  [[ $t == lh5_roundtrip ]] && extra=(-max_len=70000)
-  if "$build/fuzz_$t" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 \
-      -artifact_prefix="$build/crashes/$t-" "${extra[@]}" "$build/corpus/$t" > "$build/$t.log" 2>&1; then
+  if wait "$(cat "$build/$t.pid")"; then
     echo "fuzz_$t: $(grep -E '^Done' "$build/$t.log")"
     passed=$((passed + 1))
   else
@@ -53,6 +66,7 @@ for t in "${targets[@]}"; do
     grep -E 'ERROR|SUMMARY|Test unit written|deadly' "$build/$t.log" | head -5
     failed=$((failed + 1))
   fi
+  rm -f "$build/$t.pid"
 done
 
 echo "fuzz: $passed passed, $failed failed"
