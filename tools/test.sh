@@ -53,7 +53,7 @@ case $mode in
     step "build windows32" tools/build.sh windows32
     tests/packaging/check_dist.sh build/dist 64
     tests/packaging/check_dist.sh build/dist32 32
-    step "wine prefix (made beside the steps above)" wait $prefix_pid
+    step "wine prefix" wait $prefix_pid
     # Includes the 32-bit program's unattended runs (tests/packaging/dist32_runs.sh).
     step "test windows" ctest --test-dir build --output-on-failure -LE slow
     ;;
