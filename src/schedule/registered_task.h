@@ -11,8 +11,8 @@
 namespace yx::schedule {
 
 struct RegisteredTask {
-  std::vector<TriggerSpec> triggers;  // the weekly ones
-  bool other_triggers = false;        // any trigger of another kind
+  std::vector<WeeklyTrigger> triggers;  // the weekly ones
+  bool other_triggers = false;          // any trigger of another kind
   // The task is there but the Task Scheduler would not tell its triggers or
   // its action (Wine's does not implement that part).
   bool unreadable = false;

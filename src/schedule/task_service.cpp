@@ -43,24 +43,24 @@ HRESULT ReadTrigger(ITrigger& trigger, RegisteredTask& task) {
     task.other_triggers = true;
     return S_OK;
   }
-  TriggerSpec spec;
-  spec.days = DaysFromMask(days);
+  WeeklyTrigger read_back;
+  read_back.days = DaysFromMask(days);
   Bstr start;
   if (FAILED(trigger.get_StartBoundary(start.Put())) || !BoundaryTime(Text(start))) {
     task.other_triggers = true;
     return S_OK;
   }
-  spec.start = *BoundaryTime(Text(start));
+  read_back.start = *BoundaryTime(Text(start));
   ComPtr<IRepetitionPattern> repetition;
   Bstr interval, duration;
   if (SUCCEEDED(trigger.get_Repetition(repetition.Put())) && repetition &&
       SUCCEEDED(repetition->get_Interval(interval.Put())) && !interval.View().empty()) {
     (void)repetition->get_Duration(duration.Put());
     const int every = DurationMinutes(Text(interval));
-    spec.interval_hours = every > 0 && every % 60 == 0 ? every / 60 : -1;
-    spec.duration_minutes = DurationMinutes(Text(duration));
+    read_back.interval_hours = every > 0 && every % 60 == 0 ? every / 60 : -1;
+    read_back.duration_minutes = DurationMinutes(Text(duration));
   }
-  task.triggers.push_back(spec);
+  task.triggers.push_back(read_back);
   return S_OK;
 }
 

@@ -50,7 +50,7 @@ std::u16string Escaped(std::u16string_view text) {
 
 bool EndsWithBackslash(std::u16string_view path) { return !path.empty() && path.back() == u'\\'; }
 
-std::u16string TriggerXml(const TriggerSpec& trigger) {
+std::u16string TriggerXml(const WeeklyTrigger& trigger) {
   static constexpr std::u16string_view kDayNames[kDays] = {
       u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday", u"Sunday"};
   std::u16string xml = u"    <CalendarTrigger>\r\n";
@@ -75,13 +75,13 @@ std::u16string TriggerXml(const TriggerSpec& trigger) {
 
 }  // namespace
 
-std::vector<TriggerSpec> Triggers(const LaunchPlan& plan) {
-  std::vector<TriggerSpec> triggers;
+std::vector<WeeklyTrigger> Triggers(const LaunchPlan& plan) {
+  std::vector<WeeklyTrigger> triggers;
   if (plan.use_time_list) {
     for (const ClockTime time : plan.times) triggers.push_back({plan.days, time, 0, 0});
     return triggers;
   }
-  TriggerSpec trigger{plan.days, plan.period_start, 0, 0};
+  WeeklyTrigger trigger{plan.days, plan.period_start, 0, 0};
   if (PeriodLaunches(plan.period_start, plan.period_span).size() > 1) {
     trigger.interval_hours = plan.period_span;
     trigger.duration_minutes = kLastMinuteOfDay - plan.period_start.Minutes();
@@ -90,7 +90,7 @@ std::vector<TriggerSpec> Triggers(const LaunchPlan& plan) {
   return triggers;
 }
 
-std::optional<LaunchPlan> PlanFromTriggers(const std::vector<TriggerSpec>& triggers) {
+std::optional<LaunchPlan> PlanFromTriggers(const std::vector<WeeklyTrigger>& triggers) {
   if (triggers.empty()) return std::nullopt;
   LaunchPlan plan;
   plan.days = triggers.front().days;
@@ -99,7 +99,7 @@ std::optional<LaunchPlan> PlanFromTriggers(const std::vector<TriggerSpec>& trigg
     plan.period_start = triggers.front().start;
     plan.period_span = triggers.front().interval_hours;
   } else {
-    for (const TriggerSpec& trigger : triggers) plan.times.push_back(trigger.start);
+    for (const WeeklyTrigger& trigger : triggers) plan.times.push_back(trigger.start);
     std::sort(plan.times.begin(), plan.times.end());
   }
   // Only a plan that gives these very triggers back is theirs.
@@ -195,7 +195,7 @@ std::u16string TaskXml(const LaunchPlan& plan, std::u16string_view folder) {
       u" の起動日時から YorudexSchedule.exe が作ったタスクです。起動日時を変えて保存したら、"
       u"YorudexSchedule.exe で登録し直してください。</Description>\r\n"
       u"  </RegistrationInfo>\r\n  <Triggers>\r\n";
-  for (const TriggerSpec& trigger : Triggers(plan)) xml += TriggerXml(trigger);
+  for (const WeeklyTrigger& trigger : Triggers(plan)) xml += TriggerXml(trigger);
   // Interactive token: the task runs as the user who registered it, only
   // while that user is logged on, and no password is asked for or stored.
   xml +=

@@ -14,23 +14,24 @@ namespace yx::schedule {
 
 // One weekly calendar trigger: at `start` on `days`, and when `interval_hours`
 // is not 0, again every so many hours for `duration_minutes` after it.
-struct TriggerSpec {
+struct WeeklyTrigger {
   std::array<bool, kDays> days{};
   ClockTime start;
   int interval_hours = 0;
   int duration_minutes = 0;
-  bool operator==(const TriggerSpec&) const = default;
+  bool operator==(const WeeklyTrigger&) const = default;
 };
 
 // Time list: one trigger per time. Periodic: one trigger at the start,
 // repeated until 23:59 of the same day (so the weekdays hold for every launch
 // and none falls on midnight, the next day); no repetition when the span
 // reaches past midnight from the first launch.
-[[nodiscard]] std::vector<TriggerSpec> Triggers(const LaunchPlan& plan);
+[[nodiscard]] std::vector<WeeklyTrigger> Triggers(const LaunchPlan& plan);
 
 // The plan whose triggers these are, or nullopt when no plan makes them
 // (a task changed by hand, or one the Task Scheduler stored only in part).
-[[nodiscard]] std::optional<LaunchPlan> PlanFromTriggers(const std::vector<TriggerSpec>& triggers);
+[[nodiscard]] std::optional<LaunchPlan> PlanFromTriggers(
+    const std::vector<WeeklyTrigger>& triggers);
 
 // Readings of what the Task Scheduler gives back. Unreadable text gives -1.
 [[nodiscard]] int DurationMinutes(std::u16string_view iso8601);  // "PT14H59M"

@@ -59,7 +59,7 @@ TEST(MakePlan, NothingToRegisterWithoutAWeekdayOrATime) {
 TEST(Triggers, PeriodRepeatsUntilTheLastMinuteOfTheDay) {
   const LaunchPlan plan = MakePlan(Period(9, 0, 3)).plan;
   EXPECT_EQ(Describe(plan), "毎日 9:00 から 3 時間毎に 21:00 まで Yorudex.exe /AUTO を起動します");
-  const std::vector<TriggerSpec> t = Triggers(plan);
+  const std::vector<WeeklyTrigger> t = Triggers(plan);
   ASSERT_EQ(t.size(), 1u);
   EXPECT_EQ(t[0].start, (ClockTime{9, 0}));
   EXPECT_EQ(t[0].interval_hours, 3);
@@ -86,7 +86,7 @@ TEST(PlanFromTriggers, GivesBackThePlanOnlyForTriggersItMakes) {
     const LaunchPlan plan = MakePlan(s).plan;
     EXPECT_EQ(PlanFromTriggers(Triggers(plan)), plan);
   }
-  std::vector<TriggerSpec> mixed = Triggers(MakePlan(Weekdays({"0700", "1830"})).plan);
+  std::vector<WeeklyTrigger> mixed = Triggers(MakePlan(Weekdays({"0700", "1830"})).plan);
   mixed[1].days[6] = true;
   EXPECT_EQ(PlanFromTriggers(mixed), std::nullopt);
   EXPECT_EQ(PlanFromTriggers({}), std::nullopt);
