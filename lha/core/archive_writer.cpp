@@ -134,19 +134,19 @@ WriteStatus WriteEntry(EntryWriter& writer, ArchiveSink& out, const NewEntry& e,
 }
 
 WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry> keep,
-                         std::span<const NewEntry> add, ArchiveSink& out,
-                         const ParserOptions& options, int workers) {
+                         const NewEntries& add, ArchiveSink& out, const ParserOptions& options,
+                         int workers) {
   const auto copy_kept = [&] { return CopyEntries(old_archive, keep, out); };
   WriteResult result;
-  if (workers > 1 && add.size() > 1) {
+  if (workers > 1 && add.Count() > 1) {
     result = WriteEntriesInParallel(add, out, options, std::min(workers, kMaxWorkers), copy_kept);
   } else {
     if (const WriteStatus s = copy_kept(); s != WriteStatus::kOk) return {s, 0, {}, {}};
     EntryWriter writer(options);
-    result.sums.resize(add.size());
-    for (size_t i = 0; i < add.size(); ++i) {
+    result.sums.resize(add.Count());
+    for (size_t i = 0; i < add.Count(); ++i) {
       result.sums[i].offset = out.Position();
-      const WriteStatus s = WriteEntry(writer, out, add[i], result.sums[i]);
+      const WriteStatus s = WriteEntry(writer, out, add.Make(i), result.sums[i]);
       if (s == WriteStatus::kSourceUnreadable) {
         // What was written of it is written over by the next entry, or cut
         // off behind the end mark.

@@ -35,6 +35,34 @@ struct NewEntry {
   std::function<std::unique_ptr<ContentSource>()> open;
 };
 
+// The new entries of an archive, each made when it is written (on whichever
+// worker takes it): a run of 100,000 files then holds what its walk found and
+// no header until the entry's turn.
+class NewEntries {
+ public:
+  virtual ~NewEntries() = default;
+  [[nodiscard]] virtual size_t Count() const = 0;
+  // What the workers plan with before an entry is made: a folder has no
+  // content, and a file's listed size decides where it is compressed.
+  [[nodiscard]] virtual bool IsFolder(size_t i) const = 0;
+  [[nodiscard]] virtual uint64_t ListedSize(size_t i) const = 0;
+  // Called from several workers at once.
+  [[nodiscard]] virtual NewEntry Make(size_t i) const = 0;
+};
+
+// Entries made ahead of the writing, for the callers that have few.
+class NewEntryList final : public NewEntries {
+ public:
+  explicit NewEntryList(std::span<const NewEntry> entries) : entries_(entries) {}
+  size_t Count() const override { return entries_.size(); }
+  bool IsFolder(size_t i) const override { return entries_[i].header.IsDirectory(); }
+  uint64_t ListedSize(size_t i) const override { return entries_[i].size; }
+  NewEntry Make(size_t i) const override { return entries_[i]; }
+
+ private:
+  std::span<const NewEntry> entries_;
+};
+
 enum class WriteStatus {
   kOk,
   kSourceUnreadable,  // a file could not be opened or read
@@ -90,9 +118,15 @@ class EntryWriter {
 // archive is the same for any number. A file that cannot be opened or read
 // is left out and the others are written (see WriteResult::skipped).
 [[nodiscard]] WriteResult WriteArchive(RandomSource* old_archive,
-                                       std::span<const ArchiveEntry> keep,
-                                       std::span<const NewEntry> add, ArchiveSink& out,
-                                       const ParserOptions& options = {}, int workers = 1);
+                                       std::span<const ArchiveEntry> keep, const NewEntries& add,
+                                       ArchiveSink& out, const ParserOptions& options = {},
+                                       int workers = 1);
+[[nodiscard]] inline WriteResult WriteArchive(RandomSource* old_archive,
+                                              std::span<const ArchiveEntry> keep,
+                                              std::span<const NewEntry> add, ArchiveSink& out,
+                                              const ParserOptions& options = {}, int workers = 1) {
+  return WriteArchive(old_archive, keep, NewEntryList(add), out, options, workers);
+}
 
 // Puts `entries` of the old archive after the last entry that `out` holds
 // (over its end mark), then the end mark again; a sum for each is added to

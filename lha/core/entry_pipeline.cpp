@@ -51,9 +51,9 @@ constexpr uint64_t kHeaderRoom = 64 * 1024;
 
 class Pipeline {
  public:
-  Pipeline(std::span<const NewEntry> add, ArchiveSink& out, const ParserOptions& options)
+  Pipeline(const NewEntries& add, ArchiveSink& out, const ParserOptions& options)
       : add_(add), out_(out), options_(options) {
-    result_.sums.resize(add.size());
+    result_.sums.resize(add.Count());
   }
 
   WriteResult Run(int workers, const std::function<WriteStatus()>& before) {
@@ -79,7 +79,7 @@ class Pipeline {
     changed_.notify_all();
     Work();
     for (std::thread& t : threads) t.join();
-    if (!stopped_ && next_write_ != add_.size()) Stop(WriteStatus::kOutOfMemory, next_write_);
+    if (!stopped_ && next_write_ != add_.Count()) Stop(WriteStatus::kOutOfMemory, next_write_);
     if (stopped_) result_.sums.clear();
     return std::move(result_);
   }
@@ -93,13 +93,13 @@ class Pipeline {
   };
 
   [[nodiscard]] bool Large(size_t i) const {
-    return !add_[i].header.IsDirectory() && add_[i].size > kCompressAtTurnAbove;
+    return !add_.IsFolder(i) && add_.ListedSize(i) > kCompressAtTurnAbove;
   }
   // With the lock held: room for the output of entry i, or i is the one
   // whose turn is next (the writer must never wait for a worker that waits).
   [[nodiscard]] bool MayClaim() const {
     const size_t i = next_claim_;
-    return i == next_write_ || Large(i) || held_ + add_[i].size + kHeaderRoom <= kHeldOutput;
+    return i == next_write_ || Large(i) || held_ + add_.ListedSize(i) + kHeaderRoom <= kHeldOutput;
   }
   void Stop(WriteStatus s, size_t entry) {
     if (stopped_) return;
@@ -125,8 +125,8 @@ class Pipeline {
     MemoryArchive memory;
     std::unique_lock<std::mutex> held(lock_);
     for (;;) {
-      changed_.wait(held, [&] { return stopped_ || next_claim_ == add_.size() || MayClaim(); });
-      if (stopped_ || next_claim_ == add_.size()) return;
+      changed_.wait(held, [&] { return stopped_ || next_claim_ == add_.Count() || MayClaim(); });
+      if (stopped_ || next_claim_ == add_.Count()) return;
       const size_t i = next_claim_++;
       Slot& claimed = slots_.emplace_back();
       if (Large(i)) {
@@ -135,7 +135,7 @@ class Pipeline {
         writing_ = true;
         held.unlock();
         result_.sums[i].offset = out_.Position();
-        WriteStatus s = WriteEntry(writer, out_, add_[i], result_.sums[i]);
+        WriteStatus s = WriteEntry(writer, out_, add_.Make(i), result_.sums[i]);
         // A file that failed part way: the next entry writes over what came
         // of it, or the end mark's cut takes it off.
         if (s == WriteStatus::kSourceUnreadable && !out_.Seek(result_.sums[i].offset))
@@ -149,10 +149,10 @@ class Pipeline {
         else if (s != WriteStatus::kOk)
           Stop(s, i);
       } else {
-        claimed.reserved = add_[i].size + kHeaderRoom;
+        claimed.reserved = add_.ListedSize(i) + kHeaderRoom;
         held_ += claimed.reserved;
         held.unlock();
-        const WriteStatus s = WriteEntry(writer, memory, add_[i], result_.sums[i]);
+        const WriteStatus s = WriteEntry(writer, memory, add_.Make(i), result_.sums[i]);
         std::vector<uint8_t> bytes = memory.Take();
         held.lock();
         Slot& done = slots_[i - next_write_];
@@ -195,7 +195,7 @@ class Pipeline {
     }
   }
 
-  std::span<const NewEntry> add_;
+  const NewEntries& add_;
   ArchiveSink& out_;
   const ParserOptions& options_;
   std::mutex lock_;
@@ -211,7 +211,7 @@ class Pipeline {
 
 }  // namespace
 
-WriteResult WriteEntriesInParallel(std::span<const NewEntry> add, ArchiveSink& out,
+WriteResult WriteEntriesInParallel(const NewEntries& add, ArchiveSink& out,
                                    const ParserOptions& options, int workers,
                                    const std::function<WriteStatus()>& before) {
   Pipeline pipeline(add, out, options);

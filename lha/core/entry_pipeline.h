@@ -2,7 +2,6 @@
 // The new entries of an archive compressed by several workers at once and
 // written in their order (see archive_writer.h).
 #include <functional>
-#include <span>
 
 #include "lha/core/archive_writer.h"
 
@@ -10,7 +9,7 @@ namespace yx::lha {
 
 // `before` runs first on the calling thread and writes what precedes the new
 // entries (the kept ones) while the workers already compress.
-[[nodiscard]] WriteResult WriteEntriesInParallel(std::span<const NewEntry> add, ArchiveSink& out,
+[[nodiscard]] WriteResult WriteEntriesInParallel(const NewEntries& add, ArchiveSink& out,
                                                  const ParserOptions& options, int workers,
                                                  const std::function<WriteStatus()>& before);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <memory>
+#include <optional>
 #include <span>
 #include <unordered_set>
 #include <vector>
@@ -65,17 +66,50 @@ size_t EntryOfSum(size_t sum, std::span<const size_t> skipped) {
   return entry;
 }
 
-NewEntry EntryFor(const SourceItem& item) {
-  NewEntry e;
-  SetStoredNames(item.stored, e.header);
-  if (item.folder) e.header.SetMethod(kMethodDirectory);
-  e.header.unix_time = UnixTime(item.modification);
-  // Read-only, hidden, system, folder, archive: what MS-DOS attributes hold.
-  e.header.attributes = static_cast<uint16_t>(item.attributes & 0x37);
-  e.header.times = WindowsTimes{Ticks(item.creation), Ticks(item.modification), Ticks(item.access)};
-  e.size = item.size;
-  return e;
-}
+// The entries of the walked files, each made when it is written; a file's
+// content comes from the read-ahead, which knows the files by their number
+// among the entries that are files.
+class WalkedEntries final : public NewEntries {
+ public:
+  WalkedEntries(const SourceList& list, std::vector<uint32_t> items)
+      : list_(list), items_(std::move(items)) {
+    file_number_.reserve(items_.size());
+    for (uint32_t i = 0; i < items_.size(); ++i) {
+      file_number_.push_back(static_cast<uint32_t>(files_.size()));
+      if (!list_[items_[i]].is_folder) files_.push_back(i);
+    }
+    read_ahead_.emplace(files_.size(), [this](size_t k) {
+      return ReadAhead::File{list_.Path(items_[files_[k]]), list_[items_[files_[k]]].size};
+    });
+  }
+  size_t Count() const override { return items_.size(); }
+  bool IsFolder(size_t i) const override { return list_[items_[i]].is_folder; }
+  uint64_t ListedSize(size_t i) const override { return list_[items_[i]].size; }
+  NewEntry Make(size_t i) const override {
+    const SourceList::Item& item = list_[items_[i]];
+    NewEntry e;
+    SetStoredNames(list_.Stored(items_[i]), e.header);
+    if (item.is_folder) e.header.SetMethod(kMethodDirectory);
+    e.header.unix_time = UnixTime(item.modification);
+    // Read-only, hidden, system, folder, archive: what MS-DOS attributes hold.
+    e.header.attributes = static_cast<uint16_t>(item.attributes & 0x37);
+    e.header.times =
+        WindowsTimes{Ticks(item.creation), Ticks(item.modification), Ticks(item.access)};
+    e.size = item.size;
+    if (!item.is_folder) e.open = [this, k = file_number_[i]] { return read_ahead_->Take(k); };
+    return e;
+  }
+  [[nodiscard]] std::wstring Path(size_t i) const { return list_.Path(items_[i]); }
+  [[nodiscard]] std::u16string Key(size_t i) const { return KeyOf(list_.Stored(items_[i])); }
+
+ private:
+  const SourceList& list_;
+  const std::vector<uint32_t> items_;  // entry -> its item in the list
+  std::vector<uint32_t> files_;        // file number -> entry
+  std::vector<uint32_t> file_number_;  // entry -> file number (a folder's means nothing)
+  // Last: its thread asks for the files above. Taking is safe from any worker.
+  mutable std::optional<ReadAhead> read_ahead_;
+};
 
 CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   const std::wstring archive = yx::win::ToWide(command.archive);
@@ -86,37 +120,31 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
 
   // Everything to add, each stored path once (the first name that reaches it
   // wins). Exact paths: on a case-sensitive folder two names differing only
-  // in case are two files, and both are kept.
-  std::vector<SourceItem> items;
+  // in case are two files, and both are kept. Keys are made only where they
+  // are compared.
+  SourceList list;
   const std::wstring base = yx::win::ToWide(command.base);
   std::vector<Unreadable> unreadable;
   for (const std::string& name : command.names) {
     std::wstring failed;
-    if (CollectSources(base, yx::win::ToWide(name), options, items, unreadable, failed) ==
+    if (CollectSources(base, yx::win::ToWide(name), options, list, unreadable, failed) ==
         WalkStatus::kMissing)
       return Fail(kSourceMissing, "not found", failed);
   }
-  // The names and paths of a file live on in one place each: the names in
-  // its entry's header, the path with the read-ahead (a run of 100,000 files
-  // holds them all at once). Keys are made only where they are compared.
   const DWORD attributes = yx::win::Attributes(archive);
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   const bool one_walk = command.names.size() == 1;  // which reaches each path once
-  std::vector<NewEntry> entries;
+  std::vector<uint32_t> chosen;
   std::vector<std::u16string> keys;
   std::unordered_set<std::u16string> seen;
-  std::vector<SourceItem*> sources;
-  entries.reserve(items.size());
-  sources.reserve(items.size());
-  for (SourceItem& item : items) {
+  chosen.reserve(list.Size());
+  for (uint32_t i = 0; i < list.Size(); ++i) {
     if (exists || !one_walk) {
-      std::u16string key = KeyOf(item.stored);
+      std::u16string key = KeyOf(list.Stored(i));
       if (!one_walk && !seen.insert(key).second) continue;
       if (exists) keys.push_back(Folded(std::move(key)));
     }
-    entries.push_back(EntryFor(item));
-    item.stored = {};
-    sources.push_back(&item);
+    chosen.push_back(i);
   }
   seen.clear();
 
@@ -135,26 +163,14 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
 
   NewArchiveFile out;
   if (!out.Create(archive)) return Fail(kArchiveUnwritable, "cannot create", archive);
-  std::vector<ReadAhead::File> files;
-  for (SourceItem* source : sources)
-    if (!source->folder) files.push_back({std::move(source->path), source->size});
-  ReadAhead read_ahead(std::move(files));
-  // Entry -> its number among the files, for the read-ahead's path.
-  std::vector<size_t> file_number(entries.size());
-  for (size_t i = 0, k = 0; i < entries.size(); ++i) {
-    if (sources[i]->folder) continue;
-    file_number[i] = k;
-    entries[i].open = [&read_ahead, n = k++] { return read_ahead.Take(n); };
-  }
-  const auto path_of = [&](size_t entry) -> const std::wstring& {
-    if (entry >= sources.size()) return archive;
-    if (sources[entry]->folder) return sources[entry]->path;
-    return read_ahead.Path(file_number[entry]);
+  const WalkedEntries entries(list, std::move(chosen));
+  const auto path_of = [&](size_t entry) {
+    return entry < entries.Count() ? entries.Path(entry) : archive;
   };
   const int workers = how.workers > 0 ? how.workers : DefaultWorkers();
-  const WriteResult written =
+  WriteResult written =
       WriteArchive(exists ? &old : nullptr, keep, entries, out, how.parser, workers);
-  const std::wstring& culprit = path_of(written.failed_entry);
+  const std::wstring culprit = path_of(written.failed_entry);
   switch (written.status) {
     case WriteStatus::kOk:
       break;
@@ -175,11 +191,11 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   std::vector<ArchiveEntry> kept_for_unreadable;
   if (exists && !written.skipped.empty()) {
     std::unordered_set<std::u16string> unreadable_keys;
-    for (const size_t i : written.skipped) unreadable_keys.insert(Folded(KeyOf(entries[i].header)));
+    for (const size_t i : written.skipped) unreadable_keys.insert(Folded(entries.Key(i)));
     for (const ArchiveEntry& e : listed)
       if (unreadable_keys.contains(Folded(KeyOf(e.header)))) kept_for_unreadable.push_back(e);
   }
-  std::vector<EntrySum> sums = written.sums;
+  std::vector<EntrySum> sums = std::move(written.sums);
   switch (AppendOldEntries(old, kept_for_unreadable, out, sums)) {
     case WriteStatus::kOk:
       break;
@@ -221,7 +237,7 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
       lines += yx::win::FaultLine(WithoutPrefix(u.path), u.error) + "\r\n";
     return {kSourceUnreadable, lines};
   }
-  return {kOk, std::to_string(entries.size()) + " entries added, " + std::to_string(keep.size()) +
+  return {kOk, std::to_string(entries.Count()) + " entries added, " + std::to_string(keep.size()) +
                    " kept"};
 }
 

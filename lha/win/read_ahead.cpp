@@ -30,8 +30,9 @@ class Locked {
 
 }  // namespace
 
-ReadAhead::ReadAhead(std::vector<File> files) : files_(std::move(files)) {
-  if (files_.empty()) return;
+ReadAhead::ReadAhead(size_t count, std::function<File(size_t)> file)
+    : count_(count), file_(std::move(file)) {
+  if (count_ == 0) return;
   try {
     worker_ = std::thread([this]() noexcept {
       // Nothing may leave a thread's entry (it would end the process): the
@@ -61,7 +62,7 @@ ReadAhead::~ReadAhead() {
 }
 
 void ReadAhead::Run() {
-  for (size_t i = 0; i < files_.size(); ++i) {
+  for (size_t i = 0; i < count_; ++i) {
     {
       const Locked locked(lock_);
       // Once full, on again only when half is taken: waking for every file
@@ -73,13 +74,14 @@ void ReadAhead::Run() {
       }
       if (stop_) return;
     }
+    const File file = file_(i);
     Opened o;
-    o.file = FileContent::OpenFile(files_[i].path);
+    o.file = FileContent::OpenFile(file.path);
     o.failed = !o.file;
     if (o.file) {
       // A byte more than the listing said, so that a file read whole is
       // known to be at its end without another call.
-      const auto want = static_cast<DWORD>(std::min<uint64_t>(files_[i].size + 1, kHeadSize));
+      const auto want = static_cast<DWORD>(std::min<uint64_t>(file.size + 1, kHeadSize));
       o.head.resize(want);
       DWORD got = 0;
       if (::ReadFile(o.file.get(), o.head.data(), want, &got, nullptr)) {
@@ -149,7 +151,7 @@ bool ReadAhead::TakeQueued(size_t index, Opened& o) {
 }
 
 std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
-  if (worker_.joinable() && index < files_.size()) {
+  if (worker_.joinable() && index < count_) {
     Opened o;
     bool queued = false, wake = false;
     {
@@ -163,7 +165,7 @@ std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
     // Opened again here, so that a failure is this call's, with its own error.
   }
   auto content = std::make_unique<FileContent>();
-  if (index >= files_.size() || !content->Open(files_[index].path)) return nullptr;
+  if (index >= count_ || !content->Open(file_(index).path)) return nullptr;
   return content;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -26,8 +27,10 @@ class ReadAhead {
     std::wstring path;
     uint64_t size;  // as the folder listing gave it: how much to read ahead
   };
-  // `files` in the order they will be taken.
-  explicit ReadAhead(std::vector<File> files);
+  // File `index` of `count`, in the order they will be taken; asked once on
+  // the thread and again for a file opened on the spot, so a run of many
+  // files holds no path until it comes to it.
+  ReadAhead(size_t count, std::function<File(size_t index)> file);
   // Stops the thread and closes whatever was opened and not taken.
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
@@ -39,7 +42,6 @@ class ReadAhead {
   // had to drop to reach a file far ahead, or one that the thread could not
   // open or read, is opened on the spot.
   [[nodiscard]] std::unique_ptr<ContentSource> Take(size_t index);
-  [[nodiscard]] const std::wstring& Path(size_t index) const { return files_[index].path; }
 
  private:
   struct Opened {
@@ -57,7 +59,8 @@ class ReadAhead {
   [[nodiscard]] bool TakeQueued(size_t index, Opened& o);
   void DropFront();
 
-  const std::vector<File> files_;
+  const size_t count_;
+  const std::function<File(size_t)> file_;
   // The system's slim lock and condition variable: under Wine they wait in
   // the process, where the threads library's would ask Wine's server at
   // every hand-over.

@@ -75,42 +75,27 @@ std::wstring FullPath(const std::wstring& path) {
   return yx::win::ToLongPath(yx::win::FullPath(path));
 }
 
-SourceItem ItemFrom(const WIN32_FIND_DATAW& e, const std::wstring& folder, const StoredPath& in) {
-  SourceItem item;
-  item.path = folder + e.cFileName;
-  item.folder = yx::win::IsFolder(e);
-  item.size = (uint64_t{e.nFileSizeHigh} << 32) | e.nFileSizeLow;
-  item.attributes = e.dwFileAttributes;
-  item.creation = e.ftCreationTime;
-  item.modification = e.ftLastWriteTime;
-  item.access = e.ftLastAccessTime;
-  item.stored = in;
-  if (item.folder) {
-    item.stored.folders.emplace_back(e.cFileName);
-    item.size = 0;
-  } else {
-    item.stored.name = e.cFileName;
-  }
-  return item;
-}
-
 struct Frame {
-  std::wstring folder;  // ends in '\'
-  StoredPath stored;    // its place in the archive
-  std::vector<WIN32_FIND_DATAW> entries;
+  std::wstring folder;                    // ends in '\'
+  uint32_t number = 0;                    // in the list
+  std::vector<SourceList::Item> entries;  // what is left to take, names in the list
   size_t next = 0;
   bool has_entry = false;  // its own -lhd- entry follows its contents
-  SourceItem self;
+  SourceList::Item self;
   std::optional<yx::win::FolderId> id;  // read when a link is met below it
   bool identified = false;
 };
 
-// Lists the frame's folder; a folder that cannot be listed is named in
-// `unreadable` and walked as empty.
-void List(Frame& frame, std::vector<Unreadable>& unreadable) {
-  frame.entries.clear();
+// Lists the frame's folder: its folders, and the files the walk takes. A
+// folder that cannot be listed is named in `unreadable` and walked as empty.
+void List(Frame& frame, std::wstring_view pattern, const WalkOptions& options, SourceList& list,
+          std::vector<Unreadable>& unreadable) {
   const bool listed = yx::win::ForEachEntry(frame.folder, [&](const WIN32_FIND_DATAW& e) {
-    if (!yx::win::IsDotEntry(e)) frame.entries.push_back(e);
+    if (yx::win::IsDotEntry(e)) return true;
+    if (!yx::win::IsFolder(e) && (!Matches(pattern, e.cFileName) ||
+                                  ComparablePath(frame.folder + e.cFileName) == options.skip))
+      return true;
+    frame.entries.push_back(list.Listed(e, frame.number));
     return true;
   });
   if (!listed) unreadable.push_back({frame.folder, ::GetLastError()});
@@ -132,6 +117,78 @@ bool LeadsBack(const std::wstring& link, std::vector<Frame>& stack) {
 
 }  // namespace
 
+void SourceList::AppendPath(uint32_t folder, std::wstring& path) const {
+  const Folder& f = folders_[folder];
+  if (f.top) {
+    path += tops_[f.name].path;
+    return;
+  }
+  AppendPath(f.parent, path);
+  path += FolderName(f);
+  path += L'\\';
+}
+
+void SourceList::AppendStored(uint32_t folder, std::vector<std::wstring>& stored) const {
+  const Folder& f = folders_[folder];
+  if (f.top) {
+    stored = tops_[f.name].stored;
+    return;
+  }
+  AppendStored(f.parent, stored);
+  stored.emplace_back(FolderName(f));
+}
+
+std::wstring SourceList::Path(size_t i) const {
+  const Item& item = items_[i];
+  std::wstring path;
+  if (!item.is_folder) {
+    AppendPath(item.folder, path);
+    path += Name(item);
+  } else if (const Folder& f = folders_[item.folder]; f.top) {
+    path = tops_[f.name].path;
+  } else {
+    // A folder below the top as the listing names it, without the '\'.
+    AppendPath(f.parent, path);
+    path += FolderName(f);
+  }
+  return path;
+}
+
+StoredPath SourceList::Stored(size_t i) const {
+  const Item& item = items_[i];
+  StoredPath stored;
+  AppendStored(item.folder, stored.folders);
+  if (!item.is_folder) stored.name = Name(item);
+  return stored;
+}
+
+uint32_t SourceList::AddTop(std::wstring path, std::vector<std::wstring> stored) {
+  tops_.push_back({std::move(path), std::move(stored)});
+  folders_.push_back({0, static_cast<uint32_t>(tops_.size() - 1), 0, true});
+  return static_cast<uint32_t>(folders_.size() - 1);
+}
+
+uint32_t SourceList::AddFolder(uint32_t parent, const Item& listed) {
+  folders_.push_back({parent, listed.name, listed.name_length, false});
+  return static_cast<uint32_t>(folders_.size() - 1);
+}
+
+SourceList::Item SourceList::Listed(const WIN32_FIND_DATAW& e, uint32_t folder) {
+  const std::wstring_view name = e.cFileName;
+  Item item;
+  item.folder = folder;
+  item.name = static_cast<uint32_t>(names_.size());
+  item.name_length = static_cast<uint16_t>(name.size());
+  names_.insert(names_.end(), name.begin(), name.end());
+  item.is_folder = yx::win::IsFolder(e);
+  item.attributes = e.dwFileAttributes;
+  item.size = item.is_folder ? 0 : (uint64_t{e.nFileSizeHigh} << 32) | e.nFileSizeLow;
+  item.creation = e.ftCreationTime;
+  item.modification = e.ftLastWriteTime;
+  item.access = e.ftLastAccessTime;
+  return item;
+}
+
 std::wstring ComparablePath(const std::wstring& path) {
   std::wstring p = FullPath(path);
   if (!p.empty()) ::CharUpperBuffW(p.data(), static_cast<DWORD>(p.size()));
@@ -139,7 +196,7 @@ std::wstring ComparablePath(const std::wstring& path) {
 }
 
 WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
-                          const WalkOptions& options, std::vector<SourceItem>& items,
+                          const WalkOptions& options, SourceList& list,
                           std::vector<Unreadable>& unreadable, std::wstring& failed) {
   std::wstring relative = name;
   while (!relative.empty() && IsSeparator(relative.back())) relative.pop_back();
@@ -150,11 +207,11 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
   // Where the argument's own folders start in the stored path: everything
   // the argument names below the base.
   const size_t rel_cut = relative.find_last_of(L"\\/");
-  StoredPath top;
-  top.folders = StorableFolders(
+  std::vector<std::wstring> top = StorableFolders(
       base.empty() && IsAbsolute(relative)
           ? std::wstring_view(folder)
           : std::wstring_view(relative).substr(0, rel_cut == std::wstring::npos ? 0 : rel_cut));
+  const bool top_has_name = !top.empty();
 
   std::wstring pattern = last;
   std::vector<Frame> stack;
@@ -165,16 +222,15 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
     }
     Frame f;
     f.folder = folder;
-    f.stored = top;
+    f.number = list.AddTop(folder, std::move(top));
     // "Work\*" stores the folder Work too, after its contents, so that an
     // empty source still leaves its mark in the archive.
-    if (options.folder_entries && !top.folders.empty() && MatchesEverything(pattern)) {
+    if (options.folder_entries && top_has_name && MatchesEverything(pattern)) {
       WIN32_FILE_ATTRIBUTE_DATA a{};
       if (::GetFileAttributesExW(folder.c_str(), GetFileExInfoStandard, &a)) {
         f.has_entry = true;
-        f.self.path = folder;
-        f.self.folder = true;
-        f.self.stored = top;
+        f.self.folder = f.number;
+        f.self.is_folder = true;
         f.self.attributes = a.dwFileAttributes;
         f.self.creation = a.ftCreationTime;
         f.self.modification = a.ftLastWriteTime;
@@ -185,7 +241,8 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
   } else {
     WIN32_FIND_DATAW e{};
     WIN32_FILE_ATTRIBUTE_DATA a{};
-    if (last.empty() || !::GetFileAttributesExW(full.c_str(), GetFileExInfoStandard, &a)) {
+    if (last.empty() || last.size() >= MAX_PATH ||
+        !::GetFileAttributesExW(full.c_str(), GetFileExInfoStandard, &a)) {
       failed = full;
       return WalkStatus::kMissing;
     }
@@ -195,49 +252,48 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
     e.ftLastAccessTime = a.ftLastAccessTime;
     e.nFileSizeHigh = a.nFileSizeHigh;
     e.nFileSizeLow = a.nFileSizeLow;
-    last.copy(e.cFileName, std::min<size_t>(last.size(), MAX_PATH - 1));
-    SourceItem item = ItemFrom(e, folder, top);
-    item.path = full;
-    if (!item.folder) {
-      items.push_back(std::move(item));
+    last.copy(e.cFileName, last.size());
+    const SourceList::Item item = list.Listed(e, list.AddTop(folder, std::move(top)));
+    if (!item.is_folder) {
+      list.Add(item);
       return WalkStatus::kOk;
     }
     // A folder named without a wildcard: all of it, then itself.
     Frame f;
     f.folder = full + L"\\";
-    f.stored = item.stored;
+    f.number = list.AddFolder(item.folder, item);
     f.has_entry = options.folder_entries;
-    f.self = std::move(item);
+    f.self = item;
+    f.self.folder = f.number;
     pattern = L"*";
     stack.push_back(std::move(f));
   }
 
-  List(stack.back(), unreadable);
+  List(stack.back(), pattern, options, list, unreadable);
   while (!stack.empty()) {
     Frame& f = stack.back();
     if (f.next == f.entries.size()) {
-      if (f.has_entry) items.push_back(std::move(f.self));
+      if (f.has_entry) list.Add(f.self);
       stack.pop_back();
       continue;
     }
-    const WIN32_FIND_DATAW& e = f.entries[f.next++];
-    SourceItem item = ItemFrom(e, f.folder, f.stored);
-    if (!item.folder) {
-      if (Matches(pattern, e.cFileName) && ComparablePath(item.path) != options.skip)
-        items.push_back(std::move(item));
+    const SourceList::Item e = f.entries[f.next++];
+    if (!e.is_folder) {
+      list.Add(e);
       continue;
     }
     if (!options.recurse) continue;
     // A link is stored as the folder it leads to, as a copy run copies it,
     // unless it leads back up the tree: then it is left out altogether.
-    if (yx::win::IsLink(e) && LeadsBack(item.path, stack)) continue;
-    const bool wanted = options.folder_entries && Matches(pattern, e.cFileName);
+    const std::wstring path = f.folder + std::wstring(list.Name(e));
+    if ((e.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && LeadsBack(path, stack)) continue;
     Frame child;
-    child.folder = item.path + L"\\";
-    child.stored = item.stored;
-    child.has_entry = wanted;
-    child.self = std::move(item);
-    List(child, unreadable);
+    child.folder = path + L"\\";
+    child.number = list.AddFolder(f.number, e);
+    child.has_entry = options.folder_entries && Matches(pattern, list.Name(e));
+    child.self = e;
+    child.self.folder = child.number;
+    List(child, pattern, options, list, unreadable);
     stack.push_back(std::move(child));
   }
   return WalkStatus::kOk;

@@ -43,6 +43,11 @@ bool NobodyHasItOpen(const std::wstring& path) {
   return static_cast<bool>(f);
 }
 
+// The read-ahead asks for each file when it comes to it.
+ReadAhead Over(const std::vector<ReadAhead::File>& files) {
+  return ReadAhead(files.size(), [&files](size_t i) { return files[i]; });
+}
+
 class ReadAheadTest : public ::testing::Test {
  protected:
   // Sizes around the part read ahead (256 KiB) and the reader's pieces.
@@ -60,7 +65,7 @@ class ReadAheadTest : public ::testing::Test {
 };
 
 TEST_F(ReadAheadTest, EveryFileWholeInOrderAndAfterARewind) {
-  ReadAhead ahead(files_);
+  ReadAhead ahead = Over(files_);
   for (size_t i = 0; i < files_.size(); ++i) {
     auto content = ahead.Take(i);
     ASSERT_NE(content, nullptr) << i;
@@ -76,7 +81,7 @@ TEST_F(ReadAheadTest, SizesFromAnOlderListingStillGiveTheWholeFile) {
   for (const uint64_t listed : {uint64_t{0}, uint64_t{4095}, uint64_t{1} << 40}) {
     std::vector<ReadAhead::File> files = files_;
     for (ReadAhead::File& f : files) f.size = listed;
-    ReadAhead ahead(files);
+    ReadAhead ahead = Over(files);
     for (size_t i = 0; i < files.size(); ++i) {
       auto content = ahead.Take(i);
       ASSERT_NE(content, nullptr) << i;
@@ -86,7 +91,7 @@ TEST_F(ReadAheadTest, SizesFromAnOlderListingStillGiveTheWholeFile) {
 }
 
 TEST_F(ReadAheadTest, SkippedAndRepeatedFilesAreOpenedOnTheSpot) {
-  ReadAhead ahead(files_);
+  ReadAhead ahead = Over(files_);
   auto fifth = ahead.Take(5);
   ASSERT_NE(fifth, nullptr);
   EXPECT_EQ(ReadAll(*fifth, 4096), contents_[5]);
@@ -103,7 +108,7 @@ TEST_F(ReadAheadTest, AFileFarAheadIsReachedPastAFullQueue) {
   std::vector<ReadAhead::File> many;
   for (int i = 0; i < 60; ++i)
     many.push_back({dir_.WriteFile(L"many" + std::to_wstring(i), std::to_string(i)), 2});
-  ReadAhead ahead(many);
+  ReadAhead ahead = Over(many);
   for (size_t i : {0u, 37u, 38u, 59u}) {
     auto content = ahead.Take(i);
     ASSERT_NE(content, nullptr) << i;
@@ -115,7 +120,7 @@ TEST_F(ReadAheadTest, AMissingFileFailsAloneAndNothingStaysOpen) {
   std::vector<ReadAhead::File> files = files_;
   files.insert(files.begin() + 3, {dir_.Path() + L"missing.bin", 10});
   {
-    ReadAhead ahead(files);
+    ReadAhead ahead = Over(files);
     EXPECT_NE(ahead.Take(0), nullptr);
     EXPECT_NE(ahead.Take(2), nullptr);
     EXPECT_EQ(ahead.Take(3), nullptr);
@@ -131,7 +136,7 @@ TEST_F(ReadAheadTest, ALockedFileIsReportedWhenTaken) {
   const yx::win::UniqueFile lock(
       ::CreateFileW(files_[2].path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lock);
-  ReadAhead ahead(files_);
+  ReadAhead ahead = Over(files_);
   EXPECT_NE(ahead.Take(1), nullptr);
   EXPECT_EQ(ahead.Take(2), nullptr);
   EXPECT_NE(ahead.Take(3), nullptr);
@@ -147,7 +152,7 @@ TEST_F(ReadAheadTest, SeveralTakersAtOnceEachGetTheirFiles) {
     many.push_back(
         {dir_.WriteFile(L"t" + std::to_wstring(i), contents.back()), contents[i].size()});
   }
-  ReadAhead ahead(many);
+  ReadAhead ahead = Over(many);
   std::vector<std::string> got(many.size());
   std::vector<std::thread> takers;
   for (size_t t = 0; t < 3; ++t)
@@ -162,7 +167,7 @@ TEST_F(ReadAheadTest, SeveralTakersAtOnceEachGetTheirFiles) {
 // A file read whole is closed by the read-ahead thread, not by the compressor
 // that takes it: closing costs about as much as opening under Wine.
 TEST_F(ReadAheadTest, AFileReadWholeIsClosedBeforeItIsTaken) {
-  ReadAhead ahead(files_);
+  ReadAhead ahead = Over(files_);
   auto small = ahead.Take(2);  // 4096 bytes
   ASSERT_NE(small, nullptr);
   EXPECT_TRUE(NobodyHasItOpen(files_[2].path));
