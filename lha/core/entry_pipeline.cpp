@@ -16,6 +16,8 @@ namespace {
 // patched, in memory.
 class MemoryArchive : public ArchiveSink {
  public:
+  static constexpr size_t kKeptBuffer = 256 * 1024;
+
   bool Write(const uint8_t* data, size_t size) override {
     if (position_ + size > bytes_.size()) bytes_.resize(position_ + size);
     std::memcpy(bytes_.data() + position_, data, size);
@@ -33,10 +35,19 @@ class MemoryArchive : public ArchiveSink {
     return true;
   }
   // The entry ends where the writer left the position (a stored fallback may
-  // leave a longer compressed attempt behind it).
+  // leave a longer compressed attempt behind it). A small one is copied and
+  // the buffer kept for the next; a large one takes the buffer with it, so a
+  // worker neither holds a second copy of it while it waits for its turn nor
+  // keeps megabytes once it is written.
   [[nodiscard]] std::vector<uint8_t> Take() {
-    std::vector<uint8_t> entry(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(position_));
-    bytes_.clear();  // the capacity stays for the next entry
+    std::vector<uint8_t> entry;
+    if (bytes_.capacity() > kKeptBuffer) {
+      entry.swap(bytes_);
+      entry.resize(position_);
+    } else {
+      entry.assign(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(position_));
+      bytes_.clear();
+    }
     position_ = 0;
     return entry;
   }
@@ -57,6 +68,7 @@ class Pipeline {
   }
 
   WriteResult Run(int workers, const std::function<WriteStatus()>& before) {
+    held_cap_ = kHeldOutputPerWorker * static_cast<uint64_t>(workers);
     std::vector<std::thread> threads;
     for (int k = 1; k < workers; ++k) {
       try {
@@ -99,7 +111,7 @@ class Pipeline {
   // whose turn is next (the writer must never wait for a worker that waits).
   [[nodiscard]] bool MayClaim() const {
     const size_t i = next_claim_;
-    return i == next_write_ || Large(i) || held_ + add_.ListedSize(i) + kHeaderRoom <= kHeldOutput;
+    return i == next_write_ || Large(i) || held_ + add_.ListedSize(i) + kHeaderRoom <= held_cap_;
   }
   void Stop(WriteStatus s, size_t entry) {
     if (stopped_) return;
@@ -204,7 +216,8 @@ class Pipeline {
   size_t next_write_ = 0;
   std::deque<Slot> slots_;  // entries next_write_ .. next_claim_ - 1
   uint64_t held_ = 0;       // output held or expected for the entries in slots_
-  bool writing_ = true;     // a thread writes to out_ (first: the kept entries)
+  uint64_t held_cap_ = 0;
+  bool writing_ = true;  // a thread writes to out_ (first: the kept entries)
   bool stopped_ = false;
   WriteResult result_;
 };
