@@ -43,12 +43,9 @@ class CachedSource : public RandomSource {
   size_t filled_ = 0;
 };
 
-bool SameAsKept(const ArchiveEntry& written, const ArchiveEntry& kept) {
+bool SameAsKept(const ArchiveEntry& written, const KeptEntry& kept) {
   return written.header_size == kept.header_size && written.data_size == kept.data_size &&
-         written.header.method == kept.header.method && written.header.crc == kept.header.crc &&
-         written.header.original_size == kept.header.original_size &&
-         written.header.name == kept.header.name &&
-         written.header.directory == kept.header.directory;
+         written.header_hash == kept.header_hash;
 }
 
 int WindowBits(const EntryHeader& h) {
@@ -125,7 +122,7 @@ class Checker {
 }  // namespace
 
 CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& open,
-                         std::span<const ArchiveEntry> kept, std::span<const EntrySum> added,
+                         std::span<const KeptEntry> kept, std::span<const EntrySum> added,
                          int workers) {
   // The frame, on this thread: the kept entries as they were, the new ones
   // where the writer put them, the end mark last.
@@ -134,7 +131,7 @@ CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& o
     std::unique_ptr<RandomSource> source = open();
     if (!source) return {CheckStatus::kReadError, 0};
     CachedSource cached(std::move(source));
-    for (const ArchiveEntry& k : kept) {
+    for (const KeptEntry& k : kept) {
       ArchiveEntry e;
       const ListResult r = ReadEntryAt(cached, end, e);
       if (r == ListResult::kReadError) return {CheckStatus::kReadError, 0};

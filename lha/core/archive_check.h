@@ -34,7 +34,7 @@ struct CheckResult {
 // the end mark. Nothing is listed ahead: the check holds no more than the
 // sums, whatever the number of entries.
 [[nodiscard]] CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& open,
-                                       std::span<const ArchiveEntry> kept,
+                                       std::span<const KeptEntry> kept,
                                        std::span<const EntrySum> added, int workers);
 
 }  // namespace yx::lha

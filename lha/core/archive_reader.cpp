@@ -10,6 +10,13 @@ bool ReadExactly(RandomSource& s, uint64_t offset, uint8_t* data, size_t size) {
 
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
+// FNV-1a, 64 bits.
+uint64_t Hash(const std::vector<uint8_t>& bytes) {
+  uint64_t h = 0xCBF29CE484222325ull;
+  for (const uint8_t b : bytes) h = (h ^ b) * 0x100000001B3ull;
+  return h;
+}
+
 // Length of the header at `offset` (ext headers included), 0 when it cannot
 // be one. `first` holds its first 22 bytes.
 ListResult HeaderLength(RandomSource& s, uint64_t offset, const uint8_t* first, size_t& length) {
@@ -55,6 +62,7 @@ ListResult ReadEntryAt(RandomSource& source, uint64_t offset, ArchiveEntry& e) {
   if (!ReadExactly(source, offset, bytes.data(), length)) return ListResult::kReadError;
   e.offset = offset;
   e.header_size = length;
+  e.header_hash = Hash(bytes);
   switch (ParseHeader(bytes.data(), length, e.header, e.data_size)) {
     case ParseResult::kOk:
       break;
@@ -66,8 +74,12 @@ ListResult ReadEntryAt(RandomSource& source, uint64_t offset, ArchiveEntry& e) {
   return e.data_size > file_size - offset - length ? ListResult::kDamaged : ListResult::kOk;
 }
 
-ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries) {
-  entries.clear();
+KeptEntry KeptEntry::Of(const ArchiveEntry& e) {
+  return {e.offset,      e.header_size, e.data_size, e.header.original_size,
+          e.header_hash, e.header.crc};
+}
+
+ListResult VisitArchive(RandomSource& source, const std::function<void(ArchiveEntry&)>& visit) {
   const uint64_t file_size = source.Size();
   uint64_t offset = 0;
   while (offset < file_size) {
@@ -77,11 +89,24 @@ ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries)
     if (mark == 0) break;  // end mark
     ArchiveEntry e;
     if (const ListResult r = ReadEntryAt(source, offset, e); r != ListResult::kOk)
-      return r == ListResult::kNotAnArchive && !entries.empty() ? ListResult::kDamaged : r;
+      return r == ListResult::kNotAnArchive && offset > 0 ? ListResult::kDamaged : r;
     offset += e.TotalSize();
-    entries.push_back(std::move(e));
+    visit(e);
   }
   return ListResult::kOk;
+}
+
+ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries) {
+  entries.clear();
+  return VisitArchive(source, [&](ArchiveEntry& e) { entries.push_back(std::move(e)); });
+}
+
+ListResult ListKept(RandomSource& source, const std::function<bool(const EntryHeader&)>& take,
+                    std::vector<KeptEntry>& kept) {
+  kept.clear();
+  return VisitArchive(source, [&](ArchiveEntry& e) {
+    if (take(e.header)) kept.push_back(KeptEntry::Of(e));
+  });
 }
 
 }  // namespace yx::lha

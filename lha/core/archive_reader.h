@@ -3,6 +3,7 @@
 // data lie, and what the header says. Nothing is decoded; an update copies
 // the bytes of the entries it keeps.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "lha/core/header.h"
@@ -15,7 +16,22 @@ struct ArchiveEntry {
   uint64_t offset = 0;  // of the header
   uint64_t header_size = 0;
   uint64_t data_size = 0;
+  uint64_t header_hash = 0;  // of the header's bytes: a copy must show them again
   [[nodiscard]] uint64_t TotalSize() const { return header_size + data_size; }
+};
+
+// An entry of an old archive that an update copies as it is: where it lies,
+// and what the copy is checked against. A few words, not a header: an update
+// of an archive of 100,000 entries holds one of these for each.
+struct KeptEntry {
+  uint64_t offset = 0;
+  uint64_t header_size = 0;
+  uint64_t data_size = 0;
+  uint64_t original_size = 0;
+  uint64_t header_hash = 0;
+  uint16_t crc = 0;
+  [[nodiscard]] uint64_t TotalSize() const { return header_size + data_size; }
+  [[nodiscard]] static KeptEntry Of(const ArchiveEntry& e);
 };
 
 enum class ListResult { kOk, kNotAnArchive, kDamaged, kUnsupported, kReadError };
@@ -28,5 +44,12 @@ enum class ListResult { kOk, kNotAnArchive, kDamaged, kUnsupported, kReadError }
 // Reads every header up to the end mark (a 0 byte, or the end of the file).
 // An entry whose data runs past the end of the file counts as damage.
 [[nodiscard]] ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries);
+// The same, each entry given to `visit` in turn and let go.
+[[nodiscard]] ListResult VisitArchive(RandomSource& source,
+                                      const std::function<void(ArchiveEntry&)>& visit);
+// The entries whose header `take` accepts, in order.
+[[nodiscard]] ListResult ListKept(RandomSource& source,
+                                  const std::function<bool(const EntryHeader&)>& take,
+                                  std::vector<KeptEntry>& kept);
 
 }  // namespace yx::lha

@@ -1,7 +1,6 @@
 #include "lha/core/archive_writer.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "lha/core/crc16.h"
 #include "lha/core/entry_pipeline.h"
@@ -14,10 +13,10 @@ constexpr size_t kChunk = 256 * 1024;
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
 
 // Copies entries of an old archive byte for byte.
-WriteStatus CopyEntries(RandomSource* old_archive, std::span<const ArchiveEntry> entries,
+WriteStatus CopyEntries(RandomSource* old_archive, std::span<const KeptEntry> entries,
                         ArchiveSink& out) {
   std::vector<uint8_t> buffer(kChunk);
-  for (const ArchiveEntry& e : entries) {
+  for (const KeptEntry& e : entries) {
     if (!old_archive) return WriteStatus::kOldArchiveUnreadable;
     for (uint64_t done = 0; done < e.TotalSize();) {
       const size_t want =
@@ -133,7 +132,7 @@ WriteStatus WriteEntry(EntryWriter& writer, ArchiveSink& out, const NewEntry& e,
                  : WriteStatus::kSourceUnreadable;
 }
 
-WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry> keep,
+WriteResult WriteArchive(RandomSource* old_archive, std::span<const KeptEntry> keep,
                          const NewEntries& add, ArchiveSink& out, const ParserOptions& options,
                          int workers) {
   const auto copy_kept = [&] { return CopyEntries(old_archive, keep, out); };
@@ -173,26 +172,16 @@ WriteResult WriteArchive(RandomSource* old_archive, std::span<const ArchiveEntry
   return result;
 }
 
-WriteStatus AppendOldEntries(RandomSource& old_archive, std::span<const ArchiveEntry> entries,
+WriteStatus AppendOldEntries(RandomSource& old_archive, std::span<const KeptEntry> entries,
                              ArchiveSink& out, std::vector<EntrySum>& sums) {
   if (entries.empty()) return WriteStatus::kOk;
   if (out.Position() == 0 || !out.Seek(out.Position() - 1)) return WriteStatus::kWriteFailed;
-  for (const ArchiveEntry& e : entries) {
-    sums.push_back({out.Position(), e.header.original_size, e.header.crc});
+  for (const KeptEntry& e : entries) {
+    sums.push_back({out.Position(), e.original_size, e.crc});
     if (const WriteStatus s = CopyEntries(&old_archive, {&e, 1}, out); s != WriteStatus::kOk)
       return s;
   }
   return WriteEndMark(out);
-}
-
-std::vector<ArchiveEntry> EntriesToKeep(
-    std::span<const ArchiveEntry> old_entries, std::span<const std::u16string> new_keys,
-    const std::function<std::u16string(const EntryHeader&)>& key_of) {
-  const std::unordered_set<std::u16string> replaced(new_keys.begin(), new_keys.end());
-  std::vector<ArchiveEntry> keep;
-  for (const ArchiveEntry& e : old_entries)
-    if (!replaced.contains(key_of(e.header))) keep.push_back(e);
-  return keep;
 }
 
 }  // namespace yx::lha

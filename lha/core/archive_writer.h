@@ -121,12 +121,11 @@ class EntryWriter {
 // `workers` compress at once (the calling thread is one of them); the
 // archive is the same for any number. A file that cannot be opened or read
 // is left out and the others are written (see WriteResult::skipped).
-[[nodiscard]] WriteResult WriteArchive(RandomSource* old_archive,
-                                       std::span<const ArchiveEntry> keep, const NewEntries& add,
-                                       ArchiveSink& out, const ParserOptions& options = {},
-                                       int workers = 1);
+[[nodiscard]] WriteResult WriteArchive(RandomSource* old_archive, std::span<const KeptEntry> keep,
+                                       const NewEntries& add, ArchiveSink& out,
+                                       const ParserOptions& options = {}, int workers = 1);
 [[nodiscard]] inline WriteResult WriteArchive(RandomSource* old_archive,
-                                              std::span<const ArchiveEntry> keep,
+                                              std::span<const KeptEntry> keep,
                                               std::span<const NewEntry> add, ArchiveSink& out,
                                               const ParserOptions& options = {}, int workers = 1) {
   return WriteArchive(old_archive, keep, NewEntryList(add), out, options, workers);
@@ -136,12 +135,7 @@ class EntryWriter {
 // (over its end mark), then the end mark again; a sum for each is added to
 // `sums`, so that the check decodes them as it decodes the new ones.
 [[nodiscard]] WriteStatus AppendOldEntries(RandomSource& old_archive,
-                                           std::span<const ArchiveEntry> entries, ArchiveSink& out,
+                                           std::span<const KeptEntry> entries, ArchiveSink& out,
                                            std::vector<EntrySum>& sums);
-
-// The entries of `old_entries` whose key is not among `new_keys`, in order.
-[[nodiscard]] std::vector<ArchiveEntry> EntriesToKeep(
-    std::span<const ArchiveEntry> old_entries, std::span<const std::u16string> new_keys,
-    const std::function<std::u16string(const EntryHeader&)>& key_of);
 
 }  // namespace yx::lha

@@ -135,29 +135,31 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   const bool one_walk = command.names.size() == 1;  // which reaches each path once
   std::vector<uint32_t> chosen;
-  std::vector<std::u16string> keys;
+  std::unordered_set<std::u16string> keys;  // of the new entries, as the old ones are compared
   std::unordered_set<std::u16string> seen;
   chosen.reserve(list.Size());
   for (uint32_t i = 0; i < list.Size(); ++i) {
     if (exists || !one_walk) {
       std::u16string key = KeyOf(list.Stored(i));
       if (!one_walk && !seen.insert(key).second) continue;
-      if (exists) keys.push_back(Folded(std::move(key)));
+      if (exists) keys.insert(Folded(std::move(key)));
     }
     chosen.push_back(i);
   }
-  seen.clear();
+  seen = {};
 
-  // The entries of the old archive that stay.
+  // The entries of the old archive that stay, listed one at a time: an old
+  // archive of 100,000 entries costs a small record for each that stays.
   ArchiveFile old;
-  std::vector<ArchiveEntry> listed, keep;
+  std::vector<KeptEntry> keep;
   if (exists) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
       return Fail(kArchiveUnwritable, "archive is a folder", archive);
     if (!old.Open(archive)) return Fail(kArchiveUnwritable, "cannot open archive", archive);
-    if (ListArchive(old, listed) != ListResult::kOk)
+    if (ListKept(
+            old, [&](const EntryHeader& h) { return !keys.contains(Folded(KeyOf(h))); }, keep) !=
+        ListResult::kOk)
       return Fail(kArchiveDamaged, "not an intact archive", archive);
-    keep = EntriesToKeep(listed, keys, [](const EntryHeader& h) { return Folded(KeyOf(h)); });
     keys = {};
   }
 
@@ -188,12 +190,14 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   }
   // A file that cannot be read now keeps the entry the old archive has of
   // it: an older copy is better than none. It goes after the new entries.
-  std::vector<ArchiveEntry> kept_for_unreadable;
+  std::vector<KeptEntry> kept_for_unreadable;
   if (exists && !written.skipped.empty()) {
     std::unordered_set<std::u16string> unreadable_keys;
     for (const size_t i : written.skipped) unreadable_keys.insert(Folded(entries.Key(i)));
-    for (const ArchiveEntry& e : listed)
-      if (unreadable_keys.contains(Folded(KeyOf(e.header)))) kept_for_unreadable.push_back(e);
+    if (ListKept(
+            old, [&](const EntryHeader& h) { return unreadable_keys.contains(Folded(KeyOf(h))); },
+            kept_for_unreadable) != ListResult::kOk)
+      return Fail(kArchiveDamaged, "cannot read archive", archive);
   }
   std::vector<EntrySum> sums = std::move(written.sums);
   switch (AppendOldEntries(old, kept_for_unreadable, out, sums)) {

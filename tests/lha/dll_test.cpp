@@ -450,6 +450,28 @@ TEST_F(LhaDll, TheArchiveChecksItselfBeforeItReplacesTheOldOne) {
     EXPECT_NE(r.message.find(name), std::string::npos) << r.message;
     EXPECT_EQ(Bytes(archive), before) << name;
   }
+  // The entries kept from the archive before must come back byte for byte:
+  // two of the same sizes, swapped in the copy, fail the check too.
+  Put(base + L"Kept\\one.txt", Text(3000, 60));
+  Put(base + L"Kept\\two.txt", Text(3000, 60));
+  const std::string add_kept =
+      "a -x1 -r2 \"" + Narrow(archive) + "\" \"" + Narrow(base) + "\" \"Kept\\*\"";
+  ASSERT_EQ(win::RunCommand(add_kept).code, 0);
+  const std::string with_kept = Bytes(archive);
+  three.before_check = [&](const std::wstring& written) {
+    std::string bytes = Bytes(written);
+    std::vector<ArchiveEntry> pair;
+    for (const ArchiveEntry& e : List(written))
+      if (e.header.name == "one.txt" || e.header.name == "two.txt") pair.push_back(e);
+    ASSERT_EQ(pair.size(), 2u);
+    ASSERT_EQ(pair[0].TotalSize(), pair[1].TotalSize());
+    const std::string first = bytes.substr(pair[0].offset, pair[0].TotalSize());
+    bytes.replace(pair[0].offset, first.size(), bytes, pair[1].offset, first.size());
+    bytes.replace(pair[1].offset, first.size(), first);
+    test::WriteWholeFile(written, bytes);
+  };
+  EXPECT_EQ(win::RunCommand(command(archive), three).code, win::kCheckFailed);
+  EXPECT_TRUE(Bytes(archive) == with_kept) << "the archive before stays";
   int left = 0;  // no temporary file stays beside the archive
   (void)yx::win::ForEachEntry(t.Path() + L"out\\", [&](const WIN32_FIND_DATAW& e) {
     left += !yx::win::IsDotEntry(e);

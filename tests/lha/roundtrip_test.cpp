@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <set>
 
 #include "lha/core/archive_check.h"
 #include "lha/core/archive_reader.h"
@@ -262,20 +263,17 @@ TEST(Update, KeptEntriesAreCopiedAndReplacedOnesDropped) {
 
   const std::vector<File> added = {{"Work/a.txt", Text(6000, 13)}, {"Mail/c.txt", Text(100, 14)}};
   FileRandomSource old(first);
-  std::vector<ArchiveEntry> old_entries;
-  ASSERT_EQ(ListArchive(old, old_entries), ListResult::kOk);
-  auto key = [](const EntryHeader& h) {
-    std::u16string k;
-    for (char c : h.directory + h.name) k += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return k;
-  };
+  auto key = [](const EntryHeader& h) { return h.directory + h.name; };
   std::vector<NewEntry> entries;
-  std::vector<std::u16string> keys;
+  std::set<std::string> keys;
   for (const File& f : added) {
     entries.push_back(EntryFor(f));
-    keys.push_back(key(entries.back().header));
+    keys.insert(key(entries.back().header));
   }
-  const auto keep = EntriesToKeep(old_entries, keys, key);
+  std::vector<KeptEntry> keep;
+  ASSERT_EQ(ListKept(
+                old, [&](const EntryHeader& h) { return !keys.contains(key(h)); }, keep),
+            ListResult::kOk);
   ASSERT_EQ(keep.size(), 1u);
   const fs::path second = dir.Path() / "second.lzh";
   {
@@ -311,7 +309,8 @@ TEST(Update, LevelZeroAndOneArchivesFromAnotherTool) {
     {
       FileSink sink(updated);
       const std::vector<NewEntry> add = {EntryFor({"new.txt", Text(500, 16)})};
-      ASSERT_EQ(WriteArchive(&old, entries, add, sink).status, WriteStatus::kOk);
+      const KeptEntry keep[] = {KeptEntry::Of(entries[0])};
+      ASSERT_EQ(WriteArchive(&old, keep, add, sink).status, WriteStatus::kOk);
     }
     const fs::path work = dir.Path() / ("x" + std::to_string(level));
     fs::create_directories(work);
