@@ -117,47 +117,47 @@ bool LeadsBack(const std::wstring& link, std::vector<Frame>& stack) {
 
 }  // namespace
 
-void SourceList::AppendPath(uint32_t folder, std::wstring& path) const {
-  const Folder& f = folders_[folder];
-  if (f.top) {
-    path += tops_[f.name].path;
-    return;
+// Up from the folder, not by recursion: a chain of thousands of nested
+// folders would otherwise cost the thread's stack.
+std::vector<uint32_t> SourceList::Chain(uint32_t folder) const {
+  std::vector<uint32_t> chain;
+  for (;; folder = folders_[folder].parent) {
+    chain.push_back(folder);
+    if (folders_[folder].top) break;
   }
-  AppendPath(f.parent, path);
-  path += FolderName(f);
-  path += L'\\';
+  std::reverse(chain.begin(), chain.end());
+  return chain;
 }
 
-void SourceList::AppendStored(uint32_t folder, std::vector<std::wstring>& stored) const {
-  const Folder& f = folders_[folder];
-  if (f.top) {
-    stored = tops_[f.name].stored;
-    return;
-  }
-  AppendStored(f.parent, stored);
-  stored.emplace_back(FolderName(f));
-}
-
-std::wstring SourceList::Path(size_t i) const {
-  const Item& item = items_[i];
-  std::wstring path;
-  if (!item.is_folder) {
-    AppendPath(item.folder, path);
-    path += Name(item);
-  } else if (const Folder& f = folders_[item.folder]; f.top) {
-    path = tops_[f.name].path;
-  } else {
-    // A folder below the top as the listing names it, without the '\'.
-    AppendPath(f.parent, path);
-    path += FolderName(f);
+std::wstring SourceList::FolderPath(uint32_t folder) const {
+  const std::vector<uint32_t> chain = Chain(folder);
+  std::wstring path = tops_[folders_[chain.front()].name].path;
+  for (size_t k = 1; k < chain.size(); ++k) {
+    path += FolderName(folders_[chain[k]]);
+    path += L'\\';
   }
   return path;
 }
 
+std::vector<std::wstring> SourceList::StoredFolders(uint32_t folder) const {
+  const std::vector<uint32_t> chain = Chain(folder);
+  std::vector<std::wstring> stored = tops_[folders_[chain.front()].name].stored;
+  for (size_t k = 1; k < chain.size(); ++k) stored.emplace_back(FolderName(folders_[chain[k]]));
+  return stored;
+}
+
+std::wstring SourceList::Path(size_t i) const {
+  const Item& item = items_[i];
+  if (!item.is_folder) return FolderPath(item.folder) + std::wstring(Name(item));
+  const Folder& f = folders_[item.folder];
+  if (f.top) return tops_[f.name].path;
+  // A folder below the top as the listing names it, without the '\\'.
+  return FolderPath(f.parent) + std::wstring(FolderName(f));
+}
+
 StoredPath SourceList::Stored(size_t i) const {
   const Item& item = items_[i];
-  StoredPath stored;
-  AppendStored(item.folder, stored.folders);
+  StoredPath stored{StoredFolders(item.folder), {}};
   if (!item.is_folder) stored.name = Name(item);
   return stored;
 }

@@ -59,9 +59,11 @@ class SourceList {
     std::wstring path;
     std::vector<std::wstring> stored;
   };
+  // The folders from the top down to `folder`.
+  [[nodiscard]] std::vector<uint32_t> Chain(uint32_t folder) const;
   // The folder's full path, ending in '\'.
-  void AppendPath(uint32_t folder, std::wstring& path) const;
-  void AppendStored(uint32_t folder, std::vector<std::wstring>& stored) const;
+  [[nodiscard]] std::wstring FolderPath(uint32_t folder) const;
+  [[nodiscard]] std::vector<std::wstring> StoredFolders(uint32_t folder) const;
   [[nodiscard]] std::wstring_view FolderName(const Folder& f) const {
     return {names_.data() + f.name, f.name_length};
   }
