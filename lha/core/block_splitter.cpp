@@ -1,79 +1,139 @@
 #include "lha/core/block_splitter.h"
 
-#include <array>
+#include <algorithm>
 
 namespace yx::lha {
 namespace {
 
-// Candidate cut points per range; more find better cuts at a cost in time.
-constexpr size_t kParts = 8;
-// Ranges shorter than this are not cut further.
-constexpr size_t kMinBlock = 1024;
+// Candidate cut points over the whole run of symbols; more find better cuts
+// at a cost in time.
+constexpr size_t kParts = 32;
+// No candidate closer than this to the next: a block this short hardly ever
+// pays for its tables.
+constexpr size_t kMinPart = 512;
+// Neither side of a cut among the candidates shorter than this.
+constexpr size_t kMinCut = 256;
+// The smallest step a cut is moved by.
+constexpr size_t kFinestStep = 16;
 
-Histogram Difference(const Histogram& a, const Histogram& b) {
-  Histogram d;
-  for (int i = 0; i < kNumC; ++i) d.c[i] = a.c[i] - b.c[i];
-  for (int i = 0; i < kNumP; ++i) d.p[i] = a.p[i] - b.p[i];
-  d.codes = a.codes - b.codes;
-  return d;
+Histogram Difference(Histogram a, const Histogram& b) {
+  a.Subtract(b);
+  return a;
 }
 
-void Split(std::span<const uint32_t> all, size_t from, size_t to, const Histogram& whole,
-           double whole_cost, std::vector<BlockCut>& cuts) {
-  const size_t n = to - from;
-  if (n >= 2 * kMinBlock) {
-    // Histograms of [from, cut) for each candidate cut, in one pass.
-    std::array<Histogram, kParts + 1> upto;
-    std::array<size_t, kParts + 1> cut;
-    for (size_t k = 0; k <= kParts; ++k) cut[k] = from + n * k / kParts;
-    for (size_t k = 1; k < kParts; ++k) {
-      upto[k] = upto[k - 1];
-      upto[k].Add(all.subspan(cut[k - 1], cut[k] - cut[k - 1]));
-    }
-    double best = whole_cost, best_left = 0, best_right = 0;
-    size_t best_k = 0;
-    Histogram best_rest;
-    for (size_t k = 1; k < kParts; ++k) {
-      const Histogram rest = Difference(whole, upto[k]);
-      const double left = EstimateBlockBits(upto[k]);
-      const double right = EstimateBlockBits(rest);
-      if (left + right < best) {
-        best = left + right;
-        best_k = k;
-        best_left = left;
-        best_right = right;
-        best_rest = rest;
-      }
-    }
-    if (best_k != 0) {
-      Split(all, from, cut[best_k], upto[best_k], best_left, cuts);
-      Split(all, cut[best_k], to, best_rest, best_right, cuts);
-      return;
+// The candidate cuts and the histogram of the symbols before each: counted
+// once, so a range at any depth of the splitting weighs its cuts by
+// differences, without going over its symbols again.
+struct Candidates {
+  std::span<const uint32_t> symbols;
+  std::vector<size_t> at;         // at[0] = 0, at.back() = the symbols' count
+  std::vector<Histogram> before;  // of the symbols [0, at[k])
+};
+
+// A range of symbols and what is known of it.
+struct Range {
+  size_t from, to;   // symbols [from, to)
+  Histogram before;  // of the symbols [0, from)
+  Histogram whole;   // of the range
+  double cost;       // EstimateBlockBits(whole)
+};
+
+// The cut at `at` inside `r`: both sides' histograms and sizes.
+struct Cut {
+  size_t at = 0;
+  Histogram first, rest;
+  double left = 0, right = 0;
+  [[nodiscard]] double Cost() const { return left + right; }
+};
+
+Cut CutAt(const Range& r, size_t at, const Histogram& before_at) {
+  Cut c;
+  c.at = at;
+  c.first = Difference(before_at, r.before);
+  c.rest = Difference(r.whole, c.first);
+  c.left = EstimateBlockBits(c.first);
+  c.right = EstimateBlockBits(c.rest);
+  return c;
+}
+
+// Splits `r` at the cut that makes the two sides smallest, and each side
+// again, while that saves bits. The cut is sought among the candidates, then
+// moved by halving steps towards the better neighbour.
+void Split(const Candidates& c, Range r, std::vector<BlockCut>& cuts) {
+  Cut best;
+  double best_cost = r.cost;
+  bool found = false;
+  for (size_t k = 1; k + 1 < c.at.size(); ++k) {
+    if (c.at[k] <= r.from + kMinCut) continue;
+    if (c.at[k] + kMinCut >= r.to) break;
+    Cut cut = CutAt(r, c.at[k], c.before[k]);
+    if (cut.Cost() < best_cost) {
+      best_cost = cut.Cost();
+      best = cut;
+      found = true;
     }
   }
-  if (n > kMaxBlockCodes) {
+  if (!found && r.to - r.from > kMaxBlockCodes) {
     // Too many codes for one block whatever the statistics say.
-    const size_t mid = from + n / 2;
-    Histogram left;
-    left.Add(all.subspan(from, mid - from));
-    const Histogram right = Difference(whole, left);
-    Split(all, from, mid, left, EstimateBlockBits(left), cuts);
-    Split(all, mid, to, right, EstimateBlockBits(right), cuts);
+    const size_t mid = r.from + (r.to - r.from) / 2;
+    Histogram before_mid = r.before;
+    before_mid.Add(c.symbols.subspan(r.from, mid - r.from));
+    best = CutAt(r, mid, before_mid);
+    found = true;
+  }
+  if (!found) {
+    cuts.push_back({r.to, r.whole});
     return;
   }
-  cuts.push_back({to, whole});
+  Histogram before_best = r.before;
+  before_best.Add(best.first);
+  for (size_t step = (c.at[1] - c.at[0]) / 2; step >= kFinestStep; step /= 2) {
+    for (const bool later : {false, true}) {
+      if (later ? best.at + step + kMinCut / 2 >= r.to : best.at <= r.from + step + kMinCut / 2)
+        continue;
+      const size_t at = later ? best.at + step : best.at - step;
+      Histogram moved;
+      moved.Add(c.symbols.subspan(std::min(at, best.at), step));
+      Histogram before_at = before_best;
+      if (later)
+        before_at.Add(moved);
+      else
+        before_at.Subtract(moved);
+      Cut cut = CutAt(r, at, before_at);
+      if (cut.Cost() < best.Cost()) {
+        best = cut;
+        before_best = before_at;
+        break;
+      }
+    }
+  }
+  Split(c, {r.from, best.at, r.before, best.first, best.left}, cuts);
+  Split(c, {best.at, r.to, before_best, best.rest, best.right}, cuts);
 }
 
 }  // namespace
 
-std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols, const Histogram& h) {
+std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols) {
   std::vector<BlockCut> cuts;
   if (symbols.empty()) return cuts;
-  if (symbols.size() < 2 * kMinBlock) {  // too short to cut
-    cuts.push_back({symbols.size(), h});
+  const size_t n = symbols.size();
+  // At least two parts whenever the symbols are more than a block can hold.
+  const size_t parts = std::max<size_t>(
+      {1, std::min(kParts, n / kMinPart), (n + kMaxBlockCodes - 1) / kMaxBlockCodes * 2});
+  Candidates c;
+  c.symbols = symbols;
+  c.at.resize(parts + 1);
+  c.before.resize(parts + 1);
+  for (size_t k = 0; k <= parts; ++k) c.at[k] = n * k / parts;
+  for (size_t k = 1; k <= parts; ++k) {
+    c.before[k] = c.before[k - 1];
+    c.before[k].Add(symbols.subspan(c.at[k - 1], c.at[k] - c.at[k - 1]));
+  }
+  if (parts < 2) {  // too short to cut
+    cuts.push_back({n, c.before[1]});
     return cuts;
   }
-  Split(symbols, 0, symbols.size(), h, EstimateBlockBits(h), cuts);
+  Split(c, {0, n, Histogram{}, c.before[parts], EstimateBlockBits(c.before[parts])}, cuts);
   return cuts;
 }
 

@@ -16,8 +16,6 @@ struct BlockCut {
 };
 
 // The blocks for `symbols`, in order; none holds more than 65535 codes.
-// `histogram` is that of all of `symbols`.
-[[nodiscard]] std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols,
-                                                const Histogram& histogram);
+[[nodiscard]] std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols);
 
 }  // namespace yx::lha

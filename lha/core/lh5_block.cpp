@@ -13,17 +13,42 @@ constexpr int kTBits = 5;  // width of the pt table's count and of its one-symbo
 constexpr int kCBits = 9;
 constexpr int kPBits = 4;
 
-// One step of the c-length table as the pt code carries it.
-struct LengthToken {
-  uint8_t pt;
-  uint8_t extra_bits;
-  uint16_t extra;
-};
+// The cheapest tokens for `run` zeros (1..kNumC): one pt 2 when it is
+// there and the run is long enough, else the best mix of pt 0 and pt 1, by
+// the fewest bits from the run's start. Returns the count written to `out`.
+int CheapestZeroRun(int run, const std::array<uint8_t, kNumPt>& pt_bits, LengthToken* out) {
+  constexpr uint32_t kNone = 1u << 20;
+  const uint32_t one = pt_bits[0] != 0 ? pt_bits[0] : kNone;
+  const uint32_t some = pt_bits[1] != 0 ? pt_bits[1] + 4u : kNone;
+  const uint32_t many = pt_bits[2] != 0 ? pt_bits[2] + 9u : kNone;
+  std::array<uint32_t, kNumC + 1> cost;  // at most kNumC tokens of kNone: no overflow
+  std::array<uint8_t, kNumC + 1> step;   // zeros of the last token
+  cost[0] = 0;
+  for (int r = 1; r <= run; ++r) {
+    cost[r] = cost[r - 1] + one;
+    step[r] = 1;
+    for (int k = 3; k <= std::min(r, 18); ++k)
+      if (cost[r - k] + some < cost[r])
+        cost[r] = cost[r - k] + some, step[r] = static_cast<uint8_t>(k);
+  }
+  if (run >= 20 && (many < cost[run] || cost[run] >= kNone)) {
+    out[0] = {2, 9, static_cast<uint16_t>(run - 20)};
+    return 1;
+  }
+  int count = 0;
+  for (int r = run; r > 0; r -= step[r])
+    out[count++] =
+        step[r] == 1 ? LengthToken{0, 0, 0} : LengthToken{1, 4, static_cast<uint16_t>(step[r] - 3)};
+  std::reverse(out, out + count);
+  return count;
+}
 
 // Run-length form of the c lengths: pt 0 one zero, pt 1 3..18 zeros (4 bits),
-// pt 2 20.. zeros (9 bits), pt k a length of k - 2.
+// pt 2 20.. zeros (9 bits), pt k a length of k - 2. A run of zeros is cut
+// into the tokens that cost the fewest bits under `pt_bits` (the pt code's
+// lengths, 0 for a token the code lacks); with none given, the usual cut.
 int CLengthTokens(const std::array<uint8_t, kNumC>& len, int n,
-                  std::array<LengthToken, kNumC>& out) {
+                  const std::array<uint8_t, kNumPt>* pt_bits, std::array<LengthToken, kNumC>& out) {
   int count = 0;
   for (int i = 0; i < n;) {
     if (len[i] != 0) {
@@ -33,16 +58,20 @@ int CLengthTokens(const std::array<uint8_t, kNumC>& len, int n,
     }
     int run = 0;
     while (i < n && len[i] == 0) ++i, ++run;
-    if (run <= 2) {
-      while (run--) out[count++] = {0, 0, 0};
-    } else if (run <= 18) {
-      out[count++] = {1, 4, static_cast<uint16_t>(run - 3)};
-    } else if (run == 19) {
-      out[count++] = {0, 0, 0};
-      out[count++] = {1, 4, 15};
-    } else {
-      out[count++] = {2, 9, static_cast<uint16_t>(run - 20)};
+    if (pt_bits == nullptr) {
+      if (run <= 2) {
+        while (run--) out[count++] = {0, 0, 0};
+      } else if (run <= 18) {
+        out[count++] = {1, 4, static_cast<uint16_t>(run - 3)};
+      } else if (run == 19) {
+        out[count++] = {0, 0, 0};
+        out[count++] = {1, 4, 15};
+      } else {
+        out[count++] = {2, 9, static_cast<uint16_t>(run - 20)};
+      }
+      continue;
     }
+    count += CheapestZeroRun(run, *pt_bits, out.data() + count);
   }
   return count;
 }
@@ -74,6 +103,29 @@ int PtSkip(const std::array<uint8_t, kNumPt>& len, int n) {
   return k;
 }
 
+// The pt code for `tokens` (into `plan`) and the bits of the pt table, the
+// c table's count and its tokens.
+uint64_t CTableBits(const LengthToken* tokens, int nt, BlockPlan& plan) {
+  std::array<uint32_t, kNumPt> pt_freq{};
+  for (int i = 0; i < nt; ++i) ++pt_freq[tokens[i].pt];
+  plan.pt_used = BuildCodeLengths(pt_freq, kMaxCodeBits, plan.pt_len);
+  uint64_t bits = kTBits + kCBits;
+  if (plan.pt_used <= 1) {
+    bits += kTBits;
+  } else {
+    const int n = UsedCount(plan.pt_len);
+    for (int i = 0; i < n; ++i) {
+      bits += LengthFieldBits(plan.pt_len[i]);
+      if (i == 2) {
+        bits += 2;
+        i += PtSkip(plan.pt_len, n);
+      }
+    }
+  }
+  for (int i = 0; i < nt; ++i) bits += plan.pt_len[tokens[i].pt] + tokens[i].extra_bits;
+  return bits;
+}
+
 int SingleSymbol(std::span<const uint32_t> freq) {
   for (size_t s = 0; s < freq.size(); ++s)
     if (freq[s] != 0) return static_cast<int>(s);
@@ -86,6 +138,12 @@ void Histogram::Add(const Histogram& o) {
   for (int i = 0; i < kNumC; ++i) c[i] += o.c[i];
   for (int i = 0; i < kNumP; ++i) p[i] += o.p[i];
   codes += o.codes;
+}
+
+void Histogram::Subtract(const Histogram& o) {
+  for (int i = 0; i < kNumC; ++i) c[i] -= o.c[i];
+  for (int i = 0; i < kNumP; ++i) p[i] -= o.p[i];
+  codes -= o.codes;
 }
 
 BlockPlan PlanBlock(const Histogram& h) {
@@ -106,26 +164,23 @@ BlockPlan PlanBlock(const Histogram& h) {
   if (plan.c_used <= 1) {
     header += 2 * kTBits + 2 * kCBits;
   } else {
-    std::array<LengthToken, kNumC> tokens;
-    const int nt = CLengthTokens(plan.c_len, UsedCount(plan.c_len), tokens);
-    std::array<uint32_t, kNumPt> pt_freq{};
-    for (int i = 0; i < nt; ++i) ++pt_freq[tokens[i].pt];
-    plan.pt_used = BuildCodeLengths(pt_freq, kMaxCodeBits, plan.pt_len);
-    if (plan.pt_used <= 1) {
-      header += 2 * kTBits;
-    } else {
-      const int n = UsedCount(plan.pt_len);
-      header += kTBits;
-      for (int i = 0; i < n; ++i) {
-        header += LengthFieldBits(plan.pt_len[i]);
-        if (i == 2) {
-          header += 2;
-          i += PtSkip(plan.pt_len, n);
-        }
-      }
+    const int n = UsedCount(plan.c_len);
+    plan.token_count = CLengthTokens(plan.c_len, n, nullptr, plan.tokens);
+    uint64_t table = CTableBits(plan.tokens.data(), plan.token_count, plan);
+    // The runs of zeros cut again by the bits the pt code just built gives
+    // each token, and the pt code rebuilt, while that makes the table smaller.
+    for (int round = 0; round < 2; ++round) {
+      BlockPlan other;
+      other.token_count = CLengthTokens(plan.c_len, n, &plan.pt_len, other.tokens);
+      const uint64_t bits = CTableBits(other.tokens.data(), other.token_count, other);
+      if (bits >= table) break;
+      table = bits;
+      plan.tokens = other.tokens;
+      plan.token_count = other.token_count;
+      plan.pt_len = other.pt_len;
+      plan.pt_used = other.pt_used;
     }
-    header += kCBits;
-    for (int i = 0; i < nt; ++i) header += plan.pt_len[tokens[i].pt] + tokens[i].extra_bits;
+    header += table;
     for (int s = 0; s < kNumC; ++s) data += uint64_t{h.c[s]} * plan.c_len[s];
   }
   if (plan.p_used <= 1) {
@@ -196,8 +251,8 @@ void WriteBlock(std::span<const uint32_t> symbols, const BlockPlan& plan, BitWri
     out.Put(0, kCBits);
     out.Put(static_cast<uint32_t>(SingleSymbol(h.c)), kCBits);
   } else {
-    std::array<LengthToken, kNumC> tokens;
-    const int nt = CLengthTokens(plan.c_len, UsedCount(plan.c_len), tokens);
+    const auto& tokens = plan.tokens;
+    const int nt = plan.token_count;
     std::array<uint16_t, kNumPt> pt_code{};
     if (plan.pt_used <= 1) {
       out.Put(0, kTBits);

@@ -24,6 +24,15 @@ struct Histogram {
     for (uint32_t s : symbols) Add(s);
   }
   void Add(const Histogram& other);
+  // Takes away the counts of `other`, which this one includes.
+  void Subtract(const Histogram& other);
+};
+
+// One step of the c-length table as the pt code carries it.
+struct LengthToken {
+  uint8_t pt;
+  uint8_t extra_bits;
+  uint16_t extra;
 };
 
 // The code lengths chosen for a block, with the exact size it will take.
@@ -31,6 +40,8 @@ struct BlockPlan {
   std::array<uint8_t, kNumC> c_len{};
   std::array<uint8_t, kNumP> p_len{};
   std::array<uint8_t, kNumPt> pt_len{};
+  std::array<LengthToken, kNumC> tokens{};  // the c lengths as pt codes
+  int token_count = 0;
   int c_used = 0, p_used = 0, pt_used = 0;
   uint64_t header_bits = 0;  // count and tables
   uint64_t data_bits = 0;

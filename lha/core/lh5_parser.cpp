@@ -37,7 +37,6 @@ void Lh5Parser::Reset() {
 
 void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end, size_t size,
                       std::vector<uint32_t>& symbols) {
-  histogram_ = Histogram{};
   if (start >= end) return;
   buffer_ = buffer;
   base_ = base;
@@ -45,15 +44,14 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
   end_ = end;
   size_ = size;
   if (!have_model_) FirstModel(start, end);
-  const size_t first_symbol = symbols.size();
-  if (options_.shortest_path_passes > 0) {
+  if (options_.shortest_path_passes > 0)
     ParseShortestPath(symbols);
-    histogram_.Add(std::span(symbols).subspan(first_symbol));
-  } else {
-    ParseLazy(symbols);  // counts as it goes
-  }
-  // The next stretch weighs its choices with what this one turned out to be.
-  ModelFrom(histogram_);
+  else
+    ParseLazy(symbols);
+}
+
+void Lh5Parser::Learn(const Histogram& stretch) {
+  ModelFrom(stretch);
   have_model_ = true;
 }
 

@@ -39,8 +39,9 @@ class Lh5Parser {
   void Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end, size_t size,
              std::vector<uint32_t>& symbols);
 
-  // Of the symbols the last Parse appended.
-  [[nodiscard]] const Histogram& StretchHistogram() const noexcept { return histogram_; }
+  // The next stretch weighs its choices with what the one before turned out
+  // to be: the histogram of the symbols the last Parse appended.
+  void Learn(const Histogram& stretch);
 
   void Rebase(uint32_t delta) { finder_.Rebase(delta); }
   // Forgets the input and the statistics: a new file follows.
@@ -55,10 +56,7 @@ class Lh5Parser {
   };
 
   void ParseLazy(std::vector<uint32_t>& symbols);
-  void Emit(uint32_t symbol, std::vector<uint32_t>& symbols) {
-    symbols.push_back(symbol);
-    histogram_.Add(symbol);
-  }
+  static void Emit(uint32_t symbol, std::vector<uint32_t>& symbols) { symbols.push_back(symbol); }
   void ParseShortestPath(std::vector<uint32_t>& symbols);
 
   // The matches at position i, no longer than the stretch allows, and none
@@ -75,7 +73,6 @@ class Lh5Parser {
   MatchFinder finder_;
   CostModel model_;
   bool have_model_ = false;
-  Histogram histogram_;
 
   // The stretch being parsed.
   const uint8_t* buffer_ = nullptr;
