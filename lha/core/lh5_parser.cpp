@@ -14,11 +14,17 @@ constexpr uint32_t kMaxCost = 24 * kScale;
 constexpr size_t kLongEnds = 16;
 // Matches shorter than this are weighed against the best two bytes on too.
 constexpr int kLookTwoBelow = 5;
-// A match put off by a byte must save this much more (1.5 bits per byte put
+// A match put off by a byte must save this much more (1 bit per byte put
 // off, in 1/16 bit): the saving it promises is only an estimate, since
 // where it ends decides what can follow, while the literal it costs now is
-// certain. Tried on the corpus from 0 to 2 bits; 1.5 came out smallest.
-constexpr int kPutOffPrice = 24;
+// certain. And half a bit more per byte it reaches past the match it
+// replaces: those bytes would be coded by something that saves bits too.
+// Both tried on the corpus of tools/lha-corpus from 0 to 2 bits.
+constexpr int kPutOffPrice = 16;
+constexpr int kReachPrice = 8;
+// Counts added to every symbol's when the costs are taken from a histogram:
+// a symbol the stretch before did not use is dear, not out of reach.
+constexpr double kUnseen = 1.0;
 
 uint32_t CostOf(double freq, double total) {
   const double bits = std::log2(total / freq);
@@ -87,7 +93,9 @@ void Lh5Parser::ParseLazy(std::vector<uint32_t>& symbols) {
       searched = i + ahead + 1;
       int next_saving = 0;
       const Match n = Best(i + ahead, next, next_count, next_saving);
-      if (n.length != 0 && next_saving > saving + kPutOffPrice * static_cast<int>(ahead)) {
+      const int reach = static_cast<int>(ahead) + n.length - m.length;
+      if (n.length != 0 &&
+          next_saving > saving + kPutOffPrice * static_cast<int>(ahead) + kReachPrice * reach) {
         later = ahead;
         std::copy(next, next + next_count, here);
         here_count = next_count;
@@ -166,24 +174,24 @@ void Lh5Parser::FirstModel(size_t start, size_t end) {
   std::array<uint32_t, 256> count{};
   for (size_t i = start; i < end; ++i) ++count[buffer_[i]];
   const double total = static_cast<double>(end - start) + 128.0;
-  for (int b = 0; b < 256; ++b) model_.literal[b] = CostOf(count[b] + 0.5, total) + kScale;
+  for (int b = 0; b < 256; ++b) model_.literal[b] = CostOf(count[b] + 0.5, total) + kScale / 2;
   for (int l = kMinMatch; l <= kMaxMatch; ++l)
-    model_.length[l] = static_cast<uint32_t>((3.5 + 1.2 * std::log2(l - 2.0)) * kScale);
+    model_.length[l] = static_cast<uint32_t>((4.0 + 1.2 * std::log2(l - 2.0)) * kScale);
   for (int p = 0; p < kNumP; ++p)
     model_.position[p] = static_cast<uint32_t>((2.5 + ExtraBits(p)) * kScale);
 }
 
 void Lh5Parser::ModelFrom(const Histogram& h) {
-  double total = kNumC * 0.1;
+  double total = kNumC * kUnseen;
   for (uint32_t f : h.c) total += f;
-  for (int b = 0; b < 256; ++b) model_.literal[b] = CostOf(h.c[b] + 0.1, total);
+  for (int b = 0; b < 256; ++b) model_.literal[b] = CostOf(h.c[b] + kUnseen, total);
   for (int l = kMinMatch; l <= kMaxMatch; ++l)
-    model_.length[l] = CostOf(h.c[l - kMinMatch + 256] + 0.1, total);
-  double ptotal = kNumP * 0.1;
+    model_.length[l] = CostOf(h.c[l - kMinMatch + 256] + kUnseen, total);
+  double ptotal = kNumP * kUnseen;
   for (uint32_t f : h.p) ptotal += f;
   for (int p = 0; p < kNumP; ++p)
     model_.position[p] =
-        CostOf(h.p[p] + 0.1, ptotal) + static_cast<uint32_t>(ExtraBits(p)) * kScale;
+        CostOf(h.p[p] + kUnseen, ptotal) + static_cast<uint32_t>(ExtraBits(p)) * kScale;
 }
 
 }  // namespace yx::lha
