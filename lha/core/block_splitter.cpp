@@ -5,8 +5,8 @@
 namespace yx::lha {
 namespace {
 
-// Candidate cut points over the whole run of symbols; more find better cuts
-// at a cost in time.
+// Candidate cut points over the whole run of symbols, at most; more find
+// better cuts at a cost in time.
 constexpr size_t kParts = 32;
 // No candidate closer than this to the next: a block this short hardly ever
 // pays for its tables.
@@ -14,7 +14,7 @@ constexpr size_t kMinPart = 512;
 // Neither side of a cut among the candidates shorter than this.
 constexpr size_t kMinCut = 256;
 // The smallest step a cut is moved by.
-constexpr size_t kFinestStep = 16;
+constexpr size_t kFinestStep = 8;
 
 Histogram Difference(Histogram a, const Histogram& b) {
   a.Subtract(b);
@@ -28,6 +28,7 @@ struct Candidates {
   std::span<const uint32_t> symbols;
   std::vector<size_t> at;         // at[0] = 0, at.back() = the symbols' count
   std::vector<Histogram> before;  // of the symbols [0, at[k])
+  size_t spacing = 0;             // between most candidates
 };
 
 // A range of symbols and what is known of it.
@@ -87,7 +88,7 @@ void Split(const Candidates& c, Range r, std::vector<BlockCut>& cuts) {
   }
   Histogram before_best = r.before;
   before_best.Add(best.first);
-  for (size_t step = (c.at[1] - c.at[0]) / 2; step >= kFinestStep; step /= 2) {
+  for (size_t step = c.spacing / 2; step >= kFinestStep; step /= 2) {
     for (const bool later : {false, true}) {
       if (later ? best.at + step + kMinCut / 2 >= r.to : best.at <= r.from + step + kMinCut / 2)
         continue;
@@ -113,27 +114,35 @@ void Split(const Candidates& c, Range r, std::vector<BlockCut>& cuts) {
 
 }  // namespace
 
-std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols) {
+std::vector<BlockCut> SplitBlocks(std::span<const uint32_t> symbols, const SymbolCounts& counts) {
   std::vector<BlockCut> cuts;
   if (symbols.empty()) return cuts;
   const size_t n = symbols.size();
-  // At least two parts whenever the symbols are more than a block can hold.
-  const size_t parts = std::max<size_t>(
-      {1, std::min(kParts, n / kMinPart), (n + kMaxBlockCodes - 1) / kMaxBlockCodes * 2});
+  Histogram all = counts.waiting;
+  all.Add(counts.counted);
+  // Every count point, or every second, third...: at most kParts of them,
+  // none closer to the next than kMinPart.
+  const size_t stride = std::max({size_t{1}, (counts.points.size() + kParts - 1) / kParts,
+                                  (kMinPart + counts.every - 1) / counts.every});
   Candidates c;
   c.symbols = symbols;
-  c.at.resize(parts + 1);
-  c.before.resize(parts + 1);
-  for (size_t k = 0; k <= parts; ++k) c.at[k] = n * k / parts;
-  for (size_t k = 1; k <= parts; ++k) {
-    c.before[k] = c.before[k - 1];
-    c.before[k].Add(symbols.subspan(c.at[k - 1], c.at[k] - c.at[k - 1]));
+  c.spacing = stride * counts.every;
+  c.at.push_back(0);
+  c.before.emplace_back();
+  if (counts.waited > 0) {
+    c.at.push_back(counts.waited);
+    c.before.push_back(counts.waiting);
   }
-  if (parts < 2) {  // too short to cut
-    cuts.push_back({n, c.before[1]});
-    return cuts;
+  for (size_t k = stride - 1; k < counts.points.size(); k += stride) {
+    const size_t at = counts.waited + (k + 1) * counts.every;
+    if (at >= n) break;
+    c.at.push_back(at);
+    c.before.push_back(counts.waiting);
+    c.before.back().Add(counts.points[k]);
   }
-  Split(c, {0, n, Histogram{}, c.before[parts], EstimateBlockBits(c.before[parts])}, cuts);
+  c.at.push_back(n);
+  c.before.push_back(all);
+  Split(c, {0, n, Histogram{}, all, EstimateBlockBits(all)}, cuts);
   return cuts;
 }
 

@@ -88,13 +88,9 @@ bool Lh5Encoder::CodeStretch(bool last) {
   // while the input goes on and it is short enough that its tables weigh,
   // but only once: a block that waited before is written now, so no symbol
   // is weighed over and over.
-  const std::vector<BlockCut> cuts = SplitBlocks(symbols_);
-  // The stretch's own symbols: all of them less those that waited. The
-  // splitter counts them anyway, so the parser does not.
-  Histogram stretch;
-  for (const BlockCut& cut : cuts) stretch.Add(cut.histogram);
-  stretch.Subtract(waiting_);
-  parser_.Learn(stretch);
+  const std::vector<BlockCut> cuts =
+      SplitBlocks(symbols_, {carried_, waiting_, parser_.StretchHistogram(), parser_.CountPoints(),
+                             Lh5Parser::kCountPoint});
   const size_t last_start = cuts.size() > 1 ? cuts[cuts.size() - 2].end : 0;
   const bool carry = !done && last_start >= carried_ && symbols_.size() - last_start < kCarryBelow;
   size_t from = 0;

@@ -43,6 +43,8 @@ void Lh5Parser::Reset() {
 
 void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end, size_t size,
                       std::vector<uint32_t>& symbols) {
+  histogram_ = Histogram{};
+  points_.clear();
   if (start >= end) return;
   buffer_ = buffer;
   base_ = base;
@@ -50,14 +52,15 @@ void Lh5Parser::Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t
   end_ = end;
   size_ = size;
   if (!have_model_) FirstModel(start, end);
-  if (options_.shortest_path_passes > 0)
+  const size_t first_symbol = symbols.size();
+  if (options_.shortest_path_passes > 0) {
     ParseShortestPath(symbols);
-  else
-    ParseLazy(symbols);
-}
-
-void Lh5Parser::Learn(const Histogram& stretch) {
-  ModelFrom(stretch);
+    for (size_t k = first_symbol; k < symbols.size(); ++k) Count(symbols[k]);
+  } else {
+    ParseLazy(symbols);  // counts as it goes
+  }
+  // The next stretch weighs its choices with what this one turned out to be.
+  ModelFrom(histogram_);
   have_model_ = true;
 }
 

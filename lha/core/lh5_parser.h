@@ -15,6 +15,7 @@
 // -lh5- can get.
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "lha/core/lh5_block.h"
@@ -39,9 +40,12 @@ class Lh5Parser {
   void Parse(const uint8_t* buffer, uint32_t base, size_t start, size_t end, size_t size,
              std::vector<uint32_t>& symbols);
 
-  // The next stretch weighs its choices with what the one before turned out
-  // to be: the histogram of the symbols the last Parse appended.
-  void Learn(const Histogram& stretch);
+  // The symbols the last Parse appended are counted as they come, for the
+  // next stretch's costs and for the block splitter: their histogram, and
+  // that of their first (k + 1) * kCountPoint symbols in CountPoints()[k].
+  static constexpr size_t kCountPoint = 512;
+  [[nodiscard]] const Histogram& StretchHistogram() const noexcept { return histogram_; }
+  [[nodiscard]] std::span<const Histogram> CountPoints() const noexcept { return points_; }
 
   void Rebase(uint32_t delta) { finder_.Rebase(delta); }
   // Forgets the input and the statistics: a new file follows.
@@ -56,7 +60,14 @@ class Lh5Parser {
   };
 
   void ParseLazy(std::vector<uint32_t>& symbols);
-  static void Emit(uint32_t symbol, std::vector<uint32_t>& symbols) { symbols.push_back(symbol); }
+  void Emit(uint32_t symbol, std::vector<uint32_t>& symbols) {
+    symbols.push_back(symbol);
+    Count(symbol);
+  }
+  void Count(uint32_t symbol) {
+    histogram_.Add(symbol);
+    if (histogram_.codes % kCountPoint == 0) points_.push_back(histogram_);
+  }
   void ParseShortestPath(std::vector<uint32_t>& symbols);
 
   // The matches at position i, no longer than the stretch allows, and none
@@ -73,6 +84,8 @@ class Lh5Parser {
   MatchFinder finder_;
   CostModel model_;
   bool have_model_ = false;
+  Histogram histogram_;
+  std::vector<Histogram> points_;
 
   // The stretch being parsed.
   const uint8_t* buffer_ = nullptr;
