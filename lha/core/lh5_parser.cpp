@@ -24,11 +24,26 @@ constexpr int kPutOffPrice = 16;
 constexpr int kReachPrice = 8;
 // Counts added to every symbol's when the costs are taken from a histogram:
 // a symbol the stretch before did not use is dear, not out of reach.
-constexpr double kUnseen = 1.0;
+constexpr uint32_t kUnseen = 1;
 
-uint32_t CostOf(double freq, double total) {
-  const double bits = std::log2(total / freq);
-  return std::min(kMaxCost, static_cast<uint32_t>(bits * kScale + 0.5));
+// log2 of a count, from a table for the counts that occur most: the costs
+// are taken again for every stretch and every file, and std::log2 was a
+// visible part of the time of an archive of many small files.
+constexpr uint32_t kLog2Table = 8192;
+
+double Log2(uint32_t n) {
+  static const std::array<float, kLog2Table> table = [] {
+    std::array<float, kLog2Table> t{};
+    for (uint32_t k = 1; k < kLog2Table; ++k) t[k] = static_cast<float>(std::log2(k));
+    return t;
+  }();
+  return n < kLog2Table ? table[n] : std::log2(static_cast<double>(n));
+}
+
+// The cost of a symbol counted `freq` times of `total`, given log2(total).
+uint32_t CostOf(uint32_t freq, double log2_total) {
+  const double bits = log2_total - Log2(freq);
+  return std::min(kMaxCost, static_cast<uint32_t>(std::max(0.0, bits) * kScale + 0.5));
 }
 
 }  // namespace
@@ -176,22 +191,24 @@ void Lh5Parser::FirstModel(size_t start, size_t end) {
   // typically come out (short and near ones the most).
   std::array<uint32_t, 256> count{};
   for (size_t i = start; i < end; ++i) ++count[buffer_[i]];
-  const double total = static_cast<double>(end - start) + 128.0;
-  for (int b = 0; b < 256; ++b) model_.literal[b] = CostOf(count[b] + 0.5, total) + kScale / 2;
+  // In half counts: half a count more for every byte.
+  const double log2_total = Log2(static_cast<uint32_t>(2 * (end - start) + 256));
+  for (int b = 0; b < 256; ++b)
+    model_.literal[b] = CostOf(2 * count[b] + 1, log2_total) + kScale / 2;
   for (int l = kMinMatch; l <= kMaxMatch; ++l)
-    model_.length[l] = static_cast<uint32_t>((4.0 + 1.2 * std::log2(l - 2.0)) * kScale);
+    model_.length[l] = static_cast<uint32_t>((4.0 + 1.2 * Log2(l - 2)) * kScale);
   for (int p = 0; p < kNumP; ++p)
     model_.position[p] = static_cast<uint32_t>((2.5 + ExtraBits(p)) * kScale);
 }
 
 void Lh5Parser::ModelFrom(const Histogram& h) {
-  double total = kNumC * kUnseen;
-  for (uint32_t f : h.c) total += f;
+  const double total = Log2(h.codes + kNumC * kUnseen);
   for (int b = 0; b < 256; ++b) model_.literal[b] = CostOf(h.c[b] + kUnseen, total);
   for (int l = kMinMatch; l <= kMaxMatch; ++l)
     model_.length[l] = CostOf(h.c[l - kMinMatch + 256] + kUnseen, total);
-  double ptotal = kNumP * kUnseen;
-  for (uint32_t f : h.p) ptotal += f;
+  uint32_t matches = 0;
+  for (uint32_t f : h.p) matches += f;
+  const double ptotal = Log2(matches + kNumP * kUnseen);
   for (int p = 0; p < kNumP; ++p)
     model_.position[p] =
         CostOf(h.p[p] + kUnseen, ptotal) + static_cast<uint32_t>(ExtraBits(p)) * kScale;
