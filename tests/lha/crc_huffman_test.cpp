@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -7,6 +8,8 @@
 #include "lha/core/bit_writer.h"
 #include "lha/core/crc16.h"
 #include "lha/core/huffman.h"
+#include "lha/core/lh5_block.h"
+#include "lha/core/lh5_decoder.h"
 
 namespace yx::lha {
 namespace {
@@ -100,6 +103,50 @@ TEST(Huffman, CanonicalCodesArePrefixFreeAndOrdered) {
   EXPECT_EQ(codes[7], 0b110);
   EXPECT_EQ(codes[4], 0b1110);
   EXPECT_EQ(codes[5], 0b1111);
+}
+
+// Used symbols with gaps of every kind between them (runs of zero lengths
+// that the c table cuts into tokens by their cost) and skewed counts: the
+// block must take exactly the bits its plan says, and decode to its bytes.
+TEST(Block, PlannedBitsAreWrittenAndDecode) {
+  for (uint32_t seed : {1u, 2u, 3u, 4u}) {
+    uint32_t state = seed;
+    auto next = [&state](uint32_t n) {
+      state = state * 1664525u + 1013904223u;
+      return (state >> 8) % n;
+    };
+    std::vector<uint32_t> symbols;
+    std::vector<uint8_t> bytes;
+    for (int c = 0; c < 256; c += 1 + static_cast<int>(next(seed * 7))) {
+      for (uint32_t k = 1 + next(40); k > 0; --k) {
+        symbols.push_back(LiteralSymbol(static_cast<uint8_t>(c)));
+        bytes.push_back(static_cast<uint8_t>(c));
+      }
+    }
+    for (int length = kMinMatch; length <= kMaxMatch; length += 1 + static_cast<int>(next(60))) {
+      symbols.push_back(MatchSymbol(length, 1));
+      bytes.insert(bytes.end(), static_cast<size_t>(length), bytes.back());
+    }
+    Histogram h;
+    h.Add(symbols);
+    const BlockPlan plan = PlanBlock(h);
+    BitWriter out;
+    WriteBlock(symbols, plan, out);
+    EXPECT_EQ(out.BitCount(), plan.TotalBits()) << seed;
+    out.Flush();
+    const std::vector<uint8_t> packed = out.Bytes();
+    size_t at = 0;
+    const Lh5Decoder::Input input = [&](uint8_t* data, size_t size) -> int64_t {
+      const size_t n = std::min(size, packed.size() - at);
+      std::copy_n(packed.begin() + static_cast<ptrdiff_t>(at), n, data);
+      at += n;
+      return static_cast<int64_t>(n);
+    };
+    Lh5Decoder decoder;
+    uint16_t crc = 0;
+    ASSERT_TRUE(decoder.Decode(input, bytes.size(), crc)) << seed;
+    EXPECT_EQ(crc, ComputeCrc16(bytes.data(), bytes.size())) << seed;
+  }
 }
 
 }  // namespace
