@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "backup/progress_form.h"
+#include "app/progress_form.h"
+#include "backup/tree_copier.h"
 #include "process_clock.h"
 #include "base/date_time.h"
 #include "ui/application.h"
@@ -54,8 +55,9 @@ int wmain(int argc, wchar_t** argv) {
   yx::ui::Application app(::GetModuleHandleW(nullptr));
   app.SetTitle("Yorudex");
   bool cancel_requested = false;
-  yx::backup::TForm3 form(app, cancel_requested);
-  if (threads > 0) form.SetCopyThreads(threads);
+  yx::app::TForm3 form(app, cancel_requested);
+  yx::backup::TreeCopier copier(form, [] { return ::GetTickCount64(); });
+  if (threads > 0) copier.SetCopyThreads(threads);
 
   const double start = yx::bench::WallSeconds();
   form.StartProgress(true);
@@ -66,20 +68,20 @@ int wmain(int argc, wchar_t** argv) {
   const double count_start = yx::bench::WallSeconds();
   for (const auto& source : sources) {
     if (!ok) break;
-    ok = yx::win::FolderExists(source) && form.CountFiles(source);
+    ok = yx::win::FolderExists(source) && copier.CountFiles(source);
   }
   const double copy_start = yx::bench::WallSeconds();
-  if (ok) form.SetFileTotal();
+  if (ok) copier.ShowTotal();
   for (const auto& source : sources) {
     if (!ok) break;
     const std::wstring source_target = target + LastName(source);
-    ok = yx::win::CreateOneFolder(source_target) && form.CopyTree(source_target, source);
+    ok = yx::win::CreateOneFolder(source_target) && copier.CopyTree(source_target, source);
   }
   const double end = yx::bench::WallSeconds();
   form.StopProgress();
 
   std::printf("result=%s threads=%d files=%d copied=%d count_s=%.3f copy_s=%.3f run_s=%.3f\n",
-              ok ? "ok" : "failed", form.CopyThreads(), form.FileTotal, form.FilesCopied,
+              ok ? "ok" : "failed", copier.CopyThreads(), copier.FileTotal(), copier.FilesCopied(),
               copy_start - count_start, end - copy_start, end - start);
   return ok ? 0 : 1;
 }

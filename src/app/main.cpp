@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/settings_form.h"
-#include "backup/progress_form.h"
+#include "app/progress_form.h"
 #include "backup/unlha32.h"
 #include "ui/application.h"
 #include "win/clock.h"
@@ -34,7 +34,7 @@ int RunProgram(HINSTANCE instance) {
   app.SetTitle(yx::app::kApplicationTitle);
   const yx::app::StartupOptions options = ReadStartup();
   yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options);
-  yx::backup::TForm3 progress(app, form.CancelRequested);
+  yx::app::TForm3 progress(app, form.CancelRequested);
   form.AttachProgressForm(progress);
   if (options.args.size() == 1 && options.args[0] == "/AUTO") {
     app.Minimize();

@@ -4,6 +4,8 @@
 // the process.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,11 +26,9 @@
 #include "ui/window.h"
 #include "win/unique_handle.h"
 
-namespace yx::backup {
-class TForm3;
-}
-
 namespace yx::app {
+
+class TForm3;
 
 struct StartupOptions {
   std::wstring exe_path;          // full path of the executable
@@ -50,8 +50,6 @@ class TForm2 final : private ui::Window<TForm2> {
 
   // State, in declared order.
   bool ArchiverPresent = false;
-  std::string ArchiveCommandHead;
-  std::string ArchiveBaseArg;
   bool AutoMode = false;
   DateTime DelLimit = 0;
   DateTime KillLimit = 0;
@@ -63,7 +61,6 @@ class TForm2 final : private ui::Window<TForm2> {
 
   // Commands and handlers. The run's sender is null for the unattended start.
   void BtnExecClick(const ui::Control* sender);
-  [[nodiscard]] bool RunBackup();
   void BtnSetClick();
   void BtnHelpClick();
   void BtnVerClick();
@@ -95,7 +92,10 @@ class TForm2 final : private ui::Window<TForm2> {
   // a line of the run log, since nobody may be there to close a box.
   void ReportFileError(const std::string& cp932_message);
   // The progress window is created after this one and handed over here.
-  void AttachProgressForm(backup::TForm3& progress);
+  void AttachProgressForm(TForm3& progress);
+  // The milliseconds a copy run reads to pace its progress refreshes;
+  // GetTickCount64 unless a test steps them.
+  void SetTicksForTesting(std::function<uint64_t()> ticks) { ticks_ = std::move(ticks); }
   // 0; in an unattended run kRunFailed when it did not end with
   // "バックアップ正常終了" (it failed, was stopped, or was refused: by the
   // check, or because another run was in progress), and 1 when it could not
@@ -159,7 +159,8 @@ class TForm2 final : private ui::Window<TForm2> {
   bool running_ = false;
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
-  backup::TForm3* progress_ = nullptr;
+  TForm3* progress_ = nullptr;
+  std::function<uint64_t()> ticks_ = [] { return ::GetTickCount64(); };
   int exit_status_ = 0;
   win::UniqueGdiObject font_, clock_font_, button_font_, grid_font_, path_font_;
 };

@@ -1,11 +1,10 @@
-// Counting and copying of source trees for the progress window. Every path is
-// wide and goes to the file system with the "\\?\" prefix (inside the walk
-// and CreateOneFolder, and here for the copy), so names outside code page 932
-// and trees deeper than MAX_PATH are copied like any other; the walk keeps
-// its folders on a stack of its own, so no depth overflows the thread's stack.
-#include <cstdint>
+// Every path is wide and goes to the file system with the "\\?\" prefix
+// (inside the walk and CreateOneFolder, and here for the copy), so names
+// outside code page 932 and trees deeper than MAX_PATH are copied like any
+// other; the walk keeps its folders on a stack of its own, so no depth
+// overflows the thread's stack.
+#include "backup/tree_copier.h"
 
-#include "backup/progress_form.h"
 #include "backup/copy_queue.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
@@ -34,32 +33,44 @@ bool Vanished(const std::wstring& path, DWORD error) {
 
 }  // namespace
 
-void TForm3::ExcludeFolder(const std::wstring& folder) { excluded_ = win::IdentifyFolder(folder); }
+TreeCopier::TreeCopier(ProgressSink& sink, std::function<uint64_t()> ticks)
+    : sink_(sink), ticks_(std::move(ticks)), last_refresh_(ticks_()) {}
 
-bool TForm3::LeftOut(win::TreeWalk& walk) {
+void TreeCopier::ExcludeFolder(const std::wstring& folder) {
+  excluded_ = win::IdentifyFolder(folder);
+}
+
+bool TreeCopier::LeftOut(win::TreeWalk& walk) const {
   if (walk.Current().IsLink() && walk.LeadsBack()) return true;
   return excluded_ && win::IdentifyFolder(walk.CurrentPath() + L'\\') == excluded_;
 }
 
-bool TForm3::CountFiles(const std::wstring& folder) {
-  ShowFileTotal();
-  app_.ProcessMessages();
+void TreeCopier::ShowCount() {
+  sink_.ShowCount(file_total_);
+  sink_.LetMessagesThrough();
+}
+
+void TreeCopier::ShowTotal() {
+  sink_.ShowTotal(file_total_);
+  sink_.LetMessagesThrough();
+}
+
+bool TreeCopier::CountFiles(const std::wstring& folder) {
+  ShowCount();
   // A folder that cannot be listed counts as empty: the copy reports it.
   win::TreeWalk walk(folder);
   for (;;) {
     const win::TreeWalk::Step step = walk.Next();
     if (step == win::TreeWalk::Step::kEnd) return true;
-    if (cancel_requested_) return false;
+    if (Cancelled()) return false;
     switch (step) {
       case win::TreeWalk::Step::kEntry:
         if (!walk.Current().IsFolder()) {
-          ++FileTotal;
+          ++file_total_;
         } else if (!LeftOut(walk)) {
-          ShowFileTotal();
-          app_.ProcessMessages();
+          ShowCount();
           walk.Descend();
-          ShowFileTotal();
-          app_.ProcessMessages();
+          ShowCount();
         }
         break;
       default:
@@ -68,27 +79,22 @@ bool TForm3::CountFiles(const std::wstring& folder) {
   }
 }
 
-void TForm3::RefreshGauge() {
-  gauge_.SetProgress(FilesCopied);
-  app_.ProcessMessages();
+void TreeCopier::ShowCopied() {
+  sink_.ShowCopied(files_copied_);
+  sink_.LetMessagesThrough();
 }
 
-bool TForm3::RefreshDue() {
+bool TreeCopier::RefreshDue() {
   const uint64_t now = ticks_();
   if (now - last_refresh_ < kRefreshMs) return false;
   last_refresh_ = now;
   return true;
 }
 
-void TForm3::SetCopyThreads(int threads) { copy_threads_ = threads < 1 ? 1 : threads; }
+void TreeCopier::SetCopyThreads(int threads) { copy_threads_ = threads < 1 ? 1 : threads; }
 
-void TForm3::SetTicksForTesting(std::function<uint64_t()> ticks) {
-  ticks_ = std::move(ticks);
-  last_refresh_ = ticks_();
-}
-
-bool TForm3::CopyTree(const std::wstring& destination, const std::wstring& source,
-                      const std::function<void(const std::wstring&, DWORD)>& fault) {
+bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& source,
+                          const Fault& fault) {
   bool complete = true;
   CopyQueue copies(copy_threads_, [&](const std::wstring& path, DWORD error) {
     if (Vanished(path, error)) return;
@@ -105,16 +111,16 @@ bool TForm3::CopyTree(const std::wstring& destination, const std::wstring& sourc
   };
   const auto refresh = [&] {
     wait_until_at_most(0);
-    RefreshGauge();
+    ShowCopied();
   };
-  const auto keep_alive = [this] { app_.ProcessMessages(); };
-  RefreshGauge();
+  const auto keep_alive = [this] { sink_.LetMessagesThrough(); };
+  ShowCopied();
   win::TreeWalk walk(source);
   for (;;) {
     const win::TreeWalk::Step step = walk.Next();
     // An abort stops the walk; the copies already handed out finish, so
     // what the backup holds is what one copy after another would have left.
-    if (step == win::TreeWalk::Step::kEnd || cancel_requested_) {
+    if (step == win::TreeWalk::Step::kEnd || Cancelled()) {
       wait_until_at_most(0);
       return complete && step == win::TreeWalk::Step::kEnd;
     }
@@ -144,7 +150,7 @@ bool TForm3::CopyTree(const std::wstring& destination, const std::wstring& sourc
           refresh();
           break;
         }
-        ++FilesCopied;
+        ++files_copied_;
         if (win::PausePointsActive()) wait_until_at_most(0);
         win::PausePoint("copy-file");
         if (entry.size > kCopiedAlone) {

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "support/form_fixture.h"
-#include "support/unix_links.h"
+#include "win/unique_handle.h"
 
 namespace yx::test {
 namespace {
 
 constexpr char kDone[] = "\tバックアップ正常終了\r\n";
-constexpr char kFailed[] = "\tバックアップの作成に失敗しました\r\n";
 
 class BackupRunTest : public FormTest {
  protected:
@@ -49,38 +48,6 @@ TEST_F(BackupRunTest, WithoutSourcesTheTargetFolderIsMadeAndLeftEmpty) {
   EXPECT_NE(Ini().find("TO=" + dest + "\r\n"), std::string::npos) << "the run saves the settings";
 }
 
-TEST_F(BackupRunTest, EachSourceIsCopiedUnderItsLastFolderName) {
-  const std::string work = SourceTree(L"Work");
-  const std::string mail = SourceTree(L"Mail") + "\\";  // with and without a final backslash
-  StartWith({work, "", mail});
-  form_->EditTo.SetText(dest + "\\");
-  EXPECT_EQ(Run(), Log(kDone));
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Mail\\sub\\b.txt"), std::string(3000, 'b'));
-  EXPECT_EQ(progress_->FileTotal, 4);
-  EXPECT_FALSE(::IsWindowVisible(progress_->Handle()));
-}
-
-TEST_F(BackupRunTest, FolderNamesEndingInADoubleByteBackslashCopy) {
-  // 表 and ソ both end in the byte 0x5C.
-  const std::string table = SourceTree(L"予定表");
-  const std::string so = SourceTree(L"ソ");
-  StartWith({table, so});
-  EXPECT_EQ(Run(), Log(kDone));
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\予定表\\a.txt"), "alpha");
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\ソ\\a.txt"), "alpha");
-}
-
-TEST_F(BackupRunTest, ASecondRunInTheSameMinuteFailsAtItsFirstSourceAfterItsSweep) {
-  StartWith({SourceTree(L"Work")});
-  form_->ChkKill.SetChecked(true);
-  EXPECT_EQ(Run(), Log(kDone));
-  dir.MakeFolder(L"dest\\0003\\01\\1200");
-  const std::string first = form_->RunLog().Text();
-  EXPECT_EQ(Run(), first + Log("\t" + dest + "\\0003 を削除しました\r\n" + kFailed));
-  EXPECT_FALSE(dir.Exists(L"dest\\0003"));
-}
-
 TEST_F(BackupRunTest, ADestinationInsideASourceIsRefusedBeforeTheSweep) {
   dir.WriteFile(L"Data\\a.txt", "a");
   dir.WriteFile(L"Data\\Backup\\0003\\01\\1200\\old.txt", "old");
@@ -94,38 +61,6 @@ TEST_F(BackupRunTest, ADestinationInsideASourceIsRefusedBeforeTheSweep) {
   EXPECT_EQ(dir.ReadFile(L"Data\\Backup\\0003\\01\\1200\\old.txt"), "old");
   EXPECT_FALSE(dir.Exists(L"Data\\Backup\\0105"));
   EXPECT_EQ(form_->ExitStatus(), app::TForm2::kRunFailed);
-}
-
-TEST_F(BackupRunTest, PathsWithDotsAndDoubledBackslashesAreMadeFullBeforeUse) {
-  const std::string work = SourceTree(L"Work");
-  dir.MakeFolder(L"src\\Mail");
-  dir.WriteFile(L"src\\Mail\\m.txt", "m");
-  StartWith({dir.PathA() + "src\\.\\Work", dir.PathA() + "src\\Work\\..\\Mail\\"});
-  form_->EditTo.SetText(dest + "\\\\");
-  EXPECT_EQ(Run(), Log(kDone));
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Mail\\m.txt"), "m");
-  EXPECT_EQ(form_->ExitStatus(), 0);
-}
-
-TEST_F(BackupRunTest, TwoSourcesWithTheSameLastNameFailAtTheSecond) {
-  const std::string a = SourceTree(L"Work");
-  dir.WriteFile(L"other\\Work\\c.txt", "c");
-  StartWith({a, dir.PathA() + "other\\Work"});
-  EXPECT_EQ(Run(), Log(kFailed));
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
-  EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work\\c.txt"));
-}
-
-TEST_F(BackupRunTest, ADriveRootFailsACopyRun) {
-  dir.WriteFile(L"drive\\a.txt", "a");
-  UnixLinks links;
-  const std::wstring drive = links.MakeDrive(dir.Path() + L"drive");
-  ASSERT_FALSE(drive.empty());
-  StartWith({win::FromWide(drive) + "\\"});
-  EXPECT_EQ(Run(), Log(kFailed));
-  EXPECT_EQ(progress_->FileTotal, 1) << "the counting pass ran before the copy found no name";
-  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\"));
 }
 
 TEST_F(BackupRunTest, ArchiveModeWithoutTheLibraryIsRefusedBeforeAnythingIsDone) {
@@ -185,16 +120,6 @@ TEST_F(BackupRunTest, TheRunUsesTheMonthOfItsStartForTheLogFile) {
   EXPECT_FALSE(dir.Exists(L"log\\0105.log"));
 }
 
-TEST_F(BackupRunTest, ElapsedTimeDropsWholeDays) {
-  StartWith({});
-  // The clock jumps by 25 hours once the run's target folder exists.
-  const std::wstring target = dir.Path() + L"dest\\0105\\23\\0905";
-  win::SetClockForTesting(
-      [this, target] { return dir.Exists(L"dest\\0105\\23\\0905") ? when + 25.0 / 24 : when; });
-  const std::string log = Run();
-  EXPECT_NE(log.find("\t処理時間=01:00:00\r\nEND=01/05/24 10:05:00\r\n"), std::string::npos) << log;
-}
-
 TEST_F(BackupRunTest, AnAbortBeforeTheSweepStopsTheRunAtTheCountingPass) {
   StartWith({SourceTree(L"Work")});
   // Handled at the run's first look at its messages, right after the
@@ -240,6 +165,23 @@ TEST_F(BackupRunTest, AMonthLogThatCouldNotBeReadAtStartIsNotErased) {
   const std::string saved = dir.ReadFile(L"log\\0105.log");
   EXPECT_EQ(saved.rfind("earlier\r\n\tファイル ", 0), 0u) << saved;
   EXPECT_NE(saved.find(kDone), std::string::npos);
+}
+
+TEST_F(BackupRunTest, ASettingsFileLockedWhenTheRunSavesItStopsTheRunWithALine) {
+  WriteIni("[Backup]\r\nTIME00=1200\r\n");
+  StartWith({SourceTree(L"Work")});
+  const std::string before = Ini();
+  {
+    win::UniqueFile lock(::CreateFileW((dir.Path() + L"Yorudex.INI").c_str(), GENERIC_READ, 0,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(Run(), "START=01/05/23 09:05:00\r\n\t" + dir.PathA() +
+                         "Yorudex.INI に書き込めません\r\n\t異常終了しました。\r\n"
+                         "END=01/05/23 09:05:00\r\n");
+  }
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(Ini(), before);
+  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
 }
 
 }  // namespace

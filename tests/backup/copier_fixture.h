@@ -1,7 +1,6 @@
 #pragma once
-// Real folders and files for the copier and progress window tests: a fresh
-// folder under the temporary folder per test, removed afterwards, and the
-// program's progress window on a real application under Xvfb.
+// Real folders and files for the copier tests: a fresh folder under the
+// temporary folder per test, removed afterwards.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,15 +8,13 @@
 #include <exception>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "backup/progress_form.h"
+#include "backup/tree_copier.h"
+#include "support/run_fixture.h"
 #include "support/temp_folder.h"
 #include "support/unix_links.h"
-#include "ui/application.h"
-#include "ui/control.h"
 
 namespace yx::backup::testing {
 
@@ -60,58 +57,30 @@ inline std::string ReadFile(const std::wstring& path) {
   }
 }
 
-// One shown percentage of the gauge, and how many files had been handed to
-// the copy when the gauge painted it.
-struct GaugePaint {
-  int percent;
-  int32_t files_copied;
-  friend bool operator==(const GaugePaint&, const GaugePaint&) = default;
-  friend std::ostream& operator<<(std::ostream& out, const GaugePaint& p) {
-    return out << p.percent << "% after " << p.files_copied << " files";
-  }
-};
-
-// The progress window on a real application, with the settings window's
-// cancel flag. Every gauge repaint is recorded from the application's
-// message hook, so the tests see the refreshes the way the user does: as
-// paints that happen where the run lets messages through.
-class ProgressFormTest : public ::testing::Test {
+// A tree copier on a recording sink, with a fresh folder and the refresh
+// by time stepped: 25 ms more at every reading, once per file copied, so the
+// copied count is shown after every fourth file whatever the machine's speed.
+class CopierTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    app_ = std::make_unique<ui::Application>(::GetModuleHandleW(nullptr));
-    form_ = std::make_unique<TForm3>(*app_, cancel_);
-    ASSERT_NE(form_->Handle(), nullptr);
-    // The gauge's refresh by time reads 25 ms more at every reading, once per
-    // file copied: it refreshes after every fourth file, whatever the
-    // machine's speed.
-    form_->SetTicksForTesting([ms = uint64_t{0}]() mutable { return ms += 25; });
-    app_->SetMessageHook([this](MSG& msg, bool&) {
-      if (msg.message == WM_PAINT && msg.hwnd == form_->Gauge().Handle())
-        paints_.push_back({form_->Gauge().Percent(), form_->FilesCopied});
-      if (on_message_) on_message_(msg);
-    });
-  }
-  void TearDown() override {
-    form_.reset();
-    app_.reset();
+  [[nodiscard]] std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (const std::string& e : sink_.events)
+      if (e != "messages") shown.push_back(e);
+    return shown;
   }
 
-  // As the run does it: show the window, then let it paint once.
-  void Start(bool title_progress = false) {
-    form_->StartProgress(title_progress);
-    app_->ProcessMessages();
-    paints_.clear();
+  // A new copier, as each run makes one, copying `threads` files at once.
+  void NewCopier(int threads = TreeCopier::kCopyThreads) {
+    sink_.events.clear();
+    copier_ =
+        std::make_unique<TreeCopier>(sink_, [ms = uint64_t{0}]() mutable { return ms += 25; });
+    copier_->SetCopyThreads(threads);
   }
-
-  static std::wstring Text(HWND window) { return ui::WindowTextWide(window); }
 
   test::TempFolder temp_;
   test::UnixLinks links_;  // removed before the folder that holds them
-  bool cancel_ = false;
-  std::unique_ptr<ui::Application> app_;
-  std::unique_ptr<TForm3> form_;
-  std::vector<GaugePaint> paints_;
-  std::function<void(MSG&)> on_message_;
+  test::RecordingSink sink_;
+  std::unique_ptr<TreeCopier> copier_;
 };
 
 }  // namespace yx::backup::testing

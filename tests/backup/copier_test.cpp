@@ -1,12 +1,10 @@
-// Counting and copying real trees in a fresh temporary folder, with the
-// progress window shown on a real application. Gauge refreshes are observed
-// as the repaints the user sees, recorded where the run lets messages through.
+// Counting and copying real trees in a fresh temporary folder, with a sink
+// that records what the copier shows and where it lets messages through.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "backup/fault_lines.h"
-#include "backup/progress_form.h"
 #include "copier_fixture.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
@@ -16,7 +14,7 @@
 namespace yx::backup::testing {
 namespace {
 
-using Copier = ProgressFormTest;
+using Copier = CopierTest;
 
 // Names in the order the file system lists them, files only.
 std::vector<std::wstring> ListedFiles(const std::wstring& folder) {
@@ -39,10 +37,11 @@ class CopierTree : public Copier {
     ASSERT_TRUE(MakeFolder(target_));
   }
   // Count and publish the total as a copy run does before copying.
-  void CountAll(std::initializer_list<std::wstring> sources) {
-    Start();
-    for (const auto& s : sources) ASSERT_TRUE(form_->CountFiles(s));
-    form_->SetFileTotal();
+  void CountAll(std::initializer_list<std::wstring> sources, int threads = 1) {
+    NewCopier(threads);
+    for (const auto& s : sources) ASSERT_TRUE(copier_->CountFiles(s));
+    copier_->ShowTotal();
+    sink_.events.clear();
   }
   void MakeFiles(const std::wstring& folder, int count, size_t size = 100) {
     for (int i = 0; i < count; ++i)
@@ -66,18 +65,12 @@ class CopierTree : public Copier {
 TEST_F(CopierTree, TenSmallFilesRefreshTheGaugeAfterTheFourthAndEighthOnly) {
   MakeFiles(source_, 10);
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 10);
-  EXPECT_EQ(Text(form_->LblFileAll().Handle()), L"10");
-  // The gauge still shows 0% from the start; nothing new to paint.
-  EXPECT_TRUE(paints_.empty());
-
-  ASSERT_TRUE(form_->CopyTree(target_, source_));
-  const std::vector<GaugePaint> expected{{40, 4}, {80, 8}};
-  EXPECT_EQ(paints_, expected);
-  EXPECT_EQ(form_->FilesCopied, 10);
-  // 10 is no multiple of 4: the gauge stays at 80% until the run ends.
-  app_->ProcessMessages();
-  EXPECT_EQ(form_->Gauge().Percent(), 80);
+  EXPECT_EQ(sink_.total, 10);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_));
+  // 10 is no multiple of 4: the count stays at 8 until the run ends.
+  EXPECT_EQ(sink_.events, (std::vector<std::string>{"copied 0", "messages", "copied 4", "messages",
+                                                    "copied 8", "messages"}));
+  EXPECT_EQ(copier_->FilesCopied(), 10);
   for (const auto& name : ListedFiles(source_)) ExpectSameFile(name);
   EXPECT_EQ(ListedFiles(target_).size(), 10u);
 }
@@ -89,15 +82,13 @@ TEST_F(CopierTree, OnlyAFileOfMoreThanAMillionBytesRefreshesByItsSize) {
   ASSERT_TRUE(WriteFile(source_ + L"over\\b.bin", 1000001));
 
   CountAll({source_ + L"exact\\"});
-  ASSERT_TRUE(form_->CopyTree(target_, source_ + L"exact\\"));
-  EXPECT_TRUE(paints_.empty());
-  EXPECT_EQ(form_->Gauge().Progress(), 0);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_ + L"exact\\"));
+  EXPECT_EQ(Shown(), std::vector<std::string>{"copied 0"});
 
   ASSERT_TRUE(MakeFolder(temp_.Path() + L"dst2"));
   CountAll({source_ + L"over\\"});
-  ASSERT_TRUE(form_->CopyTree(temp_.Path() + L"dst2\\", source_ + L"over\\"));
-  const std::vector<GaugePaint> expected{{100, 1}};
-  EXPECT_EQ(paints_, expected);
+  ASSERT_TRUE(copier_->CopyTree(temp_.Path() + L"dst2\\", source_ + L"over\\"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"copied 0", "copied 1"}));
   EXPECT_EQ(ReadFile(temp_.Path() + L"dst2\\b.bin"), ReadFile(source_ + L"over\\b.bin"));
 }
 
@@ -110,11 +101,9 @@ TEST_F(CopierTree, EnteringTheNextSourceRefreshesTheGauge) {
   CountAll({first, second});
   ASSERT_TRUE(MakeFolder(target_ + L"first"));
   ASSERT_TRUE(MakeFolder(target_ + L"second"));
-  ASSERT_TRUE(form_->CopyTree(target_ + L"first\\", first));
-  EXPECT_TRUE(paints_.empty());
-  ASSERT_TRUE(form_->CopyTree(target_ + L"second\\", second));
-  const std::vector<GaugePaint> expected{{100, 3}};
-  EXPECT_EQ(paints_, expected);
+  ASSERT_TRUE(copier_->CopyTree(target_ + L"first\\", first));
+  ASSERT_TRUE(copier_->CopyTree(target_ + L"second\\", second));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"copied 0", "copied 3"}));
 }
 
 TEST_F(CopierTree, HiddenSystemAndReadOnlyFilesAreCountedAndCopied) {
@@ -129,8 +118,8 @@ TEST_F(CopierTree, HiddenSystemAndReadOnlyFilesAreCountedAndCopied) {
     ASSERT_TRUE(::SetFileAttributesW(LongPath(source_ + name).c_str(), attribute));
   }
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 4);
-  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FileTotal(), 4);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_));
   for (const auto& [name, attribute] : special) ExpectSameFile(name);
   EXPECT_NE(AttributesOf(target_ + L"readonly.txt") & FILE_ATTRIBUTE_READONLY, 0u);
 }
@@ -140,19 +129,19 @@ TEST_F(CopierTree, AFolderOfFoldersCountsZeroAndCopiesItsShape) {
   ASSERT_TRUE(MakeFolder(source_ + L"x\\y"));
   ASSERT_TRUE(MakeFolder(source_ + L"z"));
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 0);
-  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FileTotal(), 0);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_));
   EXPECT_TRUE(win::FolderExists(target_ + L"x\\y\\"));
   EXPECT_TRUE(win::FolderExists(target_ + L"z\\"));
 }
 
 TEST_F(CopierTree, AMissingSourceCountsAndCopiesAsNothing) {
   CountAll({temp_.Path() + L"missing\\"});
-  EXPECT_EQ(form_->FileTotal, 0);
+  EXPECT_EQ(copier_->FileTotal(), 0);
   // Gone from the source: nothing of it is missing from the backup.
   std::vector<std::wstring> faults;
-  EXPECT_TRUE(form_->CopyTree(target_, temp_.Path() + L"missing\\",
-                              [&](const std::wstring& path, DWORD) { faults.push_back(path); }));
+  EXPECT_TRUE(copier_->CopyTree(target_, temp_.Path() + L"missing\\",
+                                [&](const std::wstring& path, DWORD) { faults.push_back(path); }));
   EXPECT_TRUE(faults.empty());
 }
 
@@ -163,8 +152,8 @@ TEST_F(CopierTree, AnExistingSubFolderAtTheTargetFailsAndNothingIsOverwritten) {
   ASSERT_TRUE(WriteFile(target_ + L"sub\\keep.txt", 30, 2));
   const std::string before = ReadFile(target_ + L"sub\\keep.txt");
   CountAll({source_});
-  EXPECT_FALSE(form_->CopyTree(target_, source_));
-  EXPECT_FALSE(cancel_);
+  EXPECT_FALSE(copier_->CopyTree(target_, source_));
+  EXPECT_FALSE(sink_.cancel);
   EXPECT_EQ(ReadFile(target_ + L"sub\\keep.txt"), before);
 }
 
@@ -179,14 +168,14 @@ TEST_F(CopierTree, AnExistingFileIsReportedAndKeptAndTheRestIsCopied) {
 
   CountAll({source_});
   std::vector<std::pair<std::wstring, DWORD>> faults;
-  EXPECT_FALSE(form_->CopyTree(target_, source_, [&](const std::wstring& path, DWORD error) {
+  EXPECT_FALSE(copier_->CopyTree(target_, source_, [&](const std::wstring& path, DWORD error) {
     faults.emplace_back(path, error);
   }));
   EXPECT_EQ(ReadFile(target_ + clash), before);
   ASSERT_EQ(faults.size(), 1u);
   EXPECT_EQ(faults[0].first, source_ + clash);
   EXPECT_EQ(faults[0].second, static_cast<DWORD>(ERROR_FILE_EXISTS));
-  EXPECT_EQ(form_->FilesCopied, 10);
+  EXPECT_EQ(copier_->FilesCopied(), 10);
   for (size_t i = 0; i < order.size(); ++i)
     if (i != 5) ExpectSameFile(order[i]);
 }
@@ -202,8 +191,8 @@ TEST_F(CopierTree, AFolderHeldWithoutSharingIsReportedAndTheRestIsCopied) {
   ASSERT_TRUE(held);
   CountAll({source_});
   std::vector<std::wstring> faults;
-  EXPECT_FALSE(form_->CopyTree(target_, source_,
-                               [&](const std::wstring& path, DWORD) { faults.push_back(path); }));
+  EXPECT_FALSE(copier_->CopyTree(target_, source_,
+                                 [&](const std::wstring& path, DWORD) { faults.push_back(path); }));
   EXPECT_EQ(faults, std::vector<std::wstring>{source_ + L"held\\"});
   for (const std::wstring& name : ListedFiles(source_)) ExpectSameFile(name);
 }
@@ -212,34 +201,30 @@ TEST_F(CopierTree, AnAbortDuringTheCopyStopsAtTheNextEntryAndKeepsThePartialCopy
   MakeFiles(source_, 10);
   const std::vector<std::wstring> order = ListedFiles(source_);
   CountAll({source_});
-  // The user presses the abort button when the gauge shows 40%.
-  bool clicked = false;
-  on_message_ = [&](MSG& msg) {
-    if (!clicked && msg.message == WM_PAINT && msg.hwnd == form_->Gauge().Handle()) {
-      clicked = true;
-      ::PostMessageW(form_->BtnAbort(), BM_CLICK, 0, 0);
-    }
+  // The abort is handled where the count of 4 is shown.
+  sink_.on_messages = [&] {
+    if (sink_.copied == 4) sink_.cancel = true;
   };
-  EXPECT_FALSE(form_->CopyTree(target_, source_));
-  EXPECT_TRUE(cancel_);
-  EXPECT_EQ(form_->FilesCopied, 4);
+  EXPECT_FALSE(copier_->CopyTree(target_, source_));
+  EXPECT_TRUE(sink_.cancel);
+  EXPECT_EQ(copier_->FilesCopied(), 4);
   for (size_t i = 0; i < 4; ++i) ExpectSameFile(order[i]);
   EXPECT_EQ(ListedFiles(target_).size(), 4u);
 }
 
 TEST_F(CopierTree, ACancelSetBeforehandStopsAtTheFirstEntry) {
   MakeFiles(source_, 3);
-  Start();
-  cancel_ = true;
-  EXPECT_FALSE(form_->CountFiles(source_));
-  EXPECT_EQ(form_->FileTotal, 0);
-  EXPECT_FALSE(form_->CopyTree(target_, source_));
-  EXPECT_EQ(form_->FilesCopied, 0);
+  NewCopier();
+  sink_.cancel = true;
+  EXPECT_FALSE(copier_->CountFiles(source_));
+  EXPECT_EQ(copier_->FileTotal(), 0);
+  EXPECT_FALSE(copier_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FilesCopied(), 0);
   EXPECT_TRUE(ListedFiles(target_).empty());
   // An empty folder stops as well.
   ASSERT_TRUE(MakeFolder(temp_.Path() + L"empty"));
-  EXPECT_FALSE(form_->CountFiles(temp_.Path() + L"empty\\"));
-  EXPECT_FALSE(form_->CopyTree(target_, temp_.Path() + L"empty\\"));
+  EXPECT_FALSE(copier_->CountFiles(temp_.Path() + L"empty\\"));
+  EXPECT_FALSE(copier_->CopyTree(target_, temp_.Path() + L"empty\\"));
 }
 
 TEST_F(CopierTree, NamesOutsideCodePage932AreCopied) {
@@ -251,8 +236,8 @@ TEST_F(CopierTree, NamesOutsideCodePage932AreCopied) {
   ASSERT_TRUE(MakeFolder(source_ + folder));
   ASSERT_TRUE(WriteFile(source_ + folder + L"\\" + hangul, 140, 3));
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 3);
-  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FileTotal(), 3);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_));
   ExpectSameFile(hangul);
   ExpectSameFile(emoji);
   ExpectSameFile(folder + L"\\" + hangul);
@@ -268,8 +253,8 @@ TEST_F(CopierTree, ATreeDeeperThanMaxPathIsCopied) {
   ASSERT_TRUE(WriteFile(source_ + file, 200));
   ASSERT_GT((target_ + file).size(), static_cast<size_t>(MAX_PATH));
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 1);
-  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FileTotal(), 1);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_));
   ExpectSameFile(file);
 }
 
@@ -287,9 +272,9 @@ TEST_F(CopierTree, ALinkBackIntoThePathIsLeftOutAndOtherLinksAreCopiedAsFolders)
   ASSERT_TRUE(Link(L"b\\to-c", L"c"));
 
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 4);
-  ASSERT_TRUE(form_->CopyTree(target_, source_));
-  EXPECT_EQ(form_->FilesCopied, 4);
+  EXPECT_EQ(copier_->FileTotal(), 4);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FilesCopied(), 4);
   ExpectSameFile(L"top.txt");
   ExpectSameFile(L"a\\in-a.txt");
   ExpectSameFile(L"c\\in-c.txt");
@@ -305,8 +290,8 @@ TEST_F(CopierTree, ALinkToAnAncestorOfADeeperFolderIsLeftOut) {
   ASSERT_TRUE(WriteFile(source_ + L"d1\\d2\\f.txt", 10));
   ASSERT_TRUE(Link(L"d1\\d2\\up", L"d1"));
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 1);
-  ASSERT_TRUE(form_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FileTotal(), 1);
+  ASSERT_TRUE(copier_->CopyTree(target_, source_));
   ExpectSameFile(L"d1\\d2\\f.txt");
   EXPECT_FALSE(Exists(target_ + L"d1\\d2\\up"));
 }
@@ -327,10 +312,10 @@ TEST_F(CopierTree, ADeepChainCostsTheCopyNoStackPerLevel) {
                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   ASSERT_TRUE(held);
   CountAll({source_});
-  EXPECT_EQ(form_->FileTotal, 1);
+  EXPECT_EQ(copier_->FileTotal(), 1);
   const char top = 0;
   uintptr_t deepest = 0;
-  EXPECT_FALSE(form_->CopyTree(target_, source_, [&](const std::wstring&, DWORD) {
+  EXPECT_FALSE(copier_->CopyTree(target_, source_, [&](const std::wstring&, DWORD) {
     const char here = 0;
     deepest = reinterpret_cast<uintptr_t>(&here);
   }));
@@ -399,21 +384,18 @@ TEST_F(ParallelCopy, AnAbortDuringALargeCopyLetsItFinishAndHandsOutNoMore) {
   const std::vector<std::wstring> order = FilesOnly(WalkOrder(source_));
   const size_t big = std::ranges::find(order, L"a\\big.bin") - order.begin();
   ASSERT_LT(big, order.size());
-  form_->SetCopyThreads(3);
-  CountAll({source_});
+  CountAll({source_}, 3);
   // The user presses abort as the large file is about to be copied; the
   // window takes the click while that copy runs, or right after it.
   int copies = 0;
-  const HWND abort = form_->BtnAbort();
   win::SetPausePointForTesting([&](std::string_view name) {
-    if (name == "copy-file" && ++copies == static_cast<int>(big) + 1)
-      ::PostMessageW(abort, BM_CLICK, 0, 0);
+    if (name == "copy-file" && ++copies == static_cast<int>(big) + 1) sink_.PressAbort();
   });
-  const bool copied_all = form_->CopyTree(target_, source_);
+  const bool copied_all = copier_->CopyTree(target_, source_);
   win::SetPausePointForTesting({});
   EXPECT_FALSE(copied_all);
-  EXPECT_TRUE(cancel_);
-  EXPECT_EQ(form_->FilesCopied, static_cast<int32_t>(big) + 1);
+  EXPECT_TRUE(sink_.cancel);
+  EXPECT_EQ(copier_->FilesCopied(), static_cast<int32_t>(big) + 1);
   EXPECT_EQ(copies, static_cast<int>(big) + 1);
   EXPECT_EQ(FilesOnly(WalkOrder(target_)).size(), big + 1);
   for (size_t i = 0; i < order.size(); ++i) {
@@ -452,14 +434,13 @@ TEST_F(ParallelCopy, FailuresAreReportedInTheWalksOrderOnThisThreadAsWithOneCopy
     const std::wstring target = temp_.Path() + L"dst" + std::to_wstring(threads) + L"\\";
     ASSERT_TRUE(MakeFolder(target));
     ASSERT_TRUE(MakeFolder(target + L"sub2"));
-    form_->SetCopyThreads(threads);
-    CountAll({source_});
+    CountAll({source_}, threads);
     auto& seen = faults[threads == 1 ? 0 : 1];
-    EXPECT_FALSE(form_->CopyTree(target, source_, [&](const std::wstring& path, DWORD) {
+    EXPECT_FALSE(copier_->CopyTree(target, source_, [&](const std::wstring& path, DWORD) {
       EXPECT_EQ(::GetCurrentThreadId(), here);
       seen.push_back(path);
     }));
-    EXPECT_EQ(form_->FilesCopied, 24 + 8 + 1);
+    EXPECT_EQ(copier_->FilesCopied(), 24 + 8 + 1);
     EXPECT_EQ(seen, expected) << threads << " at a time";
     for (const auto& entry : FilesOnly(order)) {
       const bool missing = std::ranges::find(unreadable, entry) != std::end(unreadable);

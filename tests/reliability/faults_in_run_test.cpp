@@ -1,6 +1,7 @@
 // Faults that strike inside one run, between its steps: the sources change
 // after they were counted, the user aborts while the run counts, copies or
-// sweeps, and the settings file is locked when the run saves it.
+// sweeps. The run is the window-free one, in this process, with a clock that
+// stands still.
 #include <algorithm>
 
 #include "reliability/in_run_fixture.h"
@@ -21,16 +22,14 @@ class FaultsInsideARun : public InRunTest {
   // messages through before the copier lists the second one. Deleting there
   // is deleting after the count and before the copy of what is deleted.
   void TwoFolders() { SourceTree(2, 4, false); }
-  [[nodiscard]] bool FirstFolderCopied() const {
-    return progress_->FileTotal == 8 && progress_->FilesCopied == 4;
-  }
+  [[nodiscard]] bool FirstFolderCopied() const { return sink.total == 8 && sink.copied == 4; }
   // The folder (d1 or d2) the copier has not reached yet.
   [[nodiscard]] std::wstring SecondFolder() const {
     return dir.Exists(L"dest\\0105\\23\\0905\\Work\\d1") ? L"d2" : L"d1";
   }
   // Acts once, on the first message for which `when` holds.
   void Once(std::function<bool()> when, std::function<void()> act) {
-    on_message = [this, when, act](const MSG&) {
+    on_message = [this, when, act] {
       if (fired || !when()) return;
       fired = true;
       act();
@@ -43,8 +42,7 @@ class FaultsInsideARun : public InRunTest {
       dir.WriteFile(L"dest\\" + std::wstring(month) + L"\\01\\1200\\Work\\x.txt", "old");
     // The newest backup is never swept: yesterday's is.
     dir.WriteFile(L"dest\\0105\\22\\1200\\Work\\x.txt", "newer");
-    StartUnattended();
-    form_->ChkKill.SetChecked(true);
+    settings.kill_use = true;
   }
   static constexpr const wchar_t* kExpired[] = {L"0101", L"0102", L"0103"};
   bool fired = false;
@@ -57,7 +55,6 @@ TEST_F(FaultsInsideARun, AFileDeletedAfterTheCountIsLeftOutAndTheRunSucceeds) {
       "The run succeeds; the copy holds every remaining file byte for byte and not the "
       "deleted one.");
   TwoFolders();
-  StartUnattended();
   std::wstring deleted;
   Once([this] { return FirstFolderCopied(); },
        [&] {
@@ -69,7 +66,6 @@ TEST_F(FaultsInsideARun, AFileDeletedAfterTheCountIsLeftOutAndTheRunSucceeds) {
   EXPECT_TRUE(LogHolds(log, "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Copy(), Sources(), true));
   EXPECT_FALSE(Copy().contains(deleted));
-  EXPECT_EQ(progress_->FilesCopied, total_files - 1);
 }
 
 TEST_F(FaultsInsideARun, AFolderRemovedAfterTheCountIsLeftOutAndTheRunSucceeds) {
@@ -79,7 +75,6 @@ TEST_F(FaultsInsideARun, AFolderRemovedAfterTheCountIsLeftOutAndTheRunSucceeds) 
       "The run succeeds; the copy holds the rest byte for byte and none of the removed "
       "files (at most the folder, empty, when the listing already held its name).");
   TwoFolders();
-  StartUnattended();
   std::wstring removed;
   Once([this] { return FirstFolderCopied(); },
        [&] {
@@ -109,9 +104,8 @@ TEST_F(FaultsInsideARun, ASecondSourceRemovedAfterTheCountFailsTheRun) {
   SourceTree(0, 4);
   dir.WriteFile(L"src2\\Mail\\m.txt", "mail");
   total_files = 5;
-  StartUnattended();
-  form_->EditFrom.SetCell(1, dir.PathA() + "src2\\Mail");
-  Once([this] { return progress_->FileTotal == 5 && progress_->FilesCopied == 4; },
+  settings.sources[1] = dir.PathA() + "src2\\Mail";
+  Once([this] { return sink.total == 5 && sink.copied == 4; },
        [this] { RemoveTree(dir.Path() + L"src2\\Mail"); });
   const std::string log = Run();
   ASSERT_TRUE(fired);
@@ -127,9 +121,8 @@ TEST_F(FaultsInsideARun, AFileDeletedWhileItsFolderIsBeingCopiedEndsTheRunConsis
       "The run ends with the success line: a file deleted from the source is no file the "
       "backup lacks; every file copied equals its source.");
   SourceTree(0, 20);
-  StartUnattended();
   const Tree before = Sources();
-  Once([this] { return progress_->FilesCopied == 4; },
+  Once([this] { return sink.copied == 4; },
        [this] {
          for (int i = 0; i < 20; ++i) {
            const std::wstring name = L"f" + std::to_wstring(i) + L".txt";
@@ -144,7 +137,7 @@ TEST_F(FaultsInsideARun, AFileDeletedWhileItsFolderIsBeingCopiedEndsTheRunConsis
   EXPECT_TRUE(IsCopyOf(copy, before, false));
   // Whether a file deleted after its folder's listing began is still listed
   // is the file system's affair; a listed file that is gone is passed over.
-  const bool listed_anyway = progress_->FilesCopied > 4;
+  const bool listed_anyway = sink.copied > 4;
   EXPECT_TRUE(LogHolds(log, "", {{kStart, {kDone}}}));
   Measured(listed_anyway ? "Wine still lists the deleted files: each is passed over"
                          : "Wine no longer lists the deleted files");
@@ -155,14 +148,12 @@ TEST_F(FaultsInsideARun, AnAbortDuringTheCountStopsBeforeAnythingIsCopied) {
            "The abort line is logged; the partial count stays; the target folder stays and "
            "nothing is copied; the progress window is hidden.");
   SourceTree(12, 1);
-  StartUnattended();
-  Once([this] { return progress_->FileTotal >= 4 && progress_->Gauge().MaxValue() == 100; },
-       [this] { PressAbort(); });
+  Once([this] { return sink.count >= 4 && sink.total < 0; }, [this] { sink.PressAbort(); });
   const std::string log = Run();
   ASSERT_TRUE(fired);
   EXPECT_TRUE(LogHolds(log, "", {{kStart, {kAborted}}}));
-  EXPECT_LT(progress_->FileTotal, total_files);
-  EXPECT_EQ(progress_->FilesCopied, 0);
+  EXPECT_LT(sink.count, total_files);
+  EXPECT_EQ(sink.copied, 0);
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\"));
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
 }
@@ -172,12 +163,11 @@ TEST_F(FaultsInsideARun, AnAbortDuringTheCopyKeepsWhatWasCopiedWhole) {
            "The abort line is logged; the copy stops at the next entry and holds exactly the "
            "4 files, each byte for byte.");
   SourceTree(0, 20);
-  StartUnattended();
-  Once([this] { return progress_->FilesCopied == 4; }, [this] { PressAbort(); });
+  Once([this] { return sink.copied == 4; }, [this] { sink.PressAbort(); });
   const std::string log = Run();
   ASSERT_TRUE(fired);
   EXPECT_TRUE(LogHolds(log, "", {{kStart, {kAborted}}}));
-  EXPECT_EQ(progress_->FilesCopied, 4);
+  EXPECT_EQ(sink.copied, 4);
   EXPECT_EQ(FileCount(Copy()), 4u);
   EXPECT_TRUE(IsCopyOf(Copy(), Sources(), false));
 }
@@ -192,7 +182,7 @@ TEST_F(FaultsInsideARun, AnAbortPressedDuringTheSweepTakesEffectAtTheCount) {
   on_line = [this](std::string_view line) {
     if (!fired && line.find(" を削除しました") != std::string_view::npos) {
       fired = true;
-      PressAbort();
+      sink.PressAbort();
     }
   };
   const std::string log = Run();
@@ -216,7 +206,7 @@ TEST_F(FaultsInsideARun, ACancelSeenInsideTheSweepStopsItAtTheNextEntry) {
       "untouched; the run logs the abort line.");
   StartWithExpiredMonths();
   on_line = [this](std::string_view line) {
-    if (line.find(" を削除しました") != std::string_view::npos) form_->CancelRequested = true;
+    if (line.find(" を削除しました") != std::string_view::npos) sink.cancel = true;
   };
   const std::string log = Run();
   const std::vector<std::string> lines = SplitLines(log);
@@ -230,30 +220,6 @@ TEST_F(FaultsInsideARun, ACancelSeenInsideTheSweepStopsItAtTheNextEntry) {
   }
   EXPECT_EQ(left, 2);
   EXPECT_EQ(lines[2], kAborted);
-}
-
-TEST_F(FaultsInsideARun, ASettingsFileLockedWhenTheRunSavesItStopsTheRunWithALine) {
-  Describe("Another handle holds Yorudex.INI open without sharing when the run saves the settings.",
-           "The run logs that the file cannot be written and the stop line, shows no dialog, "
-           "and leaves the settings file and the destination untouched.");
-  SourceTree(0, 2);
-  WriteIni("[Backup]\r\nTIME00=1200\r\n");
-  StartUnattended();
-  const std::string before = Ini();
-  std::string log;
-  {
-    win::UniqueFile lock(::CreateFileW((dir.Path() + L"Yorudex.INI").c_str(), GENERIC_READ, 0,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(lock);
-    log = Run();
-  }
-  EXPECT_TRUE(
-      LogHolds(log, "",
-               {{kStart,
-                 {"\t" + dir.PathA() + "Yorudex.INI に書き込めません", "\t異常終了しました。"},
-                 false}}));
-  EXPECT_EQ(Ini(), before);
-  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// Long use: unattended runs of the real program with both deletion rules on,
-// against a destination holding earlier backups: a few across the month,
-// year and leap-day boundaries, and (slow) 200 a day apart against two years
-// of backups; and 200 runs in one process, to see that handles and memory do
-// not grow.
+// Long use: runs with both deletion rules on, over simulated days, against a
+// destination holding earlier backups: a few across the month, year and
+// leap-day boundaries, and (slow) 200 a day apart against two years of
+// backups, each the window-free run in this process; and 200 runs of the
+// settings window in one process, to see that handles and memory do not
+// grow.
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
@@ -16,7 +17,8 @@
 
 #include "reliability/civil_days.h"
 #include "reliability/in_run_fixture.h"
-#include "reliability/unattended_fixture.h"
+#include "reliability/run_texts.h"
+#include "support/form_fixture.h"
 #include "win/clock.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -33,7 +35,7 @@ constexpr char kKeptNewest[] = " は最新のバックアップのため残し�
 
 std::string Two(unsigned n) { return std::string(1, char('0' + n / 10 % 10)) + char('0' + n % 10); }
 
-// "yymm\dd" of a day, and the forms the log and YX_TEST_NOW want.
+// "yymm\dd" of a day, and the forms the log and the data files want.
 std::string DayFolder(long day) {
   const Civil d = CivilFromDays(day);
   return Two(unsigned(d.year % 100)) + Two(unsigned(d.month)) + "\\" + Two(unsigned(d.day));
@@ -57,11 +59,11 @@ bool Kept(long d, long run) {
   return !(d <= run - kSelectiveDays && WeekdayMonday0(d) != 6);
 }
 
-class LongUse : public UnattendedTest {
+class LongUse : public RunTest {
  protected:
-  // Runs the program once on each of `runs` (days, ascending) at 12:00,
-  // after filling the destination with a backup for each of the `prefilled`
-  // days before the first run, and checks the logs and what is kept.
+  // Runs once on each of `runs` (days, ascending) at 12:00, after filling
+  // the destination with a backup for each of the `prefilled` days before
+  // the first run, and checks the logs and what is kept.
   void RunOn(const std::vector<long>& runs, int prefilled);
 };
 
@@ -73,24 +75,29 @@ void LongUse::RunOn(const std::vector<long>& runs, int prefilled) {
     dir.WriteFile(L"dest\\" + win::ToWide(DayFolder(d)) + L"\\1200\\Work\\data.txt", TestNow(d));
     made.insert(d);
   }
-  Settings({{"DEL_USE", "1"},
-            {"DEL_VAL", std::to_string(kSelectiveDays)},
-            {"DEL_SUN", "0"},
-            {"KILL_USE", "1"},
-            {"KILL_VAL", std::to_string(kForcedDays)}});
-  const Tree source = Source();
+  dir.WriteFile(L"src\\Work\\a.txt", "alpha");
+  dir.WriteFile(L"src\\Work\\sub\\b.txt", "beta");
+  settings.del_use = true;
+  settings.del_value = kSelectiveDays;
+  settings.del_days[6] = false;
+  settings.kill_use = true;
+  settings.kill_value = kForcedDays;
+  const Tree source = Snapshot(dir.Path() + L"src\\Work");
 
+  std::map<std::string, std::string> month_logs;  // "yymm" -> the month's runs
   int bad_runs = 0;
   for (const long run : runs) {
-    const ChildOutcome outcome = program.RunAuto(TestNow(run));
-    if (!outcome.finished || outcome.dialog || outcome.exit_code != 0) {
-      ADD_FAILURE() << "run of " << TestNow(run) << ": finished " << outcome.finished << ", dialog "
-                    << outcome.dialog << ", status " << outcome.exit_code;
+    const Civil d = CivilFromDays(run);
+    now = EncodeDateTime(d.year, d.month, d.day, 12, 0);
+    log = {};
+    month_logs[DayFolder(run).substr(0, 4)] += Run();
+    if (outcome != backup::RunOutcome::kDone) {
+      ADD_FAILURE() << "run of " << TestNow(run) << " did not succeed:\n" << log.Text();
       if (++bad_runs > 3) return;
     }
     made.insert(run);
   }
-  EXPECT_TRUE(SameTree(source, Source()));
+  EXPECT_TRUE(SameTree(source, Snapshot(dir.Path() + L"src\\Work")));
 
   // The logs: one file per month, that month's runs in order.
   std::map<std::string, int> logged;  // deleted path (relative) -> times logged
@@ -99,9 +106,7 @@ void LongUse::RunOn(const std::vector<long>& runs, int prefilled) {
   auto run = runs.begin();
   while (run != runs.end()) {
     const std::string month = DayFolder(*run).substr(0, 4);
-    const std::wstring yymm = win::ToWide(month);
-    ASSERT_TRUE(program.HasLog(yymm));
-    const std::vector<std::string> lines = SplitLines(program.Log(yymm));
+    const std::vector<std::string> lines = SplitLines(month_logs[month]);
     size_t at = 0;
     for (; run != runs.end() && DayFolder(*run).starts_with(month); ++run) {
       ExpectedRun expected{Stamp(*run), {}};
@@ -116,7 +121,7 @@ void LongUse::RunOn(const std::vector<long>& runs, int prefilled) {
         if (*run == last) by_last_run.insert(path);
       }
       expected.lines.push_back(kDone);
-      ASSERT_TRUE(MatchRun(lines, at, expected)) << month << ":\n" << program.Log(yymm);
+      ASSERT_TRUE(MatchRun(lines, at, expected)) << month << ":\n" << month_logs[month];
     }
     EXPECT_EQ(at, lines.size()) << "lines after the month's last run in " << month;
   }
@@ -163,11 +168,11 @@ void LongUse::RunOn(const std::vector<long>& runs, int prefilled) {
 
 TEST_F(LongUse, RunsAcrossMonthYearAndLeapDayEndsKeepExactlyWhatTheRulesKeep) {
   Describe(
-      "Six runs of the real program at 12:00 on 2003-12-31, 2004-01-01, 2004-02-28, "
+      "Six runs at 12:00 on 2003-12-31, 2004-01-01, 2004-02-28, "
       "2004-02-29, 2004-03-01 and 2004-03-31, forced deletion after 60 days and selective "
       "after 14 (Sundays kept), against a destination pre-filled with 120 daily backups.",
-      "As for the 200 daily runs: every run ends by itself with status 0 and no dialog; each "
-      "month's log holds exactly that month's runs; every deleted backup was logged once; "
+      "As for the 200 daily runs: every run succeeds; each month's log holds exactly that month's "
+      "runs; every deleted backup was logged once; "
       "the destination holds exactly the days the rules keep.");
   std::vector<long> runs;
   for (const auto& [y, m, d] :
@@ -179,10 +184,10 @@ TEST_F(LongUse, RunsAcrossMonthYearAndLeapDayEndsKeepExactlyWhatTheRulesKeep) {
 
 TEST_F(LongUse, TwoHundredDailyUnattendedRunsKeepExactlyWhatTheRulesKeep) {
   Describe(
-      "200 runs of the real program, one a day from 2003-12-01 (across New Year and "
+      "200 runs, one a day from 2003-12-01 (across New Year and "
       "2004-02-29), forced deletion after 60 days and selective after 14 (Sundays "
       "kept), against a destination pre-filled with 730 daily backups.",
-      "Every run ends by itself with status 0 and no dialog; each month's log holds "
+      "Every run succeeds; each month's log holds "
       "exactly that month's runs in order, each with its deletion lines, the success line, "
       "the elapsed time and END; every deleted backup was logged once; the destination "
       "holds exactly the days the rules keep, their files unchanged; the source is unchanged.");
@@ -250,7 +255,10 @@ struct Resources {
   }
 };
 
-using LongUseInOneProcess = InRunTest;
+class LongUseInOneProcess : public FormTest {
+ protected:
+  void SetUp() override { SetNow(EncodeDateTime(2001, 5, 23, 9, 5)); }
+};
 
 TEST_F(LongUseInOneProcess, TwoHundredRunsDoNotGrowHandlesWindowsOrMemory) {
   Describe(
@@ -261,11 +269,15 @@ TEST_F(LongUseInOneProcess, TwoHundredRunsDoNotGrowHandlesWindowsOrMemory) {
       "windows and committed memory after run 200 are within a small margin of run 10 "
       "(a leak of one object per run would add 190); each month's log holds that month's "
       "runs in order.");
-  SourceTree(2, 2);
+  for (const wchar_t* folder : {L"", L"d1\\", L"d2\\"})
+    for (const wchar_t* name : {L"f0.txt", L"f1.txt"})
+      dir.WriteFile(L"src\\Work\\" + std::wstring(folder) + name, "data");
   const long first = DaysFromCivil(2003, 12, 1);
   for (long d = first - 30; d < first; ++d)
     dir.WriteFile(L"dest\\" + win::ToWide(DayFolder(d)) + L"\\1200\\Work\\data.txt", "old");
-  StartUnattended();
+  Start({"/AUTO"});
+  form_->EditTo.SetText(dir.PathA() + "dest");
+  form_->EditFrom.SetCell(0, dir.PathA() + "src\\Work");
   form_->ChkDel.SetChecked(true);
   form_->SpinDel.SetValue(kSelectiveDays);
   form_->ChkKill.SetChecked(true);

@@ -62,7 +62,7 @@ struct OpenWindow {
   ui::Application app{::GetModuleHandleW(nullptr)};
   FakeDialogs dialogs;
   app::TForm2 form;
-  backup::TForm3 progress;
+  app::TForm3 progress;
 };
 
 TEST_F(RunsAtOnce, AWindowLeftOpenAcrossAMonthsEndKeepsTheScheduledRunsLines) {

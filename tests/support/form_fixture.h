@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/settings_form.h"
-#include "backup/progress_form.h"
+#include "app/progress_form.h"
 #include "support/temp_folder.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -63,7 +63,7 @@ class FormTest : public ::testing::Test {
   FakeDialogs dialogs;
   std::unique_ptr<ui::Application> app_;
   std::unique_ptr<app::TForm2> form_;
-  std::unique_ptr<backup::TForm3> progress_;
+  std::unique_ptr<app::TForm3> progress_;
 };
 
 }  // namespace yx::test

@@ -3,15 +3,58 @@
 // way a user clicks it, handled where the run lets messages through.
 #include <gtest/gtest.h>
 
-#include "backup/progress_form.h"
-#include "copier_fixture.h"
+#include <memory>
+
+#include "app/progress_form.h"
+#include "backup/tree_copier.h"
+#include "support/temp_folder.h"
+#include "ui/control.h"
 #include "win/clock.h"
 #include "win/text.h"
 
-namespace yx::backup::testing {
+namespace yx::app {
 namespace {
 
-using ProgressForm = ProgressFormTest;
+// The progress window on a real application, with the settings window's
+// cancel flag.
+class ProgressForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_ = std::make_unique<ui::Application>(::GetModuleHandleW(nullptr));
+    form_ = std::make_unique<TForm3>(*app_, cancel_);
+    ASSERT_NE(form_->Handle(), nullptr);
+    app_->SetMessageHook([this](MSG& msg, bool&) {
+      if (on_message_) on_message_(msg);
+    });
+  }
+  void TearDown() override {
+    form_.reset();
+    app_.reset();
+  }
+  // As the run does it: show the window, then let it paint once.
+  void Start(bool title_progress = false) {
+    form_->StartProgress(title_progress);
+    app_->ProcessMessages();
+  }
+  // The copy run's count of the tree below `folder`, shown in the window.
+  [[nodiscard]] bool Count(const std::wstring& folder) {
+    backup::TreeCopier copier(*form_, [] { return uint64_t{0}; });
+    if (!copier.CountFiles(folder)) return false;
+    copier.ShowTotal();
+    return true;
+  }
+  void MakeFiles(const std::wstring& folder, int count) {
+    for (int i = 0; i < count; ++i)
+      temp_.WriteFile(folder + L"\\" + std::to_wstring(i) + L".txt", "x");
+  }
+  static std::wstring Text(HWND window) { return ui::WindowTextWide(window); }
+
+  test::TempFolder temp_;
+  bool cancel_ = false;
+  std::unique_ptr<ui::Application> app_;
+  std::unique_ptr<TForm3> form_;
+  std::function<void(MSG&)> on_message_;
+};
 
 std::wstring W(std::string_view cp932) { return win::ToWide(cp932); }
 
@@ -84,27 +127,21 @@ TEST_F(ProgressForm, LabelsSizeThemselvesToTheirText) {
   };
   const int initial = width();
   EXPECT_GT(initial, 0);
-  form_->FileTotal = 7;
-  form_->SetFileTotal();
+  form_->ShowTotal(7);
   const int one_digit = width();
-  form_->FileTotal = 1234567;
-  form_->SetFileTotal();
+  form_->ShowTotal(1234567);
   EXPECT_EQ(Text(total), L"1234567");
   EXPECT_LT(one_digit, initial);
   EXPECT_GT(width(), one_digit);
 }
 
 TEST_F(ProgressForm, StartResetsTheCountersShowsOnTopAndStopHides) {
-  form_->FileTotal = 12;
-  form_->FilesCopied = 9;
-  form_->SetFileTotal();
-  form_->Gauge().SetProgress(9);
+  form_->ShowTotal(12);
+  form_->ShowCopied(9);
   const FixedClock clock;
 
   Start();
   EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
-  EXPECT_EQ(form_->FileTotal, 0);
-  EXPECT_EQ(form_->FilesCopied, 0);
   EXPECT_EQ(form_->Gauge().Progress(), 0);
   EXPECT_EQ(form_->Gauge().MaxValue(), 100);
   EXPECT_NEAR(form_->StartTime, 10.0 / 24, 0.5 / 86400000);
@@ -149,20 +186,18 @@ TEST_F(ProgressForm, ElapsedTimeShowsWholeSecondsSinceTheStart) {
 TEST_F(ProgressForm, TitleShowsTheTruncatedPercentageOnlyWhenAsked) {
   app_->SetTitle("Yorudex");
   Start(false);
-  form_->FileTotal = 27;
-  form_->SetFileTotal();
-  form_->Gauge().SetProgress(10);
+  form_->ShowTotal(27);
+  form_->ShowCopied(10);
   form_->TimerTimer();
   EXPECT_EQ(app_->Title(), "Yorudex");
 
   Start(true);
-  form_->FileTotal = 27;
-  form_->SetFileTotal();
-  form_->Gauge().SetProgress(10);  // 37.03...
+  form_->ShowTotal(27);
+  form_->ShowCopied(10);  // 37.03...
   form_->TimerTimer();
   EXPECT_EQ(app_->Title(), "Yorudex 37%");
   EXPECT_EQ(Text(app_->Handle()), L"Yorudex 37%");
-  form_->Gauge().SetProgress(18);  // 66.6...
+  form_->ShowCopied(18);  // 66.6...
   form_->TimerTimer();
   EXPECT_EQ(app_->Title(), "Yorudex 66%");
 
@@ -172,11 +207,9 @@ TEST_F(ProgressForm, TitleShowsTheTruncatedPercentageOnlyWhenAsked) {
 }
 
 TEST_F(ProgressForm, NoFilesAtAllShowZeroPercentOnGaugeAndTitle) {
-  ASSERT_TRUE(MakeFolder(temp_.Path() + L"only"));
-  ASSERT_TRUE(MakeFolder(temp_.Path() + L"only\\empty"));
+  temp_.MakeFolder(L"only\\empty");
   Start(true);
-  ASSERT_TRUE(form_->CountFiles(temp_.Path() + L"only\\"));
-  form_->SetFileTotal();
+  ASSERT_TRUE(Count(temp_.Path() + L"only\\"));
   EXPECT_EQ(form_->Gauge().MaxValue(), 0);
   EXPECT_EQ(form_->Gauge().Percent(), 0);
   form_->TimerTimer();
@@ -187,13 +220,7 @@ TEST_F(ProgressForm, NoFilesAtAllShowZeroPercentOnGaugeAndTitle) {
 TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
   // Three folders of five files each, so the total shown before each
   // descent does not depend on the order of the listing: 0, 5, then 10.
-  const std::wstring source = temp_.Path() + L"src\\";
-  ASSERT_TRUE(MakeFolder(source));
-  for (const wchar_t* folder : {L"a", L"b", L"c"}) {
-    ASSERT_TRUE(MakeFolder(source + folder));
-    for (int i = 0; i < 5; ++i)
-      ASSERT_TRUE(WriteFile(source + folder + L"\\" + std::to_wstring(i) + L".txt", 10));
-  }
+  for (const wchar_t* folder : {L"a", L"b", L"c"}) MakeFiles(std::wstring(L"src\\") + folder, 5);
   // The user presses the abort button once the window shows a total of 10.
   // Messages reach the hook only where the count lets them through; the
   // label growing by a digit gives one there to notice.
@@ -206,10 +233,10 @@ TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
     }
   };
   Start(true);
-  EXPECT_FALSE(form_->CountFiles(source));
+  EXPECT_FALSE(Count(temp_.Path() + L"src\\"));
   EXPECT_TRUE(clicked);
   EXPECT_TRUE(cancel_);
-  EXPECT_EQ(form_->FileTotal, 10);
+  EXPECT_EQ(Text(total), L"10");
   EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
 
   // The hidden window's timer goes on ticking until the run stops it: a tick
@@ -234,4 +261,4 @@ TEST_F(ProgressForm, ClosingTheWindowIsAnAbort) {
 }
 
 }  // namespace
-}  // namespace yx::backup::testing
+}  // namespace yx::app

@@ -1,4 +1,4 @@
-#include "backup/progress_form.h"
+#include "app/progress_form.h"
 
 #include <cmath>
 #include <string>
@@ -7,7 +7,7 @@
 #include "win/clock.h"
 #include "win/text.h"
 
-namespace yx::backup {
+namespace yx::app {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TForm3";
@@ -95,16 +95,29 @@ void TForm3::FitToText(const ui::Label& label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm3::ShowFileTotal() { SetLabelText(lbl_file_all_, std::to_string(FileTotal)); }
+void TForm3::ShowCount(int32_t files) { SetLabelText(lbl_file_all_, std::to_string(files)); }
+
+void TForm3::ShowTotal(int32_t files) {
+  ShowCount(files);
+  gauge_.SetMaxValue(files);
+}
+
+void TForm3::BackupBegins(bool copy_run) {
+  if (copy_run) StartProgress(TitleProgress);
+  app_.ProcessMessages();
+  if (on_backup_) on_backup_(true);
+}
+
+void TForm3::BackupEnds(bool copy_run) {
+  if (copy_run) StopProgress();
+  if (on_backup_) on_backup_(false);
+}
 
 void TForm3::StartProgress(bool title_progress) {
   TitleProgress = title_progress;
-  FileTotal = 0;
-  FilesCopied = 0;
   gauge_.SetProgress(0);
   gauge_.SetMaxValue(100);
   StartTime = TimeOfDay(win::Now());
-  last_refresh_ = ticks_();
   // Setting the timer again restarts its interval.
   ::SetTimer(window_, kTimerId, kTimerInterval, nullptr);
   ::ShowWindow(window_, SW_SHOW);
@@ -137,12 +150,6 @@ void TForm3::BtnAbortClick() {
   ::ShowWindow(window_, SW_HIDE);
 }
 
-void TForm3::SetFileTotal() {
-  ShowFileTotal();
-  gauge_.SetMaxValue(FileTotal);
-  app_.ProcessMessages();
-}
-
 LRESULT TForm3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_TIMER:
@@ -168,4 +175,4 @@ LRESULT TForm3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcW(window_, msg, wp, lp);
 }
 
-}  // namespace yx::backup
+}  // namespace yx::app

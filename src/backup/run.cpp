@@ -1,0 +1,179 @@
+#include "backup/run.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backup/archive_leftovers.h"
+#include "backup/backup_names.h"
+#include "backup/fault_lines.h"
+#include "backup/sweep.h"
+#include "backup/tree_copier.h"
+#include "backup/unlha32.h"
+#include "base/cp932.h"
+#include "settings/check_rules.h"
+#include "win/file_system.h"
+#include "win/text.h"
+
+namespace yx::backup {
+namespace {
+
+constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
+
+// What the archiver may say about the files it could not read: room for the
+// lines the log shows and more.
+constexpr DWORD kArchiverOutput = 256 * 1024;
+
+// A folder as the user typed it, made full ("." and ".." resolved, doubled
+// backslashes joined) and ending in a backslash: the form every path of the
+// run, its log lines and the archiver's command are built from.
+std::string RunFolder(const std::string& typed) {
+  // The backslash goes on first: "Q:" alone would be made the current
+  // folder of drive Q.
+  return cp932::WithTrailingBackslash(
+      win::FromWide(win::WidePath(cp932::WithTrailingBackslash(typed))));
+}
+
+// The lines of the archiver's output.
+std::vector<std::string> OutputLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    if (end > start) lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// One archiver command per source into one archive. What the archiver could
+// not read is named and the next source goes on; any other failure ends the
+// pass here. True when every command succeeded.
+bool ArchiveSources(const RunRequest& request, const std::string& target, DateTime backup_time,
+                    const std::vector<std::string>& sources, FaultLines& faults) {
+  RemoveArchiveLeftovers(win::WidePath(target));
+  const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
+  (void)unlha32::UnlhaSetBackGroundMode(FALSE);
+  const std::string head = "a -x1 -r2 \"" + target + archive + "\" ";
+  bool complete = true;
+  for (const std::string& source : sources) {
+    const std::optional<SourceSplit> split = SplitSource(source);
+    // A drive root has no parent: the whole root is the file argument.
+    const std::string parent = split ? split->parent : std::string();
+    const std::string name = split ? split->name : source;
+    std::string output;
+    const std::string command = head + "\"" + parent + "\" \"" + name + "*\"";
+    const int result = unlha32::Unlha(request.archiver_owner, command, output, kArchiverOutput);
+    if (result == 0) continue;
+    complete = false;
+    for (const std::string& line : OutputLines(output)) faults.Add(line);
+    if (result != unlha32::kSomeSourcesUnreadable) break;
+  }
+  return complete;
+}
+
+// The sweep, the dated target folder, the count and the backup of every
+// source. True when everything was backed up.
+bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& clock,
+                ProgressSink& progress, log::RunLog& log) {
+  const settings::Settings& s = request.settings;
+  const DateTime backup_time = clock.now();
+  const bool archive_mode = s.use_lha;
+  const std::string root = RunFolder(s.destination);
+  const auto log_line = [&log](std::string_view line) { log.LogLine(line); };
+
+  SweepContext sweep;
+  sweep.kill_on = s.kill_use;
+  sweep.kill_limit = settings::RuleCutOff(s.kill_use, run_start, s.kill_value, s.kill_in_months);
+  sweep.del_on = s.del_use;
+  sweep.del_limit = settings::RuleCutOff(s.del_use, run_start, s.del_value, s.del_in_months);
+  sweep.deletion_day = [&s](int weekday) { return s.del_days[static_cast<size_t>(weekday)]; };
+  sweep.cancel_requested = &progress.CancelRequested();
+  sweep.log_line = log_line;
+  SweepDestination(sweep, root);
+
+  const std::string target =
+      root + FormatDateTime(archive_mode ? "yymm\\dd\\" : "yymm\\dd\\hhnn\\", backup_time);
+  if (!win::CreateFolderTree(win::WidePath(target))) return false;
+
+  std::vector<std::string> sources;
+  for (const std::string& cell : s.sources)
+    if (!cell.empty()) sources.push_back(RunFolder(cell));
+
+  TreeCopier copier(progress, clock.ticks_ms);
+  if (request.copy_threads > 0) copier.SetCopyThreads(request.copy_threads);
+  copier.ExcludeFolder(win::WidePath(root));
+  for (const std::string& source : sources) {
+    if (!win::FolderExists(source)) return false;
+    // The count feeds the progress view, which an archive run never shows
+    // (nor its abort button): there it would only cost a walk of every
+    // source.
+    if (!archive_mode && !copier.CountFiles(win::WidePath(source))) return false;
+  }
+
+  // Whatever could not be backed up is named in the log, and the run goes on
+  // with the rest: one locked file must not cost every other file its backup.
+  // The run then ends with the failure line all the same.
+  FaultLines faults(log_line);
+  bool complete = true;
+  if (archive_mode) {
+    complete = ArchiveSources(request, target, backup_time, sources, faults);
+    faults.Finish();
+    return complete;
+  }
+
+  copier.ShowTotal();
+  for (const std::string& source : sources) {
+    const std::optional<SourceSplit> split = SplitSource(source);
+    const std::wstring source_target = split ? win::WidePath(target + split->name) : L"";
+    // A second run in the same minute finds its folders made: nothing of
+    // this one may mix with that backup.
+    if (!win::FolderExists(source) || !split || !win::CreateOneFolder(source_target)) {
+      complete = false;
+      break;
+    }
+    const auto fault = [&](const std::wstring& path, DWORD error) { faults.Add(path, error); };
+    if (!copier.CopyTree(source_target, win::WidePath(source), fault)) {
+      complete = false;
+      if (progress.CancelRequested()) break;
+    }
+  }
+  faults.Finish();
+  return complete;
+}
+
+}  // namespace
+
+RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClock& clock,
+                     ProgressSink& progress, log::RunLog& log) {
+  log.Append("START=" + FormatDateTime(kStamp, run_start));
+  const bool archive_mode = request.settings.use_lha;
+  bool checked = false;
+  if (archive_mode && !request.archiver_present)
+    log.LogLine("Unlha32.dll が見つかりません。");
+  else
+    checked = request.check && request.check(run_start);
+  if (!checked) {
+    log.LogLine("異常終了しました。");
+    log.Append("END=" + FormatDateTime(kStamp, clock.now()));
+    return RunOutcome::kRefused;
+  }
+  progress.CancelRequested() = false;
+  progress.BackupBegins(!archive_mode);
+  RunOutcome outcome = RunOutcome::kFailed;
+  if (BackupPass(request, run_start, clock, progress, log))
+    outcome = RunOutcome::kDone;
+  else if (progress.CancelRequested())
+    outcome = RunOutcome::kCancelled;
+  constexpr const char* kOutcomeLines[] = {"", "バックアップ正常終了", "バックアップを中断しました",
+                                           "バックアップの作成に失敗しました"};
+  log.LogLine(kOutcomeLines[static_cast<int>(outcome)]);
+  progress.BackupEnds(!archive_mode);
+  const DateTime run_end = clock.now();
+  log.LogLine("処理時間=" + FormatDuration(run_end - run_start));
+  log.Append("END=" + FormatDateTime(kStamp, run_end));
+  return outcome;
+}
+
+}  // namespace yx::backup

@@ -1,0 +1,78 @@
+#pragma once
+// Counting and copying of source trees for a copy run, reported through a
+// progress sink. Long loops here let the sink handle messages only at fixed
+// points (entry to a folder, before descending into a sub-folder, after a
+// refresh of the copied count, and while a large file is copied): that is
+// where the abort button, the clocks and repaints run, nested inside the
+// loop. The copies themselves may run on threads of the copy's own
+// (copy_queue.h), which never call the sink.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "backup/progress_sink.h"
+#include "win/tree_walk.h"
+
+namespace yx::backup {
+
+class TreeCopier {
+ public:
+  // Copies in flight in a copy run. A second copy thread won in some runs of
+  // the copy benchmark under load and lost in others (bench/copy-bench.sh,
+  // THREADS="1 2" compares them): one at a time until it wins in all.
+  static constexpr int kCopyThreads = 1;
+
+  using Fault = std::function<void(const std::wstring& path, DWORD error)>;
+
+  // `ticks`: the milliseconds the refresh by time reads (GetTickCount64 in
+  // the program, stepped by tests).
+  TreeCopier(ProgressSink& sink, std::function<uint64_t()> ticks);
+
+  // Adds the files below `folder` (ending in a backslash) to FileTotal.
+  // False only when cancelled; the partial total stays.
+  [[nodiscard]] bool CountFiles(const std::wstring& folder);
+  // Hands FileTotal to the sink as the total.
+  void ShowTotal();
+  // Copies the tree below `source` into the existing folder `destination`
+  // (both ending in a backslash), never overwriting. Whatever cannot be
+  // listed, read or written is reported to `fault` with the system's error
+  // and left out, and the copy goes on with the rest; a file whose copy
+  // failed never stays in the backup under its name. False when anything
+  // was left out, or when cancelled (the copy then hands out no more files
+  // and waits for those it handed out); what was copied stays. Failures are
+  // reported in the walk's order, however many files are copied at once.
+  [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source,
+                              const Fault& fault = {});
+  // How many files CopyTree copies at once (at least 1: one after another on
+  // this thread).
+  void SetCopyThreads(int threads);
+  [[nodiscard]] int CopyThreads() const noexcept { return copy_threads_; }
+  // A folder the count and the copy never enter: the backup destination,
+  // which a source may hold, would otherwise be copied into itself.
+  void ExcludeFolder(const std::wstring& folder);
+
+  [[nodiscard]] int32_t FileTotal() const noexcept { return file_total_; }
+  [[nodiscard]] int32_t FilesCopied() const noexcept { return files_copied_; }
+
+ private:
+  // A link back into the walk's path, or the excluded folder.
+  [[nodiscard]] bool LeftOut(win::TreeWalk& walk) const;
+  void ShowCount();
+  void ShowCopied();
+  // True, once, when the last refresh by time is long enough ago.
+  [[nodiscard]] bool RefreshDue();
+  [[nodiscard]] bool Cancelled() noexcept { return sink_.CancelRequested(); }
+
+  ProgressSink& sink_;
+  std::function<uint64_t()> ticks_;
+  uint64_t last_refresh_ = 0;
+  std::optional<win::FolderId> excluded_;
+  int copy_threads_ = kCopyThreads;
+  int32_t file_total_ = 0;
+  int32_t files_copied_ = 0;
+};
+
+}  // namespace yx::backup

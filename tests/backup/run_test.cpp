@@ -1,0 +1,147 @@
+// The window-free run in this process against real folders, with a clock
+// that stands where the test puts it: its log lines byte for byte, what it
+// leaves in the destination, and what it shows to its sink.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "support/run_fixture.h"
+#include "support/unix_links.h"
+#include "win/text.h"
+
+namespace yx::test {
+namespace {
+
+constexpr char kDone[] = "\tバックアップ正常終了\r\n";
+constexpr char kFailed[] = "\tバックアップの作成に失敗しました\r\n";
+
+class BackupRun : public RunTest {
+ protected:
+  BackupRun() { settings.sources[0].clear(); }
+  std::string SourceTree(const std::wstring& name) {
+    dir.WriteFile(L"src\\" + name + L"\\a.txt", "alpha");
+    dir.WriteFile(L"src\\" + name + L"\\sub\\b.txt", std::string(3000, 'b'));
+    return win::FromWide(dir.Path() + L"src\\" + name);
+  }
+  void Sources(const std::vector<std::string>& sources) {
+    for (size_t row = 0; row < sources.size(); ++row) settings.sources[row] = sources[row];
+  }
+  static std::string Log(std::string_view lines, std::string_view elapsed = "00:00:00",
+                         std::string_view end = "01/05/23 09:05:00") {
+    return "START=01/05/23 09:05:00\r\n" + std::string(lines) +
+           "\t処理時間=" + std::string(elapsed) + "\r\nEND=" + std::string(end) + "\r\n";
+  }
+};
+
+TEST_F(BackupRun, EachSourceIsCopiedUnderItsLastFolderNameAndShownToTheSink) {
+  const std::string work = SourceTree(L"Work");
+  const std::string mail = SourceTree(L"Mail") + "\\";  // with and without a final backslash
+  Sources({work, "", mail});
+  settings.destination = Dest() + "\\";
+  EXPECT_EQ(Run(), Log(kDone));
+  EXPECT_EQ(outcome, backup::RunOutcome::kDone);
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Mail\\sub\\b.txt"), std::string(3000, 'b'));
+  // Messages go through as the backup begins, at each source's count and
+  // before and after each descent, at the total, at the start of each copy
+  // and each folder entered, and once by time (the fourth file).
+  EXPECT_EQ(sink.events.front(), "begin copy");
+  EXPECT_EQ(sink.events.back(), "end");
+  EXPECT_EQ(std::ranges::count(sink.events, "messages"), 1 + 2 * 3 + 1 + 2 * 2 + 1);
+  EXPECT_EQ(sink.total, 4);
+  EXPECT_EQ(sink.copied, 4);
+}
+
+TEST_F(BackupRun, FolderNamesEndingInADoubleByteBackslashCopy) {
+  // 表 and ソ both end in the byte 0x5C.
+  Sources({SourceTree(L"予定表"), SourceTree(L"ソ")});
+  EXPECT_EQ(Run(), Log(kDone));
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\予定表\\a.txt"), "alpha");
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\ソ\\a.txt"), "alpha");
+}
+
+TEST_F(BackupRun, ASecondRunInTheSameMinuteFailsAtItsFirstSourceAfterItsSweep) {
+  Sources({SourceTree(L"Work")});
+  settings.kill_use = true;
+  EXPECT_EQ(Run(), Log(kDone));
+  dir.MakeFolder(L"dest\\0003\\01\\1200");
+  const std::string first = log.Text();
+  EXPECT_EQ(Run(), first + Log("\t" + Dest() + "\\0003 を削除しました\r\n" + kFailed));
+  EXPECT_EQ(outcome, backup::RunOutcome::kFailed);
+  EXPECT_FALSE(dir.Exists(L"dest\\0003"));
+}
+
+TEST_F(BackupRun, PathsWithDotsAndDoubledBackslashesAreMadeFullBeforeUse) {
+  SourceTree(L"Work");
+  dir.WriteFile(L"src\\Mail\\m.txt", "m");
+  Sources({dir.PathA() + "src\\.\\Work", dir.PathA() + "src\\Work\\..\\Mail\\"});
+  settings.destination = Dest() + "\\\\";
+  EXPECT_EQ(Run(), Log(kDone));
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Mail\\m.txt"), "m");
+}
+
+TEST_F(BackupRun, TwoSourcesWithTheSameLastNameFailAtTheSecond) {
+  const std::string a = SourceTree(L"Work");
+  dir.WriteFile(L"other\\Work\\c.txt", "c");
+  Sources({a, dir.PathA() + "other\\Work"});
+  EXPECT_EQ(Run(), Log(kFailed));
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
+  EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work\\c.txt"));
+}
+
+TEST_F(BackupRun, ADriveRootFailsACopyRunAfterTheCount) {
+  dir.WriteFile(L"drive\\a.txt", "a");
+  UnixLinks links;
+  const std::wstring drive = links.MakeDrive(dir.Path() + L"drive");
+  ASSERT_FALSE(drive.empty());
+  Sources({win::FromWide(drive) + "\\"});
+  EXPECT_EQ(Run(), Log(kFailed));
+  EXPECT_EQ(sink.total, 1) << "the counting pass ran before the copy found no name";
+  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\"));
+}
+
+TEST_F(BackupRun, ARefusalEndsTheRunBeforeTheBackupBegins) {
+  Sources({SourceTree(L"Work")});
+  request.check = [](DateTime) { return false; };
+  EXPECT_EQ(Run(), "START=01/05/23 09:05:00\r\n\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
+  settings.use_lha = true;
+  request.archiver_present = false;
+  request.check = [](DateTime) -> bool { throw std::logic_error("no check without archiver"); };
+  log = {};
+  EXPECT_EQ(
+      Run(),
+      "START=01/05/23 09:05:00\r\n\tUnlha32.dll が見つかりません。\r\n\t異常終了しました。\r\n"
+      "END=01/05/23 09:05:00\r\n");
+  EXPECT_EQ(outcome, backup::RunOutcome::kRefused);
+  EXPECT_TRUE(sink.events.empty());
+  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
+}
+
+TEST_F(BackupRun, ElapsedTimeDropsWholeDaysAndTheCheckSeesTheStart) {
+  // Each reading of the clock is 25 hours after the one before: the start,
+  // the backup's own time (the target folder) and the end.
+  step = 25.0 / 24;
+  DateTime checked_at = 0;
+  request.check = [&](DateTime reference) {
+    checked_at = reference;
+    return true;
+  };
+  EXPECT_EQ(Run(), Log(kDone, "02:00:00", "01/05/25 11:05:00"));
+  EXPECT_EQ(checked_at, EncodeDateTime(2001, 5, 23, 9, 5));
+  EXPECT_TRUE(dir.Exists(L"dest\\0105\\24\\1005\\"));
+}
+
+TEST_F(BackupRun, AnAbortAsTheBackupBeginsStopsTheRunAtTheCount) {
+  Sources({SourceTree(L"Work")});
+  sink.cancel = true;  // a stale flag from an earlier run is cleared
+  sink.PressAbort();
+  EXPECT_EQ(Run(), Log("\tバックアップを中断しました\r\n"));
+  EXPECT_EQ(outcome, backup::RunOutcome::kCancelled);
+  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\")) << "the target folder stays";
+  EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
+}
+
+}  // namespace
+}  // namespace yx::test

@@ -1,0 +1,88 @@
+#pragma once
+// The window-free backup run in this process: real folders in a fresh
+// temporary folder, a clock that stands where the test puts it, and a
+// progress sink that records what the run shows and acts where the run lets
+// messages through.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "backup/run.h"
+#include "log/run_log.h"
+#include "settings/settings.h"
+#include "support/temp_folder.h"
+
+namespace yx::test {
+
+class RecordingSink final : public backup::ProgressSink {
+ public:
+  // Every call but the count's running total, as "begin copy", "total 8",
+  // "copied 4", "messages", "end".
+  std::vector<std::string> events;
+  int32_t count = 0;
+  int32_t total = -1;
+  int32_t copied = 0;
+  bool cancel = false;
+  // Run where messages go through.
+  std::function<void()> on_messages;
+
+  // As a click on the abort button: handled where messages go through,
+  // this point's when pressed from on_messages.
+  void PressAbort() { abort_pressed_ = true; }
+
+  bool& CancelRequested() noexcept override { return cancel; }
+  void BackupBegins(bool copy_run) override {
+    events.push_back(copy_run ? "begin copy" : "begin archive");
+    LetMessagesThrough();
+  }
+  void BackupEnds(bool) override { events.push_back("end"); }
+  void ShowCount(int32_t files) override { count = files; }
+  void ShowTotal(int32_t files) override {
+    total = files;
+    events.push_back("total " + std::to_string(files));
+  }
+  void ShowCopied(int32_t files) override {
+    copied = files;
+    events.push_back("copied " + std::to_string(files));
+  }
+  void LetMessagesThrough() override {
+    events.push_back("messages");
+    if (on_messages) on_messages();
+    if (abort_pressed_) cancel = true;
+    abort_pressed_ = false;
+  }
+
+ private:
+  bool abort_pressed_ = false;
+};
+
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest();
+
+  // src\Work: `folders` sub-folders d1..dN, each holding `files` files, and
+  // as many at the top when `top_files`; the first source.
+  void SourceTree(int folders, int files, bool top_files = true);
+  // One run at `now`, its lines appended to `log`; the log's text.
+  std::string Run();
+  [[nodiscard]] std::string Dest() const { return dir.PathA() + "dest"; }
+
+  TempFolder dir;
+  settings::Settings settings;
+  RecordingSink sink;
+  log::RunLog log;
+  backup::RunRequest request;  // the settings go in at Run
+  DateTime now = EncodeDateTime(2001, 5, 23, 9, 5);
+  // Added at every reading of the clock.
+  DateTime step = 0;
+  // The refresh by time reads 25 ms more at every reading, once per file
+  // copied: the copied count is shown after every fourth file.
+  uint64_t ticks = 0;
+  backup::RunOutcome outcome = backup::RunOutcome::kRefused;
+  int total_files = 0;
+};
+
+}  // namespace yx::test
