@@ -1,6 +1,7 @@
 // Faults staged from outside the real program: files held open by another
 // process, paths taken by files, links, and a log that cannot be read or
-// written. Each is one unattended run of the real Yorudex.exe.
+// written. Each is one unattended run of the real Yorudex.exe, or, where the
+// case is about the run alone, the window-free run in this process.
 #include "reliability/unattended_fixture.h"
 
 #include "win/file_system.h"
@@ -30,7 +31,7 @@ TEST_F(FaultsOutsideTheProgram, ReadOnlyHiddenAndSystemSourceFilesAreCopiedAndKe
     dir.WriteFile(L"src\\Work\\" + std::wstring(name), "marked");
     ASSERT_TRUE(::SetFileAttributesW((base + name).c_str(), mark));
   }
-  Run();
+  RunHere();
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
   EXPECT_NE(win::Attributes(base + L"ro.txt") & FILE_ATTRIBUTE_READONLY, 0u);
@@ -55,7 +56,7 @@ TEST_F(FaultsOutsideTheProgram, AMonthFolderNameTakenByAFileFailsTheRun) {
            "file is untouched.");
   Settings();
   dir.WriteFile(L"dest\\0105", "in the way");
-  Run();
+  RunHere();
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
   EXPECT_EQ(dir.ReadFile(L"dest\\0105"), "in the way");
 }
@@ -65,7 +66,7 @@ TEST_F(FaultsOutsideTheProgram, ATimeFolderNameTakenByAFileFailsTheRun) {
            "The failure line is logged; the file is untouched; nothing is copied.");
   Settings();
   dir.WriteFile(L"dest\\0105\\23\\0905", "in the way");
-  Run();
+  RunHere();
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
   EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905"), "in the way");
 }
@@ -94,7 +95,7 @@ TEST_F(FaultsOutsideTheProgram, AReadOnlyFileInAnExpiredBackupIsDeletedWithIt) {
   const std::wstring file = dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\ro.txt", "kept?");
   dir.WriteFile(L"dest\\0105\\22\\1200\\Work\\a.txt", "newer");
   ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
-  Run(Sweeps({L"dest\\0103"}));
+  RunHere(Sweeps({L"dest\\0103"}));
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {"\t" + Dest() + "\\0103 を削除しました", kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
 }
@@ -111,14 +112,14 @@ TEST_F(FaultsOutsideTheProgram, AnOpenFileInAnExpiredBackupStaysUntilTheNextRunT
   const std::wstring held = dir.WriteFile(L"dest\\0103\\02\\1200\\Work\\open.txt", "stays");
   {
     const win::UniqueFile file = HoldOpen(held, 0);
-    Run(Sweeps({L"dest\\0103\\01"}));
+    RunHere(Sweeps({L"dest\\0103\\01"}));
   }
   EXPECT_TRUE(dir.Exists(L"dest\\0103\\02\\1200\\Work\\open.txt"));
   const std::string first = Log();
   const std::string line = "\t" + Dest() + "\\0103 を削除しました";
   EXPECT_TRUE(
       LogHolds(first, "", {{kStart, {"\t" + Dest() + "\\0103 を削除できませんでした", kDone}}}));
-  Run(Sweeps({L"dest\\0103"}), "2001-05-24 09:05:00");
+  RunHere(Sweeps({L"dest\\0103"}), "2001-05-24 09:05:00");
   EXPECT_TRUE(LogHolds(Log(), first, {{"01/05/24 09:05:00", {line, kDone}}}));
 }
 
@@ -129,7 +130,7 @@ TEST_F(FaultsOutsideTheProgram, ASourceThatIsALinkIsCopiedAsTheFolderItLeadsTo) 
   const std::wstring link = dir.Path() + L"src\\Linked";
   if (!MakeSymlink(link, dir.Path() + L"src\\Real")) GTEST_SKIP() << "no symbolic links here";
   Settings({{"FROM00", dir.PathA() + "src\\Linked"}});
-  Run();
+  RunHere();
   RemoveSymlink(link);
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Linked"), Source(L"Real"), true));
@@ -142,7 +143,7 @@ TEST_F(FaultsOutsideTheProgram, ALinkBackIntoTheSourceIsLeftOutAndTheRunEnds) {
   const std::wstring link = dir.Path() + L"src\\Work\\sub\\loop";
   if (!MakeSymlink(link, dir.Path() + L"src\\Work")) GTEST_SKIP() << "no symbolic links here";
   const Tree source = Source();
-  Run();
+  RunHere();
   RemoveSymlink(link);
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   const Tree copy = Backup(L"0105\\23\\0905\\Work");

@@ -50,7 +50,7 @@ TEST_F(KeptData, AFileAndAFolderHeldWithoutSharingAreNamedAndEverythingElseIsCop
   {
     const win::UniqueFile file = Hold(dir.Path() + L"src\\Work\\a.txt");
     const win::UniqueFile folder = Hold(dir.Path() + L"src\\Work\\sub\\deeper");
-    Run();
+    RunHere();
   }
   const std::string log = Log();
   EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\a.txt")) << log;
@@ -84,7 +84,7 @@ TEST_F(KeptData, HeldFilesAreNamedInTheOrderTheFolderListsThem) {
   {
     std::vector<win::UniqueFile> held;
     for (const auto& name : held_names) held.push_back(Hold(dir.Path() + L"src\\Work\\" + name));
-    Run();
+    RunHere();
   }
   std::vector<std::string> named;
   const std::string head = "\tPATH=";
@@ -186,7 +186,7 @@ TEST_F(KeptData, AFileLinkInAnExpiredBackupNeverCostsTheFileItPointsTo) {
   if (!MakeSymlink(link, precious)) GTEST_SKIP() << "no symbolic links here";
   RunExpectations expect;
   expect.may_go = {L"dest\\0103"};
-  Run(expect);
+  RunHere(expect);
   const bool link_left = win::Attributes(link) != INVALID_FILE_ATTRIBUTES;
   RemoveSymlink(link);
   EXPECT_EQ(dir.ReadFile(L"outside\\precious.txt"), "keep me");
@@ -202,7 +202,7 @@ TEST_F(KeptData, TheNewestBackupStaysWhenItHasExpired) {
       "It is kept with one line saying why; the run's own backup is made.");
   Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
   dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\data.txt", "last good");
-  Run();
+  RunHere();
   EXPECT_TRUE(LogHolds(
       Log(), "",
       {{kStart, {"\t" + Dest() + "\\0103\\01 は最新のバックアップのため残しました", kDone}}}));
@@ -227,7 +227,7 @@ TEST_F(KeptData, PathsWithDotsAndADoubledBackslashAreAccepted) {
   Describe("TO ends in a doubled backslash and FROM00 goes through \\.\\ and \\..\\.",
            "The run succeeds and the backup is where the plain paths would have put it.");
   Settings({{"TO", Dest() + "\\\\"}, {"FROM00", dir.PathA() + "src\\.\\Work\\sub\\..\\"}});
-  Run();
+  RunHere();
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
 }

@@ -1,7 +1,13 @@
 #include "reliability/unattended_fixture.h"
 
 #include <algorithm>
+#include <cstdio>
 
+#include "backup/run.h"
+#include "base/file_error.h"
+#include "settings/settings_file.h"
+#include "support/run_fixture.h"
+#include "win/file_system.h"
 #include "win/text.h"
 
 namespace yx::test {
@@ -47,12 +53,42 @@ DWORD UnattendedTest::StatusOfLastRun(std::string_view now) const {
 
 ChildOutcome UnattendedTest::Run(const RunExpectations& expect, std::string_view now,
                                  std::function<bool()> kill_when) {
+  return Checked(expect, now, [&] { return program.RunAuto(now, std::move(kill_when)); });
+}
+
+ChildOutcome UnattendedTest::RunHere(const RunExpectations& expect, std::string_view now) {
+  return Checked(expect, now, [&] {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    EXPECT_EQ(std::sscanf(std::string(now).c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s),
+              6);
+    const DateTime start = EncodeDateTime(y, mo, d, h, mi, s);
+    backup::RunRequest request;
+    request.settings = settings::LoadSettings(dir.PathA() + "Yorudex.INI");
+    request.check = [](DateTime) { return true; };
+    RecordingSink sink;
+    log::RunLog log;
+    const std::string path = dir.PathA() + "log\\" + FormatDateTime("yymm", start) + ".log";
+    try {
+      log.LoadLog(path);
+    } catch (const FileError&) {
+    }
+    const backup::RunClock clock{[start] { return start; },
+                                 [ms = uint64_t{0}]() mutable { return ms += 25; }};
+    const backup::RunOutcome outcome = backup::RunBackup(request, start, clock, sink, log);
+    EXPECT_TRUE(win::CreateFolderTree(dir.Path() + L"log"));
+    log.SaveLog(path);
+    return ChildOutcome{true, false, false, outcome == backup::RunOutcome::kDone ? 0u : 2u};
+  });
+}
+
+ChildOutcome UnattendedTest::Checked(const RunExpectations& expect, std::string_view now,
+                                     const std::function<ChildOutcome()>& run) {
   const Tree sources = Snapshot(dir.Path() + L"src");
   const std::vector<std::wstring> skip{L"Yorudex.exe", L"log"};
   const Tree before = Snapshot(dir.Path(), skip);
   const std::string fallback_before =
       dir.Exists(L"log-error.txt") ? dir.ReadFile(L"log-error.txt") : std::string();
-  const ChildOutcome outcome = program.RunAuto(now, std::move(kill_when));
+  const ChildOutcome outcome = run();
   EXPECT_FALSE(outcome.dialog) << "a dialog appeared in an unattended run";
   if (expect.killed) {
     EXPECT_TRUE(outcome.killed) << "the run ended before the moment to kill it";

@@ -56,6 +56,10 @@ class UnattendedTest : public ::testing::Test {
   // Runs once and checks what must always hold.
   ChildOutcome Run(const RunExpectations& expect = {}, std::string_view now = kNow,
                    std::function<bool()> kill_when = {});
+  // The same for the window-free run in this process, with the settings
+  // file's values and its log saved where the program saves it: for cases
+  // about what the run does, whose settings pass the check.
+  ChildOutcome RunHere(const RunExpectations& expect = {}, std::string_view now = kNow);
 
   // The status a run must end with, by the outcome line of the last run in
   // the log of the month of `now`.
@@ -68,6 +72,10 @@ class UnattendedTest : public ::testing::Test {
 
   ProgramFolder program;
   const TempFolder& dir;
+
+ private:
+  ChildOutcome Checked(const RunExpectations& expect, std::string_view now,
+                       const std::function<ChildOutcome()>& run);
 };
 
 }  // namespace yx::test
