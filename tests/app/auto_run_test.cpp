@@ -1,4 +1,6 @@
-// The real Yorudex.exe, started the way a scheduler starts it.
+// The real Yorudex.exe, started the way a scheduler starts it: one run per
+// mode and per exit status. What a run does is tested in-process
+// (tests/backup/run_test.cpp), the window's part in backup_run_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -105,29 +107,6 @@ TEST_F(AutoRunTest, ARefusedRunIsInTheLogAndTheStatusIsTwo) {
   EXPECT_EQ(Log(L"0105.log"),
             "START=01/05/23 09:05:00\r\n\tバックアップ先のフォルダが存在しません\r\n"
             "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
-}
-
-TEST_F(AutoRunTest, ArchiveModeWithoutTheLibraryTouchesNothing) {
-  WriteIni("LHA_USE=1\r\nTIME00=0930\r\n");
-  const std::string ini = dir.ReadFile(L"program\\Yorudex.INI");
-  const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
-  EXPECT_EQ(r.exit_code, 2u);
-  EXPECT_EQ(Log(L"0105.log"),
-            "START=01/05/23 09:05:00\r\n\tUnlha32.dll が見つかりません。\r\n"
-            "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
-  EXPECT_EQ(dir.ReadFile(L"program\\Yorudex.INI"), ini) << "the settings are not saved";
-  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
-}
-
-TEST_F(AutoRunTest, EachRunWritesTheFileOfTheMonthItStartedIn) {
-  WriteIni("");
-  RunAt(L"2001-05-31 23:58:00");
-  const std::string may = Log(L"0105.log");
-  RunAt(L"2001-06-01 00:01:00");
-  EXPECT_EQ(Log(L"0105.log"), may) << "a later month leaves the earlier file alone";
-  const std::string june = Log(L"0106.log");
-  EXPECT_EQ(june.rfind("START=01/06/01 00:01:00\r\n", 0), 0u) << june;
-  EXPECT_EQ(june.find("01/05/31"), std::string::npos);
 }
 
 TEST_F(AutoRunTest, AnyOtherCommandLineStartsTheSettingsWindow) {
