@@ -180,38 +180,6 @@ TEST_F(CopierTree, AnExistingFileIsReportedAndKeptAndTheRestIsCopied) {
     if (i != 5) ExpectSameFile(order[i]);
 }
 
-TEST_F(CopierTree, AFolderHeldWithoutSharingIsReportedAndTheRestIsCopied) {
-  MakeFiles(source_, 3);
-  ASSERT_TRUE(MakeFolder(source_ + L"held"));
-  ASSERT_TRUE(WriteFile(source_ + L"held\\inside.txt", 10));
-  // What another program does when it keeps a folder open for itself.
-  const win::UniqueFile held(::CreateFileW(LongPath(source_ + L"held").c_str(), GENERIC_READ, 0,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
-  ASSERT_TRUE(held);
-  CountAll({source_});
-  std::vector<std::wstring> faults;
-  EXPECT_FALSE(copier_->CopyTree(target_, source_,
-                                 [&](const std::wstring& path, DWORD) { faults.push_back(path); }));
-  EXPECT_EQ(faults, std::vector<std::wstring>{source_ + L"held\\"});
-  for (const std::wstring& name : ListedFiles(source_)) ExpectSameFile(name);
-}
-
-TEST_F(CopierTree, AnAbortDuringTheCopyStopsAtTheNextEntryAndKeepsThePartialCopy) {
-  MakeFiles(source_, 10);
-  const std::vector<std::wstring> order = ListedFiles(source_);
-  CountAll({source_});
-  // The abort is handled where the count of 4 is shown.
-  sink_.on_messages = [&] {
-    if (sink_.copied == 4) sink_.cancel = true;
-  };
-  EXPECT_FALSE(copier_->CopyTree(target_, source_));
-  EXPECT_TRUE(sink_.cancel);
-  EXPECT_EQ(copier_->FilesCopied(), 4);
-  for (size_t i = 0; i < 4; ++i) ExpectSameFile(order[i]);
-  EXPECT_EQ(ListedFiles(target_).size(), 4u);
-}
-
 TEST_F(CopierTree, ACancelSetBeforehandStopsAtTheFirstEntry) {
   MakeFiles(source_, 3);
   NewCopier();

@@ -4,9 +4,12 @@
 // stands still.
 #include <algorithm>
 
-#include "reliability/in_run_fixture.h"
+#include "reliability/case_report.h"
+#include "reliability/run_lines.h"
 #include "reliability/run_texts.h"
 
+#include "reliability/tree_snapshot.h"
+#include "support/run_fixture.h"
 #include "support/temp_folder.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -15,8 +18,15 @@
 namespace yx::test {
 namespace {
 
-class FaultsInsideARun : public InRunTest {
+class FaultsInsideARun : public RunTest {
  protected:
+  FaultsInsideARun() {
+    log.on_append = [this](std::string_view added) {
+      if (on_line) on_line(added);
+    };
+  }
+  [[nodiscard]] Tree Copy() const { return Snapshot(dir.Path() + L"dest\\0105\\23\\0905\\Work"); }
+  [[nodiscard]] Tree Sources() const { return Snapshot(dir.Path() + L"src\\Work"); }
   // Two folders of 4 files (src\Work\d1 and d2, nothing else): after the
   // 4th file the first folder is done, and the gauge's move to 50% lets
   // messages through before the copier lists the second one. Deleting there
@@ -27,9 +37,9 @@ class FaultsInsideARun : public InRunTest {
   [[nodiscard]] std::wstring SecondFolder() const {
     return dir.Exists(L"dest\\0105\\23\\0905\\Work\\d1") ? L"d2" : L"d1";
   }
-  // Acts once, on the first message for which `when` holds.
+  // Acts once, where messages go through, the first time `when` holds.
   void Once(std::function<bool()> when, std::function<void()> act) {
-    on_message = [this, when, act] {
+    sink.on_messages = [this, when, act] {
       if (fired || !when()) return;
       fired = true;
       act();
@@ -46,6 +56,8 @@ class FaultsInsideARun : public InRunTest {
   }
   static constexpr const wchar_t* kExpired[] = {L"0101", L"0102", L"0103"};
   bool fired = false;
+  // Called for every line appended to the run log.
+  std::function<void(std::string_view line)> on_line;
 };
 
 TEST_F(FaultsInsideARun, AFileDeletedAfterTheCountIsLeftOutAndTheRunSucceeds) {

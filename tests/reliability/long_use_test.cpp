@@ -15,9 +15,12 @@
 #include <set>
 
 #include "reliability/civil_days.h"
-#include "reliability/in_run_fixture.h"
+#include "reliability/case_report.h"
+#include "reliability/run_lines.h"
+#include "reliability/tree_snapshot.h"
 #include "reliability/run_texts.h"
 #include "support/form_fixture.h"
+#include "support/run_fixture.h"
 #include "win/clock.h"
 #include "win/file_system.h"
 #include "win/text.h"
