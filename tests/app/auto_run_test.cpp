@@ -66,17 +66,6 @@ TEST_F(AutoRunTest, TheShippedProgramBacksUpAndEndsWithStatusZero) {
   EXPECT_NE(log.find("\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:0"), std::string::npos) << log;
 }
 
-TEST_F(AutoRunTest, ALogOfTheRunWithItsLinesInOrder) {
-  WriteIni("");
-  const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
-  EXPECT_EQ(r.exit_code, 0u);
-  const std::string log = Log(L"0105.log");
-  EXPECT_EQ(log,
-            "START=01/05/23 09:05:00\r\n\tバックアップ正常終了\r\n\t処理時間=00:00:00\r\n"
-            "END=01/05/23 09:05:00\r\n");
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\sub\\b.txt"), std::string(5000, 'b'));
-}
-
 TEST_F(AutoRunTest, ArchiveModePacksEverySourceIntoOneArchiveWithTheShippedLibrary) {
   dir.WriteFile(L"src\\Mail\\m.txt", "mail");
   WriteIni("LHA_USE=1\r\nFROM01=" + dir.PathA() + "src\\Mail\\\r\n");

@@ -53,14 +53,6 @@ TEST_F(BackupRun, EachSourceIsCopiedUnderItsLastFolderNameAndShownToTheSink) {
   EXPECT_EQ(sink.copied, 4);
 }
 
-TEST_F(BackupRun, FolderNamesEndingInADoubleByteBackslashCopy) {
-  // 表 and ソ both end in the byte 0x5C.
-  Sources({SourceTree(L"予定表"), SourceTree(L"ソ")});
-  EXPECT_EQ(Run(), Log(kDone));
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\予定表\\a.txt"), "alpha");
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\ソ\\a.txt"), "alpha");
-}
-
 TEST_F(BackupRun, ASecondRunInTheSameMinuteFailsAtItsFirstSourceAfterItsSweep) {
   Sources({SourceTree(L"Work")});
   settings.kill_use = true;
@@ -70,16 +62,6 @@ TEST_F(BackupRun, ASecondRunInTheSameMinuteFailsAtItsFirstSourceAfterItsSweep) {
   EXPECT_EQ(Run(), first + Log("\t" + Dest() + "\\0003 を削除しました\r\n" + kFailed));
   EXPECT_EQ(outcome, backup::RunOutcome::kFailed);
   EXPECT_FALSE(dir.Exists(L"dest\\0003"));
-}
-
-TEST_F(BackupRun, PathsWithDotsAndDoubledBackslashesAreMadeFullBeforeUse) {
-  SourceTree(L"Work");
-  dir.WriteFile(L"src\\Mail\\m.txt", "m");
-  Sources({dir.PathA() + "src\\.\\Work", dir.PathA() + "src\\Work\\..\\Mail\\"});
-  settings.destination = Dest() + "\\\\";
-  EXPECT_EQ(Run(), Log(kDone));
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Work\\a.txt"), "alpha");
-  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905\\Mail\\m.txt"), "m");
 }
 
 TEST_F(BackupRun, TwoSourcesWithTheSameLastNameFailAtTheSecond) {

@@ -130,7 +130,7 @@ TEST_F(FaultsOutsideTheProgram, ASourceThatIsALinkIsCopiedAsTheFolderItLeadsTo) 
   const std::wstring link = dir.Path() + L"src\\Linked";
   if (!MakeSymlink(link, dir.Path() + L"src\\Real")) GTEST_SKIP() << "no symbolic links here";
   Settings({{"FROM00", dir.PathA() + "src\\Linked"}});
-  RunHere();
+  Run();
   RemoveSymlink(link);
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Linked"), Source(L"Real"), true));

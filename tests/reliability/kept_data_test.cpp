@@ -227,7 +227,7 @@ TEST_F(KeptData, PathsWithDotsAndADoubledBackslashAreAccepted) {
   Describe("TO ends in a doubled backslash and FROM00 goes through \\.\\ and \\..\\.",
            "The run succeeds and the backup is where the plain paths would have put it.");
   Settings({{"TO", Dest() + "\\\\"}, {"FROM00", dir.PathA() + "src\\.\\Work\\sub\\..\\"}});
-  RunHere();
+  Run();
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
 }
