@@ -102,15 +102,6 @@ TEST_F(BackupRunTest, TheConflictWarningAndTheSweepLinesComeBeforeTheOutcome) {
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\20\\"));
 }
 
-TEST_F(BackupRunTest, AMonthLogIsKeptByteForByteWithTheRunAppended) {
-  std::string old;
-  while (old.size() < (1u << 20)) old += "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n";
-  dir.WriteFile(L"log\\0105.log", old);
-  StartWith({});
-  Run();
-  EXPECT_TRUE(dir.ReadFile(L"log\\0105.log") == old + Log(kDone));
-}
-
 TEST_F(BackupRunTest, TheRunUsesTheMonthOfItsStartForTheLogFile) {
   StartWith({});
   SetNow(EncodeDateTime(2001, 6, 1, 0, 0, 30));
