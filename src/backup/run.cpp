@@ -102,7 +102,6 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
     if (!cell.empty()) sources.push_back(RunFolder(cell));
 
   TreeCopier copier(progress, clock.ticks_ms);
-  if (request.copy_threads > 0) copier.SetCopyThreads(request.copy_threads);
   copier.ExcludeFolder(win::WidePath(root));
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) return false;

@@ -32,8 +32,6 @@ struct RunRequest {
   std::function<bool(DateTime reference)> check;
   // The window the archiver's own messages belong to.
   HWND archiver_owner = nullptr;
-  // Copies in flight in a copy run (TreeCopier::kCopyThreads when 0).
-  int copy_threads = 0;
 };
 
 enum class RunOutcome {

@@ -75,9 +75,18 @@ ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> 
   ChildOutcome outcome;
   DialogWatch watch{started.dwProcessId};
   const ULONGLONG hang = ::GetTickCount64() + limit_ms;
-  // Short waits: a kill condition must be met within a millisecond or so of
-  // turning true, and a dialog is looked for between waits.
-  while (::WaitForSingleObject(process.get(), kill_when ? 0 : 10) == WAIT_TIMEOUT) {
+  // The pause point's event, when one is set for the program: the wait ends
+  // the moment the program reaches it, so a kill there comes at once. A
+  // dialog, the hang limit and any other kill condition are looked at
+  // between short waits; a wait that spins would take the processor the
+  // program needs.
+  wchar_t pause_name[128] = {};
+  const DWORD length = ::GetEnvironmentVariableW(L"YX_TEST_PAUSE_EVENT", pause_name, 128);
+  const bool pausing = kill_when && length > 0 && length < 128;
+  const win::UniqueKernelHandle pause(pausing ? ::OpenEventW(SYNCHRONIZE, FALSE, pause_name)
+                                              : nullptr);
+  const HANDLE waits[] = {process.get(), pause.get()};
+  while (::WaitForMultipleObjects(pause ? 2 : 1, waits, FALSE, 10) != WAIT_OBJECT_0) {
     ::EnumWindows(&LookForDialog, reinterpret_cast<LPARAM>(&watch));
     const bool stop = watch.seen || ::GetTickCount64() > hang || (kill_when && kill_when());
     if (!stop) continue;

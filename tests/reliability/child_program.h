@@ -31,7 +31,8 @@ class ProgramFolder {
   explicit ProgramFolder(bool test_clock = true);
 
   // Starts "Yorudex.exe /AUTO" with its clock at `now` ("yyyy-mm-dd hh:nn:ss").
-  // `kill_when` is polled while the program runs; when it turns true the
+  // `kill_when` is looked at while the program runs, every 10 ms and the
+  // moment it reaches the pause point of PauseAt; when it turns true the
   // process is killed at once. A run longer than `limit_ms` is a hang.
   ChildOutcome RunAuto(std::string_view now, std::function<bool()> kill_when = {},
                        DWORD limit_ms = 120000) const;

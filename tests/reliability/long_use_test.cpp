@@ -265,7 +265,7 @@ class LongUseInOneProcess : public FormTest {
   void SetUp() override { SetNow(EncodeDateTime(2001, 5, 23, 9, 5)); }
 };
 
-TEST_F(LongUseInOneProcess, TwoHundredRunsDoNotGrowHandlesWindowsOrMemory) {
+TEST_F(LongUseInOneProcess, SixtyRunsDoNotGrowHandlesWindowsOrMemory) {
   Describe(
       "60 runs through the Run command in one process, one a day, both deletion rules "
       "on, each copying a small tree and sweeping a month of backups; resources sampled "
