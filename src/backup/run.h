@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <string_view>
 
 #include "backup/progress_sink.h"
 #include "base/date_time.h"
