@@ -134,17 +134,6 @@ TEST_F(BackupRunTest, NoSecondRunSaveOrExitStartsInsideARun) {
   EXPECT_EQ(app_->Title(), "Yorudex") << "a run from the button leaves the title alone";
 }
 
-TEST_F(BackupRunTest, AnUnsavableLogGoesToTheFallbackFileWithAFailureStatus) {
-  StartWith({});
-  dir.MakeFolder(L"log\\0105.log");  // a folder where the file should be
-  Run();
-  EXPECT_EQ(form_->ExitStatus(), 1);
-  const std::string fallback = dir.ReadFile(L"log-error.txt");
-  EXPECT_NE(fallback.find("\tファイル " + dir.PathA() + "log\\0105.log を作成できません\r\n"),
-            std::string::npos)
-      << fallback;
-}
-
 TEST_F(BackupRunTest, AMonthLogThatCouldNotBeReadAtStartIsNotErased) {
   const std::wstring log = dir.WriteFile(L"log\\0105.log", "earlier\r\n");
   {
