@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "support/run_fixture.h"
 #include "support/unix_links.h"
@@ -82,23 +81,6 @@ TEST_F(BackupRun, ADriveRootFailsACopyRunAfterTheCount) {
   EXPECT_EQ(Run(), Log(kFailed));
   EXPECT_EQ(sink.total, 1) << "the counting pass ran before the copy found no name";
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\"));
-}
-
-TEST_F(BackupRun, ARefusalEndsTheRunBeforeTheBackupBegins) {
-  Sources({SourceTree(L"Work")});
-  request.check = [](DateTime) { return false; };
-  EXPECT_EQ(Run(), "START=01/05/23 09:05:00\r\n\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
-  settings.use_lha = true;
-  request.archiver_present = false;
-  request.check = [](DateTime) -> bool { throw std::logic_error("no check without archiver"); };
-  log = {};
-  EXPECT_EQ(
-      Run(),
-      "START=01/05/23 09:05:00\r\n\tUnlha32.dll が見つかりません。\r\n\t異常終了しました。\r\n"
-      "END=01/05/23 09:05:00\r\n");
-  EXPECT_EQ(outcome, backup::RunOutcome::kRefused);
-  EXPECT_TRUE(sink.events.empty());
-  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
 }
 
 TEST_F(BackupRun, ElapsedTimeDropsWholeDaysAndTheCheckSeesTheStart) {
