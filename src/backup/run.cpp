@@ -24,6 +24,12 @@ constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
 // lines the log shows and more.
 constexpr DWORD kArchiverOutput = 256 * 1024;
 
+// Why a source is no folder to back up, for the line that names it.
+DWORD NoFolderError(const std::string& source) {
+  return win::Attributes(win::WidePath(source)) == INVALID_FILE_ATTRIBUTES ? ::GetLastError()
+                                                                           : ERROR_DIRECTORY;
+}
+
 // A folder as the user typed it, made full ("." and ".." resolved, doubled
 // backslashes joined) and ending in a backslash: the form every path of the
 // run, its log lines and the archiver's command are built from.
@@ -95,7 +101,10 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
 
   const std::string target =
       root + FormatDateTime(archive_mode ? "yymm\\dd\\" : "yymm\\dd\\hhnn\\", backup_time);
-  if (!win::CreateFolderTree(win::WidePath(target))) return false;
+  if (!win::CreateFolderTree(win::WidePath(target))) {
+    log_line(win::FaultLine(win::WidePath(target), ::GetLastError()));
+    return false;
+  }
 
   std::vector<std::string> sources;
   for (const std::string& cell : s.sources)
@@ -104,7 +113,10 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
   TreeCopier copier(progress, clock.ticks_ms);
   copier.ExcludeFolder(win::WidePath(root));
   for (const std::string& source : sources) {
-    if (!win::FolderExists(source)) return false;
+    if (!win::FolderExists(source)) {
+      log_line(win::FaultLine(win::WidePath(source), NoFolderError(source)));
+      return false;
+    }
     // The count feeds the progress view, which an archive run never shows
     // (nor its abort button): there it would only cost a walk of every
     // source.
@@ -128,7 +140,15 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
     const std::wstring source_target = split ? win::WidePath(target + split->name) : L"";
     // A second run in the same minute finds its folders made: nothing of
     // this one may mix with that backup.
-    if (!win::FolderExists(source) || !split || !win::CreateOneFolder(source_target)) {
+    if (!win::FolderExists(source)) {
+      faults.Add(win::WidePath(source), NoFolderError(source));
+      complete = false;
+      break;
+    }
+    if (!split || !win::CreateOneFolder(source_target)) {
+      // A drive root has no name to give its copy.
+      faults.Add(split ? source_target : win::WidePath(source),
+                 split ? ::GetLastError() : ERROR_INVALID_NAME);
       complete = false;
       break;
     }

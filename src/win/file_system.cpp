@@ -109,9 +109,13 @@ bool CreateFolderTree(std::wstring_view path) {
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
     const std::wstring folder = p.substr(0, *it);
-    if (!CreateOneFolder(folder) &&
-        !(::GetLastError() == ERROR_ALREADY_EXISTS && FolderExists(folder + L'\\')))
-      return false;
+    if (CreateOneFolder(folder)) continue;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && FolderExists(folder + L'\\')) continue;
+    // The caller names the reason the folder could not be made, not that of
+    // the look at what is in its way.
+    ::SetLastError(error);
+    return false;
   }
   return true;
 }

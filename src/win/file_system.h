@@ -29,7 +29,8 @@ namespace yx::win {
 
 // One folder; fails when it exists already or its parent is missing.
 [[nodiscard]] bool CreateOneFolder(std::wstring_view path);
-// With every missing parent; an existing folder counts as created.
+// With every missing parent; an existing folder counts as created. On a
+// failure the last error is that of the folder that could not be made.
 [[nodiscard]] bool CreateFolderTree(std::wstring_view path);
 
 // Calls `visit` for every entry of `folder` (ending in a backslash), "." and ".."

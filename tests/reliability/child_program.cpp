@@ -1,6 +1,7 @@
 #include "reliability/child_program.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "support/program_run.h"
 #include "win/file_system.h"
@@ -69,7 +70,7 @@ ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> 
   if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, environment.data(), dir.Path().c_str(),
                         &startup, &started))
-    throw std::runtime_error("cannot start the program");
+    throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
   win::UniqueKernelHandle process(started.hProcess);
   win::UniqueKernelHandle thread(started.hThread);
   ChildOutcome outcome;

@@ -121,7 +121,8 @@ TEST_F(FaultsInsideARun, ASecondSourceRemovedAfterTheCountFailsTheRun) {
        [this] { RemoveTree(dir.Path() + L"src2\\Mail"); });
   const std::string log = Run();
   ASSERT_TRUE(fired);
-  EXPECT_TRUE(LogHolds(log, "", {{kStart, {kFailed}}}));
+  const std::wstring gone = dir.Path() + L"src2\\Mail\\";
+  EXPECT_TRUE(LogHolds(log, "", {{kStart, {FaultText(gone, ERROR_FILE_NOT_FOUND), kFailed}}}));
   EXPECT_TRUE(IsCopyOf(Copy(), Sources(), true));
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Mail"));
 }

@@ -57,7 +57,8 @@ TEST_F(FaultsOutsideTheProgram, AMonthFolderNameTakenByAFileFailsTheRun) {
   Settings();
   dir.WriteFile(L"dest\\0105", "in the way");
   RunHere();
-  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
+  const std::wstring target = dir.Path() + L"dest\\0105\\23\\0905\\";
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {FaultText(target, ERROR_ALREADY_EXISTS), kFailed}}}));
   EXPECT_EQ(dir.ReadFile(L"dest\\0105"), "in the way");
 }
 
@@ -67,7 +68,8 @@ TEST_F(FaultsOutsideTheProgram, ATimeFolderNameTakenByAFileFailsTheRun) {
   Settings();
   dir.WriteFile(L"dest\\0105\\23\\0905", "in the way");
   RunHere();
-  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
+  const std::wstring target = dir.Path() + L"dest\\0105\\23\\0905\\";
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {FaultText(target, ERROR_ALREADY_EXISTS), kFailed}}}));
   EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905"), "in the way");
 }
 
@@ -85,7 +87,8 @@ TEST_F(FaultsOutsideTheProgram, AReadOnlyDestinationFolderFailsTheRunWhereTheSys
   }
   Run();
   (void)::SetFileAttributesW(dest.c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kFailed}}}));
+  const std::wstring target = dest + L"\\0105\\23\\0905\\";
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {FaultText(target, ERROR_ACCESS_DENIED), kFailed}}}));
 }
 
 TEST_F(FaultsOutsideTheProgram, AReadOnlyFileInAnExpiredBackupIsDeletedWithIt) {

@@ -1,6 +1,7 @@
 #include "support/program_run.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "support/build_paths.h"
 #include "win/unique_handle.h"
@@ -47,7 +48,7 @@ ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments,
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &info))
-    throw std::runtime_error("cannot start the program");
+    throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
   win::UniqueKernelHandle process(info.hProcess);
   win::UniqueKernelHandle thread(info.hThread);
   ProgramResult result;
