@@ -106,24 +106,6 @@ TEST_F(CopierTree, EnteringTheNextSourceRefreshesTheGauge) {
   EXPECT_EQ(Shown(), (std::vector<std::string>{"copied 0", "copied 3"}));
 }
 
-TEST_F(CopierTree, HiddenSystemAndReadOnlyFilesAreCountedAndCopied) {
-  MakeFiles(source_, 1);
-  const std::pair<const wchar_t*, DWORD> special[] = {
-      {L"hidden.txt", FILE_ATTRIBUTE_HIDDEN},
-      {L"system.txt", FILE_ATTRIBUTE_SYSTEM},
-      {L"readonly.txt", FILE_ATTRIBUTE_READONLY},
-  };
-  for (const auto& [name, attribute] : special) {
-    ASSERT_TRUE(WriteFile(source_ + name, 50, attribute));
-    ASSERT_TRUE(::SetFileAttributesW(LongPath(source_ + name).c_str(), attribute));
-  }
-  CountAll({source_});
-  EXPECT_EQ(copier_->FileTotal(), 4);
-  ASSERT_TRUE(copier_->CopyTree(target_, source_));
-  for (const auto& [name, attribute] : special) ExpectSameFile(name);
-  EXPECT_NE(AttributesOf(target_ + L"readonly.txt") & FILE_ATTRIBUTE_READONLY, 0u);
-}
-
 TEST_F(CopierTree, AFolderOfFoldersCountsZeroAndCopiesItsShape) {
   ASSERT_TRUE(MakeFolder(source_ + L"x"));
   ASSERT_TRUE(MakeFolder(source_ + L"x\\y"));
@@ -143,18 +125,6 @@ TEST_F(CopierTree, AMissingSourceCountsAndCopiesAsNothing) {
   EXPECT_TRUE(copier_->CopyTree(target_, temp_.Path() + L"missing\\",
                                 [&](const std::wstring& path, DWORD) { faults.push_back(path); }));
   EXPECT_TRUE(faults.empty());
-}
-
-TEST_F(CopierTree, AnExistingSubFolderAtTheTargetFailsAndNothingIsOverwritten) {
-  ASSERT_TRUE(MakeFolder(source_ + L"sub"));
-  ASSERT_TRUE(WriteFile(source_ + L"sub\\keep.txt", 100, 1));
-  ASSERT_TRUE(MakeFolder(target_ + L"sub"));
-  ASSERT_TRUE(WriteFile(target_ + L"sub\\keep.txt", 30, 2));
-  const std::string before = ReadFile(target_ + L"sub\\keep.txt");
-  CountAll({source_});
-  EXPECT_FALSE(copier_->CopyTree(target_, source_));
-  EXPECT_FALSE(sink_.cancel);
-  EXPECT_EQ(ReadFile(target_ + L"sub\\keep.txt"), before);
 }
 
 TEST_F(CopierTree, AnExistingFileIsReportedAndKeptAndTheRestIsCopied) {
@@ -180,21 +150,6 @@ TEST_F(CopierTree, AnExistingFileIsReportedAndKeptAndTheRestIsCopied) {
     if (i != 5) ExpectSameFile(order[i]);
 }
 
-TEST_F(CopierTree, ACancelSetBeforehandStopsAtTheFirstEntry) {
-  MakeFiles(source_, 3);
-  NewCopier();
-  sink_.cancel = true;
-  EXPECT_FALSE(copier_->CountFiles(source_));
-  EXPECT_EQ(copier_->FileTotal(), 0);
-  EXPECT_FALSE(copier_->CopyTree(target_, source_));
-  EXPECT_EQ(copier_->FilesCopied(), 0);
-  EXPECT_TRUE(ListedFiles(target_).empty());
-  // An empty folder stops as well.
-  ASSERT_TRUE(MakeFolder(temp_.Path() + L"empty"));
-  EXPECT_FALSE(copier_->CountFiles(temp_.Path() + L"empty\\"));
-  EXPECT_FALSE(copier_->CopyTree(target_, temp_.Path() + L"empty\\"));
-}
-
 TEST_F(CopierTree, NamesOutsideCodePage932AreCopied) {
   const std::wstring hangul = L"\uD55C\uAE00.txt";     // 한글
   const std::wstring emoji = L"\U0001F600 smile.txt";  // a character beyond the BMP
@@ -211,57 +166,26 @@ TEST_F(CopierTree, NamesOutsideCodePage932AreCopied) {
   ExpectSameFile(folder + L"\\" + hangul);
 }
 
-TEST_F(CopierTree, ATreeDeeperThanMaxPathIsCopied) {
-  std::wstring relative;
-  while ((source_ + relative).size() < 400) {
-    relative += L"a-folder-name-of-some-length\\";
-    ASSERT_TRUE(MakeFolder(source_ + relative));
-  }
-  const std::wstring file = relative + L"deep.txt";
-  ASSERT_TRUE(WriteFile(source_ + file, 200));
-  ASSERT_GT((target_ + file).size(), static_cast<size_t>(MAX_PATH));
-  CountAll({source_});
-  EXPECT_EQ(copier_->FileTotal(), 1);
-  ASSERT_TRUE(copier_->CopyTree(target_, source_));
-  ExpectSameFile(file);
-}
-
-TEST_F(CopierTree, ALinkBackIntoThePathIsLeftOutAndOtherLinksAreCopiedAsFolders) {
-  //   src\top.txt
-  //   src\a\in-a.txt   src\a\loop -> src (back into the path: left out)
-  //   src\c\in-c.txt   src\b\to-c -> src\c (elsewhere: copied as a folder)
-  ASSERT_TRUE(WriteFile(source_ + L"top.txt", 10, 1));
-  ASSERT_TRUE(MakeFolder(source_ + L"a"));
-  ASSERT_TRUE(WriteFile(source_ + L"a\\in-a.txt", 10, 2));
-  ASSERT_TRUE(MakeFolder(source_ + L"b"));
-  ASSERT_TRUE(MakeFolder(source_ + L"c"));
-  ASSERT_TRUE(WriteFile(source_ + L"c\\in-c.txt", 10, 3));
-  ASSERT_TRUE(Link(L"a\\loop", L""));
-  ASSERT_TRUE(Link(L"b\\to-c", L"c"));
-
-  CountAll({source_});
-  EXPECT_EQ(copier_->FileTotal(), 4);
-  ASSERT_TRUE(copier_->CopyTree(target_, source_));
-  EXPECT_EQ(copier_->FilesCopied(), 4);
-  ExpectSameFile(L"top.txt");
-  ExpectSameFile(L"a\\in-a.txt");
-  ExpectSameFile(L"c\\in-c.txt");
-  EXPECT_FALSE(Exists(target_ + L"a\\loop"));
-  EXPECT_EQ(ReadFile(target_ + L"b\\to-c\\in-c.txt"), ReadFile(source_ + L"c\\in-c.txt"));
-  EXPECT_EQ(AttributesOf(target_ + L"b\\to-c") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
-}
-
-TEST_F(CopierTree, ALinkToAnAncestorOfADeeperFolderIsLeftOut) {
-  // src\d1\d2\up -> src\d1: the cycle closes two levels below the source.
+TEST_F(CopierTree, ALinkToAnAncestorIsLeftOutAndALinkElsewhereIsCopiedAsAFolder) {
+  //   src\d1\d2\f.txt   src\d1\d2\up -> src\d1 (the cycle closes below the source: left out)
+  //   src\c\in-c.txt    src\b\to-c -> src\c (elsewhere: copied as a plain folder)
   ASSERT_TRUE(MakeFolder(source_ + L"d1"));
   ASSERT_TRUE(MakeFolder(source_ + L"d1\\d2"));
   ASSERT_TRUE(WriteFile(source_ + L"d1\\d2\\f.txt", 10));
+  ASSERT_TRUE(MakeFolder(source_ + L"b"));
+  ASSERT_TRUE(MakeFolder(source_ + L"c"));
+  ASSERT_TRUE(WriteFile(source_ + L"c\\in-c.txt", 10, 3));
   ASSERT_TRUE(Link(L"d1\\d2\\up", L"d1"));
+  ASSERT_TRUE(Link(L"b\\to-c", L"c"));
   CountAll({source_});
-  EXPECT_EQ(copier_->FileTotal(), 1);
+  EXPECT_EQ(copier_->FileTotal(), 3);
   ASSERT_TRUE(copier_->CopyTree(target_, source_));
+  EXPECT_EQ(copier_->FilesCopied(), 3);
   ExpectSameFile(L"d1\\d2\\f.txt");
+  ExpectSameFile(L"c\\in-c.txt");
   EXPECT_FALSE(Exists(target_ + L"d1\\d2\\up"));
+  EXPECT_EQ(ReadFile(target_ + L"b\\to-c\\in-c.txt"), ReadFile(source_ + L"c\\in-c.txt"));
+  EXPECT_EQ(AttributesOf(target_ + L"b\\to-c") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
 }
 
 // Under Wine every call on a deep path costs time that grows faster than its
@@ -274,6 +198,8 @@ TEST_F(CopierTree, ADeepChainCostsTheCopyNoStackPerLevel) {
   for (int i = 0; i < 300; ++i) chain += L"d\\";
   ASSERT_TRUE(win::CreateFolderTree(source_ + chain + L"held"));
   ASSERT_TRUE(WriteFile(source_ + chain + L"bottom.txt", 10));
+  // Deep enough that only the long path form reaches the bottom.
+  ASSERT_GT((target_ + chain + L"bottom.txt").size(), static_cast<size_t>(MAX_PATH));
   // The folder at the bottom cannot be listed: the copy reports it from there.
   const win::UniqueFile held(::CreateFileW(LongPath(source_ + chain + L"held").c_str(),
                                            GENERIC_READ, 0, nullptr, OPEN_EXISTING,

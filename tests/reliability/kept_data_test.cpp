@@ -195,20 +195,6 @@ TEST_F(KeptData, AFileLinkInAnExpiredBackupNeverCostsTheFileItPointsTo) {
       LogHolds(Log(), "", {{kStart, {"\t" + Dest() + "\\0103 を削除できませんでした", kDone}}}));
 }
 
-TEST_F(KeptData, TheNewestBackupStaysWhenItHasExpired) {
-  Describe(
-      "The only backup in the destination is two months old and the forced deletion takes "
-      "everything older than 30 days (as after weeks of failed runs).",
-      "It is kept with one line saying why; the run's own backup is made.");
-  Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
-  dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\data.txt", "last good");
-  RunHere();
-  EXPECT_TRUE(LogHolds(
-      Log(), "",
-      {{kStart, {"\t" + Dest() + "\\0103\\01 は最新のバックアップのため残しました", kDone}}}));
-  EXPECT_EQ(dir.ReadFile(L"dest\\0103\\01\\1200\\Work\\data.txt"), "last good");
-}
-
 TEST_F(KeptData, ADestinationEqualToASourceIsRefused) {
   Describe("The destination names the source folder itself.",
            "The run is refused before the sweep with a line naming the source; nothing is "
