@@ -28,36 +28,16 @@ std::wstring ChildEnvironment(std::string_view now) {
   return block;
 }
 
-struct DialogWatch {
-  DWORD pid = 0;
-  bool seen = false;
-};
-
-BOOL CALLBACK LookForDialog(HWND hwnd, LPARAM param) {
-  auto* watch = reinterpret_cast<DialogWatch*>(param);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != watch->pid) return TRUE;
-  wchar_t name[32] = {};
-  ::GetClassNameW(hwnd, name, 32);
-  if (std::wstring_view(name) == L"#32770") watch->seen = true;
-  return TRUE;
-}
-
 }  // namespace
 
 ProgramFolder::ProgramFolder(bool test_clock) {
-  const std::wstring from =
-      BuildPath(test_clock ? L"testbin\\YorudexTestClock.exe" : L"dist\\Yorudex.exe");
-  if (!::CopyFileW(from.c_str(), (dir.Path() + L"Yorudex.exe").c_str(), FALSE))
-    throw std::runtime_error("cannot copy the program");
+  if (test_clock)
+    (void)InstallTestClockProgram(dir.Path());
+  else
+    (void)InstallProgram(dir.Path());
 }
 
-void ProgramFolder::AddArchiver() const {
-  if (!::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(), (dir.Path() + L"UNLHA32.DLL").c_str(),
-                   FALSE))
-    throw std::runtime_error("cannot copy the archiver");
-}
+void ProgramFolder::AddArchiver() const { InstallArchiver(dir.Path()); }
 
 ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> kill_when,
                                     DWORD limit_ms) const {
@@ -74,7 +54,7 @@ ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> 
   win::UniqueKernelHandle process(started.hProcess);
   win::UniqueKernelHandle thread(started.hThread);
   ChildOutcome outcome;
-  DialogWatch watch{started.dwProcessId};
+  bool dialog = false;
   const ULONGLONG hang = ::GetTickCount64() + limit_ms;
   // The pause point's event, when one is set for the program: the wait ends
   // the moment the program reaches it, so a kill there comes at once. A
@@ -88,16 +68,15 @@ ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> 
                                               : nullptr);
   const HANDLE waits[] = {process.get(), pause.get()};
   while (::WaitForMultipleObjects(pause ? 2 : 1, waits, FALSE, 10) != WAIT_OBJECT_0) {
-    ::EnumWindows(&LookForDialog, reinterpret_cast<LPARAM>(&watch));
-    const bool stop = watch.seen || ::GetTickCount64() > hang || (kill_when && kill_when());
+    dialog = dialog || ShowsDialog(started.dwProcessId);
+    const bool stop = dialog || ::GetTickCount64() > hang || (kill_when && kill_when());
     if (!stop) continue;
     ::TerminateProcess(process.get(), 255);
     ::WaitForSingleObject(process.get(), INFINITE);
     outcome.killed = true;
     break;
   }
-  ::EnumWindows(&LookForDialog, reinterpret_cast<LPARAM>(&watch));
-  outcome.dialog = watch.seen;
+  outcome.dialog = dialog || ShowsDialog(started.dwProcessId);
   outcome.finished = !outcome.killed;
   ::GetExitCodeProcess(process.get(), &outcome.exit_code);
   return outcome;

@@ -32,6 +32,12 @@ BOOL CALLBACK FindWindows(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
+bool ShowsDialog(DWORD pid) {
+  WindowSearch search{pid, {}};
+  ::EnumWindows(&FindWindows, reinterpret_cast<LPARAM>(&search));
+  return search.dialog;
+}
+
 std::wstring BuildPath(std::wstring_view relative) {
   std::wstring path = L"Z:";
   for (const char c : std::string_view(kBinaryDir))
@@ -77,13 +83,17 @@ std::wstring Install(const std::wstring& built, const std::wstring& folder, bool
   const std::wstring exe = folder + L"Yorudex.exe";
   if (!::CopyFileW(BuildPath(built).c_str(), exe.c_str(), FALSE))
     throw std::runtime_error("cannot copy the program");
-  if (with_archiver && !::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(),
-                                    (folder + L"UNLHA32.DLL").c_str(), FALSE))
-    throw std::runtime_error("cannot copy the archiver library");
+  if (with_archiver) InstallArchiver(folder);
   return exe;
 }
 
 }  // namespace
+
+void InstallArchiver(const std::wstring& folder) {
+  if (!::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(), (folder + L"UNLHA32.DLL").c_str(),
+                   FALSE))
+    throw std::runtime_error("cannot copy the archiver library");
+}
 
 std::wstring InstallTestClockProgram(const std::wstring& folder, bool with_archiver) {
   return Install(L"testbin\\YorudexTestClock.exe", folder, with_archiver);

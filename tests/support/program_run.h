@@ -26,6 +26,12 @@ struct ProgramResult {
                                        DWORD timeout_ms = 60000,
                                        std::wstring_view until_window = {});
 
+// Whether a message box (#32770) of the process `pid` is there now.
+[[nodiscard]] bool ShowsDialog(DWORD pid);
+
+// Copies UNLHA32.DLL into `folder`, beside a program installed there.
+void InstallArchiver(const std::wstring& folder);
+
 // Copies the program built with the settable clock into `folder` as
 // Yorudex.exe; runs of it take their start time from YX_TEST_NOW.
 std::wstring InstallTestClockProgram(const std::wstring& folder, bool with_archiver = false);
