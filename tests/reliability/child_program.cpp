@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/program_run.h"
+#include "support/unix_links.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -100,52 +101,20 @@ bool ProgramFolder::HasLog(std::wstring_view yymm) const {
   return dir.Exists(L"log\\" + std::wstring(yymm) + L".log");
 }
 
-std::wstring LinuxPath(const std::wstring& path) {
-  using UnixName = char*(CDECL*)(LPCWSTR);
-  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (unix_name == nullptr) return {};
-  char* name = unix_name(path.c_str());
-  if (name == nullptr) return {};
-  std::wstring wide = win::ToWide(name, CP_UTF8);
-  ::HeapFree(::GetProcessHeap(), 0, name);
-  while (wide.size() > 1 && wide.back() == L'/') wide.pop_back();
-  return wide;
-}
-
-bool RunLinuxTool(const std::wstring& tool, const std::wstring& arguments,
-                  const std::function<bool()>& done) {
-  std::wstring command = tool + L" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(tool.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started))
-    return false;
-  win::UniqueKernelHandle process(started.hProcess);
-  win::UniqueKernelHandle thread(started.hThread);
-  const ULONGLONG give_up = ::GetTickCount64() + 30000;
-  while (!done()) {
-    if (::GetTickCount64() > give_up) return false;
-    ::SwitchToThread();
-  }
-  return true;
-}
-
 bool MakeSymlink(const std::wstring& link, const std::wstring& target) {
-  const std::wstring unix_link = LinuxPath(link);
-  const std::wstring unix_target = LinuxPath(target);
+  const std::wstring unix_link = UnixPath(link);
+  const std::wstring unix_target = UnixPath(target);
   if (unix_link.empty() || unix_target.empty()) return false;
-  return RunLinuxTool(L"Z:\\bin\\ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",
-                      [&] { return win::Attributes(link) != INVALID_FILE_ATTRIBUTES; });
+  return RunUnixTool(L"Z:\\bin\\ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",
+                     [&] { return win::Attributes(link) != INVALID_FILE_ATTRIBUTES; });
 }
 
 void RemoveSymlink(const std::wstring& link) {
-  const std::wstring unix_link = LinuxPath(link);
+  const std::wstring unix_link = UnixPath(link);
   if (unix_link.empty()) return;
   // A dangling link is not listed by Wine at all: look for it through Linux.
-  (void)RunLinuxTool(L"Z:\\bin\\rm", L"-f \"" + unix_link + L"\"",
-                     [&] { return win::Attributes(link) == INVALID_FILE_ATTRIBUTES; });
+  (void)RunUnixTool(L"Z:\\bin\\rm", L"-f \"" + unix_link + L"\"",
+                    [&] { return win::Attributes(link) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace yx::test

@@ -47,12 +47,6 @@ class ProgramFolder {
   TempFolder dir;
 };
 
-// Wine's Linux path of a Windows path ("" outside Wine).
-[[nodiscard]] std::wstring LinuxPath(const std::wstring& path);
-// Runs a Linux tool (Wine gives no process to wait for) and polls until
-// `done` holds; false when it never does.
-[[nodiscard]] bool RunLinuxTool(const std::wstring& tool, const std::wstring& arguments,
-                                const std::function<bool()>& done);
 // A Linux symbolic link at `link` to `target` (both Windows paths).
 [[nodiscard]] bool MakeSymlink(const std::wstring& link, const std::wstring& target);
 void RemoveSymlink(const std::wstring& link);

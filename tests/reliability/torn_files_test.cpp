@@ -7,6 +7,7 @@
 #include "reliability/unattended_fixture.h"
 
 #include "support/program_run.h"
+#include "support/unix_links.h"
 #include "win/unique_handle.h"
 
 namespace yx::test {
@@ -42,22 +43,21 @@ class FullDisk : public UnattendedTest {
  protected:
   void SetUp() override {
     dir.WriteFile(L"hidden-by-mount", "");
-    mount_point_ = LinuxPath(dir.Path());
+    mount_point_ = UnixPath(dir.Path());
     if (mount_point_.empty() ||
-        !RunLinuxTool(L"Z:\\usr\\bin\\mount",
-                      L"-t tmpfs -o size=768k tmpfs \"" + mount_point_ + L"\"",
-                      [&] { return !dir.Exists(L"hidden-by-mount"); }))
+        !RunUnixTool(L"Z:\\usr\\bin\\mount",
+                     L"-t tmpfs -o size=768k tmpfs \"" + mount_point_ + L"\"",
+                     [&] { return !dir.Exists(L"hidden-by-mount"); }))
       GTEST_SKIP() << "no tmpfs could be mounted here (needs root)";
     mounted_ = true;
-    ASSERT_TRUE(::CopyFileW(BuildPath(L"testbin\\YorudexTestClock.exe").c_str(),
-                            (dir.Path() + L"Yorudex.exe").c_str(), FALSE));
+    (void)InstallTestClockProgram(dir.Path());
     dir.MakeFolder(L"dest");
     dir.MakeFolder(L"log");
   }
   void TearDown() override {
     if (mounted_)
-      EXPECT_TRUE(RunLinuxTool(L"Z:\\usr\\bin\\umount", L"-l \"" + mount_point_ + L"\"",
-                               [&] { return dir.Exists(L"hidden-by-mount"); }));
+      EXPECT_TRUE(RunUnixTool(L"Z:\\usr\\bin\\umount", L"-l \"" + mount_point_ + L"\"",
+                              [&] { return dir.Exists(L"hidden-by-mount"); }));
   }
   // Writes a filler file until the disk is full.
   void Fill() {

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "win/text.h"
 
 namespace yx::test {
@@ -16,10 +14,15 @@ UnixNameFunction UnixNameOf() {
       ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
 }
 
-// Wine starts a Linux program given by its Z: path but hands back no process
-// to wait for: the caller polls for the program's effect.
-bool RunUnixTool(const std::wstring& program, std::wstring command_line,
+bool Present(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+bool RunUnixTool(const std::wstring& program, const std::wstring& arguments,
                  const std::function<bool()>& done) {
+  std::wstring command_line = program + L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -36,12 +39,6 @@ bool RunUnixTool(const std::wstring& program, std::wstring command_line,
   return true;
 }
 
-bool Present(const std::wstring& path) {
-  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
-
 std::wstring UnixPath(const std::wstring& windows_path) {
   const UnixNameFunction unix_name = UnixNameOf();
   if (!unix_name) return {};
@@ -56,7 +53,7 @@ std::wstring UnixPath(const std::wstring& windows_path) {
 UnixLinks::~UnixLinks() {
   for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
     const std::wstring visible = it->second;
-    (void)RunUnixTool(L"Z:\\bin\\rm", L"rm -f \"" + it->first + L"\"",
+    (void)RunUnixTool(L"Z:\\bin\\rm", L"-f \"" + it->first + L"\"",
                       [&] { return !Present(visible); });
   }
 }
@@ -65,7 +62,7 @@ bool UnixLinks::Make(const std::wstring& unix_link, const std::wstring& unix_tar
                      const std::wstring& visible) {
   if (unix_link.empty() || unix_target.empty()) return false;
   made_.emplace_back(unix_link, visible);
-  return RunUnixTool(L"Z:\\bin\\ln", L"ln -s \"" + unix_target + L"\" \"" + unix_link + L"\"",
+  return RunUnixTool(L"Z:\\bin\\ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",
                      [&] { return Present(visible); });
 }
 

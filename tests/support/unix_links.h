@@ -3,6 +3,7 @@
 // to a folder as a folder with the reparse-point attribute, but can neither
 // make one (CreateSymbolicLinkW reports success and does nothing) nor remove
 // one: /bin/ln and /bin/rm do it, and the test waits for their effect.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,12 @@ namespace yx::test {
 
 // The Linux path of a Windows path; empty outside Wine.
 [[nodiscard]] std::wstring UnixPath(const std::wstring& windows_path);
+
+// Starts the Linux program `program` (a Z: path) with `arguments` and polls
+// until `done` holds: Wine hands back no process to wait for. False when it
+// cannot start or `done` never holds.
+[[nodiscard]] bool RunUnixTool(const std::wstring& program, const std::wstring& arguments,
+                               const std::function<bool()>& done);
 
 // Links made for one test, removed again when it ends (before the temporary
 // folder that holds them, or a dangling link would keep it from going).
