@@ -15,17 +15,12 @@
 #include "support/run_fixture.h"
 #include "support/temp_folder.h"
 #include "support/unix_links.h"
+#include "win/file_system.h"
 
 namespace yx::backup::testing {
 
-inline std::wstring LongPath(const std::wstring& path) { return L"\\\\?\\" + path; }
-
-inline DWORD AttributesOf(const std::wstring& path) {
-  return ::GetFileAttributesW(LongPath(path).c_str());
-}
-
 inline bool Exists(const std::wstring& path) {
-  return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+  return win::Attributes(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Bytes of a pattern that depends on `seed`, so two files of one size differ.
@@ -35,9 +30,7 @@ inline std::string Pattern(size_t size, unsigned seed = 0) {
   return bytes;
 }
 
-inline bool MakeFolder(const std::wstring& path) {
-  return ::CreateDirectoryW(LongPath(path).c_str(), nullptr) != FALSE;
-}
+inline bool MakeFolder(const std::wstring& path) { return win::CreateOneFolder(path); }
 
 inline bool WriteFile(const std::wstring& path, size_t size, unsigned seed = 0) {
   try {

@@ -16,17 +16,32 @@ namespace {
 
 using Copier = CopierTest;
 
-// Names in the order the file system lists them, files only.
-std::vector<std::wstring> ListedFiles(const std::wstring& folder) {
-  std::vector<std::wstring> names;
+// Every file below `folder`, relative to it, in the order the copy walks.
+std::vector<std::wstring> WalkOrder(const std::wstring& folder,
+                                    const std::wstring& relative = L"") {
+  std::vector<std::wstring> files;
   WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW(LongPath(folder + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  HANDLE find = ::FindFirstFileW(win::ToLongPath(folder + relative + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return files;
   do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      files.push_back(relative + name);
+    } else {
+      // Marked, so a test can tell folders from files.
+      files.push_back(relative + name + L"\\");
+      for (auto& inner : WalkOrder(folder, relative + name + L"\\"))
+        files.push_back(std::move(inner));
+    }
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
-  return names;
+  return files;
+}
+
+std::vector<std::wstring> FilesOnly(std::vector<std::wstring> entries) {
+  std::erase_if(entries, [](const std::wstring& e) { return e.ends_with(L'\\'); });
+  return entries;
 }
 
 class CopierTree : public Copier {
@@ -71,8 +86,8 @@ TEST_F(CopierTree, TenSmallFilesRefreshTheGaugeAfterTheFourthAndEighthOnly) {
   EXPECT_EQ(sink_.events, (std::vector<std::string>{"copied 0", "messages", "copied 4", "messages",
                                                     "copied 8", "messages"}));
   EXPECT_EQ(copier_->FilesCopied(), 10);
-  for (const auto& name : ListedFiles(source_)) ExpectSameFile(name);
-  EXPECT_EQ(ListedFiles(target_).size(), 10u);
+  for (const auto& name : FilesOnly(WalkOrder(source_))) ExpectSameFile(name);
+  EXPECT_EQ(FilesOnly(WalkOrder(target_)).size(), 10u);
 }
 
 TEST_F(CopierTree, OnlyAFileOfMoreThanAMillionBytesRefreshesByItsSize) {
@@ -129,7 +144,7 @@ TEST_F(CopierTree, AMissingSourceCountsAndCopiesAsNothing) {
 
 TEST_F(CopierTree, AnExistingFileIsReportedAndKeptAndTheRestIsCopied) {
   MakeFiles(source_, 10);
-  const std::vector<std::wstring> order = ListedFiles(source_);
+  const std::vector<std::wstring> order = FilesOnly(WalkOrder(source_));
   ASSERT_EQ(order.size(), 10u);
   // The sixth file listed is already at the target.
   const std::wstring& clash = order[5];
@@ -185,7 +200,7 @@ TEST_F(CopierTree, ALinkToAnAncestorIsLeftOutAndALinkElsewhereIsCopiedAsAFolder)
   ExpectSameFile(L"c\\in-c.txt");
   EXPECT_FALSE(Exists(target_ + L"d1\\d2\\up"));
   EXPECT_EQ(ReadFile(target_ + L"b\\to-c\\in-c.txt"), ReadFile(source_ + L"c\\in-c.txt"));
-  EXPECT_EQ(AttributesOf(target_ + L"b\\to-c") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+  EXPECT_EQ(win::Attributes(target_ + L"b\\to-c") & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
 }
 
 // Under Wine every call on a deep path costs time that grows faster than its
@@ -201,7 +216,7 @@ TEST_F(CopierTree, ADeepChainCostsTheCopyNoStackPerLevel) {
   // Deep enough that only the long path form reaches the bottom.
   ASSERT_GT((target_ + chain + L"bottom.txt").size(), static_cast<size_t>(MAX_PATH));
   // The folder at the bottom cannot be listed: the copy reports it from there.
-  const win::UniqueFile held(::CreateFileW(LongPath(source_ + chain + L"held").c_str(),
+  const win::UniqueFile held(::CreateFileW(win::ToLongPath(source_ + chain + L"held").c_str(),
                                            GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   ASSERT_TRUE(held);
@@ -235,35 +250,9 @@ TEST(FaultLines, TheFirstHundredAreWrittenAndTheRestCounted) {
 // what one copy after another leaves.
 class ParallelCopy : public CopierTree {
  protected:
-  // Every file below `folder`, relative to it, in the order the copy walks.
-  static std::vector<std::wstring> WalkOrder(const std::wstring& folder,
-                                             const std::wstring& relative = L"") {
-    std::vector<std::wstring> files;
-    WIN32_FIND_DATAW data;
-    HANDLE find = ::FindFirstFileW(LongPath(folder + relative + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return files;
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        files.push_back(relative + name);
-      } else {
-        // Marked, so a test can tell folders from files.
-        files.push_back(relative + name + L"\\");
-        for (auto& inner : WalkOrder(folder, relative + name + L"\\"))
-          files.push_back(std::move(inner));
-      }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return files;
-  }
-  static std::vector<std::wstring> FilesOnly(std::vector<std::wstring> entries) {
-    std::erase_if(entries, [](const std::wstring& e) { return e.ends_with(L'\\'); });
-    return entries;
-  }
   // Held open without sharing, as another program holds a file to itself.
   static win::UniqueFile Hold(const std::wstring& path) {
-    return win::UniqueFile(::CreateFileW(LongPath(path).c_str(), GENERIC_READ, 0, nullptr,
+    return win::UniqueFile(::CreateFileW(win::ToLongPath(path).c_str(), GENERIC_READ, 0, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   }
 };

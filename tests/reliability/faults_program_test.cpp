@@ -91,41 +91,6 @@ TEST_F(FaultsOutsideTheProgram, AReadOnlyDestinationFolderFailsTheRunWhereTheSys
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {FaultText(target, ERROR_ACCESS_DENIED), kFailed}}}));
 }
 
-TEST_F(FaultsOutsideTheProgram, AReadOnlyFileInAnExpiredBackupIsDeletedWithIt) {
-  Describe("An expired backup (month 0103, forced deletion after 30 days) holds a read-only file.",
-           "The month folder goes whole, with its line; the run succeeds.");
-  Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
-  const std::wstring file = dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\ro.txt", "kept?");
-  dir.WriteFile(L"dest\\0105\\22\\1200\\Work\\a.txt", "newer");
-  ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
-  RunHere(Sweeps({L"dest\\0103"}));
-  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {"\t" + Dest() + "\\0103 を削除しました", kDone}}}));
-  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work"), Source(), true));
-}
-
-TEST_F(FaultsOutsideTheProgram, AnOpenFileInAnExpiredBackupStaysUntilTheNextRunTakesIt) {
-  Describe(
-      "A file in an expired backup is held open without sharing during one run, released "
-      "before the next day's run.",
-      "The first run keeps what it could not delete, says so in its line and succeeds; "
-      "the second run deletes the rest with the deletion line; both runs are in the log.");
-  Settings({{"KILL_USE", "1"}, {"KILL_VAL", "30"}});
-  dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\free.txt", "goes");
-  dir.WriteFile(L"dest\\0105\\22\\1200\\Work\\a.txt", "newer");
-  const std::wstring held = dir.WriteFile(L"dest\\0103\\02\\1200\\Work\\open.txt", "stays");
-  {
-    const win::UniqueFile file = HoldOpen(held, 0);
-    RunHere(Sweeps({L"dest\\0103\\01"}));
-  }
-  EXPECT_TRUE(dir.Exists(L"dest\\0103\\02\\1200\\Work\\open.txt"));
-  const std::string first = Log();
-  const std::string line = "\t" + Dest() + "\\0103 を削除しました";
-  EXPECT_TRUE(
-      LogHolds(first, "", {{kStart, {"\t" + Dest() + "\\0103 を削除できませんでした", kDone}}}));
-  RunHere(Sweeps({L"dest\\0103"}), "2001-05-24 09:05:00");
-  EXPECT_TRUE(LogHolds(Log(), first, {{"01/05/24 09:05:00", {line, kDone}}}));
-}
-
 TEST_F(FaultsOutsideTheProgram, ASourceThatIsALinkIsCopiedAsTheFolderItLeadsTo) {
   Describe("The source setting names a symbolic link to a folder.",
            "The folder behind the link is copied whole under the link's name; the run succeeds.");
