@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <random>
-#include <set>
 
 #include "lha/core/archive_check.h"
 #include "lha/core/archive_reader.h"
@@ -66,14 +65,19 @@ NewEntry EntryFor(const File& f, size_t piece = 1 << 20) {
   return e;
 }
 
+std::vector<NewEntry> EntriesFor(const std::vector<File>& files) {
+  std::vector<NewEntry> entries;
+  for (const File& f : files) entries.push_back(EntryFor(f));
+  return entries;
+}
+
 // Three workers: every archive of these tests goes through the parallel
 // writer (Parallel below holds it to the single thread's bytes).
 void WriteNew(const fs::path& archive, const std::vector<File>& files,
               const ParserOptions& options = {}) {
-  std::vector<NewEntry> entries;
-  for (const File& f : files) entries.push_back(EntryFor(f));
   FileSink sink(archive);
-  ASSERT_EQ(WriteArchive(nullptr, {}, entries, sink, options, 3).status, WriteStatus::kOk);
+  ASSERT_EQ(WriteArchive(nullptr, {}, EntriesFor(files), sink, options, 3).status,
+            WriteStatus::kOk);
 }
 
 // Extracts with each decoder into its own folder and compares every file.
@@ -256,33 +260,6 @@ TEST(Encoder, ReusedForANewStreamActsAsAFreshOne) {
   EXPECT_EQ(reused.PackedSize(), fresh.bytes.size());
 }
 
-TEST(Update, KeptEntriesAreCopiedAndReplacedOnesDropped) {
-  TempDir dir;
-  const fs::path first = dir.Path() / "first.lzh";
-  WriteNew(first, {{"Work/a.txt", Text(4000, 11)}, {"Work/b.txt", Text(4000, 12)}});
-
-  const std::vector<File> added = {{"Work/a.txt", Text(6000, 13)}, {"Mail/c.txt", Text(100, 14)}};
-  FileRandomSource old(first);
-  auto key = [](const EntryHeader& h) { return h.directory + h.name; };
-  std::vector<NewEntry> entries;
-  std::set<std::string> keys;
-  for (const File& f : added) {
-    entries.push_back(EntryFor(f));
-    keys.insert(key(entries.back().header));
-  }
-  std::vector<KeptEntry> keep;
-  ASSERT_EQ(ListKept(
-                old, [&](const EntryHeader& h) { return !keys.contains(key(h)); }, keep),
-            ListResult::kOk);
-  ASSERT_EQ(keep.size(), 1u);
-  const fs::path second = dir.Path() / "second.lzh";
-  {
-    FileSink sink(second);
-    ASSERT_EQ(WriteArchive(&old, keep, entries, sink, {}, 2).status, WriteStatus::kOk);
-  }
-  ExpectDecodersAgree(second, {{"Work/b.txt", Text(4000, 12)}, added[0], added[1]}, dir.Path());
-}
-
 // jLHA (a Java LHA tool in Debian) writes the older header levels; an update
 // must list them and copy them unchanged.
 TEST(Update, LevelZeroAndOneArchivesFromAnotherTool) {
@@ -341,12 +318,6 @@ TEST(Reader, DamageAndForeignFilesAreRefused) {
   Bytes no_end_mark(bytes.begin(), bytes.end() - 1);
   EXPECT_EQ(list(no_end_mark), ListResult::kOk);
   EXPECT_EQ(list({}), ListResult::kOk);
-}
-
-std::vector<NewEntry> EntriesFor(const std::vector<File>& files) {
-  std::vector<NewEntry> entries;
-  for (const File& f : files) entries.push_back(EntryFor(f));
-  return entries;
 }
 
 // Small files around a window, files past the size that is compressed at its
