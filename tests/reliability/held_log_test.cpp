@@ -2,7 +2,6 @@
 // another program, and unfinished archives of a killed run in the day folder.
 #include "reliability/unattended_fixture.h"
 
-#include "support/program_run.h"
 #include "win/unique_handle.h"
 
 namespace yx::test {
@@ -11,8 +10,7 @@ namespace {
 class ArchiveRuns : public UnattendedTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(::CopyFileW(BuildPath(L"dist\\UNLHA32.DLL").c_str(),
-                            (dir.Path() + L"UNLHA32.DLL").c_str(), FALSE));
+    program.AddArchiver();
     Settings({{"LHA_USE", "1"}});
   }
   [[nodiscard]] bool ArchiveMade() const {
