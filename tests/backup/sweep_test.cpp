@@ -248,16 +248,6 @@ TEST_F(SweepTest, ACancelBeforeTheSweepStopsIt) {
   EXPECT_TRUE(Exists(L"0104"));
 }
 
-TEST_F(SweepTest, ACancelStopsTheSweepAtTheNextEntry) {
-  for (auto month : {L"0101", L"0102", L"0103"}) Days(month, 1, 1);
-  Forced(30);
-  on_log_ = [this](const std::string&) { cancel_ = true; };
-  EXPECT_EQ(Sweep().size(), 1u);
-  int left = 0;
-  for (auto month : {L"0101", L"0102", L"0103"}) left += Exists(month) ? 1 : 0;
-  EXPECT_EQ(left, 2);
-}
-
 TEST_F(SweepTest, ACancelLeavesTheFolderThatDeleteTreeWasGivenInPlace) {
   Days(L"0105", 2, 3);
   Selective(14, kSundaysKept);

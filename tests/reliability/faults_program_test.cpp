@@ -37,19 +37,6 @@ TEST_F(FaultsOutsideTheProgram, ReadOnlyHiddenAndSystemSourceFilesAreCopiedAndKe
   EXPECT_NE(win::Attributes(base + L"ro.txt") & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
-TEST_F(FaultsOutsideTheProgram, ADestinationThatNamesAFileStopsTheRunBeforeAnythingIsWritten) {
-  Describe("The destination setting names an existing file, not a folder.",
-           "The check's line and the stop line are logged; the file is untouched; no backup "
-           "folder is made anywhere.");
-  Settings();
-  dir.WriteFile(L"dest.txt", "not a folder");
-  program.WriteIni({{"TO", dir.PathA() + "dest.txt"}, {"FROM00", dir.PathA() + "src\\Work"}});
-  Run();
-  EXPECT_TRUE(LogHolds(Log(), "",
-                       {{kStart, {"\tバックアップ先のフォルダが存在しません", kStopped}, false}}));
-  EXPECT_EQ(dir.ReadFile(L"dest.txt"), "not a folder");
-}
-
 TEST_F(FaultsOutsideTheProgram, AMonthFolderNameTakenByAFileFailsTheRun) {
   Describe("A file named like this month's backup folder (0105) lies in the destination.",
            "The target folder cannot be made: the failure line is logged after the check; the "

@@ -195,20 +195,6 @@ TEST_F(KeptData, AFileLinkInAnExpiredBackupNeverCostsTheFileItPointsTo) {
       LogHolds(Log(), "", {{kStart, {"\t" + Dest() + "\\0103 を削除できませんでした", kDone}}}));
 }
 
-TEST_F(KeptData, ADestinationEqualToASourceIsRefused) {
-  Describe("The destination names the source folder itself.",
-           "The run is refused before the sweep with a line naming the source; nothing is "
-           "written; the status is 2.");
-  Settings({{"TO", dir.PathA() + "src\\Work"}});
-  Run();
-  EXPECT_TRUE(LogHolds(Log(), "",
-                       {{kStart,
-                         {"\tPATH=" + dir.PathA() +
-                              "src\\Workバックアップ先がこのバックアップ元のフォルダの中にあります",
-                          kStopped},
-                         false}}));
-}
-
 TEST_F(KeptData, PathsWithDotsAndADoubledBackslashAreAccepted) {
   Describe("TO ends in a doubled backslash and FROM00 goes through \\.\\ and \\..\\.",
            "The run succeeds and the backup is where the plain paths would have put it.");
