@@ -35,26 +35,6 @@ TEST_F(SettingsFileTest, AMissingFileGivesEveryDefault) {
   EXPECT_FALSE(dir.Exists(L"Yorudex.INI")) << "loading must not create the file";
 }
 
-TEST_F(SettingsFileTest, EdgeValuesLoadAsCorrected) {
-  test::WriteWholeFile(ini_wide,
-                       "[Backup]\r\nTIME00=\r\nTIME_SH=24\r\nTIME_SM=60\r\nTIME_SS=13\r\n"
-                       "DEL_VAL=0\r\nKILL_VAL=-5\r\nWEEK_MON=yes\r\nLHA_USE=yes\r\n"
-                       "DEL_USE=-1\r\nGO_RND=0\r\nDEL_MONTH=1\r\nTO=D:\\表\r\n");
-  const Settings s = LoadSettings(ini);
-  EXPECT_EQ(s.times[0], "");
-  EXPECT_EQ(s.period_hour, 0);
-  EXPECT_EQ(s.period_minute, 0);
-  EXPECT_EQ(s.period_span, 1);
-  EXPECT_EQ(s.del_value, 1);
-  EXPECT_EQ(s.kill_value, 1);
-  EXPECT_TRUE(s.launch_days[0]);
-  EXPECT_FALSE(s.use_lha);
-  EXPECT_TRUE(s.del_use);
-  EXPECT_FALSE(s.use_time_list);
-  EXPECT_TRUE(s.del_in_months);
-  EXPECT_EQ(s.destination, "D:\\\x95\x5C");  // 表: trail byte 0x5C
-}
-
 Settings Filled() {
   Settings s;
   for (const SettingKey& k : Keys()) {
