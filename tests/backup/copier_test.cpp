@@ -216,9 +216,7 @@ TEST_F(CopierTree, ADeepChainCostsTheCopyNoStackPerLevel) {
   // Deep enough that only the long path form reaches the bottom.
   ASSERT_GT((target_ + chain + L"bottom.txt").size(), static_cast<size_t>(MAX_PATH));
   // The folder at the bottom cannot be listed: the copy reports it from there.
-  const win::UniqueFile held(::CreateFileW(win::ToLongPath(source_ + chain + L"held").c_str(),
-                                           GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const win::UniqueFile held = test::HoldOpen(source_ + chain + L"held");
   ASSERT_TRUE(held);
   CountAll({source_});
   EXPECT_EQ(copier_->FileTotal(), 1);
@@ -248,14 +246,7 @@ TEST(FaultLines, TheFirstHundredAreWrittenAndTheRestCounted) {
 
 // Several copies in flight: what the copy leaves, reports and shows must be
 // what one copy after another leaves.
-class ParallelCopy : public CopierTree {
- protected:
-  // Held open without sharing, as another program holds a file to itself.
-  static win::UniqueFile Hold(const std::wstring& path) {
-    return win::UniqueFile(::CreateFileW(win::ToLongPath(path).c_str(), GENERIC_READ, 0, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  }
-};
+using ParallelCopy = CopierTree;
 
 TEST_F(ParallelCopy, AnAbortDuringALargeCopyLetsItFinishAndHandsOutNoMore) {
   // src\a\f0..f9, src\a\big.bin (over 4 MB, copied alone), src\b\f0..f9
@@ -301,7 +292,7 @@ TEST_F(ParallelCopy, FailuresAreReportedInTheWalksOrderOnThisThreadAsWithOneCopy
   const std::wstring unreadable[] = {L"f5.dat", L"f17.dat", L"sub\\f3.dat"};
   std::vector<win::UniqueFile> held;
   for (const auto& name : unreadable) {
-    held.push_back(Hold(source_ + name));
+    held.push_back(test::HoldOpen(source_ + name));
     ASSERT_TRUE(held.back()) << win::FromWide(name);
   }
   const std::vector<std::wstring> order = WalkOrder(source_);

@@ -295,9 +295,7 @@ TEST_F(LhaDll, WhatCannotBeReadIsNamedAndLeftOutAndEverythingElseIsArchived) {
   ASSERT_EQ(Add(archive, base, L"Work\\*").code, 0);
   {
     // A folder: named, everything else added, its entries of the first add kept.
-    const yx::win::UniqueFile lock(::CreateFileW((work + L"sub").c_str(), GENERIC_READ, 0, nullptr,
-                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                                 nullptr));
+    const yx::win::UniqueFile lock = test::HoldOpen(work + L"sub");
     ASSERT_TRUE(lock);
     Put(work + L"d.txt", Text(500, 4));
     Expect(work + L"d.txt", c + L"expect\\Work\\d.txt");

@@ -13,13 +13,6 @@ namespace {
 
 using FaultsOutsideTheProgram = UnattendedTest;
 
-win::UniqueFile HoldOpen(const std::wstring& path, DWORD share) {
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  EXPECT_TRUE(file) << "cannot hold " << win::FromWide(path);
-  return file;
-}
-
 TEST_F(FaultsOutsideTheProgram, ReadOnlyHiddenAndSystemSourceFilesAreCopiedAndKeepTheirMarks) {
   Describe("Source files marked read-only, hidden and system.",
            "The run succeeds; they are copied byte for byte; the sources keep their attributes.");
@@ -148,7 +141,8 @@ TEST_F(FaultsOutsideTheProgram, ALogHeldOpenWithoutSharingIsNeverOverwritten) {
   const std::string earlier = "START=01/05/01 12:00:00\r\n\tバックアップ正常終了\r\n";
   const std::wstring log = dir.WriteFile(L"log\\0105.log", earlier);
   {
-    const win::UniqueFile file = HoldOpen(log, 0);
+    const win::UniqueFile file = HoldOpen(log);
+    ASSERT_TRUE(file);
     Run(ExitStatus(1));
   }
   EXPECT_EQ(Log(), earlier);
@@ -168,6 +162,7 @@ TEST_F(FaultsOutsideTheProgram, ALogOpenInAViewerThatSharesWritingIsStillSaved) 
   {
     const win::UniqueFile file =
         HoldOpen(log, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(file);
     Run();
   }
   EXPECT_TRUE(LogHolds(Log(), earlier, {{kStart, {kDone}}}));

@@ -18,14 +18,6 @@ namespace {
 
 using KeptData = UnattendedTest;
 
-// What another program does when it keeps a file or a folder to itself.
-win::UniqueFile Hold(const std::wstring& path) {
-  win::UniqueFile held(::CreateFileW(win::ToLongPath(path).c_str(), GENERIC_READ, 0, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  EXPECT_TRUE(held) << "cannot hold " << win::FromWide(path);
-  return held;
-}
-
 // The log names `path` as not backed up (the system's reason follows).
 bool Names(const std::string& log, const std::string& path) {
   const std::vector<std::string> lines = SplitLines(log);
@@ -48,8 +40,9 @@ TEST_F(KeptData, AFileAndAFolderHeldWithoutSharingAreNamedAndEverythingElseIsCop
   SourceTree(L"Mail");
   Settings({{"FROM01", dir.PathA() + "src\\Mail"}});
   {
-    const win::UniqueFile file = Hold(dir.Path() + L"src\\Work\\a.txt");
-    const win::UniqueFile folder = Hold(dir.Path() + L"src\\Work\\sub\\deeper");
+    const win::UniqueFile file = HoldOpen(dir.Path() + L"src\\Work\\a.txt");
+    const win::UniqueFile folder = HoldOpen(dir.Path() + L"src\\Work\\sub\\deeper");
+    ASSERT_TRUE(file && folder);
     RunHere();
   }
   const std::string log = Log();
@@ -61,41 +54,6 @@ TEST_F(KeptData, AFileAndAFolderHeldWithoutSharingAreNamedAndEverythingElseIsCop
   EXPECT_FALSE(work.contains(L"a.txt"));
   EXPECT_TRUE(work.contains(L"sub\\b.bin"));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Mail"), Source(L"Mail"), true));
-}
-
-TEST_F(KeptData, HeldFilesAreNamedInTheOrderTheFolderListsThem) {
-  Describe("A source of 40 small files, three of them held open without sharing, is copied.",
-           "The three are named once each, in the order the folder lists them; every other file is "
-           "in the backup.");
-  for (int i = 0; i < 40; ++i)
-    dir.WriteFile(L"src\\Work\\f" + std::to_wstring(i) + L".txt",
-                  std::string(3000 + i, static_cast<char>('a' + i % 26)));
-  Settings();
-  const std::wstring held_names[] = {L"f7.txt", L"f21.txt", L"f33.txt"};
-  std::vector<std::string> expected;
-  WIN32_FIND_DATAW data;
-  const HANDLE find = ::FindFirstFileW((dir.Path() + L"src\\Work\\*").c_str(), &data);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
-  do {
-    if (std::ranges::find(held_names, std::wstring(data.cFileName)) != std::end(held_names))
-      expected.push_back(dir.PathA() + "src\\Work\\" + win::FromWide(data.cFileName));
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  {
-    std::vector<win::UniqueFile> held;
-    for (const auto& name : held_names) held.push_back(Hold(dir.Path() + L"src\\Work\\" + name));
-    RunHere();
-  }
-  std::vector<std::string> named;
-  const std::string head = "\tPATH=";
-  const std::string tail = " をバックアップできませんでした";
-  for (const std::string& line : SplitLines(Log()))
-    if (line.starts_with(head))
-      named.push_back(line.substr(head.size(), line.find(tail) - head.size()));
-  EXPECT_EQ(named, expected);
-  const Tree work = Backup(L"0105\\23\\0905\\Work");
-  EXPECT_TRUE(IsCopyOf(work, Source(), false));
-  EXPECT_EQ(work.size() + 3, Source().size());
 }
 
 // The stored paths of an archive's entries, '\\' between folders.
@@ -128,7 +86,8 @@ TEST_F(KeptData, AnArchiveRunLeavesOutAFileItCannotReadNamesItAndArchivesTheRest
   const std::wstring link = dir.Path() + L"src\\Work\\Linked";
   if (!MakeSymlink(link, dir.Path() + L"src\\Real")) GTEST_SKIP() << "no symbolic links here";
   {
-    const win::UniqueFile file = Hold(dir.Path() + L"src\\Work\\sub\\b.bin");
+    const win::UniqueFile file = HoldOpen(dir.Path() + L"src\\Work\\sub\\b.bin");
+    ASSERT_TRUE(file);
     Run(ExitStatus(2));
   }
   RemoveSymlink(link);

@@ -104,4 +104,9 @@ void RemoveTree(const std::wstring& path) {
   }
 }
 
+win::UniqueFile HoldOpen(const std::wstring& path, DWORD share) {
+  return win::UniqueFile(::CreateFileW(win::ToLongPath(path).c_str(), GENERIC_READ, share, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
 }  // namespace yx::test

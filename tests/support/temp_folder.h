@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "win/unique_handle.h"
+
 namespace yx::test {
 
 class TempFolder {
@@ -33,5 +35,9 @@ class TempFolder {
 [[nodiscard]] std::string ReadWholeFile(const std::wstring& path);
 void WriteWholeFile(const std::wstring& path, std::string_view bytes);
 void RemoveTree(const std::wstring& path);
+
+// A file or folder held open as another program holds it, sharing only
+// `share`; false (empty) when it cannot be opened.
+[[nodiscard]] win::UniqueFile HoldOpen(const std::wstring& path, DWORD share = 0);
 
 }  // namespace yx::test
