@@ -4,8 +4,6 @@
 #include <string>
 
 #include "support/program_run.h"
-#include "support/unix_links.h"
-#include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -99,22 +97,6 @@ std::string ProgramFolder::Log(std::wstring_view yymm) const {
 
 bool ProgramFolder::HasLog(std::wstring_view yymm) const {
   return dir.Exists(L"log\\" + std::wstring(yymm) + L".log");
-}
-
-bool MakeSymlink(const std::wstring& link, const std::wstring& target) {
-  const std::wstring unix_link = UnixPath(link);
-  const std::wstring unix_target = UnixPath(target);
-  if (unix_link.empty() || unix_target.empty()) return false;
-  return RunUnixTool(L"Z:\\bin\\ln", L"-s \"" + unix_target + L"\" \"" + unix_link + L"\"",
-                     [&] { return win::Attributes(link) != INVALID_FILE_ATTRIBUTES; });
-}
-
-void RemoveSymlink(const std::wstring& link) {
-  const std::wstring unix_link = UnixPath(link);
-  if (unix_link.empty()) return;
-  // A dangling link is not listed by Wine at all: look for it through Linux.
-  (void)RunUnixTool(L"Z:\\bin\\rm", L"-f \"" + unix_link + L"\"",
-                    [&] { return win::Attributes(link) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace yx::test

@@ -47,8 +47,4 @@ class ProgramFolder {
   TempFolder dir;
 };
 
-// A Linux symbolic link at `link` to `target` (both Windows paths).
-[[nodiscard]] bool MakeSymlink(const std::wstring& link, const std::wstring& target);
-void RemoveSymlink(const std::wstring& link);
-
 }  // namespace yx::test

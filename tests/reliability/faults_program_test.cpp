@@ -3,6 +3,7 @@
 // written. Each is one unattended run of the real Yorudex.exe, or, where the
 // case is about the run alone, the window-free run in this process.
 #include "reliability/unattended_fixture.h"
+#include "support/unix_links.h"
 
 #include "win/file_system.h"
 #include "win/text.h"
@@ -76,10 +77,11 @@ TEST_F(FaultsOutsideTheProgram, ASourceThatIsALinkIsCopiedAsTheFolderItLeadsTo) 
            "The folder behind the link is copied whole under the link's name; the run succeeds.");
   SourceTree(L"Real");
   const std::wstring link = dir.Path() + L"src\\Linked";
-  if (!MakeSymlink(link, dir.Path() + L"src\\Real")) GTEST_SKIP() << "no symbolic links here";
+  UnixLinks links;
+  if (!links.Make(UnixPath(link), UnixPath(dir.Path() + L"src\\Real"), link))
+    GTEST_SKIP() << "no symbolic links here";
   Settings({{"FROM00", dir.PathA() + "src\\Linked"}});
   Run();
-  RemoveSymlink(link);
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Linked"), Source(L"Real"), true));
 }
@@ -89,10 +91,11 @@ TEST_F(FaultsOutsideTheProgram, ALinkBackIntoTheSourceIsLeftOutAndTheRunEnds) {
            "The run ends by itself and succeeds; the link is left out; everything else is copied.");
   Settings();
   const std::wstring link = dir.Path() + L"src\\Work\\sub\\loop";
-  if (!MakeSymlink(link, dir.Path() + L"src\\Work")) GTEST_SKIP() << "no symbolic links here";
+  UnixLinks links;
+  if (!links.Make(UnixPath(link), UnixPath(dir.Path() + L"src\\Work"), link))
+    GTEST_SKIP() << "no symbolic links here";
   const Tree source = Source();
   RunHere();
-  RemoveSymlink(link);
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   const Tree copy = Backup(L"0105\\23\\0905\\Work");
   EXPECT_FALSE(copy.contains(L"sub\\loop"));
@@ -104,13 +107,14 @@ TEST_F(FaultsOutsideTheProgram, ASourceThatIsADanglingLinkIsReportedAsMissing) {
            "The check reports the source as missing and the run stops; nothing is copied.");
   dir.MakeFolder(L"src\\Gone");
   const std::wstring link = dir.Path() + L"src\\Dangling";
-  if (!MakeSymlink(link, dir.Path() + L"src\\Gone")) GTEST_SKIP() << "no symbolic links here";
+  UnixLinks links;
+  if (!links.Make(UnixPath(link), UnixPath(dir.Path() + L"src\\Gone"), link))
+    GTEST_SKIP() << "no symbolic links here";
   ASSERT_TRUE(::RemoveDirectoryW((dir.Path() + L"src\\Gone").c_str()));
   const std::string source = dir.PathA() + "src\\Dangling";
   Settings({{"FROM00", source}});
   Run();
   dir.MakeFolder(L"src\\Gone");
-  RemoveSymlink(link);
   EXPECT_TRUE(LogHolds(Log(), "",
                        {{kStart,
                          {"\tPATH=" + source + "バックアップ元のフォルダが存在しません", kStopped},

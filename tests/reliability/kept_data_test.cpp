@@ -8,6 +8,7 @@
 #include "lha/core/archive_reader.h"
 #include "lha/win/file_streams.h"
 #include "reliability/unattended_fixture.h"
+#include "support/unix_links.h"
 #include "support/program_run.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -84,13 +85,14 @@ TEST_F(KeptData, AnArchiveRunLeavesOutAFileItCannotReadNamesItAndArchivesTheRest
   SourceTree(L"Mail");
   Settings({{"LHA_USE", "1"}, {"FROM01", dir.PathA() + "src\\Mail"}});
   const std::wstring link = dir.Path() + L"src\\Work\\Linked";
-  if (!MakeSymlink(link, dir.Path() + L"src\\Real")) GTEST_SKIP() << "no symbolic links here";
+  UnixLinks links;
+  if (!links.Make(UnixPath(link), UnixPath(dir.Path() + L"src\\Real"), link))
+    GTEST_SKIP() << "no symbolic links here";
   {
     const win::UniqueFile file = HoldOpen(dir.Path() + L"src\\Work\\sub\\b.bin");
     ASSERT_TRUE(file);
     Run(ExitStatus(2));
   }
-  RemoveSymlink(link);
   const std::string log = Log();
   EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\sub\\b.bin")) << log;
   EXPECT_TRUE(Holds(log, kFailed));
@@ -142,12 +144,13 @@ TEST_F(KeptData, AFileLinkInAnExpiredBackupNeverCostsTheFileItPointsTo) {
   dir.WriteFile(L"dest\\0103\\01\\1200\\Work\\data.txt", "old");
   dir.WriteFile(L"dest\\0105\\22\\1200\\Work\\data.txt", "newer");
   const std::wstring link = dir.Path() + L"dest\\0103\\01\\1200\\Work\\link.txt";
-  if (!MakeSymlink(link, precious)) GTEST_SKIP() << "no symbolic links here";
+  UnixLinks links;
+  if (!links.Make(UnixPath(link), UnixPath(precious), link))
+    GTEST_SKIP() << "no symbolic links here";
   RunExpectations expect;
   expect.may_go = {L"dest\\0103"};
   RunHere(expect);
   const bool link_left = win::Attributes(link) != INVALID_FILE_ATTRIBUTES;
-  RemoveSymlink(link);
   EXPECT_EQ(dir.ReadFile(L"outside\\precious.txt"), "keep me");
   EXPECT_TRUE(link_left);
   EXPECT_TRUE(
