@@ -21,6 +21,7 @@
 #include "ui/application.h"
 #include "win/clock.h"
 #include "win/file_system.h"
+#include "win/text.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int wmain(int argc, wchar_t** argv) {
   form.StartProgress(true);
   app.ProcessMessages();
   const std::wstring target =
-      destination + yx::win::WidePath(yx::FormatDateTime("yymm\\dd\\hhnn\\", yx::win::Now()));
+      destination + yx::win::ToWide(yx::FormatDateTime("yymm\\dd\\hhnn\\", yx::win::Now()));
   bool ok = yx::win::CreateFolderTree(target);
   const double count_start = yx::bench::WallSeconds();
   for (const auto& source : sources) {
@@ -80,8 +81,9 @@ int wmain(int argc, wchar_t** argv) {
   const double end = yx::bench::WallSeconds();
   form.StopProgress();
 
-  std::printf("result=%s threads=%d files=%d copied=%d count_s=%.3f copy_s=%.3f run_s=%.3f\n",
-              ok ? "ok" : "failed", copier.CopyThreads(), copier.FileTotal(), copier.FilesCopied(),
-              copy_start - count_start, end - copy_start, end - start);
+  std::printf(
+      "result=%s threads=%d files=%d copied=%d count_s=%.3f copy_s=%.3f run_s=%.3f cpu_s=%.3f\n",
+      ok ? "ok" : "failed", copier.CopyThreads(), copier.FileTotal(), copier.FilesCopied(),
+      copy_start - count_start, end - copy_start, end - start, yx::bench::CpuSeconds());
   return ok ? 0 : 1;
 }

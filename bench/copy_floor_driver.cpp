@@ -59,7 +59,8 @@ int wmain(int argc, wchar_t** argv) {
     } while (::FindNextFileW(find, &data));
     ::FindClose(find);
   }
-  std::printf("result=%s files=%ld failed=%ld copy_s=%.3f\n", failed == 0 ? "ok" : "failed", files,
-              failed, yx::bench::WallSeconds() - start);
+  std::printf("result=%s files=%ld failed=%ld copy_s=%.3f cpu_s=%.3f\n",
+              failed == 0 ? "ok" : "failed", files, failed, yx::bench::WallSeconds() - start,
+              yx::bench::CpuSeconds());
   return failed == 0 ? 0 : 1;
 }
