@@ -20,9 +20,10 @@ namespace yx::backup {
 
 class TreeCopier {
  public:
-  // Copies in flight in a copy run. A second copy thread won in some runs of
-  // the copy benchmark under load and lost in others (bench/copy-bench.sh,
-  // THREADS="1 2" compares them): one at a time until it wins in all.
+  // Copies in flight in a copy run. A second copy thread took 40 % less
+  // time on a quiet machine but 3 to 16 % more with the other core busy
+  // (bench/copy-bench.sh, THREADS="1 2" compares them): one at a time until
+  // it wins under load too.
   static constexpr int kCopyThreads = 1;
 
   using Fault = std::function<void(const std::wstring& path, DWORD error)>;
