@@ -33,8 +33,8 @@ TEST_F(FaultsOutsideTheProgram, ReadOnlyHiddenAndSystemSourceFilesAreCopiedAndKe
 
 TEST_F(FaultsOutsideTheProgram, AMonthFolderNameTakenByAFileFailsTheRun) {
   Describe("A file named like this month's backup folder (0105) lies in the destination.",
-           "The target folder cannot be made: the failure line is logged after the check; the "
-           "file is untouched.");
+           "The target folder cannot be made: a line naming it with the system's reason, then the "
+           "failure line, is logged after the check; the file is untouched.");
   Settings();
   dir.WriteFile(L"dest\\0105", "in the way");
   RunHere();
@@ -45,7 +45,8 @@ TEST_F(FaultsOutsideTheProgram, AMonthFolderNameTakenByAFileFailsTheRun) {
 
 TEST_F(FaultsOutsideTheProgram, ATimeFolderNameTakenByAFileFailsTheRun) {
   Describe("A file named like this run's time folder (0105\\23\\0905) is already there.",
-           "The failure line is logged; the file is untouched; nothing is copied.");
+           "A line naming the folder with the system's reason and the failure line are logged; "
+           "the file is untouched; nothing is copied.");
   Settings();
   dir.WriteFile(L"dest\\0105\\23\\0905", "in the way");
   RunHere();
