@@ -44,9 +44,15 @@ class FullDisk : public UnattendedTest {
   void SetUp() override {
     dir.WriteFile(L"hidden-by-mount", "");
     mount_point_ = UnixPath(dir.Path());
+    // Room for the program and what a run writes beside it, whatever size
+    // the program grows to: the disk must be full only once it is filled.
+    WIN32_FILE_ATTRIBUTE_DATA program{};
+    ASSERT_TRUE(::GetFileAttributesExW(BuildPath(L"testbin\\YorudexTestClock.exe").c_str(),
+                                       GetFileExInfoStandard, &program));
+    const std::wstring size = std::to_wstring(program.nFileSizeLow / 1024 + 256) + L"k";
     if (mount_point_.empty() ||
         !RunUnixTool(L"Z:\\usr\\bin\\mount",
-                     L"-t tmpfs -o size=768k tmpfs \"" + mount_point_ + L"\"",
+                     L"-t tmpfs -o size=" + size + L" tmpfs \"" + mount_point_ + L"\"",
                      [&] { return !dir.Exists(L"hidden-by-mount"); }))
       GTEST_SKIP() << "no tmpfs could be mounted here (needs root)";
     mounted_ = true;
