@@ -65,11 +65,7 @@ void StartTestClock() {
               &s) != 6)
     return;
   const double step = _wtoi(Environment(L"YX_TEST_STEP_MS").c_str()) / 86'400'000.0;
-  yx::win::SetClockForTesting([now = yx::EncodeDateTime(y, mo, d, h, mi, s), step]() mutable {
-    const yx::DateTime reading = now;
-    now += step;
-    return reading;
-  });
+  yx::win::SetClockForTesting(yx::SteppingClock(yx::EncodeDateTime(y, mo, d, h, mi, s), step));
 }
 
 // YX_TEST_PAUSE_AT="name" or "name#n" (the n-th time, from 1) holds the

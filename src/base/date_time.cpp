@@ -136,4 +136,12 @@ std::string FormatDateTime(std::string_view pattern, DateTime value) {
 
 std::string FormatDuration(DateTime duration) { return FormatDateTime("hh:nn:ss", duration); }
 
+std::function<DateTime()> SteppingClock(DateTime start, DateTime step) {
+  return [now = start, step]() mutable {
+    const DateTime reading = now;
+    now += step;
+    return reading;
+  };
+}
+
 }  // namespace yx

@@ -1,6 +1,7 @@
 #pragma once
 // The program's date-time value: days since 1899-12-30 with the time of day as
 // the fraction, as stored by the settings window and compared by the sweep.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,10 @@ struct DateTimeParts {
 
 // A duration shows its time of day only: whole days are dropped.
 [[nodiscard]] std::string FormatDuration(DateTime duration);
+
+// A clock given to the program instead of the real one: it reads `start`,
+// then `step` later at each further reading, so every stamp and elapsed time
+// of a run is known in advance.
+[[nodiscard]] std::function<DateTime()> SteppingClock(DateTime start, DateTime step = 0);
 
 }  // namespace yx

@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-#include "lha/core/archive_reader.h"
-#include "lha/win/file_streams.h"
+#include "support/archive_paths.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
 #include "win/text.h"
@@ -72,16 +71,7 @@ TEST_F(AutoRunTest, ArchiveModePacksEverySourceIntoOneArchiveWithTheShippedLibra
   const ProgramResult r = RunAt(L"2001-05-23 09:05:00", L"/AUTO", true);
   EXPECT_EQ(r.exit_code, 0u);
   EXPECT_EQ(Log(L"0105.log").rfind("START=01/05/23 09:05:00\r\n\tバックアップ正常終了\r\n", 0), 0u);
-  lha::win::ArchiveFile archive;
-  ASSERT_TRUE(archive.Open(dir.Path() + L"dest\\0105\\23\\010523_0905.lzh"));
-  std::vector<lha::ArchiveEntry> entries;
-  ASSERT_EQ(lha::ListArchive(archive, entries), lha::ListResult::kOk);
-  std::vector<std::string> stored;
-  for (const lha::ArchiveEntry& e : entries) {
-    std::string path;
-    for (const char ch : e.header.directory) path += ch == '\xFF' ? '\\' : ch;
-    stored.push_back(path + e.header.name);
-  }
+  std::vector<std::string> stored = StoredPaths(dir.Path() + L"dest\\0105\\23\\010523_0905.lzh");
   std::sort(stored.begin(), stored.end());
   EXPECT_EQ(stored, (std::vector<std::string>{"Mail\\", "Mail\\m.txt", "Work\\", "Work\\a.txt",
                                               "Work\\sub\\", "Work\\sub\\b.txt"}));

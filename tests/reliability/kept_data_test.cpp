@@ -5,9 +5,8 @@
 // fixture checks it against the log in every case).
 #include <algorithm>
 
-#include "lha/core/archive_reader.h"
-#include "lha/win/file_streams.h"
 #include "reliability/unattended_fixture.h"
+#include "support/archive_paths.h"
 #include "support/unix_links.h"
 #include "support/program_run.h"
 #include "win/file_system.h"
@@ -55,21 +54,6 @@ TEST_F(KeptData, AFileAndAFolderHeldWithoutSharingAreNamedAndEverythingElseIsCop
   EXPECT_FALSE(work.contains(L"a.txt"));
   EXPECT_TRUE(work.contains(L"sub\\b.bin"));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Mail"), Source(L"Mail"), true));
-}
-
-// The stored paths of an archive's entries, '\\' between folders.
-std::vector<std::string> StoredPaths(const std::wstring& archive) {
-  lha::win::ArchiveFile file;
-  std::vector<lha::ArchiveEntry> entries;
-  EXPECT_TRUE(file.Open(archive));
-  EXPECT_EQ(lha::ListArchive(file, entries), lha::ListResult::kOk);
-  std::vector<std::string> paths;
-  for (const lha::ArchiveEntry& e : entries) {
-    std::string p;
-    for (const char c : e.header.directory) p += c == '\xFF' ? '\\' : c;
-    paths.push_back(p + e.header.name);
-  }
-  return paths;
 }
 
 TEST_F(KeptData, AnArchiveRunLeavesOutAFileItCannotReadNamesItAndArchivesTheRest) {

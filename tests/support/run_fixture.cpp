@@ -24,12 +24,7 @@ void RunTest::SourceTree(int folders, int files, bool top_files) {
 
 std::string RunTest::Run() {
   request.settings = settings;
-  const backup::RunClock clock{[this] {
-                                 const DateTime reading = now;
-                                 now += step;
-                                 return reading;
-                               },
-                               [this] { return ticks += 25; }};
+  const backup::RunClock clock{SteppingClock(now, step), [this] { return ticks += 25; }};
   const DateTime start = clock.now();
   outcome = backup::RunBackup(request, start, clock, sink, log);
   return log.Text();
