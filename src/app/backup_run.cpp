@@ -21,7 +21,7 @@ void TForm2::HoldCommands(bool hold) {
 
 void TForm2::EndRun(std::string_view failure_line) {
   if (!failure_line.empty()) LogLine(failure_line);
-  AppendLog("END=" + FormatDateTime("yy/mm/dd hh:nn:ss", win::Now()));
+  AppendLog("END=" + FormatDateTime(log::kStamp, win::Now()));
   SaveRunLog();
 }
 

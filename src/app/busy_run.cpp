@@ -15,7 +15,7 @@ void TForm2::RefuseBusyRun() {
   }
   const DateTime now = win::Now();
   LogFile = LogDir + FormatDateTime("yymm", now) + ".log";
-  AppendLog("START=" + FormatDateTime("yy/mm/dd hh:nn:ss", now));
+  AppendLog("START=" + FormatDateTime(log::kStamp, now));
   LogLine(kBusy);
   exit_status_ = kRunFailed;
   EndRun("異常終了しました。");

@@ -53,8 +53,8 @@ void TForm2::SaveRunLog() {
   }
   // Nobody may be there to read a message: the reason, then the lines the
   // run could not put in its log, so that the file says what the run did.
-  AppendToFallback(AppDir + "log-error.txt", FormatDateTime("yy/mm/dd hh:nn:ss", win::Now()) +
-                                                 "\t" + failure + "\r\n" + log_.Unsaved());
+  AppendToFallback(AppDir + "log-error.txt", FormatDateTime(log::kStamp, win::Now()) + "\t" +
+                                                 failure + "\r\n" + log_.Unsaved());
   exit_status_ = 1;
 }
 

@@ -18,8 +18,6 @@
 namespace yx::backup {
 namespace {
 
-constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
-
 // What the archiver may say about the files it could not read: room for the
 // lines the log shows and more.
 constexpr DWORD kArchiverOutput = 256 * 1024;
@@ -166,7 +164,7 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
 
 RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClock& clock,
                      ProgressSink& progress, log::RunLog& log) {
-  log.Append("START=" + FormatDateTime(kStamp, run_start));
+  log.Append("START=" + FormatDateTime(log::kStamp, run_start));
   const bool archive_mode = request.settings.use_lha;
   bool checked = false;
   if (archive_mode && !request.archiver_present)
@@ -175,7 +173,7 @@ RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClo
     checked = request.check && request.check(run_start);
   if (!checked) {
     log.LogLine("異常終了しました。");
-    log.Append("END=" + FormatDateTime(kStamp, clock.now()));
+    log.Append("END=" + FormatDateTime(log::kStamp, clock.now()));
     return RunOutcome::kRefused;
   }
   progress.CancelRequested() = false;
@@ -191,7 +189,7 @@ RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClo
   progress.BackupEnds(!archive_mode);
   const DateTime run_end = clock.now();
   log.LogLine("処理時間=" + FormatDuration(run_end - run_start));
-  log.Append("END=" + FormatDateTime(kStamp, run_end));
+  log.Append("END=" + FormatDateTime(log::kStamp, run_end));
   return outcome;
 }
 

@@ -12,6 +12,9 @@
 
 namespace yx::log {
 
+// How the log stamps a run's START= and END= lines, and the fallback file its lines.
+inline constexpr char kStamp[] = "yy/mm/dd hh:nn:ss";
+
 class RunLog {
  public:
   // The view follows the text through these two.
