@@ -21,14 +21,15 @@
 #   SCRATCH    where the trees go        (default: scratch/copy-bench)
 #   REPEAT     timed runs of each tool   (default: 1; the median is shown)
 #   TREES      "small large", or one     (default: both)
-#   THREADS    copies in flight for the driver runs (default: "1 2 3")
+#   THREADS    copies in flight for the driver runs, 0 for the program's own
+#              choice while copying (default: "0 1 2")
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "${BUILD_DIR:-$root/build}" && cd "${BUILD_DIR:-$root/build}" && pwd)
 scratch=${SCRATCH:-$root/scratch/copy-bench}
 repeat=${REPEAT:-1}
 trees=${TREES:-small large}
-threads=${THREADS:-1 2 3}
+threads=${THREADS:-0 1 2}
 
 echo "building in $build" >&2
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
@@ -214,6 +215,7 @@ bench_tree() {
   for tool in "${tools[@]}"; do
     case $tool in
       program) label="Yorudex.exe /AUTO" ;;
+      driver-0) label="driver, in flight chosen" ;;
       driver-*) label="driver, ${tool#driver-} in flight" ;;
       floor) label="CopyFileW loop (floor)" ;;
       xcopy) label="xcopy /E /I /H /K" ;;

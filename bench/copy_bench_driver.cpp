@@ -4,7 +4,8 @@
 // folder, every source counted, the total published, then every source
 // copied into a folder of its own name. Prints the time of the counting pass
 // and of the copying pass. THREADS, when given, is how many files the copy
-// keeps in flight (the program's own choice otherwise).
+// keeps in flight (chosen while copying, as in the program, otherwise; then
+// threads=0 is printed).
 //
 //   copy_bench_driver.exe [--threads=THREADS] DESTINATION SOURCE...
 #include <windows.h>

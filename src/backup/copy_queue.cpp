@@ -71,12 +71,31 @@ void CopyQueue::Run() noexcept {
 
 void CopyQueue::Add(std::wstring from, std::wstring to) {
   auto item = std::make_unique<Item>(Item{std::move(from), std::move(to)});
-  if (workers_.empty()) {
-    item->error = CopyOneFile(item->from, item->to);
-    item->done = true;
-    order_.push_back(std::move(item));
-    return;
-  }
+  if (workers_.empty() || one_at_a_time_)
+    CopyHere(std::move(item));
+  else
+    Queue(std::move(item));
+}
+
+void CopyQueue::CopyAlone(std::wstring from, std::wstring to, DWORD idle_ms,
+                          const std::function<void()>& idle) {
+  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to)});
+  WaitUntilAtMost(0, INFINITE, {});
+  if (workers_.empty())
+    CopyHere(std::move(item));
+  else
+    Queue(std::move(item));
+  WaitUntilAtMost(0, idle_ms, idle);
+}
+
+void CopyQueue::CopyHere(std::unique_ptr<Item> item) {
+  WaitUntilAtMost(0, INFINITE, {});
+  item->error = CopyOneFile(item->from, item->to);
+  item->done = true;
+  order_.push_back(std::move(item));
+}
+
+void CopyQueue::Queue(std::unique_ptr<Item> item) {
   Item* queued = item.get();
   order_.push_back(std::move(item));
   ::AcquireSRWLockExclusive(&lock_);

@@ -40,7 +40,17 @@ class CopyQueue {
   CopyQueue& operator=(const CopyQueue&) = delete;
 
   // Queues the copy of `from` to `to`; a failure is reported under `from`.
+  // One at a time (below), it is copied here once the copies before it are
+  // done.
   void Add(std::wstring from, std::wstring to);
+  // Copies `from` to `to` with no other copy beside it, on a thread of the
+  // queue's when it has one, so that `idle` keeps the window alive every
+  // `idle_ms` while a large file is copied.
+  void CopyAlone(std::wstring from, std::wstring to, DWORD idle_ms,
+                 const std::function<void()>& idle);
+  // Whether Add copies on the caller's thread even though the queue has
+  // threads: the choice of the copy's pace (copy_pace.h).
+  void SetOneAtATime(bool one) noexcept { one_at_a_time_ = one; }
   // A failure found by the walk, reported after every copy queued before it.
   void AddFault(std::wstring path, DWORD error);
 
@@ -50,7 +60,7 @@ class CopyQueue {
   // window can stay alive behind a long copy.
   void WaitUntilAtMost(size_t limit, DWORD idle_ms, const std::function<void()>& idle);
   // As many copies as keep every thread busy with one waiting next.
-  [[nodiscard]] size_t Room() const noexcept { return workers_.size() * 2; }
+  [[nodiscard]] size_t Room() const noexcept { return one_at_a_time_ ? 0 : workers_.size() * 2; }
 
  private:
   struct Item {
@@ -62,6 +72,8 @@ class CopyQueue {
   void Run() noexcept;
   void Stop() noexcept;
   void ReportFinished();
+  void Queue(std::unique_ptr<Item> item);
+  void CopyHere(std::unique_ptr<Item> item);
 
   Report report_;
   // The system's slim lock and condition variables: under Wine they wait in
@@ -72,6 +84,7 @@ class CopyQueue {
   std::deque<std::unique_ptr<Item>> order_;  // every item not yet reported
   std::deque<Item*> waiting_;                // under lock_: not yet started
   bool stop_ = false;
+  bool one_at_a_time_ = false;
   std::vector<std::thread> workers_;  // last: they start once everything above exists
 };
 

@@ -5,6 +5,7 @@
 // overflows the thread's stack.
 #include "backup/tree_copier.h"
 
+#include "backup/copy_pace.h"
 #include "backup/copy_queue.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
@@ -84,19 +85,20 @@ void TreeCopier::ShowCopied() {
   sink_.LetMessagesThrough();
 }
 
-bool TreeCopier::RefreshDue() {
-  const uint64_t now = ticks_();
+bool TreeCopier::RefreshDue(uint64_t now) {
   if (now - last_refresh_ < kRefreshMs) return false;
   last_refresh_ = now;
   return true;
 }
 
-void TreeCopier::SetCopyThreads(int threads) { copy_threads_ = threads < 1 ? 1 : threads; }
+void TreeCopier::SetCopyThreads(int threads) { fixed_threads_ = threads < 0 ? 0 : threads; }
 
 bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& source,
                           const Fault& fault) {
   bool complete = true;
-  CopyQueue copies(copy_threads_, [&](const std::wstring& path, DWORD error) {
+  std::optional<CopyPace> pace;
+  if (fixed_threads_ == 0) pace.emplace(kMostCopies);
+  CopyQueue copies(pace ? kMostCopies : fixed_threads_, [&](const std::wstring& path, DWORD error) {
     if (Vanished(path, error)) return;
     complete = false;
     if (fault) fault(path, error);
@@ -154,15 +156,19 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         if (win::PausePointsActive()) wait_until_at_most(0);
         win::PausePoint("copy-file");
         if (entry.size > kCopiedAlone) {
-          wait_until_at_most(0);
-          copies.Add(walk.CurrentPath(), std::move(target));
-          copies.WaitUntilAtMost(0, static_cast<DWORD>(kRefreshMs), keep_alive);
+          copies.CopyAlone(walk.CurrentPath(), std::move(target), static_cast<DWORD>(kRefreshMs),
+                           keep_alive);
         } else {
           copies.Add(walk.CurrentPath(), std::move(target));
           wait_until_at_most(copies.Room());
         }
+        const uint64_t now = ticks_();
+        if (pace) {
+          pace->Handed(entry.size, now);
+          copies.SetOneAtATime(pace->InFlight() == 1);
+        }
         // The size the listing gave, read as the signed low 32 bits.
-        if (static_cast<int32_t>(static_cast<uint32_t>(entry.size)) > kLargeFile || RefreshDue())
+        if (static_cast<int32_t>(static_cast<uint32_t>(entry.size)) > kLargeFile || RefreshDue(now))
           refresh();
         break;
       }

@@ -20,11 +20,10 @@ namespace yx::backup {
 
 class TreeCopier {
  public:
-  // Copies in flight in a copy run. A second copy thread took 40 % less
-  // time on a quiet machine but 3 to 16 % more with the other core busy
-  // (bench/copy-bench.sh, THREADS="1 2" compares them): one at a time until
-  // it wins under load too.
-  static constexpr int kCopyThreads = 1;
+  // The most copies in flight in a copy run. Whether a second one helps is
+  // tried while the copy runs (copy_pace.h); bench/copy-bench.sh compares
+  // that choice with one and two fixed (THREADS="1 2").
+  static constexpr int kMostCopies = 2;
 
   using Fault = std::function<void(const std::wstring& path, DWORD error)>;
 
@@ -47,10 +46,10 @@ class TreeCopier {
   // reported in the walk's order, however many files are copied at once.
   [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source,
                               const Fault& fault = {});
-  // How many files CopyTree copies at once (at least 1: one after another on
-  // this thread).
+  // Fixes how many files CopyTree copies at once (1: one after another on
+  // this thread); 0, as at first, tries which is faster while copying.
   void SetCopyThreads(int threads);
-  [[nodiscard]] int CopyThreads() const noexcept { return copy_threads_; }
+  [[nodiscard]] int CopyThreads() const noexcept { return fixed_threads_; }
   // A folder the count and the copy never enter: the backup destination,
   // which a source may hold, would otherwise be copied into itself.
   void ExcludeFolder(const std::wstring& folder);
@@ -63,15 +62,15 @@ class TreeCopier {
   [[nodiscard]] bool LeftOut(win::TreeWalk& walk) const;
   void ShowCount();
   void ShowCopied();
-  // True, once, when the last refresh by time is long enough ago.
-  [[nodiscard]] bool RefreshDue();
+  // True, once, when the last refresh by time is long enough before `now`.
+  [[nodiscard]] bool RefreshDue(uint64_t now);
   [[nodiscard]] bool Cancelled() noexcept { return sink_.CancelRequested(); }
 
   ProgressSink& sink_;
   std::function<uint64_t()> ticks_;
   uint64_t last_refresh_ = 0;
   std::optional<win::FolderId> excluded_;
-  int copy_threads_ = kCopyThreads;
+  int fixed_threads_ = 0;
   int32_t file_total_ = 0;
   int32_t files_copied_ = 0;
 };

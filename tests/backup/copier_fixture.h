@@ -63,7 +63,7 @@ class CopierTest : public ::testing::Test {
   }
 
   // A new copier, as each run makes one, copying `threads` files at once.
-  void NewCopier(int threads = TreeCopier::kCopyThreads) {
+  void NewCopier(int threads) {
     sink_.events.clear();
     copier_ =
         std::make_unique<TreeCopier>(sink_, [ms = uint64_t{0}]() mutable { return ms += 25; });
