@@ -41,15 +41,9 @@ void ProgramFolder::AddArchiver() const { InstallArchiver(dir.Path()); }
 ChildOutcome ProgramFolder::RunAuto(std::string_view now, std::function<bool()> kill_when,
                                     DWORD limit_ms) const {
   const std::wstring exe = dir.Path() + L"Yorudex.exe";
-  std::wstring command = L"\"" + exe + L"\" /AUTO";
   std::wstring environment = ChildEnvironment(now);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(), dir.Path().c_str(),
-                        &startup, &started))
-    throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
+  const PROCESS_INFORMATION started = StartProgram(exe, L"\"" + exe + L"\" /AUTO", dir.Path(),
+                                                   CREATE_UNICODE_ENVIRONMENT, environment.data());
   win::UniqueKernelHandle process(started.hProcess);
   win::UniqueKernelHandle thread(started.hThread);
   ChildOutcome outcome;

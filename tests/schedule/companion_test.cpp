@@ -166,12 +166,7 @@ HWND ChildWithText(HWND parent, const std::wstring& part, bool whole = false) {
 TEST_F(CompanionTest, TheWindowShowsBothSidesAndRegistersWithItsButton) {
   WriteIni("TIME00=1830\r\nTIME01=1200\r\nWEEK_SAT=0\r\nWEEK_SUN=0\r\n");
   const std::wstring exe = program + L"YorudexSchedule.exe";
-  std::wstring command = L"\"" + exe + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               program.c_str(), &startup, &info));
+  const PROCESS_INFORMATION info = StartProgram(exe, L"\"" + exe + L"\"", program);
   win::UniqueKernelHandle process(info.hProcess), thread(info.hThread);
   ::WaitForInputIdle(process.get(), 30000);
   HWND window = nullptr;

@@ -45,16 +45,26 @@ std::wstring BuildPath(std::wstring_view relative) {
   return path + L"\\" + std::wstring(relative);
 }
 
-ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeout_ms,
-                         std::wstring_view until_window) {
-  std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-  const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
+PROCESS_INFORMATION StartProgram(const std::wstring& exe, std::wstring command,
+                                 const std::wstring& folder, DWORD flags, wchar_t* environment) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info))
-    throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
+  for (int attempt = 0;; ++attempt) {
+    if (::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, flags, environment,
+                         folder.c_str(), &startup, &info))
+      return info;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 2)
+      throw std::runtime_error("cannot start the program: error " + std::to_string(error));
+  }
+}
+
+ProgramResult RunProgram(const std::wstring& exe, const std::wstring& arguments, DWORD timeout_ms,
+                         std::wstring_view until_window) {
+  const PROCESS_INFORMATION info =
+      StartProgram(exe, L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
+                   exe.substr(0, exe.find_last_of(L'\\') + 1));
   win::UniqueKernelHandle process(info.hProcess);
   win::UniqueKernelHandle thread(info.hThread);
   ProgramResult result;

@@ -18,6 +18,14 @@ struct ProgramResult {
   bool showed_window = false;  // the window named `until_window` appeared (and it was killed)
 };
 
+// Starts `exe` with the whole `command` line in `folder`. Under Wine a start
+// now and then fails inside the new process before it runs any of its code
+// (ERROR_INTERNAL_ERROR from CreateProcessW); such a start is made again,
+// twice at most. Throws when the program cannot be started.
+[[nodiscard]] PROCESS_INFORMATION StartProgram(const std::wstring& exe, std::wstring command,
+                                               const std::wstring& folder, DWORD flags = 0,
+                                               wchar_t* environment = nullptr);
+
 // Starts `exe` with `arguments` in its own folder and waits up to
 // `timeout_ms`, watching for dialogs meanwhile. With `until_window`, the wait
 // also ends (and the program is killed) once a visible window of the process
