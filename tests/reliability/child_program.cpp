@@ -1,6 +1,5 @@
 #include "reliability/child_program.h"
 
-#include <stdexcept>
 #include <string>
 
 #include "support/program_run.h"
