@@ -4,18 +4,53 @@
 #include <utility>
 
 #include "win/file_system.h"
+#include "win/pause_point.h"
 
 namespace yx::backup {
 
-DWORD CopyOneFile(const std::wstring& from, const std::wstring& to) {
-  const std::wstring target = win::ToLongPath(to);
-  if (::CopyFileW(win::ToLongPath(from).c_str(), target.c_str(), TRUE)) return 0;
+namespace {
+
+// A file over this size is copied under a name of its own beside the target
+// and takes the target's name once whole. A run killed while it copies (a
+// shutdown, a scheduler's time limit) would otherwise leave a torn file under
+// the real name, which a restore would take for the whole one; it leaves
+// "<name>.<pid>.tmp" instead. Smaller files, most of a tree's files but
+// little of its copying time, take their name at once: a rename is several
+// more round trips to Wine's server, a large share of a small file's copy.
+constexpr uint64_t kCopiedAside = 1024 * 1024;
+// The longest name a folder entry may have.
+constexpr size_t kLongestName = 255;
+
+// Copies never over an existing file and removes what a failed copy left.
+DWORD CopyTo(const std::wstring& from, const std::wstring& to) {
+  if (::CopyFileW(from.c_str(), to.c_str(), TRUE)) return 0;
   const DWORD error = ::GetLastError();
   if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-    (void)::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    (void)::DeleteFileW(target.c_str());
+    (void)::SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    (void)::DeleteFileW(to.c_str());
   }
   return error;
+}
+
+}  // namespace
+
+DWORD CopyOneFile(const std::wstring& from, const std::wstring& to, uint64_t size) {
+  const std::wstring source = win::ToLongPath(from);
+  const std::wstring target = win::ToLongPath(to);
+  if (size <= kCopiedAside) return CopyTo(source, target);
+  const std::wstring aside = target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+  // A name too long for the suffix is copied to its own name.
+  if (aside.size() - (aside.find_last_of(L'\\') + 1) > kLongestName) return CopyTo(source, target);
+  const DWORD error = CopyTo(source, aside);
+  // An entry of the source already took the name aside.
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return CopyTo(source, target);
+  if (error != 0) return error;
+  win::PausePoint("copy-file-aside");
+  if (::MoveFileExW(aside.c_str(), target.c_str(), 0)) return 0;
+  const DWORD rename_error = ::GetLastError();
+  (void)::SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
+  (void)::DeleteFileW(aside.c_str());
+  return rename_error;
 }
 
 CopyQueue::CopyQueue(int threads, Report report) : report_(std::move(report)) {
@@ -56,7 +91,7 @@ void CopyQueue::Run() noexcept {
 
     DWORD error = 0;
     try {
-      error = CopyOneFile(item->from, item->to);
+      error = CopyOneFile(item->from, item->to, item->size);
     } catch (...) {
       // Only the paths' allocation can throw; the file is then not copied.
       error = ERROR_NOT_ENOUGH_MEMORY;
@@ -69,17 +104,17 @@ void CopyQueue::Run() noexcept {
   }
 }
 
-void CopyQueue::Add(std::wstring from, std::wstring to) {
-  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to)});
+void CopyQueue::Add(std::wstring from, std::wstring to, uint64_t size) {
+  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to), size});
   if (workers_.empty() || one_at_a_time_)
     CopyHere(std::move(item));
   else
     Queue(std::move(item));
 }
 
-void CopyQueue::CopyAlone(std::wstring from, std::wstring to, DWORD idle_ms,
+void CopyQueue::CopyAlone(std::wstring from, std::wstring to, uint64_t size, DWORD idle_ms,
                           const std::function<void()>& idle) {
-  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to)});
+  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to), size});
   WaitUntilAtMost(0, INFINITE, {});
   if (workers_.empty())
     CopyHere(std::move(item));
@@ -90,7 +125,7 @@ void CopyQueue::CopyAlone(std::wstring from, std::wstring to, DWORD idle_ms,
 
 void CopyQueue::CopyHere(std::unique_ptr<Item> item) {
   WaitUntilAtMost(0, INFINITE, {});
-  item->error = CopyOneFile(item->from, item->to);
+  item->error = CopyOneFile(item->from, item->to, item->size);
   item->done = true;
   order_.push_back(std::move(item));
 }
@@ -111,7 +146,7 @@ void CopyQueue::Queue(std::unique_ptr<Item> item) {
 }
 
 void CopyQueue::AddFault(std::wstring path, DWORD error) {
-  order_.push_back(std::make_unique<Item>(Item{std::move(path), {}, error, true}));
+  order_.push_back(std::make_unique<Item>(Item{std::move(path), {}, 0, error, true}));
 }
 
 void CopyQueue::ReportFinished() {

@@ -9,6 +9,7 @@
 // order whatever thread finished first.
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -18,12 +19,13 @@
 
 namespace yx::backup {
 
-// Copies one file, never over an existing one. A copy that fails half-way
-// (a full disk) leaves a torn file under the real name, which a restore would
-// take for the whole one: it is removed. Since the copy refuses to
-// overwrite, whatever is at the target after any failure but "exists" was
-// made by this copy. 0, or the error of the copy.
-[[nodiscard]] DWORD CopyOneFile(const std::wstring& from, const std::wstring& to);
+// Copies one file of `size` bytes, never over an existing one. A copy that
+// fails half-way (a full disk) would leave a torn file under the real name,
+// which a restore would take for the whole one: it is removed. Since the
+// copy refuses to overwrite, whatever is at the target after any failure but
+// "exists" was made by this copy. A large file is copied aside and renamed
+// (copy_queue.cpp). 0, or the error of the copy.
+[[nodiscard]] DWORD CopyOneFile(const std::wstring& from, const std::wstring& to, uint64_t size);
 
 class CopyQueue {
  public:
@@ -42,11 +44,11 @@ class CopyQueue {
   // Queues the copy of `from` to `to`; a failure is reported under `from`.
   // One at a time (below), it is copied here once the copies before it are
   // done.
-  void Add(std::wstring from, std::wstring to);
+  void Add(std::wstring from, std::wstring to, uint64_t size);
   // Copies `from` to `to` with no other copy beside it, on a thread of the
   // queue's when it has one, so that `idle` keeps the window alive every
   // `idle_ms` while a large file is copied.
-  void CopyAlone(std::wstring from, std::wstring to, DWORD idle_ms,
+  void CopyAlone(std::wstring from, std::wstring to, uint64_t size, DWORD idle_ms,
                  const std::function<void()>& idle);
   // Whether Add copies on the caller's thread even though the queue has
   // threads: the choice of the copy's pace (copy_pace.h).
@@ -66,6 +68,7 @@ class CopyQueue {
   struct Item {
     std::wstring from;
     std::wstring to;
+    uint64_t size = 0;
     DWORD error = 0;
     bool done = false;  // under lock_ while a thread may hold it
   };

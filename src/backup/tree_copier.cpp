@@ -156,10 +156,10 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         if (win::PausePointsActive()) wait_until_at_most(0);
         win::PausePoint("copy-file");
         if (entry.size > kCopiedAlone) {
-          copies.CopyAlone(walk.CurrentPath(), std::move(target), static_cast<DWORD>(kRefreshMs),
-                           keep_alive);
+          copies.CopyAlone(walk.CurrentPath(), std::move(target), entry.size,
+                           static_cast<DWORD>(kRefreshMs), keep_alive);
         } else {
-          copies.Add(walk.CurrentPath(), std::move(target));
+          copies.Add(walk.CurrentPath(), std::move(target), entry.size);
           wait_until_at_most(copies.Room());
         }
         const uint64_t now = ticks_();

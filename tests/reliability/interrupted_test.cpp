@@ -54,6 +54,27 @@ TEST_F(InterruptedRuns, KilledDuringTheCopyTheLogIsWholeAndTheNextRunWorks) {
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0906\\Work"), source, true));
 }
 
+TEST_F(InterruptedRuns, KilledAsALargeFileIsCopiedNothingTakesItsNameUntilItIsWhole) {
+  Describe(
+      "The program is killed once a 2 MB file is copied beside its name, before the "
+      "rename; a run a minute later.",
+      "The killed run's backup holds no file of that name, only big.bin.<pid>.tmp; the "
+      "next run copies it whole under its name.");
+  dir.WriteFile(L"src\\Work\\big.bin", std::string(2 << 20, 'b'));
+  Settings();
+  {
+    PauseAt pause(L"copy-file-aside");
+    Run(KilledRun(), kNow, [&] { return pause.Reached(); });
+  }
+  const Tree partial = Backup(L"0105\\23\\0905\\Work");
+  ASSERT_EQ(partial.size(), 1u);
+  const std::wstring& aside = partial.begin()->first;
+  EXPECT_TRUE(aside.starts_with(L"big.bin.") && aside.ends_with(L".tmp")) << win::FromWide(aside);
+
+  Run({}, "2001-05-23 09:06:00");
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0906\\Work"), Source(), true));
+}
+
 TEST_F(InterruptedRuns, KilledDuringTheSweepTheNextRunFinishesTheSweep) {
   Describe(
       "The program is killed as the sweep is about to delete the 11th of the 100 files of an "
