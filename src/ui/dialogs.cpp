@@ -21,13 +21,13 @@ LRESULT CALLBACK EscapeAnswersNo(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
 }
 
 LRESULT CALLBACK WatchForBox(int code, WPARAM wp, LPARAM lp) noexcept {
+  const LRESULT next = ::CallNextHookEx(g_escape_hook, code, wp, lp);
   if (code == HCBT_ACTIVATE) {
     ::SetWindowSubclass(reinterpret_cast<HWND>(wp), &EscapeAnswersNo, 1, 0);
     ::UnhookWindowsHookEx(g_escape_hook);
     g_escape_hook = nullptr;
-    return 0;
   }
-  return ::CallNextHookEx(g_escape_hook, code, wp, lp);
+  return next;
 }
 
 class SystemDialogsImpl final : public Dialogs {
