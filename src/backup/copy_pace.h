@@ -1,9 +1,9 @@
 #pragma once
 // How many copies a tree copy keeps in flight, chosen while it runs. Under
 // Wine every CopyFileW is a series of round trips to one server process. On
-// a quiet machine a second copy hides that latency (0.78 of the time of one
+// a quiet machine a second copy hides that latency (0.67 of the time of one
 // copy at a time, 10,000 small files); with another process busy on the
-// other core it costs more than it hides (1.24 of the time). Which case
+// other core it costs more than it hides (1.17 of the time). Which case
 // holds changes with the machine, and on Windows with the disk and its
 // filters, so the copy tries both in turn and keeps the faster one for a
 // while. The clock is the caller's, in milliseconds.
