@@ -79,6 +79,10 @@ KeptEntry KeptEntry::Of(const ArchiveEntry& e) {
           e.header_hash, e.header.crc};
 }
 
+namespace {
+
+// Every header up to the end mark, each entry given to `visit` in turn and
+// let go.
 ListResult VisitArchive(RandomSource& source, const std::function<void(ArchiveEntry&)>& visit) {
   const uint64_t file_size = source.Size();
   uint64_t offset = 0;
@@ -95,6 +99,8 @@ ListResult VisitArchive(RandomSource& source, const std::function<void(ArchiveEn
   }
   return ListResult::kOk;
 }
+
+}  // namespace
 
 ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries) {
   entries.clear();

@@ -44,9 +44,6 @@ enum class ListResult { kOk, kNotAnArchive, kDamaged, kUnsupported, kReadError }
 // Reads every header up to the end mark (a 0 byte, or the end of the file).
 // An entry whose data runs past the end of the file counts as damage.
 [[nodiscard]] ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries);
-// The same, each entry given to `visit` in turn and let go.
-[[nodiscard]] ListResult VisitArchive(RandomSource& source,
-                                      const std::function<void(ArchiveEntry&)>& visit);
 // The entries whose header `take` accepts, in order.
 [[nodiscard]] ListResult ListKept(RandomSource& source,
                                   const std::function<bool(const EntryHeader&)>& take,

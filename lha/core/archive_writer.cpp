@@ -127,9 +127,14 @@ WriteStatus EntryWriter::File(ArchiveSink& out, EntryHeader header, uint64_t lis
 
 WriteStatus WriteEntry(EntryWriter& writer, ArchiveSink& out, const NewEntry& e, EntrySum& sum) {
   if (e.header.IsDirectory()) return writer.Directory(out, e.header);
+  const uint64_t start = out.Position();
   std::unique_ptr<ContentSource> content = e.open ? e.open() : nullptr;
-  return content ? writer.File(out, e.header, e.size, *content, sum)
-                 : WriteStatus::kSourceUnreadable;
+  const WriteStatus s =
+      content ? writer.File(out, e.header, e.size, *content, sum) : WriteStatus::kSourceUnreadable;
+  // What was written of a file that failed part way is written over by the
+  // next entry, or cut off behind the end mark.
+  if (s == WriteStatus::kSourceUnreadable && !out.Seek(start)) return WriteStatus::kWriteFailed;
+  return s;
 }
 
 WriteResult WriteArchive(RandomSource* old_archive, std::span<const KeptEntry> keep,
@@ -146,14 +151,10 @@ WriteResult WriteArchive(RandomSource* old_archive, std::span<const KeptEntry> k
     for (size_t i = 0; i < add.Count(); ++i) {
       result.sums[i].offset = out.Position();
       const WriteStatus s = WriteEntry(writer, out, add.Make(i), result.sums[i]);
-      if (s == WriteStatus::kSourceUnreadable) {
-        // What was written of it is written over by the next entry, or cut
-        // off behind the end mark.
-        if (!out.Seek(result.sums[i].offset)) return {WriteStatus::kWriteFailed, i, {}, {}};
+      if (s == WriteStatus::kSourceUnreadable)
         result.skipped.push_back(i);
-      } else if (s != WriteStatus::kOk) {
+      else if (s != WriteStatus::kOk)
         return {s, i, {}, {}};
-      }
     }
   }
   if (result.status != WriteStatus::kOk) return result;

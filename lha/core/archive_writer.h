@@ -114,7 +114,8 @@ class EntryWriter {
   Lh5Encoder encoder_;
 };
 
-// One entry, new or folder, at the sink's position.
+// One entry, new or folder, at the sink's position. A file that cannot be
+// opened or read leaves the position where its entry began.
 [[nodiscard]] WriteStatus WriteEntry(EntryWriter& writer, ArchiveSink& out, const NewEntry& e,
                                      EntrySum& sum);
 

@@ -147,11 +147,7 @@ class Pipeline {
         writing_ = true;
         held.unlock();
         result_.sums[i].offset = out_.Position();
-        WriteStatus s = WriteEntry(writer, out_, add_.Make(i), result_.sums[i]);
-        // A file that failed part way: the next entry writes over what came
-        // of it, or the end mark's cut takes it off.
-        if (s == WriteStatus::kSourceUnreadable && !out_.Seek(result_.sums[i].offset))
-          s = WriteStatus::kWriteFailed;
+        const WriteStatus s = WriteEntry(writer, out_, add_.Make(i), result_.sums[i]);
         held.lock();
         writing_ = false;
         slots_.pop_front();

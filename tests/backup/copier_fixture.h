@@ -51,8 +51,7 @@ inline std::string ReadFile(const std::wstring& path) {
 }
 
 // A tree copier on a recording sink, with a fresh folder and the refresh
-// by time stepped: 25 ms more at every reading, once per file copied, so the
-// copied count is shown after every fourth file whatever the machine's speed.
+// by time stepped (SteppedTicks).
 class CopierTest : public ::testing::Test {
  protected:
   [[nodiscard]] std::vector<std::string> Shown() const {
@@ -65,8 +64,7 @@ class CopierTest : public ::testing::Test {
   // A new copier, as each run makes one, copying `threads` files at once.
   void NewCopier(int threads) {
     sink_.events.clear();
-    copier_ =
-        std::make_unique<TreeCopier>(sink_, [ms = uint64_t{0}]() mutable { return ms += 25; });
+    copier_ = std::make_unique<TreeCopier>(sink_, test::SteppedTicks());
     copier_->SetCopyThreads(threads);
   }
 

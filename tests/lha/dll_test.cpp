@@ -314,13 +314,10 @@ TEST_F(LhaDll, WhatCannotBeReadIsNamedAndLeftOutAndEverythingElseIsArchived) {
     Put(work + name, Text(300 * name[0], name[0]));
     Expect(work + name, c + L"expect\\Work\\" + name);
   }
-  const auto hold = [&](const wchar_t* name) {
-    yx::win::UniqueFile file(
-        ::CreateFileW((work + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    EXPECT_TRUE(file);
-    return file;
-  };
-  const yx::win::UniqueFile held = hold(L"a.txt"), big = hold(L"big.bin");
+  const yx::win::UniqueFile held = test::HoldOpen(work + L"a.txt");
+  const yx::win::UniqueFile big = test::HoldOpen(work + L"big.bin");
+  EXPECT_TRUE(held);
+  EXPECT_TRUE(big);
   const Result r = Add(archive, base, L"Work\\*");
   EXPECT_EQ(r.code, win::kSourceUnreadable);
   for (const char* name : {"a.txt", "big.bin"})

@@ -72,8 +72,7 @@ ChildOutcome UnattendedTest::RunHere(const RunExpectations& expect, std::string_
       log.LoadLog(path);
     } catch (const FileError&) {
     }
-    const backup::RunClock clock{SteppingClock(start),
-                                 [ms = uint64_t{0}]() mutable { return ms += 25; }};
+    const backup::RunClock clock{SteppingClock(start), SteppedTicks()};
     const backup::RunOutcome outcome = backup::RunBackup(request, start, clock, sink, log);
     EXPECT_TRUE(win::CreateFolderTree(dir.Path() + L"log"));
     log.SaveLog(path);

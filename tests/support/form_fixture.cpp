@@ -1,5 +1,7 @@
 #include "support/form_fixture.h"
 
+#include "support/run_fixture.h"
+
 namespace yx::test {
 namespace {
 
@@ -32,10 +34,8 @@ app::TForm2& FormTest::Start(std::vector<std::string> args) {
   app::StartupOptions options{dir.Path() + L"Yorudex.exe", std::move(args)};
   form_ = std::make_unique<app::TForm2>(*app_, dialogs, options);
   progress_ = std::make_unique<app::TForm3>(*app_, form_->CancelRequested);
-  // The gauge's refresh by time reads 25 ms more at every reading, once per
-  // file copied: a run lets messages through after every fourth file, where
-  // a test acts, whatever the machine's speed.
-  form_->SetTicksForTesting([ms = uint64_t{0}]() mutable { return ms += 25; });
+  // A run lets messages through, where a test acts, after every fourth file.
+  form_->SetTicksForTesting(SteppedTicks());
   form_->AttachProgressForm(*progress_);
   Pump();
   return *form_;

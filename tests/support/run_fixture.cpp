@@ -24,7 +24,7 @@ void RunTest::SourceTree(int folders, int files, bool top_files) {
 
 std::string RunTest::Run() {
   request.settings = settings;
-  const backup::RunClock clock{SteppingClock(now, step), [this] { return ticks += 25; }};
+  const backup::RunClock clock{SteppingClock(now, step), SteppedTicks()};
   const DateTime start = clock.now();
   outcome = backup::RunBackup(request, start, clock, sink, log);
   return log.Text();

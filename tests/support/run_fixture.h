@@ -17,6 +17,13 @@
 
 namespace yx::test {
 
+// The milliseconds a copy run reads to pace its refreshes, 25 more at every
+// reading, which comes once per file copied: the copied count is shown, and
+// messages go through, after every fourth file whatever the machine's speed.
+[[nodiscard]] inline std::function<uint64_t()> SteppedTicks() {
+  return [ms = uint64_t{0}]() mutable { return ms += 25; };
+}
+
 class RecordingSink final : public backup::ProgressSink {
  public:
   // Every call but the count's running total, as "begin copy", "total 8",
@@ -78,9 +85,6 @@ class RunTest : public ::testing::Test {
   DateTime now = EncodeDateTime(2001, 5, 23, 9, 5);
   // Added at every reading of the clock.
   DateTime step = 0;
-  // The refresh by time reads 25 ms more at every reading, once per file
-  // copied: the copied count is shown after every fourth file.
-  uint64_t ticks = 0;
   backup::RunOutcome outcome = backup::RunOutcome::kRefused;
   int total_files = 0;
 };
