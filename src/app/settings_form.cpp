@@ -40,7 +40,7 @@ void TForm2::WireEvents() {
   for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill})
     spin->on_change = [this] { ListWeekClickCheck(); };
   EditTo.on_change = [this] { ListWeekClickCheck(); };
-  for (ui::CheckBox* box : {&ChkLha, &ChkDel, &ChkKill})
+  for (ui::CheckBox* box : {&ChkLha, &ChkLink, &ChkDel, &ChkKill})
     box->on_click = [this] { ListWeekClickCheck(); };
   for (ui::StringGrid* grid : {&GridTime, &EditFrom})
     grid->on_set_edit_text = [this](int c, int r, const std::string& t) {

@@ -6,6 +6,7 @@
 
 #include "backup/archive_leftovers.h"
 #include "backup/backup_names.h"
+#include "backup/earlier_copy.h"
 #include "backup/fault_lines.h"
 #include "backup/sweep.h"
 #include "backup/tree_copier.h"
@@ -133,6 +134,7 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
   }
 
   copier.ShowTotal();
+  if (s.link_use) copier.UseLinks(request.make_link);
   for (const std::string& source : sources) {
     const std::optional<SourceSplit> split = SplitSource(source);
     const std::wstring source_target = split ? win::WidePath(target + split->name) : L"";
@@ -151,12 +153,16 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
       break;
     }
     const auto fault = [&](const std::wstring& path, DWORD error) { faults.Add(path, error); };
-    if (!copier.CopyTree(source_target, win::WidePath(source), fault)) {
+    const std::wstring earlier =
+        s.link_use ? FindEarlierCopy(win::WidePath(root), backup_time, win::ToWide(split->name))
+                   : std::wstring();
+    if (!copier.CopyTree(source_target, win::WidePath(source), fault, earlier)) {
       complete = false;
       if (progress.CancelRequested()) break;
     }
   }
   faults.Finish();
+  if (s.link_use) log_line(TallyLine(copier.Tally()));
   return complete;
 }
 

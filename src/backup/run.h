@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "backup/file_link.h"
 #include "backup/progress_sink.h"
 #include "base/date_time.h"
 #include "log/run_log.h"
@@ -31,6 +32,8 @@ struct RunRequest {
   std::function<bool(DateTime reference)> check;
   // The window the archiver's own messages belong to.
   HWND archiver_owner = nullptr;
+  // How a copy run links a file to its earlier copy; null: CreateHardLinkW.
+  FileLinker::MakeLink make_link;
 };
 
 enum class RunOutcome {
