@@ -89,7 +89,7 @@ TEST_F(InterruptedRuns, KilledInsideACopyTheNextRunSharesOnlyWholeFiles) {
     dir.WriteFile(L"src\\Work\\f" + std::to_wstring(i) + L".txt",
                   std::string(100 + i, static_cast<char>('a' + i)));
   dir.WriteFile(L"src\\Work\\big.bin", std::string(2 << 20, 'b'));
-  Settings();
+  Settings({{"LINK_USE", "1"}});
   Run();
   dir.WriteFile(L"src\\Work\\big.bin", std::string(2 << 20, 'c'));
   {
