@@ -289,9 +289,8 @@ CommandOutcome RunCommand(std::string_view command_line, const CommandOptions& o
   return Run(command_line, options, nullptr);
 }
 
-CommandOutcome RunCommandDamagingForTesting(std::string_view command_line,
-                                            const CommandOptions& options,
-                                            const ArchiveDamage& damage) noexcept {
+CommandOutcome RunCommandWithCheckHook(std::string_view command_line, const CommandOptions& options,
+                                       const ArchiveDamage& damage) noexcept {
   return Run(command_line, options, damage);
 }
 

@@ -46,13 +46,13 @@ struct CommandOptions {
 [[nodiscard]] CommandOutcome RunCommand(std::string_view command_line,
                                         const CommandOptions& options = {}) noexcept;
 
-// For tests only, never called by the library (so the linker leaves it out
-// of the DLL): RunCommand with `damage` called on the new archive once it is
-// written and closed, before it is read back and checked, to see the check
-// refuse it.
-[[nodiscard]] CommandOutcome RunCommandDamagingForTesting(
+// For tests and benchmarks only, never called by the library (so the linker
+// leaves it out of the DLL): RunCommand with `before_check` called on the new
+// archive once it is written and closed, before it is read back and checked.
+// Tests damage the archive there; the benchmark times the check from there.
+[[nodiscard]] CommandOutcome RunCommandWithCheckHook(
     std::string_view command_line, const CommandOptions& options,
-    const std::function<void(const std::wstring& new_archive)>& damage) noexcept;
+    const std::function<void(const std::wstring& new_archive)>& before_check) noexcept;
 
 // Workers for this process: the processors it may run on, 1 to kMaxWorkers.
 [[nodiscard]] int DefaultWorkers() noexcept;

@@ -440,7 +440,7 @@ TEST_F(LhaDll, TheArchiveChecksItselfBeforeItReplacesTheOldOne) {
         if (e.header.name == name) bytes[e.offset + e.header_size + e.data_size / 2] ^= 0x08;
       test::WriteWholeFile(written, bytes);
     };
-    const win::CommandOutcome r = win::RunCommandDamagingForTesting(command(archive), three, flip);
+    const win::CommandOutcome r = win::RunCommandWithCheckHook(command(archive), three, flip);
     EXPECT_EQ(r.code, win::kCheckFailed) << name;
     EXPECT_NE(r.message.find(name), std::string::npos) << r.message;
     EXPECT_EQ(Bytes(archive), before) << name;
@@ -465,8 +465,7 @@ TEST_F(LhaDll, TheArchiveChecksItselfBeforeItReplacesTheOldOne) {
     bytes.replace(pair[1].offset, first.size(), first);
     test::WriteWholeFile(written, bytes);
   };
-  EXPECT_EQ(win::RunCommandDamagingForTesting(command(archive), three, swap).code,
-            win::kCheckFailed);
+  EXPECT_EQ(win::RunCommandWithCheckHook(command(archive), three, swap).code, win::kCheckFailed);
   EXPECT_TRUE(Bytes(archive) == with_kept) << "the archive before stays";
   int left = 0;  // no temporary file stays beside the archive
   (void)yx::win::ForEachEntry(t.Path() + L"out\\", [&](const WIN32_FIND_DATAW& e) {

@@ -10,7 +10,6 @@
 namespace yx::run {
 namespace {
 
-const DateTime kStart = EncodeDateTime(2001, 5, 23, 9, 5);
 constexpr char kBusy[] = "\t別のバックアップが実行中のため、実行しませんでした。\r\n";
 
 class FakePlace final : public SessionPlace, public settings::FolderProbe {
@@ -29,7 +28,7 @@ class FakePlace final : public SessionPlace, public settings::FolderProbe {
     return lock;
   }
   void ReleaseRunLock() override { lock_held = false; }
-  DateTime Now() override { return kStart; }
+  DateTime Now() override { return EncodeDateTime(2001, 5, 23, 9, 5); }
   void LoadLog(log::RunLog&, const std::string&) override {}
   void SaveLog(log::RunLog& log, const std::string& path) override {
     if (save_log_fails) throw MakeFileError("ファイル %s を作成できません", path);
@@ -115,13 +114,13 @@ TEST_F(RunSessionTest, ACheckFaultIsALogLineUnattendedAndAPageWithABoxOtherwise)
   EXPECT_EQ(place.saved_log, "START=\r\n\tバックアップ先のフォルダが存在しません\r\n");
   EXPECT_EQ(session->ExitStatus(), 2);
   EXPECT_EQ(front.shown, "");
-  EXPECT_FALSE(Session(false).CheckAndSave(settings, kStart, front));
+  EXPECT_FALSE(Session(false).CheckAndSave(settings, place.Now(), front));
   EXPECT_EQ(front.shown, "page;message:バックアップ先のフォルダが存在しません");
   EXPECT_EQ(place.settings_saved, 0);
   front.shown.clear();
   settings.destination = "C:\\dest";
   place.save_settings_fails = true;
-  EXPECT_FALSE(session->CheckAndSave(settings, kStart, front));
+  EXPECT_FALSE(session->CheckAndSave(settings, place.Now(), front));
   EXPECT_EQ(front.shown, "error:Yorudex.INI に書き込めません");
 }
 
