@@ -5,6 +5,9 @@
 #include "base/file_error.h"
 
 namespace yx::run {
+namespace {
+constexpr char kBusy[] = "別のバックアップが実行中のため、実行しませんでした。";
+}
 
 RunSession::RunSession(SessionPlace& place, std::string log_dir, bool unattended)
     : place_(place), log_dir_(std::move(log_dir)), unattended_(unattended) {}
@@ -71,7 +74,7 @@ void RunSession::Run(const settings::Settings& settings, bool archiver_present,
   std::string lock_failure;
   const LockTake lock = place_.TakeRunLock(lock_failure);
   if (lock == LockTake::kBusy && !unattended_) {
-    front.ShowMessage("別のバックアップが実行中のため、実行しませんでした。");
+    front.ShowMessage(kBusy);
     return;
   }
   running_ = true;
@@ -87,7 +90,7 @@ void RunSession::Run(const settings::Settings& settings, bool archiver_present,
     // no backup this program could vouch for.
     log_.Append("START=" + FormatDateTime(log::kStamp, run_start));
     log_.LogLine(lock == LockTake::kBusy
-                     ? "別のバックアップが実行中のため、実行しませんでした。"
+                     ? kBusy
                      : "実行中のバックアップを確かめられないため、実行しませんでした。" +
                            lock_failure);
     log_.LogLine("異常終了しました。");
@@ -99,10 +102,12 @@ void RunSession::Run(const settings::Settings& settings, bool archiver_present,
     request.archiver_present = archiver_present;
     request.check = [&](DateTime reference) { return CheckAndSaveAt(settings, reference, front); };
     const backup::RunOutcome outcome = place_.Backup(request, run_start, front.Progress(), log_);
-    place_.ReleaseRunLock();
     if (unattended_) exit_status_ = outcome == backup::RunOutcome::kDone ? 0 : kRunFailed;
   }
   SaveLog(front);
+  // Held through the save: a run started meanwhile is refused, and its own
+  // lines then follow this run's in the log.
+  if (lock == LockTake::kTaken) place_.ReleaseRunLock();
   front.HoldCommands(false);
   running_ = false;
 }
