@@ -2,6 +2,15 @@
 
 namespace yx::settings {
 
+CutOffs RunCutOffs(const Settings& s, DateTime run_start) {
+  CutOffs cut_offs;
+  cut_offs.del_limit = RuleCutOff(s.del_use, run_start, s.del_value, s.del_in_months);
+  cut_offs.kill_limit = RuleCutOff(s.kill_use, run_start, s.kill_value, s.kill_in_months);
+  cut_offs.rules_conflict =
+      RulesConflict(s.del_use, cut_offs.del_limit, s.kill_use, cut_offs.kill_limit);
+  return cut_offs;
+}
+
 CheckResult CheckSettings(const Settings& s, DateTime run_start, const FolderProbe& probe) {
   for (const std::string& row : s.times) {
     if (row.empty()) continue;
@@ -28,12 +37,7 @@ CheckResult CheckSettings(const Settings& s, DateTime run_start, const FolderPro
                           SameFolderNameMessage(s.sources[first], s.sources[second])};
     }
   }
-  CutOffs cut_offs;
-  cut_offs.del_limit = RuleCutOff(s.del_use, run_start, s.del_value, s.del_in_months);
-  cut_offs.kill_limit = RuleCutOff(s.kill_use, run_start, s.kill_value, s.kill_in_months);
-  cut_offs.rules_conflict =
-      RulesConflict(s.del_use, cut_offs.del_limit, s.kill_use, cut_offs.kill_limit);
-  return cut_offs;
+  return RunCutOffs(s, run_start);
 }
 
 }  // namespace yx::settings

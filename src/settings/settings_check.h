@@ -47,6 +47,9 @@ struct CutOffs {
 
 using CheckResult = std::variant<CheckFault, CutOffs>;
 
+// The cut-offs of `settings` for a run started at `run_start`, unchecked.
+[[nodiscard]] CutOffs RunCutOffs(const Settings& settings, DateTime run_start);
+
 // Checks `settings` as they would run at `run_start`.
 [[nodiscard]] CheckResult CheckSettings(const Settings& settings, DateTime run_start,
                                         const FolderProbe& probe);
