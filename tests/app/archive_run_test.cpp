@@ -46,10 +46,10 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
   form_->BtnExecClick();
   EXPECT_EQ(Calls(),
             "mode 0\n"
-            "owner|" +
+            "no owner|" +
                 Head() + "\"" + dir.PathA() +
                 "Data\\\" \"Work\\*\"|262144\n"
-                "owner|" +
+                "no owner|" +
                 Head() + "\"" + dir.PathA() + "\" \"Mail\\*\"|262144\n");
   EXPECT_NE(form_->RunLog().Text().find("\tバックアップ正常終了\r\n"), std::string::npos);
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\"));
@@ -63,7 +63,8 @@ TEST_F(ArchiveRunTest, NamesEndingInADoubleByteBackslashAreSplitOnWholeCharacter
   dir.MakeFolder(L"予定表");
   StartWith({dir.PathA() + "予定表"});
   form_->BtnExecClick();
-  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|262144\n");
+  EXPECT_EQ(Calls(),
+            "mode 0\nno owner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|262144\n");
 }
 
 TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
@@ -74,7 +75,7 @@ TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
   const std::string root = win::FromWide(drive) + "\\";
   StartWith({root});
   form_->BtnExecClick();
-  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"\" \"" + root + "*\"|262144\n");
+  EXPECT_EQ(Calls(), "mode 0\nno owner|" + Head() + "\"\" \"" + root + "*\"|262144\n");
 }
 
 TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {
