@@ -11,7 +11,9 @@ RunTest::RunTest() {
   // of linked copies switch it on.
   settings.link_use = false;
   request.archiver_present = true;
-  request.check = [](DateTime) { return true; };
+  request.check = [this](DateTime reference) {
+    return yx::settings::RunCutOffs(settings, reference);
+  };
 }
 
 void RunTest::SourceTree(int folders, int files, bool top_files) {
