@@ -5,9 +5,8 @@
 // the file to be copied. A volume without hard links at all (FAT32, exFAT,
 // many network shares) says so at the first try, and no link is tried again
 // in that run.
-#include <windows.h>
-
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,8 +16,9 @@ class FileLinker {
  public:
   // Makes `link` a new name of the file `existing` (both with the "\\?\"
   // prefix): 0, or the system's error. Tests put a volume that refuses in
-  // its place.
-  using MakeLink = std::function<DWORD(const std::wstring& link, const std::wstring& existing)>;
+  // its place. Without a Windows type: the run's request names it, and the
+  // request is built where no Windows header is.
+  using MakeLink = std::function<uint32_t(const std::wstring& link, const std::wstring& existing)>;
 
   // Null `make`: CreateHardLinkW.
   explicit FileLinker(MakeLink make = {});
