@@ -81,7 +81,8 @@ bool ArchiveSources(const std::string& target, DateTime backup_time,
 // The sweep, the dated target folder, the count and the backup of every
 // source. True when everything was backed up.
 bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
-                const RunClock& clock, ProgressSink& progress, log::RunLog& log) {
+                const FileLinker::MakeLink& make_link, const RunClock& clock,
+                ProgressSink& progress, log::RunLog& log) {
   const DateTime backup_time = clock.now();
   const bool archive_mode = s.use_lha;
   const std::string root = RunFolder(s.destination);
@@ -135,7 +136,7 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   }
 
   copier.ShowTotal();
-  if (s.link_use) copier.UseLinks(request.make_link);
+  if (s.link_use) copier.UseLinks(make_link);
   for (const std::string& source : sources) {
     const std::optional<SourceSplit> split = SplitSource(source);
     const std::wstring source_target = split ? win::WidePath(target + split->name) : L"";
@@ -186,7 +187,7 @@ RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClo
   progress.CancelRequested() = false;
   progress.BackupBegins(!archive_mode);
   RunOutcome outcome = RunOutcome::kFailed;
-  if (BackupPass(request.settings, *cut_offs, clock, progress, log))
+  if (BackupPass(request.settings, *cut_offs, request.make_link, clock, progress, log))
     outcome = RunOutcome::kDone;
   else if (progress.CancelRequested())
     outcome = RunOutcome::kCancelled;
