@@ -1,6 +1,7 @@
 // The gate before every save and every run: the launch times, the destination
 // and the sources, in that order; the first fault is reported on its page.
 #include "app/settings_form.h"
+#include "base/exclusion.h"
 #include "settings/check_rules.h"
 #include "win/file_system.h"
 #include "win/tree_walk.h"
@@ -45,6 +46,13 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
       continue;
     ShowFaultPage(SheetPath, EditTo);
     Report(settings::DestinationInSourceMessage(cell));
+    return false;
+  }
+  for (int row = 0; row < settings::kExclusionRows; ++row) {
+    const std::string& cell = shown.exclusions[static_cast<size_t>(row)];
+    if (cell.empty() || IsUsableExclusion(cell)) continue;
+    ShowFaultPage(SheetExcl, GridExcl);
+    Report(settings::ExclusionFaultMessage(row, cell));
     return false;
   }
   DelLimit = settings::RuleCutOff(shown.del_use, reference, shown.del_value, shown.del_in_months);

@@ -39,10 +39,14 @@ void TForm2::WireEvents() {
     list->on_click_check = [this] { ListWeekClickCheck(); };
   for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill})
     spin->on_change = [this] { ListWeekClickCheck(); };
-  EditTo.on_change = [this] { ListWeekClickCheck(); };
+  EditTo.on_change = EditExclSize.on_change = [this] { ListWeekClickCheck(); };
+  // A limit that is no number, or out of range, shows as it will be saved.
+  EditExclSize.on_leave = [this] { EditExclSize.SetText(std::to_string(ShownExclusionSize())); };
+  BtnExclCommon.on_click = [this] { BtnExclCommonClick(); };
+  BtnExclCheck.on_click = [this] { BtnExclCheckClick(); };
   for (ui::CheckBox* box : {&ChkLha, &ChkDel, &ChkKill})
     box->on_click = [this] { ListWeekClickCheck(); };
-  for (ui::StringGrid* grid : {&GridTime, &EditFrom})
+  for (ui::StringGrid* grid : {&GridTime, &EditFrom, &GridExcl})
     grid->on_set_edit_text = [this](int c, int r, const std::string& t) {
       GridTimeSetEditText(c, r, t);
     };

@@ -20,6 +20,7 @@
 #include "ui/label.h"
 #include "ui/memo.h"
 #include "ui/page_control.h"
+#include "ui/push_button.h"
 #include "ui/spin_box.h"
 #include "ui/string_grid.h"
 #include "ui/text_edit.h"
@@ -36,7 +37,7 @@ struct StartupOptions {
 };
 
 // Pages of `Page`, in tab order.
-enum PageIndex { SheetTime = 0, SheetPath = 1, SheetArc = 2, SheetLOG = 3 };
+enum PageIndex { SheetTime = 0, SheetPath = 1, SheetExcl = 2, SheetArc = 3, SheetLOG = 4 };
 
 // The settings window, 起動日時設定: the program's main window.
 class TForm2 final : private ui::Window<TForm2> {
@@ -74,6 +75,10 @@ class TForm2 final : private ui::Window<TForm2> {
   void GridTimeSetEditText(int col, int row, const std::string& text);
   void HandleDropFiles(MSG& msg, bool& handled);
   void TimerTimer();
+  // The 除外 page: the usual patterns into the empty rows, and a walk of the
+  // sources that shows what the exclusions leave out (a second click stops it).
+  void BtnExclCommonClick();
+  void BtnExclCheckClick();
 
   [[nodiscard]] bool CheckAndSaveSettings(DateTime reference);
 
@@ -81,6 +86,7 @@ class TForm2 final : private ui::Window<TForm2> {
   // copy out of them. The controls hold the live record between the two.
   void ShowSettings(const settings::Settings& settings);
   [[nodiscard]] settings::Settings ShownSettings() const;
+  [[nodiscard]] int ShownExclusionSize() const;
 
   // The run log and the two forms of appending to it.
   void LogLine(std::string_view message) { log_.LogLine(message); }
@@ -117,6 +123,10 @@ class TForm2 final : private ui::Window<TForm2> {
   ui::Label LblTo, LblFromCaption, LblLhaCaption, LblLhaVer, LblDel, LblKill;
   ui::RadioButton RdoDelD, RdoDelM, RdoKillD, RdoKillM;
   ui::Memo MemoLog;
+  ui::StringGrid GridExcl;
+  ui::Label LblExcl, LblExclSize, LblExclMb, LblExclNote, LblExclState;
+  ui::TextEdit EditExclSize;
+  ui::PushButton BtnExclCommon, BtnExclCheck;
 
  private:
   void CreateWindowAndControls();
@@ -124,6 +134,7 @@ class TForm2 final : private ui::Window<TForm2> {
   void CreateTimePage(HWND page);
   void CreatePathPage(HWND page);
   void CreateArcPage(HWND page);
+  void CreateExclPage(HWND page);
   void CreateLogPage(HWND page);
   struct RetentionControls {
     ui::GroupBox& box;
@@ -157,6 +168,9 @@ class TForm2 final : private ui::Window<TForm2> {
   HWND hwnd_ = nullptr;
   log::RunLog log_;
   bool running_ = false;
+  // 確認 is walking the sources; a click on it again sets the flag.
+  bool checking_exclusions_ = false;
+  bool stop_exclusion_check_ = false;
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
   TForm3* progress_ = nullptr;

@@ -30,6 +30,10 @@ enum class TimeFault { None, Hour, Minute };
 // would be backed up again into the next one.
 [[nodiscard]] std::string DestinationInSourceMessage(std::string_view cp932_row);
 
+// "[row]除外の設定に誤りがあります。(n行目)" for the exclusion pattern of
+// row `row` (from 0), which can match nothing (base/exclusion.h).
+[[nodiscard]] std::string ExclusionFaultMessage(int row, std::string_view cp932_row);
+
 // The cut-off of a rule that is off.
 inline constexpr DateTime kNoCutOff = -1;
 

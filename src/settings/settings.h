@@ -1,5 +1,5 @@
 #pragma once
-// The settings record: the 46 values of "Yorudex.INI" as the program uses
+// The settings record: the values of "Yorudex.INI" as the program uses
 // them. A plain value: the file is read into one and written from one, and
 // the settings window shows one in its controls. Each member is described by
 // the key table (settings_keys.h), which also holds the defaults.
@@ -13,6 +13,9 @@ inline constexpr int kRows = 10;  // rows of the time grid and of the source lis
 
 using DayFlags = std::array<bool, kDays>;
 using Rows = std::array<std::string, kRows>;
+inline constexpr int kExclusionRows = 20;
+using ExclusionRows = std::array<std::string, kExclusionRows>;
+inline constexpr int kMostExclusionMb = 9999999;  // about 9.5 TB
 
 struct Settings {
   DayFlags launch_days{};   // WEEK_MON..WEEK_SUN: the days a run may start
@@ -32,6 +35,11 @@ struct Settings {
   bool kill_in_months{};    // KILL_MONTH
   std::string destination;  // TO, CP932
   Rows sources;             // FROM00..FROM09, CP932
+
+  // EXCL00..EXCL19: name patterns a backup leaves out, CP932.
+  ExclusionRows exclusions;
+  // EXCL_SIZE: files of more MB are left out; 0: no limit.
+  int exclusion_size_mb{};
 
   bool operator==(const Settings&) const = default;
 };
