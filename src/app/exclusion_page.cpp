@@ -101,16 +101,17 @@ void TForm2::BtnExclCheckClick() {
     stop_exclusion_check_ = true;
     return;
   }
-  if (running_) return;
+  if (session_.Running()) return;
   const settings::Settings shown = ShownSettings();
   // A run must not start, nor the settings be saved, in the middle of the
-  // walk: its messages go through.
-  running_ = checking_exclusions_ = true;
+  // walk: its messages go through. The page stays, for the second click.
+  checking_exclusions_ = true;
   stop_exclusion_check_ = false;
   HoldCommands(true);
   BtnExclCheck.SetCaption("中止");
   CheckSink sink(app_, LblExclState, stop_exclusion_check_);
-  backup::TreeCopier copier(sink, ticks_);
+  // The count never reads the ticks: they pace a copy's refreshes.
+  backup::TreeCopier copier(sink, [] { return ::GetTickCount64(); });
   if (win::FolderExists(shown.destination))
     copier.ExcludeFolder(win::WidePath(backup::RunFolder(shown.destination)));
   copier.SetExclusions(backup::RunExclusions(shown));
@@ -123,7 +124,7 @@ void TForm2::BtnExclCheckClick() {
   BtnExclCheck.SetCaption("確認");
   LblExclState.SetCaption("");
   HoldCommands(false);
-  running_ = checking_exclusions_ = false;
+  checking_exclusions_ = false;
   if (!whole) {
     dialogs_.ShowMessage(hwnd_, app_.Title(), "確認を中止しました。");
     return;
