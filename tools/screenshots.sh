@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes a screenshot of each page of the settings window under Xvfb, for the
-# README: docs/screenshots/page-{time,path,save,log}.png.
+# README: docs/screenshots/page-{time,path,exclude,save,log}.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -31,6 +31,8 @@ done
   printf 'DEL_USE=1\r\nKILL_USE=1\r\nKILL_VAL=3\r\nKILL_MONTH=1\r\nTO=D:\\Backup\\\r\n'
   printf 'FROM00=C:\\Users\\yamada\\Documents\r\nFROM01=C:\\Users\\yamada\\Pictures\r\n'
   printf 'FROM02=C:\\Users\\yamada\\Desktop\\見積書\r\n'
+  printf 'EXCL00=~$*\r\nEXCL01=*.tmp\r\nEXCL02=Thumbs.db\r\nEXCL03=desktop.ini\r\n'
+  printf 'EXCL04=node_modules\\\r\nEXCL05=Work\\cache\\*\r\nEXCL_SIZE=4096\r\n'
 } | iconv -f UTF-8 -t CP932 > "$work/program/Yorudex.INI"
 wine "$work/program/Yorudex.exe" /AUTO   # one run, so that the log page has lines
 wine "$work/program/Yorudex.exe" &
@@ -50,6 +52,7 @@ shoot() {  # tab x-offset, name
 }
 shoot 24 time
 shoot 76 path
-shoot 128 save
-shoot 178 log
+shoot 128 exclude
+shoot 180 save
+shoot 230 log
 echo "docs/screenshots/: $(ls docs/screenshots | tr '\n' ' ')"

@@ -1,6 +1,7 @@
 #include "lha/core/command_line.h"
 
 #include "base/cp932.h"
+#include "base/exclusion.h"
 
 namespace yx::lha {
 namespace {
@@ -60,6 +61,26 @@ bool ApplySwitch(std::string_view s, ArchiveCommand& out) {
   return false;
 }
 
+// -ex:PATTERN and -es:BYTES, the pattern kept as written. False when `s`
+// is neither, the pattern can match nothing, or the size is no number.
+bool ApplyExclusionSwitch(std::string_view s, ArchiveCommand& out) {
+  if (s.size() < 3 || Lower(s[0]) != 'e' || s[2] != ':') return false;
+  const std::string_view value = s.substr(3);
+  if (Lower(s[1]) == 'x') {
+    if (!IsUsableExclusion(value)) return false;
+    out.exclusions.emplace_back(value);
+    return true;
+  }
+  if (Lower(s[1]) != 's' || value.empty() || value.size() > 19) return false;
+  uint64_t bytes = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9') return false;
+    bytes = bytes * 10 + static_cast<uint64_t>(c - '0');
+  }
+  out.exclusion_size = bytes;
+  return true;
+}
+
 }  // namespace
 
 CommandError ParseCommandLine(std::string_view line, ArchiveCommand& out) {
@@ -69,7 +90,8 @@ CommandError ParseCommandLine(std::string_view line, ArchiveCommand& out) {
   std::vector<std::string> args;
   for (Word& w : words) {
     if (!w.quoted_start && !w.text.empty() && (w.text[0] == '-' || w.text[0] == '/')) {
-      if (!ApplySwitch(std::string_view(w.text).substr(1), out))
+      const std::string_view body = std::string_view(w.text).substr(1);
+      if (!ApplyExclusionSwitch(body, out) && !ApplySwitch(body, out))
         return CommandError::kUnknownSwitch;
     } else {
       args.push_back(std::move(w.text));

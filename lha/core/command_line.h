@@ -4,6 +4,7 @@
 // "") and the names to add relative to it. Words may be quoted, wholly or in
 // part; a quote never hides inside a double-byte character of code page 932,
 // but a backslash may (表 is 95 5C), so the base test steps over them.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,10 @@ struct ArchiveCommand {
   std::string archive;          // code page 932, as given
   std::string base;             // empty, or ending in a backslash
   std::vector<std::string> names;
+  // -ex:PATTERN, once per pattern, and -es:BYTES: what the walk leaves out
+  // below each folder it collects (base/exclusion.h says how they match).
+  std::vector<std::string> exclusions;  // code page 932, as given
+  uint64_t exclusion_size = 0;          // files of more bytes; 0: no limit
 };
 
 enum class CommandError {

@@ -117,6 +117,7 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how,
   options.recurse = command.recurse;
   options.folder_entries = command.folder_entries;
   options.skip = ComparablePath(archive);
+  options.exclusions = Exclusions(command.exclusions, command.exclusion_size);
 
   // Everything to add, each stored path once (the first name that reaches it
   // wins). Exact paths: on a case-sensitive folder two names differing only

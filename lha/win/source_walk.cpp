@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "win/file_system.h"
+#include "win/text.h"
 #include "win/tree_walk.h"
 
 namespace yx::lha::win {
@@ -86,12 +87,22 @@ struct Frame {
   bool identified = false;
 };
 
+// Whether the exclusions leave out `e`, listed `relative` below the top.
+bool Excluded(const WalkOptions& options, std::wstring_view relative, const WIN32_FIND_DATAW& e) {
+  if (options.exclusions.Empty()) return false;
+  const uint64_t size = (uint64_t{e.nFileSizeHigh} << 32) | e.nFileSizeLow;
+  return options.exclusions.Match(yx::win::FromWide(std::wstring(relative) + e.cFileName),
+                                  yx::win::IsFolder(e), size) != Exclusions::kNoMatch;
+}
+
 // Lists the frame's folder: its folders, and the files the walk takes. A
 // folder that cannot be listed is named in `unreadable` and walked as empty.
+// `top_length`: of the top folder's path, where the exclusions' paths begin.
 void List(Frame& frame, std::wstring_view pattern, const WalkOptions& options, SourceList& list,
-          std::vector<Unreadable>& unreadable) {
+          std::vector<Unreadable>& unreadable, size_t top_length) {
+  const std::wstring_view relative = std::wstring_view(frame.folder).substr(top_length);
   const bool listed = yx::win::ForEachEntry(frame.folder, [&](const WIN32_FIND_DATAW& e) {
-    if (yx::win::IsDotEntry(e)) return true;
+    if (yx::win::IsDotEntry(e) || Excluded(options, relative, e)) return true;
     if (!yx::win::IsFolder(e) && (!Matches(pattern, e.cFileName) ||
                                   ComparablePath(frame.folder + e.cFileName) == options.skip))
       return true;
@@ -269,7 +280,8 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
     stack.push_back(std::move(f));
   }
 
-  List(stack.back(), pattern, options, list, unreadable);
+  const size_t top_length = stack.back().folder.size();
+  List(stack.back(), pattern, options, list, unreadable, top_length);
   while (!stack.empty()) {
     Frame& f = stack.back();
     if (f.next == f.entries.size()) {
@@ -293,7 +305,7 @@ WalkStatus CollectSources(const std::wstring& base, const std::wstring& name,
     child.has_entry = options.folder_entries && Matches(pattern, list.Name(e));
     child.self = e;
     child.self.folder = child.number;
-    List(child, pattern, options, list, unreadable);
+    List(child, pattern, options, list, unreadable, top_length);
     stack.push_back(std::move(child));
   }
   return WalkStatus::kOk;

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/exclusion.h"
 #include "lha/win/stored_name.h"
 
 namespace yx::lha::win {
@@ -78,6 +79,9 @@ struct WalkOptions {
   bool recurse = false;
   bool folder_entries = false;
   std::wstring skip;  // a file never taken (the archive itself), upper case
+  // Left out below the folder a name argument leads to (not that folder
+  // itself, nor a file named alone), folders with all they hold.
+  Exclusions exclusions;
 };
 
 enum class WalkStatus { kOk, kMissing };

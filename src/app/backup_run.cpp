@@ -30,16 +30,22 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
 
 void TForm2::ShowFaultField(settings::CheckedField field) {
   // The control as a whole: a grid's current cell stays where it is.
-  Page.SetActivePage(field == settings::CheckedField::kTimes ? SheetTime : SheetPath);
   switch (field) {
     case settings::CheckedField::kTimes:
+      Page.SetActivePage(SheetTime);
       GridTime.SetFocus();
       break;
     case settings::CheckedField::kDestination:
+      Page.SetActivePage(SheetPath);
       EditTo.SetFocus();
       break;
     case settings::CheckedField::kSources:
+      Page.SetActivePage(SheetPath);
       EditFrom.SetFocus();
+      break;
+    case settings::CheckedField::kExclusions:
+      Page.SetActivePage(SheetExcl);
+      GridExcl.SetFocus();
       break;
   }
 }

@@ -41,10 +41,14 @@ void TForm2::WireEvents() {
     list->on_click_check = [this] { MarkSettingsChanged(); };
   for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill})
     spin->on_change = [this] { MarkSettingsChanged(); };
-  EditTo.on_change = [this] { MarkSettingsChanged(); };
+  EditTo.on_change = EditExclSize.on_change = [this] { MarkSettingsChanged(); };
+  // A limit that is no number, or out of range, shows as it will be saved.
+  EditExclSize.on_leave = [this] { EditExclSize.SetText(std::to_string(ShownExclusionSize())); };
+  BtnExclCommon.on_click = [this] { BtnExclCommonClick(); };
+  BtnExclCheck.on_click = [this] { BtnExclCheckClick(); };
   for (ui::CheckBox* box : {&ChkLha, &ChkLink, &ChkDel, &ChkKill})
     box->on_click = [this] { MarkSettingsChanged(); };
-  for (ui::StringGrid* grid : {&GridTime, &EditFrom})
+  for (ui::StringGrid* grid : {&GridTime, &EditFrom, &GridExcl})
     grid->on_set_edit_text = [this](int, int, const std::string&) { MarkSettingsChanged(); };
   RdoDelD.on_click = RdoDelM.on_click = [this] { RdoDelDClick(); };
   RdoKillD.on_click = RdoKillM.on_click = [this] { RdoKillDClick(); };

@@ -19,6 +19,7 @@
 #include "ui/label.h"
 #include "ui/memo.h"
 #include "ui/page_control.h"
+#include "ui/push_button.h"
 #include "ui/spin_box.h"
 #include "ui/string_grid.h"
 #include "ui/text_edit.h"
@@ -35,7 +36,7 @@ struct StartupOptions {
 };
 
 // Pages of `Page`, in tab order.
-enum PageIndex { SheetTime = 0, SheetPath = 1, SheetArc = 2, SheetLOG = 3 };
+enum PageIndex { SheetTime = 0, SheetPath = 1, SheetExcl = 2, SheetArc = 3, SheetLOG = 4 };
 
 // The settings window, 起動日時設定: the program's main window. Its runs
 // and saves go through `session`, which it fronts.
@@ -71,6 +72,10 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   void MarkSettingsChanged();
   void HandleDropFiles(MSG& msg, bool& handled);
   void TimerTimer();
+  // The 除外 page: the usual patterns into the empty rows, and a walk of the
+  // sources that shows what the exclusions leave out (a second click stops it).
+  void BtnExclCommonClick();
+  void BtnExclCheckClick();
 
   [[nodiscard]] bool CheckAndSaveSettings(DateTime reference);
 
@@ -78,6 +83,7 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   // copy out of them. The controls hold the live record between the two.
   void ShowSettings(const settings::Settings& settings);
   [[nodiscard]] settings::Settings ShownSettings() const;
+  [[nodiscard]] int ShownExclusionSize() const;
 
   [[nodiscard]] log::RunLog& RunLog() noexcept { return session_.Log(); }
 
@@ -106,6 +112,10 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   ui::Label LblTo, LblFromCaption, LblLhaCaption, LblLhaVer, LblDel, LblKill;
   ui::RadioButton RdoDelD, RdoDelM, RdoKillD, RdoKillM;
   ui::Memo MemoLog;
+  ui::StringGrid GridExcl;
+  ui::Label LblExcl, LblExclSize, LblExclMb, LblExclNote, LblExclState;
+  ui::TextEdit EditExclSize;
+  ui::PushButton BtnExclCommon, BtnExclCheck;
 
  private:
   void CreateWindowAndControls();
@@ -113,6 +123,7 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   void CreateTimePage(HWND page);
   void CreatePathPage(HWND page);
   void CreateArcPage(HWND page);
+  void CreateExclPage(HWND page);
   void CreateLogPage(HWND page);
   struct RetentionControls {
     ui::GroupBox& box;
@@ -138,6 +149,9 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   StartupOptions options_;
   run::RunSession& session_;
   HWND hwnd_ = nullptr;
+  // 確認 is walking the sources; a click on it again sets the flag.
+  bool checking_exclusions_ = false;
+  bool stop_exclusion_check_ = false;
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
   TForm3* progress_ = nullptr;

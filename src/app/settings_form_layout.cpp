@@ -44,9 +44,10 @@ void TForm2::CreateWindowAndControls() {
 
   CreateTopStrip();
   Page.Create(hwnd_, At(0, kStripHeight, kClientWidth, kClientHeight - kStripHeight),
-              ui::AsFont(font_), {"日時", "場所", "保存", "LOG"});
+              ui::AsFont(font_), {"日時", "場所", "除外", "保存", "LOG"});
   CreateTimePage(Page.Page(SheetTime));
   CreatePathPage(Page.Page(SheetPath));
+  CreateExclPage(Page.Page(SheetExcl));
   CreateArcPage(Page.Page(SheetArc));
   CreateLogPage(Page.Page(SheetLOG));
   Page.SetActivePage(SheetLOG);
@@ -95,6 +96,22 @@ void TForm2::CreatePathPage(HWND page) {
   LblFromCaption.Create(page, "Backup元Path", At(8, 50, 200, 18), f);
   // Ten rows of 20 pixels do not fit below the field: the grid scrolls.
   EditFrom.Create(page, At(8, 68, 372, 166), small, 20);
+}
+
+// The patterns in a grid like the source list's, the buttons and the size
+// limit beside it.
+void TForm2::CreateExclPage(HWND page) {
+  const HFONT f = ui::AsFont(font_);
+  const HFONT small = ui::AsFont(path_font_);
+  LblExcl.Create(page, "除外するファイル・フォルダ", At(8, 4, 250, 18), f);
+  GridExcl.Create(page, At(8, 22, 250, 212), small, 20, settings::kExclusionRows);
+  BtnExclCommon.Create(page, "よく使う除外を追加", At(266, 22, 134, 26), ui::AsFont(button_font_));
+  BtnExclCheck.Create(page, "確認", At(266, 54, 134, 26), ui::AsFont(button_font_));
+  LblExclSize.Create(page, "サイズの上限", At(266, 94, 134, 18), f);
+  EditExclSize.Create(page, At(266, 114, 80, 22), small);
+  LblExclMb.Create(page, "MB", At(352, 117, 40, 18), f);
+  LblExclNote.Create(page, "0 = 上限なし", At(266, 140, 134, 16), small);
+  LblExclState.Create(page, "", At(266, 164, 134, 70), small);
 }
 
 void TForm2::CreateArcPage(HWND page) {

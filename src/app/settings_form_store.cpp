@@ -2,6 +2,7 @@
 // showing writes each value into its control (raising the control's change
 // event as a user's change would), reading takes the controls as they are now.
 #include "app/settings_form.h"
+#include "settings/settings_keys.h"
 
 namespace yx::app {
 
@@ -31,6 +32,15 @@ void TForm2::ShowSettings(const settings::Settings& s) {
   for (int row = 0; row < settings::kRows; ++row)
     EditFrom.SetCell(row, s.sources[static_cast<size_t>(row)]);
   ChkLink.SetChecked(s.link_use);
+  for (int row = 0; row < settings::kExclusionRows; ++row)
+    GridExcl.SetCell(row, s.exclusions[static_cast<size_t>(row)]);
+  EditExclSize.SetText(std::to_string(s.exclusion_size_mb));
+}
+
+int TForm2::ShownExclusionSize() const {
+  // The field's text read as the file's value is: what is no number means
+  // no limit, what is out of range the nearer bound.
+  return settings::DecodeInteger(settings::KeyNamed("EXCL_SIZE"), EditExclSize.Text());
 }
 
 settings::Settings TForm2::ShownSettings() const {
@@ -56,6 +66,9 @@ settings::Settings TForm2::ShownSettings() const {
   s.kill_in_months = RdoKillM.Checked();
   s.destination = EditTo.Text();
   s.link_use = ChkLink.Checked();
+  for (int row = 0; row < settings::kExclusionRows; ++row)
+    s.exclusions[static_cast<size_t>(row)] = GridExcl.Cell(row);
+  s.exclusion_size_mb = ShownExclusionSize();
   return s;
 }
 

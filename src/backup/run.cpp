@@ -12,6 +12,7 @@
 #include "backup/tree_copier.h"
 #include "backup/unlha32.h"
 #include "base/cp932.h"
+#include "base/exclusion.h"
 #include "win/file_system.h"
 #include "win/text.h"
 
@@ -28,14 +29,25 @@ DWORD NoFolderError(const std::string& source) {
                                                                            : ERROR_DIRECTORY;
 }
 
-// A folder as the user typed it, made full ("." and ".." resolved, doubled
-// backslashes joined) and ending in a backslash: the form every path of the
-// run, its log lines and the archiver's command are built from.
-std::string RunFolder(const std::string& typed) {
-  // The backslash goes on first: "Q:" alone would be made the current
-  // folder of drive Q.
-  return cp932::WithTrailingBackslash(
-      win::FromWide(win::WidePath(cp932::WithTrailingBackslash(typed))));
+// The archiver's switches that leave out what the copier would: a pattern
+// may hold blanks, never a quote.
+std::string ExclusionSwitches(const settings::Settings& s) {
+  std::string switches;
+  for (const std::string& row : s.exclusions)
+    if (IsUsableExclusion(row)) switches += "-ex:\"" + row + "\" ";
+  if (s.exclusion_size_mb > 0)
+    switches += "-es:" + std::to_string(uint64_t(s.exclusion_size_mb) * 1024 * 1024) + " ";
+  return switches;
+}
+
+// The line that counts what the exclusions left out, and a second one when
+// that was every file.
+void LogExcluded(const ExclusionTally& excluded, int32_t files_left,
+                 const std::function<void(std::string_view)>& log_line) {
+  if (excluded.files == 0) return;
+  log_line("除外: " + std::to_string(excluded.files) + " 件 (" + FormatByteSize(excluded.bytes) +
+           ")");
+  if (files_left == 0) log_line("すべてのファイルが除外されました");
 }
 
 // The lines of the archiver's output.
@@ -54,12 +66,12 @@ std::vector<std::string> OutputLines(std::string_view text) {
 // One archiver command per source into one archive. What the archiver could
 // not read is named and the next source goes on; any other failure ends the
 // pass here. True when every command succeeded.
-bool ArchiveSources(const std::string& target, DateTime backup_time,
+bool ArchiveSources(const settings::Settings& s, const std::string& target, DateTime backup_time,
                     const std::vector<std::string>& sources, FaultLines& faults) {
   RemoveArchiveLeftovers(win::WidePath(target));
   const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
   (void)unlha32::UnlhaSetBackGroundMode(FALSE);
-  const std::string head = "a -x1 -r2 \"" + target + archive + "\" ";
+  const std::string head = "a -x1 -r2 " + ExclusionSwitches(s) + "\"" + target + archive + "\" ";
   bool complete = true;
   for (const std::string& source : sources) {
     const std::optional<SourceSplit> split = SplitSource(source);
@@ -113,16 +125,19 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
 
   TreeCopier copier(progress, clock.ticks_ms);
   copier.ExcludeFolder(win::WidePath(root));
+  copier.SetExclusions(RunExclusions(s));
+  // The count feeds the progress view, which an archive run never shows
+  // (nor its abort button): there it would only cost a walk of every
+  // source, unless the exclusions need counting for the log.
+  const bool count = !archive_mode || !RunExclusions(s).Empty();
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) {
       log_line(win::FaultLine(win::WidePath(source), NoFolderError(source)));
       return false;
     }
-    // The count feeds the progress view, which an archive run never shows
-    // (nor its abort button): there it would only cost a walk of every
-    // source.
-    if (!archive_mode && !copier.CountFiles(win::WidePath(source))) return false;
+    if (count && !copier.CountFiles(win::WidePath(source))) return false;
   }
+  LogExcluded(copier.Excluded(), copier.FileTotal(), log_line);
 
   // Whatever could not be backed up is named in the log, and the run goes on
   // with the rest: one locked file must not cost every other file its backup.
@@ -130,7 +145,7 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   FaultLines faults(log_line);
   bool complete = true;
   if (archive_mode) {
-    complete = ArchiveSources(target, backup_time, sources, faults);
+    complete = ArchiveSources(s, target, backup_time, sources, faults);
     faults.Finish();
     return complete;
   }
@@ -169,6 +184,17 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
 }
 
 }  // namespace
+
+std::string RunFolder(const std::string& typed) {
+  // The backslash goes on first: "Q:" alone would be made the current
+  // folder of drive Q.
+  return cp932::WithTrailingBackslash(
+      win::FromWide(win::WidePath(cp932::WithTrailingBackslash(typed))));
+}
+
+Exclusions RunExclusions(const settings::Settings& s) {
+  return Exclusions(s.exclusions, uint64_t(s.exclusion_size_mb) * 1024 * 1024);
+}
 
 RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClock& clock,
                      ProgressSink& progress, log::RunLog& log) {

@@ -12,6 +12,7 @@
 #include "backup/file_link.h"
 #include "backup/progress_sink.h"
 #include "base/date_time.h"
+#include "base/exclusion.h"
 #include "log/run_log.h"
 #include "settings/settings.h"
 #include "settings/settings_check.h"
@@ -41,6 +42,14 @@ enum class RunOutcome {
   kCancelled,  // "バックアップを中断しました"
   kFailed,     // "バックアップの作成に失敗しました"
 };
+
+// A folder as the user typed it, made full ("." and ".." resolved, doubled
+// backslashes joined) and ending in a backslash: the form every path of the
+// run, its log lines and the archiver's command are built from.
+[[nodiscard]] std::string RunFolder(const std::string& typed);
+
+// What a run with `settings` leaves out.
+[[nodiscard]] Exclusions RunExclusions(const settings::Settings& settings);
 
 // Runs the backup that `request` describes, started at `run_start`, and
 // writes its lines into `log`, the last of them "END=".

@@ -10,6 +10,7 @@
 #include "backup/earlier_copy.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
+#include "win/text.h"
 
 namespace yx::backup {
 namespace {
@@ -39,12 +40,47 @@ TreeCopier::TreeCopier(ProgressSink& sink, std::function<uint64_t()> ticks)
     : sink_(sink), ticks_(std::move(ticks)), last_refresh_(ticks_()) {}
 
 void TreeCopier::ExcludeFolder(const std::wstring& folder) {
-  excluded_ = win::IdentifyFolder(folder);
+  excluded_folder_ = win::IdentifyFolder(folder);
 }
 
 bool TreeCopier::LeftOut(win::TreeWalk& walk) const {
   if (walk.Current().IsLink() && walk.LeadsBack()) return true;
-  return excluded_ && win::IdentifyFolder(walk.CurrentPath() + L'\\') == excluded_;
+  return excluded_folder_ && win::IdentifyFolder(walk.CurrentPath() + L'\\') == excluded_folder_;
+}
+
+int TreeCopier::ExclusionRule(const win::TreeWalk& walk) const {
+  if (exclusions_.Empty()) return Exclusions::kNoMatch;
+  const win::TreeWalk::Entry& entry = walk.Current();
+  // A name the code page cannot hold gets '?' where it lacks a character:
+  // only a wildcard matches it, as only a wildcard would match the original.
+  return exclusions_.Match(win::FromWide(walk.Relative() + entry.name), entry.IsFolder(),
+                           entry.size);
+}
+
+bool TreeCopier::TallyExcluded(win::TreeWalk& walk, int rule) {
+  const win::TreeWalk::Entry& entry = walk.Current();
+  if (!entry.IsFolder()) {
+    excluded_.Add(rule, walk.CurrentPath(), 1, entry.size);
+    return true;
+  }
+  const std::wstring folder = walk.CurrentPath() + L'\\';
+  uint64_t files = 0, bytes = 0;
+  // What is inside counts; a folder that cannot be listed counts as empty,
+  // and what the count never enters (a link back up, the destination) is
+  // not entered here either.
+  win::TreeWalk inner(folder);
+  for (win::TreeWalk::Step step; (step = inner.Next()) != win::TreeWalk::Step::kEnd;) {
+    if (Cancelled()) return false;
+    if (step != win::TreeWalk::Step::kEntry) continue;
+    if (!inner.Current().IsFolder()) {
+      ++files;
+      bytes += inner.Current().size;
+    } else if (!LeftOut(inner)) {
+      inner.Descend();
+    }
+  }
+  excluded_.Add(rule, folder, files, bytes);
+  return true;
 }
 
 void TreeCopier::ShowCount() {
@@ -67,7 +103,9 @@ bool TreeCopier::CountFiles(const std::wstring& folder) {
     if (Cancelled()) return false;
     switch (step) {
       case win::TreeWalk::Step::kEntry:
-        if (!walk.Current().IsFolder()) {
+        if (const int rule = ExclusionRule(walk); rule != Exclusions::kNoMatch) {
+          if (!TallyExcluded(walk, rule)) return false;
+        } else if (!walk.Current().IsFolder()) {
           ++file_total_;
         } else if (!LeftOut(walk)) {
           ShowCount();
@@ -152,6 +190,7 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         break;
       case win::TreeWalk::Step::kEntry: {
         const win::TreeWalk::Entry& entry = walk.Current();
+        if (ExclusionRule(walk) != Exclusions::kNoMatch) break;
         std::wstring target = destination + walk.Relative() + entry.name;
         if (entry.IsFolder()) {
           // A link back into the path is left out of the backup altogether.

@@ -16,7 +16,9 @@
 
 #include "backup/file_link.h"
 #include "backup/link_tally.h"
+#include "backup/exclusion_tally.h"
 #include "backup/progress_sink.h"
+#include "base/exclusion.h"
 #include "win/tree_walk.h"
 
 namespace yx::backup {
@@ -34,8 +36,9 @@ class TreeCopier {
   // the program, stepped by tests).
   TreeCopier(ProgressSink& sink, std::function<uint64_t()> ticks);
 
-  // Adds the files below `folder` (ending in a backslash) to FileTotal.
-  // False only when cancelled; the partial total stays.
+  // Adds the files below `folder` (ending in a backslash) to FileTotal, and
+  // what the exclusions leave out of it to Excluded(). False only when
+  // cancelled; the partial total stays.
   [[nodiscard]] bool CountFiles(const std::wstring& folder);
   // Hands FileTotal to the sink as the total.
   void ShowTotal();
@@ -64,6 +67,9 @@ class TreeCopier {
   // A folder the count and the copy never enter: the backup destination,
   // which a source may hold, would otherwise be copied into itself.
   void ExcludeFolder(const std::wstring& folder);
+  // What the count and the copy leave out below each source's top folder.
+  void SetExclusions(Exclusions exclusions) { exclusions_ = std::move(exclusions); }
+  [[nodiscard]] const ExclusionTally& Excluded() const noexcept { return excluded_; }
 
   [[nodiscard]] int32_t FileTotal() const noexcept { return file_total_; }
   [[nodiscard]] int32_t FilesCopied() const noexcept { return files_copied_; }
@@ -71,6 +77,11 @@ class TreeCopier {
  private:
   // A link back into the walk's path, or the excluded folder.
   [[nodiscard]] bool LeftOut(win::TreeWalk& walk) const;
+  // The exclusion rule that takes the walk's current entry, or kNoMatch.
+  [[nodiscard]] int ExclusionRule(const win::TreeWalk& walk) const;
+  // Adds the current entry, left out by `rule`, to the tally: a folder with
+  // every file below it. False only when cancelled.
+  [[nodiscard]] bool TallyExcluded(win::TreeWalk& walk, int rule);
   void ShowCount();
   void ShowCopied();
   // True, once, when the last refresh by time is long enough before `now`.
@@ -80,7 +91,9 @@ class TreeCopier {
   ProgressSink& sink_;
   std::function<uint64_t()> ticks_;
   uint64_t last_refresh_ = 0;
-  std::optional<win::FolderId> excluded_;
+  std::optional<win::FolderId> excluded_folder_;
+  Exclusions exclusions_;
+  ExclusionTally excluded_;
   int fixed_threads_ = 0;
   std::unique_ptr<FileLinker> linker_;
   LinkTally tally_;

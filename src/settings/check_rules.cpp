@@ -38,6 +38,13 @@ std::string DestinationInSourceMessage(std::string_view cp932_row) {
   return message;
 }
 
+std::string ExclusionFaultMessage(int row, std::string_view cp932_row) {
+  std::string message = "[";
+  message += cp932_row;
+  message += "]除外の設定に誤りがあります。(" + std::to_string(row + 1) + "行目)";
+  return message;
+}
+
 std::string SameFolderNameMessage(std::string_view cp932_row, std::string_view cp932_other) {
   std::string message = "PATH=";
   message += cp932_row;

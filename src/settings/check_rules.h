@@ -34,6 +34,10 @@ enum class TimeFault { None, Hour, Minute };
 [[nodiscard]] std::string SameFolderNameMessage(std::string_view cp932_row,
                                                 std::string_view cp932_other);
 
+// "[row]除外の設定に誤りがあります。(n行目)" for the exclusion pattern of
+// row `row` (from 0), which can match nothing (base/exclusion.h).
+[[nodiscard]] std::string ExclusionFaultMessage(int row, std::string_view cp932_row);
+
 // The cut-off of a rule that is off.
 inline constexpr DateTime kNoCutOff = -1;
 

@@ -13,6 +13,9 @@ inline constexpr int kRows = 10;  // rows of the time grid and of the source lis
 
 using DayFlags = std::array<bool, kDays>;
 using Rows = std::array<std::string, kRows>;
+inline constexpr int kExclusionRows = 20;
+using ExclusionRows = std::array<std::string, kExclusionRows>;
+inline constexpr int kMostExclusionMb = 9999999;  // about 9.5 TB
 
 struct Settings {
   DayFlags launch_days{};   // WEEK_MON..WEEK_SUN: the days a run may start
@@ -34,6 +37,11 @@ struct Settings {
   Rows sources;             // FROM00..FROM09, CP932
   bool link_use{};          // LINK_USE: a copy run links unchanged files to the
                             // previous backup's copy instead of copying them
+
+  // EXCL00..EXCL19: name patterns a backup leaves out, CP932.
+  ExclusionRows exclusions;
+  // EXCL_SIZE: files of more MB are left out; 0: no limit.
+  int exclusion_size_mb{};
 
   bool operator==(const Settings&) const = default;
 };

@@ -1,5 +1,7 @@
 #include "settings/settings_check.h"
 
+#include "base/exclusion.h"
+
 namespace yx::settings {
 
 CutOffs RunCutOffs(const Settings& s, DateTime run_start) {
@@ -36,6 +38,12 @@ CheckResult CheckSettings(const Settings& s, DateTime run_start, const FolderPro
         return CheckFault{CheckedField::kSources,
                           SameFolderNameMessage(s.sources[first], s.sources[second])};
     }
+  }
+  for (size_t row = 0; row < s.exclusions.size(); ++row) {
+    const std::string& pattern = s.exclusions[row];
+    if (!pattern.empty() && !IsUsableExclusion(pattern))
+      return CheckFault{CheckedField::kExclusions,
+                        ExclusionFaultMessage(static_cast<int>(row), pattern)};
   }
   return RunCutOffs(s, run_start);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The gate before every save and every run: the launch times, the
-// destination and the sources, in that order; the first fault stops it. It
+// destination, the sources and the exclusion patterns, in that order; the
+// first fault stops it. It
 // shows nothing and saves nothing: the caller reports the fault where its
 // user will read it (a box on the field's page, or a line of the run log)
 // and saves the settings when it passes. What it asks of the file system
@@ -29,7 +30,7 @@ class FolderProbe {
 };
 
 // The field whose value is at fault, for the window to show its page.
-enum class CheckedField { kTimes, kDestination, kSources };
+enum class CheckedField { kTimes, kDestination, kSources, kExclusions };
 
 struct CheckFault {
   CheckedField field;

@@ -1,6 +1,7 @@
 #include "settings/settings_keys.h"
 
 #include <array>
+#include <stdexcept>
 
 #include "settings/int_or_default.h"
 
@@ -20,6 +21,9 @@ constexpr SettingKey Text(std::string_view key, std::string Settings::*member) {
 constexpr SettingKey Row(std::string_view key, Rows Settings::*member, int index,
                          std::string_view def = {}) {
   return SettingKey{key, member, index, Kind::String, 0, def};
+}
+constexpr SettingKey Exclusion(std::string_view key, int index) {
+  return SettingKey{key, &Settings::exclusions, index, Kind::String, 0, {}};
 }
 constexpr SettingKey Number(std::string_view key, int Settings::*member, int def, Correction c,
                             int lo, int hi) {
@@ -77,23 +81,53 @@ constexpr std::array kKeys = {
     // After the first 46, so a file of an older version keeps its order;
     // on when missing.
     Flag("LINK_USE", &S::link_use, true),
+    Exclusion("EXCL00", 0),
+    Exclusion("EXCL01", 1),
+    Exclusion("EXCL02", 2),
+    Exclusion("EXCL03", 3),
+    Exclusion("EXCL04", 4),
+    Exclusion("EXCL05", 5),
+    Exclusion("EXCL06", 6),
+    Exclusion("EXCL07", 7),
+    Exclusion("EXCL08", 8),
+    Exclusion("EXCL09", 9),
+    Exclusion("EXCL10", 10),
+    Exclusion("EXCL11", 11),
+    Exclusion("EXCL12", 12),
+    Exclusion("EXCL13", 13),
+    Exclusion("EXCL14", 14),
+    Exclusion("EXCL15", 15),
+    Exclusion("EXCL16", 16),
+    Exclusion("EXCL17", 17),
+    Exclusion("EXCL18", 18),
+    Exclusion("EXCL19", 19),
+    Number("EXCL_SIZE", &S::exclusion_size_mb, 0, Correction::Clamp, 0, kMostExclusionMb),
 };
-static_assert(kKeys.size() == 47);
+static_assert(kKeys.size() == 47 + settings::kExclusionRows + 1);
 
 // What the profile functions trim from both ends of a value they read
 // (measured under Wine: vertical tab, form feed and Ctrl-Z go too).
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
 
 // Record is Settings or const Settings; a list member gives the entry's row.
-template <typename Record, typename Own, typename List>
+template <typename Record, typename Own, typename List, typename OtherList = List>
 auto& ValueIn(Record& settings, const SettingKey& entry) {
   if (const auto* own = std::get_if<Own Settings::*>(&entry.member)) return settings.**own;
-  return (settings.*std::get<List Settings::*>(entry.member)).at(static_cast<size_t>(entry.index));
+  const auto row = static_cast<size_t>(entry.index);
+  if (const auto* other = std::get_if<OtherList Settings::*>(&entry.member))
+    return (settings.**other).at(row);
+  return (settings.*std::get<List Settings::*>(entry.member)).at(row);
 }
 
 }  // namespace
 
 std::span<const SettingKey> Keys() { return kKeys; }
+
+const SettingKey& KeyNamed(std::string_view key) {
+  for (const SettingKey& entry : kKeys)
+    if (entry.key == key) return entry;
+  throw std::out_of_range(std::string(key));
+}
 
 Settings DefaultSettings() {
   Settings settings;
@@ -110,10 +144,10 @@ int IntegerIn(const Settings& s, const SettingKey& e) {
   return s.*std::get<int Settings::*>(e.member);
 }
 std::string& TextIn(Settings& s, const SettingKey& e) {
-  return ValueIn<Settings, std::string, Rows>(s, e);
+  return ValueIn<Settings, std::string, Rows, ExclusionRows>(s, e);
 }
 const std::string& TextIn(const Settings& s, const SettingKey& e) {
-  return ValueIn<const Settings, std::string, Rows>(s, e);
+  return ValueIn<const Settings, std::string, Rows, ExclusionRows>(s, e);
 }
 
 void DecodeInto(Settings& settings, const SettingKey& entry,

@@ -24,7 +24,7 @@ enum class Correction {
 
 // The member a key stores: a value of its own, or one row of a list.
 using Member = std::variant<bool Settings::*, DayFlags Settings::*, int Settings::*,
-                            std::string Settings::*, Rows Settings::*>;
+                            std::string Settings::*, Rows Settings::*, ExclusionRows Settings::*>;
 
 struct SettingKey {
   std::string_view key;
@@ -41,6 +41,8 @@ inline constexpr std::string_view kSection = "Backup";
 inline constexpr std::string_view kFileName = "Yorudex.INI";
 
 [[nodiscard]] std::span<const SettingKey> Keys();
+// The entry of `key`, which must be one of the table's.
+[[nodiscard]] const SettingKey& KeyNamed(std::string_view key);
 
 // The value of `entry` in `settings`; the entry's kind says which one applies.
 [[nodiscard]] bool& FlagIn(Settings& settings, const SettingKey& entry);

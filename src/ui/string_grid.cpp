@@ -12,13 +12,14 @@ namespace {
 constexpr wchar_t kClassName[] = L"YorudexStringGrid";
 }
 
-void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height) {
+void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height, int rows) {
+  cells_.assign(static_cast<size_t>(rows), std::string());
   RegisterClassOnce(::GetModuleHandleW(nullptr), kClassName,
                     reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   font_ = font;
   row_height_ = row_height;
-  // A scroll bar only where the ten rows do not fit.
-  const bool scrolls = (r.bottom - r.top - 4) / row_height < kRows;
+  // A scroll bar only where the rows do not fit.
+  const bool scrolls = (r.bottom - r.top - 4) / row_height < rows;
   ::CreateWindowExW(
       WS_EX_CLIENTEDGE, kClassName, L"",
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | (scrolls ? WS_VSCROLL : 0), r.left,
@@ -58,7 +59,7 @@ void StringGrid::SetCell(int row, std::string_view cp932) {
 }
 
 void StringGrid::SetRow(int row) {
-  row = std::clamp(row, 0, kRows - 1);
+  row = std::clamp(row, 0, Rows() - 1);
   if (row == row_) return;
   row_ = row;
   if (row_ < top_)
@@ -73,12 +74,12 @@ void StringGrid::SetRow(int row) {
 }
 
 void StringGrid::ScrollTo(int top) {
-  top_ = std::clamp(top, 0, std::max(0, kRows - VisibleRows()));
+  top_ = std::clamp(top, 0, std::max(0, Rows() - VisibleRows()));
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
   si.nMin = 0;
-  si.nMax = kRows - 1;
+  si.nMax = Rows() - 1;
   si.nPage = static_cast<UINT>(VisibleRows());
   si.nPos = top_;
   if (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VSCROLL)
@@ -107,7 +108,7 @@ void StringGrid::Paint() {
   HPEN pen = ::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNFACE));
   HGDIOBJ old_pen = ::SelectObject(dc, pen);
   ::SetBkMode(dc, TRANSPARENT);
-  for (int row = top_; row < kRows && row < top_ + VisibleRows() + 1; ++row) {
+  for (int row = top_; row < Rows() && row < top_ + VisibleRows() + 1; ++row) {
     const int y = (row - top_) * row_height_;
     RECT text{3, y, c.right - 2, y + row_height_ - 1};
     if (row != row_) {
@@ -174,7 +175,7 @@ LRESULT StringGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
           top = 0;
           break;
         case SB_BOTTOM:
-          top = kRows;
+          top = Rows();
           break;
         default:
           break;

@@ -1,21 +1,22 @@
 #pragma once
-#include <array>
 #include <functional>
+#include <vector>
 
 #include "ui/control.h"
 #include "ui/window.h"
 
 namespace yx::ui {
 
-// A one-column grid of ten text rows with its cell editor always shown on the
-// current row. The texts live here; writing a cell from code raises no event,
-// editing one raises on_set_edit_text.
+// A one-column grid of text rows (ten unless told otherwise) with its cell
+// editor always shown on the current row. The texts live here; writing a cell from code raises no
+// event, editing one raises on_set_edit_text.
 class StringGrid : public Control, private Window<StringGrid> {
  public:
   static constexpr int kRows = 10;
   std::function<void(int col, int row, const std::string& text)> on_set_edit_text;
 
-  void Create(HWND parent, RECT bounds, HFONT font, int row_height);
+  void Create(HWND parent, RECT bounds, HFONT font, int row_height, int rows = kRows);
+  [[nodiscard]] int Rows() const noexcept { return static_cast<int>(cells_.size()); }
   [[nodiscard]] const std::string& Cell(int row) const {
     return cells_.at(static_cast<size_t>(row));
   }
@@ -38,7 +39,7 @@ class StringGrid : public Control, private Window<StringGrid> {
   void ScrollTo(int top);
   [[nodiscard]] int VisibleRows() const;
 
-  std::array<std::string, kRows> cells_;
+  std::vector<std::string> cells_;
   HWND editor_ = nullptr;
   HFONT font_ = nullptr;
   int row_height_ = 20;

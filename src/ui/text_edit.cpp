@@ -21,6 +21,7 @@ void TextEdit::SetText(std::string_view cp932) {
 }
 
 void TextEdit::OnCommand(WORD code) {
+  if (code == EN_KILLFOCUS && on_leave) on_leave();
   if (code != EN_CHANGE || setting_) return;
   std::string typed = win::FromWide(WindowTextWide(hwnd_));
   if (typed == text_) return;

@@ -8,6 +8,8 @@ namespace yx::ui {
 class TextEdit : public Control {
  public:
   Event on_change;
+  // The input focus left the field.
+  Event on_leave;
 
   void Create(HWND parent, RECT bounds, HFONT font);
   [[nodiscard]] const std::string& Text() const noexcept { return text_; }

@@ -215,6 +215,10 @@ TEST_F(SettingsWindowTest, EveryValueLoadedIntoTheWindowIsSavedAsItWas) {
     ini += "FROM0" + std::to_string(row) + "=" +
            win::FromWide(dir.MakeFolder(L"from" + std::to_wstring(row))) + "\r\n";
   ini += "LINK_USE=0\r\n";
+  for (int row = 0; row < 20; ++row)
+    ini += "EXCL" + std::to_string(row / 10) + std::to_string(row % 10) + "=*." +
+           std::to_string(row) + "\r\n";
+  ini += "EXCL_SIZE=123\r\n";
   WriteIni(ini);
   Start();
   EXPECT_TRUE(form_->RdoKillD.Checked());

@@ -3,11 +3,14 @@
 // read. And a value written with EncodeText reads back as itself when taken
 // the way the profile functions take a value (as measured under Wine by the
 // reliability suite): blanks trimmed at both ends, then one pair of matching
-// quotes removed.
+// quotes removed. Any text as an exclusion pattern, and as a path against
+// it: a usable pattern without wildcards matches its own path.
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "base/exclusion.h"
 #include "settings/int_or_default.h"
 #include "settings/settings_keys.h"
 
@@ -53,6 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
   }
+  const std::array<std::string, 1> rows{raw};
+  const yx::Exclusions exclusions(rows, size);
+  (void)exclusions.Match(raw, size % 2 == 0, size);
+  std::string plain = raw;
+  while (!plain.empty() && (plain.front() == ' ' || plain.front() == '\t')) plain.erase(0, 1);
+  while (!plain.empty() && (plain.back() == ' ' || plain.back() == '\t')) plain.pop_back();
+  if (yx::IsUsableExclusion(raw) && plain.find_first_of("*?") == std::string::npos &&
+      plain.front() != '\\' && plain.back() != '\\')
+    Check(exclusions.Match(plain, false, 0) == 0);
   // A value a settings file line can hold: no NUL and no line end.
   if (raw.find_first_of(std::string("\0\r\n", 3)) == std::string::npos)
     Check(AsProfileReadsIt(EncodeText(raw)) == raw);

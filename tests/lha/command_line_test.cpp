@@ -18,6 +18,22 @@ TEST(CommandLine, TheBackupRunsCommand) {
   EXPECT_EQ(c.names, std::vector<std::string>{R"(Work\*)"});
 }
 
+TEST(CommandLine, ExclusionSwitchesKeepTheirPatternsAsWritten) {
+  ArchiveCommand c;
+  // ソ ends in 5C: the quote after it still closes the pattern.
+  ASSERT_EQ(
+      ParseCommandLine(
+          R"(a -r2 -EX:"My Cache\" -ex:*.TMP -ex:"ソ" /es:1048576 "D:\b.lzh" "C:\Data\" "Work\*")",
+          c),
+      CommandError::kNone);
+  EXPECT_EQ(c.exclusions, (std::vector<std::string>{"My Cache\\", "*.TMP", "ソ"}));
+  EXPECT_EQ(c.exclusion_size, 1048576u);
+  EXPECT_EQ(c.names, std::vector<std::string>{R"(Work\*)"});
+  EXPECT_EQ(ParseCommandLine(R"(a -es:1M x.lzh a)", c), CommandError::kUnknownSwitch);
+  EXPECT_EQ(ParseCommandLine(R"(a -ex: x.lzh a)", c), CommandError::kUnknownSwitch);
+  EXPECT_EQ(ParseCommandLine(R"(a -ex:"a|b" x.lzh a)", c), CommandError::kUnknownSwitch);
+}
+
 TEST(CommandLine, DriveRootHasAnEmptyBase) {
   ArchiveCommand c;
   ASSERT_EQ(ParseCommandLine(R"(a -x1 -r2 "D:\b.lzh" "" "C:\*")", c), CommandError::kNone);

@@ -73,8 +73,8 @@ class BadInput : public UnattendedTest {
 TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
   Describe(
       "For each of: empty, huge (64 KB), binary (bytes 00-FF), a trailing lead byte, lone "
-      "trail bytes, negative, hexadecimal, overflowing: first all 47 keys get that value; "
-      "then all but the times, the folders, LHA_USE and LINK_USE.",
+      "trail bytes, negative, hexadecimal, overflowing: first every key gets that value; "
+      "then all but the times, the folders, the exclusion patterns, LHA_USE and LINK_USE.",
       "Every run ends by itself and logs: with all keys bad, the check's first fault (the "
       "time row's text, cut to 2047 bytes, or the missing destination) and the stop line; "
       "with valid times and folders, a whole run, with the rule-conflict warning where the "
@@ -86,6 +86,8 @@ TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
     usable.emplace_back("TIME0" + std::to_string(row), "");
     if (row > 0) usable.emplace_back("FROM0" + std::to_string(row), "");
   }
+  for (int row = 0; row < settings::kExclusionRows; ++row)
+    usable.emplace_back((row < 10 ? "EXCL0" : "EXCL") + std::to_string(row), "");
   int day = 1;
   for (const BadValue& bad : kBadValues) {
     SCOPED_TRACE(bad.name);

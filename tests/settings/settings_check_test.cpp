@@ -71,6 +71,11 @@ TEST_F(CheckSettingsTest, TheFirstFaultInRuleOrderIsTheOneReported) {
   EXPECT_EQ(Fault().message,
             "PATH=C:\\Dataバックアップ先がこのバックアップ元のフォルダの中にあります");
   EXPECT_EQ(Fault().field, CheckedField::kDestination);
+  s.sources = {};
+  s.exclusions[0] = "ソ\\";  // 83 5C: no second backslash
+  s.exclusions[6] = "  \t";
+  EXPECT_EQ(Fault().message, "[  \t]除外の設定に誤りがあります。(7行目)");
+  EXPECT_EQ(Fault().field, CheckedField::kExclusions);
 }
 
 TEST_F(CheckSettingsTest, TwoSourcesOfOneLastFolderNameAreRefusedNamingBoth) {

@@ -63,6 +63,8 @@ TEST(SettingsKeys, RetentionCountsAreHeldAtTheNearerBound) {
   EXPECT_EQ(DecodeInteger(Entry("DEL_VAL"), Raw("$1E")), 30);
   EXPECT_EQ(DecodeInteger(Entry("KILL_VAL"), std::nullopt), 30);
   EXPECT_EQ(DecodeInteger(Entry("KILL_VAL"), Raw("")), 30);
+  EXPECT_EQ(DecodeInteger(Entry("EXCL_SIZE"), Raw("4GB")), 0);  // no limit
+  EXPECT_EQ(DecodeInteger(Entry("EXCL_SIZE"), Raw("-5")), 0);
 }
 
 TEST(SettingsKeys, FlagsFallBackToTheirOwnDefault) {
