@@ -32,12 +32,10 @@ struct ArchiveHandle {
   const ArchiveEntry* found = nullptr;
 };
 
-// The library's state: the handles it gave out, whether a command runs, and
-// the background mode (remembered only: the library never shows a window).
+// The library's state: the handles it gave out and whether a command runs.
 std::mutex g_lock;
 std::set<ArchiveHandle*> g_handles;
 std::atomic<int> g_running{0};
-std::atomic<BOOL> g_background_mode{FALSE};
 
 class RunningMark {
  public:
@@ -267,10 +265,8 @@ extern "C" {
 
 WORD WINAPI UnlhaGetVersion(void) { return kVersion; }
 BOOL WINAPI UnlhaGetRunning(void) { return g_running > 0; }
-BOOL WINAPI UnlhaSetBackGroundMode(BOOL mode) {
-  g_background_mode = mode;
-  return TRUE;
-}
+// The archiver never shows a window: every mode is the background mode.
+BOOL WINAPI UnlhaSetBackGroundMode(BOOL) { return TRUE; }
 
 int WINAPI Unlha(HWND, LPCSTR command_line, LPSTR output, DWORD output_size) {
   if (output && output_size > 0) output[0] = '\0';
