@@ -17,8 +17,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring dll = std::wstring(argv[1]) + L"\\UNLHA32.DLL";
   HMODULE library = ::LoadLibraryW(dll.c_str());
   using UnlhaWFn = int(WINAPI*)(HWND, LPCWSTR, LPWSTR, DWORD);
-  const auto unlha = library ? reinterpret_cast<UnlhaWFn>(::GetProcAddress(library, "UnlhaW"))
-                             : nullptr;
+  const auto unlha =
+      library ? reinterpret_cast<UnlhaWFn>(::GetProcAddress(library, "UnlhaW")) : nullptr;
   if (!unlha) {
     std::fprintf(stderr, "UnlhaW not found in %ls (error %lu)\n", dll.c_str(), ::GetLastError());
     return 2;
