@@ -35,8 +35,10 @@ done
 
 exports=$("$objdump" -p "$dir/UNLHA32.DLL" |
   sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
-[[ $exports == "Unlha UnlhaGetVersion UnlhaSetBackGroundMode " ]] ||
-  fail "UNLHA32.DLL exports: $exports"
+# Exactly the names of the .def file, undecorated.
+expected=$(sed -n 's/^  \(Unlha[A-Za-z]*\)$/\1/p' "$(dirname "$0")/../../lha/dll/unlha32.def" | sort |
+  tr '\n' ' ')
+[[ $exports == "$expected" ]] || fail "UNLHA32.DLL exports: $exports"
 
 if ((failures)); then exit 1; fi
 echo "ok: $dir ($bits-bit)"
