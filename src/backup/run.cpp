@@ -14,6 +14,7 @@
 #include "settings/check_rules.h"
 #include "win/file_system.h"
 #include "win/text.h"
+#include "win/writing_mark.h"
 
 namespace yx::backup {
 namespace {
@@ -99,6 +100,10 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
 
   const std::string target =
       root + FormatDateTime(archive_mode ? "yymm\\dd\\" : "yymm\\dd\\hhnn\\", backup_time);
+  // A copy fills its time folder in place, where a restore could take it for
+  // a whole backup; an archive stays under a name of its own until complete.
+  std::optional<win::WritingMark> writing;
+  if (!archive_mode) writing.emplace(win::WidePath(target));
   if (!win::CreateFolderTree(win::WidePath(target))) {
     log_line(win::FaultLine(win::WidePath(target), ::GetLastError()));
     return false;

@@ -14,15 +14,6 @@ constexpr int kClientWidth = 480;
 constexpr int kClientHeight = 286;
 }  // namespace
 
-void PushButton::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font) {
-  CreateChild(parent, L"BUTTON", win::ToWide(cp932_caption), BS_PUSHBUTTON | WS_TABSTOP, bounds);
-  SetFont(font);
-}
-
-void PushButton::OnCommand(WORD code) {
-  if (code == BN_CLICKED && on_click) on_click();
-}
-
 void WrappedText::Create(HWND parent, RECT bounds, HFONT font) {
   CreateChild(parent, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, bounds);
   SetFont(font);

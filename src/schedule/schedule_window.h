@@ -10,17 +10,11 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/label.h"
+#include "ui/push_button.h"
 #include "ui/window.h"
 #include "win/unique_handle.h"
 
 namespace yx::schedule {
-
-class PushButton : public ui::Control {
- public:
-  ui::Event on_click;
-  void Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font);
-  void OnCommand(WORD code) override;
-};
 
 // A static text that wraps its lines at the control's width.
 class WrappedText : public ui::Control {
@@ -46,7 +40,7 @@ class ScheduleWindow : private ui::Window<ScheduleWindow> {
 
   ui::Label LblWantedCaption, LblNowCaption;
   WrappedText LblFile, LblWanted, LblNow, LblDiffer;
-  PushButton BtnRegister, BtnRemove, BtnClose;
+  ui::PushButton BtnRegister, BtnRemove, BtnClose;
 
  private:
   void CreateControls();

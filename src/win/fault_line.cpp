@@ -21,11 +21,15 @@ std::string SystemReason(DWORD error) {
 
 }  // namespace
 
+std::string ErrorReason(DWORD error) {
+  std::string text = "エラー " + std::to_string(error);
+  if (const std::string reason = SystemReason(error); !reason.empty()) text += " " + reason;
+  return text;
+}
+
 std::string FaultLine(std::wstring_view path, DWORD error) {
   std::string line = "PATH=" + FromWide(path);
-  line += " をバックアップできませんでした: エラー " + std::to_string(error);
-  if (const std::string reason = SystemReason(error); !reason.empty()) line += " " + reason;
-  return line;
+  return line + " をバックアップできませんでした: " + ErrorReason(error);
 }
 
 }  // namespace yx::win
