@@ -91,6 +91,9 @@ class TForm2 final : private ui::Window<TForm2> {
   // Reports an error of the file layer: a message box, or in unattended mode
   // a line of the run log, since nobody may be there to close a box.
   void ReportFileError(const std::string& cp932_message);
+  // The window menu's items that start the companions beside the program.
+  void AddCompanionMenu();
+  void StartCompanion(const std::string& exe_name);
   // The progress window is created after this one and handed over here.
   void AttachProgressForm(TForm3& progress);
   // The milliseconds a copy run reads to pace its progress refreshes;

@@ -25,24 +25,37 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
+// A folder given as "C:\Restored\" reaches the program as C:\Restored"
+// (the backslash escapes the quote); no path holds a quote, so it goes.
+std::wstring Folder(std::wstring text) {
+  if (!text.empty() && text.back() == L'"') text.pop_back();
+  return text;
+}
+
 // Why the arguments are not a command, or empty.
 std::string Parse(const std::vector<std::wstring>& args, Arguments& a) {
+  const std::string usage =
+      "使い方: /LIST ファイル名 [/FROM バックアップ先] または /RESTORE 日時 パス... /TO フォルダ "
+      "[/OVERWRITE|/SKIP] [/FROM バックアップ先]";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::wstring word = Upper(args[i]);
     const bool has_value = i + 1 < args.size();
-    if (word == L"/LIST" && a.command.empty() && has_value) {
+    if (word == L"/LIST" || word == L"/RESTORE") {
+      if (!a.command.empty() || !has_value) return usage;
       a.command = word;
-      a.list_file = args[++i];
-    } else if (word == L"/RESTORE" && a.command.empty() && has_value) {
-      a.command = word;
+      if (word == L"/LIST") {
+        a.list_file = args[++i];
+        continue;
+      }
       a.id = args[++i];
       while (i + 1 < args.size() && !args[i + 1].starts_with(L"/"))
         a.paths.push_back(U16(args[++i]));
-    } else if (word == L"/FROM" && a.from.empty() && has_value) {
-      a.from = args[++i];
-    } else if (word == L"/TO" && a.to.empty() && has_value) {
-      a.to = args[++i];
-    } else if ((word == L"/OVERWRITE" || word == L"/SKIP") && !a.existing) {
+    } else if (word == L"/FROM" || word == L"/TO") {
+      std::wstring& value = word == L"/FROM" ? a.from : a.to;
+      if (!value.empty() || !has_value) return usage;
+      value = Folder(args[++i]);
+    } else if (word == L"/OVERWRITE" || word == L"/SKIP") {
+      if (a.existing) return "/OVERWRITE と /SKIP は一緒に使えません。";
       a.existing = word == L"/SKIP" ? Existing::kSkip : Existing::kOverwrite;
     } else {
       return "引数 " + win::FromWide(args[i]) + " が違います。";
@@ -50,9 +63,7 @@ std::string Parse(const std::vector<std::wstring>& args, Arguments& a) {
   }
   if (a.command == L"/LIST" && a.to.empty() && !a.existing) return {};
   if (a.command == L"/RESTORE" && !a.paths.empty() && !a.to.empty()) return {};
-  return "使い方: /LIST ファイル名 [/FROM バックアップ先] または /RESTORE 日時 パス... /TO "
-         "フォルダ "
-         "[/OVERWRITE|/SKIP] [/FROM バックアップ先]";
+  return usage;
 }
 
 Destination Scan(const Program& program, const Arguments& a) {
@@ -101,7 +112,8 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
   if (job.target.back() != L'\\') job.target += L'\\';
   job.id = id;
   job.existing = a.existing.value_or(Existing::kKeepBoth);
-  RestoreSummary summary = Restore(*entries, plan, job);
+  // Nothing to restore makes no target folder.
+  RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
   std::vector<std::string> reasons;
   for (const std::u16string& path : missing)
     reasons.push_back(win::FromWide(Wide(path)) + " はバックアップ " + id + " にありません。");

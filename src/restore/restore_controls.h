@@ -3,6 +3,7 @@
 // list, the tree of one backup, and a one-line field that keeps wide text
 // (a typed or dropped path may hold names beyond Shift-JIS).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <optional>
 #include <string>
