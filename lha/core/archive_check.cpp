@@ -7,59 +7,25 @@
 #include <thread>
 #include <vector>
 
+#include "lha/core/cached_source.h"
 #include "lha/core/crc16.h"
 #include "lha/core/header.h"
-#include "lha/core/lh5_decoder.h"
+#include "lha/core/entry_decoder.h"
 
 namespace yx::lha {
 namespace {
 
-constexpr size_t kCache = 64 * 1024;
 // Entries a worker takes at once: few enough to share the work evenly.
 constexpr size_t kBatch = 8;
-
-// Reads through a cache of 64 KiB: listing reads every header in two small
-// pieces, each a file system call otherwise.
-class CachedSource : public RandomSource {
- public:
-  explicit CachedSource(std::unique_ptr<RandomSource> source)
-      : source_(std::move(source)), cache_(kCache) {}
-  uint64_t Size() const override { return source_->Size(); }
-  bool ReadAt(uint64_t offset, uint8_t* data, size_t size, size_t& got) override {
-    if (size >= kCache) return source_->ReadAt(offset, data, size, got);
-    if (offset < start_ || offset + size > start_ + filled_) {
-      if (!source_->ReadAt(offset, cache_.data(), kCache, filled_)) return false;
-      start_ = offset;
-    }
-    got = static_cast<size_t>(std::min<uint64_t>(size, start_ + filled_ - offset));
-    std::memcpy(data, cache_.data() + (offset - start_), got);
-    return true;
-  }
-
- private:
-  std::unique_ptr<RandomSource> source_;
-  std::vector<uint8_t> cache_;
-  uint64_t start_ = 0;
-  size_t filled_ = 0;
-};
 
 bool SameAsKept(const ArchiveEntry& written, const KeptEntry& kept) {
   return written.header_size == kept.header_size && written.data_size == kept.data_size &&
          written.header_hash == kept.header_hash;
 }
 
-int WindowBits(const EntryHeader& h) {
-  const std::string m(h.method.data(), h.method.size());
-  if (m == "-lh5-") return 13;
-  if (m == "-lh6-") return 15;
-  if (m == "-lh7-") return 16;
-  return 0;
-}
-
 class Checker {
  public:
-  Checker(RandomSource& source, Lh5Decoder& decoder, std::vector<uint8_t>& buffer)
-      : source_(source), decoder_(decoder), buffer_(buffer) {}
+  Checker(RandomSource& source, EntryDecoder& decoder) : source_(source), decoder_(decoder) {}
 
   // The entry at `sum.offset`, which must end at `next`.
   [[nodiscard]] CheckStatus Entry(const EntrySum& sum, uint64_t next) {
@@ -76,47 +42,19 @@ class Checker {
     const EntryHeader& h = e.header;
     if (h.original_size != sum.size || h.crc != sum.crc) return CheckStatus::kMismatch;
     if (h.IsDirectory()) return sum.size == 0 ? CheckStatus::kOk : CheckStatus::kMismatch;
-    uint64_t at = e.offset + e.header_size;
-    uint64_t left = e.data_size;
-    bool read_error = false;
-    const auto input = [&](uint8_t* data, size_t size) -> int64_t {
-      const size_t want = static_cast<size_t>(std::min<uint64_t>(size, left));
-      size_t got = 0;
-      if (want == 0) return 0;
-      if (!source_.ReadAt(at, data, want, got) || got != want) {
-        read_error = true;
-        return -1;
-      }
-      at += got;
-      left -= got;
-      return static_cast<int64_t>(got);
-    };
-    uint16_t crc = 0;
-    if (const int bits = WindowBits(h); bits != 0) {
-      if (bits != window_bits_) {
-        decoder_ = Lh5Decoder(bits);
-        window_bits_ = bits;
-      }
-      if (!decoder_.Decode(input, h.original_size, crc))
-        return read_error ? CheckStatus::kReadError : CheckStatus::kMismatch;
-    } else if (std::memcmp(h.method.data(), "-lh0-", 5) == 0) {
-      if (e.data_size != h.original_size) return CheckStatus::kMismatch;
-      Crc16 stored;
-      for (int64_t got; (got = input(buffer_.data(), buffer_.size())) > 0;)
-        stored.Update(buffer_.data(), static_cast<size_t>(got));
-      if (read_error) return CheckStatus::kReadError;
-      crc = stored.Value();
-    } else {
-      return CheckStatus::kMismatch;  // the writer writes no other method
+    switch (decoder_.Decode(source_, e, nullptr)) {
+      case DecodeStatus::kOk:
+        return CheckStatus::kOk;
+      case DecodeStatus::kReadError:
+        return CheckStatus::kReadError;
+      default:
+        return CheckStatus::kMismatch;
     }
-    return crc == sum.crc ? CheckStatus::kOk : CheckStatus::kMismatch;
   }
 
  private:
   RandomSource& source_;
-  Lh5Decoder& decoder_;
-  std::vector<uint8_t>& buffer_;
-  int window_bits_ = 13;
+  EntryDecoder& decoder_;
 };
 
 }  // namespace
@@ -169,9 +107,8 @@ CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& o
       std::unique_ptr<RandomSource> source = open();
       if (!source) return fail(CheckStatus::kReadError, 0);
       CachedSource cached(std::move(source));
-      Lh5Decoder decoder;
-      std::vector<uint8_t> buffer(kCache / 4);  // through the cache, as the decoder reads
-      Checker check(cached, decoder, buffer);
+      EntryDecoder decoder;
+      Checker check(cached, decoder);
       for (;;) {
         const size_t from = next.fetch_add(kBatch);
         if (from >= added.size()) return;

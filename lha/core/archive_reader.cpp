@@ -1,5 +1,7 @@
 #include "lha/core/archive_reader.h"
 
+#include <algorithm>
+
 namespace yx::lha {
 namespace {
 
@@ -23,6 +25,15 @@ ListResult HeaderLength(RandomSource& s, uint64_t offset, const uint8_t* first, 
   const int level = first[20];
   if (level == 2) {
     length = Get16(first);
+    return ListResult::kOk;
+  }
+  if (level == 3) {
+    uint8_t size_field[4];
+    if (!ReadExactly(s, offset + 24, size_field, 4)) return ListResult::kDamaged;
+    const uint32_t size = Get16(size_field) | static_cast<uint32_t>(Get16(size_field + 2)) << 16;
+    // No writer needs more; a larger size is a lie that would cost memory.
+    if (size > 0x100000) return ListResult::kDamaged;
+    length = size;
     return ListResult::kOk;
   }
   if (level == 0) {
@@ -83,9 +94,10 @@ namespace {
 
 // Every header up to the end mark, each entry given to `visit` in turn and
 // let go.
-ListResult VisitArchive(RandomSource& source, const std::function<void(ArchiveEntry&)>& visit) {
+ListResult VisitArchive(RandomSource& source, const std::function<void(ArchiveEntry&)>& visit,
+                        uint64_t offset = 0) {
   const uint64_t file_size = source.Size();
-  uint64_t offset = 0;
+  const uint64_t start = offset;
   while (offset < file_size) {
     uint8_t mark = 0;
     size_t got = 0;
@@ -93,7 +105,7 @@ ListResult VisitArchive(RandomSource& source, const std::function<void(ArchiveEn
     if (mark == 0) break;  // end mark
     ArchiveEntry e;
     if (const ListResult r = ReadEntryAt(source, offset, e); r != ListResult::kOk)
-      return r == ListResult::kNotAnArchive && offset > 0 ? ListResult::kDamaged : r;
+      return r == ListResult::kNotAnArchive && offset > start ? ListResult::kDamaged : r;
     offset += e.TotalSize();
     visit(e);
   }
@@ -105,6 +117,36 @@ ListResult VisitArchive(RandomSource& source, const std::function<void(ArchiveEn
 ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries) {
   entries.clear();
   return VisitArchive(source, [&](ArchiveEntry& e) { entries.push_back(std::move(e)); });
+}
+
+ListResult ListArchiveFrom(RandomSource& source, uint64_t start,
+                           const std::function<void(ArchiveEntry&)>& visit) {
+  return VisitArchive(source, visit, start);
+}
+
+ListResult FindArchiveStart(RandomSource& source, uint64_t& start) {
+  start = 0;
+  ArchiveEntry e;
+  const ListResult first = ReadEntryAt(source, 0, e);
+  if (first != ListResult::kNotAnArchive) return first;
+  // A self-extracting program: the archive follows its code. A method name
+  // found in the code itself fails the header checks and the search goes on.
+  const uint64_t limit = std::min<uint64_t>(source.Size(), kSfxSearchLimit);
+  std::vector<uint8_t> chunk(64 * 1024 + 8);
+  for (uint64_t at = 0; at < limit; at += chunk.size() - 8) {
+    size_t got = 0;
+    if (!source.ReadAt(at, chunk.data(), chunk.size(), got)) return ListResult::kReadError;
+    for (size_t i = 0; i + 7 <= got && at + i < limit; ++i) {
+      const uint8_t* m = chunk.data() + i + 2;
+      if (m[0] != '-' || m[4] != '-' || (m[1] != 'l' && m[1] != 'p')) continue;
+      if (ReadEntryAt(source, at + i, e) == ListResult::kOk) {
+        start = at + i;
+        return ListResult::kOk;
+      }
+    }
+    if (got < chunk.size()) break;
+  }
+  return ListResult::kNotAnArchive;
 }
 
 ListResult ListKept(RandomSource& source, const std::function<bool(const EntryHeader&)>& take,

@@ -44,6 +44,14 @@ enum class ListResult { kOk, kNotAnArchive, kDamaged, kUnsupported, kReadError }
 // Reads every header up to the end mark (a 0 byte, or the end of the file).
 // An entry whose data runs past the end of the file counts as damage.
 [[nodiscard]] ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries);
+// Where the first header lies: 0 for a plain archive; for a self-extracting
+// program, the first offset within its first kSfxSearchLimit bytes where a
+// whole, valid header stands (as the common extractors search).
+inline constexpr uint64_t kSfxSearchLimit = 1024 * 1024;
+[[nodiscard]] ListResult FindArchiveStart(RandomSource& source, uint64_t& start);
+// Every header from `start` up to the end mark, each given to `visit`.
+[[nodiscard]] ListResult ListArchiveFrom(RandomSource& source, uint64_t start,
+                                         const std::function<void(ArchiveEntry&)>& visit);
 // The entries whose header `take` accepts, in order.
 [[nodiscard]] ListResult ListKept(RandomSource& source,
                                   const std::function<bool(const EntryHeader&)>& take,

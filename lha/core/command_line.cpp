@@ -10,7 +10,7 @@ struct Word {
   bool quoted_start = false;  // began with a quote: never a switch
 };
 
-bool SplitWords(std::string_view line, std::vector<Word>& words) {
+bool SplitWords(std::string_view line, std::vector<Word>& words, bool utf8) {
   size_t i = 0;
   for (;;) {
     while (i < line.size() &&
@@ -28,7 +28,8 @@ bool SplitWords(std::string_view line, std::vector<Word>& words) {
         continue;
       }
       if (!quoted && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) break;
-      const size_t n = cp932::CharLength(line, i);
+      // UTF-8 has no ASCII byte inside a character.
+      const size_t n = utf8 ? 1 : cp932::CharLength(line, i);
       w.text.append(line.substr(i, n));
       i += n;
     }
@@ -57,15 +58,24 @@ bool ApplySwitch(std::string_view s, ArchiveCommand& out) {
     out.recurse = out.folder_entries = true;
     return true;
   }
-  return false;
+  if (lower == "c") {
+    out.overwrite = Overwrite::kAlways;
+    return true;
+  }
+  if (lower == "u") {
+    out.overwrite = Overwrite::kNewer;
+    return true;
+  }
+  // Callers of archiver libraries pass -m1 (no questions); nothing here asks.
+  return lower == "m" || lower == "m0" || lower == "m1" || lower == "m2";
 }
 
 }  // namespace
 
-CommandError ParseCommandLine(std::string_view line, ArchiveCommand& out) {
+CommandError ParseCommandLine(std::string_view line, ArchiveCommand& out, bool utf8) {
   out = ArchiveCommand{};
   std::vector<Word> words;
-  if (!SplitWords(line, words)) return CommandError::kUnbalancedQuote;
+  if (!SplitWords(line, words, utf8)) return CommandError::kUnbalancedQuote;
   std::vector<std::string> args;
   for (Word& w : words) {
     if (!w.quoted_start && !w.text.empty() && (w.text[0] == '-' || w.text[0] == '/')) {
@@ -75,17 +85,24 @@ CommandError ParseCommandLine(std::string_view line, ArchiveCommand& out) {
       args.push_back(std::move(w.text));
     }
   }
-  if (args.empty() || args[0].size() != 1 || Lower(args[0][0]) != 'a')
+  const std::string_view kCommands = "alvtxe";
+  if (args.empty() || args[0].size() != 1 ||
+      kCommands.find(Lower(args[0][0])) == std::string_view::npos)
     return CommandError::kUnknownCommand;
-  out.command = 'a';
+  out.command = Lower(args[0][0]);
+  const bool adding = out.command == 'a';
   if (args.size() < 2 || args[1].empty()) return CommandError::kMissingArchive;
   out.archive = args[1];
   size_t next = 2;
-  if (args.size() > 3 && (args[2].empty() || cp932::EndsWithBackslash(args[2])))
+  // Adding needs a name after the base; reading may end with the folder.
+  const auto ends_in_backslash = [&](const std::string& w) {
+    return utf8 ? w.back() == '\\' : cp932::EndsWithBackslash(w);
+  };
+  if (args.size() > (adding ? 3u : 2u) && (args[2].empty() || ends_in_backslash(args[2])))
     out.base = args[next++];
   for (; next < args.size(); ++next)
     if (!args[next].empty()) out.names.push_back(args[next]);
-  if (out.names.empty()) return CommandError::kMissingNames;
+  if (adding && out.names.empty()) return CommandError::kMissingNames;
   return CommandError::kNone;
 }
 

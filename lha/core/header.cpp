@@ -56,6 +56,8 @@ struct Ext {
 // Level 0 and 1 keep a whole path in the name field; split it into the
 // 0xFF-separated folders and the base name. '\' is a separator only where it
 // is a character of its own, not the trail byte of a double-byte character.
+// A leading separator stays as an empty first folder: extraction must see
+// that the path was absolute.
 void SplitLegacyName(const std::string& path, EntryHeader& h) {
   std::string folder, part;
   for (size_t i = 0; i < path.size(); ++i) {
@@ -65,7 +67,7 @@ void SplitLegacyName(const std::string& path, EntryHeader& h) {
       part += path[i];
       part += path[++i];
     } else if (c == '\\' || c == '/' || c == 0xFF) {
-      if (!part.empty()) folder += part + '\xFF';
+      if (!part.empty() || i == 0) folder += part + '\xFF';
       part.clear();
     } else {
       part += path[i];
@@ -108,6 +110,15 @@ ParseResult ParseExt(uint8_t type, const uint8_t* d, size_t n, EntryHeader& h, u
     case 0x46:
       if (n >= 4) h.code_page = Get32(d);
       break;
+    case 0x50:
+      if (n >= 2) h.unix_mode = Get16(d);
+      break;
+    case 0x54:
+      if (n >= 4) {
+        h.unix_time = Get32(d);
+        h.has_unix_time = true;
+      }
+      break;
     default:
       break;
   }
@@ -115,17 +126,20 @@ ParseResult ParseExt(uint8_t type, const uint8_t* d, size_t n, EntryHeader& h, u
 }
 
 // Walks the ext headers from `at`, whose size field is `first`; returns the
-// offset just past them, or 0 when they run out of the header.
-size_t WalkExts(const uint8_t* bytes, size_t size, size_t at, uint16_t first, EntryHeader& h,
-                uint64_t* big_packed, uint64_t* big_original, size_t* crc_at) {
-  for (uint16_t next = first; next != 0;) {
-    if (next < 3 || at + next > size) return 0;
+// offset just past them, or 0 when they run out of the header. Level 3 sizes
+// its ext headers in 4 bytes (`wide`), the others in 2.
+size_t WalkExts(const uint8_t* bytes, size_t size, size_t at, uint32_t first, bool wide,
+                EntryHeader& h, uint64_t* big_packed, uint64_t* big_original, size_t* crc_at) {
+  const size_t field = wide ? 4 : 2;
+  for (uint32_t next = first; next != 0;) {
+    if (next < 1 + field || next > size || at > size - next) return 0;
     const uint8_t type = bytes[at];
-    if (type == 0x00 && next >= 5 && crc_at) *crc_at = at + 1;
-    if (ParseExt(type, bytes + at + 1, next - 3u, h, big_packed, big_original) != ParseResult::kOk)
+    if (type == 0x00 && next >= 3 + field && crc_at) *crc_at = at + 1;
+    if (ParseExt(type, bytes + at + 1, next - 1 - field, h, big_packed, big_original) !=
+        ParseResult::kOk)
       return 0;
     at += next;
-    next = Get16(bytes + at - 2);
+    next = wide ? Get32(bytes + at - 4) : Get16(bytes + at - 2);
   }
   return at;
 }
@@ -134,6 +148,18 @@ size_t WalkExts(const uint8_t* bytes, size_t size, size_t at, uint16_t first, En
 
 bool EntryHeader::IsDirectory() const {
   return std::memcmp(method.data(), kMethodDirectory, 5) == 0;
+}
+
+bool EntryHeader::IsSymbolicLink() const {
+  if (unix_mode && (*unix_mode & 0xF000) == 0xA000) return true;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))
+      ++i;
+    else if (c == '|')
+      return true;
+  }
+  return false;
 }
 
 void EntryHeader::SetMethod(const char (&m)[6]) { std::memcpy(method.data(), m, 5); }
@@ -218,6 +244,28 @@ bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out) {
   return true;
 }
 
+namespace {
+
+// The Unix extension some level-0 writers put after the CRC: OS id 'U', a
+// version byte, the time, the mode, the user and group ids.
+void ParseLevel0Unix(const uint8_t* ext, size_t n, EntryHeader& h) {
+  if (n < 1) return;
+  h.os_id = ext[0];
+  if (ext[0] != 'U' || n < 8) return;
+  h.unix_time = Get32(ext + 2);
+  h.has_unix_time = true;
+  h.unix_mode = Get16(ext + 6);
+}
+
+// The header CRC of the common ext header, computed with its field zero.
+bool HeaderCrcHolds(const uint8_t* b, size_t size, size_t crc_at) {
+  std::vector<uint8_t> copy(b, b + size);
+  copy[crc_at] = copy[crc_at + 1] = 0;
+  return ComputeCrc16(copy.data(), copy.size()) == Get16(b + crc_at);
+}
+
+}  // namespace
+
 ParseResult ParseHeader(const uint8_t* b, size_t size, EntryHeader& h, uint64_t& data_size) {
   h = EntryHeader{};
   if (size < 22) return ParseResult::kDamaged;
@@ -240,40 +288,47 @@ ParseResult ParseHeader(const uint8_t* b, size_t size, EntryHeader& h, uint64_t&
     const std::string path(reinterpret_cast<const char*>(b + 22), name_len);
     h.crc = Get16(b + 22 + name_len);
     h.attributes = b[19];
+    h.dos_time = Get32(b + 15);
+    h.has_unix_time = false;
     size_t end = base;
     if (h.level == 1) {
       if (22 + name_len + 5 > base) return ParseResult::kDamaged;
       h.os_id = b[22 + name_len + 2];
-      end = WalkExts(b, size, base, Get16(b + base - 2), h, &big_packed, &big_original, nullptr);
+      end = WalkExts(b, size, base, Get16(b + base - 2), false, h, &big_packed, &big_original,
+                     nullptr);
       if (end == 0) return ParseResult::kDamaged;
       // Level 1 counts its ext headers in the packed size.
       if (packed < end - base) return ParseResult::kDamaged;
       packed -= end - base;
+    } else {
+      h.os_id = 0;
+      ParseLevel0Unix(b + 22 + name_len + 2, base - (22 + name_len + 2), h);
     }
     if (end != size) return ParseResult::kDamaged;
-    SplitLegacyName(path, h);
+    // An ext header 0x01 or 0x02 of level 1 names the entry instead.
+    SplitLegacyName(h.name.empty() ? path : h.name, h);
     h.packed_size = packed;
     data_size = packed;
     return ParseResult::kOk;
   }
-  if (h.level != 2) return ParseResult::kUnsupported;
+  if (h.level != 2 && h.level != 3) return ParseResult::kUnsupported;
 
-  if (size < kLevel2BaseSize || Get16(b) != size) return ParseResult::kDamaged;
+  const bool wide = h.level == 3;
+  const size_t base = wide ? 32 : kLevel2BaseSize;
+  if (size < base) return ParseResult::kDamaged;
+  if (wide ? (Get16(b) != 4 || Get32(b + 24) != size) : Get16(b) != size)
+    return ParseResult::kDamaged;
   h.unix_time = Get32(b + 15);
   h.crc = Get16(b + 21);
   h.os_id = b[23];
   size_t crc_at = 0;
-  const size_t end =
-      WalkExts(b, size, kLevel2BaseSize, Get16(b + 24), h, &big_packed, &big_original, &crc_at);
+  const size_t end = WalkExts(b, size, base, wide ? Get32(b + 28) : Get16(b + 24), wide, h,
+                              &big_packed, &big_original, &crc_at);
   if (end != size) return ParseResult::kDamaged;
   // Every level-2 writer puts the header CRC in the common ext header; a
   // header without one cannot be told from a damaged one.
-  if (crc_at == 0) return ParseResult::kDamaged;
-  {
-    std::vector<uint8_t> copy(b, b + size);
-    copy[crc_at] = copy[crc_at + 1] = 0;
-    if (ComputeCrc16(copy.data(), copy.size()) != Get16(b + crc_at)) return ParseResult::kDamaged;
-  }
+  if (crc_at == 0 && !wide) return ParseResult::kDamaged;
+  if (crc_at != 0 && !HeaderCrcHolds(b, size, crc_at)) return ParseResult::kDamaged;
   if (!h.attributes) h.attributes = ImpliedAttributes(h);
   if (big_packed != 0 || big_original != 0) {
     packed = big_packed;

@@ -1,7 +1,7 @@
 #pragma once
 // One entry's header: the fields an archive entry carries, the level-2 form
-// this library writes, and the parse of existing level 0, 1 and 2 headers
-// (so an update can copy the entries it keeps without decoding them).
+// this library writes, and the parse of existing level 0 to 3 headers (so an
+// update can copy the entries it keeps, and extraction can read any archive).
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -26,11 +26,17 @@ struct EntryHeader {
   uint64_t packed_size = 0;
   uint64_t original_size = 0;
   uint32_t unix_time = 0;  // modification time, seconds since 1970 UTC
-  uint16_t crc = 0;        // CRC-16 of the original data
+  // Levels 0 and 1 stamp an entry with a local MS-DOS date and time (date in
+  // the high half); their Unix extensions add `unix_time` as well.
+  std::optional<uint32_t> dos_time;
+  bool has_unix_time = true;
+  std::optional<uint16_t> unix_mode;  // st_mode of the Unix extension
+  uint16_t crc = 0;                   // CRC-16 of the original data
   uint8_t os_id = 'M';
   // Code page 932 names. `directory` holds the folders, each followed by
   // 0xFF ("Work\xFFsub\xFF"), empty at the top; a folder entry keeps its
-  // whole path there and has an empty `name`.
+  // whole path there and has an empty `name`. A path read with a leading
+  // separator (an absolute path) keeps it as a first, empty folder.
   std::string name;
   std::string directory;
   // The same names in UTF-16, separator 0xFFFF; written when set.
@@ -42,6 +48,8 @@ struct EntryHeader {
   int level = 2;  // as read; written headers are always level 2
 
   [[nodiscard]] bool IsDirectory() const;
+  // A Unix symbolic link ("name|target" in the older writers' names).
+  [[nodiscard]] bool IsSymbolicLink() const;
   void SetMethod(const char (&m)[6]);
 };
 
@@ -55,7 +63,7 @@ inline constexpr size_t kLevel2BaseSize = 26;
 // Fails when the names make the header longer than its 16-bit size can say.
 [[nodiscard]] bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out);
 
-// Parses one whole header (level 0, 1 or 2; the archive reader finds its
+// Parses one whole header (level 0 to 3; the archive reader finds its
 // length) and checks its CRC or checksum. `data_size` is the size of the
 // packed data that follows it.
 enum class ParseResult { kOk, kDamaged, kUnsupported };

@@ -73,12 +73,14 @@ struct Lh5Decoder::Table {
   }
 };
 
+// -lh4- shares -lh5-'s position code, which reaches 8 KiB back: its window
+// is kept as large.
 Lh5Decoder::Lh5Decoder(int window_bits)
-    : window_bits_(window_bits),
-      np_(window_bits + 1),
+    : window_bits_(std::max(window_bits, 13)),
+      np_(window_bits <= 13 ? 14 : window_bits + 1),
       pbit_(window_bits > 13 ? 5 : 4),
       in_(kInputChunk),
-      out_((size_t{1} << window_bits) + kOutputChunk + kMaxMatch + 8) {}
+      out_((size_t{1} << window_bits_) + kOutputChunk + kMaxMatch + 8) {}
 
 bool Lh5Decoder::Refill() {
   if (count_ > 56) return true;
@@ -99,6 +101,7 @@ bool Lh5Decoder::Refill() {
     if (in_at_ == in_size_ && !input_ended_) {
       const int64_t got = (*input_)(in_.data(), in_.size());
       if (got < 0) return false;
+      fetched_ += static_cast<uint64_t>(got);
       in_at_ = 0;
       in_size_ = static_cast<size_t>(got);
       input_ended_ = got == 0;
@@ -184,7 +187,7 @@ bool Lh5Decoder::ReadCLengths(Table& table, const Table& pt) {
   return table.Build(lengths.data(), kNumC);
 }
 
-bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& crc) {
+bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& crc, ByteSink* sink) {
   input_ = &input;
   in_at_ = in_size_ = 0;
   input_ended_ = false;
@@ -198,6 +201,8 @@ bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& cr
   Crc16 sum;
   Table pt(kSmallFastBits), c(kFastBits), p(kSmallFastBits);
   uint32_t left_in_block = 0;
+  codes_left_ = 0;
+  fetched_ = 0;
   for (uint64_t left = original_size; left > 0;) {
     if (left_in_block == 0) {
       if (!Refill()) return false;
@@ -246,12 +251,15 @@ bool Lh5Decoder::Decode(const Input& input, uint64_t original_size, uint16_t& cr
     }
     if (pos >= window + kOutputChunk) {
       sum.Update(out_.data() + summed, pos - summed);
+      if (sink && !sink->Write(out_.data() + summed, pos - summed)) return false;
       std::memmove(out_.data(), out_.data() + pos - window, window);
       pos = summed = window;
     }
   }
   sum.Update(out_.data() + summed, pos - summed);
+  if (sink && !sink->Write(out_.data() + summed, pos - summed)) return false;
   crc = sum.Value();
+  codes_left_ = left_in_block;
   // Every bit taken must have been in the packed data.
   return overrun_ * 8 <= count_;
 }

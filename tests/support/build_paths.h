@@ -7,5 +7,7 @@ namespace yx::test {
 
 extern const char kSourceDir[];
 extern const char kBinaryDir[];
+// Real LHA archives of many programs, hostile ones included (read only).
+extern const char kSamplesDir[];
 
 }  // namespace yx::test

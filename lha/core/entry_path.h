@@ -1,0 +1,34 @@
+#pragma once
+// Where an entry may be written: its stored path split into names, and the
+// check that keeps a hostile archive inside the folder it is extracted to.
+// Names are checked in UTF-16, after the platform has converted the code
+// page 932 ones, so that the check sees what the file system will.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lha/core/header.h"
+
+namespace yx::lha {
+
+// The stored path of `h` (folders, then the base name), split at 0xFF, '\'
+// and '/' (whole characters only). A leading empty name means the path was
+// absolute; the other empty names are dropped.
+[[nodiscard]] std::vector<std::string> StoredPathParts(const EntryHeader& h);
+// The same from the UTF-16 names, when the header has them.
+[[nodiscard]] std::vector<std::u16string> WidePathParts(const EntryHeader& h);
+
+enum class PathVerdict {
+  kOk,
+  kEmpty,         // no name at all
+  kAbsolute,      // a leading separator: a root, a UNC or \\?\ name
+  kParent,        // a ".." name
+  kDevice,        // CON, NUL, COM1, ... with or without an extension
+  kBadCharacter,  // a character Windows forbids (':' of a drive letter too)
+  kBadEnd,        // a name ending in a dot or a blank, which Windows drops
+};
+
+// Checks every name and drops the "." ones.
+[[nodiscard]] PathVerdict CheckPath(std::vector<std::u16string>& parts);
+
+}  // namespace yx::lha

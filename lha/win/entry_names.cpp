@@ -1,0 +1,90 @@
+#include "lha/win/entry_names.h"
+
+#include "win/text.h"
+
+namespace yx::lha::win {
+namespace {
+
+constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
+
+FILETIME FromTicks(uint64_t t) {
+  return {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+}
+
+std::wstring Join(const std::vector<std::wstring>& parts) {
+  std::wstring path;
+  for (const std::wstring& p : parts) path += (path.empty() ? L"" : L"\\") + p;
+  return path;
+}
+
+}  // namespace
+
+std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict) {
+  std::vector<std::u16string> parts;
+  if (h.wide_name || h.wide_directory) {
+    parts = WidePathParts(h);
+  } else {
+    for (const std::string& p : StoredPathParts(h)) {
+      const std::wstring w = yx::win::ToWide(p, h.code_page.value_or(932));
+      parts.emplace_back(w.begin(), w.end());
+    }
+  }
+  const bool absolute = !parts.empty() && parts.front().empty();
+  const PathVerdict v = CheckPath(parts);
+  if (verdict) *verdict = v;
+  std::vector<std::wstring> out;
+  if (absolute) out.emplace_back();
+  for (const std::u16string& p : parts) out.emplace_back(p.begin(), p.end());
+  return out;
+}
+
+std::wstring EntryWidePath(const EntryHeader& h) { return Join(EntryParts(h, nullptr)); }
+
+std::string EntryNarrowPath(const EntryHeader& h) {
+  std::string path;
+  for (const std::string& p : StoredPathParts(h)) path += (path.empty() ? "" : "\\") + p;
+  return path;
+}
+
+EntryTimes TimesOf(const EntryHeader& h) {
+  EntryTimes t;
+  if (h.times && h.times->modification != 0) {
+    t.write = FromTicks(h.times->modification);
+    if (h.times->creation) t.creation = FromTicks(h.times->creation);
+    if (h.times->access) t.access = FromTicks(h.times->access);
+  } else if (h.has_unix_time) {
+    t.write = FromTicks(kUnixEpochAsFileTime + uint64_t{h.unix_time} * 10000000u);
+  } else if (h.dos_time) {
+    FILETIME local{};
+    if (::DosDateTimeToFileTime(static_cast<WORD>(*h.dos_time >> 16),
+                                static_cast<WORD>(*h.dos_time), &local))
+      ::LocalFileTimeToFileTime(&local, &t.write);
+  }
+  return t;
+}
+
+uint32_t UnixTimeOf(const FILETIME& t) {
+  const uint64_t ticks = (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
+  if (ticks <= kUnixEpochAsFileTime) return 0;
+  const uint64_t seconds = (ticks - kUnixEpochAsFileTime) / 10000000u;
+  return seconds > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
+}
+
+DWORD DosTimeOf(const FILETIME& t) {
+  FILETIME local{};
+  WORD date = 0, time = 0;
+  if (!::FileTimeToLocalFileTime(&t, &local) || !::FileTimeToDosDateTime(&local, &date, &time))
+    return 0;
+  return DWORD{date} << 16 | time;
+}
+
+DWORD AttributesOf(const EntryHeader& h) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  DWORD a = h.attributes.value_or(FILE_ATTRIBUTE_ARCHIVE) & kKept;
+  // A Unix entry without its owner's write permission is read-only.
+  if (h.unix_mode && !(*h.unix_mode & 0200) && !h.IsDirectory()) a |= FILE_ATTRIBUTE_READONLY;
+  return a;
+}
+
+}  // namespace yx::lha::win

@@ -1,0 +1,36 @@
+#pragma once
+// What an entry's header says, as Windows wants it: its path in UTF-16 (from
+// the Unicode names when it has them, else its code page 932 names), its
+// times as FILETIMEs and its attributes.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lha/core/entry_path.h"
+#include "lha/core/header.h"
+
+namespace yx::lha::win {
+
+// The names of the stored path; `verdict` says whether it may be written.
+[[nodiscard]] std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict);
+// The stored path with '\' between names, for listings and the handle API.
+[[nodiscard]] std::wstring EntryWidePath(const EntryHeader& h);
+[[nodiscard]] std::string EntryNarrowPath(const EntryHeader& h);
+
+struct EntryTimes {
+  FILETIME write{};
+  std::optional<FILETIME> creation, access;
+};
+// The Windows times when the header has them, else the Unix time, else the
+// MS-DOS time (local time).
+[[nodiscard]] EntryTimes TimesOf(const EntryHeader& h);
+[[nodiscard]] uint32_t UnixTimeOf(const FILETIME& t);
+// The local MS-DOS date and time of `t`: date in the high half.
+[[nodiscard]] DWORD DosTimeOf(const FILETIME& t);
+
+// Read-only, hidden, system and archive: what extraction gives a file or folder.
+[[nodiscard]] DWORD AttributesOf(const EntryHeader& h);
+
+}  // namespace yx::lha::win

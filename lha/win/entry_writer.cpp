@@ -1,0 +1,185 @@
+#include "lha/win/entry_writer.h"
+
+#include <vector>
+
+#include "lha/win/entry_names.h"
+#include "lha/win/read_result.h"
+#include "win/file_system.h"
+#include "win/unique_handle.h"
+
+namespace yx::lha::win {
+namespace {
+
+std::wstring SystemReason(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring reason = n ? std::wstring(text, n) : L"error " + std::to_wstring(error);
+  if (text) ::LocalFree(text);
+  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r'))
+    reason.pop_back();
+  return reason;
+}
+
+// Writes through a buffer of 1 MiB: the decoders hand out pieces of 64 to
+// 256 KiB, and every WriteFile is a server round trip under Wine.
+class FileSink : public ByteSink {
+ public:
+  explicit FileSink(HANDLE file) : file_(file) { buffer_.reserve(kBuffer); }
+  bool Write(const uint8_t* data, size_t size) override {
+    if (buffer_.size() + size > kBuffer && !Flush()) return false;
+    if (size >= kBuffer) return WriteAll(data, size);
+    buffer_.insert(buffer_.end(), data, data + size);
+    return true;
+  }
+  [[nodiscard]] bool Flush() {
+    const bool ok = buffer_.empty() || WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok;
+  }
+  [[nodiscard]] DWORD Error() const { return error_; }
+
+ private:
+  static constexpr size_t kBuffer = 1 << 20;
+  bool WriteAll(const uint8_t* data, size_t size) {
+    while (size > 0) {
+      const DWORD piece = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(file_, data, piece, &written, nullptr) || written == 0) {
+        error_ = ::GetLastError();
+        return false;
+      }
+      data += written;
+      size -= written;
+    }
+    return true;
+  }
+  HANDLE file_;
+  std::vector<uint8_t> buffer_;
+  DWORD error_ = 0;
+};
+
+bool IsLinkOrFile(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
+
+}  // namespace
+
+WriteOutcome MakeFolders(const std::wstring& base, const std::vector<std::wstring>& parts,
+                         size_t count) {
+  std::wstring path = base;
+  for (size_t i = 0; i < count; ++i) {
+    path += parts[i];
+    const std::wstring long_path = yx::win::ToLongPath(path);
+    DWORD a = ::GetFileAttributesW(long_path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) {
+      if (!::CreateDirectoryW(long_path.c_str(), nullptr) &&
+          ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        const DWORD error = ::GetLastError();
+        return {kErrorMakeDirectory, path + L": " + SystemReason(error)};
+      }
+      a = ::GetFileAttributesW(long_path.c_str());
+    }
+    if (a == INVALID_FILE_ATTRIBUTES || IsLinkOrFile(a))
+      return {kErrorMakeDirectory, path + L": a file or a link stands where a folder goes"};
+    path += L'\\';
+  }
+  return {};
+}
+
+WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e, EntryDecoder& decoder,
+                        const std::wstring& target, Overwrite overwrite) {
+  const std::wstring long_target = yx::win::ToLongPath(target);
+  const EntryTimes times = TimesOf(e.header);
+  WIN32_FILE_ATTRIBUTE_DATA existing{};
+  const bool exists =
+      ::GetFileAttributesExW(long_target.c_str(), GetFileExInfoStandard, &existing) != 0;
+  if (exists) {
+    if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      return {kErrorCannotWrite, target + L": a folder of that name exists"};
+    if (overwrite == Overwrite::kNever ||
+        (overwrite == Overwrite::kNewer &&
+         Ticks(times.write) <= Ticks(existing.ftLastWriteTime)))
+      return {kErrorAlreadyExist, target + L": exists, not overwritten"};
+  }
+  const std::wstring temp =
+      long_target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+  yx::win::UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    return {kErrorCannotWrite, target + L": " + SystemReason(error)};
+  }
+  FileSink sink(file.get());
+  DecodeStatus status = decoder.Decode(source, e, &sink);
+  if (status == DecodeStatus::kOk && !sink.Flush()) status = DecodeStatus::kWriteError;
+  WriteOutcome outcome;
+  switch (status) {
+    case DecodeStatus::kOk:
+      break;
+    case DecodeStatus::kWriteError:
+      outcome = {kErrorCannotWrite, target + L": " + SystemReason(sink.Error())};
+      break;
+    case DecodeStatus::kCrcMismatch:
+      outcome = {kErrorFileCrc, target + L": CRC mismatch, not extracted"};
+      break;
+    case DecodeStatus::kLonger:
+      outcome = {kErrorLongerThanStated,
+                 target + L": the data is longer than the header says, not extracted"};
+      break;
+    case DecodeStatus::kUnsupported:
+      outcome = {kErrorMethod, target + L": method not supported"};
+      break;
+    case DecodeStatus::kReadError:
+      outcome = {kErrorHeaderBroken, target + L": the archive could not be read"};
+      break;
+    case DecodeStatus::kDamaged:
+      outcome = {kErrorHuffmanCode, target + L": damaged data, not extracted"};
+      break;
+  }
+  if (outcome.code == 0 &&
+      !::SetFileTime(file.get(), times.creation ? &*times.creation : nullptr,
+                     times.access ? &*times.access : nullptr, &times.write)) {
+    const DWORD error = ::GetLastError();
+    outcome = {kErrorCannotWrite, target + L": " + SystemReason(error)};
+  }
+  file.reset();
+  if (outcome.code == 0) {
+    if (exists) ::SetFileAttributesW(long_target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const DWORD flags = exists ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!::MoveFileExW(temp.c_str(), long_target.c_str(), flags)) {
+      const DWORD error = ::GetLastError();
+      outcome = {error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? kErrorAlreadyExist
+                                                                             : kErrorCannotWrite,
+                 target + L": " + SystemReason(error)};
+    }
+  }
+  if (outcome.code != 0) {
+    ::DeleteFileW(temp.c_str());
+    return outcome;
+  }
+  const DWORD attributes = AttributesOf(e.header);
+  if (attributes != FILE_ATTRIBUTE_ARCHIVE)
+    ::SetFileAttributesW(long_target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+  return {};
+}
+
+void FinishFolder(const ArchiveEntry& e, const std::wstring& folder) {
+  const std::wstring long_path = yx::win::ToLongPath(folder);
+  const EntryTimes times = TimesOf(e.header);
+  yx::win::UniqueFile handle(::CreateFileW(long_path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (handle)
+    ::SetFileTime(handle.get(), times.creation ? &*times.creation : nullptr,
+                  times.access ? &*times.access : nullptr, &times.write);
+  handle.reset();
+  const DWORD attributes = AttributesOf(e.header) & ~FILE_ATTRIBUTE_ARCHIVE;
+  if (attributes != 0) ::SetFileAttributesW(long_path.c_str(), attributes);
+}
+
+}  // namespace yx::lha::win
