@@ -1,6 +1,8 @@
 #pragma once
 // An archive opened for reading: its file, where its first header lies (past
 // the program of a self-extracting one) and its entries, listed once.
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <vector>

@@ -258,6 +258,7 @@ int RunWide(LPCWSTR line, std::wstring& out) {
 }  // namespace
 }  // namespace yx::lha::win
 
+using namespace yx::lha;
 using namespace yx::lha::win;
 
 extern "C" {

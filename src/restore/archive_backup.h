@@ -1,9 +1,13 @@
 #pragma once
-// An archive run's backup, yymmdd_hhnn.lzh, read in place: its headers for
-// the listing, one entry's data decoded for a restore. Nothing is extracted
-// to a folder first.
+// An archive run's backup, yymmdd_hhnn.lzh, read in place through the
+// archiver library: its entries through the archive handle API, one entry's
+// data decoded straight into the restore's file. Nothing is extracted to a
+// folder first.
+#include <memory>
 #include <string>
 
+#include "lha/core/entry_decoder.h"
+#include "lha/win/opened_archive.h"
 #include "restore/stored_entry.h"
 
 namespace yx::restore {
@@ -17,6 +21,8 @@ class ArchiveBackup : public BackupEntries {
 
  private:
   std::wstring path_;
+  std::unique_ptr<lha::win::OpenedArchive> opened_;  // for the data, opened at the first entry
+  lha::EntryDecoder decoder_;
 };
 
 }  // namespace yx::restore

@@ -99,8 +99,8 @@ TEST_F(RestoreProgramTest, BothKindsOfBackupAreListedAndGiveTheTreeBackExactly) 
   EXPECT_EQ(dir.ReadFile(L"one\\b.bin"), std::string(70000, '\x5C') + "tail");
   SYSTEMTIME now;
   ::GetLocalTime(&now);
-  wchar_t month[16];
-  swprintf(month, 16, L"program\\log\\%02u%02u.log", now.wYear % 100, now.wMonth);
+  wchar_t month[32];
+  swprintf(month, 32, L"program\\log\\%02u%02u.log", now.wYear % 100, now.wMonth);
   const std::string log = dir.ReadFile(month);
   EXPECT_NE(log.find(" 260105_1000 Work\\sub\\b.bin → " + dir.PathA() +
                      "one\\ 復元 1 件、スキップ 0 "
