@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build-fuzz
 source tools/ccache-env.sh
-targets=(int_or_default settings_values cp932_paths line_ends lh5_roundtrip)
+targets=(int_or_default settings_values cp932_paths line_ends lh5_roundtrip lha_read)
 
 CC=clang CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 cmake --build "$build" -j2 >/dev/null || { cmake --build "$build" -j1; exit 1; }
@@ -36,12 +36,16 @@ seed() {
         { printf '\x10\x20'; for i in $(seq 1 400); do printf 'backup folder %d of the settings window\r\n' $((i % 37)); done; } > "$dir/text"
         { printf '\x01\xe0'; head -c 20000 /dev/zero; } > "$dir/zeros"
         { printf '\x7f\x41'; head -c 12000 /dev/urandom; } > "$dir/random" ;;
+    # Every header level and method: the shared samples, read where they lie.
+    lha_read) find ../shared/lha-samples -type f -size -64k ! -name 'README*' \
+        -exec sh -c 'cp "$1" "$2/$(md5sum < "$1" | cut -c1-8)"' _ {} "$dir" \; ;;
   esac
 }
 
 fuzz_one() {
   local t=$1 extra=()
   [[ $t == lh5_roundtrip ]] && extra=(-max_len=70000)
+  [[ $t == lha_read ]] && extra=(-max_len=65536)
   "$build/fuzz_$t" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 \
     -artifact_prefix="$build/crashes/$t-" "${extra[@]}" "$build/corpus/$t" > "$build/$t.log" 2>&1
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The archiver's command text: a command, switches beginning with '-' or '/',
 // the archive, an optional base folder (a word ending in '\', or an empty
-// "") and the names to add relative to it, or to read from the archive. Words may be quoted, wholly or in
-// part; a quote never hides inside a double-byte character of code page 932,
-// but a backslash may (表 is 95 5C), so the base test steps over them.
+// "") and the names to add relative to it, or to read from the archive. Words may be quoted, wholly
+// or in part; a quote never hides inside a double-byte character of code page 932, but a backslash
+// may (表 is 95 5C), so the base test steps over them.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +23,7 @@ struct ArchiveCommand {
   bool folder_entries = false;  // -r2: folders become -lhd- entries
   Overwrite overwrite = Overwrite::kNever;
   std::string archive;  // code page 932 (UTF-8 for a wide command), as given
-  std::string base;             // empty, or ending in a backslash
+  std::string base;     // empty, or ending in a backslash
   std::vector<std::string> names;
 };
 

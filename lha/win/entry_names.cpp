@@ -7,9 +7,7 @@ namespace {
 
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 
-FILETIME FromTicks(uint64_t t) {
-  return {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
-}
+FILETIME FromTicks(uint64_t t) { return {static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)}; }
 
 std::wstring Join(const std::vector<std::wstring>& parts) {
   std::wstring path;
@@ -79,8 +77,8 @@ DWORD DosTimeOf(const FILETIME& t) {
 }
 
 DWORD AttributesOf(const EntryHeader& h) {
-  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_ARCHIVE;
   DWORD a = h.attributes.value_or(FILE_ATTRIBUTE_ARCHIVE) & kKept;
   // A Unix entry without its owner's write permission is read-only.
   if (h.unix_mode && !(*h.unix_mode & 0200) && !h.IsDirectory()) a |= FILE_ATTRIBUTE_READONLY;

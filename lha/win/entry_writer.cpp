@@ -17,8 +17,7 @@ std::wstring SystemReason(DWORD error) {
       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring reason = n ? std::wstring(text, n) : L"error " + std::to_wstring(error);
   if (text) ::LocalFree(text);
-  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r'))
-    reason.pop_back();
+  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) reason.pop_back();
   return reason;
 }
 
@@ -101,12 +100,10 @@ WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e, EntryDecode
     if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       return {kErrorCannotWrite, target + L": a folder of that name exists"};
     if (overwrite == Overwrite::kNever ||
-        (overwrite == Overwrite::kNewer &&
-         Ticks(times.write) <= Ticks(existing.ftLastWriteTime)))
+        (overwrite == Overwrite::kNewer && Ticks(times.write) <= Ticks(existing.ftLastWriteTime)))
       return {kErrorAlreadyExist, target + L": exists, not overwritten"};
   }
-  const std::wstring temp =
-      long_target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+  const std::wstring temp = long_target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
   yx::win::UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
@@ -140,9 +137,8 @@ WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e, EntryDecode
       outcome = {kErrorHuffmanCode, target + L": damaged data, not extracted"};
       break;
   }
-  if (outcome.code == 0 &&
-      !::SetFileTime(file.get(), times.creation ? &*times.creation : nullptr,
-                     times.access ? &*times.access : nullptr, &times.write)) {
+  if (outcome.code == 0 && !::SetFileTime(file.get(), times.creation ? &*times.creation : nullptr,
+                                          times.access ? &*times.access : nullptr, &times.write)) {
     const DWORD error = ::GetLastError();
     outcome = {kErrorCannotWrite, target + L": " + SystemReason(error)};
   }
@@ -172,8 +168,8 @@ void FinishFolder(const ArchiveEntry& e, const std::wstring& folder) {
   const EntryTimes times = TimesOf(e.header);
   yx::win::UniqueFile handle(::CreateFileW(long_path.c_str(), FILE_WRITE_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING,
-                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
   if (handle)
     ::SetFileTime(handle.get(), times.creation ? &*times.creation : nullptr,
                   times.access ? &*times.access : nullptr, &times.write);

@@ -55,7 +55,8 @@ std::wstring Hex(uint32_t v, int digits) {
 
 std::wstring Column(std::wstring s, size_t width, bool right) {
   if (s.size() >= width) return s;
-  return right ? std::wstring(width - s.size(), L' ') + s : s + std::wstring(width - s.size(), L' ');
+  return right ? std::wstring(width - s.size(), L' ') + s
+               : s + std::wstring(width - s.size(), L' ');
 }
 
 std::wstring AttributeText(const EntryHeader& h) {
@@ -86,8 +87,8 @@ std::wstring ListLine(const ArchiveEntry& e, bool verbose) {
                 static_cast<unsigned long long>(ratio % 10));
   std::wstring line = Column(std::to_wstring(h.original_size), 12, true) + L" " +
                       Column(std::to_wstring(e.data_size), 12, true) + L" " +
-                      Column(ratio_text, 7, true) + L" " + yx::win::ToWide(MethodName(h)) +
-                      L" " + Hex(h.crc, 4) + L" " + stamp + L" " + AttributeText(h) + L" ";
+                      Column(ratio_text, 7, true) + L" " + yx::win::ToWide(MethodName(h)) + L" " +
+                      Hex(h.crc, 4) + L" " + stamp + L" " + AttributeText(h) + L" ";
   std::wstring path = EntryWidePath(h);
   if (h.IsDirectory()) path += L'\\';
   line += path;
@@ -109,7 +110,8 @@ class Run {
     DWORD error = 0;
     const int opened = OpenArchive(request_.archive, archive_, error);
     if (opened == kErrorArcFileOpen)
-      return {opened, request_.archive + L": cannot open (error " + std::to_wstring(error) + L")\r\n"};
+      return {opened,
+              request_.archive + L": cannot open (error " + std::to_wstring(error) + L")\r\n"};
     if (opened != kReadOk) return {opened, request_.archive + L": not an LHA archive\r\n"};
     if (request_.command == 'l' || request_.command == 'v') {
       List();
@@ -143,8 +145,8 @@ class Run {
       ++count;
     }
     outcome_.output += Column(std::to_wstring(original), 12, true) + L" " +
-                       Column(std::to_wstring(packed), 12, true) + L" " +
-                       std::to_wstring(count) + L" entries\r\n";
+                       Column(std::to_wstring(packed), 12, true) + L" " + std::to_wstring(count) +
+                       L" entries\r\n";
   }
 
   bool PrepareBase() {
@@ -153,8 +155,8 @@ class Run {
     base_ = yx::win::FullPath(base_);
     if (!yx::win::CreateFolderTree(base_)) {
       const DWORD error = ::GetLastError();
-      Problem(kErrorMakeDirectory, base_ + L": cannot make the folder (error " +
-                                       std::to_wstring(error) + L")");
+      Problem(kErrorMakeDirectory,
+              base_ + L": cannot make the folder (error " + std::to_wstring(error) + L")");
       return false;
     }
     return true;
@@ -191,8 +193,7 @@ class Run {
     std::wstring target = base_;
     for (const std::wstring& p : parts) target += p + L'\\';
     target.pop_back();
-    const WriteOutcome w =
-        WriteEntry(*archive_.source, e, decoder_, target, request_.overwrite);
+    const WriteOutcome w = WriteEntry(*archive_.source, e, decoder_, target, request_.overwrite);
     if (w.code != 0) Problem(w.code, w.what);
   }
 

@@ -28,7 +28,7 @@ constexpr WORD kVersion = 100;  // 1.00
 struct ArchiveHandle {
   OpenedArchive archive;
   std::vector<std::wstring> patterns;
-  size_t next = 0;               // the entry FindNext looks at first
+  size_t next = 0;  // the entry FindNext looks at first
   const ArchiveEntry* found = nullptr;
 };
 
@@ -96,7 +96,8 @@ std::vector<std::wstring> SplitPatterns(const std::wstring& text) {
 }
 
 WORD Ratio(uint64_t packed, uint64_t original) {
-  return original == 0 ? 0 : static_cast<WORD>(std::min<uint64_t>(packed * 1000 / original, 0xFFFF));
+  return original == 0 ? 0
+                       : static_cast<WORD>(std::min<uint64_t>(packed * 1000 / original, 0xFFFF));
 }
 
 UINT OsType(uint8_t id) {
@@ -131,9 +132,10 @@ void Fill(const ArchiveEntry& e, Info* info) {
   info->wDate = static_cast<WORD>(dos >> 16);
   info->wTime = static_cast<WORD>(dos);
   const DWORD a = AttributesOf(h) | (h.IsDirectory() ? FILE_ATTRIBUTE_DIRECTORY : 0);
-  const char letters[] = {a & FILE_ATTRIBUTE_READONLY ? 'R' : '-', a & FILE_ATTRIBUTE_HIDDEN ? 'H' : '-',
-                          a & FILE_ATTRIBUTE_SYSTEM ? 'S' : '-', a & FILE_ATTRIBUTE_DIRECTORY ? 'D' : '-',
-                          a & FILE_ATTRIBUTE_ARCHIVE ? 'A' : '-'};
+  const char letters[] = {
+      a & FILE_ATTRIBUTE_READONLY ? 'R' : '-', a & FILE_ATTRIBUTE_HIDDEN ? 'H' : '-',
+      a & FILE_ATTRIBUTE_SYSTEM ? 'S' : '-', a & FILE_ATTRIBUTE_DIRECTORY ? 'D' : '-',
+      a & FILE_ATTRIBUTE_ARCHIVE ? 'A' : '-'};
   const std::string method = MethodName(h);
   for (size_t i = 0; i < 5; ++i) info->szAttribute[i] = letters[i];
   info->szAttribute[5] = 0;

@@ -1,0 +1,185 @@
+// The reading side of the library in-process, as a restore program calls it:
+// our own archives back through x with names beyond Shift-JIS, times and
+// attributes; the handle API; the overwrite rules; hostile and damaged
+// archives, with nothing written outside the folder extracted to.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lha/win/read_result.h"
+#include "lha/win/unlha32_api.h"
+#include "support/build_paths.h"
+#include "support/temp_folder.h"
+#include "win/file_system.h"
+#include "win/text.h"
+
+namespace yx::lha {
+namespace {
+
+using yx::test::TempFolder;
+
+struct Result {
+  int code;
+  std::wstring text;
+};
+
+Result Call(const std::wstring& command) {
+  std::vector<wchar_t> out(8192, L'x');
+  const int code = UnlhaW(nullptr, command.c_str(), out.data(), static_cast<DWORD>(out.size()));
+  return {code, out.data()};
+}
+
+std::wstring Sample(const char* relative) {
+  std::wstring w = L"Z:";
+  for (const char c : std::string(yx::test::kSamplesDir) + "/" + relative)
+    w += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return w;
+}
+
+FILETIME WriteTime(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d{};
+  EXPECT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) << path.size();
+  return d.ftLastWriteTime;
+}
+
+// A café, a snowman and Hangul: names code page 932 cannot hold.
+const std::wstring kWideName = L"caf\u00E9 \u2603 \uD55C.txt";
+
+class ReadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    src_.MakeFolder(L"Work\\sub");
+    src_.WriteFile(L"Work\\" + kWideName, "unicode name\r\n");
+    src_.WriteFile(L"Work\\sub\\\u8868.txt", std::string(100000, 'z'));  // 表: trail byte 5C
+    src_.WriteFile(L"Work\\ro.txt", "read only");
+    ::SetFileAttributesW((src_.Path() + L"Work\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    archive_ = src_.Path() + L"a.lzh";
+    const Result r = Call(L"a -x1 -r2 \"" + archive_ + L"\" \"" + src_.Path() + L"\" \"Work\\*\"");
+    ASSERT_EQ(r.code, 0) << std::string(r.text.begin(), r.text.end());
+  }
+
+  TempFolder src_, out_;
+  std::wstring archive_;
+};
+
+TEST_F(ReadTest, OwnArchiveComesBackWithNamesTimesAndAttributes) {
+  const Result r = Call(L"x \"" + archive_ + L"\" \"" + out_.Path() + L"\"");
+  ASSERT_EQ(r.code, 0);
+  EXPECT_EQ(out_.ReadFile(L"Work\\" + kWideName), "unicode name\r\n");
+  EXPECT_EQ(out_.ReadFile(L"Work\\sub\\\u8868.txt"), std::string(100000, 'z'));
+  const FILETIME a = WriteTime(src_.Path() + L"Work\\" + kWideName);
+  const FILETIME b = WriteTime(out_.Path() + L"Work\\" + kWideName);
+  EXPECT_EQ(::CompareFileTime(&a, &b), 0);
+  EXPECT_TRUE(::GetFileAttributesW((out_.Path() + L"Work\\ro.txt").c_str()) &
+              FILE_ATTRIBUTE_READONLY);
+
+  // e drops the folders; a test decodes without writing.
+  TempFolder flat;
+  EXPECT_EQ(Call(L"e \"" + archive_ + L"\" \"" + flat.Path() + L"\" *.txt").code, 0);
+  EXPECT_TRUE(flat.Exists(L"\u8868.txt"));
+  EXPECT_TRUE(flat.Exists(kWideName));
+  EXPECT_EQ(Call(L"t \"" + archive_ + L"\"").code, 0);
+}
+
+TEST_F(ReadTest, HandleApiListsEveryEntryWithExactNames) {
+  EXPECT_EQ(UnlhaGetFileCountW(archive_.c_str()), 5);  // Work, sub and three files
+  EXPECT_TRUE(UnlhaCheckArchiveW(archive_.c_str(), CHECKARCHIVE_FULLCRC));
+  HARC h = UnlhaOpenArchiveW(nullptr, archive_.c_str(), 0);
+  ASSERT_NE(h, nullptr);
+  INDIVIDUALINFOW info{};
+  std::vector<std::wstring> names;
+  for (int r = UnlhaFindFirstW(h, L"*", &info); r == 0; r = UnlhaFindNextW(h, &info))
+    names.push_back(info.szFileName);
+  EXPECT_EQ(names.size(), 5u);
+  EXPECT_NE(std::find(names.begin(), names.end(), L"Work\\" + kWideName), names.end());
+  ASSERT_EQ(UnlhaFindFirstW(h, L"sub\\*", &info), -1);     // patterns match whole paths
+  ASSERT_EQ(UnlhaFindFirstW(h, L"\u8868.txt", &info), 0);  // a name alone matches in folders
+  EXPECT_EQ(std::wstring(info.szMode), L"-lh5-");
+  EXPECT_EQ(UnlhaGetOriginalSize(h), info.dwOriginalSize);
+  EXPECT_EQ(UnlhaGetCRC(h), info.dwCRC);
+  EXPECT_EQ(UnlhaCloseArchive(h), 0);
+  EXPECT_EQ(UnlhaCloseArchive(h), -1);
+  EXPECT_EQ(UnlhaFindNextW(h, &info), win::kErrorHarcNotOpened);
+  EXPECT_EQ(UnlhaOpenArchiveW(nullptr, (src_.Path() + L"Work\\ro.txt").c_str(), 0), nullptr);
+}
+
+TEST_F(ReadTest, OverwriteRules) {
+  const std::wstring x = L"x \"" + archive_ + L"\" \"" + out_.Path() + L"\"";
+  out_.MakeFolder(L"Work");
+  out_.WriteFile(L"Work\\" + kWideName, "mine");
+  EXPECT_EQ(Call(x).code, win::kErrorAlreadyExist);
+  EXPECT_EQ(out_.ReadFile(L"Work\\" + kWideName), "mine");
+  // The file there is newer than the stored one: -u keeps it, -c does not.
+  EXPECT_EQ(Call(L"x -u \"" + archive_ + L"\" \"" + out_.Path() + L"\"").code,
+            win::kErrorAlreadyExist);
+  EXPECT_EQ(out_.ReadFile(L"Work\\" + kWideName), "mine");
+  EXPECT_EQ(Call(L"x -c \"" + archive_ + L"\" \"" + out_.Path() + L"\"").code, 0);
+  EXPECT_EQ(out_.ReadFile(L"Work\\" + kWideName), "unicode name\r\n");
+}
+
+TEST_F(ReadTest, DamagedEntryLeavesNoFileUnderItsName) {
+  std::string bytes = yx::test::ReadWholeFile(archive_);
+  const size_t at = bytes.find("-lh5-");
+  ASSERT_NE(at, std::string::npos);
+  const size_t header =
+      static_cast<unsigned char>(bytes[at - 2]) | static_cast<unsigned char>(bytes[at - 1]) << 8;
+  bytes[at - 2 + header + 20] ^= 0x55;  // inside the first packed data
+  const std::wstring broken = src_.Path() + L"broken.lzh";
+  yx::test::WriteWholeFile(broken, bytes);
+  const Result r = Call(L"x \"" + broken + L"\" \"" + out_.Path() + L"\"");
+  EXPECT_TRUE(r.code == win::kErrorFileCrc || r.code == win::kErrorHuffmanCode) << r.code;
+  // Nothing under the damaged entry's name, no temporary file left.
+  int files = 0;
+  std::function<void(const std::wstring&)> walk = [&](const std::wstring& dir) {
+    yx::win::ForEachEntry(dir, [&](const WIN32_FIND_DATAW& e) {
+      if (yx::win::IsDotEntry(e)) return true;
+      if (yx::win::IsFolder(e)) return walk(dir + e.cFileName + L"\\"), true;
+      EXPECT_EQ(std::wstring(e.cFileName).find(L".tmp"), std::wstring::npos);
+      ++files;
+      return true;
+    });
+  };
+  walk(out_.Path());
+  EXPECT_EQ(files, 2);
+}
+
+TEST(ReadHostile, NothingIsWrittenOutsideTheFolder) {
+  TempFolder outer;
+  const std::wstring base = outer.MakeFolder(L"in") + L"\\";
+  for (const char* name : {"regression/abspath.lzh", "regression/dotdot.lzh",
+                           "regression/symlink2.lzh", "regression/badterm.lzh"}) {
+    const Result r = Call(L"x -c \"" + Sample(name) + L"\" \"" + base + L"\"");
+    EXPECT_EQ(r.code, win::kErrorUnsafeName) << name;
+  }
+  EXPECT_EQ(Call(L"x \"" + Sample("regression/truncated.lzh") + L"\" \"" + base + L"\"").code,
+            win::kErrorNotArcFile);
+  int outside = 0;
+  yx::win::ForEachEntry(outer.Path(), [&](const WIN32_FIND_DATAW& e) {
+    if (!yx::win::IsDotEntry(e) && std::wstring(e.cFileName) != L"in") ++outside;
+    return true;
+  });
+  EXPECT_EQ(outside, 0);
+  // The links' targets were not followed: etc/passwd is a real folder's file.
+  EXPECT_TRUE(outer.Exists(L"in\\etc\\passwd"));
+}
+
+TEST(ReadSamples, SelfExtractingAndOldArchivesList) {
+  for (const char* name : {"lha213/sfx.exe", "larc333/lz5.lzs", "lha_os2_208/h3_lh5.lzh"}) {
+    std::vector<char> out(4096);
+    const std::string command = "l \"" + yx::win::FromWide(Sample(name)) + "\"";
+    EXPECT_EQ(Unlha(nullptr, command.c_str(), out.data(), static_cast<DWORD>(out.size())), 0)
+        << name;
+    EXPECT_NE(std::string(out.data()).find(" entries"), std::string::npos) << out.data();
+  }
+  HARC h = UnlhaOpenArchiveW(nullptr, Sample("lha213/sfx.exe").c_str(), 0);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(UnlhaIsSFXFile(h), 1);
+  EXPECT_EQ(UnlhaCloseArchive(h), 0);
+}
+
+}  // namespace
+}  // namespace yx::lha
