@@ -1,15 +1,14 @@
 #include "restore/program.h"
 
-#include "app/folder_lock.h"
 #include "base/cp932.h"
 #include "log/run_log.h"
 #include "restore/restore_plan.h"
 #include "restore/wide_text.h"
+#include "run/folder_place.h"
 #include "settings/settings_file.h"
 #include "win/clock.h"
 #include "win/file_system.h"
 #include "win/text.h"
-#include "win/unique_handle.h"
 
 namespace yx::restore {
 
@@ -54,23 +53,17 @@ std::string RestoreLine(std::string_view id, const std::vector<std::u16string>& 
 void LogRestore(const Program& program, const std::string& line) {
   const std::string log_dir = program.folder_cp932 + "log\\";
   (void)win::CreateFolderTree(win::WidePath(log_dir));
-  // A run saving the month's log at the same moment would drop this line.
-  const std::optional<app::FolderLock> turn =
-      app::FolderLock::Take(program.folder_cp932, L"log", 30000);
+  // The runs' own save: a run saving the month's log meanwhile keeps this line.
+  run::FolderPlace place(program.folder_cp932);
   log::RunLog log;
   log.Append(line);
-  log.SaveLog(log_dir + FormatDateTime("yymm", win::Now()) + ".log");
+  place.SaveLog(log, log_dir + FormatDateTime("yymm", win::Now()) + ".log");
 }
 
 void AppendErrorFile(const Program& program, std::string_view command, std::string_view reason) {
-  const std::string line = FormatDateTime(log::kStamp, win::Now()) + "\tYorudexRestore " +
-                           std::string(command) + ": " + std::string(reason) + "\r\n";
-  win::UniqueFile file(::CreateFileW(win::ToLongPath(program.folder + L"log-error.txt").c_str(),
-                                     FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD put = 0;
-  if (file)
-    (void)::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr);
+  run::FolderPlace(program.folder_cp932)
+      .AppendToFallback(FormatDateTime(log::kStamp, win::Now()) + "\tYorudexRestore " +
+                        std::string(command) + ": " + std::string(reason) + "\r\n");
 }
 
 }  // namespace yx::restore

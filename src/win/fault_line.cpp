@@ -28,8 +28,7 @@ std::string ErrorReason(DWORD error) {
 }
 
 std::string FaultLine(std::wstring_view path, DWORD error) {
-  std::string line = "PATH=" + FromWide(path);
-  return line + " をバックアップできませんでした: " + ErrorReason(error);
+  return "PATH=" + FromWide(path) + " をバックアップできませんでした: " + ErrorReason(error);
 }
 
 }  // namespace yx::win
