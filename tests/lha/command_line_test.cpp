@@ -52,7 +52,7 @@ TEST(CommandLine, BaseEndingInATrailByteBackslashIsAName) {
 TEST(CommandLine, Failures) {
   ArchiveCommand c;
   EXPECT_EQ(ParseCommandLine("", c), CommandError::kUnknownCommand);
-  EXPECT_EQ(ParseCommandLine("x -r2 a.lzh b\\ c", c), CommandError::kUnknownCommand);
+  EXPECT_EQ(ParseCommandLine("z -r2 a.lzh b\\ c", c), CommandError::kUnknownCommand);
   EXPECT_EQ(ParseCommandLine("add a.lzh b\\ c", c), CommandError::kUnknownCommand);
   EXPECT_EQ(ParseCommandLine("a -q a.lzh b\\ c", c), CommandError::kUnknownSwitch);
   EXPECT_EQ(ParseCommandLine("a -x0 a.lzh b\\ c", c), CommandError::kUnknownSwitch);
