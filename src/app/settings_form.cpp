@@ -22,6 +22,7 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
   session_.Log().on_reset = [this](std::string_view whole) { MemoLog.ShowText(whole); };
   session_.Log().on_append = [this](std::string_view added) { MemoLog.AppendText(added); };
   app_.SetMainWindow(hwnd_);
+  AddCompanionMenu();
   FormCreate();
   // Visible from its creation on, opening on the log page.
   app_.ShowTaskbarEntry();
@@ -148,6 +149,14 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (HWND next = ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wp != 0)) ::SetFocus(next);
       }
       return 0;
+    // The window has no title-bar buttons, so no menu of its own: Alt+Space
+    // opens the taskbar entry's, which holds the companions.
+    case WM_SYSCOMMAND:
+      if ((wp & 0xFFF0) == SC_KEYMENU && lp == ' ') {
+        app_.ShowSystemMenu(hwnd_);
+        return 0;
+      }
+      return ::DefWindowProcW(hwnd_, msg, wp, lp);
     case WM_CLOSE:
       // Closed by other means than Exit: the program ends without asking.
       ::DestroyWindow(hwnd_);

@@ -88,6 +88,9 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   [[nodiscard]] log::RunLog& RunLog() noexcept { return session_.Log(); }
 
   [[nodiscard]] std::string SettingsFile() const;
+  // The window menu's items that start the companions beside the program.
+  void AddCompanionMenu();
+  void StartCompanion(const std::string& exe_name);
   // The progress window is created after this one and handed over here.
   void AttachProgressForm(TForm3& progress);
 

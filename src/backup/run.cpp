@@ -15,6 +15,7 @@
 #include "base/exclusion.h"
 #include "win/file_system.h"
 #include "win/text.h"
+#include "win/writing_mark.h"
 
 namespace yx::backup {
 namespace {
@@ -112,7 +113,11 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
 
   const std::string target =
       root + FormatDateTime(archive_mode ? "yymm\\dd\\" : "yymm\\dd\\hhnn\\", backup_time);
+  // A copy fills its time folder in place, where a restore could take it for
+  // a whole backup; an archive stays under a name of its own until complete.
   const std::wstring wide_target = win::WidePath(target);
+  std::optional<win::WritingMark> writing;
+  if (!archive_mode) writing.emplace(wide_target);
   if (!win::CreateFolderTree(wide_target)) {
     const DWORD error = ::GetLastError();
     log_line(win::FaultLine(wide_target, error));

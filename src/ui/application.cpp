@@ -81,6 +81,30 @@ void Application::Terminate() noexcept {
   ::PostQuitMessage(0);
 }
 
+namespace {
+// System commands are multiples of 16 below 0xF000.
+constexpr UINT kFirstMenuCommand = 0x1000;
+constexpr UINT kMenuCommandStep = 0x10;
+}  // namespace
+
+void Application::AddSystemMenuItem(std::string_view cp932_caption, std::function<void()> action) {
+  const HMENU menu = ::GetSystemMenu(window_, FALSE);
+  if (!menu) return;
+  if (menu_actions_.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  const UINT id = kFirstMenuCommand + static_cast<UINT>(menu_actions_.size()) * kMenuCommandStep;
+  ::AppendMenuW(menu, MF_STRING, id, win::ToWide(cp932_caption).c_str());
+  menu_actions_.push_back(std::move(action));
+}
+
+void Application::ShowSystemMenu(HWND form) {
+  POINT at{0, 0};
+  ::ClientToScreen(form, &at);
+  const UINT id = static_cast<UINT>(::TrackPopupMenu(::GetSystemMenu(window_, FALSE),
+                                                     TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                                     at.x, at.y, 0, form, nullptr));
+  if (id != 0) ::PostMessageW(window_, WM_SYSCOMMAND, id, 0);
+}
+
 void Application::Minimize() {
   // The forms are owned by the application window: minimising it hides them
   // and leaves the one taskbar entry, which brings them back.
@@ -93,6 +117,11 @@ LRESULT Application::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // save prompt.
   if (msg == WM_CLOSE && main_) {
     ::DestroyWindow(main_);
+    return 0;
+  }
+  if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) >= kFirstMenuCommand &&
+      (wp & 0xFFF0) < kFirstMenuCommand + menu_actions_.size() * kMenuCommandStep) {
+    menu_actions_[((wp & 0xFFF0) - kFirstMenuCommand) / kMenuCommandStep]();
     return 0;
   }
   if (msg == WM_SIZE && wp == SIZE_RESTORED) ::ShowOwnedPopups(window_, TRUE);

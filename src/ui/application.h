@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/window.h"
 
@@ -42,6 +43,13 @@ class Application : private Window<Application> {
   [[nodiscard]] bool Terminated() const noexcept { return terminated_; }
   [[nodiscard]] bool Faulted() const noexcept { return WindowFaulted(); }
 
+  // An item of the taskbar entry's window menu (its right-click menu), after
+  // a separator before the first one.
+  void AddSystemMenuItem(std::string_view cp932_caption, std::function<void()> action);
+  // Opens that menu at the top left of `form`, for the keyboard: Alt+Space
+  // on a form without a window menu of its own.
+  void ShowSystemMenu(HWND form);
+
   void Minimize();
   // Shows the zero-sized application window, which is what the taskbar lists.
   void ShowTaskbarEntry();
@@ -57,6 +65,7 @@ class Application : private Window<Application> {
   HWND main_ = nullptr;
   std::string title_;
   MessageHook hook_;
+  std::vector<std::function<void()>> menu_actions_;
   bool terminated_ = false;
 };
 

@@ -9,6 +9,9 @@
 
 namespace yx::win {
 
+// "エラー <n> <system text>": why a call failed, for a line or a message.
+[[nodiscard]] std::string ErrorReason(DWORD error);
+
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
 

@@ -33,6 +33,10 @@ namespace yx::win {
 // failure the last error is that of the folder that could not be made.
 [[nodiscard]] bool CreateFolderTree(std::wstring_view path);
 
+// Sixteen hex digits that name a folder in a kernel object's name, the same
+// for every spelling of it (letter case, short names, a final backslash).
+[[nodiscard]] std::wstring FolderKey(std::wstring_view path);
+
 // Calls `visit` for every entry of `folder` (ending in a backslash), "." and ".."
 // included, in the order the file system lists them; stops when it returns
 // false. Callers check for a cancel before each entry, the dot entries too.

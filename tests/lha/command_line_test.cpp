@@ -68,7 +68,7 @@ TEST(CommandLine, BaseEndingInATrailByteBackslashIsAName) {
 TEST(CommandLine, Failures) {
   ArchiveCommand c;
   EXPECT_EQ(ParseCommandLine("", c), CommandError::kUnknownCommand);
-  EXPECT_EQ(ParseCommandLine("d -r2 a.lzh b\\ c", c), CommandError::kUnknownCommand);
+  EXPECT_EQ(ParseCommandLine("z -r2 a.lzh b\\ c", c), CommandError::kUnknownCommand);
   EXPECT_EQ(ParseCommandLine("x a.lzh", c), CommandError::kNone);  // reading: all, here
   EXPECT_EQ(c.command, 'x');
   EXPECT_EQ(ParseCommandLine("add a.lzh b\\ c", c), CommandError::kUnknownCommand);

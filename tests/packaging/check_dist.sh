@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks a folder of shipped files as a user's Windows would load them:
 #   check_dist.sh <folder> 64|32
-# The program, its schedule companion and the library are of the given
+# The program, its schedule and restore companions and the library are of the given
 # machine type, the programs GUI ones; they import only system libraries (a
 # static build: no compiler runtime DLL that the user would have to find; the
 # companion also the COM ones of the Task Scheduler); the library exports the
@@ -17,7 +17,7 @@ esac
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-for f in Yorudex.exe YorudexSchedule.exe UNLHA32.DLL; do
+for f in Yorudex.exe YorudexSchedule.exe YorudexRestore.exe UNLHA32.DLL; do
   [[ -f $dir/$f ]] || { fail "$dir/$f is missing"; continue; }
   kind=$(file -b "$dir/$f")
   [[ $kind == "$format "* && $kind == *"$machine"* ]] || fail "$f: $kind"
@@ -29,7 +29,7 @@ for f in Yorudex.exe YorudexSchedule.exe UNLHA32.DLL; do
     esac
   done < <("$objdump" -p "$dir/$f" | sed -n 's/^\tDLL Name: //p')
 done
-for f in Yorudex.exe YorudexSchedule.exe; do
+for f in Yorudex.exe YorudexSchedule.exe YorudexRestore.exe; do
   [[ ! -f $dir/$f || $(file -b "$dir/$f") == *"(GUI)"* ]] || fail "$f is not a GUI program"
 done
 

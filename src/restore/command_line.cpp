@@ -1,0 +1,156 @@
+#include "restore/command_line.h"
+
+#include "base/file_error.h"
+#include "restore/destination.h"
+#include "restore/restore_plan.h"
+#include "restore/wide_text.h"
+#include "win/fault_line.h"
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/unique_handle.h"
+
+namespace yx::restore {
+namespace {
+
+struct Arguments {
+  std::wstring command;  // "/LIST" or "/RESTORE"
+  std::wstring list_file, from, to, id;
+  std::vector<std::u16string> paths;
+  std::optional<Existing> existing;
+};
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return text;
+}
+
+// A folder given as "C:\Restored\" reaches the program as C:\Restored"
+// (the backslash escapes the quote); no path holds a quote, so it goes.
+std::wstring Folder(std::wstring text) {
+  if (!text.empty() && text.back() == L'"') text.pop_back();
+  return text;
+}
+
+// Why the arguments are not a command, or empty.
+std::string Parse(const std::vector<std::wstring>& args, Arguments& a) {
+  const std::string usage =
+      "使い方: /LIST ファイル名 [/FROM バックアップ先] または /RESTORE 日時 パス... /TO フォルダ "
+      "[/OVERWRITE|/SKIP] [/FROM バックアップ先]";
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::wstring word = Upper(args[i]);
+    const bool has_value = i + 1 < args.size();
+    if (word == L"/LIST" || word == L"/RESTORE") {
+      if (!a.command.empty() || !has_value) return usage;
+      a.command = word;
+      if (word == L"/LIST") {
+        a.list_file = args[++i];
+        continue;
+      }
+      a.id = args[++i];
+      while (i + 1 < args.size() && !args[i + 1].starts_with(L"/"))
+        a.paths.push_back(U16(args[++i]));
+    } else if (word == L"/FROM" || word == L"/TO") {
+      std::wstring& value = word == L"/FROM" ? a.from : a.to;
+      if (!value.empty() || !has_value) return usage;
+      value = Folder(args[++i]);
+    } else if (word == L"/OVERWRITE" || word == L"/SKIP") {
+      if (a.existing) return "/OVERWRITE と /SKIP は一緒に使えません。";
+      a.existing = word == L"/SKIP" ? Existing::kSkip : Existing::kOverwrite;
+    } else {
+      return "引数 " + win::FromWide(args[i]) + " が違います。";
+    }
+  }
+  if (a.command == L"/LIST" && a.to.empty() && !a.existing) return {};
+  if (a.command == L"/RESTORE" && !a.paths.empty() && !a.to.empty()) return {};
+  return usage;
+}
+
+Destination Scan(const Program& program, const Arguments& a) {
+  const std::wstring root = a.from.empty() ? program.Destination() : a.from;
+  if (root.empty()) {
+    Destination none;
+    none.fault =
+        "設定ファイルにバックアップ先がありません。/FROM でバックアップ先を指定してください。";
+    return none;
+  }
+  return ScanDestination(root, program.LogDir());
+}
+
+// UTF-16 with a byte-order mark: the names may be beyond Shift-JIS.
+std::string WriteList(const Destination& d, const std::wstring& file) {
+  std::wstring text = L"\xFEFF";
+  for (const FoundBackup& b : d.backups) {
+    if (b.incomplete) continue;
+    text += win::ToWide(b.ref.id) + L"\t" + win::ToWide(KindName(b.ref.kind)) + L"\t" + b.path +
+            L"\r\n";
+  }
+  win::UniqueFile out(::CreateFileW(win::ToLongPath(win::FullPath(file)).c_str(), GENERIC_WRITE, 0,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD put = 0;
+  const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  if (!out || !::WriteFile(out.get(), text.data(), bytes, &put, nullptr) || put != bytes)
+    return "ファイル " + win::FromWide(file) +
+           " に書き込めません: " + win::ErrorReason(::GetLastError());
+  return {};
+}
+
+// The reasons of what was not restored, or empty.
+std::vector<std::string> RestoreFromBackup(const Program& program, const Destination& d,
+                                           const Arguments& a) {
+  const std::string id = win::FromWide(a.id);
+  const FoundBackup* backup = d.Find(id);
+  if (!backup) return {"バックアップ " + id + " がありません。"};
+  const std::unique_ptr<BackupEntries> entries = OpenBackup(*backup);
+  std::vector<StoredEntry> stored;
+  std::string unreadable;
+  (void)entries->List(stored, unreadable);
+  std::vector<std::u16string> missing;
+  const std::vector<PlannedEntry> plan = PlanRestore(stored, a.paths, missing);
+  RestoreJob job;
+  job.target = win::FullPath(a.to);
+  if (job.target.back() != L'\\') job.target += L'\\';
+  job.id = id;
+  job.existing = a.existing.value_or(Existing::kKeepBoth);
+  // Nothing to restore makes no target folder.
+  RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
+  std::vector<std::string> reasons;
+  for (const std::u16string& path : missing)
+    reasons.push_back(win::FromWide(Wide(path)) + " はバックアップ " + id + " にありません。");
+  if (!unreadable.empty() && !missing.empty()) reasons.push_back(unreadable);
+  for (std::string& failure : summary.failures) reasons.push_back(std::move(failure));
+  try {
+    LogRestore(program, RestoreLine(id, a.paths, job.target, summary));
+  } catch (const FileError& e) {
+    reasons.push_back(e.what());
+  }
+  return reasons;
+}
+
+}  // namespace
+
+int RunCommandLine(const Program& program, const std::vector<std::wstring>& args) {
+  Arguments a;
+  const std::string command = args.empty() ? std::string() : win::FromWide(Upper(args[0]));
+  if (const std::string fault = Parse(args, a); !fault.empty()) {
+    AppendErrorFile(program, command, fault);
+    return kBadArguments;
+  }
+  const Destination d = Scan(program, a);
+  std::vector<std::string> reasons;
+  if (!d.fault.empty())
+    reasons.push_back(d.fault);
+  else if (a.command == L"/LIST")
+    reasons.push_back(WriteList(d, a.list_file));
+  else
+    reasons = RestoreFromBackup(program, d, a);
+  int status = kDone;
+  for (const std::string& reason : reasons) {
+    if (reason.empty()) continue;
+    AppendErrorFile(program, command, reason);
+    status = kNotRestored;
+  }
+  return status;
+}
+
+}  // namespace yx::restore

@@ -1,0 +1,28 @@
+#pragma once
+// A copy run's backup: the time folder yymm\dd\hhnn\ with one folder per
+// source, read as it lies on the disk.
+#include <windows.h>
+
+#include <string>
+
+#include "restore/stored_entry.h"
+
+namespace yx::restore {
+
+class CopyBackup : public BackupEntries {
+ public:
+  // `folder` ends in a backslash.
+  explicit CopyBackup(std::wstring folder) : folder_(std::move(folder)) {}
+  bool List(std::vector<StoredEntry>& entries, std::string& unreadable) override;
+  ExtractResult Extract(const StoredEntry& entry, const ContentSink& sink,
+                        std::string& failure) override;
+
+ private:
+  std::wstring folder_;
+};
+
+// FILETIME as one number, and back.
+[[nodiscard]] uint64_t FileTimeValue(const FILETIME& t);
+[[nodiscard]] FILETIME ToFileTime(uint64_t value);
+
+}  // namespace yx::restore

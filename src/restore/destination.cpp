@@ -1,0 +1,131 @@
+#include "restore/destination.h"
+
+#include <set>
+
+#include "backup/archive_leftovers.h"
+#include "backup/backup_names.h"
+#include "restore/archive_backup.h"
+#include "restore/copy_backup.h"
+#include "win/fault_line.h"
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/whole_file.h"
+#include "win/writing_mark.h"
+
+namespace yx::restore {
+namespace {
+
+// The names of the folders (or files) of `folder`, CP932; false when it
+// cannot be listed.
+bool Names(const std::wstring& folder, bool folders, std::vector<std::string>& names) {
+  return win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
+    if (!win::IsDotEntry(e) && win::IsFolder(e) == folders && !win::IsLink(e))
+      names.push_back(win::FromWide(e.cFileName));
+    return true;
+  });
+}
+
+std::string PreviousMonth(const std::string& yymm) {
+  const int yy = std::stoi(yymm.substr(0, 2)), mm = std::stoi(yymm.substr(2));
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d%02d", mm == 1 ? (yy + 99) % 100 : yy,
+                mm == 1 ? 12 : mm - 1);
+  return text;
+}
+
+// The runs of the months the backups were made in, and of the months
+// before them: a run that starts in the last minute of a month logs into
+// that month's file.
+std::vector<LoggedRun> RunsOf(const std::set<std::string>& months, const std::wstring& log_dir) {
+  std::vector<LoggedRun> runs;
+  if (log_dir.empty()) return runs;
+  std::set<std::string> files;
+  for (const std::string& month : months) {
+    files.insert(month);
+    files.insert(PreviousMonth(month));
+  }
+  for (const std::string& month : files) {
+    std::string text;
+    if (win::ReadWholeFile(log_dir + win::ToWide(month) + L".log", text) != win::ReadResult::Read)
+      continue;
+    for (LoggedRun& run : LoggedRuns(text)) runs.push_back(std::move(run));
+  }
+  return runs;
+}
+
+}  // namespace
+
+const FoundBackup* Destination::Find(std::string_view id) const {
+  for (const FoundBackup& b : backups)
+    if (b.ref.id == id && !b.incomplete) return &b;
+  return nullptr;
+}
+
+Destination ScanDestination(const std::wstring& root_in, const std::wstring& log_dir) {
+  Destination d;
+  d.root = win::FullPath(root_in);
+  if (d.root.empty() || d.root.back() != L'\\') d.root += L'\\';
+  const std::string shown = win::FromWide(d.root);
+  const DWORD attributes = win::Attributes(d.root);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    d.fault = "バックアップ先 " + shown + " がありません。";
+    return d;
+  }
+  std::vector<std::string> months;
+  if (!Names(d.root, true, months)) {
+    d.fault = "バックアップ先 " + shown + " を読めません: " + win::ErrorReason(::GetLastError());
+    return d;
+  }
+  std::vector<FoundBackup> found;
+  std::set<std::string> logged_months;
+  for (const std::string& month : months) {
+    if (!backup::IsMonthFolderName(month)) continue;
+    std::vector<std::string> days;
+    (void)Names(d.root + win::ToWide(month) + L"\\", true, days);
+    for (const std::string& day : days) {
+      const std::wstring day_folder = d.root + win::ToWide(month + "\\" + day + "\\");
+      std::vector<std::string> times, files;
+      (void)Names(day_folder, true, times);
+      (void)Names(day_folder, false, files);
+      for (const std::string& time : times)
+        if (const std::optional<BackupRef> ref = CopyBackupOf(month, day, time)) {
+          const std::wstring path = day_folder + win::ToWide(time) + L"\\";
+          found.push_back({*ref, path, win::IsBeingWritten(path), std::nullopt});
+        }
+      for (const std::string& file : files) {
+        // An archive being written (or left unfinished by a killed run)
+        // carries the process's id after the archive's own name.
+        const bool unfinished = backup::ArchiveTempOwner(file) != 0;
+        if (const std::optional<BackupRef> ref =
+                ArchiveBackupOf(month, day, unfinished ? file.substr(0, 15) : file))
+          found.push_back({*ref, day_folder + win::ToWide(file), unfinished, std::nullopt});
+      }
+      if (!found.empty()) logged_months.insert(month);
+    }
+  }
+  if (found.empty()) {
+    d.fault = shown + " にはバックアップがありません。";
+    return d;
+  }
+  std::vector<BackupRef> refs;
+  for (const FoundBackup& b : found) refs.push_back(b.ref);
+  SortNewestFirst(refs);
+  const std::vector<LoggedRun> runs = RunsOf(logged_months, log_dir);
+  std::vector<bool> used(found.size());
+  for (const BackupRef& ref : refs) {
+    for (size_t i = 0; i < found.size(); ++i) {
+      if (used[i] || found[i].ref.relative != ref.relative) continue;
+      used[i] = true;
+      if (const LoggedRun* run = RunOf(runs, ref.id)) found[i].run = *run;
+      d.backups.push_back(std::move(found[i]));
+    }
+  }
+  return d;
+}
+
+std::unique_ptr<BackupEntries> OpenBackup(const FoundBackup& backup) {
+  if (backup.ref.kind == BackupKind::kCopy) return std::make_unique<CopyBackup>(backup.path);
+  return std::make_unique<ArchiveBackup>(backup.path);
+}
+
+}  // namespace yx::restore

@@ -1,0 +1,38 @@
+#pragma once
+// The backups in a destination folder, newest first, each with what the run
+// log says of the run that wrote it, and the entries of one of them.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "restore/backup_ref.h"
+#include "restore/run_outcomes.h"
+#include "restore/stored_entry.h"
+
+namespace yx::restore {
+
+struct FoundBackup {
+  BackupRef ref;
+  std::wstring path;  // full; a copy's folder ends in a backslash
+  // Still being written (a copy run at work, an archive under its
+  // unfinished name): shown, never offered.
+  bool incomplete = false;
+  std::optional<LoggedRun> run;  // of the month's log, when it has the run
+};
+
+struct Destination {
+  std::wstring root;  // ends in a backslash
+  std::vector<FoundBackup> backups;
+  // Why nothing is listed: the folder is missing, unreadable or holds no
+  // backup (CP932).
+  std::string fault;
+  [[nodiscard]] const FoundBackup* Find(std::string_view id) const;  // a complete one
+};
+
+// `root`: the destination folder, final backslash or not. `log_dir`: the
+// program's log folder, ending in a backslash (empty: no log to read).
+[[nodiscard]] Destination ScanDestination(const std::wstring& root, const std::wstring& log_dir);
+
+[[nodiscard]] std::unique_ptr<BackupEntries> OpenBackup(const FoundBackup& backup);
+
+}  // namespace yx::restore

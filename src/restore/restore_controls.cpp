@@ -1,0 +1,201 @@
+#include "restore/restore_controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
+
+#include "restore/restore_plan.h"
+#include "restore/wide_text.h"
+#include "win/text.h"
+
+namespace yx::restore {
+
+void ReportList::Create(HWND parent, RECT bounds, HFONT font, const std::vector<Column>& columns) {
+  CreateChild(parent, WC_LISTVIEWW, L"",
+              LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER, bounds);
+  SetFont(font);
+  ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT);
+  int index = 0;
+  for (const Column& c : columns) {
+    std::wstring caption = win::ToWide(c.cp932_caption);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = caption.data();
+    column.cx = c.width;
+    ::SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void ReportList::SetRows(const std::vector<std::vector<std::wstring>>& rows) {
+  filling_ = true;
+  ListView_DeleteAllItems(hwnd_);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 0; c < rows[r].size(); ++c) {
+      std::wstring text = rows[r][c];
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(r);
+      item.iSubItem = static_cast<int>(c);
+      item.pszText = text.data();
+      ::SendMessageW(hwnd_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0,
+                     reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  filling_ = false;
+}
+
+std::optional<size_t> ReportList::Selected() const {
+  const int row = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+  if (row < 0) return std::nullopt;
+  return static_cast<size_t>(row);
+}
+
+void ReportList::Select(size_t row) {
+  const int r = static_cast<int>(row);
+  ListView_SetItemState(hwnd_, r, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(hwnd_, r, FALSE);
+}
+
+size_t ReportList::Count() const { return static_cast<size_t>(ListView_GetItemCount(hwnd_)); }
+
+std::wstring ReportList::Cell(size_t row, int column) const {
+  std::wstring text(1024, L'\0');
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text.data();
+  item.cchTextMax = static_cast<int>(text.size());
+  const LRESULT length =
+      ::SendMessageW(hwnd_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+LRESULT ReportList::OnNotify(const NMHDR& hdr) {
+  if (hdr.code != LVN_ITEMCHANGED || filling_) return 0;
+  const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
+  if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+      !(change.uOldState & LVIS_SELECTED) && on_select)
+    on_select();
+  return 0;
+}
+
+void FileTree::Create(HWND parent, RECT bounds, HFONT font) {
+  CreateChild(
+      parent, WC_TREEVIEWW, L"",
+      TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER,
+      bounds);
+  SetFont(font);
+}
+
+void FileTree::Show(const std::vector<StoredEntry>& entries) {
+  filling_ = true;
+  TreeView_DeleteAllItems(hwnd_);
+  paths_.clear();
+  items_.clear();
+  // Folders before files, each level by name: the order Explorer shows.
+  std::vector<const StoredEntry*> sorted;
+  for (const StoredEntry& e : entries) sorted.push_back(&e);
+  std::sort(sorted.begin(), sorted.end(),
+            [](const StoredEntry* a, const StoredEntry* b) { return a->path < b->path; });
+  std::map<std::u16string, HTREEITEM> folders;
+  const auto parent_folder = [](std::u16string_view path) {
+    const std::u16string_view parent = ParentOf(path);
+    return parent.substr(0, parent.empty() ? 0 : parent.size() - 1);
+  };
+  // The item of a folder path, made (with its parents) when the backup has
+  // no entry of its own for it.
+  const auto folder_item = [&](auto& self, std::u16string_view path) -> HTREEITEM {
+    if (path.empty()) return TVI_ROOT;
+    const std::u16string key(path);
+    if (const auto found = folders.find(key); found != folders.end()) return found->second;
+    const HTREEITEM parent = self(self, parent_folder(path));
+    std::wstring text = Wide(LastName(path));
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
+    insert.item.pszText = text.data();
+    insert.item.cChildren = 1;
+    insert.item.lParam = static_cast<LPARAM>(paths_.size());
+    paths_.push_back(key);
+    const HTREEITEM item = reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    items_.push_back(item);
+    folders.emplace(key, item);
+    return item;
+  };
+  for (const StoredEntry* e : sorted) {
+    if (e->folder) {
+      (void)folder_item(folder_item, e->path);
+      continue;
+    }
+    const HTREEITEM under = folder_item(folder_item, parent_folder(e->path));
+    std::wstring text =
+        Wide(LastName(e->path)) + L"    " + SizeText(e->size) + L"    " + TimeText(e->modified);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = under;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = text.data();
+    insert.item.lParam = static_cast<LPARAM>(paths_.size());
+    paths_.push_back(e->path);
+    items_.push_back(reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert))));
+  }
+  filling_ = false;
+}
+
+std::optional<std::u16string> FileTree::Selected() const {
+  const HTREEITEM selected = TreeView_GetSelection(hwnd_);
+  if (!selected) return std::nullopt;
+  TVITEMW item{};
+  item.mask = TVIF_PARAM;
+  item.hItem = selected;
+  if (!TreeView_GetItem(hwnd_, &item) || static_cast<size_t>(item.lParam) >= paths_.size())
+    return std::nullopt;
+  return paths_[static_cast<size_t>(item.lParam)];
+}
+
+bool FileTree::Select(std::u16string_view path) {
+  for (size_t i = 0; i < paths_.size(); ++i)
+    if (SamePath(paths_[i], path)) return TreeView_SelectItem(hwnd_, items_[i]);
+  return false;
+}
+
+LRESULT FileTree::OnNotify(const NMHDR& hdr) {
+  if (hdr.code == TVN_SELCHANGEDW && !filling_ && on_select) on_select();
+  return 0;
+}
+
+void WideEdit::Create(HWND parent, RECT bounds, HFONT font) {
+  CreateChild(parent, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, bounds, WS_EX_CLIENTEDGE);
+  SetFont(font);
+}
+
+std::wstring WideEdit::Text() const { return ui::WindowTextWide(hwnd_); }
+
+void WideEdit::SetText(const std::wstring& text) { ::SetWindowTextW(hwnd_, text.c_str()); }
+
+std::wstring SizeText(uint64_t bytes) {
+  std::wstring digits = std::to_wstring(bytes), text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += L',';
+    text += digits[i];
+  }
+  return text;
+}
+
+std::wstring TimeText(uint64_t filetime) {
+  if (filetime == 0) return L"";
+  const FILETIME utc{static_cast<DWORD>(filetime), static_cast<DWORD>(filetime >> 32)};
+  FILETIME local;
+  SYSTEMTIME t;
+  if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &t)) return L"";
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%02u/%02u/%02u %02u:%02u", t.wYear % 100u, t.wMonth, t.wDay, t.wHour,
+                t.wMinute);
+  return text;
+}
+
+}  // namespace yx::restore

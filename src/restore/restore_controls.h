@@ -1,0 +1,69 @@
+#pragma once
+// The three controls the restore window adds to the program's own: a report
+// list, the tree of one backup, and a one-line field that keeps wide text
+// (a typed or dropped path may hold names beyond Shift-JIS).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "restore/stored_entry.h"
+#include "ui/control.h"
+
+namespace yx::restore {
+
+class ReportList : public ui::Control {
+ public:
+  ui::Event on_select;  // the selected row changed, by the user or by Select()
+
+  struct Column {
+    const char* cp932_caption;
+    int width;
+  };
+  void Create(HWND parent, RECT bounds, HFONT font, const std::vector<Column>& columns);
+  void SetRows(const std::vector<std::vector<std::wstring>>& rows);
+  [[nodiscard]] std::optional<size_t> Selected() const;
+  void Select(size_t row);
+  [[nodiscard]] size_t Count() const;
+  [[nodiscard]] std::wstring Cell(size_t row, int column) const;
+
+  LRESULT OnNotify(const NMHDR& hdr) override;
+
+ private:
+  bool filling_ = false;
+};
+
+// One backup as folders and files; each item stands for a stored path.
+class FileTree : public ui::Control {
+ public:
+  ui::Event on_select;
+
+  void Create(HWND parent, RECT bounds, HFONT font);
+  void Show(const std::vector<StoredEntry>& entries);
+  // The stored path of the selected item.
+  [[nodiscard]] std::optional<std::u16string> Selected() const;
+  // Selects the item of `path` if the tree holds it.
+  bool Select(std::u16string_view path);
+
+  LRESULT OnNotify(const NMHDR& hdr) override;
+
+ private:
+  std::vector<std::u16string> paths_;  // an item's lParam indexes this
+  std::vector<HTREEITEM> items_;
+  bool filling_ = false;
+};
+
+class WideEdit : public ui::Control {
+ public:
+  void Create(HWND parent, RECT bounds, HFONT font);
+  [[nodiscard]] std::wstring Text() const;
+  void SetText(const std::wstring& text);
+};
+
+// "1,234,567" bytes, and a FILETIME as local "yy/mm/dd hh:nn".
+[[nodiscard]] std::wstring SizeText(uint64_t bytes);
+[[nodiscard]] std::wstring TimeText(uint64_t filetime);
+
+}  // namespace yx::restore

@@ -1,0 +1,349 @@
+#include "restore/restore_window.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "base/file_error.h"
+#include "restore/wide_text.h"
+#include "ui/font.h"
+#include "win/file_system.h"
+#include "win/text.h"
+
+namespace yx::restore {
+namespace {
+
+constexpr wchar_t kClassName[] = L"YorudexRestore";
+constexpr int kClientWidth = 760;
+constexpr int kClientHeight = 544;
+constexpr size_t kFailuresShown = 10;
+
+class SystemRestoreQuestions final : public RestoreQuestions {
+ public:
+  std::optional<Existing> AskExisting(HWND owner, const std::wstring& first_file) override {
+    const std::wstring text =
+        first_file +
+        win::ToWide(
+            " はすでにあります。すでにあるファイルをどうしますか（この復元のすべてのファ"
+            "イルに使います）。\r\n\r\nはい: 両方残す（復元したファイルの名前にバックアッ"
+            "プの日時を付けます）\r\nいいえ: 上書きする\r\nキャンセル: 復元しない");
+    switch (::MessageBoxW(owner, text.c_str(), win::ToWide(kTitle).c_str(),
+                          MB_YESNOCANCEL | MB_DEFBUTTON1 | MB_ICONQUESTION)) {
+      case IDNO:
+        return Existing::kOverwrite;
+      case IDCANCEL:
+        return Existing::kSkip;
+      default:
+        return Existing::kKeepBoth;
+    }
+  }
+
+  std::optional<std::wstring> PickFolder(HWND owner, const std::string& caption) override {
+    const std::wstring title = win::ToWide(caption);
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info);
+    if (!chosen) return std::nullopt;
+    std::wstring path(32768, L'\0');
+    const bool got = ::SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()),
+                                             GPFIDL_DEFAULT);
+    ::ILFree(chosen);
+    if (!got) return std::nullopt;
+    path.resize(std::wcslen(path.c_str()));
+    return path;
+  }
+};
+
+bool LooksLikeOriginal(const std::wstring& path) {
+  return path.find(L':') != std::wstring::npos || path.starts_with(L"\\\\");
+}
+
+}  // namespace
+
+RestoreQuestions& SystemQuestions() {
+  static SystemRestoreQuestions questions;
+  return questions;
+}
+
+RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program program,
+                             RestoreQuestions& questions)
+    : app_(app), dialogs_(dialogs), questions_(questions), program_(std::move(program)) {
+  CreateControls();
+  ListBackups.on_select = [this] { ShowBackup(); };
+  TreeFiles.on_select = [this] {
+    current_backup_ = ListBackups.Selected();
+    current_path_ = TreeFiles.Selected().value_or(u"");
+    EditPath.SetText(Wide(current_path_));
+  };
+  ListVersions.on_select = [this] {
+    const std::optional<size_t> row = ListVersions.Selected();
+    if (!row || *row >= version_backups_.size()) return;
+    const std::u16string path = current_path_;
+    ListBackups.Select(version_backups_[*row]);
+    (void)TreeFiles.Select(path);
+    current_backup_ = version_backups_[*row];
+    current_path_ = path;
+  };
+  BtnFrom.on_click = [this] {
+    if (const std::optional<std::wstring> root =
+            questions_.PickFolder(hwnd_, "バックアップ先のフォルダを選んでください。"))
+      LoadDestination(*root);
+  };
+  BtnVersions.on_click = [this] { ShowVersions(); };
+  BtnRestore.on_click = [this] { RestoreInto(std::nullopt); };
+  BtnRestoreTo.on_click = [this] {
+    if (const std::optional<std::wstring> folder =
+            questions_.PickFolder(hwnd_, "復元先のフォルダを選んでください。"))
+      RestoreInto(*folder);
+  };
+  BtnAbort.on_click = [this] { abort_ = true; };
+  BtnClose.on_click = [this] { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); };
+  app_.SetMainWindow(hwnd_);
+  LoadDestination(program_.Destination());
+  SetBusy(false);
+  app_.ShowTaskbarEntry();
+  ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+  ::UpdateWindow(hwnd_);
+  ListBackups.SetFocus();
+}
+
+RestoreWindow::~RestoreWindow() {
+  // Gone with the object: its WM_DESTROY would end the message loop.
+  if (hwnd_) DestroyUnbound(hwnd_);
+}
+
+void RestoreWindow::CreateControls() {
+  RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  ::CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, win::ToWide(kTitle).c_str(), style,
+                    (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, app_.Handle(),
+                    nullptr, app_.Instance(), this);
+  font_ = ui::MakeFont(ui::kFacePGothic, 12);
+  const HFONT font = ui::AsFont(font_);
+  // Created in the order Tab walks them.
+  LblDest.Create(hwnd_, "", {12, 14, 600, 32}, font);
+  ListBackups.Create(
+      hwnd_, {12, 40, 372, 262}, font,
+      {{"日時", 100}, {"種類", 48}, {"サイズ", 96}, {"ファイル数", 64}, {"結果", 60}});
+  TreeFiles.Create(hwnd_, {384, 40, 748, 262}, font);
+  LblPath.Create(hwnd_, "ファイル:", {12, 274, 72, 292}, font);
+  EditPath.Create(hwnd_, {76, 270, 620, 294}, font);
+  BtnVersions.Create(hwnd_, "版を表示(&V)", {628, 268, 748, 296}, font);
+  ListVersions.Create(
+      hwnd_, {12, 304, 748, 432}, font,
+      {{"バックアップ", 110}, {"種類", 56}, {"サイズ", 110}, {"更新日時", 130}, {"変更", 60}});
+  LblState.Create(hwnd_, "", {12, 440, 748, 472}, font);
+  Gauge.Create(hwnd_, {12, 476, 748, 494}, font);
+  BtnRestore.Create(hwnd_, "元の場所へ復元(&R)", {236, 506, 398, 534}, font);
+  BtnRestoreTo.Create(hwnd_, "場所を選んで復元(&T)...", {404, 506, 566, 534}, font);
+  BtnAbort.Create(hwnd_, "中止(&A)", {572, 506, 652, 534}, font);
+  BtnClose.Create(hwnd_, "閉じる", {668, 506, 748, 534}, font);
+  BtnFrom.Create(hwnd_, "バックアップ先(&D)...", {608, 8, 748, 34}, font);
+}
+
+const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
+  std::optional<Shown>& shown = shown_.at(backup);
+  if (!shown) {
+    shown.emplace();
+    (void)OpenBackup(destination_.backups[backup])->List(shown->entries, shown->unreadable);
+  }
+  return *shown;
+}
+
+void RestoreWindow::LoadDestination(const std::wstring& root) {
+  destination_ = {};
+  if (root.empty())
+    destination_.fault =
+        "設定ファイルにバックアップ先がありません。「バックアップ先」で選んでください。";
+  else
+    destination_ = ScanDestination(root, program_.LogDir());
+  shown_.assign(destination_.backups.size(), std::nullopt);
+  current_backup_.reset();
+  current_path_.clear();
+  version_backups_.clear();
+  ListVersions.SetRows({});
+  TreeFiles.Show({});
+  LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_.root));
+  std::vector<std::vector<std::wstring>> rows;
+  for (size_t i = 0; i < destination_.backups.size(); ++i) {
+    const FoundBackup& b = destination_.backups[i];
+    std::vector<std::wstring> row{win::ToWide(ShownTime(b.ref.id)),
+                                  b.ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH"};
+    if (b.incomplete) {
+      row.insert(row.end(), {L"", L"", win::ToWide("作成中")});
+    } else {
+      uint64_t size = 0, files = 0;
+      for (const StoredEntry& e : EntriesOf(i).entries)
+        if (!e.folder) size += e.size, ++files;
+      row.insert(row.end(), {SizeText(size), SizeText(files),
+                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
+    }
+    rows.push_back(std::move(row));
+  }
+  ListBackups.SetRows(rows);
+  LblState.SetCaption(destination_.fault);
+  if (!rows.empty()) ListBackups.Select(0);
+}
+
+void RestoreWindow::ShowBackup() {
+  current_backup_ = ListBackups.Selected();
+  if (!current_backup_) return;
+  const FoundBackup& b = destination_.backups[*current_backup_];
+  if (b.incomplete) {
+    TreeFiles.Show({});
+    LblState.SetCaption(
+        "このバックアップは作成中か、作成の途中で止まったものです。復元には使えません。");
+    return;
+  }
+  const Shown& shown = EntriesOf(*current_backup_);
+  TreeFiles.Show(shown.entries);
+  LblState.SetCaption(shown.unreadable);
+}
+
+void RestoreWindow::ShowVersions() {
+  const std::wstring typed = EditPath.Text();
+  if (typed.empty()) return;
+  std::u16string path = U16(typed);
+  if (LooksLikeOriginal(typed)) {
+    std::vector<std::u16string> sources;
+    for (const std::string& cell : program_.settings.sources)
+      if (!cell.empty()) sources.push_back(U16(win::WidePath(cell)));
+    const std::optional<std::u16string> stored = StoredPathOf(path, sources);
+    if (!stored) {
+      LblState.SetCaption("このファイルはどのバックアップ元フォルダにもありません。");
+      return;
+    }
+    path = *stored;
+  }
+  std::vector<std::optional<StoredEntry>> per_backup(destination_.backups.size());
+  for (size_t i = 0; i < per_backup.size(); ++i) {
+    if (destination_.backups[i].incomplete) continue;
+    for (const StoredEntry& e : EntriesOf(i).entries)
+      if (SamePath(e.path, path)) per_backup[i] = e;
+  }
+  std::vector<std::vector<std::wstring>> rows;
+  version_backups_.clear();
+  for (const VersionRow& v : Versions(per_backup)) {
+    const BackupRef& ref = destination_.backups[v.backup].ref;
+    rows.push_back({win::ToWide(ShownTime(ref.id)),
+                    ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH",
+                    v.entry.folder ? win::ToWide("フォルダ") : SizeText(v.entry.size),
+                    TimeText(v.entry.modified), v.changed ? win::ToWide("変更あり") : L""});
+    version_backups_.push_back(v.backup);
+  }
+  current_path_ = path;
+  EditPath.SetText(Wide(path));
+  ListVersions.SetRows(rows);
+  LblState.SetCaption(rows.empty() ? "どのバックアップにもありません。"
+                                   : std::to_string(rows.size()) + " 個のバックアップにあります。");
+  if (!rows.empty()) ListVersions.Select(0);
+}
+
+void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
+  if (busy_ || !current_backup_ || current_path_.empty() ||
+      destination_.backups[*current_backup_].incomplete) {
+    LblState.SetCaption("復元するファイルかフォルダを選んでください。");
+    return;
+  }
+  if (!folder) folder = program_.OriginalFolder(current_path_);
+  if (!folder)
+    folder = questions_.PickFolder(
+        hwnd_, "元の場所が設定にありません。復元先のフォルダを選んでください。");
+  if (!folder) return;
+  const FoundBackup& backup = destination_.backups[*current_backup_];
+  std::vector<std::u16string> missing;
+  const std::vector<PlannedEntry> plan =
+      PlanRestore(EntriesOf(*current_backup_).entries, {current_path_}, missing);
+  RestoreJob job;
+  job.target = *folder;
+  if (job.target.empty() || job.target.back() != L'\\') job.target += L'\\';
+  job.id = backup.ref.id;
+  job.ask = [this, &job] {
+    return questions_.AskExisting(hwnd_, job.target + Wide(LastName(current_path_)));
+  };
+  job.progress = [this](size_t done, size_t total) {
+    Gauge.SetMaxValue(static_cast<int32_t>(total));
+    Gauge.SetProgress(static_cast<int32_t>(done));
+    app_.ProcessMessages();
+    return !abort_;
+  };
+  SetBusy(true);
+  const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
+  const RestoreSummary summary = Restore(*entries, plan, job);
+  SetBusy(false);
+  std::string text = summary.cancelled ? "復元を中止しました。" : "復元が終わりました。";
+  text += "\r\n\r\n復元: " + std::to_string(summary.restored) +
+          " 件\r\nスキップ: " + std::to_string(summary.skipped) +
+          " 件\r\n失敗: " + std::to_string(summary.failures.size()) + " 件";
+  for (size_t i = 0; i < summary.failures.size() && i < kFailuresShown; ++i)
+    text += "\r\n" + summary.failures[i];
+  try {
+    LogRestore(program_, RestoreLine(backup.ref.id, {current_path_}, job.target, summary));
+  } catch (const FileError& e) {
+    text += "\r\n\r\n" + std::string(e.what());
+  }
+  LblState.SetCaption(summary.Complete() ? "復元しました。" : "復元できなかったものがあります。");
+  dialogs_.ShowMessage(hwnd_, app_.Title(), text);
+}
+
+void RestoreWindow::SetBusy(bool busy) {
+  busy_ = busy;
+  abort_ = false;
+  for (const ui::Control* c :
+       {static_cast<const ui::Control*>(&ListBackups), static_cast<const ui::Control*>(&TreeFiles),
+        static_cast<const ui::Control*>(&ListVersions), static_cast<const ui::Control*>(&EditPath),
+        static_cast<const ui::Control*>(&BtnFrom), static_cast<const ui::Control*>(&BtnVersions),
+        static_cast<const ui::Control*>(&BtnRestore),
+        static_cast<const ui::Control*>(&BtnRestoreTo), static_cast<const ui::Control*>(&BtnClose)})
+    c->SetEnabled(!busy);
+  BtnAbort.SetEnabled(busy);
+  if (busy) BtnAbort.SetFocus();
+  Gauge.SetProgress(0);
+}
+
+LRESULT RestoreWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT routed = 0;
+  if (ui::RouteToControl(msg, wp, lp, routed)) return routed;
+  switch (msg) {
+    case WM_COMMAND:
+      // Escape, as the dialog manager hands it on.
+      if (LOWORD(wp) == IDCANCEL && lp == 0) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      return 0;
+    // The dialog manager asks for the next control here on Tab.
+    case WM_NEXTDLGCTL:
+      if (!lp) {
+        if (HWND next = ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wp != 0)) ::SetFocus(next);
+      }
+      return 0;
+    case WM_DROPFILES: {
+      const HDROP drop = reinterpret_cast<HDROP>(wp);
+      std::wstring path(32768, L'\0');
+      path.resize(::DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+      ::DragFinish(drop);
+      if (!busy_ && !path.empty()) {
+        EditPath.SetText(path);
+        ShowVersions();
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      // A restore under way stops at its next file first.
+      if (busy_)
+        abort_ = true;
+      else
+        ::DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      app_.Terminate();
+      return 0;
+    default:
+      return ::DefWindowProcW(hwnd_, msg, wp, lp);
+  }
+}
+
+}  // namespace yx::restore

@@ -1,0 +1,91 @@
+#pragma once
+// The restore's one window: the backups of the destination newest first, the
+// folder tree of the one selected, the versions of one file across every
+// backup, and the restore of the selected file or folder to where it came
+// from or to a folder the user picks.
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "restore/destination.h"
+#include "restore/program.h"
+#include "restore/restore_controls.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+#include "ui/gauge.h"
+#include "ui/label.h"
+#include "ui/push_button.h"
+#include "ui/window.h"
+#include "win/unique_handle.h"
+
+namespace yx::restore {
+
+// The questions of a restore beyond yes and no, so tests can answer them.
+class RestoreQuestions {
+ public:
+  virtual ~RestoreQuestions() = default;
+  // For the files that exist already; nothing cancels the restore.
+  [[nodiscard]] virtual std::optional<Existing> AskExisting(HWND owner,
+                                                            const std::wstring& first_file) = 0;
+  // A folder, or nothing when the user cancels.
+  [[nodiscard]] virtual std::optional<std::wstring> PickFolder(
+      HWND owner, const std::string& cp932_caption) = 0;
+};
+
+[[nodiscard]] RestoreQuestions& SystemQuestions();
+
+class RestoreWindow : private ui::Window<RestoreWindow> {
+ public:
+  RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program program,
+                RestoreQuestions& questions = SystemQuestions());
+  ~RestoreWindow();
+  RestoreWindow(const RestoreWindow&) = delete;
+  RestoreWindow& operator=(const RestoreWindow&) = delete;
+
+  // Lists the backups of `root` (empty: none chosen).
+  void LoadDestination(const std::wstring& root);
+  // The versions of the stored or original path in EditPath.
+  void ShowVersions();
+  [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
+
+  ui::Label LblDest, LblPath, LblState;
+  ReportList ListBackups, ListVersions;
+  FileTree TreeFiles;
+  WideEdit EditPath;
+  ui::Gauge Gauge;
+  ui::PushButton BtnFrom, BtnVersions, BtnRestore, BtnRestoreTo, BtnAbort, BtnClose;
+
+ private:
+  struct Shown {
+    std::vector<StoredEntry> entries;
+    std::string unreadable;
+  };
+  void CreateControls();
+  const Shown& EntriesOf(size_t backup);
+  void ShowBackup();
+  // Restores the current item into `folder`, or where it came from.
+  void RestoreInto(std::optional<std::wstring> folder);
+  void SetBusy(bool busy);
+  friend class ui::Window<RestoreWindow>;
+  void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  ui::Application& app_;
+  ui::Dialogs& dialogs_;
+  RestoreQuestions& questions_;
+  Program program_;
+  Destination destination_;
+  std::vector<std::optional<Shown>> shown_;  // per backup, read when first needed
+  // What a restore takes: a backup and a stored path in it.
+  std::optional<size_t> current_backup_;
+  std::u16string current_path_;
+  std::vector<size_t> version_backups_;  // the backup of each row of ListVersions
+  bool busy_ = false, abort_ = false;
+  HWND hwnd_ = nullptr;
+  win::UniqueGdiObject font_;
+};
+
+}  // namespace yx::restore

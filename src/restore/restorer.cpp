@@ -1,0 +1,194 @@
+#include "restore/restorer.h"
+
+#include "restore/copy_backup.h"
+#include "restore/wide_text.h"
+#include "win/fault_line.h"
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/unique_handle.h"
+
+namespace yx::restore {
+namespace {
+
+// The attributes a restore gives back; the others belong to the file system.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr int kKeepBothAttempts = 100;
+
+std::wstring Long(const std::wstring& path) { return win::ToLongPath(path); }
+
+class FileRestore {
+ public:
+  FileRestore(BackupEntries& backup, RestoreJob& job, RestoreSummary& summary)
+      : backup_(backup), job_(job), summary_(summary) {}
+
+  void Fail(const std::wstring& path, DWORD error, bool stop) {
+    summary_.failures.push_back(win::FromWide(path) + ": " + win::ErrorReason(error));
+    summary_.stopped = summary_.stopped || stop;
+  }
+
+  void Folder(const std::wstring& path) {
+    if (::CreateDirectoryW(Long(path).c_str(), nullptr)) return;
+    const DWORD error = ::GetLastError();
+    const DWORD there = win::Attributes(path);
+    if (error == ERROR_ALREADY_EXISTS && there != INVALID_FILE_ATTRIBUTES &&
+        (there & FILE_ATTRIBUTE_DIRECTORY))
+      return;  // what it holds and what the backup holds meet
+    Fail(path, error, error != ERROR_ALREADY_EXISTS);
+  }
+
+  void File(const StoredEntry& e, const std::wstring& path, size_t done, size_t total) {
+    const DWORD there = win::Attributes(path);
+    Existing existing = Existing::kKeepBoth;
+    if (there != INVALID_FILE_ATTRIBUTES) {
+      if (!job_.existing) job_.existing = job_.ask ? job_.ask() : Existing::kKeepBoth;
+      if (!job_.existing) {
+        summary_.cancelled = true;
+        return;
+      }
+      existing = *job_.existing;
+      if (existing == Existing::kSkip) {
+        ++summary_.skipped;
+        return;
+      }
+      // A folder of that name is never replaced by a file.
+      if (there & FILE_ATTRIBUTE_DIRECTORY) existing = Existing::kKeepBoth;
+    }
+    const std::wstring temp = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    if (!Write(e, path, temp, done, total)) return;
+    std::wstring placed = path;
+    bool moved = false;
+    if (there != INVALID_FILE_ATTRIBUTES && existing == Existing::kOverwrite) {
+      // A read-only file refuses to be replaced; the restored one takes its
+      // attributes from the backup anyway.
+      (void)::SetFileAttributesW(Long(path).c_str(), there & ~FILE_ATTRIBUTE_READONLY);
+      moved = ::MoveFileExW(Long(temp).c_str(), Long(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+    } else {
+      // Never over a file: one that appears meanwhile (another restore into
+      // the same place) makes this one a kept copy too.
+      const std::wstring folder(ParentOfWide(path));
+      const std::wstring name = path.substr(folder.size());
+      for (int attempt = there == INVALID_FILE_ATTRIBUTES ? 0 : 1;
+           !moved && attempt <= kKeepBothAttempts; ++attempt) {
+        placed = attempt == 0 ? path : folder + Wide(KeepBothName(U16(name), job_.id, attempt));
+        moved = ::MoveFileExW(Long(temp).c_str(), Long(placed).c_str(), 0);
+        const DWORD error = ::GetLastError();
+        if (!moved && error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+      }
+    }
+    if (!moved) {
+      const DWORD error = ::GetLastError();
+      (void)::DeleteFileW(Long(temp).c_str());
+      Fail(path, error, true);
+      return;
+    }
+    const DWORD attributes = e.attributes & kKeptAttributes;
+    if (!::SetFileAttributesW(Long(placed).c_str(),
+                              attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
+      Fail(placed, ::GetLastError(), false);
+    summary_.written.push_back(placed);
+    ++summary_.restored;
+  }
+
+ private:
+  static std::wstring_view ParentOfWide(const std::wstring& path) {
+    return std::wstring_view(path).substr(0, path.rfind(L'\\') + 1);
+  }
+
+  // The content into `temp`, with the backup's times; false when it is not
+  // there whole (and then gone).
+  bool Write(const StoredEntry& e, const std::wstring& path, const std::wstring& temp, size_t done,
+             size_t total) {
+    win::UniqueFile out(::CreateFileW(Long(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) {
+      Fail(temp, ::GetLastError(), true);
+      return false;
+    }
+    DWORD write_error = 0;
+    bool aborted = false;
+    std::string failure;
+    const ExtractResult result = backup_.Extract(
+        e,
+        [&](const uint8_t* data, size_t size) {
+          DWORD put = 0;
+          if (!::WriteFile(out.get(), data, static_cast<DWORD>(size), &put, nullptr) ||
+              put != size) {
+            write_error = ::GetLastError();
+            return false;
+          }
+          aborted = job_.progress && !job_.progress(done, total);
+          return !aborted;
+        },
+        failure);
+    bool whole = result == ExtractResult::kOk;
+    if (whole) {
+      const FILETIME created = ToFileTime(e.created), accessed = ToFileTime(e.accessed),
+                     modified = ToFileTime(e.modified);
+      whole = ::SetFileTime(out.get(), e.created ? &created : nullptr,
+                            e.accessed ? &accessed : nullptr, e.modified ? &modified : nullptr);
+      if (!whole) write_error = ::GetLastError();
+    }
+    out.reset();
+    if (whole) return true;
+    (void)::DeleteFileW(Long(temp).c_str());
+    if (aborted)
+      summary_.cancelled = true;
+    else if (result == ExtractResult::kBackupUnreadable)
+      summary_.failures.push_back(failure);
+    else
+      Fail(path, write_error, true);
+    return false;
+  }
+
+  BackupEntries& backup_;
+  RestoreJob& job_;
+  RestoreSummary& summary_;
+};
+
+}  // namespace
+
+RestoreSummary Restore(BackupEntries& backup, const std::vector<PlannedEntry>& plan,
+                       RestoreJob job) {
+  RestoreSummary summary;
+  FileRestore one(backup, job, summary);
+  if (!win::CreateFolderTree(job.target)) {
+    one.Fail(job.target, ::GetLastError(), true);
+    return summary;
+  }
+  std::vector<const PlannedEntry*> folders;
+  for (size_t i = 0; i < plan.size() && !summary.cancelled && !summary.stopped; ++i) {
+    const std::wstring path = job.target + Wide(plan[i].relative);
+    if (plan[i].entry->folder) {
+      one.Folder(path);
+      folders.push_back(&plan[i]);
+    } else {
+      one.File(*plan[i].entry, path, i, plan.size());
+    }
+    if (!summary.cancelled && job.progress && !job.progress(i + 1, plan.size()))
+      summary.cancelled = true;
+  }
+  // A folder's times and attributes last, deepest first: writing into a
+  // folder changes its time, and a read-only one might refuse the writes.
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    const StoredEntry& e = *(*it)->entry;
+    const std::wstring path = Long(job.target + Wide((*it)->relative));
+    win::UniqueFile folder(::CreateFileW(
+        path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const FILETIME created = ToFileTime(e.created), accessed = ToFileTime(e.accessed),
+                   modified = ToFileTime(e.modified);
+    if (!folder ||
+        !::SetFileTime(folder.get(), e.created ? &created : nullptr,
+                       e.accessed ? &accessed : nullptr, e.modified ? &modified : nullptr))
+      one.Fail(path, ::GetLastError(), false);
+    folder.reset();
+    if (const DWORD kept = e.attributes & kKeptAttributes;
+        kept && !::SetFileAttributesW(path.c_str(), kept))
+      one.Fail(path, ::GetLastError(), false);
+  }
+  return summary;
+}
+
+}  // namespace yx::restore

@@ -1,0 +1,25 @@
+#include "win/writing_mark.h"
+
+#include "win/file_system.h"
+
+namespace yx::win {
+namespace {
+
+std::wstring MarkName(const std::wstring& folder) {
+  // Global: the restore may run in another session than a scheduled run.
+  return L"Global\\Yorudex-writing-" + FolderKey(folder);
+}
+
+}  // namespace
+
+// Without the mark the backup still runs; it only looks complete sooner.
+WritingMark::WritingMark(const std::wstring& folder)
+    : event_(::CreateEventW(nullptr, TRUE, FALSE, MarkName(folder).c_str())) {}
+
+bool IsBeingWritten(const std::wstring& folder) {
+  const UniqueKernelHandle event(::OpenEventW(SYNCHRONIZE, FALSE, MarkName(folder).c_str()));
+  // Denied: it is there, made by another user's run.
+  return event || ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+}  // namespace yx::win

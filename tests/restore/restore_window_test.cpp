@@ -1,0 +1,80 @@
+// The restore window under Xvfb, driven by the keyboard as a user without a
+// mouse drives it: one file of the newest backup back to where it came from.
+#include <gtest/gtest.h>
+
+#include "restore/restore_window.h"
+#include "support/form_fixture.h"
+#include "support/temp_folder.h"
+
+namespace yx::test {
+namespace {
+
+class AnswerQuestions final : public restore::RestoreQuestions {
+ public:
+  std::optional<restore::Existing> AskExisting(HWND, const std::wstring&) override {
+    ++asked;
+    return restore::Existing::kKeepBoth;
+  }
+  std::optional<std::wstring> PickFolder(HWND, const std::string&) override {
+    ++asked;
+    return std::nullopt;
+  }
+  int asked = 0;
+};
+
+class RestoreWindowTest : public ::testing::Test {
+ protected:
+  void Press(WORD key) {
+    // Down and up: a push button clicks when its key comes up.
+    ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
+    ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0xC0000001);
+    app.ProcessMessages();
+  }
+
+  TempFolder dir;
+  FakeDialogs dialogs;
+  AnswerQuestions questions;
+  ui::Application app{::GetModuleHandleW(nullptr)};
+};
+
+TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
+  dir.WriteFile(L"dest\\2601\\04\\1200\\Work\\a.txt", "older");
+  dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\a.txt", "backed up");
+  dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\sub\\b.txt", "b");
+  dir.WriteFile(L"src\\Work\\other.txt", "stays");
+  dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() +
+                                             "dest\r\nFROM00=" + dir.PathA() + "src\\Work\r\n");
+  restore::RestoreWindow window(
+      app, dialogs, restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
+      questions);
+  app.ProcessMessages();
+  ASSERT_EQ(window.ListBackups.Count(), 2u);
+  EXPECT_EQ(window.ListBackups.Selected(), 0u) << "the newest backup comes first, selected";
+  ASSERT_EQ(::GetFocus(), window.ListBackups.Handle());
+
+  Press(VK_TAB);
+  ASSERT_EQ(::GetFocus(), window.TreeFiles.Handle());
+  Press(VK_HOME);   // Work
+  Press(VK_RIGHT);  // opened
+  Press(VK_DOWN);   // a.txt
+  EXPECT_EQ(window.EditPath.Text(), L"Work\\a.txt");
+  for (const ui::Control* next : {static_cast<const ui::Control*>(&window.EditPath),
+                                  static_cast<const ui::Control*>(&window.BtnVersions),
+                                  static_cast<const ui::Control*>(&window.ListVersions),
+                                  static_cast<const ui::Control*>(&window.BtnRestore)}) {
+    Press(VK_TAB);
+    ASSERT_EQ(::GetFocus(), next->Handle());
+  }
+  Press(VK_SPACE);
+
+  EXPECT_EQ(dir.ReadFile(L"src\\Work\\a.txt"), "backed up");
+  EXPECT_EQ(dir.ReadFile(L"src\\Work\\other.txt"), "stays");
+  EXPECT_FALSE(dir.Exists(L"src\\Work\\sub")) << "only the file chosen";
+  EXPECT_EQ(questions.asked, 0) << "nothing there to ask about, and the place is known";
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find("復元: 1 件"), std::string::npos) << dialogs.shown[0].text;
+  EXPECT_TRUE(dir.Exists(L"program\\log"));
+}
+
+}  // namespace
+}  // namespace yx::test
