@@ -1,5 +1,5 @@
 #pragma once
-// The settings record: the 46 values of "Yorudex.INI" as the program uses
+// The settings record: the 49 values of "Yorudex.INI" as the program uses
 // them. A plain value: the file is read into one and written from one, and
 // the settings window shows one in its controls. Each member is described by
 // the key table (settings_keys.h), which also holds the defaults.
@@ -32,6 +32,9 @@ struct Settings {
   bool kill_in_months{};    // KILL_MONTH
   std::string destination;  // TO, CP932
   Rows sources;             // FROM00..FROM09, CP932
+  int warn_days{};          // WARN_DAYS: days without a good run before a warning; 0 = never
+  std::string run_fail;     // RUN_FAIL: command line started after a run that did not succeed
+  std::string run_done;     // RUN_DONE: command line started after a good run
 
   bool operator==(const Settings&) const = default;
 };

@@ -74,8 +74,11 @@ constexpr std::array kKeys = {
     Row("FROM07", &S::sources, 7),
     Row("FROM08", &S::sources, 8),
     Row("FROM09", &S::sources, 9),
+    Number("WARN_DAYS", &S::warn_days, 3, Correction::Clamp, 0, 99),
+    Text("RUN_FAIL", &S::run_fail),
+    Text("RUN_DONE", &S::run_done),
 };
-static_assert(kKeys.size() == 46);
+static_assert(kKeys.size() == 49);
 
 // What the profile functions trim from both ends of a value they read
 // (measured under Wine: vertical tab, form feed and Ctrl-Z go too).

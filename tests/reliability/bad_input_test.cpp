@@ -57,7 +57,7 @@ const BadValue kBadValues[] = {
 
 class BadInput : public UnattendedTest {
  protected:
-  // Every one of the 46 keys set to `value`, except those in `keep`.
+  // Every one of the 49 keys set to `value`, except those in `keep`.
   std::string Ini(const std::string& value, const IniKeys& keep) {
     std::string text = "[Backup]\r\n";
     for (const auto& [key, kept] : keep) text += key + "=" + kept + "\r\n";
@@ -73,7 +73,7 @@ class BadInput : public UnattendedTest {
 TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
   Describe(
       "For each of: empty, huge (64 KB), binary (bytes 00-FF), a trailing lead byte, lone "
-      "trail bytes, negative, hexadecimal, overflowing: first all 46 keys get that value; "
+      "trail bytes, negative, hexadecimal, overflowing: first all 49 keys get that value; "
       "then all but the times, the folders and LHA_USE.",
       "Every run ends by itself and logs: with all keys bad, the check's first fault (the "
       "time row's text, cut to 2047 bytes, or the missing destination) and the stop line; "
