@@ -60,7 +60,9 @@ void TForm2::BtnExecClick(const ui::Control* sender) {
   // For the scheduler's "last run result"; a log that cannot be saved
   // overrides it below.
   if (AutoMode) exit_status_ = outcome == backup::RunOutcome::kDone ? 0 : kRunFailed;
+  const std::string run_lines = log_.Unsaved();
   SaveRunLog();
+  FollowUpRun(outcome, run_lines);
   HoldCommands(false);
   running_ = false;
 }

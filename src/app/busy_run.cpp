@@ -18,7 +18,9 @@ void TForm2::RefuseBusyRun() {
   AppendLog("START=" + FormatDateTime(log::kStamp, now));
   LogLine(kBusy);
   exit_status_ = kRunFailed;
+  const std::string run_lines = log_.Unsaved();
   EndRun("異常終了しました。");
+  FollowUpRun(backup::RunOutcome::kRefused, run_lines);
 }
 
 }  // namespace yx::app

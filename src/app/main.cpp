@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "win/clock.h"
 #include "win/pause_point.h"
 #include "win/text.h"
+#include "win/unique_handle.h"
 
 namespace {
 
@@ -29,11 +31,19 @@ yx::app::StartupOptions ReadStartup() {
   return options;
 }
 
+#ifdef YX_TEST_CLOCK
+std::wstring Environment(const wchar_t* name);
+std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path);
+#endif
+
 int RunProgram(HINSTANCE instance) {
   yx::ui::Application app(instance);
   app.SetTitle(yx::app::kApplicationTitle);
   const yx::app::StartupOptions options = ReadStartup();
   yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options);
+#ifdef YX_TEST_CLOCK
+  form.SetAfterRunEffects(TestEffects(options.exe_path));
+#endif
   yx::app::TForm3 progress(app, form.CancelRequested);
   form.AttachProgressForm(progress);
   if (options.args.size() == 1 && options.args[0] == "/AUTO") {
@@ -66,6 +76,30 @@ void StartTestClock() {
     return;
   const double step = _wtoi(Environment(L"YX_TEST_STEP_MS").c_str()) / 86'400'000.0;
   yx::win::SetClockForTesting(yx::SteppingClock(yx::EncodeDateTime(y, mo, d, h, mi, s), step));
+}
+
+// The commands run for real; the notification is written, one text a line,
+// to the file YX_TEST_NOTIFY names (nowhere when unset), so that a test sees
+// it without a notification area and no test waits the seconds it shows.
+class RecordedNotice final : public yx::app::SystemEffects {
+ public:
+  using SystemEffects::SystemEffects;
+  std::string Notify(std::string_view cp932_text) override {
+    const std::wstring file = Environment(L"YX_TEST_NOTIFY");
+    if (file.empty()) return {};
+    yx::win::UniqueFile out(::CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string line = std::string(cp932_text) + "\n";
+    DWORD put = 0;
+    if (!out || !::WriteFile(out.get(), line.data(), static_cast<DWORD>(line.size()), &put,
+                             nullptr))
+      return "YX_TEST_NOTIFY cannot be written";
+    return {};
+  }
+};
+
+std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path) {
+  return std::make_unique<RecordedNotice>(exe_path);
 }
 
 // YX_TEST_PAUSE_AT="name" or "name#n" (the n-th time, from 1) holds the

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/after_run.h"
 #include "base/date_time.h"
 #include "log/run_log.h"
 #include "settings/settings_file.h"
@@ -96,6 +98,10 @@ class TForm2 final : private ui::Window<TForm2> {
   // The milliseconds a copy run reads to pace its progress refreshes;
   // GetTickCount64 unless a test steps them.
   void SetTicksForTesting(std::function<uint64_t()> ticks) { ticks_ = std::move(ticks); }
+  // What leaves the process after a run (the command, the notification).
+  void SetAfterRunEffects(std::unique_ptr<AfterRunEffects> effects) {
+    after_run_ = std::move(effects);
+  }
   // 0; in an unattended run kRunFailed when it did not end with
   // "バックアップ正常終了" (it failed, was stopped, or was refused: by the
   // check, or because another run was in progress), and 1 when it could not
@@ -111,10 +117,11 @@ class TForm2 final : private ui::Window<TForm2> {
   ui::CheckList ListWeek, ListDel;
   ui::CheckBox ChkTime1, ChkTime2, ChkLha, ChkDel, ChkKill;
   ui::StringGrid GridTime, EditFrom;
-  ui::SpinBox SpinSatH, SpinSatM, SpinSpan, SpinDel, SpinKill;
+  ui::SpinBox SpinSatH, SpinSatM, SpinSpan, SpinDel, SpinKill, SpinWarn;
   ui::Label LblSatH, LblSatM, LblFrom, LblSpanHead, LblSpan;
   ui::TextEdit EditTo;
   ui::Label LblTo, LblFromCaption, LblLhaCaption, LblLhaVer, LblDel, LblKill;
+  ui::Label LblWarn, LblWarnUnit, LblAge;
   ui::RadioButton RdoDelD, RdoDelM, RdoKillD, RdoKillM;
   ui::Memo MemoLog;
 
@@ -146,6 +153,10 @@ class TForm2 final : private ui::Window<TForm2> {
   void SaveRunLog();
   void ReloadRunLog();
   void RefuseBusyRun();
+  // The command and the notification after a run whose lines are `run_lines`.
+  void FollowUpRun(backup::RunOutcome outcome, std::string_view run_lines);
+  // The last good backup's time, or the warning, above the log.
+  void ShowBackupAge();
 
   friend class ui::Window<TForm2>;
   void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
@@ -162,6 +173,10 @@ class TForm2 final : private ui::Window<TForm2> {
   TForm3* progress_ = nullptr;
   std::function<uint64_t()> ticks_ = [] { return ::GetTickCount64(); };
   int exit_status_ = 0;
+  // The keys that have no control: kept as loaded, saved as they were.
+  std::string run_fail_, run_done_;
+  bool age_warning_ = false;
+  std::unique_ptr<AfterRunEffects> after_run_;
   win::UniqueGdiObject font_, clock_font_, button_font_, grid_font_, path_font_;
 };
 

@@ -104,10 +104,14 @@ void TForm2::CreateArcPage(HWND page) {
   LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 26, 110, 18), f);
   LblLhaVer.Create(page, "", At(278, 26, 116, 18), f);
 
-  CreateRetentionGroup(page, 58, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
+  CreateRetentionGroup(page, 56, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
                        "期限が来たら削除対象データを削除する", 14);
-  CreateRetentionGroup(page, 148, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
+  CreateRetentionGroup(page, 134, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
                        "強制削除", "期限が来たら強制的に削除する", 30);
+  LblWarn.Create(page, "成功したバックアップが", At(12, 220, 150, 18), f);
+  SpinWarn.Create(page, At(162, 216, 50, 24), f, 0, 99, 3);
+  SpinWarn.BeginGroup();
+  LblWarnUnit.Create(page, "日より古いと知らせる (0:しない)", At(216, 220, 182, 18), f);
 }
 
 // The two deletion rules look alike: a frame, the rule's check box, the day
@@ -116,12 +120,12 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
                                   std::string_view caption, std::string_view check_caption,
                                   int count) {
   const HFONT f = ui::AsFont(font_);
-  rule.box.Create(page, caption, At(6, top, 392, 86), f);
+  rule.box.Create(page, caption, At(6, top, 392, 76), f);
   rule.use.Create(page, check_caption, At(18, top + 20, 370, 20), f, false);
-  rule.days.Create(page, "日 指定", At(18, top + 52, 80, 20), f, true, true);
-  rule.months.Create(page, "月 指定", At(100, top + 52, 80, 20), f, false, false);
-  rule.count.Create(page, At(200, top + 50, 50, 24), f, 1, 99, count);
-  rule.unit.Create(page, "日保持", At(256, top + 54, 70, 18), f);
+  rule.days.Create(page, "日 指定", At(18, top + 46, 80, 20), f, true, true);
+  rule.months.Create(page, "月 指定", At(100, top + 46, 80, 20), f, false, false);
+  rule.count.Create(page, At(200, top + 44, 50, 24), f, 1, 99, count);
+  rule.unit.Create(page, "日保持", At(256, top + 48, 70, 18), f);
   rule.days.SetGroup({&rule.months});
   rule.months.SetGroup({&rule.days});
   // The count begins a group of its own: the arrows move between day and
@@ -131,7 +135,10 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
 
 void TForm2::CreateLogPage(HWND page) {
   const RECT area = Page.PageClientRect();
-  MemoLog.Create(page, At(0, 0, area.right - area.left, area.bottom - area.top), ui::AsFont(font_));
+  // One line above the log: when the last good backup was, or the warning.
+  LblAge.Create(page, "", At(4, 2, area.right - area.left - 8, 18), ui::AsFont(font_));
+  MemoLog.Create(page, At(0, 22, area.right - area.left, area.bottom - area.top - 22),
+                 ui::AsFont(font_));
 }
 
 }  // namespace yx::app

@@ -30,6 +30,9 @@ void TForm2::ShowSettings(const settings::Settings& s) {
   EditTo.SetText(s.destination);
   for (int row = 0; row < settings::kRows; ++row)
     EditFrom.SetCell(row, s.sources[static_cast<size_t>(row)]);
+  SpinWarn.SetValue(s.warn_days);
+  run_fail_ = s.run_fail;
+  run_done_ = s.run_done;
 }
 
 settings::Settings TForm2::ShownSettings() const {
@@ -54,6 +57,9 @@ settings::Settings TForm2::ShownSettings() const {
   s.kill_value = SpinKill.Value();
   s.kill_in_months = RdoKillM.Checked();
   s.destination = EditTo.Text();
+  s.warn_days = SpinWarn.Value();
+  s.run_fail = run_fail_;
+  s.run_done = run_done_;
   return s;
 }
 

@@ -70,6 +70,7 @@ BackupAge AgeOfLastGoodRun(const MonthLogReader& read_month, DateTime now, int w
     const DateTime since = now - *scan.last_good;
     if (since < -kAheadTolerance) return BackupAge{AgeState::kAhead};
     age.days = since <= 0 ? 0 : static_cast<int>(std::floor(since));
+    age.last_good = *scan.last_good;
     age.state = since > warn_days ? AgeState::kOld : AgeState::kRecent;
     return age;
   }

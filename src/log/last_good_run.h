@@ -34,7 +34,8 @@ enum class AgeState {
 
 struct BackupAge {
   AgeState state = AgeState::kNoRuns;
-  int days = 0;  // whole days since the last good run (kRecent, kOld)
+  int days = 0;          // whole days since the last good run (kRecent, kOld)
+  DateTime last_good{};  // when it started (kRecent, kOld)
 };
 
 // How many months back the logs are read, the current one not counted:

@@ -45,7 +45,7 @@ class ScheduleWindow : private ui::Window<ScheduleWindow> {
   void Refresh();
 
   ui::Label LblWantedCaption, LblNowCaption;
-  WrappedText LblFile, LblWanted, LblNow, LblDiffer;
+  WrappedText LblFile, LblWanted, LblNow, LblLastRun, LblDiffer;
   PushButton BtnRegister, BtnRemove, BtnClose;
 
  private:

@@ -3,9 +3,6 @@
 #include "win/text.h"
 
 namespace yx::win {
-namespace {
-
-// The system's own words for `error`, on one line.
 std::string SystemReason(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD n = ::FormatMessageW(
@@ -18,8 +15,6 @@ std::string SystemReason(DWORD error) {
   while (!reason.empty() && reason.back() == L' ') reason.pop_back();
   return FromWide(reason);
 }
-
-}  // namespace
 
 std::string FaultLine(std::wstring_view path, DWORD error) {
   std::string line = "PATH=" + FromWide(path);

@@ -9,6 +9,9 @@
 
 namespace yx::win {
 
+// The system's own words for `error`, on one line (CP932).
+[[nodiscard]] std::string SystemReason(DWORD error);
+
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
 

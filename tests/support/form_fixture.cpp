@@ -37,6 +37,9 @@ app::TForm2& FormTest::Start(std::vector<std::string> args) {
   // A run lets messages through, where a test acts, after every fourth file.
   form_->SetTicksForTesting(SteppedTicks());
   form_->AttachProgressForm(*progress_);
+  auto effects = std::make_unique<RecordedEffects>();
+  effects_ = effects.get();
+  form_->SetAfterRunEffects(std::move(effects));
   Pump();
   return *form_;
 }
