@@ -1,5 +1,7 @@
 #include "app/after_run.h"
 
+#include <cstdlib>
+
 #include "app/settings_form.h"
 #include "ui/notify_balloon.h"
 #include "win/fault_line.h"
@@ -128,7 +130,8 @@ std::vector<std::string> FollowUpRun(const RunEnding& ending, const settings::Se
                     win::SystemReason(error));
   if (ending.unattended && !good) {
     const log::BackupAge age = ReadBackupAge(log_dir, now, settings.warn_days);
-    if (std::string failure = effects.Notify(NoticeText(ending, log::AgeWarning(age, settings.warn_days)));
+    if (std::string failure =
+            effects.Notify(NoticeText(ending, log::AgeWarning(age, settings.warn_days)));
         !failure.empty())
       lines.push_back(std::move(failure));
   }
@@ -157,8 +160,8 @@ std::string SystemEffects::Notify(std::string_view cp932_text) {
     win::CommandProcess window;
     DWORD error = 0;
     if (!window.Start(L"\"" + exe_path_ + L"\"", error))
-      failure = "Yorudex を開けません: エラー " + std::to_string(error) + " " +
-                win::SystemReason(error);
+      failure =
+          "Yorudex を開けません: エラー " + std::to_string(error) + " " + win::SystemReason(error);
   };
   (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), kApplicationTitle, cp932_text,
                                kNoticeMs, open_log_page);

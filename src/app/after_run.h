@@ -30,8 +30,7 @@ class AfterRunEffects {
   // Starts the command; false with the call's error.
   [[nodiscard]] virtual bool StartCommand(const std::wstring& command_line, DWORD& error) = 0;
   // Waits for the command started last, at most `wait_ms`.
-  [[nodiscard]] virtual win::CommandProcess::End FinishCommand(DWORD wait_ms,
-                                                               DWORD& exit_code) = 0;
+  [[nodiscard]] virtual win::CommandProcess::End FinishCommand(DWORD wait_ms, DWORD& exit_code) = 0;
   // Shows the notification and returns within a few seconds: empty, or the
   // line that says what failed when it was clicked.
   [[nodiscard]] virtual std::string Notify(std::string_view cp932_text) = 0;
@@ -72,8 +71,7 @@ inline constexpr DWORD kNoticeMs = 6'000;
 
 // The age of the last good run from the month logs in `log_dir` (CP932,
 // ending in a backslash).
-[[nodiscard]] log::BackupAge ReadBackupAge(const std::string& log_dir, DateTime now,
-                                           int warn_days);
+[[nodiscard]] log::BackupAge ReadBackupAge(const std::string& log_dir, DateTime now, int warn_days);
 
 // Runs the steps after a run; the lines it returns (the command's own
 // failure) belong in the run's log. From the window the command is started

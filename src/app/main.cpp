@@ -87,12 +87,12 @@ class RecordedNotice final : public yx::app::SystemEffects {
   std::string Notify(std::string_view cp932_text) override {
     const std::wstring file = Environment(L"YX_TEST_NOTIFY");
     if (file.empty()) return {};
-    yx::win::UniqueFile out(::CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
-                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    yx::win::UniqueFile out(::CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string line = std::string(cp932_text) + "\n";
     DWORD put = 0;
-    if (!out || !::WriteFile(out.get(), line.data(), static_cast<DWORD>(line.size()), &put,
-                             nullptr))
+    if (!out ||
+        !::WriteFile(out.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr))
       return "YX_TEST_NOTIFY cannot be written";
     return {};
   }

@@ -43,8 +43,7 @@ std::string DescribeLastRun(const LastRun& run) {
   if (!run.reported)
     return "前回の実行: タスク スケジューラが報告しません (この環境では未対応です)";
   if (run.time <= 0 || run.result == kTaskHasNotRun) return "前回の実行: まだ実行されていません";
-  return "前回の実行: " + FormatDateTime("yy/mm/dd hh:nn", run.time) + " " +
-         ResultText(run.result);
+  return "前回の実行: " + FormatDateTime("yy/mm/dd hh:nn", run.time) + " " + ResultText(run.result);
 }
 
 std::optional<DateTime> NextLaunchAfter(const LaunchPlan& plan, DateTime after) {

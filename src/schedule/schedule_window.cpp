@@ -18,9 +18,8 @@ constexpr int kClientHeight = 326;
 // the time since: the machine was off, the task disabled, or it fails to start.
 std::string LastRunLines(const RegisteredTask& task) {
   std::string lines = DescribeLastRun(task.last_run);
-  const std::optional<LaunchPlan> plan = task.unreadable || task.other_triggers
-                                             ? std::nullopt
-                                             : PlanFromTriggers(task.triggers);
+  const std::optional<LaunchPlan> plan =
+      task.unreadable || task.other_triggers ? std::nullopt : PlanFromTriggers(task.triggers);
   const std::string overdue = plan ? OverdueWarning(task.last_run, *plan, win::Now()) : "";
   if (!overdue.empty()) lines += "\r\n" + overdue;
   return lines;

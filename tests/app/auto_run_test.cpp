@@ -93,9 +93,9 @@ TEST_F(AutoRunTest, AFailedRunStartsRunFailWithItsArgumentsAndNotifies) {
   // as its user would write it (CP932); it writes its arguments to a file.
   const std::string script = dir.PathA() + "通知 表示\\知らせる.bat";
   dir.WriteFile(L"通知 表示\\知らせる.bat",
-                "@echo %1 %2 %3> \"" + dir.PathA() + "arguments.txt\"\r\n");
-  dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "nothere\r\nRUN_FAIL=" +
-                                             script + "\r\n");
+                "@echo %1 %2 [%3]> \"" + dir.PathA() + "arguments.txt\"\r\n");
+  dir.WriteFile(L"program\\Yorudex.INI",
+                "[Backup]\r\nTO=" + dir.PathA() + "nothere\r\nRUN_FAIL=" + script + "\r\n");
   dir.WriteFile(L"program\\log\\0105.log",
                 "START=01/05/17 09:00:00\r\n\tバックアップ正常終了\r\nEND=01/05/17 09:00:01\r\n");
   ::SetEnvironmentVariableW(L"YX_TEST_NOTIFY", (dir.Path() + L"notice.txt").c_str());
@@ -103,7 +103,7 @@ TEST_F(AutoRunTest, AFailedRunStartsRunFailWithItsArgumentsAndNotifies) {
   ::SetEnvironmentVariableW(L"YX_TEST_NOTIFY", nullptr);
   EXPECT_EQ(r.exit_code, 2u);
   EXPECT_EQ(dir.ReadFile(L"arguments.txt"),
-            "refused \"" + dir.PathA() + "program\\log\\0105.log\" 2\r\n");
+            "refused \"" + dir.PathA() + "program\\log\\0105.log\" [2]\r\n");
   EXPECT_EQ(dir.ReadFile(L"notice.txt"),
             "バックアップを実行できませんでした: バックアップ先のフォルダが存在しません\r\n"
             "最後に成功したバックアップは 6 日前です\n");

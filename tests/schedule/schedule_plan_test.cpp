@@ -120,9 +120,9 @@ TEST(TaskName, OneNamePerFolderWhateverItsCase) {
 TEST(SameTask, TheRegisteredTaskMustStartThisProgramByTheseTriggers) {
   const std::u16string folder = u"C:\\Tools\\Yorudex\\";
   const LaunchPlan plan = MakePlan(Weekdays({"1200"})).plan;
-  RegisteredTask task{Triggers(plan), false,
-                      false,          u"\"c:\\tools\\yorudex\\Yorudex.exe\"",
-                      u"/AUTO",       u"C:\\Tools\\Yorudex", {}};
+  RegisteredTask task{
+      Triggers(plan),        false, false, u"\"c:\\tools\\yorudex\\Yorudex.exe\"", u"/AUTO",
+      u"C:\\Tools\\Yorudex", {}};
   EXPECT_TRUE(SameTask(task, plan, folder));
   EXPECT_EQ(DescribeRegistered(task), Describe(plan));
   RegisteredTask other = task;

@@ -48,7 +48,7 @@ class RecordedEffects final : public app::AfterRunEffects {
  public:
   std::vector<std::wstring> commands;
   std::vector<std::string> notices;
-  int finished = 0;    // commands waited for
+  int finished = 0;     // commands waited for
   DWORD exit_code = 0;  // what each command ends with
 
   bool StartCommand(const std::wstring& command_line, DWORD&) override {
