@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the notification an unattended run shows when it
 # fails, for the README: docs/screenshots/notification.png. The shipped
-# program runs /AUTO under Xvfb in Wine's desktop window (whose task bar
-# holds the notification area), with a destination that does not exist and
-# a month log whose last good run is six days old.
+# program runs /AUTO under Xvfb, where Wine shows its notification area as a
+# small window of its own (Wine System Tray) at the top left, with a
+# destination that does not exist and a month log whose last good run is six
+# days old.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -23,15 +24,13 @@ six_days_ago=$(date -d '6 days ago 12:00' '+%y/%m/%d %H:%M:%S')
   printf 'バックアップ正常終了\r\n\t処理時間=00:00:04\r\n' | iconv -f UTF-8 -t CP932
   printf 'END=%s\r\n' "$six_days_ago"
 } > "$work/program/log/$(date -d '6 days ago' +%y%m).log"
-# A desktop of 640 x 240 with a task bar: the balloon rises from its corner.
-wine explorer /desktop=Yorudex,640x240 "$work/program/Yorudex.exe" /AUTO &
+wine "$work/program/Yorudex.exe" /AUTO &
 for _ in $(seq 100); do
-  xdotool search --name "Yorudex" >/dev/null 2>&1 && break
+  xdotool search --name "Wine System Tray" >/dev/null 2>&1 && break
   sleep 0.1
 done
+# Wine raises the balloon about two seconds after the icon; it stays six.
 sleep 3
-window=$(xdotool search --name "Yorudex - Wine" | head -1)
-eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" docs/screenshots/notification.png
+import -window root -crop 410x120+0+0 docs/screenshots/notification.png
 wait
 echo "docs/screenshots/notification.png"
