@@ -30,10 +30,11 @@ int wmain(int argc, wchar_t** argv) {
     options.parser.nice_length = 256;
   }
   double check_start = 0;
-  options.before_check = [&](const std::wstring&) { check_start = yx::bench::WallSeconds(); };
+  const auto before_check = [&](const std::wstring&) { check_start = yx::bench::WallSeconds(); };
   const double cpu_before = yx::bench::CpuSeconds();
   const double start = yx::bench::WallSeconds();
-  const yx::lha::win::CommandOutcome outcome = yx::lha::win::RunCommand(command, options);
+  const yx::lha::win::CommandOutcome outcome =
+      yx::lha::win::RunCommandWithCheckHook(command, options, before_check);
   const double end = yx::bench::WallSeconds();
   const double cpu = yx::bench::CpuSeconds() - cpu_before;
   std::printf("result=%d seconds=%.3f cpu=%.3f check=%.3f workers=%d peak_mb=%.1f\n", outcome.code,

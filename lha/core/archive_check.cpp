@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -156,6 +157,7 @@ CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& o
   std::mutex lock;
   CheckResult result;
   size_t first_bad = added.size();
+  std::exception_ptr fault;  // the first of any thread, rethrown once all are done
   const auto fail = [&](CheckStatus s, size_t entry) {
     const std::lock_guard<std::mutex> held(lock);
     if (entry < first_bad) {
@@ -182,7 +184,11 @@ CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& o
         }
       }
     } catch (...) {
-      fail(CheckStatus::kReadError, 0);  // out of memory: no check, no replace
+      {
+        const std::lock_guard<std::mutex> held(lock);
+        if (!fault) fault = std::current_exception();
+      }
+      fail(CheckStatus::kReadError, 0);  // no check, no replace
     }
   };
   std::vector<std::thread> threads;
@@ -195,6 +201,7 @@ CheckResult CheckArchive(const std::function<std::unique_ptr<RandomSource>()>& o
   }
   work();
   for (std::thread& t : threads) t.join();
+  if (fault) std::rethrow_exception(fault);
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -78,12 +79,15 @@ class Pipeline {
       }
     }
     WriteStatus s = WriteStatus::kOutOfMemory;
+    std::exception_ptr before_failure;
     try {
       s = before();
     } catch (...) {
+      before_failure = std::current_exception();
     }
     {
       std::unique_lock<std::mutex> held(lock_);
+      if (before_failure && !failure_) failure_ = before_failure;
       writing_ = false;
       if (s != WriteStatus::kOk) Stop(s, 0);
       WriteReady(held);
@@ -91,6 +95,8 @@ class Pipeline {
     changed_.notify_all();
     Work();
     for (std::thread& t : threads) t.join();
+    // A fault of any thread reaches the caller as itself, not as a status.
+    if (failure_) std::rethrow_exception(failure_);
     if (!stopped_ && next_write_ != add_.Count()) Stop(WriteStatus::kOutOfMemory, next_write_);
     if (stopped_) result_.sums.clear();
     return std::move(result_);
@@ -120,12 +126,15 @@ class Pipeline {
     result_.failed_entry = entry;
   }
 
+  // Nothing may leave a thread's entry: the first fault stops every
+  // worker and is rethrown by the thread that waits for them.
   void Work() noexcept {
     try {
       WorkOn();
     } catch (...) {
       {
         const std::lock_guard<std::mutex> held(lock_);
+        if (!failure_) failure_ = std::current_exception();
         Stop(WriteStatus::kOutOfMemory, next_write_);
       }
       changed_.notify_all();
@@ -215,6 +224,7 @@ class Pipeline {
   uint64_t held_cap_ = 0;
   bool writing_ = true;  // a thread writes to out_ (first: the kept entries)
   bool stopped_ = false;
+  std::exception_ptr failure_;  // the first fault of any thread
   WriteResult result_;
 };
 

@@ -13,11 +13,8 @@ namespace {
 
 constexpr WORD kVersion = 100;  // 1.00
 
-// The archiver never shows a window, so the mode only has to be remembered.
-BOOL g_background_mode = FALSE;
-
 // Copies as much of `text` as fits, never cutting a double-byte character.
-void PutOutput(const std::string& text, LPSTR out, DWORD size) {
+void PutOutput(const std::string& text, LPSTR out, DWORD size) noexcept {
   if (!out || size == 0) return;
   size_t n = std::min<size_t>(text.size(), size - 1);
   if (n < text.size()) {
@@ -39,19 +36,14 @@ extern "C" {
 
 __declspec(dllexport) WORD WINAPI UnlhaGetVersion() { return kVersion; }
 
-__declspec(dllexport) BOOL WINAPI UnlhaSetBackGroundMode(BOOL mode) {
-  g_background_mode = mode;
-  return TRUE;
-}
+// The archiver never shows a window: every mode is the background mode.
+__declspec(dllexport) BOOL WINAPI UnlhaSetBackGroundMode(BOOL) { return TRUE; }
 
 __declspec(dllexport) int WINAPI Unlha(HWND, LPCSTR command_line, LPSTR output, DWORD output_size) {
   if (output && output_size > 0) output[0] = '\0';
   if (!command_line) return yx::lha::win::kBadCommand;
   const yx::lha::win::CommandOutcome outcome = yx::lha::win::RunCommand(command_line);
-  try {
-    PutOutput(outcome.message, output, output_size);
-  } catch (...) {
-  }
+  PutOutput(outcome.message, output, output_size);
   return outcome.code;
 }
 

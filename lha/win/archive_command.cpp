@@ -42,15 +42,6 @@ CommandOutcome Fail(int code, std::string_view what, const std::wstring& path = 
   return {code, message};
 }
 
-// Why a file could not be read, asked again: the read-ahead thread that met
-// the failure keeps no error. A file that opens now failed in the middle.
-DWORD ReadError(const std::wstring& path) {
-  yx::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-  return file ? ERROR_READ_FAULT : ::GetLastError();
-}
-
 // A path as the user knows it, without "\\\\?\\".
 std::wstring WithoutPrefix(const std::wstring& path) {
   if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
@@ -100,6 +91,12 @@ class WalkedEntries final : public NewEntries {
     return e;
   }
   [[nodiscard]] std::wstring Path(size_t i) const { return list_.Path(items_[i]); }
+  // Why file entry `i` was left out, once the entries are written.
+  [[nodiscard]] DWORD ReadError(size_t i) const {
+    const DWORD error = read_ahead_->Error(file_number_[i]);
+    // A read that failed without a word from the system.
+    return error != ERROR_SUCCESS ? error : ERROR_READ_FAULT;
+  }
   [[nodiscard]] std::u16string Key(size_t i) const { return KeyOf(list_.Stored(items_[i])); }
 
  private:
@@ -111,7 +108,10 @@ class WalkedEntries final : public NewEntries {
   mutable std::optional<ReadAhead> read_ahead_;
 };
 
-CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
+using ArchiveDamage = std::function<void(const std::wstring& new_archive)>;
+
+CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how,
+                   const ArchiveDamage& damage) {
   const std::wstring archive = yx::win::ToWide(command.archive);
   WalkOptions options;
   options.recurse = command.recurse;
@@ -210,7 +210,7 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
   }
   old.Close();
   if (!out.Close()) return Fail(kArchiveUnwritable, "cannot write", out.Path());
-  if (how.before_check) how.before_check(out.Path());
+  if (damage) damage(out.Path());
   // Read back and decoded before it replaces the old archive: a fault of
   // the compressor or of the file layer fails the command, not the backup
   // found later.
@@ -231,7 +231,7 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how) {
                   path_of(EntryOfSum(checked.failed_entry, written.skipped)));
   }
   if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
-  for (const size_t i : written.skipped) unreadable.push_back({path_of(i), ReadError(path_of(i))});
+  for (const size_t i : written.skipped) unreadable.push_back({path_of(i), entries.ReadError(i)});
   if (!unreadable.empty()) {
     // Folders that could not be listed and files that could not be read:
     // the archive holds everything else, and the run logs these lines as
@@ -253,7 +253,10 @@ int DefaultWorkers() noexcept {
   return std::clamp(std::popcount(static_cast<uint64_t>(process)), 1, kMaxWorkers);
 }
 
-CommandOutcome RunCommand(std::string_view command_line, const CommandOptions& options) noexcept {
+namespace {
+
+CommandOutcome Run(std::string_view command_line, const CommandOptions& options,
+                   const ArchiveDamage& damage) noexcept {
   try {
     ArchiveCommand command;
     switch (ParseCommandLine(command_line, command)) {
@@ -270,10 +273,25 @@ CommandOutcome RunCommand(std::string_view command_line, const CommandOptions& o
       case CommandError::kMissingNames:
         return Fail(kBadCommand, "nothing to add");
     }
-    return Add(command, options);
+    return Add(command, options, damage);
+  } catch (const std::bad_alloc&) {
+    return Fail(kInternalError, "out of memory");
+  } catch (const std::exception& e) {
+    return Fail(kInternalError, std::string("internal failure: ") + e.what());
   } catch (...) {
-    return {kInternalError, "error: out of memory or internal failure"};
+    return Fail(kInternalError, "internal failure");
   }
+}
+
+}  // namespace
+
+CommandOutcome RunCommand(std::string_view command_line, const CommandOptions& options) noexcept {
+  return Run(command_line, options, nullptr);
+}
+
+CommandOutcome RunCommandWithCheckHook(std::string_view command_line, const CommandOptions& options,
+                                       const ArchiveDamage& damage) noexcept {
+  return Run(command_line, options, damage);
 }
 
 }  // namespace yx::lha::win

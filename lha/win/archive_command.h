@@ -40,15 +40,19 @@ struct CommandOutcome {
 struct CommandOptions {
   ParserOptions parser;  // the library always uses the defaults
   int workers = 0;       // 0: one per processor the process may use, at most kMaxWorkers
-  // Called with the path of the new archive once it is written and closed,
-  // before it is read back and checked: tests damage it here to see the
-  // check refuse it. The library itself never sets it.
-  std::function<void(const std::wstring& new_archive)> before_check;
 };
 
 // `command_line` is code page 932 text. Never throws.
 [[nodiscard]] CommandOutcome RunCommand(std::string_view command_line,
                                         const CommandOptions& options = {}) noexcept;
+
+// For tests and benchmarks only, never called by the library (so the linker
+// leaves it out of the DLL): RunCommand with `before_check` called on the new
+// archive once it is written and closed, before it is read back and checked.
+// Tests damage the archive there; the benchmark times the check from there.
+[[nodiscard]] CommandOutcome RunCommandWithCheckHook(
+    std::string_view command_line, const CommandOptions& options,
+    const std::function<void(const std::wstring& new_archive)>& before_check) noexcept;
 
 // Workers for this process: the processors it may run on, 1 to kMaxWorkers.
 [[nodiscard]] int DefaultWorkers() noexcept;

@@ -39,15 +39,22 @@ yx::win::UniqueFile FileContent::OpenFile(const std::wstring& path) {
                                            nullptr));
 }
 
-FileContent::FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all)
+FileContent::FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all,
+                         DWORD* error)
     : file_(std::move(file)),
+      error_(error),
       head_(std::move(head)),
       head_is_all_(head_is_all),
       at_end_(head_is_all) {}
 
+bool FileContent::Failed() {
+  if (error_) *error_ = ::GetLastError();
+  return false;
+}
+
 bool FileContent::Open(const std::wstring& path) {
   file_ = OpenFile(path);
-  return static_cast<bool>(file_);
+  return file_ ? true : Failed();
 }
 
 bool FileContent::Read(uint8_t* data, size_t size, size_t& got) {
@@ -56,7 +63,7 @@ bool FileContent::Read(uint8_t* data, size_t size, size_t& got) {
   head_used_ += got;
   if (got == size || at_end_) return true;
   size_t more = 0;
-  if (!ReadSome(file_.get(), data + got, size - got, more)) return false;
+  if (!ReadSome(file_.get(), data + got, size - got, more)) return Failed();
   got += more;
   at_end_ = got < size;
   return true;
@@ -66,7 +73,7 @@ bool FileContent::Rewind() {
   head_used_ = 0;
   // The file itself goes on where the head ends, unless the head is all of it.
   at_end_ = head_is_all_;
-  return head_is_all_ || SeekTo(file_.get(), head_.size());
+  return head_is_all_ || SeekTo(file_.get(), head_.size()) || Failed();
 }
 
 bool ArchiveFile::Open(const std::wstring& path) {

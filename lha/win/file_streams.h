@@ -15,11 +15,13 @@ namespace yx::lha::win {
 // open is still backed up.
 class FileContent : public ContentSource {
  public:
-  FileContent() = default;
+  // `error`, when given, receives the reason of a failed open or read.
+  explicit FileContent(DWORD* error = nullptr) : error_(error) {}
   // A file opened by Open, whose first bytes were read already: `head`, and
   // `head_is_all` when they reached the end (the file may then be closed
   // already). The file stands just past them.
-  FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all);
+  FileContent(yx::win::UniqueFile file, std::vector<uint8_t> head, bool head_is_all,
+              DWORD* error = nullptr);
 
   [[nodiscard]] bool Open(const std::wstring& path);
   bool Read(uint8_t* data, size_t size, size_t& got) override;
@@ -29,7 +31,11 @@ class FileContent : public ContentSource {
   [[nodiscard]] static yx::win::UniqueFile OpenFile(const std::wstring& path);
 
  private:
+  // The reason, kept where the caller reads it, with the failing call's own error.
+  bool Failed();
+
   yx::win::UniqueFile file_;
+  DWORD* error_ = nullptr;
   std::vector<uint8_t> head_;
   size_t head_used_ = 0;
   bool head_is_all_ = false;

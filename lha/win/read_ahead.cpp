@@ -31,7 +31,7 @@ class Locked {
 }  // namespace
 
 ReadAhead::ReadAhead(size_t count, std::function<File(size_t)> file)
-    : count_(count), file_(std::move(file)) {
+    : count_(count), file_(std::move(file)), errors_(count, ERROR_SUCCESS) {
   if (count_ == 0) return;
   try {
     worker_ = std::thread([this]() noexcept {
@@ -77,7 +77,7 @@ void ReadAhead::Run() {
     const File file = file_(i);
     Opened o;
     o.file = FileContent::OpenFile(file.path);
-    o.failed = !o.file;
+    if (!o.file) o.error = ::GetLastError();
     if (o.file) {
       // A byte more than the listing said, so that a file read whole is
       // known to be at its end without another call.
@@ -88,12 +88,12 @@ void ReadAhead::Run() {
         o.head.resize(got);
         o.head_is_all = got < want;
       } else {
-        o.failed = true;
+        o.error = ::GetLastError();
         o.head.clear();
       }
       // Closing costs about as much as opening under Wine: here, not on a
       // compressing thread.
-      if (o.head_is_all || o.failed) o.file.reset();
+      if (o.head_is_all || o.error != ERROR_SUCCESS) o.file.reset();
     }
     bool wake = false;
     {
@@ -160,12 +160,16 @@ std::unique_ptr<ContentSource> ReadAhead::Take(size_t index) {
       wake = worker_waits_ && HalfTaken();
     }
     if (wake) ::WakeAllConditionVariable(&changed_);
-    if (queued && !o.failed)
-      return std::make_unique<FileContent>(std::move(o.file), std::move(o.head), o.head_is_all);
-    // Opened again here, so that a failure is this call's, with its own error.
+    if (queued && o.error == ERROR_SUCCESS)
+      return std::make_unique<FileContent>(std::move(o.file), std::move(o.head), o.head_is_all,
+                                           &errors_[index]);
+    // Tried again here: what failed a moment ago (a file held by another
+    // program) may open now. Its reason stands unless this try says another.
+    if (queued) errors_[index] = o.error;
   }
-  auto content = std::make_unique<FileContent>();
-  if (index >= count_ || !content->Open(file_(index).path)) return nullptr;
+  if (index >= count_) return nullptr;
+  auto content = std::make_unique<FileContent>(&errors_[index]);
+  if (!content->Open(file_(index).path)) return nullptr;
   return content;
 }
 

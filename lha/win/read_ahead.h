@@ -43,13 +43,17 @@ class ReadAhead {
   // open or read, is opened on the spot.
   [[nodiscard]] std::unique_ptr<ContentSource> Take(size_t index);
 
+  // Why file `index` could not be opened or read, by whoever met it last:
+  // ERROR_SUCCESS when nobody did. Asked once every taker is done.
+  [[nodiscard]] DWORD Error(size_t index) const { return errors_[index]; }
+
  private:
   struct Opened {
     yx::win::UniqueFile file;  // none when read whole, or when it could not be opened or read
     std::vector<uint8_t> head;
     bool head_is_all = false;
-    bool failed = false;
-    bool taken = false;  // a place kept until the files before it are taken too
+    DWORD error = ERROR_SUCCESS;  // of the open or the first read
+    bool taken = false;           // a place kept until the files before it are taken too
   };
   void Run();
   // With the lock held: the worker may go on after waiting.
@@ -61,6 +65,9 @@ class ReadAhead {
 
   const size_t count_;
   const std::function<File(size_t)> file_;
+  // One a file, each written by its taker only (the read-ahead thread's
+  // failure is copied in by the taker).
+  std::vector<DWORD> errors_;
   // The system's slim lock and condition variable: under Wine they wait in
   // the process, where the threads library's would ask Wine's server at
   // every hand-over.

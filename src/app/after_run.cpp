@@ -126,8 +126,7 @@ std::vector<std::string> FollowUpRun(const RunEnding& ending, const settings::Se
   const bool started =
       !command.empty() && effects.StartCommand(FollowUpCommandLine(command, ending), error);
   if (!command.empty() && !started)
-    lines.push_back(key + " のコマンドを実行できません: エラー " + std::to_string(error) + " " +
-                    win::SystemReason(error));
+    lines.push_back(key + " のコマンドを実行できません: " + win::ErrorReason(error));
   if (ending.unattended && !good) {
     const log::BackupAge age = ReadBackupAge(log_dir, now, settings.warn_days);
     if (std::string failure =
@@ -160,8 +159,7 @@ std::string SystemEffects::Notify(std::string_view cp932_text) {
     win::CommandProcess window;
     DWORD error = 0;
     if (!window.Start(L"\"" + exe_path_ + L"\"", error))
-      failure =
-          "Yorudex を開けません: エラー " + std::to_string(error) + " " + win::SystemReason(error);
+      failure = "Yorudex を開けません: " + win::ErrorReason(error);
   };
   (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), kApplicationTitle, cp932_text,
                                kNoticeMs, open_log_page);

@@ -10,19 +10,13 @@
 
 #include "backup/run.h"
 #include "log/last_good_run.h"
+#include "run/run_session.h"
 #include "settings/settings.h"
 #include "win/command_process.h"
 
 namespace yx::app {
 
-struct RunEnding {
-  backup::RunOutcome outcome = backup::RunOutcome::kFailed;
-  bool unattended = false;
-  int exit_status = 0;    // the process's, or what an unattended run would end with
-  bool log_saved = true;  // false: the lines are in log-error.txt instead
-  std::string log_path;   // the month's log, CP932
-  std::string run_lines;  // the run's own lines, from its START=
-};
+using RunEnding = run::RunEnding;
 
 class AfterRunEffects {
  public:

@@ -84,8 +84,8 @@ void TForm2::HandleDropFiles(MSG& msg, bool& handled) {
         unstorable + win::ToWide(
                          "フォルダ名にShift-JISで表せない文字があります。"
                          "設定ファイルはShift-JISで保存されるため、このフォルダは設定できません");
-    if (AutoMode)
-      LogLine(win::FromWide(text));
+    if (session_.Unattended())
+      session_.Log().LogLine(win::FromWide(text));
     else
       dialogs_.ShowWideMessage(hwnd_, app_.Title(), text);
     return;
@@ -98,7 +98,7 @@ void TForm2::HandleDropFiles(MSG& msg, bool& handled) {
     // A changed row counts as an edit, like typing, so Exit asks to save it.
     const bool changed = EditFrom.Cell(row) != name;
     EditFrom.SetCell(row, name);
-    if (changed) GridTimeSetEditText(0, row, name);
+    if (changed) MarkSettingsChanged();
     ++row;
   }
 }

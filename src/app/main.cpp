@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,7 +12,10 @@
 #include "app/settings_form.h"
 #include "app/progress_form.h"
 #include "backup/unlha32.h"
+#include "run/folder_place.h"
+#include "settings/settings_file.h"
 #include "ui/application.h"
+#include "ui/window.h"
 #include "win/clock.h"
 #include "win/pause_point.h"
 #include "win/text.h"
@@ -36,26 +40,56 @@ std::wstring Environment(const wchar_t* name);
 std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path);
 #endif
 
+// What ended the program early, as its log line says it.
+std::string FaultText(std::exception_ptr fault) {
+  std::string text = "処理中に例外が発生したため終了しました: ";
+  if (!fault) return text;
+  try {
+    std::rethrow_exception(fault);
+  } catch (const std::exception& e) {
+    text += e.what();
+  } catch (...) {
+    text += "(不明な例外)";
+  }
+  return text;
+}
+
 int RunProgram(HINSTANCE instance) {
   yx::ui::Application app(instance);
   app.SetTitle(yx::app::kApplicationTitle);
   const yx::app::StartupOptions options = ReadStartup();
-  yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options);
+  const std::string app_dir = yx::run::ProgramFolder(options.exe_path);
+  yx::run::FolderPlace place(app_dir);
+  yx::run::RunSession session(place, app_dir + "log\\",
+                              yx::run::UnattendedCommandLine(options.args));
+  // The window is made in both modes: users and schedulers know the program
+  // by its taskbar entry, which an unattended run shows minimised.
+  yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options, session);
 #ifdef YX_TEST_CLOCK
   form.SetAfterRunEffects(TestEffects(options.exe_path));
 #endif
   yx::app::TForm3 progress(app, form.CancelRequested);
   form.AttachProgressForm(progress);
-  if (options.args.size() == 1 && options.args[0] == "/AUTO") {
+  if (session.Unattended()) {
     app.Minimize();
-    form.BtnExecClick(nullptr);
+    // Outside any window procedure: a fault here ends the program as one
+    // inside would.
+    yx::ui::Guarded([&] {
+      session.Run(yx::settings::LoadSettings(app_dir + std::string(yx::settings::kFileName)),
+                  form.ArchiverPresent, form);
+      return LRESULT{0};
+    });
     app.Terminate();
   }
   app.Run();
+  if (!app.Faulted()) return session.ExitStatus();
   // A fault that reached a window procedure ended the loop (ui/window.h):
-  // a status of its own, beside 1 (log not saved) and 2 (run refused).
+  // a status of its own, beside 1 (log not saved) and 2 (run refused), and
+  // its reason with the lines the log did not take, beside the program.
+  place.AppendToFallback(yx::FormatDateTime(yx::log::kStamp, yx::win::Now()) + "\t" +
+                         FaultText(yx::ui::TakeWindowFault()) + "\r\n" + session.Log().Unsaved());
   constexpr int kFaultStatus = 3;
-  return app.Faulted() ? kFaultStatus : form.ExitStatus();
+  return kFaultStatus;
 }
 
 #ifdef YX_TEST_CLOCK

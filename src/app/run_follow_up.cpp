@@ -5,22 +5,12 @@
 
 namespace yx::app {
 
-void TForm2::FollowUpRun(backup::RunOutcome outcome, std::string_view run_lines) {
-  RunEnding ending;
-  ending.outcome = outcome;
-  ending.unattended = AutoMode;
-  ending.exit_status =
-      AutoMode ? exit_status_ : (outcome == backup::RunOutcome::kDone ? 0 : kRunFailed);
-  ending.log_saved = log_.Unsaved().empty();
-  ending.log_path = LogFile;
-  // Lines an earlier save could not write come first: this run's start at its START=.
-  const size_t start = run_lines.rfind("START=");
-  ending.run_lines = run_lines.substr(start == std::string_view::npos ? 0 : start);
-  const std::vector<std::string> lines =
-      app::FollowUpRun(ending, ShownSettings(), LogDir, win::Now(), *after_run_);
-  for (const std::string& line : lines) LogLine(line);
-  if (!lines.empty()) SaveRunLog();
-  if (!AutoMode) ShowBackupAge();
+std::vector<std::string> TForm2::RunEnded(const run::RunEnding& ending,
+                                          const settings::Settings& settings) {
+  std::vector<std::string> lines =
+      app::FollowUpRun(ending, settings, LogDir, win::Now(), *after_run_);
+  if (!ending.unattended) ShowBackupAge();
+  return lines;
 }
 
 void TForm2::ShowBackupAge() {

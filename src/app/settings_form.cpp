@@ -4,8 +4,7 @@
 
 #include "backup/unlha32.h"
 #include "backup/version_caption.h"
-#include "base/cp932.h"
-#include "base/file_error.h"
+#include "run/folder_place.h"
 #include "win/clock.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -15,12 +14,13 @@ namespace {
 constexpr UINT_PTR kClockTimer = 1;
 }
 
-TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options)
-    : app_(app), dialogs_(dialogs), options_(std::move(options)) {
+TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options,
+               run::RunSession& session)
+    : app_(app), dialogs_(dialogs), options_(std::move(options)), session_(session) {
   CreateWindowAndControls();
   WireEvents();
-  log_.on_reset = [this](std::string_view whole) { MemoLog.ShowText(whole); };
-  log_.on_append = [this](std::string_view added) { MemoLog.AppendText(added); };
+  session_.Log().on_reset = [this](std::string_view whole) { MemoLog.ShowText(whole); };
+  session_.Log().on_append = [this](std::string_view added) { MemoLog.AppendText(added); };
   app_.SetMainWindow(hwnd_);
   FormCreate();
   // Visible from its creation on, opening on the log page.
@@ -30,27 +30,27 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
 }
 
 TForm2::~TForm2() {
+  session_.Log().on_reset = nullptr;
+  session_.Log().on_append = nullptr;
   // Gone with the object: its WM_DESTROY would end the message loop.
   if (hwnd_) DestroyUnbound(hwnd_);
 }
 
 void TForm2::WireEvents() {
   for (ui::CheckList* list : {&ListWeek, &ListDel})
-    list->on_click_check = [this] { ListWeekClickCheck(); };
+    list->on_click_check = [this] { MarkSettingsChanged(); };
   for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill, &SpinWarn})
-    spin->on_change = [this] { ListWeekClickCheck(); };
-  EditTo.on_change = [this] { ListWeekClickCheck(); };
+    spin->on_change = [this] { MarkSettingsChanged(); };
+  EditTo.on_change = [this] { MarkSettingsChanged(); };
   for (ui::CheckBox* box : {&ChkLha, &ChkDel, &ChkKill})
-    box->on_click = [this] { ListWeekClickCheck(); };
+    box->on_click = [this] { MarkSettingsChanged(); };
   for (ui::StringGrid* grid : {&GridTime, &EditFrom})
-    grid->on_set_edit_text = [this](int c, int r, const std::string& t) {
-      GridTimeSetEditText(c, r, t);
-    };
+    grid->on_set_edit_text = [this](int, int, const std::string&) { MarkSettingsChanged(); };
   RdoDelD.on_click = RdoDelM.on_click = [this] { RdoDelDClick(); };
   RdoKillD.on_click = RdoKillM.on_click = [this] { RdoKillDClick(); };
   ChkTime1.on_click = [this] { ChkTime1Click(); };
   ChkTime2.on_click = [this] { ChkTime2Click(); };
-  BtnExec.on_click = [this] { BtnExecClick(&BtnExec); };
+  BtnExec.on_click = [this] { BtnExecClick(); };
   BtnSet.on_click = [this] { BtnSetClick(); };
   BtnHelp.on_click = [this] { BtnHelpClick(); };
   BtnVer.on_click = [this] { BtnVerClick(); };
@@ -60,10 +60,8 @@ void TForm2::WireEvents() {
 
 void TForm2::FormCreate() {
   Modified = false;
-  const std::string exe = win::FromWide(options_.exe_path);
-  AppDir = cp932::WithTrailingBackslash(cp932::FolderPart(exe));
+  AppDir = run::ProgramFolder(options_.exe_path);
   LogDir = AppDir + "log\\";
-  LogFile = LogDir + FormatDateTime("yymm", win::Now()) + ".log";
   app_.SetMessageHook([this](MSG& msg, bool& handled) {
     HandleDropFiles(msg, handled);
     if (!handled) handled = Page.TurnPageByKey(msg);
@@ -71,25 +69,19 @@ void TForm2::FormCreate() {
   ::DragAcceptFiles(hwnd_, TRUE);
   TimerTimer();
   ::SetTimer(hwnd_, kClockTimer, 1000, nullptr);
-  if (options_.args.size() == 1) AutoMode = options_.args[0] == "/AUTO";
   ShowSettings(settings::LoadSettings(SettingsFile()));
   const std::wstring log_dir = win::WidePath(LogDir);
   // A log that cannot be kept or read is only reported: it must not cost the
   // backup, so the rest of the start-up (the archiver above all) goes on. The
   // file is read again by every run.
-  if (!win::FolderExists(log_dir) && !win::CreateOneFolder(log_dir)) {
-    AppendLog("LOG格納フォルダの作成に失敗しました");
-  } else {
-    try {
-      log_.LoadLog(LogFile);
-    } catch (const FileError& e) {
-      ReportFileError(e.what());
-    }
-  }
+  if (!win::FolderExists(log_dir) && !win::CreateOneFolder(log_dir))
+    session_.Log().Append("LOG格納フォルダの作成に失敗しました");
+  else
+    (void)session_.LoadMonthLog(win::Now(), *this);
   ArchiverPresent = backup::unlha32::LibraryLoaded();
   ShowArchiverVersion();
   after_run_ = std::make_unique<SystemEffects>(options_.exe_path);
-  if (!AutoMode) ShowBackupAge();
+  if (!session_.Unattended()) ShowBackupAge();
   Modified = false;
 }
 
@@ -104,11 +96,12 @@ std::string TForm2::SettingsFile() const { return AppDir + std::string(settings:
 
 void TForm2::TimerTimer() { LblTime.SetCaption(FormatDateTime("mm/dd hh:nn:ss", win::Now())); }
 
-void TForm2::ReportFileError(const std::string& message) {
-  if (AutoMode)
-    LogLine(message);
-  else
-    dialogs_.ShowError(hwnd_, app_.Title(), message);
+void TForm2::ShowMessage(std::string_view text) {
+  dialogs_.ShowMessage(hwnd_, app_.Title(), std::string(text));
+}
+
+void TForm2::ShowError(std::string_view text) {
+  dialogs_.ShowError(hwnd_, app_.Title(), std::string(text));
 }
 
 LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

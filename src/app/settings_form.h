@@ -4,8 +4,6 @@
 // the process.
 #include <windows.h>
 
-#include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "app/after_run.h"
 #include "base/date_time.h"
 #include "log/run_log.h"
+#include "run/run_session.h"
 #include "settings/settings_file.h"
 #include "ui/application.h"
 #include "ui/check_box.h"
@@ -40,10 +39,12 @@ struct StartupOptions {
 // Pages of `Page`, in tab order.
 enum PageIndex { SheetTime = 0, SheetPath = 1, SheetArc = 2, SheetLOG = 3 };
 
-// The settings window, 起動日時設定: the program's main window.
-class TForm2 final : private ui::Window<TForm2> {
+// The settings window, 起動日時設定: the program's main window. Its runs
+// and saves go through `session`, which it fronts.
+class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
  public:
-  TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options);
+  TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions options,
+         run::RunSession& session);
   ~TForm2();
   TForm2(const TForm2&) = delete;
   TForm2& operator=(const TForm2&) = delete;
@@ -52,17 +53,13 @@ class TForm2 final : private ui::Window<TForm2> {
 
   // State, in declared order.
   bool ArchiverPresent = false;
-  bool AutoMode = false;
-  DateTime DelLimit = 0;
-  DateTime KillLimit = 0;
   bool Modified = false;
   bool CancelRequested = false;
   std::string AppDir;
-  std::string LogFile;
   std::string LogDir;
 
-  // Commands and handlers. The run's sender is null for the unattended start.
-  void BtnExecClick(const ui::Control* sender);
+  // Commands and handlers.
+  void BtnExecClick();
   void BtnSetClick();
   void BtnHelpClick();
   void BtnVerClick();
@@ -72,8 +69,8 @@ class TForm2 final : private ui::Window<TForm2> {
   void RdoKillDClick();
   void ChkTime1Click();
   void ChkTime2Click();
-  void ListWeekClickCheck();
-  void GridTimeSetEditText(int col, int row, const std::string& text);
+  // Any edit of a setting, whichever control made it.
+  void MarkSettingsChanged();
   void HandleDropFiles(MSG& msg, bool& handled);
   void TimerTimer();
 
@@ -84,30 +81,24 @@ class TForm2 final : private ui::Window<TForm2> {
   void ShowSettings(const settings::Settings& settings);
   [[nodiscard]] settings::Settings ShownSettings() const;
 
-  // The run log and the two forms of appending to it.
-  void LogLine(std::string_view message) { log_.LogLine(message); }
-  void AppendLog(std::string_view line) { log_.Append(line); }
-  [[nodiscard]] log::RunLog& RunLog() noexcept { return log_; }
+  [[nodiscard]] log::RunLog& RunLog() noexcept { return session_.Log(); }
 
   [[nodiscard]] std::string SettingsFile() const;
-  // Reports an error of the file layer: a message box, or in unattended mode
-  // a line of the run log, since nobody may be there to close a box.
-  void ReportFileError(const std::string& cp932_message);
   // The progress window is created after this one and handed over here.
   void AttachProgressForm(TForm3& progress);
-  // The milliseconds a copy run reads to pace its progress refreshes;
-  // GetTickCount64 unless a test steps them.
-  void SetTicksForTesting(std::function<uint64_t()> ticks) { ticks_ = std::move(ticks); }
+
+  // What the session shows through this window.
+  void ShowMessage(std::string_view cp932_text) override;
+  void ShowError(std::string_view cp932_text) override;
+  void ShowFaultField(settings::CheckedField field) override;
+  void HoldCommands(bool hold) override;
+  [[nodiscard]] backup::ProgressSink& Progress() override;
   // What leaves the process after a run (the command, the notification).
   void SetAfterRunEffects(std::unique_ptr<AfterRunEffects> effects) {
     after_run_ = std::move(effects);
   }
-  // 0; in an unattended run kRunFailed when it did not end with
-  // "バックアップ正常終了" (it failed, was stopped, or was refused: by the
-  // check, or because another run was in progress), and 1 when it could not
-  // save its log. The scheduler shows it as the task's last result.
-  static constexpr int kRunFailed = 2;
-  [[nodiscard]] int ExitStatus() const noexcept { return exit_status_; }
+  std::vector<std::string> RunEnded(const run::RunEnding& ending,
+                                    const settings::Settings& settings) override;
 
   // Controls, each named by its kind and its role.
   ui::Label LblTimeCaption, LblTime;
@@ -145,16 +136,7 @@ class TForm2 final : private ui::Window<TForm2> {
   void WireEvents();
   void FormCreate();
   void ShowArchiverVersion();
-  void ShowFaultPage(PageIndex page, const ui::Control& focus);
-  void Report(const std::string& cp932_message);
-  void HoldCommands(bool hold);
   void RestoreFocus();
-  void EndRun(std::string_view failure_line);
-  void SaveRunLog();
-  void ReloadRunLog();
-  void RefuseBusyRun();
-  // The command and the notification after a run whose lines are `run_lines`.
-  void FollowUpRun(backup::RunOutcome outcome, std::string_view run_lines);
   // The last good backup's time, or the warning, above the log.
   void ShowBackupAge();
 
@@ -165,14 +147,11 @@ class TForm2 final : private ui::Window<TForm2> {
   ui::Application& app_;
   ui::Dialogs& dialogs_;
   StartupOptions options_;
+  run::RunSession& session_;
   HWND hwnd_ = nullptr;
-  log::RunLog log_;
-  bool running_ = false;
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
   TForm3* progress_ = nullptr;
-  std::function<uint64_t()> ticks_ = [] { return ::GetTickCount64(); };
-  int exit_status_ = 0;
   // The keys that have no control: kept as loaded, saved as they were.
   std::string run_fail_, run_done_;
   bool age_warning_ = false;

@@ -1,18 +1,13 @@
 // The commands of the settings window and the reactions of its coupled
 // controls.
 #include "app/settings_form.h"
-#include "base/file_error.h"
 #include "win/clock.h"
 
 namespace yx::app {
 
 void TForm2::BtnSetClick() {
-  if (running_) return;
-  try {
-    (void)CheckAndSaveSettings(win::Now());
-  } catch (const FileError& e) {
-    ReportFileError(e.what());
-  }
+  if (session_.Running()) return;
+  (void)CheckAndSaveSettings(win::Now());
 }
 
 void TForm2::BtnHelpClick() {
@@ -28,8 +23,8 @@ void TForm2::BtnVerClick() {
 }
 
 void TForm2::BtnExitClick() {
-  if (running_) return;
-  if (!Modified || AutoMode) {
+  if (session_.Running()) return;
+  if (!Modified || session_.Unattended()) {
     ::DestroyWindow(hwnd_);
     return;
   }
@@ -37,11 +32,7 @@ void TForm2::BtnExitClick() {
     ::DestroyWindow(hwnd_);
     return;
   }
-  try {
-    if (CheckAndSaveSettings(win::Now())) ::DestroyWindow(hwnd_);
-  } catch (const FileError& e) {
-    ReportFileError(e.what());
-  }
+  if (CheckAndSaveSettings(win::Now())) ::DestroyWindow(hwnd_);
 }
 
 void TForm2::BtnMinClick() { app_.Minimize(); }
@@ -66,8 +57,6 @@ void TForm2::ChkTime2Click() {
   Modified = true;
 }
 
-void TForm2::ListWeekClickCheck() { Modified = true; }
-
-void TForm2::GridTimeSetEditText(int, int, const std::string&) { Modified = true; }
+void TForm2::MarkSettingsChanged() { Modified = true; }
 
 }  // namespace yx::app

@@ -11,7 +11,6 @@
 #include "backup/tree_copier.h"
 #include "backup/unlha32.h"
 #include "base/cp932.h"
-#include "settings/check_rules.h"
 #include "win/file_system.h"
 #include "win/text.h"
 
@@ -54,7 +53,7 @@ std::vector<std::string> OutputLines(std::string_view text) {
 // One archiver command per source into one archive. What the archiver could
 // not read is named and the next source goes on; any other failure ends the
 // pass here. True when every command succeeded.
-bool ArchiveSources(const RunRequest& request, const std::string& target, DateTime backup_time,
+bool ArchiveSources(const std::string& target, DateTime backup_time,
                     const std::vector<std::string>& sources, FaultLines& faults) {
   RemoveArchiveLeftovers(win::WidePath(target));
   const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
@@ -68,7 +67,8 @@ bool ArchiveSources(const RunRequest& request, const std::string& target, DateTi
     const std::string name = split ? split->name : source;
     std::string output;
     const std::string command = head + "\"" + parent + "\" \"" + name + "*\"";
-    const int result = unlha32::Unlha(request.archiver_owner, command, output, kArchiverOutput);
+    // The archiver shows no window of its own: it needs no owner.
+    const int result = unlha32::Unlha(nullptr, command, output, kArchiverOutput);
     if (result == 0) continue;
     complete = false;
     for (const std::string& line : OutputLines(output)) faults.Add(line);
@@ -79,9 +79,8 @@ bool ArchiveSources(const RunRequest& request, const std::string& target, DateTi
 
 // The sweep, the dated target folder, the count and the backup of every
 // source. True when everything was backed up.
-bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& clock,
-                ProgressSink& progress, log::RunLog& log) {
-  const settings::Settings& s = request.settings;
+bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
+                const RunClock& clock, ProgressSink& progress, log::RunLog& log) {
   const DateTime backup_time = clock.now();
   const bool archive_mode = s.use_lha;
   const std::string root = RunFolder(s.destination);
@@ -89,9 +88,9 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
 
   SweepContext sweep;
   sweep.kill_on = s.kill_use;
-  sweep.kill_limit = settings::RuleCutOff(s.kill_use, run_start, s.kill_value, s.kill_in_months);
+  sweep.kill_limit = cut_offs.kill_limit;
   sweep.del_on = s.del_use;
-  sweep.del_limit = settings::RuleCutOff(s.del_use, run_start, s.del_value, s.del_in_months);
+  sweep.del_limit = cut_offs.del_limit;
   sweep.deletion_day = [&s](int weekday) { return s.del_days[static_cast<size_t>(weekday)]; };
   sweep.cancel_requested = &progress.CancelRequested();
   sweep.log_line = log_line;
@@ -99,8 +98,10 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
 
   const std::string target =
       root + FormatDateTime(archive_mode ? "yymm\\dd\\" : "yymm\\dd\\hhnn\\", backup_time);
-  if (!win::CreateFolderTree(win::WidePath(target))) {
-    log_line(win::FaultLine(win::WidePath(target), ::GetLastError()));
+  const std::wstring wide_target = win::WidePath(target);
+  if (!win::CreateFolderTree(wide_target)) {
+    const DWORD error = ::GetLastError();
+    log_line(win::FaultLine(wide_target, error));
     return false;
   }
 
@@ -127,7 +128,7 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
   FaultLines faults(log_line);
   bool complete = true;
   if (archive_mode) {
-    complete = ArchiveSources(request, target, backup_time, sources, faults);
+    complete = ArchiveSources(target, backup_time, sources, faults);
     faults.Finish();
     return complete;
   }
@@ -145,8 +146,8 @@ bool BackupPass(const RunRequest& request, DateTime run_start, const RunClock& c
     }
     if (!split || !win::CreateOneFolder(source_target)) {
       // A drive root has no name to give its copy.
-      faults.Add(split ? source_target : win::WidePath(source),
-                 split ? ::GetLastError() : ERROR_INVALID_NAME);
+      const DWORD error = split ? ::GetLastError() : ERROR_INVALID_NAME;
+      faults.Add(split ? source_target : win::WidePath(source), error);
       complete = false;
       break;
     }
@@ -166,12 +167,12 @@ RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClo
                      ProgressSink& progress, log::RunLog& log) {
   log.Append("START=" + FormatDateTime(log::kStamp, run_start));
   const bool archive_mode = request.settings.use_lha;
-  bool checked = false;
+  std::optional<settings::CutOffs> cut_offs;
   if (archive_mode && !request.archiver_present)
     log.LogLine("Unlha32.dll が見つかりません。");
-  else
-    checked = request.check && request.check(run_start);
-  if (!checked) {
+  else if (request.check)
+    cut_offs = request.check(run_start);
+  if (!cut_offs) {
     log.LogLine("異常終了しました。");
     log.Append("END=" + FormatDateTime(log::kStamp, clock.now()));
     return RunOutcome::kRefused;
@@ -179,7 +180,7 @@ RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClo
   progress.CancelRequested() = false;
   progress.BackupBegins(!archive_mode);
   RunOutcome outcome = RunOutcome::kFailed;
-  if (BackupPass(request, run_start, clock, progress, log))
+  if (BackupPass(request.settings, *cut_offs, clock, progress, log))
     outcome = RunOutcome::kDone;
   else if (progress.CancelRequested())
     outcome = RunOutcome::kCancelled;

@@ -5,15 +5,15 @@
 // elapsed time. It knows no window: the settings come as a record, the time
 // from the clock it is given, and its progress goes to a sink, which is
 // also where messages may be handled. Saving the log is the caller's.
-#include <windows.h>
-
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "backup/progress_sink.h"
 #include "base/date_time.h"
 #include "log/run_log.h"
 #include "settings/settings.h"
+#include "settings/settings_check.h"
 
 namespace yx::backup {
 
@@ -27,10 +27,9 @@ struct RunRequest {
   // Whether the archiver library is loaded; an archive run without it is refused.
   bool archiver_present = false;
   // The gate before the backup: checks (and saves) the settings at the
-  // run's start and says why it refuses, as the caller shows such faults.
-  std::function<bool(DateTime reference)> check;
-  // The window the archiver's own messages belong to.
-  HWND archiver_owner = nullptr;
+  // run's start and says why it refuses, as the caller shows such faults;
+  // the cut-off dates of the sweep when it passes.
+  std::function<std::optional<settings::CutOffs>(DateTime reference)> check;
 };
 
 enum class RunOutcome {

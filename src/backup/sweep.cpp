@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "backup/backup_names.h"
 #include "backup/sweep_delete.h"
 #include "base/cp932.h"
+#include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/text.h"
 
@@ -31,8 +33,10 @@ void Log(const SweepContext& context, std::string_view folder, std::string_view 
 // Said as it is: a backup that keeps what could not be deleted (an open
 // file, a link Wine cannot remove safely) is not reported as deleted.
 void LogDeleted(const SweepContext& context, std::string_view folder, std::string_view name,
-                bool gone) {
-  Log(context, folder, name, gone ? " を削除しました" : " を削除できませんでした");
+                DWORD error) {
+  Log(context, folder, name,
+      error == ERROR_SUCCESS ? std::string(" を削除しました")
+                             : " を削除できませんでした: " + win::ErrorReason(error));
 }
 
 // The newest backup stays, expired or not; said once per run.
@@ -124,32 +128,35 @@ void SweepDestination(const SweepContext& given, std::string_view root) {
     // link, but is never swept inside.
     if (win::IsLink(e)) return true;
 
-    if (month == cut.kill_month && SweepMonthFolder(context, month_path, month, cut.kill_day,
-                                                    cut.kill_archive_prefix, false) == 0) {
-      DeleteTree(wide_month_path, context.cancel_requested);
+    // A month left empty goes quietly: it was no backup of its own. What
+    // stays of it is found again by the next sweep.
+    if (month == cut.kill_month &&
+        SweepMonthFolder(context, month_path, month, cut.kill_day, cut.kill_archive_prefix,
+                         false) == MonthListing::kEmpty) {
+      (void)DeleteTree(wide_month_path, context.cancel_requested);
       return true;
     }
-    int swept = -1;
+    std::optional<MonthListing> swept;
     if (SortsBefore(month, cut.del_month)) {
       swept = SweepMonthFolder(context, month_path, month, kEveryDay, cut.del_archive_prefix, true);
     } else if (month == cut.del_month) {
       swept =
           SweepMonthFolder(context, month_path, month, cut.del_day, cut.del_archive_prefix, true);
     }
-    if (swept == 0) RemoveEmptyFolder(wide_month_path);
+    if (swept == MonthListing::kEmpty) (void)RemoveEmptyFolder(wide_month_path);
     return true;
   });
 }
 
-int SweepMonthFolder(const SweepContext& context, std::string_view month_path,
-                     std::string_view month_name, std::string_view day_cut_off,
-                     std::string_view archive_prefix, bool selective) {
-  int result = 0;
+MonthListing SweepMonthFolder(const SweepContext& context, std::string_view month_path,
+                              std::string_view month_name, std::string_view day_cut_off,
+                              std::string_view archive_prefix, bool selective) {
+  MonthListing result = MonthListing::kEmpty;
   const std::wstring wide_path = win::WidePath(month_path);
   win::ForEachEntry(wide_path, [&](const WIN32_FIND_DATAW& e) {
     if (Cancelled(context)) return false;
     if (win::IsDotEntry(e)) return true;
-    result = 2;
+    result = MonthListing::kNotEmpty;
     const std::string name = win::FromWide(e.cFileName);
     if (win::IsFolder(e)) {
       if (!IsDayFolderName(name) || SortsBefore(day_cut_off, name)) return true;

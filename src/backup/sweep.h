@@ -6,6 +6,8 @@
 // Nothing stops the run. The newest backup in the destination is never
 // deleted, expired or not: when runs keep failing, the sweep would
 // otherwise leave the destination with no backup at all.
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -42,12 +44,18 @@ struct SweepContext {
 // text (an empty one above all) sweeps nothing.
 void SweepDestination(const SweepContext& context, std::string_view root);
 
-// Sweeps one month folder (`month_path` = root + month + backslash). Returns 2
-// when its listing held anything but "." and "..", 0 when it was empty, could
-// not be listed or the sweep was cancelled before its first entry.
-[[nodiscard]] int SweepMonthFolder(const SweepContext& context, std::string_view month_path,
-                                   std::string_view month_name, std::string_view day_cut_off,
-                                   std::string_view archive_prefix, bool selective);
+// What a month folder's listing held, for whether the folder may go.
+enum class MonthListing {
+  kEmpty,     // nothing but "." and "..", or unlistable, or cancelled before its first entry
+  kNotEmpty,  // anything else, deleted or not
+};
+
+// Sweeps one month folder (`month_path` = root + month + backslash).
+[[nodiscard]] MonthListing SweepMonthFolder(const SweepContext& context,
+                                            std::string_view month_path,
+                                            std::string_view month_name,
+                                            std::string_view day_cut_off,
+                                            std::string_view archive_prefix, bool selective);
 
 // Six characters yymmdd that name a real date whose weekday is flagged.
 [[nodiscard]] bool IsDeletionWeekday(const SweepContext& context, std::string_view yymmdd);
@@ -55,7 +63,9 @@ void SweepDestination(const SweepContext& context, std::string_view root);
 // Deletes everything in `folder` (ending in a backslash) and then the folder.
 // A junction or symbolic link is never entered: the link itself is removed
 // and what it points to stays. Failures are skipped; a cancel leaves the
-// folder as far as it got. True when the folder is gone.
-bool DeleteTree(std::wstring_view folder, const bool* cancel_requested);
+// folder as far as it got. ERROR_SUCCESS when the folder is gone, otherwise
+// why it stays (ERROR_CANCELLED after a cancel), as the deletions of
+// sweep_delete.h say it.
+[[nodiscard]] DWORD DeleteTree(std::wstring_view folder, const bool* cancel_requested);
 
 }  // namespace yx::backup

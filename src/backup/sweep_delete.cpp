@@ -73,71 +73,90 @@ bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
                                 static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
 }
 
-// True when the file at `path` is another file reached through a link: the
-// system resolves it to a path that is not its own. A file that cannot be
-// opened to ask counts as elsewhere: it is not deleted blind.
-bool LeadsElsewhere(std::wstring_view path) {
+// Why the file at `path` must not be deleted as it stands: it is another
+// file reached through a link (the system resolves it to a path that is not
+// its own), or it cannot be opened to ask, and is not deleted blind.
+// ERROR_SUCCESS when it is the file itself.
+DWORD LeadsElsewhere(std::wstring_view path) {
   const std::wstring own = win::ToLongPath(path);
   win::UniqueFile file(::CreateFileW(own.c_str(), FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) return true;
+  if (!file) return ::GetLastError();
   std::wstring final_path(32768, L'\0');
   const DWORD n = ::GetFinalPathNameByHandleW(file.get(), final_path.data(),
                                               static_cast<DWORD>(final_path.size()),
                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   // Where the system cannot say, the listing's word stands.
-  if (n == 0 || n >= final_path.size()) return false;
+  if (n == 0 || n >= final_path.size()) return ERROR_SUCCESS;
   final_path.resize(n);
-  return !EndsWithNoCase(BelowDrive(final_path), BelowDrive(own));
+  return EndsWithNoCase(BelowDrive(final_path), BelowDrive(own)) ? ERROR_SUCCESS
+                                                                 : ERROR_NOT_SUPPORTED;
 }
 
 }  // namespace
 
-bool DeleteBackupFile(std::wstring_view path) {
+DWORD DeleteBackupFile(std::wstring_view path) {
   const std::wstring long_path = win::ToLongPath(path);
   const DWORD listed = ::GetFileAttributesW(long_path.c_str());
-  if (listed == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
-  if ((listed & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && LeadsElsewhere(path)) return false;
-  if (::DeleteFileW(long_path.c_str())) return true;
-  if (::GetLastError() != ERROR_ACCESS_DENIED) return false;
+  if (listed == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+  }
+  if ((listed & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    if (const DWORD elsewhere = LeadsElsewhere(path); elsewhere != ERROR_SUCCESS) return elsewhere;
+  }
+  if (::DeleteFileW(long_path.c_str())) return ERROR_SUCCESS;
+  const DWORD denied = ::GetLastError();
+  if (denied != ERROR_ACCESS_DENIED) return denied;
   const DWORD attributes = ::GetFileAttributesW(long_path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0)
-    return false;
-  if (!::SetFileAttributesW(long_path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return false;
-  if (::DeleteFileW(long_path.c_str())) return true;
+    return denied;
+  if (!::SetFileAttributesW(long_path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+    return ::GetLastError();
+  if (::DeleteFileW(long_path.c_str())) return ERROR_SUCCESS;
+  const DWORD error = ::GetLastError();
   // Still there (open, or denied for another reason): leave it as it was.
   (void)::SetFileAttributesW(long_path.c_str(), attributes);
-  return false;
+  return error;
 }
 
-bool RemoveEmptyFolder(std::wstring_view folder) {
-  return ::RemoveDirectoryW(win::ToLongPath(WithoutFinalBackslash(folder)).c_str()) != FALSE;
+DWORD RemoveEmptyFolder(std::wstring_view folder) {
+  return ::RemoveDirectoryW(win::ToLongPath(WithoutFinalBackslash(folder)).c_str())
+             ? ERROR_SUCCESS
+             : ::GetLastError();
 }
 
-bool RemoveFolderLink(std::wstring_view link) {
-  if (!ListsAnyEntry(link)) return false;
+DWORD RemoveFolderLink(std::wstring_view link) {
+  if (!ListsAnyEntry(link)) return ERROR_NOT_SUPPORTED;
   return RemoveEmptyFolder(link);
 }
 
-bool DeleteTree(std::wstring_view folder, const bool* cancel_requested) {
+DWORD DeleteTree(std::wstring_view folder, const bool* cancel_requested) {
   const std::wstring path = WithFinalBackslash(folder);
   const DWORD attributes = win::Attributes(WithoutFinalBackslash(path));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return RemoveFolderLink(path);
+  // Why the first thing that stayed did: the folder stays with it.
+  DWORD first_error = ERROR_SUCCESS;
+  const auto keep_first = [&first_error](DWORD error) {
+    if (first_error == ERROR_SUCCESS) first_error = error;
+  };
   win::TreeWalk walk(path);
   for (;;) {
     switch (walk.Next()) {
       case win::TreeWalk::Step::kEnd:
-        return win::Attributes(WithoutFinalBackslash(path)) == INVALID_FILE_ATTRIBUTES;
+        if (win::Attributes(WithoutFinalBackslash(path)) == INVALID_FILE_ATTRIBUTES)
+          return ERROR_SUCCESS;
+        return first_error != ERROR_SUCCESS ? first_error : ERROR_DIR_NOT_EMPTY;
       case win::TreeWalk::Step::kEntry: {
-        if (Cancelled(cancel_requested)) return false;
+        if (Cancelled(cancel_requested)) return ERROR_CANCELLED;
         const win::TreeWalk::Entry& entry = walk.Current();
         win::PausePoint("sweep-delete");
         if (!entry.IsFolder())
-          (void)DeleteBackupFile(walk.CurrentPath());
+          keep_first(DeleteBackupFile(walk.CurrentPath()));
         else if (entry.IsLink())
-          (void)RemoveFolderLink(walk.CurrentPath());
+          keep_first(RemoveFolderLink(walk.CurrentPath()));
         else
           walk.Descend();
         break;
@@ -145,7 +164,7 @@ bool DeleteTree(std::wstring_view folder, const bool* cancel_requested) {
       case win::TreeWalk::Step::kLeave:
         // Goes only when empty: it may still hold what could not be deleted,
         // or what it held could not be listed.
-        (void)RemoveEmptyFolder(walk.Folder());
+        keep_first(RemoveEmptyFolder(walk.Folder()));
         break;
       case win::TreeWalk::Step::kUnlistable:
         break;

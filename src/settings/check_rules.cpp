@@ -38,6 +38,17 @@ std::string DestinationInSourceMessage(std::string_view cp932_row) {
   return message;
 }
 
+std::string SameFolderNameMessage(std::string_view cp932_row, std::string_view cp932_other) {
+  std::string message = "PATH=";
+  message += cp932_row;
+  message += "、PATH=";
+  message += cp932_other;
+  message +=
+      "バックアップ元のフォルダ名が同じため、バックアップ先で同じフォルダになります。"
+      "どちらかを外すか、その上のフォルダを指定してください";
+  return message;
+}
+
 std::string_view RulesConflictWarning() {
   return "警告：「削除対象」が有効にならないような「強制削除」設定になってます";
 }

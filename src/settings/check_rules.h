@@ -29,6 +29,10 @@ enum class TimeFault { None, Hour, Minute };
 // The destination is the source of that row or lies inside it: every backup
 // would be backed up again into the next one.
 [[nodiscard]] std::string DestinationInSourceMessage(std::string_view cp932_row);
+// Two sources whose backups would share one folder of the target, and what
+// the user may do about it.
+[[nodiscard]] std::string SameFolderNameMessage(std::string_view cp932_row,
+                                                std::string_view cp932_other);
 
 // The cut-off of a rule that is off.
 inline constexpr DateTime kNoCutOff = -1;

@@ -3,6 +3,9 @@
 #include "win/text.h"
 
 namespace yx::win {
+namespace {
+
+// The system's own words for `error`, on one line.
 std::string SystemReason(DWORD error) {
   wchar_t* text = nullptr;
   const DWORD n = ::FormatMessageW(
@@ -16,11 +19,16 @@ std::string SystemReason(DWORD error) {
   return FromWide(reason);
 }
 
+}  // namespace
+
+std::string ErrorReason(DWORD error) {
+  std::string text = "エラー " + std::to_string(error);
+  if (const std::string reason = SystemReason(error); !reason.empty()) text += " " + reason;
+  return text;
+}
+
 std::string FaultLine(std::wstring_view path, DWORD error) {
-  std::string line = "PATH=" + FromWide(path);
-  line += " をバックアップできませんでした: エラー " + std::to_string(error);
-  if (const std::string reason = SystemReason(error); !reason.empty()) line += " " + reason;
-  return line;
+  return "PATH=" + FromWide(path) + " をバックアップできませんでした: " + ErrorReason(error);
 }
 
 }  // namespace yx::win

@@ -9,10 +9,10 @@
 
 namespace yx::win {
 
-// The system's own words for `error`, on one line (CP932).
-[[nodiscard]] std::string SystemReason(DWORD error);
-
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
+
+// "エラー <n> <system text>": why a call failed, for the end of a log line.
+[[nodiscard]] std::string ErrorReason(DWORD error);
 
 }  // namespace yx::win

@@ -43,13 +43,13 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
   dir.WriteFile(L"Mail\\m.txt", "m");
   StartWith({dir.PathA() + "Data\\Work", "", dir.PathA() + "Mail\\"});
   EXPECT_EQ(form_->LblLhaVer.Caption(), "ver 2.53");
-  form_->BtnExecClick(nullptr);
+  form_->BtnExecClick();
   EXPECT_EQ(Calls(),
             "mode 0\n"
-            "owner|" +
+            "no owner|" +
                 Head() + "\"" + dir.PathA() +
                 "Data\\\" \"Work\\*\"|262144\n"
-                "owner|" +
+                "no owner|" +
                 Head() + "\"" + dir.PathA() + "\" \"Mail\\*\"|262144\n");
   EXPECT_NE(form_->RunLog().Text().find("\tバックアップ正常終了\r\n"), std::string::npos);
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\"));
@@ -62,8 +62,9 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
 TEST_F(ArchiveRunTest, NamesEndingInADoubleByteBackslashAreSplitOnWholeCharacters) {
   dir.MakeFolder(L"予定表");
   StartWith({dir.PathA() + "予定表"});
-  form_->BtnExecClick(nullptr);
-  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|262144\n");
+  form_->BtnExecClick();
+  EXPECT_EQ(Calls(),
+            "mode 0\nno owner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|262144\n");
 }
 
 TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
@@ -73,8 +74,8 @@ TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
   ASSERT_FALSE(drive.empty());
   const std::string root = win::FromWide(drive) + "\\";
   StartWith({root});
-  form_->BtnExecClick(nullptr);
-  EXPECT_EQ(Calls(), "mode 0\nowner|" + Head() + "\"\" \"" + root + "*\"|262144\n");
+  form_->BtnExecClick();
+  EXPECT_EQ(Calls(), "mode 0\nno owner|" + Head() + "\"\" \"" + root + "*\"|262144\n");
 }
 
 TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {
@@ -82,7 +83,7 @@ TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {
   dir.MakeFolder(L"Two");
   ::SetEnvironmentVariableW(L"YX_RECORDER_RESULT", L"1");
   StartWith({dir.PathA() + "One", dir.PathA() + "Two"});
-  form_->BtnExecClick(nullptr);
+  form_->BtnExecClick();
   const std::string calls = Calls();
   EXPECT_NE(calls.find("One\\*"), std::string::npos);
   EXPECT_EQ(calls.find("Two\\*"), std::string::npos) << calls;

@@ -78,14 +78,18 @@ TEST_F(AutoRunTest, ArchiveModePacksEverySourceIntoOneArchiveWithTheShippedLibra
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905")) << "no time folder in archive mode";
 }
 
-TEST_F(AutoRunTest, ARefusedRunIsInTheLogAndTheStatusIsTwo) {
-  dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "nothere\r\n");
+TEST_F(AutoRunTest, TwoSourcesOfOneFolderNameAreARefusedRunInTheLogAndTheStatusIsTwo) {
+  dir.WriteFile(L"other\\WORK\\c.txt", "c");
+  WriteIni("FROM01=" + dir.PathA() + "other\\WORK\r\n");
   const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
   // What the Task Scheduler shows as the last result.
   EXPECT_EQ(r.exit_code, 2u);
   EXPECT_EQ(Log(L"0105.log"),
-            "START=01/05/23 09:05:00\r\n\tバックアップ先のフォルダが存在しません\r\n"
-            "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
+            "START=01/05/23 09:05:00\r\n\tPATH=" + dir.PathA() + "src\\Work、PATH=" + dir.PathA() +
+                "other\\WORKバックアップ元のフォルダ名が同じため、バックアップ先で同じフォルダに"
+                "なります。どちらかを外すか、その上のフォルダを指定してください\r\n"
+                "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
+  EXPECT_FALSE(dir.Exists(L"dest\\0105"));
 }
 
 TEST_F(AutoRunTest, AFailedRunStartsRunFailWithItsArgumentsAndNotifies) {

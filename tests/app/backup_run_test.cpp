@@ -25,7 +25,7 @@ class BackupRunTest : public FormTest {
       form_->EditFrom.SetCell(static_cast<int>(row), sources[row]);
   }
   std::string Run() {
-    form_->BtnExecClick(nullptr);
+    form_->BtnExecClick();
     return form_->RunLog().Text();
   }
   std::string SourceTree(const std::wstring& name) {
@@ -60,7 +60,7 @@ TEST_F(BackupRunTest, ADestinationInsideASourceIsRefusedBeforeTheSweep) {
                        "\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n");
   EXPECT_EQ(dir.ReadFile(L"Data\\Backup\\0003\\01\\1200\\old.txt"), "old");
   EXPECT_FALSE(dir.Exists(L"Data\\Backup\\0105"));
-  EXPECT_EQ(form_->ExitStatus(), app::TForm2::kRunFailed);
+  EXPECT_EQ(session_->ExitStatus(), run::RunSession::kRunFailed);
 }
 
 TEST_F(BackupRunTest, ArchiveModeWithoutTheLibraryIsRefusedBeforeAnythingIsDone) {
@@ -106,7 +106,6 @@ TEST_F(BackupRunTest, TheRunUsesTheMonthOfItsStartForTheLogFile) {
   StartWith({});
   SetNow(EncodeDateTime(2001, 6, 1, 0, 0, 30));
   Run();
-  EXPECT_EQ(form_->LogFile, dir.PathA() + "log\\0106.log");
   EXPECT_TRUE(dir.Exists(L"log\\0106.log"));
   EXPECT_FALSE(dir.Exists(L"log\\0105.log"));
 }
@@ -126,7 +125,7 @@ TEST_F(BackupRunTest, NoSecondRunSaveOrExitStartsInsideARun) {
   ::PostMessageW(form_->BtnExec.Handle(), BM_CLICK, 0, 0);
   ::PostMessageW(form_->BtnExit.Handle(), BM_CLICK, 0, 0);
   ::PostMessageW(form_->BtnSet.Handle(), BM_CLICK, 0, 0);
-  form_->BtnExecClick(&form_->BtnExec);
+  form_->BtnExecClick();
   const std::string log = form_->RunLog().Text();
   EXPECT_EQ(log.find("START="), log.rfind("START=")) << log;
   EXPECT_TRUE(FormOpen());

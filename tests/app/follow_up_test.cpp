@@ -29,7 +29,7 @@ TEST_F(FollowUpTest, AnUnattendedFailureNotifiesWithTheAgeAndWaitsForItsCommand)
   StartWithLog("TO=" + dir.PathA() + "nothere\r\nRUN_FAIL=notify.bat\r\nRUN_DONE=done.bat\r\n",
                {"/AUTO"});
   effects_->exit_code = 5;
-  form_->BtnExecClick(nullptr);
+  form_->BtnExecClick();
   ASSERT_EQ(effects_->commands.size(), 1u);
   EXPECT_EQ(effects_->commands[0], L"notify.bat refused \"" + LogPath() + L"\" 2");
   EXPECT_EQ(effects_->finished, 1);
@@ -41,14 +41,15 @@ TEST_F(FollowUpTest, AnUnattendedFailureNotifiesWithTheAgeAndWaitsForItsCommand)
   EXPECT_TRUE(dir.ReadFile(L"log\\0105.log")
                   .ends_with("\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n"
                              "\tRUN_FAIL のコマンドが終了コード 5 で終わりました\r\n"));
-  EXPECT_EQ(form_->ExitStatus(), app::TForm2::kRunFailed) << "the command does not change it";
+  EXPECT_EQ(session_->ExitStatus(), run::RunSession::kRunFailed)
+      << "the command does not change it";
 }
 
 TEST_F(FollowUpTest, TheWindowShowsTheAgeStartsRunDoneUnwatchedAndAGoodRunClearsTheWarning) {
   dir.MakeFolder(L"dest");
   StartWithLog("TO=" + dir.PathA() + "dest\r\nRUN_DONE=\"C:\\my tools\\mail.exe\" -q\r\n", {});
   EXPECT_EQ(form_->LblAge.Caption(), "※ 最後に成功したバックアップは 6 日前です");
-  form_->BtnExecClick(&form_->BtnExec);
+  form_->BtnExecClick();
   ASSERT_EQ(effects_->commands.size(), 1u);
   EXPECT_EQ(effects_->commands[0], L"\"C:\\my tools\\mail.exe\" -q done \"" + LogPath() + L"\" 0");
   EXPECT_EQ(effects_->finished, 0) << "the window never waits for the command";

@@ -31,12 +31,12 @@ TEST_F(StartupTest, WithoutASettingsFileTheWindowShowsTheDefaults) {
   EXPECT_EQ(f.EditTo.Text(), "");
   EXPECT_EQ(f.Page.ActivePage(), app::SheetLOG);
   EXPECT_FALSE(f.Modified);
-  EXPECT_FALSE(f.AutoMode);
+  EXPECT_FALSE(session_->Unattended());
   EXPECT_EQ(f.LblTime.Caption(), "05/23 12:00:07");
   EXPECT_EQ(f.LblLhaVer.Caption(), "見つかりません ");
   EXPECT_EQ(f.AppDir, dir.PathA());
   EXPECT_EQ(f.LogDir, dir.PathA() + "log\\");
-  EXPECT_EQ(f.LogFile, dir.PathA() + "log\\0105.log");
+  EXPECT_EQ(session_->MonthLogFile(win::Now()), dir.PathA() + "log\\0105.log");
 }
 
 TEST_F(StartupTest, StartUpCreatesTheLogFolderButWritesNoFile) {
@@ -47,15 +47,12 @@ TEST_F(StartupTest, StartUpCreatesTheLogFolderButWritesNoFile) {
   EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
 }
 
-TEST_F(StartupTest, OnlyTheExactSingleArgumentMeansUnattended) {
+TEST(UnattendedCommandLine, IsOnlyTheExactSingleArgument) {
   const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
       {{"/AUTO"}, true},       {{"/auto"}, false}, {{"/Auto"}, false},
       {{"/AUTO", "x"}, false}, {{"AUTO"}, false},  {{}, false}};
-  for (const auto& [args, expected] : cases) {
-    Start(args);
-    EXPECT_EQ(form_->AutoMode, expected) << testing::PrintToString(args);
-    form_.reset();
-  }
+  for (const auto& [args, expected] : cases)
+    EXPECT_EQ(run::UnattendedCommandLine(args), expected) << testing::PrintToString(args);
 }
 
 TEST_F(StartupTest, EdgeValuesOfTheFileReachTheControlsAndStartUpCountsAsUnchanged) {

@@ -98,7 +98,7 @@ TEST_F(BackupRun, ElapsedTimeDropsWholeDaysAndTheCheckSeesTheStart) {
   DateTime checked_at = 0;
   request.check = [&](DateTime reference) {
     checked_at = reference;
-    return true;
+    return yx::settings::RunCutOffs(settings, reference);
   };
   EXPECT_EQ(Run(), Log(kDone, "02:00:00", "01/05/25 11:05:00"));
   EXPECT_EQ(checked_at, EncodeDateTime(2001, 5, 23, 9, 5));

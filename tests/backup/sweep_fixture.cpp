@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "settings/check_rules.h"
+#include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/text.h"
 
@@ -93,12 +94,20 @@ std::string SweepTest::Deleted(std::wstring_view relative) const {
   return RootA() + win::FromWide(relative) + " を削除しました";
 }
 
-std::string SweepTest::NotDeleted(std::wstring_view relative) const {
-  return RootA() + win::FromWide(relative) + " を削除できませんでした";
+std::string SweepTest::NotDeleted(std::wstring_view relative, DWORD error) const {
+  return RootA() + win::FromWide(relative) + " を削除できませんでした: " + win::ErrorReason(error);
 }
 
 std::string SweepTest::DeletedIfGone(std::wstring_view relative) const {
-  return Exists(relative) ? NotDeleted(relative) : Deleted(relative);
+  return RootA() + win::FromWide(relative) +
+         (Exists(relative) ? " を削除できませんでした" : " を削除しました");
+}
+
+std::vector<std::string> SweepTest::WithoutReasons(std::vector<std::string> lines) {
+  for (std::string& line : lines)
+    if (const size_t reason = line.find(": エラー "); reason != std::string::npos)
+      line.resize(reason);
+  return lines;
 }
 
 std::vector<std::string> SweepTest::DeletedAll(std::vector<std::wstring> relative) const {

@@ -48,10 +48,12 @@ class SweepTest : public ::testing::Test {
   std::vector<std::string> Sweep();
   // Expected log line for a path relative to the root.
   [[nodiscard]] std::string Deleted(std::wstring_view relative) const;
-  // The line of a backup the sweep could not remove wholly.
-  [[nodiscard]] std::string NotDeleted(std::wstring_view relative) const;
-  // Whichever of the two is true of it now.
+  // The line of a backup the sweep could not remove wholly, for `error`.
+  [[nodiscard]] std::string NotDeleted(std::wstring_view relative, DWORD error) const;
+  // Whichever of the two is true of it now, without the reason that
+  // depends on the platform's links: compare with WithoutReasons.
   [[nodiscard]] std::string DeletedIfGone(std::wstring_view relative) const;
+  [[nodiscard]] static std::vector<std::string> WithoutReasons(std::vector<std::string> lines);
   [[nodiscard]] std::vector<std::string> DeletedAll(std::vector<std::wstring> relative) const;
 
   // A Linux symbolic link made through the Wine-visible paths (real links on

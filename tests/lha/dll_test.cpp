@@ -434,13 +434,13 @@ TEST_F(LhaDll, TheArchiveChecksItselfBeforeItReplacesTheOldOne) {
   const std::string before = Bytes(archive);
 
   for (const std::string name : {"a.txt", "noise.bin"}) {
-    three.before_check = [&](const std::wstring& written) {
+    const auto flip = [&](const std::wstring& written) {
       std::string bytes = Bytes(written);
       for (const ArchiveEntry& e : List(written))
         if (e.header.name == name) bytes[e.offset + e.header_size + e.data_size / 2] ^= 0x08;
       test::WriteWholeFile(written, bytes);
     };
-    const win::CommandOutcome r = win::RunCommand(command(archive), three);
+    const win::CommandOutcome r = win::RunCommandWithCheckHook(command(archive), three, flip);
     EXPECT_EQ(r.code, win::kCheckFailed) << name;
     EXPECT_NE(r.message.find(name), std::string::npos) << r.message;
     EXPECT_EQ(Bytes(archive), before) << name;
@@ -453,7 +453,7 @@ TEST_F(LhaDll, TheArchiveChecksItselfBeforeItReplacesTheOldOne) {
       "a -x1 -r2 \"" + Narrow(archive) + "\" \"" + Narrow(base) + "\" \"Kept\\*\"";
   ASSERT_EQ(win::RunCommand(add_kept).code, 0);
   const std::string with_kept = Bytes(archive);
-  three.before_check = [&](const std::wstring& written) {
+  const auto swap = [&](const std::wstring& written) {
     std::string bytes = Bytes(written);
     std::vector<ArchiveEntry> pair;
     for (const ArchiveEntry& e : List(written))
@@ -465,7 +465,7 @@ TEST_F(LhaDll, TheArchiveChecksItselfBeforeItReplacesTheOldOne) {
     bytes.replace(pair[1].offset, first.size(), first);
     test::WriteWholeFile(written, bytes);
   };
-  EXPECT_EQ(win::RunCommand(command(archive), three).code, win::kCheckFailed);
+  EXPECT_EQ(win::RunCommandWithCheckHook(command(archive), three, swap).code, win::kCheckFailed);
   EXPECT_TRUE(Bytes(archive) == with_kept) << "the archive before stays";
   int left = 0;  // no temporary file stays beside the archive
   (void)yx::win::ForEachEntry(t.Path() + L"out\\", [&](const WIN32_FIND_DATAW& e) {

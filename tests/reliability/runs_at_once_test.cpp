@@ -46,7 +46,9 @@ TEST_F(RunsAtOnce, ASecondScheduledRunDuringARunIsRefusedAndLogged) {
 // The settings window of the test's own process, in the program's folder.
 struct OpenWindow {
   explicit OpenWindow(const TempFolder& folder)
-      : form(app, dialogs, {folder.Path() + L"Yorudex.exe", {}}),
+      : place(folder.PathA()),
+        session(place, folder.PathA() + "log\\", false),
+        form(app, dialogs, {folder.Path() + L"Yorudex.exe", {}}, session),
         progress(app, form.CancelRequested) {
     form.AttachProgressForm(progress);
   }
@@ -61,6 +63,8 @@ struct OpenWindow {
   } drain;
   ui::Application app{::GetModuleHandleW(nullptr)};
   FakeDialogs dialogs;
+  run::FolderPlace place;
+  run::RunSession session;
   app::TForm2 form;
   app::TForm3 progress;
 };
@@ -84,14 +88,14 @@ TEST_F(RunsAtOnce, AWindowLeftOpenAcrossAMonthsEndKeepsTheScheduledRunsLines) {
     PauseAt pause(L"log-save");
     Run(KilledRun(), "2001-06-01 00:45:00", [&] {
       if (!pause.Reached()) return false;
-      window.form.BtnExecClick(&window.form.BtnExec);
+      window.form.BtnExecClick();
       return true;
     });
   }
   ASSERT_EQ(window.dialogs.shown.size(), 1u);
   EXPECT_EQ("\t" + window.dialogs.shown[0].text, kBusy);
   win::SetClockForTesting([] { return EncodeDateTime(2001, 6, 1, 1, 0); });
-  window.form.BtnExecClick(&window.form.BtnExec);
+  window.form.BtnExecClick();
   const std::string june = program.Log(L"0106");
   EXPECT_TRUE(LogHolds(june, "", {{"01/06/01 00:30:00", {kDone}}, {"01/06/01 01:00:00", {kDone}}}));
   EXPECT_EQ(window.form.RunLog().Text(), june);

@@ -64,7 +64,9 @@ ChildOutcome UnattendedTest::RunHere(const RunExpectations& expect, std::string_
     const DateTime start = EncodeDateTime(y, mo, d, h, mi, s);
     backup::RunRequest request;
     request.settings = settings::LoadSettings(dir.PathA() + "Yorudex.INI");
-    request.check = [](DateTime) { return true; };
+    request.check = [&request](DateTime reference) {
+      return yx::settings::RunCutOffs(request.settings, reference);
+    };
     RecordingSink sink;
     log::RunLog log;
     const std::string path = dir.PathA() + "log\\" + FormatDateTime("yymm", start) + ".log";

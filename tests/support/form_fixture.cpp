@@ -29,13 +29,19 @@ void FakeDialogs::ShowMessage(HWND owner, const std::string& title, const std::s
 }
 
 app::TForm2& FormTest::Start(std::vector<std::string> args) {
+  progress_.reset();
+  form_.reset();
+  session_.reset();
   app_ = std::make_unique<ui::Application>(::GetModuleHandleW(nullptr));
   app_->SetTitle("Yorudex");
   app::StartupOptions options{dir.Path() + L"Yorudex.exe", std::move(args)};
-  form_ = std::make_unique<app::TForm2>(*app_, dialogs, options);
-  progress_ = std::make_unique<app::TForm3>(*app_, form_->CancelRequested);
+  place_ = std::make_unique<run::FolderPlace>(dir.PathA());
   // A run lets messages through, where a test acts, after every fourth file.
-  form_->SetTicksForTesting(SteppedTicks());
+  place_->SetTicksForTesting(SteppedTicks());
+  session_ = std::make_unique<run::RunSession>(*place_, dir.PathA() + "log\\",
+                                               run::UnattendedCommandLine(options.args));
+  form_ = std::make_unique<app::TForm2>(*app_, dialogs, options, *session_);
+  progress_ = std::make_unique<app::TForm3>(*app_, form_->CancelRequested);
   form_->AttachProgressForm(*progress_);
   auto effects = std::make_unique<RecordedEffects>();
   effects_ = effects.get();
@@ -58,6 +64,8 @@ bool FormTest::FormOpen() const { return form_ && ::IsWindow(form_->Handle()); }
 void FormTest::TearDown() {
   progress_.reset();
   form_.reset();
+  session_.reset();
+  place_.reset();
   app_.reset();
   win::SetClockForTesting(nullptr);
   // A closed main window leaves its quit request behind; the next test's

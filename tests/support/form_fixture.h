@@ -10,6 +10,8 @@
 
 #include "app/settings_form.h"
 #include "app/progress_form.h"
+#include "run/folder_place.h"
+#include "run/run_session.h"
 #include "support/temp_folder.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -85,6 +87,8 @@ class FormTest : public ::testing::Test {
   TempFolder dir;
   FakeDialogs dialogs;
   std::unique_ptr<ui::Application> app_;
+  std::unique_ptr<run::FolderPlace> place_;
+  std::unique_ptr<run::RunSession> session_;
   std::unique_ptr<app::TForm2> form_;
   std::unique_ptr<app::TForm3> progress_;
   RecordedEffects* effects_ = nullptr;  // owned by the window

@@ -8,7 +8,9 @@ RunTest::RunTest() {
   settings.destination = Dest();
   settings.sources[0] = dir.PathA() + "src\\Work";
   request.archiver_present = true;
-  request.check = [](DateTime) { return true; };
+  request.check = [this](DateTime reference) {
+    return yx::settings::RunCutOffs(settings, reference);
+  };
 }
 
 void RunTest::SourceTree(int folders, int files, bool top_files) {

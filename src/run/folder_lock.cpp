@@ -1,11 +1,11 @@
-#include "app/folder_lock.h"
+#include "run/folder_lock.h"
 
 #include <cstdint>
 #include <cwchar>
 
 #include "win/file_system.h"
 
-namespace yx::app {
+namespace yx::run {
 
 std::wstring FolderLockName(const std::string& app_dir, std::wstring_view purpose) {
   std::wstring path = win::WidePath(app_dir);
@@ -36,23 +36,24 @@ std::wstring FolderLockName(const std::string& app_dir, std::wstring_view purpos
 }
 
 std::optional<FolderLock> FolderLock::Take(const std::string& app_dir, std::wstring_view purpose,
-                                           DWORD wait_ms) {
+                                           DWORD wait_ms, DWORD& error) {
   const std::wstring name = FolderLockName(app_dir, purpose);
   win::UniqueKernelHandle mutex(::CreateMutexW(nullptr, FALSE, name.c_str()));
   if (!mutex) {
-    // Access denied: it exists, made by a run of another user. Any other
-    // failure must not stop every backup for good: the run goes unlocked.
-    if (::GetLastError() == ERROR_ACCESS_DENIED) return std::nullopt;
-    return FolderLock(std::move(mutex));
+    error = ::GetLastError();
+    // Access denied: it exists, made by a run of another user, who holds it.
+    if (error == ERROR_ACCESS_DENIED) error = 0;
+    return std::nullopt;
   }
   const DWORD waited = ::WaitForSingleObject(mutex.get(), wait_ms);
   // Abandoned: its holder was killed mid-run; the lock is now ours.
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return std::nullopt;
-  return FolderLock(std::move(mutex));
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return FolderLock(std::move(mutex));
+  error = waited == WAIT_FAILED ? ::GetLastError() : 0;
+  return std::nullopt;
 }
 
 FolderLock::~FolderLock() {
   if (mutex_) ::ReleaseMutex(mutex_.get());
 }
 
-}  // namespace yx::app
+}  // namespace yx::run

@@ -15,15 +15,17 @@
 
 #include "win/unique_handle.h"
 
-namespace yx::app {
+namespace yx::run {
 
 class FolderLock {
  public:
   // The lock named `purpose` of the program folder `app_dir` (CP932),
-  // waiting up to `wait_ms` for another holder to let go; nullopt when it
-  // does not.
+  // waiting up to `wait_ms` for another holder to let go. nullopt with
+  // `error` 0 when another holder keeps it, or with the system's error when
+  // no lock could be made or waited for.
   [[nodiscard]] static std::optional<FolderLock> Take(const std::string& app_dir,
-                                                      std::wstring_view purpose, DWORD wait_ms);
+                                                      std::wstring_view purpose, DWORD wait_ms,
+                                                      DWORD& error);
 
   FolderLock(FolderLock&&) noexcept = default;
   FolderLock& operator=(FolderLock&&) = delete;
@@ -40,4 +42,4 @@ class FolderLock {
 // folder (letter case, short names, a final backslash or not).
 [[nodiscard]] std::wstring FolderLockName(const std::string& app_dir, std::wstring_view purpose);
 
-}  // namespace yx::app
+}  // namespace yx::run

@@ -1,0 +1,43 @@
+#include "settings/settings_check.h"
+
+namespace yx::settings {
+
+CutOffs RunCutOffs(const Settings& s, DateTime run_start) {
+  CutOffs cut_offs;
+  cut_offs.del_limit = RuleCutOff(s.del_use, run_start, s.del_value, s.del_in_months);
+  cut_offs.kill_limit = RuleCutOff(s.kill_use, run_start, s.kill_value, s.kill_in_months);
+  cut_offs.rules_conflict =
+      RulesConflict(s.del_use, cut_offs.del_limit, s.kill_use, cut_offs.kill_limit);
+  return cut_offs;
+}
+
+CheckResult CheckSettings(const Settings& s, DateTime run_start, const FolderProbe& probe) {
+  for (const std::string& row : s.times) {
+    if (row.empty()) continue;
+    const TimeFault fault = CheckTimeRow(row);
+    if (fault != TimeFault::None)
+      return CheckFault{CheckedField::kTimes, TimeFaultMessage(fault, row)};
+  }
+  if (!probe.FolderExists(s.destination))
+    return CheckFault{CheckedField::kDestination, std::string(DestinationMissingMessage())};
+  for (const std::string& row : s.sources) {
+    if (!row.empty() && !probe.FolderExists(row))
+      return CheckFault{CheckedField::kSources, SourceMissingMessage(row)};
+  }
+  for (const std::string& row : s.sources) {
+    if (!row.empty() && probe.FolderIsWithin(s.destination, row))
+      return CheckFault{CheckedField::kDestination, DestinationInSourceMessage(row)};
+  }
+  for (size_t first = 0; first < s.sources.size(); ++first) {
+    if (s.sources[first].empty()) continue;
+    for (size_t second = first + 1; second < s.sources.size(); ++second) {
+      if (!s.sources[second].empty() &&
+          probe.SameLastFolderName(s.sources[first], s.sources[second]))
+        return CheckFault{CheckedField::kSources,
+                          SameFolderNameMessage(s.sources[first], s.sources[second])};
+    }
+  }
+  return RunCutOffs(s, run_start);
+}
+
+}  // namespace yx::settings
