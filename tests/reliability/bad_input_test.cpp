@@ -80,8 +80,11 @@ TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
       "with valid times and folders, a whole run, with the rule-conflict warning where the "
       "value turns both deletion rules on with equal limits.");
   SourceTree(L"Work");
-  IniKeys usable{{"TO", Dest()},       {"FROM00", dir.PathA() + "src\\Work"}, {"LHA_USE", "0"},
-                 {"RUN_FAIL", ""},     {"RUN_DONE", ""}};
+  IniKeys usable{{"TO", Dest()},
+                 {"FROM00", dir.PathA() + "src\\Work"},
+                 {"LHA_USE", "0"},
+                 {"RUN_FAIL", ""},
+                 {"RUN_DONE", ""}};
   for (int row = 0; row < 10; ++row) {
     usable.emplace_back("TIME0" + std::to_string(row), "");
     if (row > 0) usable.emplace_back("FROM0" + std::to_string(row), "");
