@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build-fuzz
 source tools/ccache-env.sh
-targets=(int_or_default settings_values cp932_paths line_ends lh5_roundtrip lha_read)
+targets=(int_or_default settings_values cp932_paths line_ends last_good_run lh5_roundtrip lha_read)
 
 CC=clang CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 cmake --build "$build" -j2 >/dev/null || { cmake --build "$build" -j1; exit 1; }
@@ -31,6 +31,7 @@ seed() {
         printf '%s' "$v" > "$dir/$(printf '%s' "$v" | md5sum | cut -c1-8)"; done ;;
     cp932_paths) printf 'C:\\Data\\\x97\x5c\x92\xe8\x95\x5c' > "$dir/table"
         printf 'C:\\\x83\x5c\\' > "$dir/so"; printf 'D:\\a\x81' > "$dir/lead" ;;
+    last_good_run) printf 'START=01/05/23 09:05:00\r\n\t\x83\x6f\x83\x62\x83\x4e\x83\x41\x83\x62\x83\x76\x90\xb3\x8f\xed\x8f\x49\x97\xb9\r\nEND=01/05/23 09:05:01\r\n' > "$dir/good" ;;
     line_ends) printf 'a\r\nb\rc\nd\n\re' > "$dir/mixed"; printf 'START=01/05/23 09:05:00\r\n' > "$dir/log" ;;
     lh5_roundtrip)
         { printf '\x10\x20'; for i in $(seq 1 400); do printf 'backup folder %d of the settings window\r\n' $((i % 37)); done; } > "$dir/text"

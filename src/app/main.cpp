@@ -5,6 +5,7 @@
 
 #include <cwchar>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "win/clock.h"
 #include "win/pause_point.h"
 #include "win/text.h"
+#include "win/unique_handle.h"
 
 namespace {
 
@@ -32,6 +34,11 @@ yx::app::StartupOptions ReadStartup() {
   ::LocalFree(argv);
   return options;
 }
+
+#ifdef YX_TEST_CLOCK
+std::wstring Environment(const wchar_t* name);
+std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path);
+#endif
 
 // What ended the program early, as its log line says it.
 std::string FaultText(std::exception_ptr fault) {
@@ -58,6 +65,9 @@ int RunProgram(HINSTANCE instance) {
   // The window is made in both modes: users and schedulers know the program
   // by its taskbar entry, which an unattended run shows minimised.
   yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options, session);
+#ifdef YX_TEST_CLOCK
+  form.SetAfterRunEffects(TestEffects(options.exe_path));
+#endif
   yx::app::TForm3 progress(app, form.CancelRequested);
   form.AttachProgressForm(progress);
   if (session.Unattended()) {
@@ -100,6 +110,30 @@ void StartTestClock() {
     return;
   const double step = _wtoi(Environment(L"YX_TEST_STEP_MS").c_str()) / 86'400'000.0;
   yx::win::SetClockForTesting(yx::SteppingClock(yx::EncodeDateTime(y, mo, d, h, mi, s), step));
+}
+
+// The commands run for real; the notification is written, one text a line,
+// to the file YX_TEST_NOTIFY names (nowhere when unset), so that a test sees
+// it without a notification area and no test waits the seconds it shows.
+class RecordedNotice final : public yx::app::SystemEffects {
+ public:
+  using SystemEffects::SystemEffects;
+  std::string Notify(std::string_view cp932_text) override {
+    const std::wstring file = Environment(L"YX_TEST_NOTIFY");
+    if (file.empty()) return {};
+    yx::win::UniqueFile out(::CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string line = std::string(cp932_text) + "\n";
+    DWORD put = 0;
+    if (!out ||
+        !::WriteFile(out.get(), line.data(), static_cast<DWORD>(line.size()), &put, nullptr))
+      return "YX_TEST_NOTIFY cannot be written";
+    return {};
+  }
+};
+
+std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path) {
+  return std::make_unique<RecordedNotice>(exe_path);
 }
 
 // YX_TEST_PAUSE_AT="name" or "name#n" (the n-th time, from 1) holds the

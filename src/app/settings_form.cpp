@@ -40,7 +40,7 @@ TForm2::~TForm2() {
 void TForm2::WireEvents() {
   for (ui::CheckList* list : {&ListWeek, &ListDel})
     list->on_click_check = [this] { MarkSettingsChanged(); };
-  for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill})
+  for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill, &SpinWarn})
     spin->on_change = [this] { MarkSettingsChanged(); };
   EditTo.on_change = EditExclSize.on_change = [this] { MarkSettingsChanged(); };
   // A limit that is no number, or out of range, shows as it will be saved.
@@ -85,6 +85,8 @@ void TForm2::FormCreate() {
     (void)session_.LoadMonthLog(win::Now(), *this);
   ArchiverPresent = backup::unlha32::LibraryLoaded();
   ShowArchiverVersion();
+  after_run_ = std::make_unique<SystemEffects>(options_.exe_path);
+  if (!session_.Unattended()) ShowBackupAge();
   Modified = false;
 }
 
@@ -125,6 +127,8 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CTLCOLORSTATIC:
       ::SetBkColor(reinterpret_cast<HDC>(wp), ::GetSysColor(COLOR_BTNFACE));
+      if (age_warning_ && reinterpret_cast<HWND>(lp) == LblAge.Handle())
+        ::SetTextColor(reinterpret_cast<HDC>(wp), RGB(192, 0, 0));
       return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     // Windows would give the focus to the window itself on activation, where
     // no key reaches a control: the control that had it gets it back, after a

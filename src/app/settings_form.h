@@ -4,9 +4,11 @@
 // the process.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/after_run.h"
 #include "base/date_time.h"
 #include "log/run_log.h"
 #include "run/run_session.h"
@@ -100,6 +102,12 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   void ShowFaultField(settings::CheckedField field) override;
   void HoldCommands(bool hold) override;
   [[nodiscard]] backup::ProgressSink& Progress() override;
+  // What leaves the process after a run (the command, the notification).
+  void SetAfterRunEffects(std::unique_ptr<AfterRunEffects> effects) {
+    after_run_ = std::move(effects);
+  }
+  std::vector<std::string> RunEnded(const run::RunEnding& ending,
+                                    const settings::Settings& settings) override;
 
   // Controls, each named by its kind and its role.
   ui::Label LblTimeCaption, LblTime;
@@ -109,10 +117,11 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   ui::CheckList ListWeek, ListDel;
   ui::CheckBox ChkTime1, ChkTime2, ChkLha, ChkLink, ChkDel, ChkKill;
   ui::StringGrid GridTime, EditFrom;
-  ui::SpinBox SpinSatH, SpinSatM, SpinSpan, SpinDel, SpinKill;
+  ui::SpinBox SpinSatH, SpinSatM, SpinSpan, SpinDel, SpinKill, SpinWarn;
   ui::Label LblSatH, LblSatM, LblFrom, LblSpanHead, LblSpan;
   ui::TextEdit EditTo;
   ui::Label LblTo, LblFromCaption, LblLhaCaption, LblLhaVer, LblDel, LblKill;
+  ui::Label LblWarn, LblWarnUnit, LblAge;
   ui::RadioButton RdoDelD, RdoDelM, RdoKillD, RdoKillM;
   ui::Memo MemoLog;
   ui::StringGrid GridExcl;
@@ -142,6 +151,8 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   void FormCreate();
   void ShowArchiverVersion();
   void RestoreFocus();
+  // The last good backup's time, or the warning, above the log.
+  void ShowBackupAge();
 
   friend class ui::Window<TForm2>;
   void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
@@ -158,6 +169,10 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
   TForm3* progress_ = nullptr;
+  // The keys that have no control: kept as loaded, saved as they were.
+  std::string run_fail_, run_done_;
+  bool age_warning_ = false;
+  std::unique_ptr<AfterRunEffects> after_run_;
   win::UniqueGdiObject font_, clock_font_, button_font_, grid_font_, path_font_;
 };
 

@@ -127,8 +127,12 @@ void TForm2::CreateArcPage(HWND page) {
 
   CreateRetentionGroup(page, 80, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
                        "期限が来たら削除対象データを削除する", 14);
-  CreateRetentionGroup(page, 162, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
+  CreateRetentionGroup(page, 150, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
                        "強制削除", "期限が来たら強制的に削除する", 30);
+  LblWarn.Create(page, "成功したバックアップが", At(12, 224, 150, 18), f);
+  SpinWarn.Create(page, At(162, 220, 50, 24), f, 0, 99, 3);
+  SpinWarn.BeginGroup();
+  LblWarnUnit.Create(page, "日より古いと知らせる (0:しない)", At(216, 224, 182, 18), f);
 }
 
 // The two deletion rules look alike: a frame, the rule's check box, the day
@@ -137,12 +141,12 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
                                   std::string_view caption, std::string_view check_caption,
                                   int count) {
   const HFONT f = ui::AsFont(font_);
-  rule.box.Create(page, caption, At(6, top, 392, 78), f);
+  rule.box.Create(page, caption, At(6, top, 392, 68), f);
   rule.use.Create(page, check_caption, At(18, top + 18, 370, 20), f, false);
-  rule.days.Create(page, "日 指定", At(18, top + 46, 80, 20), f, true, true);
-  rule.months.Create(page, "月 指定", At(100, top + 46, 80, 20), f, false, false);
-  rule.count.Create(page, At(200, top + 44, 50, 24), f, 1, 99, count);
-  rule.unit.Create(page, "日保持", At(256, top + 48, 70, 18), f);
+  rule.days.Create(page, "日 指定", At(18, top + 42, 80, 20), f, true, true);
+  rule.months.Create(page, "月 指定", At(100, top + 42, 80, 20), f, false, false);
+  rule.count.Create(page, At(200, top + 40, 50, 24), f, 1, 99, count);
+  rule.unit.Create(page, "日保持", At(256, top + 44, 70, 18), f);
   rule.days.SetGroup({&rule.months});
   rule.months.SetGroup({&rule.days});
   // The count begins a group of its own: the arrows move between day and
@@ -152,7 +156,10 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
 
 void TForm2::CreateLogPage(HWND page) {
   const RECT area = Page.PageClientRect();
-  MemoLog.Create(page, At(0, 0, area.right - area.left, area.bottom - area.top), ui::AsFont(font_));
+  // One line above the log: when the last good backup was, or the warning.
+  LblAge.Create(page, "", At(4, 2, area.right - area.left - 8, 18), ui::AsFont(font_));
+  MemoLog.Create(page, At(0, 22, area.right - area.left, area.bottom - area.top - 22),
+                 ui::AsFont(font_));
 }
 
 }  // namespace yx::app

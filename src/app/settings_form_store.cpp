@@ -35,6 +35,9 @@ void TForm2::ShowSettings(const settings::Settings& s) {
   for (int row = 0; row < settings::kExclusionRows; ++row)
     GridExcl.SetCell(row, s.exclusions[static_cast<size_t>(row)]);
   EditExclSize.SetText(std::to_string(s.exclusion_size_mb));
+  SpinWarn.SetValue(s.warn_days);
+  run_fail_ = s.run_fail;
+  run_done_ = s.run_done;
 }
 
 int TForm2::ShownExclusionSize() const {
@@ -69,6 +72,9 @@ settings::Settings TForm2::ShownSettings() const {
   for (int row = 0; row < settings::kExclusionRows; ++row)
     s.exclusions[static_cast<size_t>(row)] = GridExcl.Cell(row);
   s.exclusion_size_mb = ShownExclusionSize();
+  s.warn_days = SpinWarn.Value();
+  s.run_fail = run_fail_;
+  s.run_done = run_done_;
   return s;
 }
 

@@ -83,6 +83,7 @@ void RunSession::Run(const settings::Settings& settings, bool archiver_present,
   // The month's file as it stands now: a scheduled run may have written it
   // while the window was open, or the month may have changed since.
   (void)LoadMonthLog(run_start, front);
+  backup::RunOutcome outcome = backup::RunOutcome::kRefused;
   if (lock != LockTake::kTaken) {
     // Unattended, a refusal is a run of its own in the log, so that whoever
     // reads it sees that this start did no backup. A run that cannot tell
@@ -101,15 +102,25 @@ void RunSession::Run(const settings::Settings& settings, bool archiver_present,
     request.settings = settings;
     request.archiver_present = archiver_present;
     request.check = [&](DateTime reference) { return CheckAndSaveAt(settings, reference, front); };
-    const backup::RunOutcome outcome = place_.Backup(request, run_start, front.Progress(), log_);
+    outcome = place_.Backup(request, run_start, front.Progress(), log_);
     if (unattended_) exit_status_ = outcome == backup::RunOutcome::kDone ? 0 : kRunFailed;
   }
+  RunEnding ending{outcome, unattended_, 0, true, log_file_, log_.Unsaved()};
+  // Lines an earlier save could not write come first: this run's start at its START=.
+  if (const size_t start = ending.run_lines.rfind("START="); start != std::string::npos)
+    ending.run_lines.erase(0, start);
   SaveLog(front);
   // Held through the save: a run started meanwhile is refused, and its own
   // lines then follow this run's in the log.
   if (lock == LockTake::kTaken) place_.ReleaseRunLock();
   front.HoldCommands(false);
   running_ = false;
+  ending.log_saved = log_.Unsaved().empty();
+  ending.exit_status =
+      unattended_ ? exit_status_ : (outcome == backup::RunOutcome::kDone ? 0 : kRunFailed);
+  const std::vector<std::string> after = front.RunEnded(ending, settings);
+  for (const std::string& line : after) log_.LogLine(line);
+  if (!after.empty()) SaveLog(front);
 }
 
 void RunSession::SaveLog(SessionFront& front) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backup/progress_sink.h"
 #include "backup/run.h"
@@ -21,6 +22,17 @@
 namespace yx::run {
 
 enum class LockTake { kTaken, kBusy, kFailed };
+
+// How a run ended, once its log and exit status are written: what the steps
+// after it (a command, a notification) need to know.
+struct RunEnding {
+  backup::RunOutcome outcome = backup::RunOutcome::kFailed;
+  bool unattended = false;
+  int exit_status = 0;    // the process's, or what an unattended run would end with
+  bool log_saved = true;  // false: the lines are in the fallback file instead
+  std::string log_path;   // the month's log, CP932
+  std::string run_lines;  // the run's own lines, from its START=
+};
 
 class SessionPlace {
  public:
@@ -57,6 +69,12 @@ class SessionFront {
   // No save, second run or exit may start while a run lets messages through.
   virtual void HoldCommands(bool hold) = 0;
   [[nodiscard]] virtual backup::ProgressSink& Progress() = 0;
+  // After the run, its log saved and the run lock let go: the lines it
+  // returns (what followed the run and failed) are added to the log.
+  [[nodiscard]] virtual std::vector<std::string> RunEnded(const RunEnding&,
+                                                          const settings::Settings&) {
+    return {};
+  }
 };
 
 class RunSession {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/last_run.h"
 #include "schedule/launch_plan.h"
 #include "schedule/task_xml.h"
 
@@ -17,6 +18,7 @@ struct RegisteredTask {
   // its action (Wine's does not implement that part).
   bool unreadable = false;
   std::u16string command, arguments, working_folder;
+  LastRun last_run;
 };
 
 // True when the task starts Yorudex.exe /AUTO of `folder` by exactly the

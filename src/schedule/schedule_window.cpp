@@ -5,13 +5,26 @@
 #include "schedule/registered_task.h"
 #include "schedule/task_xml.h"
 #include "ui/font.h"
+#include "win/clock.h"
 #include "win/text.h"
 
 namespace yx::schedule {
 namespace {
 constexpr wchar_t kClassName[] = L"YorudexSchedule";
 constexpr int kClientWidth = 480;
-constexpr int kClientHeight = 286;
+constexpr int kClientHeight = 326;
+
+// The last run, and a warning when the registered schedule cannot explain
+// the time since: the machine was off, the task disabled, or it fails to start.
+std::string LastRunLines(const RegisteredTask& task) {
+  std::string lines = DescribeLastRun(task.last_run);
+  const std::optional<LaunchPlan> plan =
+      task.unreadable || task.other_triggers ? std::nullopt : PlanFromTriggers(task.triggers);
+  const std::string overdue = plan ? OverdueWarning(task.last_run, *plan, win::Now()) : "";
+  if (!overdue.empty()) lines += "\r\n" + overdue;
+  return lines;
+}
+
 }  // namespace
 
 void WrappedText::Create(HWND parent, RECT bounds, HFONT font) {
@@ -68,10 +81,11 @@ void ScheduleWindow::CreateControls() {
   LblNowCaption.Create(hwnd_, "タスク スケジューラにいま登録されている内容:", {12, 132, 468, 148},
                        font);
   LblNow.Create(hwnd_, {24, 150, 468, 182}, font);
-  LblDiffer.Create(hwnd_, {12, 190, 468, 236}, font);
-  BtnRegister.Create(hwnd_, "登録", {208, 248, 288, 276}, font);
-  BtnRemove.Create(hwnd_, "解除", {298, 248, 378, 276}, font);
-  BtnClose.Create(hwnd_, "閉じる", {388, 248, 468, 276}, font);
+  LblLastRun.Create(hwnd_, {24, 186, 468, 222}, font);
+  LblDiffer.Create(hwnd_, {12, 230, 468, 276}, font);
+  BtnRegister.Create(hwnd_, "登録", {208, 288, 288, 316}, font);
+  BtnRemove.Create(hwnd_, "解除", {298, 288, 378, 316}, font);
+  BtnClose.Create(hwnd_, "閉じる", {388, 288, 468, 316}, font);
 }
 
 void ScheduleWindow::Refresh() {
@@ -91,6 +105,7 @@ void ScheduleWindow::Refresh() {
     LblNow.SetCaption(failure);
   else
     LblNow.SetCaption(registered ? DescribeRegistered(*registered) : "登録されていません。");
+  LblLastRun.SetCaption(registered ? LastRunLines(*registered) : "");
   std::string differ;
   if (failure.empty() && registered && fault.empty()) {
     const std::u16string folder(reinterpret_cast<const char16_t*>(wanted_.folder.data()),

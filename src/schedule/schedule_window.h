@@ -39,7 +39,7 @@ class ScheduleWindow : private ui::Window<ScheduleWindow> {
   void Refresh();
 
   ui::Label LblWantedCaption, LblNowCaption;
-  WrappedText LblFile, LblWanted, LblNow, LblDiffer;
+  WrappedText LblFile, LblWanted, LblNow, LblLastRun, LblDiffer;
   ui::PushButton BtnRegister, BtnRemove, BtnClose;
 
  private:

@@ -140,6 +140,14 @@ HRESULT TaskService::Read(const std::wstring& name, std::optional<RegisteredTask
     read.triggers.clear();
     read.unreadable = true;
   }
+  // Wine answers these with E_NOTIMPL: the run is then not reported, rather
+  // than shown as a run at 1899-12-30.
+  DATE last_time = 0;
+  LONG last_result = 0;
+  read.last_run.reported = SUCCEEDED(registered->get_LastRunTime(&last_time)) &&
+                           SUCCEEDED(registered->get_LastTaskResult(&last_result));
+  read.last_run.time = last_time;
+  read.last_run.result = last_result;
   task = std::move(read);
   return S_OK;
 }

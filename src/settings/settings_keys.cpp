@@ -102,8 +102,11 @@ constexpr std::array kKeys = {
     Exclusion("EXCL18", 18),
     Exclusion("EXCL19", 19),
     Number("EXCL_SIZE", &S::exclusion_size_mb, 0, Correction::Clamp, 0, kMostExclusionMb),
+    Number("WARN_DAYS", &S::warn_days, 3, Correction::Clamp, 0, 99),
+    Text("RUN_FAIL", &S::run_fail),
+    Text("RUN_DONE", &S::run_done),
 };
-static_assert(kKeys.size() == 47 + settings::kExclusionRows + 1);
+static_assert(kKeys.size() == 47 + settings::kExclusionRows + 1 + 3);
 
 // What the profile functions trim from both ends of a value they read
 // (measured under Wine: vertical tab, form feed and Ctrl-Z go too).

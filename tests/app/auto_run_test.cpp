@@ -92,6 +92,29 @@ TEST_F(AutoRunTest, TwoSourcesOfOneFolderNameAreARefusedRunInTheLogAndTheStatusI
   EXPECT_FALSE(dir.Exists(L"dest\\0105"));
 }
 
+TEST_F(AutoRunTest, AFailedRunStartsRunFailWithItsArgumentsAndNotifies) {
+  // A batch file in a folder with a blank and Shift-JIS in its name, written
+  // as its user would write it (CP932); it writes its arguments to a file.
+  const std::string script = dir.PathA() + "通知 表示\\知らせる.bat";
+  dir.WriteFile(L"通知 表示\\知らせる.bat",
+                "@echo %1 %2 [%3]> \"" + dir.PathA() + "arguments.txt\"\r\n");
+  dir.WriteFile(L"program\\Yorudex.INI",
+                "[Backup]\r\nTO=" + dir.PathA() + "nothere\r\nRUN_FAIL=" + script + "\r\n");
+  dir.WriteFile(L"program\\log\\0105.log",
+                "START=01/05/17 09:00:00\r\n\tバックアップ正常終了\r\nEND=01/05/17 09:00:01\r\n");
+  ::SetEnvironmentVariableW(L"YX_TEST_NOTIFY", (dir.Path() + L"notice.txt").c_str());
+  const ProgramResult r = RunAt(L"2001-05-23 09:05:00");
+  ::SetEnvironmentVariableW(L"YX_TEST_NOTIFY", nullptr);
+  EXPECT_EQ(r.exit_code, 2u);
+  EXPECT_EQ(dir.ReadFile(L"arguments.txt"),
+            "refused \"" + dir.PathA() + "program\\log\\0105.log\" [2]\r\n");
+  EXPECT_EQ(dir.ReadFile(L"notice.txt"),
+            "バックアップを実行できませんでした: バックアップ先のフォルダが存在しません\r\n"
+            "最後に成功したバックアップは 6 日前です\n");
+  EXPECT_TRUE(Log(L"0105.log").ends_with("\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n"))
+      << "the command succeeded: no line of its own";
+}
+
 TEST_F(AutoRunTest, AnyOtherCommandLineStartsTheSettingsWindow) {
   WriteIni("");
   const std::wstring caption = win::ToWide("起動日時設定");

@@ -219,6 +219,7 @@ TEST_F(SettingsWindowTest, EveryValueLoadedIntoTheWindowIsSavedAsItWas) {
     ini += "EXCL" + std::to_string(row / 10) + std::to_string(row % 10) + "=*." +
            std::to_string(row) + "\r\n";
   ini += "EXCL_SIZE=123\r\n";
+  ini += "WARN_DAYS=9\r\nRUN_FAIL=fail.bat -a\r\nRUN_DONE=done.bat -b\r\n";
   WriteIni(ini);
   Start();
   EXPECT_TRUE(form_->RdoKillD.Checked());
@@ -290,7 +291,7 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
   // The unchecked radio button of each pair is skipped, as in any dialog.
   const HWND order[] = {form_->ChkLink.Handle(),  form_->ChkDel.Handle(),  form_->RdoDelD.Handle(),
                         form_->SpinDel.Handle(),  form_->ChkKill.Handle(), form_->RdoKillD.Handle(),
-                        form_->SpinKill.Handle(), form_->ChkLha.Handle()};
+                        form_->SpinKill.Handle(), form_->SpinWarn.Handle(), form_->ChkLha.Handle()};
   for (const HWND next : order) {
     Press(VK_TAB);
     EXPECT_EQ(::GetFocus(), next);
@@ -298,7 +299,7 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
   Press(VK_DOWN);
   EXPECT_EQ(::GetFocus(), form_->ChkLha.Handle()) << "the arrows move between radio buttons only";
   Press(VK_TAB, true);
-  EXPECT_EQ(::GetFocus(), form_->SpinKill.Handle());
+  EXPECT_EQ(::GetFocus(), form_->SpinWarn.Handle());
   form_->RdoDelD.SetFocus();
   Press(VK_RIGHT);
   EXPECT_EQ(::GetFocus(), form_->RdoDelM.Handle());

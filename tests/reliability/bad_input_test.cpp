@@ -74,14 +74,18 @@ TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
   Describe(
       "For each of: empty, huge (64 KB), binary (bytes 00-FF), a trailing lead byte, lone "
       "trail bytes, negative, hexadecimal, overflowing: first every key gets that value; "
-      "then all but the times, the folders, the exclusion patterns, LHA_USE and LINK_USE.",
+      "then all but the times, the folders, the exclusion patterns, LHA_USE and LINK_USE (RUN_FAIL and RUN_DONE empty in both).",
       "Every run ends by itself and logs: with all keys bad, the check's first fault (the "
       "time row's text, cut to 2047 bytes, or the missing destination) and the stop line; "
       "with valid times and folders, a whole run, with the rule-conflict warning where the "
       "value turns both deletion rules on with equal limits.");
   SourceTree(L"Work");
-  IniKeys usable{
-      {"TO", Dest()}, {"FROM00", dir.PathA() + "src\\Work"}, {"LHA_USE", "0"}, {"LINK_USE", "0"}};
+  IniKeys usable{{"TO", Dest()},
+                 {"FROM00", dir.PathA() + "src\\Work"},
+                 {"LHA_USE", "0"},
+                 {"LINK_USE", "0"},
+                 {"RUN_FAIL", ""},
+                 {"RUN_DONE", ""}};
   for (int row = 0; row < 10; ++row) {
     usable.emplace_back("TIME0" + std::to_string(row), "");
     if (row > 0) usable.emplace_back("FROM0" + std::to_string(row), "");
@@ -93,7 +97,10 @@ TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
     SCOPED_TRACE(bad.name);
     const std::string start = "01/05/0" + std::to_string(day) + " 09:05:00";
     const std::string now = "2001-05-0" + std::to_string(day++) + " 09:05:00";
-    program.WriteIniBytes(Ini(bad.value, {}));
+    // The commands after a run stay empty: a bad value there is a command
+    // that cannot start, with a line of its own (tested with the commands).
+    const IniKeys no_commands{{"RUN_FAIL", ""}, {"RUN_DONE", ""}};
+    program.WriteIniBytes(Ini(bad.value, no_commands));
     std::string earlier = program.HasLog(L"0105") ? Log() : "";
     Run({}, now);
     std::vector<std::string> lines = SplitLines(Log().substr(earlier.size()));

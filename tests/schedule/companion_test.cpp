@@ -186,6 +186,8 @@ TEST_F(CompanionTest, TheWindowShowsBothSidesAndRegistersWithItsButton) {
   EXPECT_NE(::GetFileAttributesW(TaskFile(program).c_str()), INVALID_FILE_ATTRIBUTES);
   // Wine's Task Scheduler keeps no triggers to read back; the window says so.
   EXPECT_NE(ChildWithText(window, L"登録されていますが"), nullptr);
+  // Nor does it report the last run: said so, never shown as a run in 1899.
+  EXPECT_NE(ChildWithText(window, L"前回の実行: タスク スケジューラが報告しません"), nullptr);
   EXPECT_TRUE(::IsWindowEnabled(ChildWithText(window, L"解除", true)));
   ASSERT_TRUE(::SendMessageTimeoutW(ChildWithText(window, L"閉じる", true), BM_CLICK, 0, 0,
                                     SMTO_NORMAL, 30000, &ignored));

@@ -3,6 +3,7 @@
 // how a registered task is read back and compared.
 #include <gtest/gtest.h>
 
+#include "schedule/last_run.h"
 #include "schedule/registered_task.h"
 #include "schedule/task_xml.h"
 #include "settings/check_rules.h"
@@ -119,9 +120,9 @@ TEST(TaskName, OneNamePerFolderWhateverItsCase) {
 TEST(SameTask, TheRegisteredTaskMustStartThisProgramByTheseTriggers) {
   const std::u16string folder = u"C:\\Tools\\Yorudex\\";
   const LaunchPlan plan = MakePlan(Weekdays({"1200"})).plan;
-  RegisteredTask task{Triggers(plan), false,
-                      false,          u"\"c:\\tools\\yorudex\\Yorudex.exe\"",
-                      u"/AUTO",       u"C:\\Tools\\Yorudex"};
+  RegisteredTask task{
+      Triggers(plan),        false, false, u"\"c:\\tools\\yorudex\\Yorudex.exe\"", u"/AUTO",
+      u"C:\\Tools\\Yorudex", {}};
   EXPECT_TRUE(SameTask(task, plan, folder));
   EXPECT_EQ(DescribeRegistered(task), Describe(plan));
   RegisteredTask other = task;
@@ -135,6 +136,34 @@ TEST(SameTask, TheRegisteredTaskMustStartThisProgramByTheseTriggers) {
   other.triggers.clear();
   EXPECT_FALSE(SameTask(other, plan, folder));
   EXPECT_NE(DescribeRegistered(other).find("読み取れません"), std::string::npos);
+}
+
+TEST(LastRun, TheReportIsToldInJapaneseAndAGapTheScheduleCannotExplainIsNamed) {
+  LastRun run{true, EncodeDateTime(2001, 5, 23, 12, 0), 2};  // a Wednesday
+  EXPECT_EQ(DescribeLastRun(run), "前回の実行: 01/05/23 12:00 失敗 (2)");
+  run.result = 0;
+  EXPECT_EQ(DescribeLastRun(run), "前回の実行: 01/05/23 12:00 正常終了");
+  EXPECT_EQ(DescribeLastRun({true, 0, 0x41303}), "前回の実行: まだ実行されていません");
+  EXPECT_EQ(DescribeLastRun({true, run.time, static_cast<long>(0x800710E0)}),
+            "前回の実行: 01/05/23 12:00 エラー 0x800710E0");
+  EXPECT_NE(DescribeLastRun({}).find("報告しません"), std::string::npos)
+      << "not reported (Wine) is said, never shown as a run";
+
+  // Weekdays at 12:00 and 18:30: after Friday 18:30 the next launch is Monday 12:00.
+  const LaunchPlan plan = MakePlan(Weekdays({"1830", "1200"})).plan;
+  EXPECT_EQ(NextLaunchAfter(plan, run.time), EncodeDateTime(2001, 5, 23, 18, 30));
+  EXPECT_EQ(NextLaunchAfter(plan, EncodeDateTime(2001, 5, 25, 18, 30)),
+            EncodeDateTime(2001, 5, 28, 12, 0));
+  run.time = EncodeDateTime(2001, 5, 25, 18, 30);
+  EXPECT_EQ(OverdueWarning(run, plan, EncodeDateTime(2001, 5, 28, 12, 59)), "") << "within grace";
+  EXPECT_EQ(OverdueWarning(run, plan, EncodeDateTime(2001, 5, 28, 13, 1)),
+            "※ 予定では 01/05/28 12:00 に起動するはずですが、それから実行されていません。");
+  EXPECT_EQ(OverdueWarning({}, plan, EncodeDateTime(2002, 1, 1)), "") << "nothing reported";
+  EXPECT_EQ(OverdueWarning({true, 0, 0x41303}, plan, EncodeDateTime(2002, 1, 1)), "");
+  // The periodic start: every 3 hours from 9:00, each day.
+  const LaunchPlan period = MakePlan(Period(9, 0, 3)).plan;
+  EXPECT_EQ(NextLaunchAfter(period, EncodeDateTime(2001, 5, 23, 21, 0)),
+            EncodeDateTime(2001, 5, 24, 9, 0));
 }
 
 }  // namespace

@@ -43,6 +43,9 @@ app::TForm2& FormTest::Start(std::vector<std::string> args) {
   form_ = std::make_unique<app::TForm2>(*app_, dialogs, options, *session_);
   progress_ = std::make_unique<app::TForm3>(*app_, form_->CancelRequested);
   form_->AttachProgressForm(*progress_);
+  auto effects = std::make_unique<RecordedEffects>();
+  effects_ = effects.get();
+  form_->SetAfterRunEffects(std::move(effects));
   Pump();
   return *form_;
 }

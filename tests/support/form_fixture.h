@@ -45,6 +45,29 @@ class FakeDialogs final : public ui::Dialogs {
   }
 };
 
+// What the window would start and show after a run, kept instead.
+class RecordedEffects final : public app::AfterRunEffects {
+ public:
+  std::vector<std::wstring> commands;
+  std::vector<std::string> notices;
+  int finished = 0;     // commands waited for
+  DWORD exit_code = 0;  // what each command ends with
+
+  bool StartCommand(const std::wstring& command_line, DWORD&) override {
+    commands.push_back(command_line);
+    return true;
+  }
+  win::CommandProcess::End FinishCommand(DWORD, DWORD& code) override {
+    ++finished;
+    code = exit_code;
+    return win::CommandProcess::End::kExited;
+  }
+  std::string Notify(std::string_view text) override {
+    notices.emplace_back(text);
+    return {};
+  }
+};
+
 class FormTest : public ::testing::Test {
  protected:
   void TearDown() override;
@@ -68,6 +91,7 @@ class FormTest : public ::testing::Test {
   std::unique_ptr<run::RunSession> session_;
   std::unique_ptr<app::TForm2> form_;
   std::unique_ptr<app::TForm3> progress_;
+  RecordedEffects* effects_ = nullptr;  // owned by the window
 };
 
 }  // namespace yx::test

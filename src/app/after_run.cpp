@@ -1,0 +1,169 @@
+#include "app/after_run.h"
+
+#include <cstdlib>
+
+#include "app/settings_form.h"
+#include "ui/notify_balloon.h"
+#include "win/fault_line.h"
+#include "win/file_system.h"
+#include "win/text.h"
+#include "win/whole_file.h"
+
+namespace yx::app {
+namespace {
+
+using backup::RunOutcome;
+
+const char* OutcomeWord(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::kDone:
+      return "done";
+    case RunOutcome::kCancelled:
+      return "cancelled";
+    case RunOutcome::kRefused:
+      return "refused";
+    case RunOutcome::kFailed:
+      break;
+  }
+  return "failed";
+}
+
+// The run's message lines (a tab first), without the outcome and the time.
+std::vector<std::string_view> MessageLines(std::string_view run) {
+  std::vector<std::string_view> lines;
+  size_t pos = 0;
+  while (pos < run.size()) {
+    size_t end = run.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = run.size();
+    const std::string_view line = run.substr(pos, end - pos);
+    pos = end + 1;
+    if (line.size() > 1 && line[0] == '\t') lines.push_back(line.substr(1));
+  }
+  return lines;
+}
+
+// How many files and folders the run names as not backed up, the count of
+// those beyond the first lines included.
+size_t LeftOut(const std::vector<std::string_view>& lines) {
+  constexpr std::string_view kMissed = "をバックアップできませんでした";
+  size_t count = 0;
+  for (const std::string_view line : lines) {
+    if (line.starts_with("PATH=") && line.find(kMissed) != std::string_view::npos) ++count;
+    constexpr std::string_view kMore = "ほかに ";
+    if (line.starts_with(kMore) && line.ends_with(std::string(" 件") + std::string(kMissed)))
+      count += std::strtoul(std::string(line.substr(kMore.size())).c_str(), nullptr, 10);
+  }
+  return count;
+}
+
+}  // namespace
+
+std::wstring FollowUpCommandLine(std::string_view cp932_command, const RunEnding& ending) {
+  std::wstring command = win::ToWide(cp932_command);
+  const DWORD attributes = win::Attributes(command);
+  if (!command.starts_with(L'"') && attributes != INVALID_FILE_ATTRIBUTES &&
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    command = L"\"" + command + L"\"";
+  return command + L" " + win::ToWide(OutcomeWord(ending.outcome)) + L" \"" +
+         win::ToWide(ending.log_path) + L"\" " + std::to_wstring(ending.exit_status);
+}
+
+std::string NoticeText(const RunEnding& ending, std::string_view age_warning) {
+  const std::vector<std::string_view> lines = MessageLines(ending.run_lines);
+  std::string text;
+  switch (ending.outcome) {
+    case RunOutcome::kDone:
+      text = "バックアップ正常終了";
+      break;
+    case RunOutcome::kCancelled:
+      text = "バックアップを中断しました";
+      break;
+    case RunOutcome::kRefused:
+      // The check's own words (a missing destination, another run going on).
+      text = lines.empty() ? "バックアップを実行できませんでした"
+                           : "バックアップを実行できませんでした: " + std::string(lines.front());
+      break;
+    case RunOutcome::kFailed:
+      if (const size_t count = LeftOut(lines); count > 0)
+        text = "バックアップに失敗しました: " + std::to_string(count) +
+               " 件をバックアップできませんでした";
+      else
+        text = lines.empty() ? "バックアップに失敗しました"
+                             : "バックアップに失敗しました: " + std::string(lines.front());
+      break;
+  }
+  if (!ending.log_saved) text += "\r\nログを保存できませんでした (log-error.txt)";
+  if (!age_warning.empty()) text += "\r\n" + std::string(age_warning);
+  return text;
+}
+
+log::BackupAge ReadBackupAge(const std::string& log_dir, DateTime now, int warn_days) {
+  return log::AgeOfLastGoodRun(
+      [&](int year, int month) -> std::optional<std::string> {
+        const std::string name = FormatDateTime("yymm", EncodeDateTime(year, month, 1)) + ".log";
+        std::string bytes;
+        switch (win::ReadWholeFile(win::ToLongPath(win::WidePath(log_dir + name)), bytes)) {
+          case win::ReadResult::Read:
+            return bytes;
+          case win::ReadResult::Missing:
+            return std::string();
+          case win::ReadResult::Failed:
+            break;
+        }
+        return std::nullopt;
+      },
+      now, warn_days);
+}
+
+std::vector<std::string> FollowUpRun(const RunEnding& ending, const settings::Settings& settings,
+                                     const std::string& log_dir, DateTime now,
+                                     AfterRunEffects& effects) {
+  std::vector<std::string> lines;
+  const bool good = ending.outcome == RunOutcome::kDone;
+  const std::string& command = good ? settings.run_done : settings.run_fail;
+  const std::string key = good ? "RUN_DONE" : "RUN_FAIL";
+  DWORD error = 0;
+  const bool started =
+      !command.empty() && effects.StartCommand(FollowUpCommandLine(command, ending), error);
+  if (!command.empty() && !started)
+    lines.push_back(key + " のコマンドを実行できません: " + win::ErrorReason(error));
+  if (ending.unattended && !good) {
+    const log::BackupAge age = ReadBackupAge(log_dir, now, settings.warn_days);
+    if (std::string failure =
+            effects.Notify(NoticeText(ending, log::AgeWarning(age, settings.warn_days)));
+        !failure.empty())
+      lines.push_back(std::move(failure));
+  }
+  if (!started || !ending.unattended) return lines;
+  DWORD exit_code = 0;
+  switch (effects.FinishCommand(kCommandWaitMs, exit_code)) {
+    case win::CommandProcess::End::kTimedOut:
+      lines.push_back(key + " のコマンドが " + std::to_string(kCommandWaitMs / 1000) +
+                      " 秒で終わらないため、止めました");
+      break;
+    case win::CommandProcess::End::kExited:
+      if (exit_code != 0)
+        lines.push_back(key + " のコマンドが終了コード " + std::to_string(exit_code) +
+                        " で終わりました");
+      break;
+    case win::CommandProcess::End::kNotStarted:
+      break;
+  }
+  return lines;
+}
+
+std::string SystemEffects::Notify(std::string_view cp932_text) {
+  std::string failure;
+  const auto open_log_page = [&] {
+    // The settings window opens on its LOG page.
+    win::CommandProcess window;
+    DWORD error = 0;
+    if (!window.Start(L"\"" + exe_path_ + L"\"", error))
+      failure = "Yorudex を開けません: " + win::ErrorReason(error);
+  };
+  (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), kApplicationTitle, cp932_text,
+                               kNoticeMs, open_log_page);
+  return failure;
+}
+
+}  // namespace yx::app

@@ -1,0 +1,28 @@
+// After a run: its command and, unattended, its notification; in the window,
+// the age of the last good backup above the log, shown again after each run.
+#include "app/settings_form.h"
+#include "win/clock.h"
+
+namespace yx::app {
+
+std::vector<std::string> TForm2::RunEnded(const run::RunEnding& ending,
+                                          const settings::Settings& settings) {
+  std::vector<std::string> lines =
+      app::FollowUpRun(ending, settings, LogDir, win::Now(), *after_run_);
+  if (!ending.unattended) ShowBackupAge();
+  return lines;
+}
+
+void TForm2::ShowBackupAge() {
+  const int warn_days = SpinWarn.Value();
+  const log::BackupAge age = ReadBackupAge(LogDir, win::Now(), warn_days);
+  std::string text = log::AgeWarning(age, warn_days);
+  age_warning_ = !text.empty();
+  if (age_warning_)
+    text = "※ " + text;
+  else if (age.state == log::AgeState::kRecent || age.state == log::AgeState::kOld)
+    text = "最後に成功したバックアップ: " + FormatDateTime("yy/mm/dd hh:nn", age.last_good);
+  LblAge.SetCaption(text);
+}
+
+}  // namespace yx::app

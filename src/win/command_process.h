@@ -1,0 +1,28 @@
+#pragma once
+// A command line of the user's, started after a run (a mail, a chat
+// message): in a process of its own, without a console window, its input
+// and output on the null device, so nothing it prints is read or kept.
+#include <windows.h>
+
+#include <string>
+
+#include "win/unique_handle.h"
+
+namespace yx::win {
+
+class CommandProcess {
+ public:
+  // Starts `command_line` as CreateProcessW parses it (the first word, or
+  // a quoted path, names the program). False with the call's error.
+  [[nodiscard]] bool Start(std::wstring command_line, DWORD& error);
+
+  enum class End { kExited, kTimedOut, kNotStarted };
+  // Waits up to `wait_ms`; a command still running then is ended, since a
+  // hung mail script would otherwise be one more process after every run.
+  [[nodiscard]] End Wait(DWORD wait_ms, DWORD& exit_code);
+
+ private:
+  UniqueKernelHandle process_;
+};
+
+}  // namespace yx::win
