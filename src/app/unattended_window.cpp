@@ -27,7 +27,9 @@ UnattendedWindow::UnattendedWindow(ui::Application& app, run::RunSession& sessio
   app_.SetMainWindow(hwnd_);
   StartMonthLog(session_, log_dir, *this);
   app_.ShowTaskbarEntry();
-  ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+  // Not made active: a run that starts while the user works takes no keys
+  // from the program in front.
+  ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
 
 UnattendedWindow::~UnattendedWindow() {
