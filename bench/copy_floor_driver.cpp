@@ -3,9 +3,11 @@
 // makes the same folder at the target and calls CopyFileW for each file,
 // with no window, no counting, no progress and no checks beyond the calls'
 // own results. The folders wait on a stack, as the program's walk keeps
-// them.
+// them. With --link EARLIER each file is instead a CreateHardLinkW to the
+// same path below EARLIER, an earlier copy of SOURCE: the floor of a run
+// over an unchanged tree (bench/link-bench.sh).
 //
-//   copy_floor_driver.exe DESTINATION SOURCE
+//   copy_floor_driver.exe [--link EARLIER] DESTINATION SOURCE
 #include <windows.h>
 
 #include <cstdio>
@@ -25,13 +27,17 @@ std::wstring WithBackslash(std::wstring path) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: copy_floor_driver DESTINATION SOURCE\n");
+  const bool link = argc == 5 && std::wstring(argv[1]) == L"--link";
+  if (argc != 3 && !link) {
+    std::fprintf(stderr, "usage: copy_floor_driver [--link EARLIER] DESTINATION SOURCE\n");
     return 2;
   }
+  const std::wstring earlier = link ? L"\\\\?\\" + WithBackslash(argv[2]) : L"";
+  if (link) argv += 2;
   // Pairs of source and target folder, both ending in a backslash.
   std::vector<std::pair<std::wstring, std::wstring>> folders{
       {L"\\\\?\\" + WithBackslash(argv[2]), L"\\\\?\\" + WithBackslash(argv[1])}};
+  const size_t source_length = folders.front().first.size();
   long files = 0;
   long failed = 0;
   const double start = yx::bench::WallSeconds();
@@ -54,7 +60,11 @@ int wmain(int argc, wchar_t** argv) {
           ++failed;
       } else {
         ++files;
-        if (!::CopyFileW((from + name).c_str(), (to + name).c_str(), TRUE)) ++failed;
+        const bool done =
+            link ? ::CreateHardLinkW((to + name).c_str(),
+                                     (earlier + from.substr(source_length) + name).c_str(), nullptr)
+                 : ::CopyFileW((from + name).c_str(), (to + name).c_str(), TRUE);
+        if (!done) ++failed;
       }
     } while (::FindNextFileW(find, &data));
     ::FindClose(find);

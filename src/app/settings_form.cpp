@@ -41,7 +41,7 @@ void TForm2::WireEvents() {
   for (ui::SpinBox* spin : {&SpinSatH, &SpinSatM, &SpinSpan, &SpinDel, &SpinKill})
     spin->on_change = [this] { MarkSettingsChanged(); };
   EditTo.on_change = [this] { MarkSettingsChanged(); };
-  for (ui::CheckBox* box : {&ChkLha, &ChkDel, &ChkKill})
+  for (ui::CheckBox* box : {&ChkLha, &ChkLink, &ChkDel, &ChkKill})
     box->on_click = [this] { MarkSettingsChanged(); };
   for (ui::StringGrid* grid : {&GridTime, &EditFrom})
     grid->on_set_edit_text = [this](int, int, const std::string&) { MarkSettingsChanged(); };

@@ -98,7 +98,7 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   ui::PageControl Page;
   ui::GroupBox BoxWeek, BoxTime, BoxTime2, BoxLha, BoxDel, BoxKill;
   ui::CheckList ListWeek, ListDel;
-  ui::CheckBox ChkTime1, ChkTime2, ChkLha, ChkDel, ChkKill;
+  ui::CheckBox ChkTime1, ChkTime2, ChkLha, ChkLink, ChkDel, ChkKill;
   ui::StringGrid GridTime, EditFrom;
   ui::SpinBox SpinSatH, SpinSatM, SpinSpan, SpinDel, SpinKill;
   ui::Label LblSatH, LblSatM, LblFrom, LblSpanHead, LblSpan;

@@ -103,10 +103,14 @@ void TForm2::CreateArcPage(HWND page) {
   ChkLha.Create(page, "Lha圧縮を行う", At(18, 24, 150, 20), f, false);
   LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 26, 110, 18), f);
   LblLhaVer.Create(page, "", At(278, 26, 116, 18), f);
+  // Under the archive mode it does not apply to; the caption needs the
+  // page's whole width.
+  ChkLink.Create(page, "変更のないファイルは前回のバックアップと共有する", At(6, 58, 403, 20), f,
+                 true);
 
-  CreateRetentionGroup(page, 58, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
+  CreateRetentionGroup(page, 80, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
                        "期限が来たら削除対象データを削除する", 14);
-  CreateRetentionGroup(page, 148, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
+  CreateRetentionGroup(page, 162, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
                        "強制削除", "期限が来たら強制的に削除する", 30);
 }
 
@@ -116,12 +120,12 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
                                   std::string_view caption, std::string_view check_caption,
                                   int count) {
   const HFONT f = ui::AsFont(font_);
-  rule.box.Create(page, caption, At(6, top, 392, 86), f);
-  rule.use.Create(page, check_caption, At(18, top + 20, 370, 20), f, false);
-  rule.days.Create(page, "日 指定", At(18, top + 52, 80, 20), f, true, true);
-  rule.months.Create(page, "月 指定", At(100, top + 52, 80, 20), f, false, false);
-  rule.count.Create(page, At(200, top + 50, 50, 24), f, 1, 99, count);
-  rule.unit.Create(page, "日保持", At(256, top + 54, 70, 18), f);
+  rule.box.Create(page, caption, At(6, top, 392, 78), f);
+  rule.use.Create(page, check_caption, At(18, top + 18, 370, 20), f, false);
+  rule.days.Create(page, "日 指定", At(18, top + 46, 80, 20), f, true, true);
+  rule.months.Create(page, "月 指定", At(100, top + 46, 80, 20), f, false, false);
+  rule.count.Create(page, At(200, top + 44, 50, 24), f, 1, 99, count);
+  rule.unit.Create(page, "日保持", At(256, top + 48, 70, 18), f);
   rule.days.SetGroup({&rule.months});
   rule.months.SetGroup({&rule.days});
   // The count begins a group of its own: the arrows move between day and

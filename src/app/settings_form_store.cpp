@@ -30,6 +30,7 @@ void TForm2::ShowSettings(const settings::Settings& s) {
   EditTo.SetText(s.destination);
   for (int row = 0; row < settings::kRows; ++row)
     EditFrom.SetCell(row, s.sources[static_cast<size_t>(row)]);
+  ChkLink.SetChecked(s.link_use);
 }
 
 settings::Settings TForm2::ShownSettings() const {
@@ -54,6 +55,7 @@ settings::Settings TForm2::ShownSettings() const {
   s.kill_value = SpinKill.Value();
   s.kill_in_months = RdoKillM.Checked();
   s.destination = EditTo.Text();
+  s.link_use = ChkLink.Checked();
   return s;
 }
 

@@ -29,6 +29,12 @@ bool IsDayFolderName(std::string_view name) {
   return name.size() == 2 && AllDigits(name) && name != "00";
 }
 
+bool IsTimeFolderName(std::string_view name) {
+  const std::optional<int> hh = TwoDigits(name.substr(0, 2));
+  const std::optional<int> nn = TwoDigits(name.substr(std::min<size_t>(name.size(), 2)));
+  return hh && nn && *hh < 24 && *nn < 60;
+}
+
 bool IsArchiveFileName(std::string_view cp932_name) {
   // Whole characters: a dot is never a trail byte, but a letter can be.
   size_t dot = std::string_view::npos;

@@ -14,6 +14,9 @@ namespace yx::backup {
 [[nodiscard]] bool IsMonthFolderName(std::string_view name);
 // Two ASCII digits, not "00".
 [[nodiscard]] bool IsDayFolderName(std::string_view name);
+// Four ASCII digits hhnn of a time of day, "0000" to "2359": a copy run's
+// folder in a day folder.
+[[nodiscard]] bool IsTimeFolderName(std::string_view name);
 // Extension ".lzh" from the last dot, in any letter case.
 [[nodiscard]] bool IsArchiveFileName(std::string_view cp932_name);
 

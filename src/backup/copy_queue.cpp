@@ -53,7 +53,8 @@ DWORD CopyOneFile(const std::wstring& from, const std::wstring& to, uint64_t siz
   return rename_error;
 }
 
-CopyQueue::CopyQueue(int threads, Report report) : report_(std::move(report)) {
+CopyQueue::CopyQueue(int threads, Report report, FileLinker* linker)
+    : report_(std::move(report)), linker_(linker) {
   if (threads <= 1) return;
   try {
     for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Run(); });
@@ -89,32 +90,40 @@ void CopyQueue::Run() noexcept {
     waiting_.pop_front();
     ::ReleaseSRWLockExclusive(&lock_);
 
-    DWORD error = 0;
     try {
-      error = CopyOneFile(item->from, item->to, item->size);
+      Place(*item);
     } catch (...) {
       // Only the paths' allocation can throw; the file is then not copied.
-      error = ERROR_NOT_ENOUGH_MEMORY;
+      item->error = ERROR_NOT_ENOUGH_MEMORY;
     }
     ::AcquireSRWLockExclusive(&lock_);
-    item->error = error;
     item->done = true;
     ::ReleaseSRWLockExclusive(&lock_);
     ::WakeAllConditionVariable(&finished_);
   }
 }
 
-void CopyQueue::Add(std::wstring from, std::wstring to, uint64_t size) {
-  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to), size});
+void CopyQueue::Place(Item& item) {
+  if (!item.earlier.empty() && linker_ != nullptr && linker_->Link(item.to, item.earlier)) {
+    item.linked = true;
+    return;
+  }
+  item.error = CopyOneFile(item.from, item.to, item.size);
+}
+
+void CopyQueue::Add(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier) {
+  auto item =
+      std::make_unique<Item>(Item{std::move(from), std::move(to), size, std::move(earlier)});
   if (workers_.empty() || one_at_a_time_)
     CopyHere(std::move(item));
   else
     Queue(std::move(item));
 }
 
-void CopyQueue::CopyAlone(std::wstring from, std::wstring to, uint64_t size, DWORD idle_ms,
-                          const std::function<void()>& idle) {
-  auto item = std::make_unique<Item>(Item{std::move(from), std::move(to), size});
+void CopyQueue::CopyAlone(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier,
+                          DWORD idle_ms, const std::function<void()>& idle) {
+  auto item =
+      std::make_unique<Item>(Item{std::move(from), std::move(to), size, std::move(earlier)});
   WaitUntilAtMost(0, INFINITE, {});
   if (workers_.empty())
     CopyHere(std::move(item));
@@ -125,7 +134,7 @@ void CopyQueue::CopyAlone(std::wstring from, std::wstring to, uint64_t size, DWO
 
 void CopyQueue::CopyHere(std::unique_ptr<Item> item) {
   WaitUntilAtMost(0, INFINITE, {});
-  item->error = CopyOneFile(item->from, item->to, item->size);
+  Place(*item);
   item->done = true;
   order_.push_back(std::move(item));
 }
@@ -146,7 +155,7 @@ void CopyQueue::Queue(std::unique_ptr<Item> item) {
 }
 
 void CopyQueue::AddFault(std::wstring path, DWORD error) {
-  order_.push_back(std::make_unique<Item>(Item{std::move(path), {}, 0, error, true}));
+  order_.push_back(std::make_unique<Item>(Item{std::move(path), {}, 0, {}, error, false, true}));
 }
 
 void CopyQueue::ReportFinished() {
@@ -157,6 +166,12 @@ void CopyQueue::ReportFinished() {
     if (!done) return;
     const std::unique_ptr<Item> item = std::move(order_.front());
     order_.pop_front();
+    if (item->linked) {
+      ++tally_.linked;
+    } else if (item->error == 0 && !item->to.empty()) {
+      ++tally_.copied;
+      tally_.copied_bytes += item->size;
+    }
     if (item->error != 0 && report_) report_(item->from, item->error);
   }
 }

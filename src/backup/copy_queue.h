@@ -7,6 +7,10 @@
 // Results come back in the order the copies were queued, with the faults the
 // walk itself met queued among them, so the log names failures in the walk's
 // order whatever thread finished first.
+//
+// A file with an earlier copy to share is linked to it instead, on the same
+// threads: under Wine a link is one round trip to the server, as much worth
+// hiding as a small copy's. A refused link is copied.
 #include <windows.h>
 
 #include <cstdint>
@@ -16,6 +20,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "backup/file_link.h"
+#include "backup/link_tally.h"
 
 namespace yx::backup {
 
@@ -33,8 +40,8 @@ class CopyQueue {
 
   // `threads` copies at once; with 1 every copy runs on the caller's thread
   // at Add, as a plain loop would. `report` gets each failure, in order, on
-  // the caller's thread.
-  CopyQueue(int threads, Report report);
+  // the caller's thread. `linker` (may be null) makes the links.
+  CopyQueue(int threads, Report report, FileLinker* linker = nullptr);
   // Waits for the copies already started, drops the rest and stops the
   // threads, without reporting: the normal end is Finish.
   ~CopyQueue();
@@ -43,13 +50,14 @@ class CopyQueue {
 
   // Queues the copy of `from` to `to`; a failure is reported under `from`.
   // One at a time (below), it is copied here once the copies before it are
-  // done.
-  void Add(std::wstring from, std::wstring to, uint64_t size);
+  // done. With `earlier` (the path of an earlier copy of the same file), `to`
+  // is linked to it, or copied when the link is refused.
+  void Add(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier = {});
   // Copies `from` to `to` with no other copy beside it, on a thread of the
   // queue's when it has one, so that `idle` keeps the window alive every
   // `idle_ms` while a large file is copied.
-  void CopyAlone(std::wstring from, std::wstring to, uint64_t size, DWORD idle_ms,
-                 const std::function<void()>& idle);
+  void CopyAlone(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier,
+                 DWORD idle_ms, const std::function<void()>& idle);
   // Whether Add copies on the caller's thread even though the queue has
   // threads: the choice of the copy's pace (copy_pace.h).
   void SetOneAtATime(bool one) noexcept { one_at_a_time_ = one; }
@@ -63,15 +71,21 @@ class CopyQueue {
   void WaitUntilAtMost(size_t limit, DWORD idle_ms, const std::function<void()>& idle);
   // As many copies as keep every thread busy with one waiting next.
   [[nodiscard]] size_t Room() const noexcept { return one_at_a_time_ ? 0 : workers_.size() * 2; }
+  // The files linked and copied so far, of those reported.
+  [[nodiscard]] const LinkTally& Tally() const noexcept { return tally_; }
 
  private:
   struct Item {
     std::wstring from;
     std::wstring to;
     uint64_t size = 0;
+    std::wstring earlier;
     DWORD error = 0;
+    bool linked = false;
     bool done = false;  // under lock_ while a thread may hold it
   };
+  // Links or copies the item's file on the calling thread.
+  void Place(Item& item);
   void Run() noexcept;
   void Stop() noexcept;
   void ReportFinished();
@@ -79,6 +93,8 @@ class CopyQueue {
   void CopyHere(std::unique_ptr<Item> item);
 
   Report report_;
+  FileLinker* linker_;
+  LinkTally tally_;
   // The system's slim lock and condition variables: under Wine they wait in
   // the process, where the threads library's would ask Wine's server.
   SRWLOCK lock_ = SRWLOCK_INIT;

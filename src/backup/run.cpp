@@ -6,6 +6,7 @@
 
 #include "backup/archive_leftovers.h"
 #include "backup/backup_names.h"
+#include "backup/earlier_copy.h"
 #include "backup/fault_lines.h"
 #include "backup/sweep.h"
 #include "backup/tree_copier.h"
@@ -80,7 +81,8 @@ bool ArchiveSources(const std::string& target, DateTime backup_time,
 // The sweep, the dated target folder, the count and the backup of every
 // source. True when everything was backed up.
 bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
-                const RunClock& clock, ProgressSink& progress, log::RunLog& log) {
+                const FileLinker::MakeLink& make_link, const RunClock& clock,
+                ProgressSink& progress, log::RunLog& log) {
   const DateTime backup_time = clock.now();
   const bool archive_mode = s.use_lha;
   const std::string root = RunFolder(s.destination);
@@ -134,6 +136,7 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   }
 
   copier.ShowTotal();
+  if (s.link_use) copier.UseLinks(make_link);
   for (const std::string& source : sources) {
     const std::optional<SourceSplit> split = SplitSource(source);
     const std::wstring source_target = split ? win::WidePath(target + split->name) : L"";
@@ -152,12 +155,16 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
       break;
     }
     const auto fault = [&](const std::wstring& path, DWORD error) { faults.Add(path, error); };
-    if (!copier.CopyTree(source_target, win::WidePath(source), fault)) {
+    const std::wstring earlier =
+        s.link_use ? FindEarlierCopy(win::WidePath(root), backup_time, win::ToWide(split->name))
+                   : std::wstring();
+    if (!copier.CopyTree(source_target, win::WidePath(source), fault, earlier)) {
       complete = false;
       if (progress.CancelRequested()) break;
     }
   }
   faults.Finish();
+  if (s.link_use) log_line(TallyLine(copier.Tally()));
   return complete;
 }
 
@@ -180,7 +187,7 @@ RunOutcome RunBackup(const RunRequest& request, DateTime run_start, const RunClo
   progress.CancelRequested() = false;
   progress.BackupBegins(!archive_mode);
   RunOutcome outcome = RunOutcome::kFailed;
-  if (BackupPass(request.settings, *cut_offs, clock, progress, log))
+  if (BackupPass(request.settings, *cut_offs, request.make_link, clock, progress, log))
     outcome = RunOutcome::kDone;
   else if (progress.CancelRequested())
     outcome = RunOutcome::kCancelled;

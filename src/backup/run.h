@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "backup/file_link.h"
 #include "backup/progress_sink.h"
 #include "base/date_time.h"
 #include "log/run_log.h"
@@ -30,6 +31,8 @@ struct RunRequest {
   // run's start and says why it refuses, as the caller shows such faults;
   // the cut-off dates of the sweep when it passes.
   std::function<std::optional<settings::CutOffs>(DateTime reference)> check;
+  // How a copy run links a file to its earlier copy; null: CreateHardLinkW.
+  FileLinker::MakeLink make_link;
 };
 
 enum class RunOutcome {

@@ -4,6 +4,10 @@
 // so a backup of a read-only source would never expire if the sweep gave up
 // on such files. The attribute is cleared on the way out; other failures (an
 // open file, a denied access) leave the file, and the next sweep tries again.
+// A file a later backup shares (a hard link) loses only this name: the
+// attribute belongs to the file, not to the name, so it is set again through
+// a handle kept open across the deletion, and the backups that keep the file
+// find it as it was.
 //
 // Links: RemoveDirectoryW on a junction or folder symbolic link removes the
 // link on Windows. Wine 8 instead removes the link's target when that is an
@@ -112,12 +116,20 @@ DWORD DeleteBackupFile(std::wstring_view path) {
   const DWORD attributes = ::GetFileAttributesW(long_path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0)
     return denied;
-  if (!::SetFileAttributesW(long_path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+  win::UniqueFile file(::CreateFileW(
+      long_path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return ::GetLastError();
+  // Zero times leave the file's times as they are.
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
+  if (!::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic))
     return ::GetLastError();
-  if (::DeleteFileW(long_path.c_str())) return ERROR_SUCCESS;
-  const DWORD error = ::GetLastError();
-  // Still there (open, or denied for another reason): leave it as it was.
-  (void)::SetFileAttributesW(long_path.c_str(), attributes);
+  const DWORD error = ::DeleteFileW(long_path.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+  // Deleted or not (open, or denied for another reason), the file keeps its
+  // attribute wherever it still has a name.
+  basic.FileAttributes = attributes;
+  (void)::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic);
   return error;
 }
 

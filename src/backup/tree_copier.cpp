@@ -7,6 +7,7 @@
 
 #include "backup/copy_pace.h"
 #include "backup/copy_queue.h"
+#include "backup/earlier_copy.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
 
@@ -93,16 +94,25 @@ bool TreeCopier::RefreshDue(uint64_t now) {
 
 void TreeCopier::SetCopyThreads(int threads) { fixed_threads_ = threads < 0 ? 0 : threads; }
 
+void TreeCopier::UseLinks(FileLinker::MakeLink make) {
+  linker_ = std::make_unique<FileLinker>(std::move(make));
+}
+
 bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& source,
-                          const Fault& fault) {
+                          const Fault& fault, const std::wstring& earlier) {
   bool complete = true;
   std::optional<CopyPace> pace;
   if (fixed_threads_ == 0) pace.emplace(kMostCopies);
-  CopyQueue copies(pace ? kMostCopies : fixed_threads_, [&](const std::wstring& path, DWORD error) {
-    if (Vanished(path, error)) return;
-    complete = false;
-    if (fault) fault(path, error);
-  });
+  CopyQueue copies(
+      pace ? kMostCopies : fixed_threads_,
+      [&](const std::wstring& path, DWORD error) {
+        if (Vanished(path, error)) return;
+        complete = false;
+        if (fault) fault(path, error);
+      },
+      linker_.get());
+  const auto linking = [this] { return linker_ && !linker_->Off(); };
+  EarlierTree earlier_tree(linking() ? earlier : std::wstring());
   // Every point where messages go through sees what one copy after another
   // would show: the files handed out are copied, no later one is begun. An
   // abort, a repaint or a test acting there finds the backup as the gauge
@@ -124,6 +134,9 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
     // what the backup holds is what one copy after another would have left.
     if (step == win::TreeWalk::Step::kEnd || Cancelled()) {
       wait_until_at_most(0);
+      tally_.linked += copies.Tally().linked;
+      tally_.copied += copies.Tally().copied;
+      tally_.copied_bytes += copies.Tally().copied_bytes;
       return complete && step == win::TreeWalk::Step::kEnd;
     }
     switch (step) {
@@ -135,6 +148,7 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         copies.AddFault(walk.Folder(), walk.Error());
         break;
       case win::TreeWalk::Step::kLeave:
+        earlier_tree.Leave();
         break;
       case win::TreeWalk::Step::kEntry: {
         const win::TreeWalk::Entry& entry = walk.Current();
@@ -148,6 +162,7 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
             copies.AddFault(walk.CurrentPath(), ::GetLastError());
             break;
           }
+          earlier_tree.Descend(entry.name, linking());
           walk.Descend();
           refresh();
           break;
@@ -155,16 +170,19 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         ++files_copied_;
         if (win::PausePointsActive()) wait_until_at_most(0);
         win::PausePoint("copy-file");
+        std::wstring same = linking() ? earlier_tree.SameFile(entry) : std::wstring();
+        // A link moves no bytes: to the pace it weighs as an empty file.
+        const uint64_t bytes = same.empty() ? entry.size : 0;
         if (entry.size > kCopiedAlone) {
-          copies.CopyAlone(walk.CurrentPath(), std::move(target), entry.size,
+          copies.CopyAlone(walk.CurrentPath(), std::move(target), entry.size, std::move(same),
                            static_cast<DWORD>(kRefreshMs), keep_alive);
         } else {
-          copies.Add(walk.CurrentPath(), std::move(target), entry.size);
+          copies.Add(walk.CurrentPath(), std::move(target), entry.size, std::move(same));
           wait_until_at_most(copies.Room());
         }
         const uint64_t now = ticks_();
         if (pace) {
-          pace->Handed(entry.size, now);
+          pace->Handed(bytes, now);
           copies.SetOneAtATime(pace->InFlight() == 1);
         }
         // The size the listing gave, read as the signed low 32 bits.

@@ -10,9 +10,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "backup/file_link.h"
+#include "backup/link_tally.h"
 #include "backup/progress_sink.h"
 #include "win/tree_walk.h"
 
@@ -44,8 +47,16 @@ class TreeCopier {
   // was left out, or when cancelled (the copy then hands out no more files
   // and waits for those it handed out); what was copied stays. Failures are
   // reported in the walk's order, however many files are copied at once.
+  // With links in use (UseLinks), a file whose copy in `earlier` (the same
+  // tree in an earlier backup, ending in a backslash) is unchanged becomes a
+  // link to that copy (earlier_copy.h).
   [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source,
-                              const Fault& fault = {});
+                              const Fault& fault = {}, const std::wstring& earlier = {});
+  // Links unchanged files to their earlier copy from now on; `make` as in
+  // FileLinker.
+  void UseLinks(FileLinker::MakeLink make = {});
+  // The files linked and copied, and the bytes copied, by every CopyTree.
+  [[nodiscard]] const LinkTally& Tally() const noexcept { return tally_; }
   // Fixes how many files CopyTree copies at once (1: one after another on
   // this thread); 0, as at first, tries which is faster while copying.
   void SetCopyThreads(int threads);
@@ -71,6 +82,8 @@ class TreeCopier {
   uint64_t last_refresh_ = 0;
   std::optional<win::FolderId> excluded_;
   int fixed_threads_ = 0;
+  std::unique_ptr<FileLinker> linker_;
+  LinkTally tally_;
   int32_t file_total_ = 0;
   int32_t files_copied_ = 0;
 };

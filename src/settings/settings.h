@@ -1,5 +1,5 @@
 #pragma once
-// The settings record: the 46 values of "Yorudex.INI" as the program uses
+// The settings record: the values of "Yorudex.INI" as the program uses
 // them. A plain value: the file is read into one and written from one, and
 // the settings window shows one in its controls. Each member is described by
 // the key table (settings_keys.h), which also holds the defaults.
@@ -32,6 +32,8 @@ struct Settings {
   bool kill_in_months{};    // KILL_MONTH
   std::string destination;  // TO, CP932
   Rows sources;             // FROM00..FROM09, CP932
+  bool link_use{};          // LINK_USE: a copy run links unchanged files to the
+                            // previous backup's copy instead of copying them
 
   bool operator==(const Settings&) const = default;
 };

@@ -74,8 +74,11 @@ constexpr std::array kKeys = {
     Row("FROM07", &S::sources, 7),
     Row("FROM08", &S::sources, 8),
     Row("FROM09", &S::sources, 9),
+    // After the first 46, so a file of an older version keeps its order;
+    // on when missing.
+    Flag("LINK_USE", &S::link_use, true),
 };
-static_assert(kKeys.size() == 46);
+static_assert(kKeys.size() == 47);
 
 // What the profile functions trim from both ends of a value they read
 // (measured under Wine: vertical tab, form feed and Ctrl-Z go too).

@@ -1,5 +1,5 @@
 #pragma once
-// The settings record described once, as data: each of the 46 keys of
+// The settings record described once, as data: each key of
 // "Yorudex.INI" with the member of Settings it stores, its kind, its default
 // and how a value read back is corrected. Loading, saving and the tests all
 // walk this table.

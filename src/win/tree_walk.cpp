@@ -4,10 +4,7 @@
 #include "win/unique_handle.h"
 
 namespace yx::win {
-namespace {
-
-// Every entry but "." and ".."; 0, or the error that cut the listing short.
-DWORD ListFolder(const std::wstring& folder, std::vector<TreeWalk::Entry>& out) {
+DWORD TreeWalk::ListFolder(const std::wstring& folder, std::vector<Entry>& out) {
   WIN32_FIND_DATAW data;
   const std::wstring pattern = ToLongPath(folder + L"*");
   UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
@@ -16,13 +13,11 @@ DWORD ListFolder(const std::wstring& folder, std::vector<TreeWalk::Entry>& out) 
   do {
     if (IsDotEntry(data)) continue;
     out.push_back({data.cFileName, data.dwFileAttributes,
-                   (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow});
+                   (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow, data.ftLastWriteTime});
   } while (::FindNextFileW(find.get(), &data));
   const DWORD error = ::GetLastError();
   return error == ERROR_NO_MORE_FILES ? 0 : error;
 }
-
-}  // namespace
 
 std::optional<FolderId> IdentifyFolder(const std::wstring& path) {
   // Backup semantics is what lets CreateFile open a folder; without

@@ -44,9 +44,14 @@ class TreeWalk {
     std::wstring name;
     DWORD attributes = 0;
     uint64_t size = 0;
+    FILETIME last_write{};
     [[nodiscard]] bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     [[nodiscard]] bool IsLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
   };
+
+  // Every entry of `folder` (ending in a backslash) but "." and ".."; 0, or
+  // the error that cut the listing short.
+  [[nodiscard]] static DWORD ListFolder(const std::wstring& folder, std::vector<Entry>& out);
 
   // `root` ends in a backslash; it is listed at the first Next().
   explicit TreeWalk(std::wstring root);

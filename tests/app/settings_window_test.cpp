@@ -214,6 +214,7 @@ TEST_F(SettingsWindowTest, EveryValueLoadedIntoTheWindowIsSavedAsItWas) {
   for (int row = 0; row < 10; ++row)
     ini += "FROM0" + std::to_string(row) + "=" +
            win::FromWide(dir.MakeFolder(L"from" + std::to_wstring(row))) + "\r\n";
+  ini += "LINK_USE=0\r\n";
   WriteIni(ini);
   Start();
   EXPECT_TRUE(form_->RdoKillD.Checked());
@@ -283,9 +284,9 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
   form_->Page.SetActivePage(app::SheetArc);
   form_->ChkLha.SetFocus();
   // The unchecked radio button of each pair is skipped, as in any dialog.
-  const HWND order[] = {form_->ChkDel.Handle(),  form_->RdoDelD.Handle(),  form_->SpinDel.Handle(),
-                        form_->ChkKill.Handle(), form_->RdoKillD.Handle(), form_->SpinKill.Handle(),
-                        form_->ChkLha.Handle()};
+  const HWND order[] = {form_->ChkLink.Handle(),  form_->ChkDel.Handle(),  form_->RdoDelD.Handle(),
+                        form_->SpinDel.Handle(),  form_->ChkKill.Handle(), form_->RdoKillD.Handle(),
+                        form_->SpinKill.Handle(), form_->ChkLha.Handle()};
   for (const HWND next : order) {
     Press(VK_TAB);
     EXPECT_EQ(::GetFocus(), next);

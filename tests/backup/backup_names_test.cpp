@@ -17,6 +17,11 @@ TEST(BackupNames, MonthAndDayFolders) {
   for (std::string_view name : {"00", "1", "001", "a1", " 1", "+1"}) {
     EXPECT_FALSE(IsDayFolderName(name)) << name;
   }
+  for (std::string_view name : {"0000", "0905", "2359"})
+    EXPECT_TRUE(IsTimeFolderName(name)) << name;
+  for (std::string_view name : {"2400", "0960", "905", "09055", "09a5", "+905", ""}) {
+    EXPECT_FALSE(IsTimeFolderName(name)) << name;
+  }
 }
 
 TEST(BackupNames, ArchivesByTheExtensionAfterTheLastDot) {

@@ -57,7 +57,7 @@ const BadValue kBadValues[] = {
 
 class BadInput : public UnattendedTest {
  protected:
-  // Every one of the 46 keys set to `value`, except those in `keep`.
+  // Every key set to `value`, except those in `keep`.
   std::string Ini(const std::string& value, const IniKeys& keep) {
     std::string text = "[Backup]\r\n";
     for (const auto& [key, kept] : keep) text += key + "=" + kept + "\r\n";
@@ -73,14 +73,15 @@ class BadInput : public UnattendedTest {
 TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
   Describe(
       "For each of: empty, huge (64 KB), binary (bytes 00-FF), a trailing lead byte, lone "
-      "trail bytes, negative, hexadecimal, overflowing: first all 46 keys get that value; "
-      "then all but the times, the folders and LHA_USE.",
+      "trail bytes, negative, hexadecimal, overflowing: first all 47 keys get that value; "
+      "then all but the times, the folders, LHA_USE and LINK_USE.",
       "Every run ends by itself and logs: with all keys bad, the check's first fault (the "
       "time row's text, cut to 2047 bytes, or the missing destination) and the stop line; "
       "with valid times and folders, a whole run, with the rule-conflict warning where the "
       "value turns both deletion rules on with equal limits.");
   SourceTree(L"Work");
-  IniKeys usable{{"TO", Dest()}, {"FROM00", dir.PathA() + "src\\Work"}, {"LHA_USE", "0"}};
+  IniKeys usable{
+      {"TO", Dest()}, {"FROM00", dir.PathA() + "src\\Work"}, {"LHA_USE", "0"}, {"LINK_USE", "0"}};
   for (int row = 0; row < 10; ++row) {
     usable.emplace_back("TIME0" + std::to_string(row), "");
     if (row > 0) usable.emplace_back("FROM0" + std::to_string(row), "");

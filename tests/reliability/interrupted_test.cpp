@@ -3,6 +3,7 @@
 // short, and the next run works.
 #include "reliability/pause_at.h"
 #include "reliability/unattended_fixture.h"
+#include "support/file_index.h"
 
 #include <algorithm>
 #include <string>
@@ -122,6 +123,40 @@ TEST_F(InterruptedRuns, KilledAsALargeFileIsCopiedNothingTakesItsNameUntilItIsWh
 
   Run({}, "2001-05-23 09:06:00");
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0906\\Work"), Source(), true));
+}
+
+TEST_F(InterruptedRuns, KilledInsideACopyTheNextRunSharesOnlyWholeFiles) {
+  Describe(
+      "Three runs a minute apart over ten small files and a 2 MB file. The first runs "
+      "through; then the large file changes, and the second is killed once its new copy "
+      "lies beside its name, the small files before it in the walk linked to the first "
+      "backup; the third runs through.",
+      "The third backup is the source byte for byte. Its large file is a copy with one "
+      "name, not the killed run's; each small file the second run linked is still one "
+      "file with the first backup's, and the third shares only those.");
+  for (int i = 0; i < 10; ++i)
+    dir.WriteFile(L"src\\Work\\f" + std::to_wstring(i) + L".txt",
+                  std::string(100 + i, static_cast<char>('a' + i)));
+  dir.WriteFile(L"src\\Work\\big.bin", std::string(2 << 20, 'b'));
+  Settings({{"LINK_USE", "1"}});
+  Run();
+  dir.WriteFile(L"src\\Work\\big.bin", std::string(2 << 20, 'c'));
+  {
+    PauseAt pause(L"copy-file-aside");
+    Run(KilledRun(), "2001-05-23 09:06:00", [&] { return pause.Reached(); });
+  }
+  Run({}, "2001-05-23 09:07:00");
+  EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0907\\Work"), Source(), true));
+  const std::wstring root = dir.Path() + L"dest\\0105\\23\\";
+  const auto big = IndexOf(root + L"0907\\Work\\big.bin");
+  ASSERT_TRUE(big);
+  EXPECT_EQ(big->names, 1u);
+  for (int i = 0; i < 10; ++i) {
+    const std::wstring name = L"\\Work\\f" + std::to_wstring(i) + L".txt";
+    const bool linked_when_killed = SameFile(root + L"0905" + name, root + L"0906" + name);
+    EXPECT_TRUE(linked_when_killed || !dir.Exists(L"dest\\0105\\23\\0906" + name)) << i;
+    EXPECT_EQ(SameFile(root + L"0905" + name, root + L"0907" + name), linked_when_killed) << i;
+  }
 }
 
 TEST_F(InterruptedRuns, KilledDuringTheSweepTheNextRunFinishesTheSweep) {

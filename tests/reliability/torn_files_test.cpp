@@ -20,7 +20,7 @@ TEST_F(TornFiles, KilledWhileSavingTheSettingsTheFileIsAsItWasAndTheNextRunWorks
       "The program is killed while it saves the settings (the new file written, not yet "
       "in place); a run a minute later.",
       "After the kill Yorudex.INI is byte for byte what it was; the next run succeeds, "
-      "saves all 46 keys and leaves no temporary file.");
+      "saves all 47 keys and leaves no temporary file.");
   Settings();
   const std::string before = dir.ReadFile(L"Yorudex.INI");
   {
@@ -33,7 +33,7 @@ TEST_F(TornFiles, KilledWhileSavingTheSettingsTheFileIsAsItWasAndTheNextRunWorks
   Run(next, "2001-05-23 09:06:00");
   EXPECT_TRUE(LogHolds(Log(), "", {{"01/05/23 09:06:00", {kDone}}}));
   const std::string after = dir.ReadFile(L"Yorudex.INI");
-  EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 1 + 46) << after;
+  EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 1 + 47) << after;
   EXPECT_TRUE(after.starts_with(before)) << "keys already there keep their place";
   EXPECT_FALSE(dir.Exists(L"Yorudex.INI.new"));
 }

@@ -24,7 +24,9 @@ std::string UnattendedTest::SourceTree(const std::wstring& name) {
 
 void UnattendedTest::Settings(const IniKeys& more) {
   if (!dir.Exists(L"src\\Work")) SourceTree(L"Work");
-  IniKeys keys{{"TO", Dest()}, {"FROM00", dir.PathA() + "src\\Work"}};
+  // Links off, so each run's lines stay what the cases expect; the cases of
+  // linked copies switch them on.
+  IniKeys keys{{"TO", Dest()}, {"FROM00", dir.PathA() + "src\\Work"}, {"LINK_USE", "0"}};
   for (const auto& [key, value] : more) {
     // A key given again replaces the default one: the profile functions
     // would read only the first.

@@ -50,8 +50,8 @@ class UnattendedTest : public ::testing::Test {
 
   // src\<name> with a few files and a sub-folder; returns its CP932 path.
   std::string SourceTree(const std::wstring& name);
-  // TO = the destination folder, FROM00 = src\Work (made when missing); `more`
-  // adds keys or replaces those two.
+  // TO = the destination folder, FROM00 = src\Work (made when missing),
+  // LINK_USE = 0; `more` adds keys or replaces those.
   void Settings(const IniKeys& more = {});
   // Runs once and checks what must always hold.
   ChildOutcome Run(const RunExpectations& expect = {}, std::string_view now = kNow,

@@ -1,0 +1,34 @@
+#include "backup/file_link.h"
+
+#include <windows.h>
+
+#include "win/file_system.h"
+
+namespace yx::backup {
+namespace {
+
+// What a volume answers when it has no hard links at all (FAT32 and exFAT
+// give the first, network shares either), as against a refusal of this one
+// link.
+bool VolumeCannotLink(uint32_t error) {
+  return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
+}
+
+}  // namespace
+
+FileLinker::FileLinker(MakeLink make) : make_(std::move(make)) {
+  if (make_) return;
+  make_ = [](const std::wstring& link, const std::wstring& existing) -> uint32_t {
+    return ::CreateHardLinkW(link.c_str(), existing.c_str(), nullptr) ? 0 : ::GetLastError();
+  };
+}
+
+bool FileLinker::Link(const std::wstring& link, const std::wstring& existing) {
+  if (Off()) return false;
+  const uint32_t error = make_(win::ToLongPath(link), win::ToLongPath(existing));
+  if (error == 0) return true;
+  if (VolumeCannotLink(error)) off_.store(true, std::memory_order_relaxed);
+  return false;
+}
+
+}  // namespace yx::backup
