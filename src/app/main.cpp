@@ -11,6 +11,7 @@
 
 #include "app/settings_form.h"
 #include "app/progress_form.h"
+#include "app/unattended_window.h"
 #include "backup/unlha32.h"
 #include "run/folder_place.h"
 #include "settings/settings_file.h"
@@ -40,6 +41,16 @@ std::wstring Environment(const wchar_t* name);
 std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path);
 #endif
 
+// The command and the notification after a run leave the process for real,
+// except in the test program, which records the notification.
+std::unique_ptr<yx::app::AfterRunEffects> AfterRunEffectsFor(const std::wstring& exe_path) {
+#ifdef YX_TEST_CLOCK
+  return TestEffects(exe_path);
+#else
+  return std::make_unique<yx::app::SystemEffects>(exe_path);
+#endif
+}
+
 // What ended the program early, as its log line says it.
 std::string FaultText(std::exception_ptr fault) {
   std::string text = "処理中に例外が発生したため終了しました: ";
@@ -60,28 +71,33 @@ int RunProgram(HINSTANCE instance) {
   const yx::app::StartupOptions options = ReadStartup();
   const std::string app_dir = yx::run::ProgramFolder(options.exe_path);
   yx::run::FolderPlace place(app_dir);
-  yx::run::RunSession session(place, app_dir + "log\\",
-                              yx::run::UnattendedCommandLine(options.args));
-  // The window is made in both modes: users and schedulers know the program
-  // by its taskbar entry, which an unattended run shows minimised.
-  yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options, session);
-#ifdef YX_TEST_CLOCK
-  form.SetAfterRunEffects(TestEffects(options.exe_path));
-#endif
-  yx::app::TForm3 progress(app, form.CancelRequested);
-  form.AttachProgressForm(progress);
+  const std::string log_dir = app_dir + "log\\";
+  yx::run::RunSession session(place, log_dir, yx::run::UnattendedCommandLine(options.args));
   if (session.Unattended()) {
+    // Users and schedulers know the program by its taskbar entry, which an
+    // unattended run shows minimised: that, and the copy run's progress, is
+    // all the run builds.
+    yx::app::UnattendedWindow window(app, session, log_dir);
+    window.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path));
+    yx::app::TForm3 progress(app, window.CancelRequested);
+    window.AttachProgressForm(progress);
     app.Minimize();
     // Outside any window procedure: a fault here ends the program as one
     // inside would.
     yx::ui::Guarded([&] {
       session.Run(yx::settings::LoadSettings(app_dir + std::string(yx::settings::kFileName)),
-                  form.ArchiverPresent, form);
+                  yx::backup::unlha32::LibraryLoaded(), window);
       return LRESULT{0};
     });
     app.Terminate();
+    app.Run();
+  } else {
+    yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options, session);
+    form.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path));
+    yx::app::TForm3 progress(app, form.CancelRequested);
+    form.AttachProgressForm(progress);
+    app.Run();
   }
-  app.Run();
   if (!app.Faulted()) return session.ExitStatus();
   // A fault that reached a window procedure ended the loop (ui/window.h):
   // a status of its own, beside 1 (log not saved) and 2 (run refused), and

@@ -2,12 +2,11 @@
 
 #include <shellapi.h>
 
+#include "app/month_log_start.h"
 #include "backup/unlha32.h"
 #include "backup/version_caption.h"
 #include "run/folder_place.h"
 #include "win/clock.h"
-#include "win/file_system.h"
-#include "win/text.h"
 
 namespace yx::app {
 namespace {
@@ -75,14 +74,9 @@ void TForm2::FormCreate() {
   TimerTimer();
   ::SetTimer(hwnd_, kClockTimer, 1000, nullptr);
   ShowSettings(settings::LoadSettings(SettingsFile()));
-  const std::wstring log_dir = win::WidePath(LogDir);
-  // A log that cannot be kept or read is only reported: it must not cost the
-  // backup, so the rest of the start-up (the archiver above all) goes on. The
-  // file is read again by every run.
-  if (!win::FolderExists(log_dir) && !win::CreateOneFolder(log_dir))
-    session_.Log().Append("LOG格納フォルダの作成に失敗しました");
-  else
-    (void)session_.LoadMonthLog(win::Now(), *this);
+  // The rest of the start-up (the archiver above all) goes on whatever the
+  // log's state.
+  StartMonthLog(session_, LogDir, *this);
   ArchiverPresent = backup::unlha32::LibraryLoaded();
   ShowArchiverVersion();
   after_run_ = std::make_unique<SystemEffects>(options_.exe_path);

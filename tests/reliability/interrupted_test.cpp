@@ -5,8 +5,13 @@
 #include "reliability/unattended_fixture.h"
 #include "support/file_index.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "win/file_system.h"
 #include "win/text.h"
+#include "win/unique_handle.h"
 
 namespace yx::test {
 namespace {
@@ -26,20 +31,64 @@ class InterruptedRuns : public UnattendedTest {
   int FilesIn(std::wstring_view relative) const { return FileCount(Backup(relative)); }
 };
 
+// The top-level windows of the running program in `exe` (Wine's input
+// method window aside), as "caption" with " (shown)" and " (minimised)" where
+// they hold; the percentage a clock tick puts in the title left out.
+std::vector<std::string> WindowsOf(const std::wstring& exe) {
+  struct Search {
+    const std::wstring& exe;
+    std::vector<std::string> found;
+  } search{exe, {}};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        win::UniqueKernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        wchar_t image[MAX_PATH] = {}, text[64] = {};
+        DWORD length = MAX_PATH;
+        if (!process || !::QueryFullProcessImageNameW(process.get(), 0, image, &length) ||
+            ::lstrcmpiW(image, s.exe.c_str()) != 0)
+          return TRUE;
+        ::GetClassNameW(hwnd, text, 64);
+        if (::lstrcmpW(text, L"IME") == 0) return TRUE;
+        ::GetWindowTextW(hwnd, text, 64);
+        std::string caption = win::FromWide(text);
+        if (caption.starts_with("Yorudex ") && caption.ends_with("%")) caption = "Yorudex";
+        s.found.push_back(caption + (::IsWindowVisible(hwnd) ? " (shown)" : "") +
+                          (::IsIconic(hwnd) ? " (minimised)" : ""));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  std::sort(search.found.begin(), search.found.end());
+  return search.found;
+}
+
 TEST_F(InterruptedRuns, KilledDuringTheCopyTheLogIsWholeAndTheNextRunWorks) {
   Describe(
       "The program is killed as it is about to copy the 51st of 100 files; a run a minute "
       "later.",
+      "Until the kill the program shows its minimised taskbar entry and the progress window. "
       "After the kill the log is byte for byte what it was and the 50 files copied are "
       "their sources byte for byte; the next run succeeds into its own folder and the log "
       "holds the earlier lines and that run.");
   BigSource(4, 25);
   Settings();
   dir.WriteFile(L"log\\0105.log", kEarlier);
+  std::vector<std::string> shown;
   {
     PauseAt pause(L"copy-file#51");
-    Run(KilledRun(), kNow, [&] { return pause.Reached(); });
+    Run(KilledRun(), kNow, [&] {
+      if (!pause.Reached()) return false;
+      shown = WindowsOf(program.dir.Path() + L"Yorudex.exe");
+      return true;
+    });
   }
+  // The taskbar entry, minimised over the hidden settings window's caption,
+  // and the copy's progress.
+  EXPECT_EQ(shown, (std::vector<std::string>{"Backup 処理中 (shown)", "Yorudex (shown) (minimised)",
+                                             "起動日時設定"}));
   EXPECT_EQ(Log(), kEarlier);
   const Tree partial = Backup(L"0105\\23\\0905\\Work");
   const Tree source = Source();
