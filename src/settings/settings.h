@@ -43,9 +43,9 @@ struct Settings {
   // EXCL_SIZE: files of more MB are left out; 0: no limit.
   int exclusion_size_mb{};
 
-  int warn_days{};          // WARN_DAYS: days without a good run before a warning; 0 = never
-  std::string run_fail;     // RUN_FAIL: command line started after a run that did not succeed
-  std::string run_done;     // RUN_DONE: command line started after a good run
+  int warn_days{};       // WARN_DAYS: days without a good run before a warning; 0 = never
+  std::string run_fail;  // RUN_FAIL: command line started after a run that did not succeed
+  std::string run_done;  // RUN_DONE: command line started after a good run
 
   bool operator==(const Settings&) const = default;
 };

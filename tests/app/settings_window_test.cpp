@@ -289,9 +289,10 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
   form_->Page.SetActivePage(app::SheetArc);
   form_->ChkLha.SetFocus();
   // The unchecked radio button of each pair is skipped, as in any dialog.
-  const HWND order[] = {form_->ChkLink.Handle(),  form_->ChkDel.Handle(),  form_->RdoDelD.Handle(),
-                        form_->SpinDel.Handle(),  form_->ChkKill.Handle(), form_->RdoKillD.Handle(),
-                        form_->SpinKill.Handle(), form_->SpinWarn.Handle(), form_->ChkLha.Handle()};
+  const HWND order[] = {
+      form_->ChkLink.Handle(),  form_->ChkDel.Handle(),   form_->RdoDelD.Handle(),
+      form_->SpinDel.Handle(),  form_->ChkKill.Handle(),  form_->RdoKillD.Handle(),
+      form_->SpinKill.Handle(), form_->SpinWarn.Handle(), form_->ChkLha.Handle()};
   for (const HWND next : order) {
     Press(VK_TAB);
     EXPECT_EQ(::GetFocus(), next);

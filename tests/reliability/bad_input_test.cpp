@@ -74,18 +74,16 @@ TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
   Describe(
       "For each of: empty, huge (64 KB), binary (bytes 00-FF), a trailing lead byte, lone "
       "trail bytes, negative, hexadecimal, overflowing: first every key gets that value; "
-      "then all but the times, the folders, the exclusion patterns, LHA_USE and LINK_USE (RUN_FAIL and RUN_DONE empty in both).",
+      "then all but the times, the folders, the exclusion patterns, LHA_USE and LINK_USE (RUN_FAIL "
+      "and RUN_DONE empty in both).",
       "Every run ends by itself and logs: with all keys bad, the check's first fault (the "
       "time row's text, cut to 2047 bytes, or the missing destination) and the stop line; "
       "with valid times and folders, a whole run, with the rule-conflict warning where the "
       "value turns both deletion rules on with equal limits.");
   SourceTree(L"Work");
-  IniKeys usable{{"TO", Dest()},
-                 {"FROM00", dir.PathA() + "src\\Work"},
-                 {"LHA_USE", "0"},
-                 {"LINK_USE", "0"},
-                 {"RUN_FAIL", ""},
-                 {"RUN_DONE", ""}};
+  IniKeys usable{{"TO", Dest()},   {"FROM00", dir.PathA() + "src\\Work"},
+                 {"LHA_USE", "0"}, {"LINK_USE", "0"},
+                 {"RUN_FAIL", ""}, {"RUN_DONE", ""}};
   for (int row = 0; row < 10; ++row) {
     usable.emplace_back("TIME0" + std::to_string(row), "");
     if (row > 0) usable.emplace_back("FROM0" + std::to_string(row), "");
