@@ -66,6 +66,10 @@ std::vector<std::string> StoredPathParts(const EntryHeader& h) {
 std::vector<std::u16string> WidePathParts(const EntryHeader& h) {
   std::u16string path = h.wide_directory.value_or(u"");
   path += h.wide_name.value_or(u"");
+  return SplitWidePath(path);
+}
+
+std::vector<std::u16string> SplitWidePath(std::u16string_view path) {
   return Split<char16_t>(
       path, [](char16_t c) { return c == u'\xFFFF' || c == u'\\' || c == u'/'; }, false);
 }

@@ -17,6 +17,8 @@ namespace yx::lha {
 [[nodiscard]] std::vector<std::string> StoredPathParts(const EntryHeader& h);
 // The same from the UTF-16 names, when the header has them.
 [[nodiscard]] std::vector<std::u16string> WidePathParts(const EntryHeader& h);
+// A path already in UTF-16, split the same way (0xFFFF, '\\' and '/').
+[[nodiscard]] std::vector<std::u16string> SplitWidePath(std::u16string_view path);
 
 enum class PathVerdict {
   kOk,

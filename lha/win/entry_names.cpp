@@ -1,5 +1,7 @@
 #include "lha/win/entry_names.h"
 
+#include <algorithm>
+
 #include "win/text.h"
 
 namespace yx::lha::win {
@@ -15,18 +17,61 @@ std::wstring Join(const std::vector<std::wstring>& parts) {
   return path;
 }
 
+// `text` in `code_page`, or nothing when a byte does not belong there.
+std::optional<std::wstring> Strict(std::string_view text, unsigned code_page) {
+  if (text.empty()) return std::wstring();
+  const int in = static_cast<int>(text.size());
+  const int n = ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), in, nullptr, 0);
+  if (n <= 0) return std::nullopt;
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), in, out.data(), n);
+  return out;
+}
+
+// Each character `code_page` can read, and '_' for every other byte.
+std::wstring Replaced(std::string_view text, unsigned code_page) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size();) {
+    const size_t pair = i + 1 < text.size() ? 2 : 1;
+    std::optional<std::wstring> c = Strict(text.substr(i, pair), code_page);
+    if (pair == 2 && c && c->size() == 1) {
+      out += *c;
+      i += 2;
+      continue;
+    }
+    c = Strict(text.substr(i, 1), code_page);
+    out += c && c->size() == 1 ? *c : L"_";
+    ++i;
+  }
+  return out;
+}
+
+// The narrow path in UTF-16. 0xFF ends a folder; valid in no code page and
+// never part of a double-byte character, it becomes '\\' before decoding so
+// that the split sees whole characters whatever the encoding.
+std::wstring DecodedNarrowPath(const EntryHeader& h, bool& replaced) {
+  std::string path = h.directory + h.name;
+  std::replace(path.begin(), path.end(), '\xFF', '\\');
+  const unsigned code_page = h.code_page.value_or(yx::win::kCodePage932);
+  replaced = false;
+  if (std::optional<std::wstring> w = Strict(path, code_page)) return *w;
+  if (std::optional<std::wstring> w = Strict(path, CP_UTF8)) return *w;
+  replaced = true;
+  return Replaced(path, code_page);
+}
+
 }  // namespace
 
-std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict) {
+std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict, bool* replaced) {
   std::vector<std::u16string> parts;
+  bool lossy = false;
   if (h.wide_name || h.wide_directory) {
     parts = WidePathParts(h);
   } else {
-    for (const std::string& p : StoredPathParts(h)) {
-      const std::wstring w = yx::win::ToWide(p, h.code_page.value_or(932));
-      parts.emplace_back(w.begin(), w.end());
-    }
+    const std::wstring w = DecodedNarrowPath(h, lossy);
+    parts = SplitWidePath(std::u16string(w.begin(), w.end()));
   }
+  if (replaced) *replaced = lossy;
   const bool absolute = !parts.empty() && parts.front().empty();
   const PathVerdict v = CheckPath(parts);
   if (verdict) *verdict = v;

@@ -14,7 +14,11 @@
 namespace yx::lha::win {
 
 // The names of the stored path; `verdict` says whether it may be written.
-[[nodiscard]] std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict);
+// Narrow names that are not valid in their code page (932 unless the header
+// names another) are read as UTF-8, which Unix archivers write; bytes neither
+// explains become '_', and `replaced` says so.
+[[nodiscard]] std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict,
+                                                   bool* replaced = nullptr);
 // The stored path with '\' between names, for listings and the handle API.
 [[nodiscard]] std::wstring EntryWidePath(const EntryHeader& h);
 [[nodiscard]] std::string EntryNarrowPath(const EntryHeader& h);

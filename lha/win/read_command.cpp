@@ -15,6 +15,10 @@
 namespace yx::lha::win {
 namespace {
 
+// After the path of an entry whose name had bytes neither its code page nor
+// UTF-8 explains.
+constexpr wchar_t kReplacedNote[] = L"  [name bytes not Shift-JIS or UTF-8 written as '_']";
+
 std::wstring Upper(std::wstring s) {
   if (!s.empty()) ::CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
   return s;
@@ -89,9 +93,13 @@ std::wstring ListLine(const ArchiveEntry& e, bool verbose) {
                       Column(std::to_wstring(e.data_size), 12, true) + L" " +
                       Column(ratio_text, 7, true) + L" " + yx::win::ToWide(MethodName(h)) + L" " +
                       Hex(h.crc, 4) + L" " + stamp + L" " + AttributeText(h) + L" ";
-  std::wstring path = EntryWidePath(h);
+  bool replaced = false;
+  std::vector<std::wstring> parts = EntryParts(h, nullptr, &replaced);
+  std::wstring path;
+  for (const std::wstring& p : parts) path += (path.empty() ? L"" : L"\\") + p;
   if (h.IsDirectory()) path += L'\\';
   line += path;
+  if (replaced) line += kReplacedNote;
   if (verbose) {
     wchar_t extra[64];
     std::swprintf(extra, std::size(extra), L"  [level %d, OS '%c'%ls]", h.level,
@@ -165,10 +173,12 @@ class Run {
   void Entry(const ArchiveEntry& e) {
     const EntryHeader& h = e.header;
     PathVerdict verdict = PathVerdict::kOk;
-    std::vector<std::wstring> parts = EntryParts(h, &verdict);
+    bool replaced = false;
+    std::vector<std::wstring> parts = EntryParts(h, &verdict, &replaced);
     std::wstring shown;
     for (const std::wstring& p : parts) shown += (shown.empty() ? L"" : L"\\") + p;
     if (!Selected(request_.names, shown)) return;
+    if (replaced) outcome_.output += shown + kReplacedNote + L"\r\n";
     if (h.IsSymbolicLink()) return Problem(kErrorUnsafeName, shown + L": a link, not extracted");
     if (verdict != PathVerdict::kOk)
       return Problem(kErrorUnsafeName, shown + L": an unsafe name, not extracted");

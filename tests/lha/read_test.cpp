@@ -167,6 +167,25 @@ TEST(ReadHostile, NothingIsWrittenOutsideTheFolder) {
   EXPECT_TRUE(outer.Exists(L"in\\etc\\passwd"));
 }
 
+// jlha stores a name in its locale's bytes: Latin-1 é is valid in neither
+// code page 932 nor UTF-8, so that byte becomes '_' and the entry still comes
+// out, the replacement said in the report.
+TEST(ReadForeignNames, UndecodableBytesBecomeUnderscores) {
+  std::wstring archive = L"Z:";
+  for (const char c : std::string(yx::test::kBinaryDir) + "/tests/lha/dll-in/jlha-names/names.lzh")
+    archive += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  if (::GetFileAttributesW(archive.c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "jlha is not installed";
+  TempFolder out;
+  const Result r = Call(L"x \"" + archive + L"\" \"" + out.Path() + L"\"");
+  EXPECT_EQ(r.code, 0) << std::string(r.text.begin(), r.text.end());
+  EXPECT_NE(r.text.find(L"Work\\caf_.txt  [name bytes"), std::wstring::npos);
+  EXPECT_EQ(out.ReadFile(L"Work\\caf_.txt"), "cafe\n");
+  EXPECT_EQ(out.ReadFile(L"Work\\plain.txt"), "plain\n");
+  const Result listed = Call(L"l \"" + archive + L"\"");
+  EXPECT_NE(listed.text.find(L"caf_.txt  [name bytes"), std::wstring::npos);
+}
+
 TEST(ReadSamples, SelfExtractingAndOldArchivesList) {
   for (const char* name : {"lha213/sfx.exe", "larc333/lz5.lzs", "lha_os2_208/h3_lh5.lzh"}) {
     std::vector<char> out(4096);
