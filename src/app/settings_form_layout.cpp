@@ -116,23 +116,24 @@ void TForm2::CreateExclPage(HWND page) {
 
 void TForm2::CreateArcPage(HWND page) {
   const HFONT f = ui::AsFont(font_);
-  BoxLha.Create(page, "圧縮", At(6, 2, 392, 52), f);
-  ChkLha.Create(page, "Lha圧縮を行う", At(18, 24, 150, 20), f, false);
-  LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 26, 110, 18), f);
-  LblLhaVer.Create(page, "", At(278, 26, 116, 18), f);
+  BoxLha.Create(page, "圧縮", At(6, 2, 392, 48), f);
+  ChkLha.Create(page, "Lha圧縮を行う", At(18, 22, 150, 20), f, false);
+  LblLhaCaption.Create(page, "UnLha32.dll ：", At(168, 24, 110, 18), f);
+  LblLhaVer.Create(page, "", At(278, 24, 116, 18), f);
   // Under the archive mode it does not apply to; the caption needs the
   // page's whole width.
-  ChkLink.Create(page, "変更のないファイルは前回のバックアップと共有する", At(6, 58, 403, 20), f,
+  ChkLink.Create(page, "変更のないファイルは前回のバックアップと共有する", At(6, 52, 403, 20), f,
                  true);
 
-  CreateRetentionGroup(page, 80, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
+  CreateRetentionGroup(page, 72, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
                        "期限が来たら削除対象データを削除する", 14);
-  CreateRetentionGroup(page, 150, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
+  CreateRetentionGroup(page, 132, {BoxKill, ChkKill, RdoKillD, RdoKillM, SpinKill, LblKill},
                        "強制削除", "期限が来たら強制的に削除する", 30);
-  LblWarn.Create(page, "成功したバックアップが", At(12, 224, 150, 18), f);
-  SpinWarn.Create(page, At(162, 220, 50, 24), f, 0, 99, 3);
+  LblWarn.Create(page, "成功したバックアップが", At(6, 195, 160, 18), f);
+  SpinWarn.Create(page, At(166, 192, 44, 22), f, 0, 99, 3);
   SpinWarn.BeginGroup();
-  LblWarnUnit.Create(page, "日より古いと知らせる (0:しない)", At(216, 224, 182, 18), f);
+  // The sentence is too long for one line of the page: it goes on below.
+  LblWarnUnit.Create(page, "日より古いと知らせる (0:しない)", At(6, 218, 392, 18), f);
 }
 
 // The two deletion rules look alike: a frame, the rule's check box, the day
@@ -141,12 +142,12 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
                                   std::string_view caption, std::string_view check_caption,
                                   int count) {
   const HFONT f = ui::AsFont(font_);
-  rule.box.Create(page, caption, At(6, top, 392, 68), f);
-  rule.use.Create(page, check_caption, At(18, top + 18, 370, 20), f, false);
-  rule.days.Create(page, "日 指定", At(18, top + 42, 80, 20), f, true, true);
-  rule.months.Create(page, "月 指定", At(100, top + 42, 80, 20), f, false, false);
-  rule.count.Create(page, At(200, top + 40, 50, 24), f, 1, 99, count);
-  rule.unit.Create(page, "日保持", At(256, top + 44, 70, 18), f);
+  rule.box.Create(page, caption, At(6, top, 392, 58), f);
+  rule.use.Create(page, check_caption, At(18, top + 16, 370, 20), f, false);
+  rule.days.Create(page, "日 指定", At(18, top + 36, 80, 20), f, true, true);
+  rule.months.Create(page, "月 指定", At(100, top + 36, 80, 20), f, false, false);
+  rule.count.Create(page, At(200, top + 34, 50, 22), f, 1, 99, count);
+  rule.unit.Create(page, "日保持", At(256, top + 37, 70, 18), f);
   rule.days.SetGroup({&rule.months});
   rule.months.SetGroup({&rule.days});
   // The count begins a group of its own: the arrows move between day and

@@ -25,10 +25,15 @@ FileLinker::FileLinker(MakeLink make) : make_(std::move(make)) {
 
 bool FileLinker::Link(const std::wstring& link, const std::wstring& existing) {
   if (Off()) return false;
+  std::unique_lock<std::mutex> first_try;
+  if (!answered_.load(std::memory_order_acquire)) {
+    first_try = std::unique_lock<std::mutex>(first_try_);
+    if (Off()) return false;
+  }
   const uint32_t error = make_(win::ToLongPath(link), win::ToLongPath(existing));
-  if (error == 0) return true;
   if (VolumeCannotLink(error)) off_.store(true, std::memory_order_relaxed);
-  return false;
+  answered_.store(true, std::memory_order_release);
+  return error == 0;
 }
 
 }  // namespace yx::backup

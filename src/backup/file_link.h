@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 namespace yx::backup {
@@ -32,6 +33,10 @@ class FileLinker {
  private:
   MakeLink make_;
   std::atomic<bool> off_{false};
+  // Until the volume has answered once, one try at a time, so that a volume
+  // without links is asked once however many copy threads reach it.
+  std::atomic<bool> answered_{false};
+  std::mutex first_try_;
 };
 
 }  // namespace yx::backup

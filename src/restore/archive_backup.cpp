@@ -35,7 +35,7 @@ std::u16string SafePath(const std::wstring& stored) {
   return path;
 }
 
-uint64_t TimeOf(BOOL (*get)(HARC, FILETIME*), HARC archive) {
+uint64_t TimeOf(BOOL(WINAPI* get)(HARC, FILETIME*), HARC archive) {
   FILETIME t{};
   return get(archive, &t) ? FileTimeValue(t) : 0;
 }

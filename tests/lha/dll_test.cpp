@@ -387,7 +387,7 @@ TEST_F(LhaDll, FailedCommandsLeaveTheArchiveByteForByte) {
   EXPECT_NE(Add(archive, base, L"Work\\*", "-x1 -r2 -q").code, 0);
   unchanged("unknown switch");
   std::string text;
-  EXPECT_NE(backup::unlha32::Unlha(nullptr, "x \"" + Narrow(archive) + "\"", text, 100), 0);
+  EXPECT_NE(backup::unlha32::Unlha(nullptr, "z \"" + Narrow(archive) + "\"", text, 100), 0);
   unchanged("unknown command");
   {
     // The archive itself held open: it can be neither read nor replaced.

@@ -177,13 +177,15 @@ TEST(Samples, EveryArchiveReadsAsLhasaExtractsItOrIsRefused) {
     EXPECT_EQ(ours.refused, expected.refused);
     for (const auto& [path, bytes] : lhasa) {
       const auto found = ours.files.find(path);
-      if (found != ours.files.end())
+      if (found != ours.files.end()) {
         EXPECT_TRUE(found->second == bytes) << path;
-      else
+      } else {
         EXPECT_TRUE(Refused(path, ours.refused)) << "missing " << path;
+      }
     }
-    if (!expected.more_than_lhasa)
+    if (!expected.more_than_lhasa) {
       for (const auto& [path, bytes] : ours.files) EXPECT_TRUE(lhasa.count(path)) << path;
+    }
   }
   EXPECT_GT(archives, 90);
 }

@@ -196,7 +196,8 @@ TEST_F(BadInput, FolderNamesWhoseLastByteIsABackslashTrailByteCopyAndSweep) {
   dir.WriteFile(L"保存表\\0003\\01\\1200\\x.txt", "old");
   dir.WriteFile(L"保存表\\0105\\22\\1200\\x.txt", "newer");  // the newest stays
   const std::string dest = dir.PathA() + "保存表";
-  program.WriteIni({{"TO", dest}, {"FROM00", table}, {"FROM01", so}, {"KILL_USE", "1"}});
+  program.WriteIni(
+      {{"TO", dest}, {"FROM00", table}, {"FROM01", so}, {"KILL_USE", "1"}, {"LINK_USE", "0"}});
   Run(Sweeps({L"保存表\\0003"}));
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {"\t" + dest + "\\0003 を削除しました", kDone}}}));
   EXPECT_TRUE(
@@ -215,7 +216,8 @@ TEST_F(BadInput, FolderNamesEndingInABlankOrADotAreTakenLiterally) {
   WriteWholeFile(win::ToLongPath(dir.Path() + L"src\\Data.\\b.txt"), "dot");
   program.WriteIni({{"TO", Dest()},
                     {"FROM00", "\"" + dir.PathA() + "src\\Work \""},
-                    {"FROM01", dir.PathA() + "src\\Data."}});
+                    {"FROM01", dir.PathA() + "src\\Data."},
+                    {"LINK_USE", "0"}});
   Run();
   EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
   EXPECT_TRUE(IsCopyOf(Backup(L"0105\\23\\0905\\Work "), Source(L"Work "), true));
