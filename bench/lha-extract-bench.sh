@@ -6,8 +6,19 @@
 #           UnlhaW "x -c <archive> <dest>\" (the whole process timed from
 #           outside, Wine's start included; the call alone from inside)
 #   lhasa   Debian's lhasa, natively: lhasa xq <archive>
-# Every extraction is compared with lhasa's, byte for byte.
-# Goal: the dll at most 1.0 x lhasa's time, peak memory under 64 MB.
+# Every extraction is compared with lhasa's, byte for byte: the same files,
+# the same folders, the same bytes; any difference fails the run.
+# The archive is made from a copy of the corpus (hard links) without the
+# names the two sides cannot both write alike, which are counted and printed:
+#   - names that differ from another only in case (FAQ.html and faq.html):
+#     lhasa on Linux writes both, Windows keeps one; the first in byte order
+#     stays in the copy;
+#   - names with bytes outside printable ASCII or with a character Windows
+#     forbids: jlha stores them with a literal '?' or in Latin-1, which lhasa
+#     writes as raw bytes and Windows cannot or decodes to other characters.
+# Both sides then extract the same archive of the same entries, so the
+# times compare like for like. Goal: the dll at most 1.0 x lhasa's time,
+# peak memory under 64 MB.
 #   CORPUS  corpus folder, made when missing (default: scratch/lha-corpus)
 #   OUT     work folder (default: scratch/lha-extract-bench)
 #   REPEAT  rounds (default 3)
@@ -25,8 +36,21 @@ fi
 corpus=$(cd "$corpus" && pwd)
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-archive=$out/corpus.lzh
-[[ -f $archive ]] || (cd "$corpus" && jlha a2o5q "$archive" Work >/dev/null)
+shared=$out/corpus-shared
+archive=$out/corpus-shared.lzh
+if [[ ! -f $archive ]]; then
+  rm -rf "$shared" && cp -al "$corpus" "$shared"
+  left_out=$(cd "$shared" && LC_ALL=C find Work \( -name '*[^ -~]*' -o -name '*[<>:"|?*\\]*' \) \
+    -prune -print -exec rm -rf {} + | wc -l)
+  # Case-only twins: keep the first of each group in byte order.
+  twins=$(cd "$shared" && LC_ALL=C find Work | LC_ALL=C sort |
+    awk '{ key = tolower($0) } seen[key]++ { print }')
+  [[ -z $twins ]] || (cd "$shared" && while IFS= read -r p; do rm -rf -- "$p"; done <<<"$twins")
+  echo "left out of the archive: $left_out names outside printable ASCII or forbidden on" \
+    "Windows; $(grep -c . <<<"$twins") case-only twins" >"$archive.note"
+  (cd "$shared" && jlha a2o5q "$archive" Work >/dev/null)
+fi
+cat "$archive.note"
 echo "archive: $archive, $(stat -c %s "$archive") bytes; load before: $(uptime)"
 
 wine_path() { echo "Z:${1//\//\\}"; }
@@ -45,13 +69,24 @@ for ((round = 1; round <= repeat; ++round)); do
   echo "$wall $((kb / 1024))" >>"$out/lhasa.times"
   rm -rf "$out/dll" && mkdir -p "$out/dll"
   t0=$(now)
+  status=0
   line=$(wine "$build/bench/lha_extract_driver.exe" "$(wine_path "$build/dist")" \
-    "$(wine_path "$archive")" "$(wine_path "$out/dll")\\" | tr -d '\r')
+    "$(wine_path "$archive")" "$(wine_path "$out/dll")\\" 2>"$out/dll.err") || status=$?
   t1=$(now)
+  line=${line//$'\r'/}
   call=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$line")
   peak=$(sed -n 's/.*peak_mb=\([0-9.]*\).*/\1/p' <<<"$line")
-  echo "$(echo "$t1 - $t0" | bc) $call $peak" >>"$out/dll.times"
-  diff -r "$out/lhasa" "$out/dll" >/dev/null || { echo "round $round: the dll's files differ from lhasa's" >&2; exit 1; }
+  echo "$(echo "$t1 - $t0" | bc) ${call:-0} ${peak:-0}" >>"$out/dll.times"
+  if ((status != 0)); then
+    echo "round $round: the dll's extraction failed (exit $status): $line" >&2
+    head -20 "$out/dll.err" >&2
+    exit 1
+  fi
+  if ! diff -r "$out/lhasa" "$out/dll" >"$out/diff.txt" 2>&1; then
+    echo "round $round: the dll's files differ from lhasa's ($(wc -l <"$out/diff.txt") lines):" >&2
+    head -20 "$out/diff.txt" >&2
+    exit 1
+  fi
 done
 lhasa_wall=$(cut -d' ' -f1 "$out/lhasa.times" | median)
 lhasa_mb=$(cut -d' ' -f2 "$out/lhasa.times" | median)
