@@ -1,5 +1,7 @@
 #include "lha/win/entry_writer.h"
 
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "lha/win/entry_names.h"
@@ -63,6 +65,23 @@ bool IsLinkOrFile(DWORD attributes) {
   return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Gives the file open as `file` the name `long_target` (a "\\?\" path).
+// Through the handle rather than by name after closing it: under Wine a
+// rename by name opens the file once more, a server round trip per entry.
+bool RenameOpenFile(HANDLE file, const std::wstring& long_target, bool replace) {
+  // The call takes a native path: "\??\" where the long path has "\\?\".
+  const std::wstring native = L"\\??\\" + long_target.substr(4);
+  const size_t bytes = native.size() * sizeof(wchar_t);
+  std::vector<uint8_t> block(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+  info->ReplaceIfExists = replace;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(bytes);
+  std::memcpy(info->FileName, native.data(), bytes);
+  return ::SetFileInformationByHandle(file, FileRenameInfo, info,
+                                      static_cast<DWORD>(block.size())) != FALSE;
+}
+
 uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
 
 }  // namespace
@@ -104,8 +123,8 @@ WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e, EntryDecode
       return {kErrorAlreadyExist, target + L": exists, not overwritten"};
   }
   const std::wstring temp = long_target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-  yx::win::UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  yx::win::UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = ::GetLastError();
     return {kErrorCannotWrite, target + L": " + SystemReason(error)};
@@ -142,17 +161,16 @@ WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e, EntryDecode
     const DWORD error = ::GetLastError();
     outcome = {kErrorCannotWrite, target + L": " + SystemReason(error)};
   }
-  file.reset();
   if (outcome.code == 0) {
     if (exists) ::SetFileAttributesW(long_target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    const DWORD flags = exists ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (!::MoveFileExW(temp.c_str(), long_target.c_str(), flags)) {
+    if (!RenameOpenFile(file.get(), long_target, exists)) {
       const DWORD error = ::GetLastError();
       outcome = {error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? kErrorAlreadyExist
                                                                              : kErrorCannotWrite,
                  target + L": " + SystemReason(error)};
     }
   }
+  file.reset();
   if (outcome.code != 0) {
     ::DeleteFileW(temp.c_str());
     return outcome;
