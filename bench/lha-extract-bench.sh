@@ -17,7 +17,11 @@
 #     forbids: jlha stores them with a literal '?' or in Latin-1, which lhasa
 #     writes as raw bytes and Windows cannot or decodes to other characters.
 # Both sides then extract the same archive of the same entries, so the
-# times compare like for like. Goal: the dll at most 1.0 x lhasa's time,
+# times compare like for like. Each round extracts into folders of its own,
+# deleted only at the end, and the side that goes first alternates: on a
+# file system without a journal (as on the build machines) ext4 skips over
+# the inodes freed in the last minutes at every file created, so a tree
+# deleted just before a run makes that run's creates several times slower. Goal: the dll at most 1.0 x lhasa's time,
 # peak memory under 64 MB.
 #   CORPUS  corpus folder, made when missing (default: scratch/lha-corpus)
 #   OUT     work folder (default: scratch/lha-extract-bench)
@@ -62,16 +66,19 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 : >"$out/dll.times"
 : >"$out/lhasa.times"
-for ((round = 1; round <= repeat; ++round)); do
-  rm -rf "$out/lhasa" && mkdir -p "$out/lhasa"
-  (cd "$out/lhasa" && /usr/bin/time -o "$out/lhasa.time" -f '%e %M' lhasa xq "$archive")
+rm -rf "$out"/round*
+run_lhasa() {
+  mkdir -p "$1"
+  (cd "$1" && /usr/bin/time -o "$out/lhasa.time" -f '%e %M' lhasa xq "$archive")
   read -r wall kb <"$out/lhasa.time"
   echo "$wall $((kb / 1024))" >>"$out/lhasa.times"
-  rm -rf "$out/dll" && mkdir -p "$out/dll"
+}
+run_dll() {
+  mkdir -p "$1"
+  local t0 t1 line call peak status=0
   t0=$(now)
-  status=0
   line=$(wine "$build/bench/lha_extract_driver.exe" "$(wine_path "$build/dist")" \
-    "$(wine_path "$archive")" "$(wine_path "$out/dll")\\" 2>"$out/dll.err") || status=$?
+    "$(wine_path "$archive")" "$(wine_path "$1")\\" 2>"$out/dll.err") || status=$?
   t1=$(now)
   line=${line//$'\r'/}
   call=$(sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$line")
@@ -82,7 +89,15 @@ for ((round = 1; round <= repeat; ++round)); do
     head -20 "$out/dll.err" >&2
     exit 1
   fi
-  if ! diff -r "$out/lhasa" "$out/dll" >"$out/diff.txt" 2>&1; then
+}
+for ((round = 1; round <= repeat; ++round)); do
+  dir=$out/round$round
+  if ((round % 2)); then
+    run_lhasa "$dir/lhasa" && run_dll "$dir/dll"
+  else
+    run_dll "$dir/dll" && run_lhasa "$dir/lhasa"
+  fi
+  if ! diff -r "$dir/lhasa" "$dir/dll" >"$out/diff.txt" 2>&1; then
     echo "round $round: the dll's files differ from lhasa's ($(wc -l <"$out/diff.txt") lines):" >&2
     head -20 "$out/diff.txt" >&2
     exit 1
@@ -100,3 +115,5 @@ printf '%-34s %8.2f %8.2f %10s\n' 'UNLHA32.DLL x, whole process' "$dll_wall" \
 printf '%-34s %8.2f %8.2f\n' 'UNLHA32.DLL x, the call' "$dll_call" \
   "$(echo "$dll_call / $lhasa_wall" | bc -l)"
 echo "load after: $(uptime)"
+# Last, once timed: see the header.
+rm -rf "$out"/round*

@@ -1,7 +1,8 @@
 // Extracts an archive through UNLHA32.DLL as a restore does: the DLL loaded
 // from DIST, one UnlhaW "x" command. Prints the result, the elapsed time of
 // the call, the CPU time of this process and its peak working set.
-// Usage: lha_extract_driver DIST ARCHIVE DEST\ .
+// Usage: lha_extract_driver DIST ARCHIVE DEST\ [COMMAND]  (default "x -c"; "t"
+// decodes without writing: what the file work costs is the difference).
 #include <windows.h>
 
 #include <cstdio>
@@ -10,8 +11,8 @@
 #include "process_clock.h"
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: lha_extract_driver DIST ARCHIVE DEST\\\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: lha_extract_driver DIST ARCHIVE DEST\\ [COMMAND]\n");
     return 2;
   }
   const std::wstring dll = std::wstring(argv[1]) + L"\\UNLHA32.DLL";
@@ -23,7 +24,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "UnlhaW not found in %ls (error %lu)\n", dll.c_str(), ::GetLastError());
     return 2;
   }
-  const std::wstring command = L"x -c \"" + std::wstring(argv[2]) + L"\" \"" + argv[3] + L"\"";
+  const std::wstring verb = argc == 5 ? argv[4] : L"x -c";
+  const std::wstring command = verb + L" \"" + std::wstring(argv[2]) + L"\" \"" + argv[3] + L"\"";
   wchar_t output[4096] = {};
   const double cpu_before = yx::bench::CpuSeconds();
   const double start = yx::bench::WallSeconds();

@@ -1,5 +1,6 @@
 #include "lha/win/entry_writer.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -22,44 +23,6 @@ std::wstring SystemReason(DWORD error) {
   while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) reason.pop_back();
   return reason;
 }
-
-// Writes through a buffer of 1 MiB: the decoders hand out pieces of 64 to
-// 256 KiB, and every WriteFile is a server round trip under Wine.
-class FileSink : public ByteSink {
- public:
-  explicit FileSink(HANDLE file) : file_(file) { buffer_.reserve(kBuffer); }
-  bool Write(const uint8_t* data, size_t size) override {
-    if (buffer_.size() + size > kBuffer && !Flush()) return false;
-    if (size >= kBuffer) return WriteAll(data, size);
-    buffer_.insert(buffer_.end(), data, data + size);
-    return true;
-  }
-  [[nodiscard]] bool Flush() {
-    const bool ok = buffer_.empty() || WriteAll(buffer_.data(), buffer_.size());
-    buffer_.clear();
-    return ok;
-  }
-  [[nodiscard]] DWORD Error() const { return error_; }
-
- private:
-  static constexpr size_t kBuffer = 1 << 20;
-  bool WriteAll(const uint8_t* data, size_t size) {
-    while (size > 0) {
-      const DWORD piece = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-      DWORD written = 0;
-      if (!::WriteFile(file_, data, piece, &written, nullptr) || written == 0) {
-        error_ = ::GetLastError();
-        return false;
-      }
-      data += written;
-      size -= written;
-    }
-    return true;
-  }
-  HANDLE file_;
-  std::vector<uint8_t> buffer_;
-  DWORD error_ = 0;
-};
 
 bool IsLinkOrFile(DWORD attributes) {
   return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -86,16 +49,30 @@ uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | 
 
 }  // namespace
 
+std::wstring FoldedName(std::wstring path) {
+  if (!path.empty()) ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+  return path;
+}
+
 WriteOutcome MakeFolders(const std::wstring& base, const std::vector<std::wstring>& parts,
-                         size_t count) {
+                         size_t count, KnownFolders* known) {
   std::wstring path = base;
   for (size_t i = 0; i < count; ++i) {
     path += parts[i];
+    std::wstring key;
+    if (known) {
+      key = FoldedName(path + L'\\');
+      if (known->real.contains(key)) {
+        path += L'\\';
+        continue;
+      }
+    }
     const std::wstring long_path = yx::win::ToLongPath(path);
     DWORD a = ::GetFileAttributesW(long_path.c_str());
+    bool made = false;
     if (a == INVALID_FILE_ATTRIBUTES) {
-      if (!::CreateDirectoryW(long_path.c_str(), nullptr) &&
-          ::GetLastError() != ERROR_ALREADY_EXISTS) {
+      made = ::CreateDirectoryW(long_path.c_str(), nullptr) != FALSE;
+      if (!made && ::GetLastError() != ERROR_ALREADY_EXISTS) {
         const DWORD error = ::GetLastError();
         return {kErrorMakeDirectory, path + L": " + SystemReason(error)};
       }
@@ -103,41 +80,69 @@ WriteOutcome MakeFolders(const std::wstring& base, const std::vector<std::wstrin
     }
     if (a == INVALID_FILE_ATTRIBUTES || IsLinkOrFile(a))
       return {kErrorMakeDirectory, path + L": a file or a link stands where a folder goes"};
+    if (known) {
+      if (made) known->made.insert(key);
+      known->real.insert(std::move(key));
+    }
     path += L'\\';
   }
   return {};
 }
 
-WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e, EntryDecoder& decoder,
-                        const std::wstring& target, Overwrite overwrite) {
-  const std::wstring long_target = yx::win::ToLongPath(target);
-  const EntryTimes times = TimesOf(e.header);
+EntryFile::~EntryFile() {
+  if (!file_) return;
+  file_.reset();
+  ::DeleteFileW(temp_.c_str());
+}
+
+WriteOutcome EntryFile::Open(const ArchiveEntry& e, const std::wstring& target, Overwrite overwrite,
+                             bool known_absent) {
+  entry_ = &e;
+  target_ = target;
+  long_target_ = yx::win::ToLongPath(target);
   WIN32_FILE_ATTRIBUTE_DATA existing{};
-  const bool exists =
-      ::GetFileAttributesExW(long_target.c_str(), GetFileExInfoStandard, &existing) != 0;
-  if (exists) {
+  exists_ = !known_absent &&
+            ::GetFileAttributesExW(long_target_.c_str(), GetFileExInfoStandard, &existing) != 0;
+  if (exists_) {
     if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       return {kErrorCannotWrite, target + L": a folder of that name exists"};
     if (overwrite == Overwrite::kNever ||
-        (overwrite == Overwrite::kNewer && Ticks(times.write) <= Ticks(existing.ftLastWriteTime)))
+        (overwrite == Overwrite::kNewer &&
+         Ticks(TimesOf(e.header).write) <= Ticks(existing.ftLastWriteTime)))
       return {kErrorAlreadyExist, target + L": exists, not overwritten"};
   }
-  const std::wstring temp = long_target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-  yx::win::UniqueFile file(::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
+  temp_ = long_target_ + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+  file_.reset(::CreateFileW(temp_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) {
     const DWORD error = ::GetLastError();
     return {kErrorCannotWrite, target + L": " + SystemReason(error)};
   }
-  FileSink sink(file.get());
-  DecodeStatus status = decoder.Decode(source, e, &sink);
-  if (status == DecodeStatus::kOk && !sink.Flush()) status = DecodeStatus::kWriteError;
+  return {};
+}
+
+bool EntryFile::Write(const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const DWORD piece = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file_.get(), data, piece, &written, nullptr) || written == 0) {
+      write_error_ = ::GetLastError();
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+WriteOutcome EntryFile::Close(DecodeStatus status) {
+  const std::wstring& target = target_;
   WriteOutcome outcome;
   switch (status) {
     case DecodeStatus::kOk:
       break;
     case DecodeStatus::kWriteError:
-      outcome = {kErrorCannotWrite, target + L": " + SystemReason(sink.Error())};
+      outcome = {kErrorCannotWrite, target + L": " + SystemReason(write_error_)};
       break;
     case DecodeStatus::kCrcMismatch:
       outcome = {kErrorFileCrc, target + L": CRC mismatch, not extracted"};
@@ -156,28 +161,29 @@ WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e, EntryDecode
       outcome = {kErrorHuffmanCode, target + L": damaged data, not extracted"};
       break;
   }
-  if (outcome.code == 0 && !::SetFileTime(file.get(), times.creation ? &*times.creation : nullptr,
+  const EntryTimes times = TimesOf(entry_->header);
+  if (outcome.code == 0 && !::SetFileTime(file_.get(), times.creation ? &*times.creation : nullptr,
                                           times.access ? &*times.access : nullptr, &times.write)) {
     const DWORD error = ::GetLastError();
     outcome = {kErrorCannotWrite, target + L": " + SystemReason(error)};
   }
   if (outcome.code == 0) {
-    if (exists) ::SetFileAttributesW(long_target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!RenameOpenFile(file.get(), long_target, exists)) {
+    if (exists_) ::SetFileAttributesW(long_target_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!RenameOpenFile(file_.get(), long_target_, exists_)) {
       const DWORD error = ::GetLastError();
       outcome = {error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? kErrorAlreadyExist
                                                                              : kErrorCannotWrite,
                  target + L": " + SystemReason(error)};
     }
   }
-  file.reset();
+  file_.reset();
   if (outcome.code != 0) {
-    ::DeleteFileW(temp.c_str());
+    ::DeleteFileW(temp_.c_str());
     return outcome;
   }
-  const DWORD attributes = AttributesOf(e.header);
+  const DWORD attributes = AttributesOf(entry_->header);
   if (attributes != FILE_ATTRIBUTE_ARCHIVE)
-    ::SetFileAttributesW(long_target.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesW(long_target_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
   return {};
 }
 

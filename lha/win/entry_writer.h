@@ -8,11 +8,13 @@
 #include <windows.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "lha/core/archive_reader.h"
 #include "lha/core/command_line.h"
 #include "lha/core/entry_decoder.h"
+#include "win/unique_handle.h"
 
 namespace yx::lha::win {
 
@@ -21,15 +23,53 @@ struct WriteOutcome {
   std::wstring what;  // for the output, with the system's error where there is one
 };
 
-// Makes `parts` (names below `base`, which ends in '\') as folders; false and
-// the reason when one is a file or a link, or cannot be made.
-[[nodiscard]] WriteOutcome MakeFolders(const std::wstring& base,
-                                       const std::vector<std::wstring>& parts, size_t count);
+// What one extraction learned of the folders under its base, so that each
+// is checked once and not at every entry: under Wine a name looked up and
+// not found reads the whole folder (names there are matched ignoring case).
+// Paths folded by FoldedName, ending in '\'.
+struct KnownFolders {
+  std::unordered_set<std::wstring> real;  // found as real folders, or made
+  std::unordered_set<std::wstring> made;  // made by this extraction: empty then
+};
 
-// Decodes `e` into base + parts, the folders before it made already.
-[[nodiscard]] WriteOutcome WriteEntry(RandomSource& source, const ArchiveEntry& e,
-                                      EntryDecoder& decoder, const std::wstring& target,
-                                      Overwrite overwrite);
+// `path` in capitals, as names are compared on Windows.
+[[nodiscard]] std::wstring FoldedName(std::wstring path);
+
+// Makes `parts` (names below `base`, which ends in '\') as folders; false and
+// the reason when one is a file or a link, or cannot be made. Folders in
+// `known` are taken as they are; those checked or made are added to it.
+[[nodiscard]] WriteOutcome MakeFolders(const std::wstring& base,
+                                       const std::vector<std::wstring>& parts, size_t count,
+                                       KnownFolders* known = nullptr);
+
+// One file entry being written, in three steps so that decoding and the
+// file's system calls may run on different threads.
+class EntryFile {
+ public:
+  EntryFile() = default;
+  // A file opened and never closed is deleted.
+  ~EntryFile();
+  EntryFile(const EntryFile&) = delete;
+  EntryFile& operator=(const EntryFile&) = delete;
+
+  // Applies the overwrite rule to `target` and creates the new file beside
+  // it; `e` must outlive this object. With `known_absent` the target is not
+  // looked for: the name is then only taken if still free.
+  [[nodiscard]] WriteOutcome Open(const ArchiveEntry& e, const std::wstring& target,
+                                  Overwrite overwrite, bool known_absent = false);
+  [[nodiscard]] bool Write(const uint8_t* data, size_t size);
+  // With the decoder's verdict on the bytes written: when whole, sets the
+  // times, gives the file the target's name and sets its attributes;
+  // otherwise deletes it and says why.
+  [[nodiscard]] WriteOutcome Close(DecodeStatus status);
+
+ private:
+  const ArchiveEntry* entry_ = nullptr;
+  std::wstring target_, long_target_, temp_;
+  bool exists_ = false;
+  yx::win::UniqueFile file_;
+  DWORD write_error_ = 0;
+};
 
 // Sets the times and attributes a folder entry stores, once its contents are
 // written.

@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 
 #include "lha/core/entry_decoder.h"
 #include "lha/win/entry_names.h"
-#include "lha/win/entry_writer.h"
+#include "lha/win/write_behind.h"
 #include "lha/win/read_result.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -18,11 +19,6 @@ namespace {
 // After the path of an entry whose name had bytes neither its code page nor
 // UTF-8 explains.
 constexpr wchar_t kReplacedNote[] = L"  [name bytes not Shift-JIS or UTF-8 written as '_']";
-
-std::wstring Upper(std::wstring s) {
-  if (!s.empty()) ::CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
-  return s;
-}
 
 bool Wildcard(const wchar_t* p, const wchar_t* t) {
   // Iterative with one backtrack point: linear in practice, never exponential.
@@ -126,9 +122,10 @@ class Run {
     } else {
       if (request_.command != 't' && !PrepareBase()) return outcome_;
       for (const ArchiveEntry& e : archive_.entries) Entry(e);
-      // Folders last, deepest first: writing their contents changed their times.
-      for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
-        FinishFolder(*it->first, it->second);
+      if (writer_) {
+        outcome_ = writer_->Finish();
+        writer_.reset();
+      }
     }
     if (archive_.listing != ListResult::kOk)
       Problem(kErrorHeaderBroken, request_.archive + L": damaged or cut short after entry " +
@@ -138,6 +135,7 @@ class Run {
 
  private:
   void Problem(int code, const std::wstring& line) {
+    if (writer_) return writer_->Problem(code, line);
     if (outcome_.code == 0) outcome_.code = code;
     outcome_.output += line + L"\r\n";
   }
@@ -167,6 +165,7 @@ class Run {
               base_ + L": cannot make the folder (error " + std::to_wstring(error) + L")");
       return false;
     }
+    writer_.emplace(base_, request_.overwrite);
     return true;
   }
 
@@ -178,7 +177,7 @@ class Run {
     std::wstring shown;
     for (const std::wstring& p : parts) shown += (shown.empty() ? L"" : L"\\") + p;
     if (!Selected(request_.names, shown)) return;
-    if (replaced) outcome_.output += shown + kReplacedNote + L"\r\n";
+    if (replaced) Problem(0, shown + kReplacedNote);
     if (h.IsSymbolicLink()) return Problem(kErrorUnsafeName, shown + L": a link, not extracted");
     if (verdict != PathVerdict::kOk)
       return Problem(kErrorUnsafeName, shown + L": an unsafe name, not extracted");
@@ -189,22 +188,12 @@ class Run {
       return;
     }
     if (h.IsDirectory()) {
-      if (request_.command == 'e') return;
-      const WriteOutcome w = MakeFolders(base_, parts, parts.size());
-      if (w.code != 0) return Problem(w.code, w.what);
-      std::wstring folder = base_;
-      for (const std::wstring& p : parts) folder += p + L'\\';
-      folders_.emplace_back(&e, folder);
+      if (request_.command != 'e') writer_->Folder(e, std::move(parts));
       return;
     }
     if (request_.command == 'e') parts.erase(parts.begin(), parts.end() - 1);
-    const WriteOutcome made = MakeFolders(base_, parts, parts.size() - 1);
-    if (made.code != 0) return Problem(made.code, made.what);
-    std::wstring target = base_;
-    for (const std::wstring& p : parts) target += p + L'\\';
-    target.pop_back();
-    const WriteOutcome w = WriteEntry(*archive_.source, e, decoder_, target, request_.overwrite);
-    if (w.code != 0) Problem(w.code, w.what);
+    ByteSink& sink = writer_->BeginFile(e, std::move(parts));
+    writer_->EndFile(decoder_.Decode(*archive_.source, e, &sink));
   }
 
   WriteOutcome Test(const ArchiveEntry& e) {
@@ -228,17 +217,18 @@ class Run {
   OpenedArchive archive_;
   EntryDecoder decoder_;
   std::wstring base_;
-  std::vector<std::pair<const ArchiveEntry*, std::wstring>> folders_;
   ReadOutcome outcome_;
+  // Extraction's file work, once the base folder is there.
+  std::optional<WriteBehind> writer_;
 };
 
 }  // namespace
 
 bool MatchesEntry(const std::wstring& pattern, const std::wstring& path) {
-  std::wstring p = Upper(pattern);
+  std::wstring p = FoldedName(pattern);
   if (!p.empty() && p.back() == L'\\') p += L'*';
   if (p == L"*.*") p = L"*";
-  const std::wstring t = Upper(path);
+  const std::wstring t = FoldedName(path);
   if (Wildcard(p.c_str(), t.c_str())) return true;
   if (p.find(L'\\') != std::wstring::npos) return false;
   const size_t cut = t.rfind(L'\\');

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,61 @@ TEST_F(ReadTest, DamagedEntryLeavesNoFileUnderItsName) {
   };
   walk(out_.Path());
   EXPECT_EQ(files, 2);
+}
+
+// Names that differ only in case (made on the Linux side, see
+// CMakeLists.txt) meet in one file on Windows, in a folder the extraction
+// itself made: each later twin is reported in entry order and left out, or
+// with -c replaces the earlier. A file larger than what an extraction holds
+// in memory at once comes back whole.
+TEST(ReadTwins, LaterTwinsAreReportedInOrderAndBigFilesComeBackWhole) {
+  std::wstring tree = L"Z:";
+  for (const char c : std::string(yx::test::kBinaryDir) + "/tests/lha/dll-in/case/")
+    tree += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  TempFolder src;
+  const std::wstring archive = src.Path() + L"case.lzh";
+  ASSERT_EQ(Call(L"a -x1 -r2 \"" + archive + L"\" \"" + tree + L"\" \"Work\\*\"").code, 0);
+  const std::map<std::wstring, std::string> content = {{L"Work\\faq.html", "lower case\n"},
+                                                       {L"Work\\FAQ.html", "UPPER CASE\n"},
+                                                       {L"Work\\Docs\\a.txt", "first\n"},
+                                                       {L"Work\\docs\\a.txt", "second\n"}};
+  // In archive order: the first of each pair stays, the later is reported.
+  std::map<std::wstring, std::wstring> first, last;  // by the name in capitals
+  TempFolder kept, replaced;
+  std::wstring expected;
+  HARC h = UnlhaOpenArchiveW(nullptr, archive.c_str(), 0);
+  ASSERT_NE(h, nullptr);
+  INDIVIDUALINFOW info{};
+  for (int r = UnlhaFindFirstW(h, L"*", &info); r == 0; r = UnlhaFindNextW(h, &info)) {
+    const std::wstring name = info.szFileName;
+    if (!content.contains(name)) continue;
+    std::wstring key = name;
+    ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    if (first.contains(key))
+      expected += kept.Path() + name + L": exists, not overwritten\r\n";
+    else
+      first[key] = name;
+    last[key] = name;
+  }
+  EXPECT_EQ(UnlhaCloseArchive(h), 0);
+  ASSERT_EQ(first.size(), 2u);
+
+  const Result r = Call(L"x \"" + archive + L"\" \"" + kept.Path() + L"\"");
+  EXPECT_EQ(r.code, win::kErrorAlreadyExist);
+  EXPECT_EQ(r.text, expected);
+  EXPECT_EQ(Call(L"x -c \"" + archive + L"\" \"" + replaced.Path() + L"\"").code, 0);
+  for (const auto& [key, name] : first) {
+    EXPECT_EQ(kept.ReadFile(name), content.at(name));
+    EXPECT_EQ(replaced.ReadFile(name), content.at(last[key]));
+  }
+
+  std::string big;
+  for (int i = 0; big.size() < (10u << 20); ++i) big += "line " + std::to_string(i) + "\n";
+  src.WriteFile(L"Big\\big.txt", big);
+  const std::wstring big_archive = src.Path() + L"big.lzh";
+  ASSERT_EQ(Call(L"a \"" + big_archive + L"\" \"" + src.Path() + L"\" \"Big\\big.txt\"").code, 0);
+  EXPECT_EQ(Call(L"x \"" + big_archive + L"\" \"" + kept.Path() + L"\"").code, 0);
+  EXPECT_EQ(kept.ReadFile(L"Big\\big.txt"), big);
 }
 
 TEST(ReadHostile, NothingIsWrittenOutsideTheFolder) {

@@ -1,0 +1,115 @@
+#pragma once
+// The file work of an extraction on a thread of its own, in the order the
+// entries come, while the caller's thread decodes the entries after. Under
+// Wine every folder made, file created, renamed and closed is a round trip
+// to its server, as long as decoding a small file; on two cores the two now
+// overlap. What the thread holds is bounded (a few MiB of decoded bytes and
+// a few thousand steps), whatever the entries' sizes: the caller waits when
+// it is full. Each problem is one line of the output, in entry order.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <thread>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "lha/core/archive_reader.h"
+#include "lha/core/command_line.h"
+#include "lha/core/entry_decoder.h"
+#include "lha/core/stream.h"
+#include "lha/win/entry_writer.h"
+#include "lha/win/read_command.h"
+
+namespace yx::lha::win {
+
+class WriteBehind {
+ public:
+  // `base` ends in '\' and exists.
+  WriteBehind(std::wstring base, Overwrite overwrite);
+  // Stops the thread; a file begun and not ended is deleted.
+  ~WriteBehind();
+  WriteBehind(const WriteBehind&) = delete;
+  WriteBehind& operator=(const WriteBehind&) = delete;
+
+  // A line of the output; `code` (a ReadResult, or 0) becomes the result
+  // when it is the first problem.
+  void Problem(int code, std::wstring line);
+  // A folder entry: `parts` made as folders under the base. `e` outlives
+  // this object.
+  void Folder(const ArchiveEntry& e, std::vector<std::wstring> parts);
+  // A file entry at base + `parts`, the folders before it made first; its
+  // bytes go to the sink returned, then EndFile gives the decoder's verdict.
+  // The sink refuses the bytes once the file cannot be written (it exists,
+  // a write failed), so the decoder stops early.
+  [[nodiscard]] ByteSink& BeginFile(const ArchiveEntry& e, std::vector<std::wstring> parts);
+  void EndFile(DecodeStatus status);
+  // Waits for the work asked, then sets the folders' times and attributes,
+  // deepest first (writing their contents changed them). Call once.
+  [[nodiscard]] ReadOutcome Finish();
+
+ private:
+  enum class Kind { kProblem, kFolder, kBegin, kBytes, kEnd };
+  struct Job {
+    Kind kind = Kind::kProblem;
+    const ArchiveEntry* entry = nullptr;
+    int code = 0;
+    std::wstring line;
+    std::vector<std::wstring> parts;
+    std::vector<uint8_t> bytes;
+    DecodeStatus status = DecodeStatus::kOk;
+  };
+  class Sink : public ByteSink {
+   public:
+    explicit Sink(WriteBehind& owner) : owner_(owner) {}
+    bool Write(const uint8_t* data, size_t size) override;
+    std::vector<uint8_t> bytes;
+
+   private:
+    WriteBehind& owner_;
+  };
+
+  void Push(Job job);
+  void Run();
+  void Do(Job& job);
+  void Line(int code, const std::wstring& line);
+  void Refuse(const WriteOutcome& why);
+
+  const std::wstring base_;
+  const Overwrite overwrite_;
+  Sink sink_{*this};
+  uint64_t file_number_ = 0;  // of the file the caller decodes, from 1
+  // The number of the last file the thread could not write: its sink then
+  // takes no more.
+  std::atomic<uint64_t> refused_{0};
+
+  // The system's slim lock and condition variable: under Wine they wait in
+  // the process, where the threads library's would ask Wine's server.
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
+  std::deque<Job> jobs_;
+  size_t queued_bytes_ = 0;
+  bool closing_ = false;
+  bool caller_waits_ = false;
+  bool thread_waits_ = false;
+
+  // The thread's own.
+  std::unique_ptr<EntryFile> file_;
+  uint64_t thread_file_number_ = 0;
+  bool write_failed_ = false;
+  std::vector<std::pair<const ArchiveEntry*, std::wstring>> folders_;
+  KnownFolders known_;
+  // The folded paths of the files written, hashed: a name in a folder this
+  // run made is free unless among them (a hash shared by chance only costs
+  // a look).
+  std::unordered_set<size_t> written_;
+  ReadOutcome outcome_;
+
+  std::thread thread_;  // last: it starts once everything above exists
+};
+
+}  // namespace yx::lha::win
