@@ -95,8 +95,8 @@ EntryFile::~EntryFile() {
   ::DeleteFileW(temp_.c_str());
 }
 
-WriteOutcome EntryFile::Open(const ArchiveEntry& e, const std::wstring& target, Overwrite overwrite,
-                             bool known_absent) {
+WriteOutcome EntryFile::Open(const ArchiveEntry& e, const std::wstring& target, std::wstring temp,
+                             Overwrite overwrite, bool known_absent) {
   entry_ = &e;
   target_ = target;
   long_target_ = yx::win::ToLongPath(target);
@@ -111,7 +111,7 @@ WriteOutcome EntryFile::Open(const ArchiveEntry& e, const std::wstring& target, 
          Ticks(TimesOf(e.header).write) <= Ticks(existing.ftLastWriteTime)))
       return {kErrorAlreadyExist, target + L": exists, not overwritten"};
   }
-  temp_ = long_target_ + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+  temp_ = std::move(temp);
   file_.reset(::CreateFileW(temp_.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_) {

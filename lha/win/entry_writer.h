@@ -52,11 +52,12 @@ class EntryFile {
   EntryFile(const EntryFile&) = delete;
   EntryFile& operator=(const EntryFile&) = delete;
 
-  // Applies the overwrite rule to `target` and creates the new file beside
-  // it; `e` must outlive this object. With `known_absent` the target is not
-  // looked for: the name is then only taken if still free.
+  // Applies the overwrite rule to `target` and creates the new file as
+  // `temp` (a long path on the target's volume, not yet there); `e` must
+  // outlive this object. With `known_absent` the target is not looked for:
+  // the name is then only taken if still free.
   [[nodiscard]] WriteOutcome Open(const ArchiveEntry& e, const std::wstring& target,
-                                  Overwrite overwrite, bool known_absent = false);
+                                  std::wstring temp, Overwrite overwrite, bool known_absent);
   [[nodiscard]] bool Write(const uint8_t* data, size_t size);
   // With the decoder's verdict on the bytes written: when whole, sets the
   // times, gives the file the target's name and sets its attributes;

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "lha/win/read_result.h"
+#include "win/file_system.h"
 
 namespace yx::lha::win {
 namespace {
@@ -161,8 +162,19 @@ void WriteBehind::Do(Job& job) {
       // a file or folder there.
       const bool absent = known_.made.contains(parent) && !written_.contains(key) &&
                           !known_.real.contains(folded + L'\\');
+      if (!temp_folder_tried_) {
+        temp_folder_tried_ = true;
+        const std::wstring folder = yx::win::ToLongPath(
+            base_ + L"UNLHA32." + std::to_wstring(::GetCurrentProcessId()) + L".tmp");
+        if (::CreateDirectoryW(folder.c_str(), nullptr)) temp_folder_ = folder + L'\\';
+      }
+      std::wstring temp = temp_folder_.empty()
+                              ? yx::win::ToLongPath(target) + L"." +
+                                    std::to_wstring(::GetCurrentProcessId()) + L".tmp"
+                              : temp_folder_ + std::to_wstring(thread_file_number_) + L".tmp";
       file_ = std::make_unique<EntryFile>();
-      const WriteOutcome opened = file_->Open(*job.entry, target, overwrite_, absent);
+      const WriteOutcome opened =
+          file_->Open(*job.entry, target, std::move(temp), overwrite_, absent);
       if (opened.code != 0) return Refuse(opened);
       written_.insert(key);
       return;
@@ -189,6 +201,11 @@ ReadOutcome WriteBehind::Finish() {
   ::ReleaseSRWLockExclusive(&lock_);
   ::WakeAllConditionVariable(&changed_);
   thread_.join();
+  if (!temp_folder_.empty() && !::RemoveDirectoryW(temp_folder_.c_str())) {
+    const DWORD error = ::GetLastError();
+    Line(kErrorCannotWrite, temp_folder_.substr(4) + L": cannot remove this run's folder (error " +
+                                std::to_wstring(error) + L")");
+  }
   for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
     FinishFolder(*it->first, it->second);
   return std::move(outcome_);

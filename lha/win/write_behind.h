@@ -107,6 +107,13 @@ class WriteBehind {
   // run made is free unless among them (a hash shared by chance only costs
   // a look).
   std::unordered_set<size_t> written_;
+  // Where new files are written before they take their names: a folder of
+  // this run's own under the base, so that creating one looks through a
+  // nearly empty folder rather than the target's (under Wine a new name is
+  // looked for in its whole folder). Empty when it could not be made: then
+  // beside the target.
+  std::wstring temp_folder_;
+  bool temp_folder_tried_ = false;
   ReadOutcome outcome_;
 
   std::thread thread_;  // last: it starts once everything above exists
