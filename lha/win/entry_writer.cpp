@@ -182,24 +182,36 @@ WriteOutcome EntryFile::Close(DecodeStatus status) {
     return outcome;
   }
   const DWORD attributes = AttributesOf(entry_->header);
-  if (attributes != FILE_ATTRIBUTE_ARCHIVE)
-    ::SetFileAttributesW(long_target_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+  if (attributes != FILE_ATTRIBUTE_ARCHIVE &&
+      !::SetFileAttributesW(long_target_.c_str(),
+                            attributes ? attributes : FILE_ATTRIBUTE_NORMAL)) {
+    const DWORD error = ::GetLastError();
+    return {kErrorCannotWrite, target + L": the attributes not set: " + SystemReason(error)};
+  }
   return {};
 }
 
-void FinishFolder(const ArchiveEntry& e, const std::wstring& folder) {
+WriteOutcome FinishFolder(const ArchiveEntry& e, const std::wstring& folder) {
   const std::wstring long_path = yx::win::ToLongPath(folder);
   const EntryTimes times = TimesOf(e.header);
-  yx::win::UniqueFile handle(::CreateFileW(long_path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
-  if (handle)
-    ::SetFileTime(handle.get(), times.creation ? &*times.creation : nullptr,
-                  times.access ? &*times.access : nullptr, &times.write);
+  // Never through a link put there since: its target is not ours to touch.
+  yx::win::UniqueFile handle(
+      ::CreateFileW(long_path.c_str(), FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle || !::SetFileTime(handle.get(), times.creation ? &*times.creation : nullptr,
+                                times.access ? &*times.access : nullptr, &times.write)) {
+    const DWORD error = ::GetLastError();
+    return {kErrorCannotWrite, folder + L": the folder's time not set: " + SystemReason(error)};
+  }
   handle.reset();
   const DWORD attributes = AttributesOf(e.header) & ~FILE_ATTRIBUTE_ARCHIVE;
-  if (attributes != 0) ::SetFileAttributesW(long_path.c_str(), attributes);
+  if (attributes != 0 && !::SetFileAttributesW(long_path.c_str(), attributes)) {
+    const DWORD error = ::GetLastError();
+    return {kErrorCannotWrite,
+            folder + L": the folder's attributes not set: " + SystemReason(error)};
+  }
+  return {};
 }
 
 }  // namespace yx::lha::win

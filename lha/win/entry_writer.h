@@ -74,6 +74,6 @@ class EntryFile {
 
 // Sets the times and attributes a folder entry stores, once its contents are
 // written.
-void FinishFolder(const ArchiveEntry& e, const std::wstring& folder);
+[[nodiscard]] WriteOutcome FinishFolder(const ArchiveEntry& e, const std::wstring& folder);
 
 }  // namespace yx::lha::win

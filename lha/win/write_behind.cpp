@@ -21,12 +21,16 @@ WriteBehind::WriteBehind(std::wstring base, Overwrite overwrite)
     : base_(std::move(base)), overwrite_(overwrite), thread_([this] { Run(); }) {}
 
 WriteBehind::~WriteBehind() {
+  if (!thread_.joinable()) return;  // finished
+  // Given up half way (out of memory): what the thread had not done is
+  // dropped, its file deleted and this run's folder removed.
   ::AcquireSRWLockExclusive(&lock_);
   closing_ = true;
   jobs_.clear();
   ::ReleaseSRWLockExclusive(&lock_);
   ::WakeAllConditionVariable(&changed_);
-  if (thread_.joinable()) thread_.join();
+  thread_.join();
+  if (!temp_folder_.empty()) ::RemoveDirectoryW(temp_folder_.c_str());
 }
 
 void WriteBehind::Problem(int code, std::wstring line) {
@@ -206,8 +210,10 @@ ReadOutcome WriteBehind::Finish() {
     Line(kErrorCannotWrite, temp_folder_.substr(4) + L": cannot remove this run's folder (error " +
                                 std::to_wstring(error) + L")");
   }
-  for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
-    FinishFolder(*it->first, it->second);
+  for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) {
+    const WriteOutcome w = FinishFolder(*it->first, it->second);
+    if (w.code != 0) Line(w.code, w.what);
+  }
   return std::move(outcome_);
 }
 
