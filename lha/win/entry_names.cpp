@@ -46,6 +46,8 @@ std::wstring Replaced(std::string_view text, unsigned code_page) {
   return out;
 }
 
+}  // namespace
+
 // The narrow path in UTF-16. 0xFF ends a folder; valid in no code page and
 // never part of a double-byte character, it becomes '\\' before decoding so
 // that the split sees whole characters whatever the encoding.
@@ -59,8 +61,6 @@ std::wstring DecodedNarrowPath(const EntryHeader& h, bool& replaced) {
   replaced = true;
   return Replaced(path, code_page);
 }
-
-}  // namespace
 
 std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict, bool* replaced) {
   std::vector<std::u16string> parts;
@@ -84,9 +84,20 @@ std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict,
 std::wstring EntryWidePath(const EntryHeader& h) { return Join(EntryParts(h, nullptr)); }
 
 std::string EntryNarrowPath(const EntryHeader& h) {
-  std::string path;
-  for (const std::string& p : StoredPathParts(h)) path += (path.empty() ? "" : "\\") + p;
-  return path;
+  std::string stored = h.directory + h.name;
+  std::replace(stored.begin(), stored.end(), '\xFF', '\\');
+  // As stored when that is code page 932 (beside Unicode names it is their
+  // fallback); otherwise the names extraction writes, in code page 932 with
+  // '_' for what it cannot hold, so that a caller finds under this name the
+  // file x made.
+  if (h.wide_name || h.wide_directory ||
+      (h.code_page.value_or(yx::win::kCodePage932) == yx::win::kCodePage932 &&
+       Strict(stored, yx::win::kCodePage932))) {
+    std::string path;
+    for (const std::string& p : StoredPathParts(h)) path += (path.empty() ? "" : "\\") + p;
+    return path;
+  }
+  return yx::win::FromWide(EntryWidePath(h), yx::win::kCodePage932, nullptr, '_');
 }
 
 EntryTimes TimesOf(const EntryHeader& h) {

@@ -19,6 +19,9 @@ namespace yx::lha::win {
 // explains become '_', and `replaced` says so.
 [[nodiscard]] std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict,
                                                    bool* replaced = nullptr);
+// The stored narrow path decoded as EntryParts decodes it, whole: '\' after
+// every folder's name.
+[[nodiscard]] std::wstring DecodedNarrowPath(const EntryHeader& h, bool& replaced);
 // The stored path with '\' between names, for listings and the handle API.
 [[nodiscard]] std::wstring EntryWidePath(const EntryHeader& h);
 [[nodiscard]] std::string EntryNarrowPath(const EntryHeader& h);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "lha/win/entry_names.h"
 #include "win/text.h"
 
 namespace yx::lha::win {
@@ -53,10 +54,10 @@ std::u16string KeyOf(const EntryHeader& h) {
     for (char16_t c : h.wide_directory.value_or(u"")) key += c == kWideFolderEnd ? u'\\' : c;
     key += *h.wide_name;
   } else {
-    const unsigned code_page = h.code_page.value_or(yx::win::kCodePage932);
-    std::string narrow;
-    for (char c : h.directory) narrow += c == kFolderEnd ? '\\' : c;
-    key = U16(yx::win::ToWide(narrow + h.name, code_page));
+    // Decoded as extraction decodes it: an entry is replaced by the file
+    // that extracting it makes.
+    bool replaced = false;
+    key = U16(DecodedNarrowPath(h, replaced));
   }
   return key;
 }

@@ -240,6 +240,18 @@ TEST(ReadForeignNames, UndecodableBytesBecomeUnderscores) {
   EXPECT_EQ(out.ReadFile(L"Work\\plain.txt"), "plain\n");
   const Result listed = Call(L"l \"" + archive + L"\"");
   EXPECT_NE(listed.text.find(L"caf_.txt  [name bytes"), std::wstring::npos);
+  // The narrow handle API names it as written, and adding the file written
+  // replaces the entry rather than storing a second one.
+  HARC h = UnlhaOpenArchiveW(nullptr, archive.c_str(), 0);
+  ASSERT_NE(h, nullptr);
+  INDIVIDUALINFO info{};
+  EXPECT_EQ(UnlhaFindFirst(h, "*caf*", &info), 0);
+  EXPECT_STREQ(info.szFileName, "Work\\caf_.txt");
+  EXPECT_EQ(UnlhaCloseArchive(h), 0);
+  const std::wstring copy = out.Path() + L"names.lzh";
+  ASSERT_TRUE(::CopyFileW(archive.c_str(), copy.c_str(), TRUE));
+  EXPECT_EQ(Call(L"a \"" + copy + L"\" \"" + out.Path() + L"\" Work\\caf_.txt").code, 0);
+  EXPECT_EQ(UnlhaGetFileCountW(copy.c_str()), 3);  // Work and its two files
 }
 
 TEST(ReadSamples, SelfExtractingAndOldArchivesList) {
