@@ -31,7 +31,7 @@ class Locked {
 }  // namespace
 
 ReadAhead::ReadAhead(size_t count, std::function<File(size_t)> file)
-    : count_(count), file_(std::move(file)), errors_(count, ERROR_SUCCESS) {
+    : count_(count), file_(std::move(file)), errors_(count, ERROR_SUCCESS), claimed_(count) {
   if (count_ == 0) return;
   try {
     worker_ = std::thread([this]() noexcept {
@@ -73,6 +73,11 @@ void ReadAhead::Run() {
         worker_waits_ = false;
       }
       if (stop_) return;
+      if (claimed_[i]) {
+        // Opened by its taker: its place is kept, as taken.
+        ready_.emplace_back().taken = true;
+        continue;
+      }
     }
     const File file = file_(i);
     Opened o;
@@ -111,19 +116,9 @@ bool ReadAhead::HalfTaken() const {
   return untaken_ <= kMaxFilesAhead / 2 && head_bytes_ <= kMaxBytesAhead / 2;
 }
 
-void ReadAhead::DropFront() {
-  Opened& front = ready_.front();
-  if (!front.taken) {
-    --untaken_;
-    head_bytes_ -= front.head.size();
-  }
-  ready_.pop_front();
-  ++first_ready_;
-}
-
 bool ReadAhead::TakeQueued(size_t index, Opened& o) {
   for (;;) {
-    if (index < first_ready_) return false;  // dropped to make room
+    if (index < first_ready_) return false;  // taken before
     if (index < first_ready_ + ready_.size()) {
       Opened& slot = ready_[index - first_ready_];
       if (slot.taken) return false;
@@ -137,13 +132,14 @@ bool ReadAhead::TakeQueued(size_t index, Opened& o) {
       }
       return true;
     }
-    // Not read yet. With the queue full, the files before it make room
-    // until the thread goes on: whoever takes them opens them afresh.
-    if (worker_waits_ || untaken_ >= kMaxFilesAhead || head_bytes_ >= kMaxBytesAhead) {
-      while (!ready_.empty() && !HalfTaken()) DropFront();
-      if (worker_waits_) ::WakeAllConditionVariable(&changed_);
-    }
     if (failure_) std::rethrow_exception(failure_);
+    // Not read yet. Under Wine every open waits for its server, and with both
+    // cores compressing that wait grows: only the thread's next file is waited
+    // for; one further on is opened here, beside the thread's.
+    if (index > first_ready_ + ready_.size() || worker_waits_) {
+      claimed_[index] = true;
+      return false;
+    }
     ++takers_waiting_;
     ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
     --takers_waiting_;

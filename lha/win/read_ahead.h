@@ -38,9 +38,10 @@ class ReadAhead {
 
   // The content of file `index` of the list; nullptr when it cannot be
   // opened. Several compressors may take at once, a little out of order;
-  // each file comes from the thread once. A file taken again, one the queue
-  // had to drop to reach a file far ahead, or one that the thread could not
-  // open or read, is opened on the spot.
+  // each file comes from the thread once. A taker waits only for the
+  // thread's next file: one further on is opened on the spot (and skipped
+  // by the thread), as is a file taken again or one the thread could not
+  // open or read.
   [[nodiscard]] std::unique_ptr<ContentSource> Take(size_t index);
 
   // Why file `index` could not be opened or read, by whoever met it last:
@@ -61,7 +62,6 @@ class ReadAhead {
   // With the lock held: takes file `index` out of the queue; false when the
   // taker must open it itself.
   [[nodiscard]] bool TakeQueued(size_t index, Opened& o);
-  void DropFront();
 
   const size_t count_;
   const std::function<File(size_t)> file_;
@@ -73,7 +73,8 @@ class ReadAhead {
   // every hand-over.
   SRWLOCK lock_ = SRWLOCK_INIT;
   CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
-  std::deque<Opened> ready_;  // files first_ready_ .. first_ready_ + size - 1
+  std::deque<Opened> ready_;   // files first_ready_ .. first_ready_ + size - 1
+  std::vector<bool> claimed_;  // by a taker before the thread came to them
   size_t first_ready_ = 0;
   size_t untaken_ = 0;     // in ready_
   size_t head_bytes_ = 0;  // of those

@@ -1,7 +1,6 @@
 // The program's entry: interactive with the settings window, or one
 // unattended backup when started with the single argument /AUTO.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cwchar>
 #include <exception>
@@ -19,6 +18,7 @@
 #include "ui/window.h"
 #include "win/clock.h"
 #include "win/pause_point.h"
+#include "win/program_arguments.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -29,10 +29,8 @@ yx::app::StartupOptions ReadStartup() {
   std::wstring exe(32768, L'\0');
   exe.resize(::GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
   options.exe_path = exe;
-  int argc = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-  for (int i = 1; argv && i < argc; ++i) options.args.push_back(yx::win::FromWide(argv[i]));
-  ::LocalFree(argv);
+  for (const std::wstring& arg : yx::win::ProgramArguments())
+    options.args.push_back(yx::win::FromWide(arg));
   return options;
 }
 
@@ -85,13 +83,17 @@ int RunProgram(HINSTANCE instance) {
     // Outside any window procedure: a fault here ends the program as one
     // inside would.
     yx::ui::Guarded([&] {
-      session.Run(yx::settings::LoadSettings(app_dir + std::string(yx::settings::kFileName)),
-                  yx::backup::unlha32::LibraryLoaded(), window);
+      const yx::settings::Settings settings =
+          yx::settings::LoadSettings(app_dir + std::string(yx::settings::kFileName));
+      // A copy run never calls the archiver: loading it would only slow the start.
+      if (settings.use_lha) yx::backup::unlha32::Load();
+      session.Run(settings, yx::backup::unlha32::LibraryLoaded(), window);
       return LRESULT{0};
     });
     app.Terminate();
     app.Run();
   } else {
+    yx::backup::unlha32::Load();
     yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options, session);
     form.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path));
     yx::app::TForm3 progress(app, form.CancelRequested);
@@ -183,7 +185,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   StartTestClock();
   StartTestPausePoint();
 #endif
-  yx::backup::unlha32::Load();
   const int status = RunProgram(instance);
   yx::backup::unlha32::Unload();
   return status;

@@ -120,6 +120,13 @@ void TForm3::StartProgress(bool title_progress) {
   StartTime = TimeOfDay(win::Now());
   // Setting the timer again restarts its interval.
   ::SetTimer(window_, kTimerId, kTimerInterval, nullptr);
+  if (TitleProgress) {
+    // A run nobody started from the window takes no keys from the program the
+    // user is typing in: shown on top, but not made active.
+    ::ShowWindow(window_, SW_SHOWNOACTIVATE);
+    ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return;
+  }
   ::ShowWindow(window_, SW_SHOW);
   ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ::SetForegroundWindow(window_);

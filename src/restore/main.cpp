@@ -1,7 +1,6 @@
 // The restore's entry. Without arguments it shows its window; /LIST and
 // /RESTORE act without one (restore/command_line.h).
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "restore/restore_window.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
+#include "win/program_arguments.h"
 
 namespace {
 
@@ -19,21 +19,12 @@ std::wstring ExePath() {
   return exe;
 }
 
-std::vector<std::wstring> Arguments() {
-  std::vector<std::wstring> args;
-  int argc = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-  for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv[i]);
-  ::LocalFree(argv);
-  return args;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace yx::restore;
   const Program program = Program::Beside(ExePath());
-  const std::vector<std::wstring> args = Arguments();
+  const std::vector<std::wstring> args = yx::win::ProgramArguments();
   if (!args.empty()) return RunCommandLine(program, args);
   yx::ui::Application app(instance);
   app.SetTitle(kTitle);

@@ -3,7 +3,6 @@
 // print nothing and end with status 0, or append the reason to log-error.txt
 // beside the program and end with a non-zero status.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "ui/application.h"
 #include "win/clock.h"
 #include "win/file_system.h"
+#include "win/program_arguments.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -32,15 +32,6 @@ std::wstring ExePath() {
   std::wstring exe(32768, L'\0');
   exe.resize(::GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
   return exe;
-}
-
-std::vector<std::wstring> Arguments() {
-  std::vector<std::wstring> args;
-  int argc = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-  for (int i = 1; argv && i < argc; ++i) args.emplace_back(argv[i]);
-  ::LocalFree(argv);
-  return args;
 }
 
 std::wstring Upper(std::wstring text) {
@@ -99,7 +90,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   (void)::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, 0, nullptr);
   const std::wstring exe = ExePath();
-  const std::vector<std::wstring> args = Arguments();
+  const std::vector<std::wstring> args = yx::win::ProgramArguments();
   if (!args.empty()) return RunCommand(args, exe);
   yx::ui::Application app(instance);
   app.SetTitle(kTitle);

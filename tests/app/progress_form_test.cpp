@@ -131,6 +131,25 @@ TEST_F(ProgressForm, StartResetsTheCountersShowsOnTopAndStopHides) {
   EXPECT_FALSE(::KillTimer(form_->Handle(), TForm3::kTimerId));
 }
 
+// An unattended run starts while the user may be typing elsewhere: the
+// window shows on top, but the keys stay where they were.
+TEST_F(ProgressForm, AnUnattendedStartShowsOnTopWithoutTakingTheFocus) {
+  const HWND elsewhere = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                           200, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(elsewhere, nullptr);
+  ::SetForegroundWindow(elsewhere);
+  ::SetFocus(elsewhere);
+  app_->ProcessMessages();
+  ASSERT_EQ(::GetFocus(), elsewhere);
+
+  Start(/*title_progress=*/true);
+  EXPECT_TRUE(::IsWindowVisible(form_->Handle()));
+  EXPECT_NE(::GetWindowLongPtrW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_EQ(::GetFocus(), elsewhere);
+  form_->StopProgress();
+  ::DestroyWindow(elsewhere);
+}
+
 TEST_F(ProgressForm, ElapsedTimeShowsWholeSecondsSinceTheStart) {
   struct Case {
     DateTime start, tick;
