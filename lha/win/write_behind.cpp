@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
 
 #include "lha/win/read_result.h"
 #include "win/file_system.h"
@@ -14,22 +15,29 @@ constexpr size_t kChunk = 1 << 20;
 // What the caller may be ahead by.
 constexpr size_t kQueuedBytes = 8 << 20;
 constexpr size_t kQueuedJobs = 4096;
+// Files written and not yet named: each holds an open handle.
+constexpr size_t kFinishing = 64;
 
 }  // namespace
 
 WriteBehind::WriteBehind(std::wstring base, Overwrite overwrite)
-    : base_(std::move(base)), overwrite_(overwrite), thread_([this] { Run(); }) {}
+    : base_(std::move(base)),
+      overwrite_(overwrite),
+      jobs_(kQueuedJobs, kQueuedBytes),
+      finishing_(kFinishing, 0),
+      finisher_([this] {
+        while (std::optional<Finishing> f = finishing_.Pop()) Complete(*f);
+      }),
+      thread_([this] { Run(); }) {}
 
 WriteBehind::~WriteBehind() {
   if (!thread_.joinable()) return;  // finished
-  // Given up half way (out of memory): what the thread had not done is
-  // dropped, its file deleted and this run's folder removed.
-  ::AcquireSRWLockExclusive(&lock_);
-  closing_ = true;
-  jobs_.clear();
-  ::ReleaseSRWLockExclusive(&lock_);
-  ::WakeAllConditionVariable(&changed_);
+  // Given up half way (out of memory): what the threads had not done is
+  // dropped, the files not named deleted and this run's folder removed.
+  jobs_.Close(true);
   thread_.join();
+  finishing_.Close(true);
+  finisher_.join();
   if (!temp_folder_.empty()) ::RemoveDirectoryW(temp_folder_.c_str());
 }
 
@@ -84,39 +92,13 @@ bool WriteBehind::Sink::Write(const uint8_t* data, size_t size) {
 
 void WriteBehind::Push(Job job) {
   const size_t size = job.bytes.size();
-  ::AcquireSRWLockExclusive(&lock_);
-  while (!jobs_.empty() && (queued_bytes_ + size > kQueuedBytes || jobs_.size() >= kQueuedJobs)) {
-    caller_waits_ = true;
-    ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-  }
-  caller_waits_ = false;
-  jobs_.push_back(std::move(job));
-  queued_bytes_ += size;
-  const bool wake = thread_waits_;
-  ::ReleaseSRWLockExclusive(&lock_);
-  if (wake) ::WakeAllConditionVariable(&changed_);
+  jobs_.Push(std::move(job), size);
 }
 
 void WriteBehind::Run() {
-  for (;;) {
-    ::AcquireSRWLockExclusive(&lock_);
-    while (jobs_.empty() && !closing_) {
-      thread_waits_ = true;
-      ::SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-    }
-    thread_waits_ = false;
-    if (jobs_.empty()) {
-      ::ReleaseSRWLockExclusive(&lock_);
-      break;
-    }
-    Job job = std::move(jobs_.front());
-    jobs_.pop_front();
-    queued_bytes_ -= job.bytes.size();
-    const bool wake = caller_waits_;
-    ::ReleaseSRWLockExclusive(&lock_);
-    if (wake) ::WakeAllConditionVariable(&changed_);
+  while (std::optional<Job> job = jobs_.Pop()) {
     try {
-      Do(job);
+      Do(*job);
     } catch (const std::exception&) {
       // Out of memory on this thread: the file is dropped (deleted, never
       // left under its name), the run goes on and reports it.
@@ -128,9 +110,23 @@ void WriteBehind::Run() {
   file_.reset();
 }
 
-void WriteBehind::Line(int code, const std::wstring& line) {
-  if (outcome_.code == 0) outcome_.code = code;
-  outcome_.output += line + L"\r\n";
+void WriteBehind::Line(int code, std::wstring line) {
+  Finishing f;
+  f.code = code;
+  f.line = std::move(line);
+  finishing_.Push(std::move(f));
+}
+
+void WriteBehind::Complete(Finishing& f) {
+  if (f.file) {
+    const WriteOutcome w = f.file->Close(f.status);
+    f.file.reset();
+    f.code = w.code;
+    f.line = w.what;
+  }
+  if (f.line.empty() && f.code == 0) return;
+  if (outcome_.code == 0) outcome_.code = f.code;
+  outcome_.output += f.line + L"\r\n";
 }
 
 void WriteBehind::Refuse(const WriteOutcome& why) {
@@ -144,23 +140,26 @@ void WriteBehind::Do(Job& job) {
     case Kind::kProblem:
       return Line(job.code, job.line);
     case Kind::kFolder: {
-      const WriteOutcome w = MakeFolders(base_, job.parts, job.parts.size(), &known_);
-      if (w.code != 0) return Line(w.code, w.what);
       std::wstring folder = base_;
       for (const std::wstring& p : job.parts) folder += p + L'\\';
+      if (!known_.real.contains(FoldedName(folder))) WaitNamed();
+      const WriteOutcome w = MakeFolders(base_, job.parts, job.parts.size(), &known_);
+      if (w.code != 0) return Line(w.code, w.what);
       folders_.emplace_back(job.entry, std::move(folder));
       return;
     }
     case Kind::kBegin: {
       ++thread_file_number_;
       write_failed_ = false;
-      const WriteOutcome made = MakeFolders(base_, job.parts, job.parts.size() - 1, &known_);
-      if (made.code != 0) return Refuse(made);
       std::wstring target = base_;
       for (const std::wstring& p : job.parts) target += p + L'\\';
       target.pop_back();
       const std::wstring folded = FoldedName(target);
       const std::wstring parent = folded.substr(0, folded.rfind(L'\\') + 1);
+      // A folder on the way may be a name a file handed on is to take.
+      if (job.parts.size() > 1 && !known_.real.contains(parent)) WaitNamed();
+      const WriteOutcome made = MakeFolders(base_, job.parts, job.parts.size() - 1, &known_);
+      if (made.code != 0) return Refuse(made);
       const size_t key = std::hash<std::wstring>{}(folded);
       // A name in a folder made empty by this run: free unless this run put
       // a file or folder there.
@@ -176,6 +175,8 @@ void WriteBehind::Do(Job& job) {
                               ? yx::win::ToLongPath(target) + L"." +
                                     std::to_wstring(::GetCurrentProcessId()) + L".tmp"
                               : temp_folder_ + std::to_wstring(thread_file_number_) + L".tmp";
+      // The name is looked for: the files before must have theirs.
+      if (!absent) WaitNamed();
       file_ = std::make_unique<EntryFile>();
       const WriteOutcome opened =
           file_->Open(*job.entry, target, std::move(temp), overwrite_, absent);
@@ -191,28 +192,34 @@ void WriteBehind::Do(Job& job) {
         refused_.store(thread_file_number_);
       }
       if (job.kind == Kind::kEnd && file_) {
-        const WriteOutcome w = file_->Close(write_failed_ ? DecodeStatus::kWriteError : job.status);
-        file_.reset();
-        if (w.code != 0) Line(w.code, w.what);
+        Finishing f;
+        f.file = std::move(file_);
+        f.status = write_failed_ ? DecodeStatus::kWriteError : job.status;
+        finishing_.Push(std::move(f));
       }
       return;
   }
 }
 
 ReadOutcome WriteBehind::Finish() {
-  ::AcquireSRWLockExclusive(&lock_);
-  closing_ = true;
-  ::ReleaseSRWLockExclusive(&lock_);
-  ::WakeAllConditionVariable(&changed_);
+  jobs_.Close(false);
   thread_.join();
+  finishing_.Close(false);
+  finisher_.join();
   if (!temp_folder_.empty() && !::RemoveDirectoryW(temp_folder_.c_str())) {
     const DWORD error = ::GetLastError();
-    Line(kErrorCannotWrite, temp_folder_.substr(4) + L": cannot remove this run's folder (error " +
-                                std::to_wstring(error) + L")");
+    Finishing f;
+    f.code = kErrorCannotWrite;
+    f.line = temp_folder_.substr(4) + L": cannot remove this run's folder (error " +
+             std::to_wstring(error) + L")";
+    Complete(f);
   }
   for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) {
+    Finishing f;
     const WriteOutcome w = FinishFolder(*it->first, it->second);
-    if (w.code != 0) Line(w.code, w.what);
+    f.code = w.code;
+    f.line = w.what;
+    Complete(f);
   }
   return std::move(outcome_);
 }

@@ -23,6 +23,7 @@
 #include "lha/core/entry_decoder.h"
 #include "lha/core/stream.h"
 #include "lha/win/entry_writer.h"
+#include "lha/win/hand_off.h"
 #include "lha/win/read_command.h"
 
 namespace yx::lha::win {
@@ -73,11 +74,24 @@ class WriteBehind {
     WriteBehind& owner_;
   };
 
+  // A file decoded and written, to be named and closed; or a line.
+  struct Finishing {
+    std::unique_ptr<EntryFile> file;
+    DecodeStatus status = DecodeStatus::kOk;
+    int code = 0;
+    std::wstring line;
+  };
+
   void Push(Job job);
   void Run();
   void Do(Job& job);
-  void Line(int code, const std::wstring& line);
+  void Complete(Finishing& f);
+  // From the writing thread: a line after what it has handed on.
+  void Line(int code, std::wstring line);
   void Refuse(const WriteOutcome& why);
+  // Until the files handed on have their names: before a folder or a name
+  // is looked for on disk.
+  void WaitNamed() { finishing_.WaitIdle(); }
 
   const std::wstring base_;
   const Overwrite overwrite_;
@@ -86,18 +100,14 @@ class WriteBehind {
   // The number of the last file the thread could not write: its sink then
   // takes no more.
   std::atomic<uint64_t> refused_{0};
+  HandOff<Job> jobs_;
+  // The last steps of each file (its times, its name, the close, each a
+  // round trip to Wine's server) and the output's lines, in order, on a
+  // third thread: the writing thread goes on with the next file.
+  HandOff<Finishing> finishing_;
+  ReadOutcome outcome_;  // the finishing thread's
 
-  // The system's slim lock and condition variable: under Wine they wait in
-  // the process, where the threads library's would ask Wine's server.
-  SRWLOCK lock_ = SRWLOCK_INIT;
-  CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
-  std::deque<Job> jobs_;
-  size_t queued_bytes_ = 0;
-  bool closing_ = false;
-  bool caller_waits_ = false;
-  bool thread_waits_ = false;
-
-  // The thread's own.
+  // The writing thread's own.
   std::unique_ptr<EntryFile> file_;
   uint64_t thread_file_number_ = 0;
   bool write_failed_ = false;
@@ -114,9 +124,10 @@ class WriteBehind {
   // beside the target.
   std::wstring temp_folder_;
   bool temp_folder_tried_ = false;
-  ReadOutcome outcome_;
 
-  std::thread thread_;  // last: it starts once everything above exists
+  // Last: they start once everything above exists.
+  std::thread finisher_;
+  std::thread thread_;
 };
 
 }  // namespace yx::lha::win
