@@ -8,7 +8,10 @@
 #   floor    a bare loop of CreateHardLinkW over the same files, into the
 #            same destination (copy_floor_driver --link)
 #   changed  1 % of the small files rewritten: those copied, the rest linked
-# Every run is timed from outside, Wine's start included. Between runs the
+# Every run is timed from outside, Wine's start included, with Wine's desktop
+# process kept running as on a user's desktop. A first round, not counted,
+# pays for what the machine did before; every round's folders are removed
+# only at the end. Between runs the
 # backup just made is moved to an earlier time folder (0001\01\hhnn), as if
 # made minutes before: two runs in one minute would share their folder name.
 # Then, for memory, the second run's peak working set on this tree and on a
@@ -30,7 +33,7 @@ repeat=${REPEAT:-1}
 
 echo "building in $build" >&2
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j2 --target copy_floor_driver Yorudex >"$build/link-bench-build.log" 2>&1 ||
+cmake --build "$build" -j2 --target copy_floor_driver Yorudex empty_program >"$build/link-bench-build.log" 2>&1 ||
   { cat "$build/link-bench-build.log" >&2; exit 1; }
 floor=$build/bench/copy_floor_driver.exe
 program=$build/dist/Yorudex.exe
@@ -71,13 +74,23 @@ ratio() { echo "$1 / $2" | bc -l; }
 "$root/tools/wine-session.sh" start "$build"
 trap '"$root/tools/wine-session.sh" stop "$build"' EXIT
 source "$root/tools/wine-env.sh" "$build"
+# Wine ends its desktop process once no program with a window runs, and the
+# next one starts it again inside the timed run; on a user's desktop it is
+# always there. One held program keeps it (bench/empty_program.cpp).
+wine "$build/bench/empty_program.exe" /HOLD </dev/null >/dev/null 2>&1 &
+holder=$!
+trap 'kill "$holder" 2>/dev/null || true; "$root/tools/wine-session.sh" stop "$build"' EXIT
 
-app=$scratch/app
-dest=$scratch/dest
+# Each round's program folder and destination stay until the end: on a file
+# system that reuses freed inodes lazily, files made just after a large
+# deletion cost more, and a round would pay for the one before it.
+runs=$scratch/runs
+rm -rf "$runs"
 
-# A program folder of its own that backs `tree`/Work up into a fresh $dest.
+# A program folder of its own that backs `tree`/Work up into a new $dest.
 prepare() {
-  rm -rf "$app" "$dest"
+  app=$runs/$2/app
+  dest=$runs/$2/dest
   mkdir -p "$app" "$dest"
   cp "$program" "$app/Yorudex.exe"
   printf '[Backup]\r\nTIME00=1200\r\nLHA_USE=0\r\nDEL_USE=0\r\nKILL_USE=0\r\nTO=%s\r\nFROM00=%s\r\nLINK_USE=1\r\n' \
@@ -118,15 +131,16 @@ tree_kb=$(kb "$big/Work")
 echo "tree: $(find "$big/Work" -type f | wc -l) files, $((tree_kb / 1024)) MB; load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 firsts=() seconds=() floors=() changes=() growths=()
-for ((round = 0; round < repeat; round++)); do
-  prepare "$big"
+# Round 0 is not counted: it pays for whatever the machine did before.
+for ((round = 0; round <= repeat; round++)); do
+  prepare "$big" "round$round"
   first=$(run_auto)
-  echo "  round $((round + 1)) first:   $(tally)"
+  echo "  round $round first:   $(tally)"
   age_backup 0000
   before=$(kb "$dest")
   second=$(run_auto)
-  echo "  round $((round + 1)) second:  $(tally)"
-  growths+=("$(echo "100 * ($(kb "$dest") - $before) / $tree_kb" | bc -l)")
+  echo "  round $round second:  $(tally)"
+  growth=$(echo "100 * ($(kb "$dest") - $before) / $tree_kb" | bc -l)
   age_backup 0001
   mkdir -p "$dest/floor"
   t0=$(now)
@@ -137,9 +151,11 @@ for ((round = 0; round < repeat; round++)); do
   # One file in each of the 100 folders: 1 % of the files.
   for folder in "$big"/Work/folder*; do echo "changed $round" >> "$folder/file000.dat"; done
   changed=$(run_auto)
-  echo "  round $((round + 1)) changed: $(tally)"
+  echo "  round $round changed: $(tally)"
+  echo "  round $round: first $first s, second $second s, floor $floor_s s, changed $changed s"
+  ((round > 0)) || continue
   firsts+=("$first") seconds+=("$second") floors+=("$floor_s") changes+=("$changed")
-  echo "  round $((round + 1)): first $first s, second $second s, floor $floor_s s, changed $changed s"
+  growths+=("$growth")
 done
 
 m() { printf '%s\n' "$@" | median; }
@@ -156,7 +172,7 @@ printf '  destination growth on the second run: %.3f %% of the tree (goal < 1 %%
 
 # Memory: the second run's peak working set, this tree against a tenth of it.
 peak_second() {
-  prepare "$1"
+  prepare "$1" "memory-$(basename "$1")"
   run_auto >/dev/null
   age_backup 0000
   run_auto >/dev/null
@@ -167,4 +183,4 @@ tenth_rss=$(peak_second "$tenth")
 printf '  peak working set of the second run: %d KB for %d files, %d KB for %d files\n' \
   "$big_rss" "$(find "$big/Work" -type f | wc -l)" "$tenth_rss" "$(find "$tenth/Work" -type f | wc -l)"
 echo "  (load average now $(cut -d' ' -f1-3 /proc/loadavg))"
-rm -rf "$dest" "$app"
+rm -rf "$runs"

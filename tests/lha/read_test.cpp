@@ -102,6 +102,12 @@ TEST_F(ReadTest, HandleApiListsEveryEntryWithExactNames) {
   EXPECT_EQ(std::wstring(info.szMode), L"-lh5-");
   EXPECT_EQ(UnlhaGetOriginalSize(h), info.dwOriginalSize);
   EXPECT_EQ(UnlhaGetCRC(h), info.dwCRC);
+  // Our archives carry all three Windows times.
+  FILETIME created{}, accessed{}, written{};
+  EXPECT_TRUE(UnlhaGetCreateTimeEx(h, &created));
+  EXPECT_TRUE(UnlhaGetAccessTimeEx(h, &accessed));
+  EXPECT_TRUE(UnlhaGetWriteTimeEx(h, &written));
+  EXPECT_NE(written.dwHighDateTime, 0u);
   EXPECT_EQ(UnlhaCloseArchive(h), 0);
   EXPECT_EQ(UnlhaCloseArchive(h), -1);
   EXPECT_EQ(UnlhaFindNextW(h, &info), win::kErrorHarcNotOpened);
@@ -265,6 +271,15 @@ TEST(ReadSamples, SelfExtractingAndOldArchivesList) {
   HARC h = UnlhaOpenArchiveW(nullptr, Sample("lha213/sfx.exe").c_str(), 0);
   ASSERT_NE(h, nullptr);
   EXPECT_EQ(UnlhaIsSFXFile(h), 1);
+  // An MS-DOS archive stores one local time: the write time comes from it,
+  // and no creation or access time is made up.
+  INDIVIDUALINFOW info{};
+  ASSERT_EQ(UnlhaFindFirstW(h, L"*", &info), 0);
+  FILETIME time{};
+  EXPECT_TRUE(UnlhaGetWriteTimeEx(h, &time));
+  EXPECT_NE(time.dwHighDateTime, 0u);
+  EXPECT_FALSE(UnlhaGetCreateTimeEx(h, &time));
+  EXPECT_FALSE(UnlhaGetAccessTimeEx(h, &time));
   EXPECT_EQ(UnlhaCloseArchive(h), 0);
 }
 
