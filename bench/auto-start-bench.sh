@@ -27,15 +27,7 @@ echo "building in $build" >&2
     cmake --build "$build" -j2 --target empty_program unlha32_dll Yorudex
 } >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; exit 1; }
 
-"$root/tools/wine-session.sh" start "$build"
-trap '"$root/tools/wine-session.sh" stop "$build"' EXIT
-source "$root/tools/wine-env.sh" "$build"
-# Wine ends its desktop process once no program runs, and the next program
-# with a window starts it again (a second process start inside the timed
-# one). A desktop always has programs running: one held program keeps it.
-wine "$build/bench/empty_program.exe" /HOLD </dev/null >/dev/null 2>&1 &
-holder=$!
-trap 'kill "$holder" 2>/dev/null || true; "$root/tools/wine-session.sh" stop "$build"' EXIT
+source "$root/bench/wine-desktop.sh"
 wine_path() { echo "Z:${1//\//\\}"; }
 
 app=$out/app

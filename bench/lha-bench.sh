@@ -82,15 +82,7 @@ echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 echo "load before: $(uptime)"
 
 wine_path() { echo "Z:${1//\//\\}"; }
-"$root/tools/wine-session.sh" start "$build"
-trap '"$root/tools/wine-session.sh" stop "$build"' EXIT
-source "$root/tools/wine-env.sh" "$build"
-# Wine ends its desktop process once no program with a window runs, and the
-# next one starts it again inside the timed run; on a user's desktop it is
-# always there. One held program keeps it (bench/empty_program.cpp).
-wine "$build/bench/empty_program.exe" /HOLD </dev/null >/dev/null 2>&1 &
-holder=$!
-trap 'kill "$holder" 2>/dev/null || true; "$root/tools/wine-session.sh" stop "$build"' EXIT
+source "$root/bench/wine-desktop.sh"
 
 now() { date +%s.%N; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

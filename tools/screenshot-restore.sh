@@ -11,6 +11,7 @@ tools/setup-deps.sh
 tools/build.sh windows >/dev/null 2>&1 || tools/build.sh windows
 tools/wine-session.sh start build
 source tools/wine-env.sh build
+source tools/window-shot.sh
 work="$WINEPREFIX/drive_c/Tools"
 trap 'rm -rf "$work"; tools/wine-session.sh stop build' EXIT
 rm -rf "$work" && mkdir -p "$work/Yorudex" "$work/Data/書類/見積" "$work/Backup" docs/screenshots
@@ -28,17 +29,7 @@ printf 'draft, second go\r\n' > "$work/Data/書類/見積/見積書.txt"
 backup "2026-01-06 09:05:00" 1
 backup "2026-01-07 09:05:00" 0
 wine 'C:\Tools\Yorudex\YorudexRestore.exe' &
-# The application's own zero-sized window carries the same title: take the
-# one of real size.
-window=
-for _ in $(seq 50); do
-  for id in $(xdotool search --name "Yorudex 復元" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    if ((WIDTH > 100)); then window=$id; break 2; fi
-  done
-  sleep 0.1
-done
-[[ -n $window ]] || { echo "no window" >&2; exit 1; }
+find_window "Yorudex 復元"
 sleep 1
 # The tree, the first folder opened down to the estimate, then 版を表示.
 for key in Tab Home Right Down Right Down Tab Tab space; do
@@ -46,7 +37,6 @@ for key in Tab Home Right Down Right Down Tab Tab space; do
   sleep 0.2
 done
 sleep 1
-eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" docs/screenshots/restore.png
+shoot docs/screenshots/restore.png
 wineserver -k
 echo "docs/screenshots/restore.png"

@@ -179,6 +179,9 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
 // Where the help file lies: a fixed place, the same on every machine.
 inline constexpr char kHelpFile[] = "C:\\Yorudex\\Yorudex.HLP";
 inline constexpr char kApplicationTitle[] = "Yorudex";
+// The settings window's client area, which the unattended window copies.
+inline constexpr int kSettingsClientWidth = 411;
+inline constexpr int kSettingsClientHeight = 319;
 inline constexpr char kAuthorName[] = "Yorudex Project";
 
 }  // namespace yx::app

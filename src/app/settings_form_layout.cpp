@@ -9,8 +9,8 @@
 namespace yx::app {
 namespace {
 
-constexpr int kClientWidth = 411;
-constexpr int kClientHeight = 319;
+constexpr int kClientWidth = kSettingsClientWidth;
+constexpr int kClientHeight = kSettingsClientHeight;
 constexpr int kStripHeight = 48;
 constexpr wchar_t kClassName[] = L"TForm2";
 
@@ -33,14 +33,8 @@ void TForm2::CreateWindowAndControls() {
   // A caption but no title-bar buttons at all, and a border that cannot be
   // dragged: Exit and Minimise are the window's own ways out.
   constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
-  RECT frame = At(0, 0, kClientWidth, kClientHeight);
-  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"起動日時設定", style, x, y, width, height,
-                    app_.Handle(), nullptr, ::GetModuleHandleW(nullptr), this);
+  CreateCentred(this, ::GetModuleHandleW(nullptr), app_.Handle(), kClassName, L"起動日時設定",
+                style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight);
 
   CreateTopStrip();
   Page.Create(hwnd_, At(0, kStripHeight, kClientWidth, kClientHeight - kStripHeight),

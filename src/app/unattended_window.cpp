@@ -2,6 +2,7 @@
 
 #include "app/month_log_start.h"
 #include "app/progress_form.h"
+#include "app/settings_form.h"
 #include "win/clock.h"
 
 namespace yx::app {
@@ -17,14 +18,8 @@ UnattendedWindow::UnattendedWindow(ui::Application& app, run::RunSession& sessio
   // The settings window's frame and place, should a user bring the window
   // back from the taskbar during the run.
   constexpr DWORD style = WS_POPUP | WS_CAPTION;
-  RECT frame{0, 0, 411, 319};
-  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  ::CreateWindowExW(0, kClassName, L"起動日時設定", style,
-                    (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, app_.Handle(),
-                    nullptr, ::GetModuleHandleW(nullptr), this);
+  CreateCentred(this, ::GetModuleHandleW(nullptr), app_.Handle(), kClassName, L"起動日時設定",
+                style, 0, kSettingsClientWidth, kSettingsClientHeight);
   app_.SetMainWindow(hwnd_);
   StartMonthLog(session_, log_dir, *this);
   app_.ShowTaskbarEntry();

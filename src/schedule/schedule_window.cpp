@@ -66,13 +66,8 @@ ScheduleWindow::~ScheduleWindow() {
 void ScheduleWindow::CreateControls() {
   RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  ::CreateWindowExW(0, kClassName, win::ToWide(kTitle).c_str(), style,
-                    (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, app_.Handle(),
-                    nullptr, app_.Instance(), this);
+  CreateCentred(this, app_.Instance(), app_.Handle(), kClassName, win::ToWide(kTitle).c_str(),
+                style, 0, kClientWidth, kClientHeight);
   font_ = ui::MakeFont(ui::kFacePGothic, 12);
   const HFONT font = ui::AsFont(font_);
   LblFile.Create(hwnd_, {12, 10, 468, 56}, font);

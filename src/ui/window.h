@@ -58,6 +58,21 @@ class Window {
     return RegisterWindowClassOnce(instance, name, &Procedure, background);
   }
 
+  // Creates `self`'s window with a client area of the given size, centred on
+  // the screen and owned by `owner`.
+  static void CreateCentred(T* self, HINSTANCE instance, HWND owner, const wchar_t* class_name,
+                            const wchar_t* title, DWORD style, DWORD ex_style, int client_width,
+                            int client_height) {
+    RECT frame{0, 0, client_width, client_height};
+    ::AdjustWindowRectEx(&frame, style, FALSE, ex_style);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::CreateWindowExW(ex_style, class_name, title, style,
+                      (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                      (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner, nullptr,
+                      instance, self);
+  }
+
   // Destroys `hwnd` without its object seeing the messages of destruction:
   // for an owner that goes away with its window and must not act on them.
   static void DestroyUnbound(HWND hwnd) noexcept {
