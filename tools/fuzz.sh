@@ -38,7 +38,7 @@ seed() {
         { printf '\x01\xe0'; head -c 20000 /dev/zero; } > "$dir/zeros"
         { printf '\x7f\x41'; head -c 12000 /dev/urandom; } > "$dir/random" ;;
     # Every header level and method: the shared samples, read where they lie.
-    lha_read) find ../shared/lha-samples -type f -size -64k ! -name 'README*' \
+    lha_read) find "$(tools/samples-dir.sh)" -type f -size -64k ! -name 'README*' \
         -exec sh -c 'cp "$1" "$2/$(md5sum < "$1" | cut -c1-8)"' _ {} "$dir" \; ;;
   esac
 }
