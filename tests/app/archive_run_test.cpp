@@ -43,7 +43,7 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
   dir.WriteFile(L"Mail\\m.txt", "m");
   StartWith({dir.PathA() + "Data\\Work", "", dir.PathA() + "Mail\\"});
   EXPECT_EQ(form_->LblLhaVer.Caption(), "ver 2.53");
-  form_->BtnExecClick();
+  Exec();
   EXPECT_EQ(Calls(),
             "mode 0\n"
             "no owner|" +
@@ -62,7 +62,7 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
 TEST_F(ArchiveRunTest, NamesEndingInADoubleByteBackslashAreSplitOnWholeCharacters) {
   dir.MakeFolder(L"予定表");
   StartWith({dir.PathA() + "予定表"});
-  form_->BtnExecClick();
+  Exec();
   EXPECT_EQ(Calls(),
             "mode 0\nno owner|" + Head() + "\"" + dir.PathA() + "\" \"予定表\\*\"|262144\n");
 }
@@ -74,7 +74,7 @@ TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
   ASSERT_FALSE(drive.empty());
   const std::string root = win::FromWide(drive) + "\\";
   StartWith({root});
-  form_->BtnExecClick();
+  Exec();
   EXPECT_EQ(Calls(), "mode 0\nno owner|" + Head() + "\"\" \"" + root + "*\"|262144\n");
 }
 
@@ -83,7 +83,7 @@ TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {
   dir.MakeFolder(L"Two");
   ::SetEnvironmentVariableW(L"YX_RECORDER_RESULT", L"1");
   StartWith({dir.PathA() + "One", dir.PathA() + "Two"});
-  form_->BtnExecClick();
+  Exec();
   const std::string calls = Calls();
   EXPECT_NE(calls.find("One\\*"), std::string::npos);
   EXPECT_EQ(calls.find("Two\\*"), std::string::npos) << calls;
