@@ -11,6 +11,7 @@
 #include "lha/core/archive_reader.h"
 #include "lha/core/entry_decoder.h"
 #include "lha/core/entry_path.h"
+#include "lha/core/mac_binary.h"
 #include "posix_support.h"
 #include "support/build_paths.h"
 
@@ -60,6 +61,7 @@ std::string Utf8(const std::u16string& s) {
 struct Outcome {
   std::map<std::string, Bytes> files;  // lowercased relative path
   std::vector<std::string> refused;    // "name: reason"
+  std::vector<std::string> rooted;     // written without a stored root
   ListResult listing = ListResult::kOk;
 };
 
@@ -84,13 +86,21 @@ Outcome ReadWithLibrary(const fs::path& archive) {
       o.refused.push_back(path + ": link");
       continue;
     }
-    if (const PathVerdict v = CheckPath(parts); v != PathVerdict::kOk) {
+    bool root_removed = false;
+    if (const PathVerdict v = CheckPath(parts, &root_removed); v != PathVerdict::kOk) {
       o.refused.push_back(path + ": path " + std::to_string(static_cast<int>(v)));
       continue;
     }
+    if (root_removed) {
+      path.clear();
+      for (size_t i = 0; i < parts.size(); ++i) path += (i == 0 ? "" : "/") + Utf8(parts[i]);
+      o.rooted.push_back(path);
+    }
     if (e.header.IsDirectory()) continue;
     MemorySink sink;
-    const DecodeStatus s = decoder.Decode(source, e, &sink);
+    DataForkSink data_fork(sink, e.header.original_size);
+    const DecodeStatus s = decoder.Decode(
+        source, e, MayHoldMacBinary(e.header) ? static_cast<ByteSink*>(&data_fork) : &sink);
     if (s != DecodeStatus::kOk) {
       o.refused.push_back(path + ": decode " + std::to_string(static_cast<int>(s)));
       continue;
@@ -118,14 +128,16 @@ struct Expected {
   // the library then extracts more (below the folder extracted to).
   bool more_than_lhasa = false;
   bool truncated = false;  // refused whole: lhasa writes the partial file
+  // Stored with a root: written under the folder extracted to, as lhasa does.
+  std::vector<std::string> rooted = {};
 };
 
 // Archives whose entries the library refuses, and why; every other sample
 // must come back whole.
 const std::map<std::string, Expected>& Expectations() {
   static const std::map<std::string, Expected> kExpected = {
-      {"regression/abspath.lzh", {{"/tmp/absolute_path.txt: path 2"}}},
-      {"regression/badterm.lzh", {{"/tmp/\x1B]2;malicious\a\n: path 2"}}},
+      {"regression/abspath.lzh", {{}, false, false, {"tmp/absolute_path.txt"}}},
+      {"regression/badterm.lzh", {{"/tmp/\x1B]2;malicious\a\n: path 5"}}},
       {"regression/dotdot.lzh", {{"../evil1.txt: path 3", "foo/../../evil2.txt: path 3"}}},
       {"regression/symlink1.lzh", {{"foo.txt|bar.txt: link"}}},
       {"regression/symlink2.lzh", {{"etc|../../etc: link"}, true}},
@@ -175,6 +187,7 @@ TEST(Samples, EveryArchiveReadsAsLhasaExtractsItOrIsRefused) {
     if (expected.truncated) continue;
     const auto lhasa = ExtractWithLhasa(p, temp.Path() / name);
     EXPECT_EQ(ours.refused, expected.refused);
+    EXPECT_EQ(ours.rooted, expected.rooted);
     for (const auto& [path, bytes] : lhasa) {
       const auto found = ours.files.find(path);
       if (found != ours.files.end()) {
