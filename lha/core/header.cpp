@@ -56,22 +56,25 @@ struct Ext {
 // Level 0 and 1 keep a whole path in the name field; split it into the
 // 0xFF-separated folders and the base name. '\' is a separator only where it
 // is a character of its own, not the trail byte of a double-byte character.
-// A leading separator stays as an empty first folder: extraction must see
-// that the path was absolute.
+// Leading separators stay as empty first folders: extraction must see that
+// the path was absolute.
 void SplitLegacyName(const std::string& path, EntryHeader& h) {
   std::string folder, part;
+  bool leading = true;  // each leading separator counts: two begin a UNC name
   for (size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
     const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    const bool separator = c == '\\' || c == '/' || c == 0xFF;
     if (lead && i + 1 < path.size()) {
       part += path[i];
       part += path[++i];
-    } else if (c == '\\' || c == '/' || c == 0xFF) {
-      if (!part.empty() || i == 0) folder += part + '\xFF';
+    } else if (separator) {
+      if (!part.empty() || leading) folder += part + '\xFF';
       part.clear();
     } else {
       part += path[i];
     }
+    leading = leading && separator;
   }
   h.directory = folder + h.directory;
   h.name = part;

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "lha/core/archive_reader.h"
+#include "lha/core/crc16.h"
 #include "lha/core/entry_decoder.h"
 #include "lha/core/entry_path.h"
 #include "lha/core/mac_binary.h"
@@ -63,11 +64,12 @@ struct Outcome {
   std::vector<std::string> refused;    // "name: reason"
   std::vector<std::string> rooted;     // written without a stored root
   ListResult listing = ListResult::kOk;
+  std::map<std::string, uint32_t> unix_times;
+  std::map<std::string, std::string> comments;
 };
 
-Outcome ReadWithLibrary(const fs::path& archive) {
+Outcome ReadWithLibrary(RandomSource& source) {
   Outcome o;
-  FileRandomSource source(archive);
   uint64_t start = 0;
   o.listing = FindArchiveStart(source, start);
   if (o.listing != ListResult::kOk) return o;
@@ -96,6 +98,8 @@ Outcome ReadWithLibrary(const fs::path& archive) {
       for (size_t i = 0; i < parts.size(); ++i) path += (i == 0 ? "" : "/") + Utf8(parts[i]);
       o.rooted.push_back(path);
     }
+    if (e.header.has_unix_time) o.unix_times[path] = e.header.unix_time;
+    if (!e.header.comment.empty()) o.comments[path] = e.header.comment;
     if (e.header.IsDirectory()) continue;
     MemorySink sink;
     DataForkSink data_fork(sink, e.header.original_size);
@@ -180,7 +184,8 @@ TEST(Samples, EveryArchiveReadsAsLhasaExtractsItOrIsRefused) {
     ++archives;
     const std::string name = fs::relative(p, root).generic_string();
     SCOPED_TRACE(name);
-    const Outcome ours = ReadWithLibrary(p);
+    FileRandomSource source(p);
+    const Outcome ours = ReadWithLibrary(source);
     const auto it = Expectations().find(name);
     const Expected expected = it == Expectations().end() ? Expected{} : it->second;
     EXPECT_EQ(ours.listing, expected.truncated ? ListResult::kDamaged : ListResult::kOk);
@@ -201,6 +206,139 @@ TEST(Samples, EveryArchiveReadsAsLhasaExtractsItOrIsRefused) {
     }
   }
   EXPECT_GT(archives, 90);
+}
+
+// Kinds of archive the sample folder lacks, each built from the bytes the
+// format gives it.
+
+void Put(Bytes& b, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A stored (-lh0-) entry under a level-0 or level-1 header: 0 the size of the
+// base part after these two bytes, 1 their checksum (sum of the bytes), 2 the
+// method, 7 packed and 11 original size, 15 MS-DOS time then date
+// (2009-01-01 00:00), 19 attribute 0x20, 20 level, 21 name length, 22 the
+// name, then the data's CRC-16 and `tail` (level 0: an extension area; level
+// 1: the OS id and a next-ext size of 0).
+Bytes StoredEntry(int level, const std::string& name, const std::string& data, const Bytes& tail) {
+  Bytes b = {0, 0, '-', 'l', 'h', '0', '-'};
+  Put(b, data.size(), 4);
+  Put(b, data.size(), 4);
+  Put(b, 0x3A210000, 4);
+  b.push_back(0x20);
+  b.push_back(static_cast<uint8_t>(level));
+  b.push_back(static_cast<uint8_t>(name.size()));
+  b.insert(b.end(), name.begin(), name.end());
+  Put(b, ComputeCrc16(reinterpret_cast<const uint8_t*>(data.data()), data.size()), 2);
+  b.insert(b.end(), tail.begin(), tail.end());
+  b[0] = static_cast<uint8_t>(b.size() - 2);
+  unsigned sum = 0;
+  for (size_t i = 2; i < b.size(); ++i) sum += b[i];
+  b[1] = static_cast<uint8_t>(sum);
+  b.insert(b.end(), data.begin(), data.end());
+  return b;
+}
+
+Bytes Archive(std::initializer_list<Bytes> parts) {
+  Bytes b;
+  for (const Bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
+  return b;
+}
+
+const Bytes kMacLevel1 = {'m', 0, 0};  // MacLHA's OS id, no ext header
+constexpr char kLicence[] = "GNU GENERAL PUBLIC LICENSE\n";
+
+// MacBinary II of kLicence as "gpl-2" with a 10-byte resource fork: 0 zero,
+// 1 name length, 2 name, 65 type and creator, 83 and 87 the forks' lengths
+// (big-endian), 122 and 123 the version written and needed (129), 124 the
+// CRC of bytes 0-123 (Python's binascii.crc_hqx(header[:124], 0) gives
+// 0x02BB); then each fork padded to 128 bytes.
+std::string MacBinaryLicence() {
+  std::string b(128, '\0');
+  b.replace(1, 6, "\5gpl-2");
+  b.replace(65, 8, "TEXTttxt");
+  b[86] = static_cast<char>(sizeof kLicence - 1);
+  b[90] = 10;
+  b[122] = b[123] = static_cast<char>(129);
+  b[124] = 0x02;
+  b[125] = static_cast<char>(0xBB);
+  b += kLicence;
+  b.resize(256, '\0');
+  b += std::string(10, '\x01');
+  b.resize(384, '\0');
+  return b;
+}
+
+struct Built {
+  const char* kind;
+  Bytes archive;
+  std::map<std::string, std::string> files;
+  Expected expected;
+  std::map<std::string, uint32_t> unix_times = {};
+  std::map<std::string, std::string> comments = {};
+};
+
+std::vector<Built> BuiltArchives() {
+  std::string mac_lookalike = MacBinaryLicence();
+  mac_lookalike[124] ^= 1;  // the header's CRC no longer holds
+  // The extension area of a level-0 header as OS-9/68k writes it: OS id 'K',
+  // a version byte, the Unix time (2010-01-01 00:00 UTC), OS-9 permissions,
+  // the user and group ids.
+  const Bytes os9_68k = {'K', 0, 0x00, 0x3B, 0x3D, 0x4B, 0x1B, 0, 0, 0, 0, 0};
+  // A stub's own little archive (a usage text) and code after it, then the
+  // real archive.
+  const Bytes stub = Archive({{'M', 'Z'},
+                              Bytes(30, 0x90),
+                              StoredEntry(0, "usage.txt", "usage: x [archive]", {}),
+                              Bytes(40, 0x4E)});
+  return {
+      {"MacBinary data fork; a plain file of a Mac archive stays whole",
+       Archive({StoredEntry(1, "gpl-2", MacBinaryLicence(), kMacLevel1),
+                StoredEntry(1, "looks-like", mac_lookalike, kMacLevel1),
+                {0}}),
+       {{"gpl-2", kLicence}, {"looks-like", mac_lookalike}},
+       {}},
+      {"Amiga comment after a NUL in the name",
+       Archive({StoredEntry(0, std::string("metadata.txt\0a comment", 22), "meta\n", {}), {0}}),
+       {{"metadata.txt", "meta\n"}},
+       {},
+       {},
+       {{"metadata.txt", "a comment"}}},
+      {"OS-9/68k level-0 Unix time",
+       Archive({StoredEntry(0, "gpl2", kLicence, os9_68k), {0}}),
+       {{"gpl2", kLicence}},
+       {},
+       {{"gpl2", 1262304000}}},
+      {"self-extractor whose stub holds an archive-looking block",
+       Archive({stub, StoredEntry(0, "real.txt", "real", {}), {0}}),
+       {{"real.txt", "real"}},
+       {}},
+      {"drive and root removed; UNC names refused",
+       Archive({StoredEntry(0, "C:\\dir\\a.txt", "a", {}),
+                StoredEntry(0, "/Mounted Volume/b.txt", "b", {}),
+                StoredEntry(0, "\\\\server\\share\\c.txt", "c", {}),
+                {0}}),
+       {{"dir/a.txt", "a"}, {"mounted volume/b.txt", "b"}},
+       {{"//server/share/c.txt: path 2"}, false, false, {"dir/a.txt", "Mounted Volume/b.txt"}}},
+  };
+}
+
+TEST(Samples, KindsWithoutASampleReadFromTheirBytes) {
+  for (const Built& b : BuiltArchives()) {
+    SCOPED_TRACE(b.kind);
+    FileRandomSource source(b.archive);
+    const Outcome ours = ReadWithLibrary(source);
+    EXPECT_EQ(ours.listing, ListResult::kOk);
+    std::map<std::string, std::string> files;
+    for (const auto& [path, bytes] : ours.files)
+      files[path] = std::string(bytes.begin(), bytes.end());
+    EXPECT_EQ(files, b.files);
+    EXPECT_EQ(ours.refused, b.expected.refused);
+    EXPECT_EQ(ours.rooted, b.expected.rooted);
+    EXPECT_EQ(ours.comments, b.comments);
+    for (const auto& [path, time] : b.unix_times) EXPECT_EQ(ours.unix_times.at(path), time);
+  }
 }
 
 }  // namespace
