@@ -86,6 +86,7 @@ std::string CutComment(std::string name, EntryHeader& h) {
   const size_t nul = name.find('\0');
   if (nul == std::string::npos) return name;
   h.comment = name.substr(nul + 1);
+  h.comment.resize(std::min(h.comment.size(), h.comment.find('\0')));
   name.resize(nul);
   return name;
 }
