@@ -279,7 +279,7 @@ TEST(ReadForeignSystems, MacBinaryDataForkAndAmigaComment) {
                      {0}});
   const std::wstring archive = out.WriteFile(
       L"foreign.lzh", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  const Result r = Call(L"x \"" + archive + L"\" \"" + out.Path() + L"x\"");
+  const Result r = Call(L"x \"" + archive + L"\" \"" + out.Path() + L"x\\\"");
   EXPECT_EQ(r.code, 0) << std::string(r.text.begin(), r.text.end());
   EXPECT_EQ(out.ReadFile(L"x\\gpl-2"), test::kLicence);
   EXPECT_EQ(out.ReadFile(L"x\\metadata.txt"), "meta\n");
