@@ -26,8 +26,10 @@ uint16_t XmodemCrc(const uint8_t* data, size_t size) {
 bool FindDataFork(const uint8_t (&b)[kMacBinaryHeaderSize], uint64_t total, DataFork& fork) {
   // Offsets of MacBinary II: 0 version (0), 1 name length (1..63), 74 and 82
   // zero, 83 data and 87 resource fork lengths, 120 secondary header length,
-  // 124 the CRC (big-endian, as everything there).
+  // 122 and 123 the versions that wrote it and that can read it (129 for II,
+  // 130 for III), 124 the CRC (big-endian, as everything there).
   if (b[0] != 0 || b[74] != 0 || b[82] != 0 || b[1] < 1 || b[1] > 63) return false;
+  if (b[122] < 129 || b[123] < 129) return false;
   if (XmodemCrc(b, 124) != Be16(b + 124)) return false;
   const uint64_t data = Be32(b + 83);
   const uint64_t resource = Be32(b + 87);

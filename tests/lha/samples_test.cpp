@@ -279,6 +279,12 @@ TEST(Samples, KindsWithoutASampleReadFromTheirBytes) {
     EXPECT_EQ(ours.comments, b.comments);
     for (const auto& [path, time] : b.unix_times) EXPECT_EQ(ours.unix_times.at(path), time);
   }
+  // Decoders hand their bytes on in pieces of any size.
+  const std::string mac = MacBinaryLicence();
+  MemorySink sink;
+  DataForkSink fork(sink, mac.size());
+  for (const char c : mac) ASSERT_TRUE(fork.Write(reinterpret_cast<const uint8_t*>(&c), 1));
+  EXPECT_EQ(std::string(sink.bytes.begin(), sink.bytes.end()), kLicence);
 }
 
 }  // namespace
