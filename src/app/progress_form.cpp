@@ -110,16 +110,16 @@ void TForm3::ShowCopied(int32_t files) {
   ui::CallOnWindowThread(window_, [&] { gauge_.SetProgress(files); });
 }
 
-void TForm3::BackupBegins(bool copy_run) {
+void TForm3::BackupBegins(bool /*copy_run*/) {
   ui::CallOnWindowThread(window_, [&] {
-    if (copy_run) StartProgress(TitleProgress);
+    StartProgress(TitleProgress);
     if (on_backup_) on_backup_(true);
   });
 }
 
-void TForm3::BackupEnds(bool copy_run) {
+void TForm3::BackupEnds(bool /*copy_run*/) {
   ui::CallOnWindowThread(window_, [&] {
-    if (copy_run) StopProgress();
+    StopProgress();
     if (on_backup_) on_backup_(false);
   });
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The progress window of a copy run: the view of a run's progress sink. It
-// is created hidden once per process and shown by each copy run.
+// The progress window of a run: the view of a run's progress sink. It is
+// created hidden once per process and shown by each run, copy or archive.
 //
 // The run goes on a thread of its own. Each report it makes is handed to
 // this window's thread and shown there before the run goes on; the abort
@@ -49,9 +49,9 @@ class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
   // window to hold its pages meanwhile.
   void OnBackup(std::function<void(bool busy)> busy) { on_backup_ = std::move(busy); }
 
-  // The progress sink, called from the run's thread. A copy run shows the
-  // window (with the title's percentage when TitleProgress is set) from its
-  // start to its end.
+  // The progress sink, called from the run's thread. A run shows the window
+  // (with the title's percentage when TitleProgress is set) from its start
+  // to its end.
   [[nodiscard]] std::atomic<bool>& CancelRequested() noexcept override { return cancel_requested_; }
   void BackupBegins(bool copy_run) override;
   void BackupEnds(bool copy_run) override;

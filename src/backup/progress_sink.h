@@ -16,8 +16,8 @@ class ProgressSink {
   [[nodiscard]] virtual std::atomic<bool>& CancelRequested() noexcept = 0;
 
   // The backup begins, after the settings check, and ends, before the
-  // elapsed time is written. `copy_run`: a copy run, which counts its files
-  // and reports its progress; an archive run reports none.
+  // elapsed time is written. `copy_run`: a copy run, else an archive run;
+  // both count their files and report their progress.
   virtual void BackupBegins(bool copy_run) = 0;
   virtual void BackupEnds(bool copy_run) = 0;
 
@@ -25,7 +25,7 @@ class ProgressSink {
   virtual void ShowCount(int32_t files) = 0;
   // The final count: what the copy's progress is measured against.
   virtual void ShowTotal(int32_t files) = 0;
-  // The files handed to the copy so far.
+  // The files handed to the copy, or taken by the archiver, so far.
   virtual void ShowCopied(int32_t files) = 0;
 };
 
