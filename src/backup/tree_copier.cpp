@@ -8,6 +8,7 @@
 #include "backup/copy_pace.h"
 #include "backup/copy_queue.h"
 #include "backup/earlier_copy.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
 #include "win/text.h"
@@ -187,7 +188,8 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
           // Made singly: a folder already there means this backup would mix
           // with another; that folder is left out.
           if (!win::CreateOneFolder(target)) {
-            copies.AddFault(walk.CurrentPath(), ::GetLastError());
+            const win::Failure failure = win::Failure::Last("CreateDirectoryW");
+            copies.AddFault(walk.CurrentPath(), failure.error);
             break;
           }
           earlier_tree.Descend(entry.name, linking());

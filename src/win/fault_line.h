@@ -15,7 +15,4 @@ namespace yx::win {
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
 
-// "エラー <n> <system text>": why a call failed, for the end of a log line.
-[[nodiscard]] std::string ErrorReason(DWORD error);
-
 }  // namespace yx::win
