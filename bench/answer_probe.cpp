@@ -2,10 +2,13 @@
 // window of the given class to appear, then sends it WM_NULL every
 // INTERVAL ms (SendMessageTimeoutW, 10 s at most each) until it is gone,
 // and prints the count, the median, the 99th percentile and the longest
-// answer in milliseconds, and how long it probed. An answer that does not
-// come within the 10 s counts as 10 s.
+// answer in milliseconds, and how long it probed. A message the window
+// never answered (it timed out, or the window went first) counts as the
+// time waited for it.
 //
-// Usage: answer_probe CLASS [INTERVAL_MS]
+// Usage: answer_probe CLASS [INTERVAL_MS [CLOSE_AFTER_MS]]
+// With CLOSE_AFTER_MS, the window is sent WM_CLOSE once it has been probed
+// that long (for a window that stays open by itself).
 #include <windows.h>
 
 #include <algorithm>
@@ -19,6 +22,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const DWORD interval = argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 20;
+  const double close_after = argc > 3 ? _wtoi(argv[3]) / 1000.0 : 0;
   HWND window = nullptr;
   for (int i = 0; i < 60000 / 10 && !window; ++i) {
     window = ::FindWindowW(argv[1], nullptr);
@@ -38,9 +42,12 @@ int wmain(int argc, wchar_t** argv) {
     const LRESULT answered =
         ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
     ::QueryPerformanceCounter(&end);
-    if (!answered && !::IsWindow(window)) break;
     answers.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                       static_cast<double>(frequency.QuadPart));
+    if (!answered && !::IsWindow(window)) break;
+    const double probed = static_cast<double>(end.QuadPart - first.QuadPart) /
+                          static_cast<double>(frequency.QuadPart);
+    if (close_after > 0 && probed >= close_after) ::PostMessageW(window, WM_CLOSE, 0, 0);
     ::Sleep(interval);
   }
   if (answers.empty()) {
