@@ -18,7 +18,7 @@
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: answer_probe CLASS [INTERVAL_MS]\n");
+    std::fprintf(stderr, "usage: answer_probe CLASS [INTERVAL_MS [CLOSE_AFTER_MS]]\n");
     return 2;
   }
   const DWORD interval = argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 20;
@@ -36,6 +36,7 @@ int wmain(int argc, wchar_t** argv) {
   ::QueryPerformanceFrequency(&frequency);
   ::QueryPerformanceCounter(&first);
   std::vector<double> answers;
+  double longest = 0, longest_at = 0;  // the longest answer and when it was asked for
   while (::IsWindow(window)) {
     DWORD_PTR result = 0;
     ::QueryPerformanceCounter(&start);
@@ -44,6 +45,11 @@ int wmain(int argc, wchar_t** argv) {
     ::QueryPerformanceCounter(&end);
     answers.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                       static_cast<double>(frequency.QuadPart));
+    if (answers.back() > longest) {
+      longest = answers.back();
+      longest_at = static_cast<double>(start.QuadPart - first.QuadPart) /
+                   static_cast<double>(frequency.QuadPart);
+    }
     if (!answered && !::IsWindow(window)) break;
     const double probed = static_cast<double>(end.QuadPart - first.QuadPart) /
                           static_cast<double>(frequency.QuadPart);
@@ -59,8 +65,9 @@ int wmain(int argc, wchar_t** argv) {
     return answers[std::min(answers.size() - 1, static_cast<size_t>(q * answers.size()))];
   };
   std::printf(
-      "%zu answers in %.1f s, median %.1f ms, 99th %.1f ms, longest %.1f ms\n", answers.size(),
+      "%zu answers in %.1f s, median %.1f ms, 99th %.1f ms, longest %.1f ms (asked at %.1f s)\n",
+      answers.size(),
       static_cast<double>(end.QuadPart - first.QuadPart) / static_cast<double>(frequency.QuadPart),
-      at(0.5), at(0.99), answers.back());
+      at(0.5), at(0.99), answers.back(), longest_at);
   return 0;
 }
