@@ -114,10 +114,12 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
   job.existing = a.existing.value_or(Existing::kKeepBoth);
   // Nothing to restore makes no target folder.
   RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
+  // What the backup holds and cannot be read or given back (a damaged
+  // archive's rest, a name that leads out of it) is left out too.
+  if (!unreadable.empty()) summary.failures.insert(summary.failures.begin(), unreadable);
   std::vector<std::string> reasons;
   for (const std::u16string& path : missing)
     reasons.push_back(win::FromWide(Wide(path)) + " はバックアップ " + id + " にありません。");
-  if (!unreadable.empty() && !missing.empty()) reasons.push_back(unreadable);
   for (std::string& failure : summary.failures) reasons.push_back(std::move(failure));
   try {
     LogRestore(program, RestoreLine(id, a.paths, job.target, summary));
