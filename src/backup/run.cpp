@@ -133,16 +133,26 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   copier.SetExclusions(RunExclusions(s));
   // The count feeds the progress view, which an archive run never shows
   // (nor its abort button): there it would only cost a walk of every
-  // source, unless the exclusions need counting for the log.
+  // source, unless the exclusions need counting for the log: it goes only to
+  // the first file found, which says that the source is not empty.
   const bool count = !archive_mode || !RunExclusions(s).Empty();
+  bool some_empty = false;
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) {
       log_line(win::FaultLine(win::WidePath(source), NoFolderError(source)));
       return false;
     }
-    if (count && !copier.CountFiles(win::WidePath(source))) return false;
+    const int32_t before = copier.FileTotal();
+    if (!copier.CountFiles(win::WidePath(source), count ? INT32_MAX : 1)) return false;
+    // A share that came up empty, a folder emptied by mistake: a backup of
+    // nothing would pass for a good one and let the real ones expire.
+    if (copier.FileTotal() == before) {
+      log_line("PATH=" + source + " にはバックアップするファイルがありません");
+      some_empty = true;
+    }
   }
   LogExcluded(copier.Excluded(), copier.FileTotal(), log_line);
+  if (some_empty) return false;
 
   // Whatever could not be backed up is named in the log, and the run goes on
   // with the rest: one locked file must not cost every other file its backup.

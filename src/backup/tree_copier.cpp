@@ -93,8 +93,11 @@ void TreeCopier::ShowTotal() {
   sink_.LetMessagesThrough();
 }
 
-bool TreeCopier::CountFiles(const std::wstring& folder) {
-  ShowCount();
+bool TreeCopier::CountFiles(const std::wstring& folder, int32_t enough) {
+  // A count cut short is a look for any file, for a run that shows none.
+  const bool shown = enough == INT32_MAX;
+  if (shown) ShowCount();
+  const int64_t stop_at = int64_t{file_total_} + enough;
   // A folder that cannot be listed counts as empty: the copy reports it.
   win::TreeWalk walk(folder);
   for (;;) {
@@ -106,11 +109,11 @@ bool TreeCopier::CountFiles(const std::wstring& folder) {
         if (const int rule = ExclusionRule(walk); rule != Exclusions::kNoMatch) {
           if (!TallyExcluded(walk, rule)) return false;
         } else if (!walk.Current().IsFolder()) {
-          ++file_total_;
+          if (++file_total_ >= stop_at) return true;
         } else if (!LeftOut(walk)) {
-          ShowCount();
+          if (shown) ShowCount();
           walk.Descend();
-          ShowCount();
+          if (shown) ShowCount();
         }
         break;
       default:

@@ -37,9 +37,10 @@ class TreeCopier {
   TreeCopier(ProgressSink& sink, std::function<uint64_t()> ticks);
 
   // Adds the files below `folder` (ending in a backslash) to FileTotal, and
-  // what the exclusions leave out of it to Excluded(). False only when
-  // cancelled; the partial total stays.
-  [[nodiscard]] bool CountFiles(const std::wstring& folder);
+  // what the exclusions leave out of it to Excluded(), stopping once
+  // `enough` files are counted (and then showing the sink nothing). False
+  // only when cancelled; the partial total stays.
+  [[nodiscard]] bool CountFiles(const std::wstring& folder, int32_t enough = INT32_MAX);
   // Hands FileTotal to the sink as the total.
   void ShowTotal();
   // Copies the tree below `source` into the existing folder `destination`

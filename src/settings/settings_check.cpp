@@ -41,7 +41,7 @@ CheckResult CheckSettings(const Settings& s, DateTime run_start, const FolderPro
   }
   for (size_t row = 0; row < s.exclusions.size(); ++row) {
     const std::string& pattern = s.exclusions[row];
-    if (!pattern.empty() && !IsUsableExclusion(pattern))
+    if (!pattern.empty() && (!IsUsableExclusion(pattern) || TakesEveryName(pattern)))
       return CheckFault{CheckedField::kExclusions,
                         ExclusionFaultMessage(static_cast<int>(row), pattern)};
   }

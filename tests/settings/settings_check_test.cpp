@@ -76,6 +76,14 @@ TEST_F(CheckSettingsTest, TheFirstFaultInRuleOrderIsTheOneReported) {
   s.exclusions[6] = "  \t";
   EXPECT_EQ(Fault().message, "[  \t]除外の設定に誤りがあります。(7行目)");
   EXPECT_EQ(Fault().field, CheckedField::kExclusions);
+  // A pattern that takes every name would leave every backup empty.
+  s.exclusions = {};
+  for (const char* every : {"*", "*.*", "\\*", " ** "}) {
+    s.exclusions[2] = every;
+    EXPECT_EQ(Fault().message, "[" + std::string(every) + "]除外の設定に誤りがあります。(3行目)");
+  }
+  s.exclusions[2] = "*\\";  // every folder: the files at the top stay
+  (void)Passed(EncodeDateTime(2024, 3, 31, 10, 15));
 }
 
 TEST_F(CheckSettingsTest, TwoSourcesOfOneLastFolderNameAreRefusedNamingBoth) {
