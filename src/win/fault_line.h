@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_error.h"
+
 namespace yx::win {
 
 // "エラー <n> <system text>": why a call failed, for a line or a message.
@@ -15,7 +17,9 @@ namespace yx::win {
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
 
-// "エラー <n> <system text>": why a call failed, for the end of a log line.
-[[nodiscard]] std::string ErrorReason(DWORD error);
+// MakeFileError's text with ": " and ErrorReason(error) after it, carrying
+// `error`: a file the program must read or write, and why it could not.
+[[nodiscard]] FileError SystemFileError(std::string_view pattern, std::string_view path,
+                                        DWORD error);
 
 }  // namespace yx::win
