@@ -98,9 +98,11 @@ std::string WriteList(const Destination& d, const std::wstring& file) {
 // The reasons of what was not restored, or empty.
 std::vector<std::string> RestoreFromBackup(const Program& program, const Destination& d,
                                            const Arguments& a) {
-  const std::string id = win::FromWide(a.id);
-  const FoundBackup* backup = d.Find(id);
-  if (!backup) return {"バックアップ " + id + " がありません。"};
+  const std::string given = win::FromWide(a.id);
+  const FoundBackup* backup = d.Find(given);
+  if (!backup) return {"バックアップ " + given + " がありません。"};
+  // The backup's own id, however it was named, for the log and kept copies.
+  const std::string& id = backup->ref.id;
   const std::unique_ptr<BackupEntries> entries = OpenBackup(*backup);
   std::vector<StoredEntry> stored;
   std::string unreadable;

@@ -169,5 +169,25 @@ TEST_F(RestoreSafetyTest, NamesWindowsCannotHoldAreNamedAndFoldersAreMadeAsNeede
   EXPECT_FALSE(any) << "nothing of the restore's own stays";
 }
 
+// A copy and an archive of one minute: each has an id of its own, and the
+// old form still names the one it always named.
+TEST_F(RestoreSafetyTest, ACopyAndAnArchiveOfOneMinuteAreToldApart) {
+  dir.WriteFile(L"dest\\2601\\05\\260105_0905.lzh", StoredArchive({{"Work\\a.txt", "packed"}}));
+  ASSERT_EQ(Restore(L"/LIST \"" + dir.Path() + L"list.txt\""), 0u) << Errors();
+  const std::string bytes = dir.ReadFile(L"list.txt");
+  const std::wstring listed(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+  const std::wstring day = dir.Path() + L"dest\\2601\\05\\";
+  EXPECT_NE(listed.find(L"260105_0905\tCOPY\t" + day + L"0905\\\r\n"), std::wstring::npos);
+  EXPECT_NE(listed.find(L"260105_0905.lzh\tLZH\t" + day + L"260105_0905.lzh\r\n"),
+            std::wstring::npos)
+      << win::FromWide(listed);
+  ASSERT_EQ(Restore(L"/RESTORE 260105_0905.LZH Work\\a.txt /TO \"" + dir.Path() + L"lzh\""), 0u)
+      << Errors();
+  ASSERT_EQ(Restore(L"/RESTORE 260105_0905 Work\\a.txt /TO \"" + dir.Path() + L"copy\""), 0u);
+  EXPECT_EQ(dir.ReadFile(L"lzh\\a.txt"), "packed");
+  EXPECT_EQ(dir.ReadFile(L"copy\\a.txt"), "a");
+  EXPECT_NE(Log().find(" 260105_0905.lzh Work\\a.txt → "), std::string::npos) << Log();
+}
+
 }  // namespace
 }  // namespace yx::test
