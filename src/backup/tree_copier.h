@@ -1,11 +1,10 @@
 #pragma once
-// Counting and copying of source trees for a copy run, reported through a
-// progress sink. Long loops here let the sink handle messages only at fixed
-// points (entry to a folder, before descending into a sub-folder, after a
-// refresh of the copied count, and while a large file is copied): that is
-// where the abort button, the clocks and repaints run, nested inside the
-// loop. The copies themselves may run on threads of the copy's own
-// (copy_queue.h), which never call the sink.
+// Counting and copying of source trees for a copy run, on the run's own
+// thread, reported through a progress sink at fixed points (entry to a
+// folder, before descending into a sub-folder, after a refresh of the copied
+// count) and stopped by its abort flag before the next entry. The copies
+// themselves may run on threads of the copy's own (copy_queue.h), which
+// never call the sink.
 #include <windows.h>
 
 #include <cstdint>
@@ -37,10 +36,9 @@ class TreeCopier {
   TreeCopier(ProgressSink& sink, std::function<uint64_t()> ticks);
 
   // Adds the files below `folder` (ending in a backslash) to FileTotal, and
-  // what the exclusions leave out of it to Excluded(), stopping once
-  // `enough` files are counted (and then showing the sink nothing). False
-  // only when cancelled; the partial total stays.
-  [[nodiscard]] bool CountFiles(const std::wstring& folder, int32_t enough = INT32_MAX);
+  // what the exclusions leave out of it to Excluded(). False only when
+  // cancelled; the partial total stays.
+  [[nodiscard]] bool CountFiles(const std::wstring& folder);
   // Hands FileTotal to the sink as the total.
   void ShowTotal();
   // Copies the tree below `source` into the existing folder `destination`

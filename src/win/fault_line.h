@@ -11,6 +11,10 @@
 
 namespace yx::win {
 
+// The system's own words for `code` (an error or an HRESULT), on one line;
+// empty when it has none.
+[[nodiscard]] std::wstring SystemText(DWORD code);
+
 // "エラー <n> <system text>": why a call failed, for a line or a message.
 [[nodiscard]] std::string ErrorReason(DWORD error);
 
