@@ -94,9 +94,11 @@ std::string WriteList(const Destination& d, const std::wstring& file) {
 // The reasons of what was not restored, or empty.
 std::vector<std::string> RestoreFromBackup(const Program& program, const Destination& d,
                                            const Arguments& a) {
-  const std::string id = win::FromWide(a.id);
-  const FoundBackup* backup = d.Find(id);
-  if (!backup) return {"バックアップ " + id + " がありません。"};
+  const std::string given = win::FromWide(a.id);
+  const FoundBackup* backup = d.Find(given);
+  if (!backup) return {"バックアップ " + given + " がありません。"};
+  // The backup's own id, however it was named, for the log and kept copies.
+  const std::string& id = backup->ref.id;
   const std::unique_ptr<BackupEntries> entries = OpenBackup(*backup);
   std::vector<StoredEntry> stored;
   std::string unreadable;
@@ -110,10 +112,12 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
   job.existing = a.existing.value_or(Existing::kKeepBoth);
   // Nothing to restore makes no target folder.
   RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
+  // What the backup holds and cannot be read or given back (a damaged
+  // archive's rest, a name that leads out of it) is left out too.
+  if (!unreadable.empty()) summary.failures.insert(summary.failures.begin(), unreadable);
   std::vector<std::string> reasons;
   for (const std::u16string& path : missing)
     reasons.push_back(win::FromWide(Wide(path)) + " はバックアップ " + id + " にありません。");
-  if (!unreadable.empty() && !missing.empty()) reasons.push_back(unreadable);
   for (std::string& failure : summary.failures) reasons.push_back(std::move(failure));
   try {
     LogRestore(program, RestoreLine(id, a.paths, job.target, summary));
