@@ -65,7 +65,7 @@ TEST_F(FollowUpTest, AQuotedProgramWithQuotedArgumentsRunsAndIsSavedAsWritten) {
   dir.MakeFolder(L"dest");
   const std::string command = "\"C:\\path with space\\x.bat\" \"arg one\"";
   StartWithLog("TO=" + dir.PathA() + "dest\r\nRUN_DONE=" + command + "\r\n", {});
-  form_->BtnExecClick();
+  Exec();
   ASSERT_EQ(effects_->commands.size(), 1u);
   EXPECT_EQ(effects_->commands[0],
             L"\"C:\\path with space\\x.bat\" \"arg one\" done \"" + LogPath() + L"\" 0");
