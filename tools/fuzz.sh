@@ -27,7 +27,7 @@ seed() {
   case $1 in
     int_or_default) for v in '    1' '    -5' '    0x1E' '    $FFFFFFFF' '    2147483648' '     +12'; do
         printf '%s' "$v" > "$dir/$(printf '%s' "$v" | md5sum | cut -c1-8)"; done ;;
-    settings_values) for v in 1200 ' 12' '"quoted"' "'a'" 'C:\Data\Work' $'\x95\x5c' -1; do
+    settings_values) for v in 1200 ' 12' '"quoted"' "'a'" 'C:\Data\Work' $'\x95\x5c' -1 $'\'\t"\''; do
         printf '%s' "$v" > "$dir/$(printf '%s' "$v" | md5sum | cut -c1-8)"; done ;;
     cp932_paths) printf 'C:\\Data\\\x97\x5c\x92\xe8\x95\x5c' > "$dir/table"
         printf 'C:\\\x83\x5c\\' > "$dir/so"; printf 'D:\\a\x81' > "$dir/lead" ;;
