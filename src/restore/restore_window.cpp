@@ -145,7 +145,14 @@ const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
   std::optional<Shown>& shown = shown_.at(backup);
   if (!shown) {
     shown.emplace();
-    (void)OpenBackup(destination_.backups[backup])->List(shown->entries, shown->unreadable);
+    const FoundBackup& b = destination_.backups[backup];
+    // From its catalog when it has one that reads; walked otherwise.
+    std::optional<catalog::Catalog> kept;
+    if (b.catalog.run) kept = ReadBackupCatalog(b.path, shown->unreadable);
+    if (kept)
+      shown->entries = AsStored(*kept);
+    else
+      (void)OpenBackup(b)->List(shown->entries, shown->unreadable);
   }
   return *shown;
 }
@@ -165,23 +172,27 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
   TreeFiles.Show({});
   LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_.root));
   std::vector<std::vector<std::wstring>> rows;
+  std::string set_aside;  // the last catalog set aside, said below the list
   for (size_t i = 0; i < destination_.backups.size(); ++i) {
     const FoundBackup& b = destination_.backups[i];
     std::vector<std::wstring> row{win::ToWide(ShownTime(b.ref.id)),
                                   b.ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH"};
     if (b.incomplete) {
       row.insert(row.end(), {L"", L"", win::ToWide("作成中")});
-    } else {
-      uint64_t size = 0, files = 0;
-      for (const StoredEntry& e : EntriesOf(i).entries)
-        if (!e.folder) size += e.size, ++files;
-      row.insert(row.end(), {SizeText(size), SizeText(files),
+    } else if (b.catalog.run) {
+      row.insert(row.end(), {SizeText(b.catalog.run->bytes), SizeText(b.catalog.run->files),
                              win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
+    } else {
+      // Counted only when opened: a walk of every backup would keep the
+      // list empty for minutes.
+      row.insert(row.end(), {win::ToWide("目録なし"), L"",
+                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
+      if (!b.catalog.set_aside.empty()) set_aside = b.catalog.set_aside;
     }
     rows.push_back(std::move(row));
   }
   ListBackups.SetRows(rows);
-  LblState.SetCaption(destination_.fault);
+  LblState.SetCaption(destination_.fault.empty() ? set_aside : destination_.fault);
   if (!rows.empty()) ListBackups.Select(0);
 }
 
@@ -217,7 +228,13 @@ void RestoreWindow::ShowVersions() {
   }
   std::vector<std::optional<StoredEntry>> per_backup(destination_.backups.size());
   for (size_t i = 0; i < per_backup.size(); ++i) {
-    if (destination_.backups[i].incomplete) continue;
+    const FoundBackup& b = destination_.backups[i];
+    if (b.incomplete) continue;
+    // One path looked up in each catalog, nothing kept of the rest; a
+    // backup without one is read whole.
+    std::string set_aside;
+    if (!shown_[i] && b.catalog.run && FindInCatalog(b.path, path, per_backup[i], set_aside))
+      continue;
     for (const StoredEntry& e : EntriesOf(i).entries)
       if (SamePath(e.path, path)) per_backup[i] = e;
   }

@@ -20,7 +20,9 @@ void Read(const std::string& bytes) {
   yx::catalog::Catalog catalog;
   if (yx::catalog::Decode(bytes, catalog) != yx::catalog::Refusal::kNone) return;
   for (const yx::catalog::Entry& e : catalog.entries)
-    Check(!e.path.empty() && e.path.find(u"..") != 0 && e.path.front() != u'\\');
+    Check(!e.path.empty() && e.path.front() != u'\\' && e.path != u".." &&
+          !e.path.starts_with(u"..\\") && e.path.find(u"\\..\\") == std::u16string::npos &&
+          !e.path.ends_with(u"\\..") && e.path.find(u':') == std::u16string::npos);
   yx::catalog::Catalog again;
   Check(yx::catalog::Decode(yx::catalog::Encode(catalog), again) == yx::catalog::Refusal::kNone);
   Check(again == catalog);

@@ -80,7 +80,8 @@ TEST_F(RestoreProgramTest, BothKindsOfBackupAreListedAndGiveTheTreeBackExactly) 
   EXPECT_EQ(Listed(),
             L"\xFEFF"
             L"260105_1000\tLZH\t" +
-                dest + L"260105_1000.lzh\r\n" + L"260105_0905\tCOPY\t" + dest + L"0905\\\r\n");
+                dest + L"260105_1000.lzh\t6\t90028\r\n" + L"260105_0905\tCOPY\t" + dest +
+                L"0905\\\t6\t90028\r\n");
 
   const Tree source = Snapshot(dir.Path() + L"src\\Work\\");
   for (const wchar_t* id : {L"260105_0905", L"260105_1000"}) {
@@ -182,6 +183,45 @@ TEST_F(RestoreProgramTest, BadInputIsNamedInTheErrorFileAndRestoresNothing) {
   dir.WriteFile(L"other\\2601\\06\\260106_0700.lzh.4242-1.tmp", "unfinished");
   EXPECT_EQ(Restore(L"/LIST \"" + dir.Path() + L"o.txt\" /FROM \"" + dir.Path() + L"other\""), 0u);
   EXPECT_EQ(dir.ReadFile(L"o.txt"), "\xFF\xFE");
+}
+
+TEST_F(RestoreProgramTest, VerifyNamesEveryFileThatDiffersFromTheCatalogInBothModes) {
+  Backup(L"2026-01-05 09:05:00", false);
+  Backup(L"2026-01-05 10:00:00", true);
+  EXPECT_EQ(Restore(L"/VERIFY /ALL"), 0u) << Errors();
+
+  const std::wstring work = L"dest\\2601\\05\\0905\\Work\\";
+  std::string bin = dir.ReadFile(work + L"sub\\b.bin");
+  bin[40000] ^= 1;
+  dir.WriteFile(work + L"sub\\b.bin", bin);
+  dir.WriteFile(work + L"hidden.txt", "unse");
+  ASSERT_TRUE(
+      ::SetFileAttributesW((dir.Path() + work + L"read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(::DeleteFileW((dir.Path() + work + L"read-only.txt").c_str()));
+  dir.WriteFile(work + L"extra.txt", "x");
+  // The archive: a byte of its last entry's data flipped, and a catalog
+  // that lacks one entry and names another the archive lacks.
+  EXPECT_EQ(Restore(L"/VERIFY 260105_0905 260105_1000"), 2u);
+  const std::string errors = Errors();
+  for (const char* line : {"260105_0905: Work\\sub\\b.bin: 内容が違います",
+                           "260105_0905: Work\\hidden.txt: 内容が違います",
+                           "260105_0905: Work\\read-only.txt: ありません",
+                           "260105_0905: Work\\extra.txt: 目録にありません"})
+    EXPECT_NE(errors.find(line), std::string::npos) << line << "\n" << errors;
+  EXPECT_EQ(errors.find("260105_1000:"), std::string::npos) << errors;
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t month[32];
+  swprintf(month, 32, L"program\\log\\%02u%02u.log", now.wYear % 100, now.wMonth);
+  const std::string log = dir.ReadFile(month);
+  EXPECT_NE(log.find(" 260105_0905 一致 11 件、変更 2 件、欠落 1 件、余分 1 件、読めない 0 件\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(" 260105_1000 一致 "), std::string::npos) << log;
+
+  for (const wchar_t* bad : {L"/VERIFY", L"/VERIFY /ALL 260105_0905", L"/ALL"})
+    EXPECT_EQ(Restore(bad), 1u) << win::FromWide(bad);
+  EXPECT_EQ(Restore(L"/VERIFY 991231_2359"), 2u);
 }
 
 }  // namespace
