@@ -4,6 +4,9 @@
 // its attributes and times.
 #include <gtest/gtest.h>
 
+#include "backup/catalog_file.h"
+#include "lha/win/entry_names.h"
+#include "lha/win/opened_archive.h"
 #include "reliability/tree_snapshot.h"
 #include "support/build_paths.h"
 #include "support/program_run.h"
@@ -199,8 +202,28 @@ TEST_F(RestoreProgramTest, VerifyNamesEveryFileThatDiffersFromTheCatalogInBothMo
       ::SetFileAttributesW((dir.Path() + work + L"read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
   ASSERT_TRUE(::DeleteFileW((dir.Path() + work + L"read-only.txt").c_str()));
   dir.WriteFile(work + L"extra.txt", "x");
-  // The archive: a byte of its last entry's data flipped, and a catalog
-  // that lacks one entry and names another the archive lacks.
+  // The archive: a byte near its end flipped, and a catalog that lacks one
+  // entry and names another the archive lacks.
+  const std::wstring lzh = dir.Path() + L"dest\\2601\\05\\260105_1000.lzh";
+  backup::ReadCatalog archived = backup::ReadCatalogFile(backup::CatalogFileOf(lzh));
+  ASSERT_EQ(archived.state, backup::CatalogState::kRead);
+  std::erase_if(archived.catalog.entries,
+                [](const catalog::Entry& e) { return e.path == u"Work\\hidden.txt"; });
+  archived.catalog.entries.push_back({u"Work\\gone.txt", false, false, 0x20, 1, 1, 0, {}});
+  ASSERT_TRUE(backup::WriteCatalogFile(backup::CatalogFileOf(lzh), archived.catalog));
+  size_t at = 0;
+  {
+    lha::win::OpenedArchive opened;
+    DWORD error = 0;
+    ASSERT_EQ(lha::win::OpenArchive(lzh, opened, error), 0);
+    for (const lha::ArchiveEntry& e : opened.entries)
+      if (lha::win::EntryWidePath(e.header) == L"Work\\sub\\b.bin")
+        at = e.offset + e.header_size + e.data_size / 2;
+  }
+  ASSERT_NE(at, 0u);
+  std::string archive = dir.ReadFile(L"dest\\2601\\05\\260105_1000.lzh");
+  archive[at] ^= 0x40;
+  dir.WriteFile(L"dest\\2601\\05\\260105_1000.lzh", archive);
   EXPECT_EQ(Restore(L"/VERIFY 260105_0905 260105_1000"), 2u);
   const std::string errors = Errors();
   for (const char* line : {"260105_0905: Work\\sub\\b.bin: 内容が違います",
@@ -208,7 +231,12 @@ TEST_F(RestoreProgramTest, VerifyNamesEveryFileThatDiffersFromTheCatalogInBothMo
                            "260105_0905: Work\\read-only.txt: ありません",
                            "260105_0905: Work\\extra.txt: 目録にありません"})
     EXPECT_NE(errors.find(line), std::string::npos) << line << "\n" << errors;
-  EXPECT_EQ(errors.find("260105_1000:"), std::string::npos) << errors;
+  for (const char* line : {"260105_1000: Work\\hidden.txt: 目録にありません",
+                           "260105_1000: Work\\gone.txt: ありません"})
+    EXPECT_NE(errors.find(line), std::string::npos) << line << "\n" << errors;
+  EXPECT_TRUE(errors.find("260105_1000: Work\\sub\\b.bin: 読めません") != std::string::npos ||
+              errors.find("260105_1000: Work\\sub\\b.bin: 内容が違います") != std::string::npos)
+      << errors;
   SYSTEMTIME now;
   ::GetLocalTime(&now);
   wchar_t month[32];
