@@ -40,9 +40,11 @@ seed() {
     # Two entries (a folder and a file below it), read as the body of a catalog.
     catalog_read) { printf '\x02\x00\x04Work\x01\x10\x02\x04\x06\\a.txt\x00\x20\x00\x05'
         head -c 16 /dev/zero; } > "$dir/two" ;;
-    # Every header level and method: the shared samples, read where they lie.
+    # Every header level and method: the shared samples, read where they lie,
+    # and the kinds of other systems they lack, built from their bytes.
     lha_read) find "$(tools/samples-dir.sh)" -type f -size -64k ! -name 'README*' \
-        -exec sh -c 'cp "$1" "$2/$(md5sum < "$1" | cut -c1-8)"' _ {} "$dir" \; ;;
+        -exec sh -c 'cp "$1" "$2/$(md5sum < "$1" | cut -c1-8)"' _ {} "$dir" \;
+        python3 tests/fuzz/lha_read_seeds.py "$dir" ;;
   esac
 }
 
