@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "base/file_error.h"
+#include "restore/verify.h"
 #include "restore/wide_text.h"
 #include "ui/font.h"
 #include "win/file_system.h"
@@ -99,6 +100,7 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
   };
   BtnAbort.on_click = [this] { abort_ = true; };
   BtnClose.on_click = [this] { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); };
+  BtnVerify.on_click = [this] { VerifySelected(); };
   app_.SetMainWindow(hwnd_);
   LoadDestination(program_.Destination());
   SetBusy(false);
@@ -139,6 +141,7 @@ void RestoreWindow::CreateControls() {
   BtnAbort.Create(hwnd_, "中止(&A)", {572, 506, 652, 534}, font);
   BtnClose.Create(hwnd_, "閉じる", {668, 506, 748, 534}, font);
   BtnFrom.Create(hwnd_, "バックアップ先(&D)...", {608, 8, 748, 34}, font);
+  BtnVerify.Create(hwnd_, "検証(&C)", {12, 506, 112, 534}, font);
 }
 
 const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
@@ -303,6 +306,47 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   dialogs_.ShowMessage(hwnd_, app_.Title(), text);
 }
 
+void RestoreWindow::VerifySelected() {
+  const std::optional<size_t> selected = ListBackups.Selected();
+  if (busy_ || !selected || destination_.backups[*selected].incomplete) {
+    LblState.SetCaption("検証するバックアップを選んでください。");
+    return;
+  }
+  const FoundBackup& backup = destination_.backups[*selected];
+  SetBusy(true);
+  ReadOnce read;
+  const VerifySummary summary = VerifyBackup(backup, read, [this](size_t done, size_t total) {
+    Gauge.SetMaxValue(static_cast<int32_t>(total));
+    Gauge.SetProgress(static_cast<int32_t>(done));
+    app_.ProcessMessages();
+    return !abort_;
+  });
+  SetBusy(false);
+  std::string text = summary.cancelled  ? "検証を中止しました。"
+                     : summary.Intact() ? "バックアップは書いたときのままです。"
+                                        : "目録と一致しないファイルがあります。";
+  if (!summary.no_catalog)
+    text += "\r\n\r\n一致: " + std::to_string(summary.intact) +
+            " 件\r\n変更: " + std::to_string(summary.changed) +
+            " 件\r\n欠落: " + std::to_string(summary.missing) +
+            " 件\r\n余分: " + std::to_string(summary.unexpected) +
+            " 件\r\n読めない: " + std::to_string(summary.unreadable) + " 件";
+  for (size_t i = 0; i < summary.differences.size() && i < kFailuresShown; ++i)
+    text += "\r\n" + summary.differences[i];
+  if (summary.differences.size() > kFailuresShown)
+    text += "\r\nほか " + std::to_string(summary.differences.size() - kFailuresShown) +
+            " 件 (すべてログにあります)";
+  try {
+    LogRestore(program_, VerifyLine(summary));
+    for (const std::string& difference : summary.differences)
+      AppendErrorFile(program_, "検証", summary.id + ": " + difference);
+  } catch (const FileError& e) {
+    text += "\r\n\r\n" + std::string(e.what());
+  }
+  LblState.SetCaption(summary.Intact() ? "検証しました。" : "目録と一致しないファイルがあります。");
+  dialogs_.ShowMessage(hwnd_, app_.Title(), text);
+}
+
 void RestoreWindow::SetBusy(bool busy) {
   busy_ = busy;
   abort_ = false;
@@ -311,7 +355,8 @@ void RestoreWindow::SetBusy(bool busy) {
         static_cast<const ui::Control*>(&ListVersions), static_cast<const ui::Control*>(&EditPath),
         static_cast<const ui::Control*>(&BtnFrom), static_cast<const ui::Control*>(&BtnVersions),
         static_cast<const ui::Control*>(&BtnRestore),
-        static_cast<const ui::Control*>(&BtnRestoreTo), static_cast<const ui::Control*>(&BtnClose)})
+        static_cast<const ui::Control*>(&BtnRestoreTo), static_cast<const ui::Control*>(&BtnClose),
+        static_cast<const ui::Control*>(&BtnVerify)})
     c->SetEnabled(!busy);
   BtnAbort.SetEnabled(busy);
   if (busy) BtnAbort.SetFocus();

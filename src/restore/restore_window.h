@@ -56,7 +56,7 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   FileTree TreeFiles;
   WideEdit EditPath;
   ui::Gauge Gauge;
-  ui::PushButton BtnFrom, BtnVersions, BtnRestore, BtnRestoreTo, BtnAbort, BtnClose;
+  ui::PushButton BtnFrom, BtnVersions, BtnRestore, BtnRestoreTo, BtnAbort, BtnClose, BtnVerify;
 
  private:
   struct Shown {
@@ -68,6 +68,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   void ShowBackup();
   // Restores the current item into `folder`, or where it came from.
   void RestoreInto(std::optional<std::wstring> folder);
+  // Reads the selected backup again against its catalog.
+  void VerifySelected();
   void SetBusy(bool busy);
   friend class ui::Window<RestoreWindow>;
   void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
