@@ -86,7 +86,12 @@ std::optional<std::u16string> FromWtf8(std::string_view bytes) {
   bool after_high_surrogate = false;
   for (size_t i = 0; i < bytes.size();) {
     const uint8_t lead = static_cast<uint8_t>(bytes[i]);
-    const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    const int length = lead < 0x80    ? 1
+                       : lead >= 0xF5 ? 0
+                       : lead >= 0xF0 ? 4
+                       : lead >= 0xE0 ? 3
+                       : lead >= 0xC0 ? 2
+                                      : 0;
     if (length == 0 || i + length > bytes.size()) return std::nullopt;
     uint32_t c = length == 1 ? lead : lead & (0x7F >> length);
     for (int k = 1; k < length; ++k) {

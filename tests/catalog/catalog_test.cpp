@@ -89,7 +89,8 @@ TEST(Catalog, KeepsEveryNameExactlyAndRefusesOtherForms) {
                                   u"\xD800\xD800", u"\xFFFF", u"\x7FF"};
   for (const std::u16string& name : names) EXPECT_EQ(FromWtf8(ToWtf8(name)), name);
   // A pair written as two halves, an overlong slash, beyond U+10FFFF.
-  for (std::string_view bad : {"\xED\xA0\x80\xED\xB0\x80", "\xC0\xAF", "\xF4\x90\x80\x80", "\x80"})
+  for (std::string_view bad :
+       {"\xED\xA0\x80\xED\xB0\x80", "\xC0\xAF", "\xF4\x90\x80\x80", "\x80", "\xF9\x95\x8E\x94"})
     EXPECT_FALSE(FromWtf8(bad));
 }
 
