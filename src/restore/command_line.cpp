@@ -128,6 +128,9 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
   if (job.target.back() != L'\\') job.target += L'\\';
   job.id = id;
   job.existing = a.existing.value_or(Existing::kKeepBoth);
+  std::string set_aside;
+  const std::optional<catalog::Catalog> kept = ReadBackupCatalog(backup->path, set_aside);
+  if (kept) job.catalog = &*kept;
   // Nothing to restore makes no target folder.
   RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
   std::vector<std::string> reasons;

@@ -278,6 +278,9 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   job.target = *folder;
   if (job.target.empty() || job.target.back() != L'\\') job.target += L'\\';
   job.id = backup.ref.id;
+  std::string set_aside;
+  const std::optional<catalog::Catalog> kept = ReadBackupCatalog(backup.path, set_aside);
+  if (kept) job.catalog = &*kept;
   job.ask = [this, &job] {
     return questions_.AskExisting(hwnd_, job.target + Wide(LastName(current_path_)));
   };

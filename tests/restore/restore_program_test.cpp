@@ -247,6 +247,13 @@ TEST_F(RestoreProgramTest, VerifyNamesEveryFileThatDiffersFromTheCatalogInBothMo
       << log;
   EXPECT_NE(log.find(" 260105_1000 一致 "), std::string::npos) << log;
 
+  // A restore of the rotten file writes what the backup has and says it is
+  // not what was backed up.
+  EXPECT_EQ(Restore(L"/RESTORE 260105_0905 Work\\hidden.txt /TO \"" + dir.Path() + L"rot\""), 2u);
+  EXPECT_EQ(dir.ReadFile(L"rot\\hidden.txt"), "unse");
+  EXPECT_NE(Errors().find("hidden.txt: 内容がバックアップしたときと違います"), std::string::npos)
+      << Errors();
+
   for (const wchar_t* bad : {L"/VERIFY", L"/VERIFY /ALL 260105_0905", L"/ALL"})
     EXPECT_EQ(Restore(bad), 1u) << win::FromWide(bad);
   EXPECT_EQ(Restore(L"/VERIFY 991231_2359"), 2u);
