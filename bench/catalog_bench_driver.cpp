@@ -11,8 +11,9 @@
 //       of PATH, from the catalogs; peak memory
 //   catalog_bench_driver walk DESTINATION N
 //       the list as it was before catalogs: N backups walked
-//   catalog_bench_driver verify BACKUP | readloop BACKUP
-//       one copy backup verified, or its files read in a bare loop
+//   catalog_bench_driver verify BACKUP | readloop BACKUP | hashloop BACKUP
+//       one copy backup verified, its files read in a bare loop, or read
+//       and hashed as the verification does it, outside it
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "backup/catalog_file.h"
+#include "backup/file_hasher.h"
 #include "backup/tree_copier.h"
 #include "process_clock.h"
 #include "restore/copy_backup.h"
@@ -135,7 +137,9 @@ int Verify(const std::wstring& backup) {
   return s.Intact() ? 0 : 1;
 }
 
-int ReadLoop(const std::wstring& backup) {
+int ReadLoop(const std::wstring& backup, bool hash) {
+  yx::backup::FileHasher hasher;
+  yx::restore::ReadOnce read;
   std::vector<char> buffer(256 * 1024);
   size_t files = 0;
   const double start = yx::bench::WallSeconds();
@@ -175,7 +179,8 @@ int wmain(int argc, wchar_t** argv) {
   if (what == L"list" && argc == 4) return List(argv[2], argv[3]);
   if (what == L"walk" && argc == 4) return Walk(argv[2], std::wcstoul(argv[3], nullptr, 10));
   if (what == L"verify" && argc == 3) return Verify(WithBackslash(argv[2]));
-  if (what == L"readloop" && argc == 3) return ReadLoop(WithBackslash(argv[2]));
+  if (what == L"readloop" && argc == 3) return ReadLoop(WithBackslash(argv[2]), false);
+  if (what == L"hashloop" && argc == 3) return ReadLoop(WithBackslash(argv[2]), true);
   std::fprintf(stderr, "usage: see the comment at the top of catalog_bench_driver.cpp\n");
   return 2;
 }

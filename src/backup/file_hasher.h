@@ -18,7 +18,7 @@ namespace yx::backup {
 struct HashedFile {
   catalog::Hash128 hash;
   uint64_t size = 0;
-  uint64_t identity = 0;  // the volume's serial number and the file's index, mixed
+  uint64_t identity = 0;  // the file's index on its volume (with `known` only)
   DWORD volume = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "win/clock.h"
 #include "win/fault_line.h"
 #include "win/text.h"
+#include "win/tree_walk.h"
 
 namespace yx::restore {
 namespace {
@@ -45,60 +46,87 @@ VerifySummary VerifyBackup(const FoundBackup& backup, ReadOnce& read,
                                                     : set_aside);
     return summary;
   }
-  const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
-  std::vector<StoredEntry> stored;
-  std::string unlisted;
-  if (!entries->List(stored, unlisted)) {
-    ++summary.unreadable;
-    summary.differences.push_back(unlisted);
-  }
   std::vector<bool> seen(kept->entries.size());
-  backup::FileHasher hasher;
-  const auto known = [&read](const backup::HashedFile& f) -> std::optional<catalog::Hash128> {
-    const auto it = read.find({f.volume, f.identity});
-    return it == read.end() ? std::nullopt : std::optional(it->second);
-  };
-  for (size_t i = 0; i < stored.size(); ++i) {
-    if (progress && !progress(i, stored.size())) {
-      summary.cancelled = true;
-      return summary;
-    }
-    const StoredEntry& e = stored[i];
-    const catalog::Entry* expected = kept->Find(e.path);
+  // One entry of the backup: compared with the catalog, its bytes hashed by
+  // `read_entry` (false with `failure` when they cannot be read).
+  const auto check = [&](const std::u16string& path, bool folder,
+                         const std::function<bool(backup::HashedFile&, std::string&)>& read_entry) {
+    const catalog::Entry* expected = kept->Find(path);
     if (expected == nullptr) {
       ++summary.unexpected;
-      summary.differences.push_back(Shown(e.path) + ": 目録にありません");
-      continue;
+      summary.differences.push_back(Shown(path) + ": 目録にありません");
+      return;
     }
     seen[static_cast<size_t>(expected - kept->entries.data())] = true;
-    if (e.folder && expected->folder) {
+    if (folder && expected->folder) {
       ++summary.intact;
-      continue;
+      return;
     }
     backup::HashedFile found;
     std::string failure;
-    bool got = false;
-    if (e.folder != expected->folder) {
-      got = true;
-      found.size = ~expected->size;
-    } else if (backup.ref.kind == BackupKind::kCopy) {
-      const DWORD error = hasher.Hash(backup.path + Wide(e.path), found, known);
-      got = error == 0;
-      if (got)
-        read.emplace(std::pair(found.volume, found.identity), found.hash);
-      else
-        failure = win::ErrorReason(error);
-    } else {
-      got = HashEntry(*entries, e, found, failure);
-    }
-    if (!got) {
+    if (folder != expected->folder) {
+      ++summary.changed;
+      summary.differences.push_back(Shown(path) + ": 内容が違います");
+    } else if (!read_entry(found, failure)) {
       ++summary.unreadable;
-      summary.differences.push_back(Shown(e.path) + ": 読めません: " + failure);
+      summary.differences.push_back(Shown(path) + ": 読めません: " + failure);
     } else if (found.size != expected->size || found.hash != expected->hash) {
       ++summary.changed;
-      summary.differences.push_back(Shown(e.path) + ": 内容が違います");
+      summary.differences.push_back(Shown(path) + ": 内容が違います");
     } else {
       ++summary.intact;
+    }
+  };
+  const auto go_on = [&](size_t done, size_t total) {
+    summary.cancelled = progress && !progress(done, total);
+    return !summary.cancelled;
+  };
+  if (backup.ref.kind == BackupKind::kCopy) {
+    // Each folder's files are read right after it is listed: under Wine,
+    // opening files in a folder listed long before cost four times as much
+    // (measured: 20,000 small files, 22 s against 5 s).
+    backup::FileHasher hasher;
+    const auto known = [&read](const backup::HashedFile& f) -> std::optional<catalog::Hash128> {
+      const auto it = read.find({f.volume, f.identity});
+      return it == read.end() ? std::nullopt : std::optional(it->second);
+    };
+    win::TreeWalk walk(backup.path);
+    size_t done = 0;
+    for (win::TreeWalk::Step step; (step = walk.Next()) != win::TreeWalk::Step::kEnd;) {
+      if (step == win::TreeWalk::Step::kUnlistable) {
+        ++summary.unreadable;
+        summary.differences.push_back(win::FromWide(walk.Folder()) + ": " +
+                                      win::ErrorReason(walk.Error()));
+      }
+      if (step != win::TreeWalk::Step::kEntry) continue;
+      if (!go_on(done++, kept->entries.size())) return summary;
+      const win::TreeWalk::Entry& e = walk.Current();
+      backup::HashedFile hashed;
+      const DWORD error = e.IsFolder() ? 0 : hasher.Hash(walk.CurrentPath(), hashed, known);
+      if (!e.IsFolder() && error == 0)
+        read.emplace(std::pair(hashed.volume, hashed.identity), hashed.hash);
+      check(U16(walk.Relative() + e.name), e.IsFolder(),
+            [&](backup::HashedFile& found, std::string& failure) {
+              found = hashed;
+              if (error != 0) failure = win::ErrorReason(error);
+              return error == 0;
+            });
+      // A link inside a backup is none of the backup's: never entered.
+      if (e.IsFolder() && !e.IsLink()) walk.Descend();
+    }
+  } else {
+    const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
+    std::vector<StoredEntry> stored;
+    std::string unlisted;
+    if (!entries->List(stored, unlisted)) {
+      ++summary.unreadable;
+      summary.differences.push_back(unlisted);
+    }
+    for (size_t i = 0; i < stored.size(); ++i) {
+      if (!go_on(i, stored.size())) return summary;
+      check(stored[i].path, stored[i].folder, [&](backup::HashedFile& found, std::string& failure) {
+        return HashEntry(*entries, stored[i], found, failure);
+      });
     }
   }
   for (size_t i = 0; i < seen.size(); ++i) {
