@@ -125,6 +125,9 @@ Refusal ReadEntries(std::string_view bytes, Run& run,
     if (IsForeign(path)) return Refusal::kForeignPath;
     Entry e;
     e.folder = *flags & kFolder;
+    // An archive's files say where they lie; nothing else does.
+    if (((*flags & kLocated) != 0) != (run.kind == Kind::kArchive && !e.folder))
+      return Refusal::kDamaged;
     e.linked = *flags & kLinked;
     e.attributes = static_cast<uint32_t>(*attributes);
     modified += static_cast<uint64_t>(UnZigZag(*time));
