@@ -35,16 +35,15 @@ namespace {
 
 class QuietSink final : public yx::backup::ProgressSink {
  public:
-  bool& CancelRequested() noexcept override { return cancel_; }
+  std::atomic<bool>& CancelRequested() noexcept override { return cancel_; }
   void BackupBegins(bool) override {}
   void BackupEnds(bool) override {}
   void ShowCount(int32_t) override {}
   void ShowTotal(int32_t) override {}
   void ShowCopied(int32_t) override {}
-  void LetMessagesThrough() override {}
 
  private:
-  bool cancel_ = false;
+  std::atomic<bool> cancel_{false};
 };
 
 std::wstring WithBackslash(std::wstring path) {

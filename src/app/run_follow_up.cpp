@@ -9,7 +9,7 @@ std::vector<std::string> TForm2::RunEnded(const run::RunEnding& ending,
                                           const settings::Settings& settings) {
   std::vector<std::string> lines =
       app::FollowUpRun(ending, settings, LogDir, win::Now(), *after_run_);
-  if (!ending.unattended) ShowBackupAge();
+  if (!ending.unattended) ui::CallOnWindowThread(hwnd_, [this] { ShowBackupAge(); });
   return lines;
 }
 

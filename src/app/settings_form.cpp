@@ -18,8 +18,13 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
     : app_(app), dialogs_(dialogs), options_(std::move(options)), session_(session) {
   CreateWindowAndControls();
   WireEvents();
-  session_.Log().on_reset = [this](std::string_view whole) { MemoLog.ShowText(whole); };
-  session_.Log().on_append = [this](std::string_view added) { MemoLog.AppendText(added); };
+  // A run writes the log on its own thread; the view follows on this one.
+  session_.Log().on_reset = [this](std::string_view whole) {
+    ui::CallOnWindowThread(hwnd_, [&] { MemoLog.ShowText(whole); });
+  };
+  session_.Log().on_append = [this](std::string_view added) {
+    ui::CallOnWindowThread(hwnd_, [&] { MemoLog.AppendText(added); });
+  };
   app_.SetMainWindow(hwnd_);
   AddCompanionMenu();
   FormCreate();
@@ -156,7 +161,13 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return ::DefWindowProcW(hwnd_, msg, wp, lp);
     case WM_CLOSE:
-      // Closed by other means than Exit: the program ends without asking.
+      // Closed by other means than Exit: the program ends without asking;
+      // during a run the window goes at once and the program once it ends.
+      if (worker_.Busy()) {
+        close_after_run_ = true;
+        ::ShowWindow(hwnd_, SW_HIDE);
+        return 0;
+      }
       ::DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:

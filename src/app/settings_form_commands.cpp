@@ -6,7 +6,7 @@
 namespace yx::app {
 
 void TForm2::BtnSetClick() {
-  if (session_.Running()) return;
+  if (worker_.Busy()) return;
   (void)CheckAndSaveSettings(win::Now());
 }
 
@@ -23,7 +23,7 @@ void TForm2::BtnVerClick() {
 }
 
 void TForm2::BtnExitClick() {
-  if (session_.Running()) return;
+  if (worker_.Busy()) return;
   if (!Modified || session_.Unattended()) {
     ::DestroyWindow(hwnd_);
     return;

@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <memory>
+
 #include "base/file_error.h"
 #include "restore/verify.h"
 #include "restore/wide_text.h"
@@ -272,28 +274,45 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   if (!folder) return;
   const FoundBackup& backup = destination_.backups[*current_backup_];
   std::vector<std::u16string> missing;
-  const std::vector<PlannedEntry> plan =
-      PlanRestore(EntriesOf(*current_backup_).entries, {current_path_}, missing);
-  RestoreJob job;
-  job.target = *folder;
-  if (job.target.empty() || job.target.back() != L'\\') job.target += L'\\';
-  job.id = backup.ref.id;
-  std::string set_aside;
-  const std::optional<catalog::Catalog> kept = ReadBackupCatalog(backup.path, set_aside);
-  if (kept) job.catalog = &*kept;
-  job.ask = [this, &job] {
-    return questions_.AskExisting(hwnd_, job.target + Wide(LastName(current_path_)));
+  auto plan = std::make_shared<std::vector<PlannedEntry>>(
+      PlanRestore(EntriesOf(*current_backup_).entries, {current_path_}, missing));
+  auto job = std::make_shared<RestoreJob>();
+  job->target = *folder;
+  if (job->target.empty() || job->target.back() != L'\\') job->target += L'\\';
+  job->id = backup.ref.id;
+  // The restore goes on its own thread; the question and the gauge are this
+  // window's, and 中止 stops it at its next entry.
+  job->ask = [this, job, first = job->target + Wide(LastName(current_path_))] {
+    std::optional<Existing> answer;
+    ui::CallOnWindowThread(hwnd_, [&] { answer = questions_.AskExisting(hwnd_, first); });
+    return answer;
   };
-  job.progress = [this](size_t done, size_t total) {
-    Gauge.SetMaxValue(static_cast<int32_t>(total));
-    Gauge.SetProgress(static_cast<int32_t>(done));
-    app_.ProcessMessages();
+  job->progress = [this](size_t done, size_t total) {
+    ui::CallOnWindowThread(hwnd_, [&] {
+      Gauge.SetMaxValue(static_cast<int32_t>(total));
+      Gauge.SetProgress(static_cast<int32_t>(done));
+    });
     return !abort_;
   };
   SetBusy(true);
-  const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
-  const RestoreSummary summary = Restore(*entries, plan, job);
-  SetBusy(false);
+  auto summary = std::make_shared<RestoreSummary>();
+  (void)worker_.Start(
+      hwnd_,
+      [&backup, plan, job, summary] {
+        std::string set_aside;
+        const std::optional<catalog::Catalog> kept = ReadBackupCatalog(backup.path, set_aside);
+        if (kept) job->catalog = &*kept;
+        const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
+        *summary = Restore(*entries, *plan, *job);
+      },
+      [this, &backup, job, summary, path = current_path_] {
+        SetBusy(false);
+        ReportRestore(backup, path, job->target, *summary);
+      });
+}
+
+void RestoreWindow::ReportRestore(const FoundBackup& backup, const std::u16string& path,
+                                  const std::wstring& target, const RestoreSummary& summary) {
   std::string text = summary.cancelled ? "復元を中止しました。" : "復元が終わりました。";
   text += "\r\n\r\n復元: " + std::to_string(summary.restored) +
           " 件\r\nスキップ: " + std::to_string(summary.skipped) +
@@ -301,7 +320,7 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   for (size_t i = 0; i < summary.failures.size() && i < kFailuresShown; ++i)
     text += "\r\n" + summary.failures[i];
   try {
-    LogRestore(program_, RestoreLine(backup.ref.id, {current_path_}, job.target, summary));
+    LogRestore(program_, RestoreLine(backup.ref.id, {path}, target, summary));
   } catch (const FileError& e) {
     text += "\r\n\r\n" + std::string(e.what());
   }
@@ -317,14 +336,29 @@ void RestoreWindow::VerifySelected() {
   }
   const FoundBackup& backup = destination_.backups[*selected];
   SetBusy(true);
-  ReadOnce read;
-  const VerifySummary summary = VerifyBackup(backup, read, [this](size_t done, size_t total) {
-    Gauge.SetMaxValue(static_cast<int32_t>(total));
-    Gauge.SetProgress(static_cast<int32_t>(done));
-    app_.ProcessMessages();
-    return !abort_;
-  });
-  SetBusy(false);
+  auto summary = std::make_shared<VerifySummary>();
+  (void)worker_.Start(
+      hwnd_,
+      [this, &backup, summary] {
+        ReadOnce read;
+        *summary = VerifyBackup(backup, read, [this](size_t done, size_t total) {
+          // The gauge every 64 files: a call to the window's thread costs
+          // more than reading a small file.
+          if (done % 64 == 0)
+            ui::CallOnWindowThread(hwnd_, [&] {
+              Gauge.SetMaxValue(static_cast<int32_t>(total));
+              Gauge.SetProgress(static_cast<int32_t>(done));
+            });
+          return !abort_;
+        });
+      },
+      [this, summary] {
+        SetBusy(false);
+        ReportVerify(*summary);
+      });
+}
+
+void RestoreWindow::ReportVerify(const VerifySummary& summary) {
   std::string text = summary.cancelled  ? "検証を中止しました。"
                      : summary.Intact() ? "バックアップは書いたときのままです。"
                                         : "目録と一致しないファイルがあります。";

@@ -5,6 +5,7 @@
 // from or to a folder the user picks.
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,12 +14,15 @@
 #include "restore/destination.h"
 #include "restore/program.h"
 #include "restore/restore_controls.h"
+#include "restore/verify.h"
+#include "restore/restorer.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/gauge.h"
 #include "ui/label.h"
 #include "ui/push_button.h"
 #include "ui/window.h"
+#include "ui/worker.h"
 #include "win/unique_handle.h"
 
 namespace yx::restore {
@@ -50,6 +54,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   // The versions of the stored or original path in EditPath.
   void ShowVersions();
   [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
+  // A restore goes on, on its own thread.
+  [[nodiscard]] bool Busy() const noexcept { return worker_.Busy(); }
 
   ui::Label LblDest, LblPath, LblState;
   ReportList ListBackups, ListVersions;
@@ -68,8 +74,11 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   void ShowBackup();
   // Restores the current item into `folder`, or where it came from.
   void RestoreInto(std::optional<std::wstring> folder);
-  // Reads the selected backup again against its catalog.
+  void ReportRestore(const FoundBackup& backup, const std::u16string& path,
+                     const std::wstring& target, const RestoreSummary& summary);
+  // Reads the selected backup again against its catalog, on the worker.
   void VerifySelected();
+  void ReportVerify(const VerifySummary& summary);
   void SetBusy(bool busy);
   friend class ui::Window<RestoreWindow>;
   void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
@@ -85,9 +94,12 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   std::optional<size_t> current_backup_;
   std::u16string current_path_;
   std::vector<size_t> version_backups_;  // the backup of each row of ListVersions
-  bool busy_ = false, abort_ = false;
+  bool busy_ = false;
+  std::atomic<bool> abort_{false};
   HWND hwnd_ = nullptr;
   win::UniqueGdiObject font_;
+  // The restore; last, so that it ends before anything it uses goes.
+  ui::Worker worker_;
 };
 
 }  // namespace yx::restore

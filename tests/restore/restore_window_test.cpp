@@ -29,7 +29,7 @@ class RestoreWindowTest : public ::testing::Test {
     // Down and up: a push button clicks when its key comes up.
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
     ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0xC0000001);
-    app.ProcessMessages();
+    Pump(app);
   }
 
   TempFolder dir;
@@ -48,7 +48,7 @@ TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
   restore::RestoreWindow window(
       app, dialogs, restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
       questions);
-  app.ProcessMessages();
+  Pump(app);
   ASSERT_EQ(window.ListBackups.Count(), 2u);
   EXPECT_EQ(window.ListBackups.Selected(), 0u) << "the newest backup comes first, selected";
   ASSERT_EQ(::GetFocus(), window.ListBackups.Handle());
@@ -67,6 +67,7 @@ TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
     ASSERT_EQ(::GetFocus(), next->Handle());
   }
   Press(VK_SPACE);
+  PumpUntil(app, [&] { return !window.Busy(); });
 
   EXPECT_EQ(dir.ReadFile(L"src\\Work\\a.txt"), "backed up");
   EXPECT_EQ(dir.ReadFile(L"src\\Work\\other.txt"), "stays");
@@ -90,10 +91,10 @@ TEST_F(RestoreWindowTest, VerifyNamesTheFileThatNoLongerHoldsWhatWasBackedUp) {
   restore::RestoreWindow window(
       app, dialogs, restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
       questions);
-  app.ProcessMessages();
+  Pump(app);
   ASSERT_EQ(window.ListBackups.Count(), 1u);
   ::SendMessageW(window.BtnVerify.Handle(), BM_CLICK, 0, 0);
-  app.ProcessMessages();
+  PumpUntil(app, [&] { return !window.Busy(); });
   ASSERT_EQ(dialogs.shown.size(), 1u);
   const std::string& text = dialogs.shown[0].text;
   EXPECT_NE(text.find("一致: 2 件"), std::string::npos) << text;
