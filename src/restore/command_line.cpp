@@ -7,6 +7,7 @@
 #include "restore/wide_text.h"
 #include "win/failure.h"
 #include "win/file_system.h"
+#include "win/program_arguments.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -22,12 +23,6 @@ struct Arguments {
   std::optional<Existing> existing;
 };
 
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-  return text;
-}
-
 // A folder given as "C:\Restored\" reaches the program as C:\Restored"
 // (the backslash escapes the quote); no path holds a quote, so it goes.
 std::wstring Folder(std::wstring text) {
@@ -42,7 +37,7 @@ std::string Parse(const std::vector<std::wstring>& args, Arguments& a) {
       "[/OVERWRITE|/SKIP] [/FROM バックアップ先] または /VERIFY 日時...|/ALL [/FROM "
       "バックアップ先]";
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::wstring word = Upper(args[i]);
+    const std::wstring word = win::SwitchWord(args[i]);
     const bool has_value = i + 1 < args.size();
     if (word == L"/VERIFY") {
       if (!a.command.empty()) return usage;
@@ -115,9 +110,11 @@ std::string WriteList(const Destination& d, const std::wstring& file) {
 // The reasons of what was not restored, or empty.
 std::vector<std::string> RestoreFromBackup(const Program& program, const Destination& d,
                                            const Arguments& a) {
-  const std::string id = win::FromWide(a.id);
-  const FoundBackup* backup = d.Find(id);
-  if (!backup) return {"バックアップ " + id + " がありません。"};
+  const std::string given = win::FromWide(a.id);
+  const FoundBackup* backup = d.Find(given);
+  if (!backup) return {"バックアップ " + given + " がありません。"};
+  // The backup's own id, however it was named, for the log and kept copies.
+  const std::string& id = backup->ref.id;
   const std::unique_ptr<BackupEntries> entries = OpenBackup(*backup);
   std::vector<StoredEntry> stored;
   std::string unreadable;
@@ -134,10 +131,12 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
   if (kept) job.catalog = &*kept;
   // Nothing to restore makes no target folder.
   RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
+  // What the backup holds and cannot be read or given back (a damaged
+  // archive's rest, a name that leads out of it) is left out too.
+  if (!unreadable.empty()) summary.failures.insert(summary.failures.begin(), unreadable);
   std::vector<std::string> reasons;
   for (const std::u16string& path : missing)
     reasons.push_back(win::FromWide(Wide(path)) + " はバックアップ " + id + " にありません。");
-  if (!unreadable.empty() && !missing.empty()) reasons.push_back(unreadable);
   for (std::string& failure : summary.failures) reasons.push_back(std::move(failure));
   try {
     LogRestore(program, RestoreLine(id, a.paths, job.target, summary));
@@ -179,7 +178,8 @@ std::vector<std::string> VerifyBackups(const Program& program, const Destination
 
 int RunCommandLine(const Program& program, const std::vector<std::wstring>& args) {
   Arguments a;
-  const std::string command = args.empty() ? std::string() : win::FromWide(Upper(args[0]));
+  const std::string command =
+      args.empty() ? std::string() : win::FromWide(win::SwitchWord(args[0]));
   if (const std::string fault = Parse(args, a); !fault.empty()) {
     AppendErrorFile(program, command, fault);
     return kBadArguments;

@@ -104,12 +104,11 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
   BtnClose.on_click = [this] { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); };
   BtnVerify.on_click = [this] { VerifySelected(); };
   app_.SetMainWindow(hwnd_);
-  LoadDestination(program_.Destination());
   SetBusy(false);
   app_.ShowTaskbarEntry();
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
-  ListBackups.SetFocus();
+  LoadDestination(program_.Destination());
 }
 
 RestoreWindow::~RestoreWindow() {
@@ -163,18 +162,44 @@ const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
 }
 
 void RestoreWindow::LoadDestination(const std::wstring& root) {
+  if (busy_) return;
   destination_ = {};
-  if (root.empty())
-    destination_.fault =
-        "設定ファイルにバックアップ先がありません。「バックアップ先」で選んでください。";
-  else
-    destination_ = ScanDestination(root, program_.LogDir());
-  shown_.assign(destination_.backups.size(), std::nullopt);
+  shown_.clear();
   current_backup_.reset();
   current_path_.clear();
   version_backups_.clear();
+  ListBackups.SetRows({});
   ListVersions.SetRows({});
   TreeFiles.Show({});
+  // On its own thread: the catalogs give the sizes and the files; a backup
+  // without one is walked only when it is opened.
+  struct Loaded {
+    Destination destination;
+    std::vector<std::optional<Shown>> shown;
+  };
+  auto loaded = std::make_shared<Loaded>();
+  SetBusy(true);
+  (void)worker_.Start(
+      hwnd_,
+      [this, loaded, root, log_dir = program_.LogDir()] {
+        Destination& d = loaded->destination;
+        if (root.empty())
+          d.fault =
+              "設定ファイルにバックアップ先がありません。「バックアップ先」で選んでください。";
+        else
+          d = ScanDestination(root, log_dir);
+        loaded->shown.assign(d.backups.size(), std::nullopt);
+      },
+      [this, loaded] {
+        destination_ = std::move(loaded->destination);
+        shown_ = std::move(loaded->shown);
+        SetBusy(false);
+        ShowDestination();
+        ListBackups.SetFocus();
+      });
+}
+
+void RestoreWindow::ShowDestination() {
   LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_.root));
   std::vector<std::vector<std::wstring>> rows;
   std::string set_aside;  // the last catalog set aside, said below the list
@@ -186,6 +211,12 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
       row.insert(row.end(), {L"", L"", win::ToWide("作成中")});
     } else if (b.catalog.run) {
       row.insert(row.end(), {SizeText(b.catalog.run->bytes), SizeText(b.catalog.run->files),
+                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
+    } else if (shown_[i]) {
+      uint64_t size = 0, files = 0;
+      for (const StoredEntry& e : shown_[i]->entries)
+        if (!e.folder) size += e.size, ++files;
+      row.insert(row.end(), {SizeText(size), SizeText(files),
                              win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
     } else {
       // Counted only when opened: a walk of every backup would keep the

@@ -66,7 +66,7 @@ class SessionFront {
   virtual void ShowError(std::string_view cp932_text) = 0;
   // The field at fault made current, before its message is shown.
   virtual void ShowFaultField(settings::CheckedField field) = 0;
-  // No save, second run or exit may start while a run lets messages through.
+  // No save, second run or exit may start while a run goes on.
   virtual void HoldCommands(bool hold) = 0;
   [[nodiscard]] virtual backup::ProgressSink& Progress() = 0;
   // After the run, its log saved and the run lock let go: the lines it

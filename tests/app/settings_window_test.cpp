@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/form_fixture.h"
+#include "win/fault_line.h"
 
 namespace yx::test {
 namespace {
@@ -35,7 +36,7 @@ TEST_F(SettingsWindowTest, ExitWithYesAndAFailingCheckStaysOpenOnTheFaultyPage) 
   Click(form_->ChkDel);
   Click(form_->BtnExit);  // the destination is empty: the check fails
   ASSERT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_EQ(dialogs.shown[1].text, "バックアップ先のフォルダが存在しません");
+  EXPECT_EQ(dialogs.shown[1].text, "バックアップ先のフォルダが設定されていません");
   EXPECT_TRUE(FormOpen());
   EXPECT_EQ(form_->Page.ActivePage(), app::SheetPath);
   EXPECT_TRUE(form_->Modified);
@@ -235,7 +236,8 @@ TEST_F(SettingsWindowTest, ASaveThatCannotWriteReportsTheFileAndKeepsTheChangeMa
   Click(form_->BtnSet);
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].kind, "error");
-  EXPECT_EQ(dialogs.shown[0].text, dir.PathA() + "Yorudex.INI に書き込めません");
+  EXPECT_EQ(dialogs.shown[0].text,
+            dir.PathA() + "Yorudex.INI に書き込めません: " + win::ErrorReason(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(form_->Modified);
 }
 

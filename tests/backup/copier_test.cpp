@@ -319,11 +319,12 @@ TEST_F(ParallelCopy, FailuresAreReportedInTheWalksOrderOnThisThreadAsWithOneCopy
     EXPECT_EQ(seen, expected) << threads << " at a time";
     for (const auto& entry : FilesOnly(order)) {
       const bool missing = std::ranges::find(unreadable, entry) != std::end(unreadable);
-      if (missing)
+      if (missing) {
         // Never left under its name, torn or empty.
         EXPECT_FALSE(Exists(target + entry)) << win::FromWide(entry);
-      else if (!entry.starts_with(L"sub2\\"))
+      } else if (!entry.starts_with(L"sub2\\")) {
         EXPECT_EQ(ReadFile(target + entry), ReadFile(source_ + entry)) << win::FromWide(entry);
+      }
     }
     EXPECT_FALSE(Exists(target + L"sub2\\x.txt"));
   }

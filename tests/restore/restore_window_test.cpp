@@ -48,7 +48,8 @@ TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
   restore::RestoreWindow window(
       app, dialogs, restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
       questions);
-  Pump(app);
+  // The destination is read on the window's worker; the window shows it once done.
+  PumpUntil(app, [&] { return !window.Busy(); });
   ASSERT_EQ(window.ListBackups.Count(), 2u);
   EXPECT_EQ(window.ListBackups.Selected(), 0u) << "the newest backup comes first, selected";
   ASSERT_EQ(::GetFocus(), window.ListBackups.Handle());
