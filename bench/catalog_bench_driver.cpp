@@ -138,7 +138,6 @@ int Verify(const std::wstring& backup) {
 
 int ReadLoop(const std::wstring& backup, bool hash) {
   yx::backup::FileHasher hasher;
-  yx::restore::ReadOnce read;
   std::vector<char> buffer(256 * 1024);
   size_t files = 0;
   const double start = yx::bench::WallSeconds();
@@ -147,6 +146,11 @@ int ReadLoop(const std::wstring& backup, bool hash) {
     if (step != yx::win::TreeWalk::Step::kEntry) continue;
     if (walk.Current().IsFolder()) {
       walk.Descend();
+      continue;
+    }
+    if (hash) {
+      yx::backup::HashedFile hashed;
+      if (hasher.Hash(walk.CurrentPath(), hashed) == 0) ++files;
       continue;
     }
     HANDLE file =

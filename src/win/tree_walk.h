@@ -69,6 +69,7 @@ class TreeWalk {
     DWORD attributes = 0;
     uint64_t size = 0;
     FILETIME last_write{};
+    uint64_t id = 0;  // the file's index on its volume, when listed with ids; 0 unknown
     [[nodiscard]] bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     [[nodiscard]] bool IsLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
   };
@@ -76,9 +77,14 @@ class TreeWalk {
   // Every entry of `folder` (ending in a backslash) but "." and ".."; 0, or
   // the error that cut the listing short.
   [[nodiscard]] static DWORD ListFolder(const std::wstring& folder, std::vector<Entry>& out);
+  // The same with each entry's id, from the folder's own listing: asking each
+  // file for its id costs more under Wine than reading a small file (it asks
+  // the volume for its serial number every time, some 16 calls a file).
+  [[nodiscard]] static DWORD ListFolderWithIds(const std::wstring& folder, std::vector<Entry>& out);
 
-  // `root` ends in a backslash; it is listed at the first Next().
-  explicit TreeWalk(std::wstring root);
+  // `root` ends in a backslash; it is listed at the first Next(). With
+  // `ids`, every folder is listed with its entries' ids.
+  explicit TreeWalk(std::wstring root, bool ids = false);
 
   Step Next();
   // The folder of the current step, ending in a backslash.
@@ -109,6 +115,7 @@ class TreeWalk {
   };
   std::wstring path_;
   size_t root_length_;
+  bool ids_;
   std::vector<Frame> frames_;
   DWORD error_ = 0;
 };
