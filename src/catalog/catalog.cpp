@@ -1,7 +1,7 @@
 #include "catalog/catalog.h"
 
 #include <algorithm>
-#include <functional>
+#include <array>
 
 #include "catalog/catalog_bytes.h"
 
@@ -32,6 +32,14 @@ std::string EncodeHead(const Run& run) {
   return head;
 }
 
+// The bytes no name may hold: a table, as every path of a catalog is checked.
+constexpr auto kForbidden = [] {
+  std::array<bool, 256> table{};
+  for (size_t c = 0; c < 0x20; ++c) table[c] = true;
+  for (const char c : std::string_view("/:*?\"<>|")) table[static_cast<uint8_t>(c)] = true;
+  return table;
+}();
+
 // A name Windows would refuse, or one that climbs out of the backup.
 bool IsForeign(std::string_view path) {
   if (path.empty() || path.size() > kLongestPath) return true;
@@ -41,12 +49,31 @@ bool IsForeign(std::string_view path) {
     const std::string_view name = path.substr(start, end - start);
     if (name.empty() || name == "." || name == "..") return true;
     for (const char c : name)
-      if (static_cast<uint8_t>(c) < 0x20 ||
-          std::string_view("/:*?\"<>|").find(c) != std::string_view::npos)
-        return true;
+      if (kForbidden[static_cast<uint8_t>(c)]) return true;
     if (end == path.size()) return false;
     start = end + 1;
   }
+}
+
+// Equal as the restore compares names: ASCII letters whatever their case.
+// Bytes of other characters never hold an ASCII byte in WTF-8, so they are
+// compared as they are.
+bool SameLetters(std::string_view a, std::string_view b) {
+  const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
+
+// True when `path` sorts after `last` in a catalog's order (UTF-16 code
+// units), judged only where WTF-8's byte order surely agrees with it: the
+// two differ first at an ASCII byte, or `last` is a prefix of `path`.
+bool SurelyAfter(std::string_view path, std::string_view last) {
+  const auto [p, l] = std::ranges::mismatch(path, last);
+  if (l == last.end()) return p != path.end();
+  if (p == path.end()) return false;
+  const auto pb = static_cast<uint8_t>(*p), lb = static_cast<uint8_t>(*l);
+  return pb > lb && (pb < 0x80 || lb < 0x80);
 }
 
 // The head, read up to its checksum; the reader then stands after it.
@@ -94,9 +121,10 @@ Refusal ReadHead(ByteReader& in, std::string_view bytes, Run& run) {
 
 // Calls `visit` with each entry's WTF-8 path and the entry (its path left
 // empty); stops early when `visit` returns false. Checks the whole file's
-// checksum first.
-Refusal ReadEntries(std::string_view bytes, Run& run,
-                    const std::function<bool(std::string_view path, Entry& entry)>& visit) {
+// checksum first. A template, not a std::function: the versions of a file
+// run this over every entry of every backup.
+template <typename Visit>
+Refusal ReadEntries(std::string_view bytes, Run& run, Visit&& visit) {
   if (bytes.size() < 8) return Refusal::kDamaged;
   ByteReader in(bytes);
   if (const Refusal refusal = ReadHead(in, bytes, run); refusal != Refusal::kNone) return refusal;
@@ -218,13 +246,33 @@ Refusal Decode(std::string_view bytes, Catalog& catalog) {
 Refusal FindIn(std::string_view bytes, std::u16string_view path, std::optional<Entry>& found) {
   found.reset();
   const std::string wanted = ToWtf8(path);
+  // Every spelling of the path sorts between its capitals and its small
+  // letters: past the latter there is nothing more to find.
+  std::string last = wanted;
+  for (char& c : last)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  std::optional<Entry> blind;
   Run run;
-  return ReadEntries(bytes, run, [&](std::string_view p, Entry& e) {
-    if (p != wanted) return true;
+  const Refusal refusal = ReadEntries(bytes, run, [&](std::string_view p, Entry& e) {
+    if (SurelyAfter(p, last)) return false;
+    if (p.size() != wanted.size() || !SameLetters(p, wanted)) return true;
+    if (p != wanted) {
+      if (std::optional<std::u16string> wide = FromWtf8(p); wide && !blind) {
+        e.path = std::move(*wide);
+        blind = std::move(e);
+      }
+      return true;
+    }
     e.path = path;
     found = std::move(e);
     return false;
   });
+  if (refusal != Refusal::kNone) {
+    found.reset();
+    return refusal;
+  }
+  if (!found) found = std::move(blind);
+  return Refusal::kNone;
 }
 
 std::string RefusalText(Refusal refusal) {

@@ -80,7 +80,9 @@ inline constexpr size_t kHeadBytes = 4096;
 [[nodiscard]] Refusal DecodeRun(std::string_view bytes, Run& run);
 [[nodiscard]] Refusal Decode(std::string_view bytes, Catalog& catalog);
 // One path's entry, without building the others: the versions of a file ask
-// this of every backup. `found` is empty when the catalog lacks the path.
+// this of every backup. ASCII letters match whatever their case, as the
+// restore compares names; an entry of exactly that path is preferred.
+// `found` is empty when the catalog lacks the path.
 [[nodiscard]] Refusal FindIn(std::string_view bytes, std::u16string_view path,
                              std::optional<Entry>& found);
 

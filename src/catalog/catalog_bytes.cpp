@@ -14,45 +14,6 @@ void PutFixed64(std::string& out, uint64_t value) {
   for (int i = 0; i < 8; ++i) out += static_cast<char>(value >> (8 * i));
 }
 
-std::optional<uint64_t> ByteReader::Varint() {
-  uint64_t value = 0;
-  for (int shift = 0; shift < 64; shift += 7) {
-    if (rest_.empty()) break;
-    const uint8_t b = static_cast<uint8_t>(rest_.front());
-    rest_.remove_prefix(1);
-    // The tenth byte has room for one bit only.
-    if (shift == 63 && b > 1) break;
-    value |= uint64_t{b & 0x7Fu} << shift;
-    if (!(b & 0x80)) return value;
-  }
-  rest_ = {};
-  return std::nullopt;
-}
-
-std::optional<uint64_t> ByteReader::Fixed64() {
-  const std::optional<std::string_view> bytes = Bytes(8);
-  if (!bytes) return std::nullopt;
-  uint64_t value = 0;
-  for (int i = 0; i < 8; ++i) value |= uint64_t{static_cast<uint8_t>((*bytes)[i])} << (8 * i);
-  return value;
-}
-
-std::optional<uint8_t> ByteReader::Byte() {
-  const std::optional<std::string_view> bytes = Bytes(1);
-  if (!bytes) return std::nullopt;
-  return static_cast<uint8_t>(bytes->front());
-}
-
-std::optional<std::string_view> ByteReader::Bytes(uint64_t count) {
-  if (count > rest_.size()) {
-    rest_ = {};
-    return std::nullopt;
-  }
-  const std::string_view taken = rest_.substr(0, count);
-  rest_.remove_prefix(count);
-  return taken;
-}
-
 std::string ToWtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());

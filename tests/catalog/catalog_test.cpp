@@ -58,6 +58,21 @@ TEST(Catalog, RoundTripsEveryFieldSortedAndFindsOnePath) {
   EXPECT_EQ(back.Find(u"Work\\a\xD83D\xDE00.txt")->locator, 123456u);
 }
 
+TEST(Catalog, FindsAPathWhateverTheCaseOfItsLettersPreferringTheExactOne) {
+  Catalog c = Sample();
+  c.entries.push_back({u"WORK\\B.TXT", false, false, 0x20, 7, 1, 0, HashOf("B")});
+  const std::string bytes = Encode(c);
+  std::optional<Entry> found;
+  ASSERT_EQ(FindIn(bytes, u"work\\A\xD83D\xDE00.TXT", found), Refusal::kNone);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->path, u"Work\\a\xD83D\xDE00.txt");
+  EXPECT_EQ(found->size, 65000u);
+  ASSERT_EQ(FindIn(bytes, u"Work\\b.txt", found), Refusal::kNone);
+  EXPECT_EQ(found->size, 5000u);
+  ASSERT_EQ(FindIn(bytes, u"WORK\\B.TXT", found), Refusal::kNone);
+  EXPECT_EQ(found->size, 7u);
+}
+
 TEST(Catalog, RefusesEveryDamageAndALaterVersion) {
   const std::string bytes = Encode(Sample());
   Catalog back;
