@@ -1,5 +1,6 @@
 #include "app/after_run.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/settings_form.h"
@@ -70,28 +71,37 @@ std::wstring FollowUpCommandLine(std::string_view cp932_command, const RunEnding
 
 std::string NoticeText(const RunEnding& ending, std::string_view age_warning) {
   const std::vector<std::string_view> lines = MessageLines(ending.run_lines);
-  std::string text;
+  std::string title, reason;
   switch (ending.outcome) {
     case RunOutcome::kDone:
-      text = "バックアップ正常終了";
+      title = "バックアップ正常終了";
       break;
     case RunOutcome::kCancelled:
-      text = "バックアップを中断しました";
+      title = "バックアップを中断しました";
       break;
     case RunOutcome::kRefused:
       // The check's own words (a missing destination, another run going on).
-      text = lines.empty() ? "バックアップを実行できませんでした"
-                           : "バックアップを実行できませんでした: " + std::string(lines.front());
+      title = "バックアップを実行できませんでした";
+      if (!lines.empty()) reason = lines.front();
       break;
     case RunOutcome::kFailed:
+      title = "バックアップに失敗しました";
       if (const size_t count = LeftOut(lines); count > 0)
-        text = "バックアップに失敗しました: " + std::to_string(count) +
-               " 件をバックアップできませんでした";
-      else
-        text = lines.empty() ? "バックアップに失敗しました"
-                             : "バックアップに失敗しました: " + std::string(lines.front());
+        reason = std::to_string(count) + " 件をバックアップできませんでした";
+      else if (!lines.empty())
+        reason = lines.front();
       break;
   }
+  // A balloon wraps nothing and shows about forty characters a line: the
+  // reason is cut to fit, the log (a click away) has it whole.
+  constexpr size_t kReasonChars = 30;
+  if (std::wstring wide = win::ToWide(reason); wide.size() > kReasonChars) {
+    wide.resize(kReasonChars - 1);
+    if (IS_HIGH_SURROGATE(wide.back())) wide.pop_back();
+    reason = win::FromWide(wide + L"…");
+  }
+  std::string text = title;
+  if (!reason.empty()) text += "\r\n" + reason;
   if (!ending.log_saved) text += "\r\nログを保存できませんでした (log-error.txt)";
   if (!age_warning.empty()) text += "\r\n" + std::string(age_warning);
   return text;
@@ -161,7 +171,10 @@ std::string SystemEffects::Notify(std::string_view cp932_text) {
     if (!window.Start(L"\"" + exe_path_ + L"\"", error))
       failure = "Yorudex を開けません: " + win::ErrorReason(error);
   };
-  (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), kApplicationTitle, cp932_text,
+  // The first line is the balloon's title, what failed; the rest its text.
+  const size_t title_end = std::min(cp932_text.find("\r\n"), cp932_text.size());
+  (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), cp932_text.substr(0, title_end),
+                               cp932_text.substr(std::min(title_end + 2, cp932_text.size())),
                                kNoticeMs, open_log_page);
   return failure;
 }

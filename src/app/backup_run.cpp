@@ -20,7 +20,11 @@ void TForm2::HoldCommands(bool hold) {
 
 backup::ProgressSink& TForm2::Progress() { return *progress_; }
 
-void TForm2::BtnExecClick() { session_.Run(ShownSettings(), ArchiverPresent, *this); }
+void TForm2::BtnExecClick() {
+  fault_shown_ = false;
+  run_focus_ = ::GetFocus();
+  session_.Run(ShownSettings(), ArchiverPresent, *this);
+}
 
 bool TForm2::CheckAndSaveSettings(DateTime reference) {
   if (!session_.CheckAndSave(ShownSettings(), reference, *this)) return false;
@@ -29,6 +33,7 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
 }
 
 void TForm2::ShowFaultField(settings::CheckedField field) {
+  fault_shown_ = true;
   // The control as a whole: a grid's current cell stays where it is.
   switch (field) {
     case settings::CheckedField::kTimes:

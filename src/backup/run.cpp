@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "backup/archive_leftovers.h"
+#include "backup/archive_tally.h"
 #include "backup/backup_names.h"
 #include "backup/earlier_copy.h"
 #include "backup/fault_lines.h"
 #include "backup/sweep.h"
 #include "backup/tree_copier.h"
 #include "backup/unlha32.h"
+#include "base/byte_size.h"
 #include "base/cp932.h"
 #include "base/exclusion.h"
 #include "win/file_system.h"
@@ -51,6 +53,10 @@ void LogExcluded(const ExclusionTally& excluded, int32_t files_left,
   if (files_left == 0) log_line("すべてのファイルが除外されました");
 }
 
+std::string ArchiveName(DateTime backup_time) {
+  return FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
+}
+
 // The lines of the archiver's output.
 std::vector<std::string> OutputLines(std::string_view text) {
   std::vector<std::string> lines;
@@ -70,7 +76,7 @@ std::vector<std::string> OutputLines(std::string_view text) {
 bool ArchiveSources(const settings::Settings& s, const std::string& target, DateTime backup_time,
                     const std::vector<std::string>& sources, FaultLines& faults) {
   RemoveArchiveLeftovers(win::WidePath(target));
-  const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
+  const std::string archive = ArchiveName(backup_time);
   (void)unlha32::UnlhaSetBackGroundMode(FALSE);
   const std::string head = "a -x1 -r2 " + ExclusionSwitches(s) + "\"" + target + archive + "\" ";
   bool complete = true;
@@ -152,6 +158,8 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   if (archive_mode) {
     complete = ArchiveSources(s, target, backup_time, sources, faults);
     faults.Finish();
+    const std::wstring archive = win::WidePath(target + ArchiveName(backup_time));
+    if (win::Attributes(archive) != INVALID_FILE_ATTRIBUTES) log_line(ArchiveTallyLine(archive));
     return complete;
   }
 

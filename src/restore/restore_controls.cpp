@@ -7,6 +7,7 @@
 
 #include "restore/restore_plan.h"
 #include "restore/wide_text.h"
+#include "ui/dpi.h"
 #include "win/text.h"
 
 namespace yx::restore {
@@ -22,7 +23,7 @@ void ReportList::Create(HWND parent, RECT bounds, HFONT font, const std::vector<
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = caption.data();
-    column.cx = c.width;
+    column.cx = ui::Scaled(c.width, ui::WindowDpi(parent));
     ::SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&column));
   }
 }

@@ -35,7 +35,7 @@ TEST_F(FollowUpTest, AnUnattendedFailureNotifiesWithTheAgeAndWaitsForItsCommand)
   EXPECT_EQ(effects_->finished, 1);
   ASSERT_EQ(effects_->notices.size(), 1u);
   EXPECT_EQ(effects_->notices[0],
-            "バックアップを実行できませんでした: バックアップ先のフォルダが存在しません\r\n"
+            "バックアップを実行できませんでした\r\nバックアップ先のフォルダが存在しません\r\n"
             "最後に成功したバックアップは 6 日前です");
   // The run's own lines come first, saved; the command's failure after them.
   EXPECT_TRUE(dir.ReadFile(L"log\\0105.log")
