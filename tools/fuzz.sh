@@ -37,9 +37,11 @@ seed() {
         { printf '\x10\x20'; for i in $(seq 1 400); do printf 'backup folder %d of the settings window\r\n' $((i % 37)); done; } > "$dir/text"
         { printf '\x01\xe0'; head -c 20000 /dev/zero; } > "$dir/zeros"
         { printf '\x7f\x41'; head -c 12000 /dev/urandom; } > "$dir/random" ;;
-    # Every header level and method: the shared samples, read where they lie.
+    # Every header level and method: the shared samples, read where they lie,
+    # and the kinds of other systems they lack, built from their bytes.
     lha_read) find "$(tools/samples-dir.sh)" -type f -size -64k ! -name 'README*' \
-        -exec sh -c 'cp "$1" "$2/$(md5sum < "$1" | cut -c1-8)"' _ {} "$dir" \; ;;
+        -exec sh -c 'cp "$1" "$2/$(md5sum < "$1" | cut -c1-8)"' _ {} "$dir" \;
+        python3 tests/fuzz/lha_read_seeds.py "$dir" ;;
   esac
 }
 

@@ -1,6 +1,8 @@
 #include "lha/core/archive_reader.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_set>
 
 namespace yx::lha {
 namespace {
@@ -130,8 +132,15 @@ ListResult FindArchiveStart(RandomSource& source, uint64_t& start) {
   const ListResult first = ReadEntryAt(source, 0, e);
   if (first != ListResult::kNotAnArchive) return first;
   // A self-extracting program: the archive follows its code. A method name
-  // found in the code itself fails the header checks and the search goes on.
+  // found in the code itself fails the header checks; a whole header there
+  // (a stub may carry a small archive of its own, a usage text) is taken
+  // only when the entries from it chain to the end mark or the end of the
+  // file. Failing that, the first whole header: a damaged archive lists as
+  // far as it goes.
   const uint64_t limit = std::min<uint64_t>(source.Size(), kSfxSearchLimit);
+  std::optional<uint64_t> first_header;
+  // Headers of chains that broke: each would break at the same place again.
+  std::unordered_set<uint64_t> broken;
   std::vector<uint8_t> chunk(64 * 1024 + 8);
   for (uint64_t at = 0; at < limit; at += chunk.size() - 8) {
     size_t got = 0;
@@ -139,14 +148,23 @@ ListResult FindArchiveStart(RandomSource& source, uint64_t& start) {
     for (size_t i = 0; i + 7 <= got && at + i < limit; ++i) {
       const uint8_t* m = chunk.data() + i + 2;
       if (m[0] != '-' || m[4] != '-' || (m[1] != 'l' && m[1] != 'p')) continue;
-      if (ReadEntryAt(source, at + i, e) == ListResult::kOk) {
+      if (broken.contains(at + i) || ReadEntryAt(source, at + i, e) != ListResult::kOk) continue;
+      if (!first_header) first_header = at + i;
+      std::vector<uint64_t> chain;
+      const ListResult r = VisitArchive(
+          source, [&](ArchiveEntry& c) { chain.push_back(c.offset); }, at + i);
+      if (r == ListResult::kReadError) return r;
+      if (r == ListResult::kOk) {
         start = at + i;
         return ListResult::kOk;
       }
+      broken.insert(chain.begin(), chain.end());
     }
     if (got < chunk.size()) break;
   }
-  return ListResult::kNotAnArchive;
+  if (!first_header) return ListResult::kNotAnArchive;
+  start = *first_header;
+  return ListResult::kOk;
 }
 
 ListResult ListKept(RandomSource& source, const std::function<bool(const EntryHeader&)>& take,

@@ -46,7 +46,8 @@ enum class ListResult { kOk, kNotAnArchive, kDamaged, kUnsupported, kReadError }
 [[nodiscard]] ListResult ListArchive(RandomSource& source, std::vector<ArchiveEntry>& entries);
 // Where the first header lies: 0 for a plain archive; for a self-extracting
 // program, the first offset within its first kSfxSearchLimit bytes where a
-// whole, valid header stands (as the common extractors search).
+// whole, valid header stands whose entries chain to the end mark (or, when
+// none does, the first whole header).
 inline constexpr uint64_t kSfxSearchLimit = 1024 * 1024;
 [[nodiscard]] ListResult FindArchiveStart(RandomSource& source, uint64_t& start);
 // Every header from `start` up to the end mark, each given to `visit`.

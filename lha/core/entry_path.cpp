@@ -13,25 +13,30 @@ std::vector<std::basic_string<Char>> Split(std::basic_string_view<Char> path, Is
                                            bool double_byte) {
   std::vector<std::basic_string<Char>> parts;
   std::basic_string<Char> part;
-  bool first = true;
+  // Each separator before the first name is an empty name: one is a root,
+  // two begin a UNC or \\?\ name.
+  bool leading = true;
   for (size_t i = 0; i < path.size(); ++i) {
     const Char c = path[i];
     if (double_byte && IsLead(static_cast<unsigned char>(c)) && i + 1 < path.size()) {
       part += c;
       part += path[++i];
+      leading = false;
       continue;
     }
     if (!sep(c)) {
       part += c;
+      leading = false;
       continue;
     }
-    if (!part.empty() || first) parts.push_back(part);
+    if (!part.empty() || leading) parts.push_back(part);
     part.clear();
-    first = false;
   }
   if (!part.empty()) parts.push_back(part);
   return parts;
 }
+
+bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
 char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
@@ -74,7 +79,23 @@ std::vector<std::u16string> SplitWidePath(std::u16string_view path) {
       path, [](char16_t c) { return c == u'\xFFFF' || c == u'\\' || c == u'/'; }, false);
 }
 
-PathVerdict CheckPath(std::vector<std::u16string>& parts) {
+PathVerdict CheckPath(std::vector<std::u16string>& parts, bool* root_removed) {
+  if (root_removed) {
+    *root_removed = false;
+    // "C:" before the path, then one leading separator: the root of a drive
+    // or of the current one. More separators stay refused below.
+    if (!parts.empty() && parts.front().size() >= 2 && parts.front()[1] == u':' &&
+        IsAsciiLetter(parts.front()[0])) {
+      parts.front().erase(0, 2);
+      *root_removed = true;
+      if (parts.front().empty() && parts.size() > 1 && !parts[1].empty())
+        parts.erase(parts.begin());
+    }
+    if (parts.size() > 1 && parts[0].empty() && !parts[1].empty()) {
+      parts.erase(parts.begin());
+      *root_removed = true;
+    }
+  }
   if (!parts.empty() && parts.front().empty()) return PathVerdict::kAbsolute;
   std::erase(parts, u".");
   if (parts.empty()) return PathVerdict::kEmpty;

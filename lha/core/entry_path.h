@@ -12,8 +12,8 @@
 namespace yx::lha {
 
 // The stored path of `h` (folders, then the base name), split at 0xFF, '\'
-// and '/' (whole characters only). A leading empty name means the path was
-// absolute; the other empty names are dropped.
+// and '/' (whole characters only). Each leading separator gives an empty
+// name (one: a root; two: a UNC or \\?\ name); other empty names are dropped.
 [[nodiscard]] std::vector<std::string> StoredPathParts(const EntryHeader& h);
 // The same from the UTF-16 names, when the header has them.
 [[nodiscard]] std::vector<std::u16string> WidePathParts(const EntryHeader& h);
@@ -30,7 +30,10 @@ enum class PathVerdict {
   kBadEnd,        // a name ending in a dot or a blank, which Windows drops
 };
 
-// Checks every name and drops the "." ones.
-[[nodiscard]] PathVerdict CheckPath(std::vector<std::u16string>& parts);
+// Checks every name and drops the "." ones. With `root_removed`, a leading
+// drive ("C:") and one leading separator are taken off instead of refused,
+// and it says whether they were; two leading separators stay kAbsolute.
+[[nodiscard]] PathVerdict CheckPath(std::vector<std::u16string>& parts,
+                                    bool* root_removed = nullptr);
 
 }  // namespace yx::lha

@@ -56,36 +56,53 @@ struct Ext {
 // Level 0 and 1 keep a whole path in the name field; split it into the
 // 0xFF-separated folders and the base name. '\' is a separator only where it
 // is a character of its own, not the trail byte of a double-byte character.
-// A leading separator stays as an empty first folder: extraction must see
-// that the path was absolute.
+// Leading separators stay as empty first folders: extraction must see that
+// the path was absolute.
 void SplitLegacyName(const std::string& path, EntryHeader& h) {
   std::string folder, part;
+  bool leading = true;  // each leading separator counts: two begin a UNC name
   for (size_t i = 0; i < path.size(); ++i) {
     const auto c = static_cast<unsigned char>(path[i]);
     const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    const bool separator = c == '\\' || c == '/' || c == 0xFF;
     if (lead && i + 1 < path.size()) {
       part += path[i];
       part += path[++i];
-    } else if (c == '\\' || c == '/' || c == 0xFF) {
-      if (!part.empty() || i == 0) folder += part + '\xFF';
+    } else if (separator) {
+      if (!part.empty() || leading) folder += part + '\xFF';
       part.clear();
     } else {
       part += path[i];
     }
+    leading = leading && separator;
   }
   h.directory = folder + h.directory;
   h.name = part;
+}
+
+// Amiga and MorphOS archivers store a file's comment after a NUL in its
+// name: the name is what precedes it.
+std::string CutComment(std::string name, EntryHeader& h) {
+  const size_t nul = name.find('\0');
+  if (nul == std::string::npos) return name;
+  h.comment = name.substr(nul + 1);
+  h.comment.resize(std::min(h.comment.size(), h.comment.find('\0')));
+  name.resize(nul);
+  return name;
 }
 
 ParseResult ParseExt(uint8_t type, const uint8_t* d, size_t n, EntryHeader& h, uint64_t* big_packed,
                      uint64_t* big_original) {
   switch (type) {
     case 0x01:
-      h.name.assign(reinterpret_cast<const char*>(d), n);
+      h.name = CutComment(std::string(reinterpret_cast<const char*>(d), n), h);
       break;
     case 0x02:
       h.directory.assign(reinterpret_cast<const char*>(d), n);
       if (!h.directory.empty() && h.directory.back() != '\xFF') h.directory += '\xFF';
+      break;
+    case 0x3F:
+      h.comment.assign(reinterpret_cast<const char*>(d), n);
       break;
     case 0x40:
       if (n >= 2) h.attributes = Get16(d);
@@ -246,15 +263,16 @@ bool EncodeLevel2Header(const EntryHeader& h, std::vector<uint8_t>& out) {
 
 namespace {
 
-// The Unix extension some level-0 writers put after the CRC: OS id 'U', a
-// version byte, the time, the mode, the user and group ids.
-void ParseLevel0Unix(const uint8_t* ext, size_t n, EntryHeader& h) {
+// The extension some level-0 writers put after the CRC: the OS id, a version
+// byte, the Unix time, the mode, the user and group ids. Unix ('U') and
+// OS-9/68k ('K') writers use it; the latter's mode holds OS-9 permissions.
+void ParseLevel0Extension(const uint8_t* ext, size_t n, EntryHeader& h) {
   if (n < 1) return;
   h.os_id = ext[0];
-  if (ext[0] != 'U' || n < 8) return;
+  if ((ext[0] != 'U' && ext[0] != 'K') || n < 8) return;
   h.unix_time = Get32(ext + 2);
   h.has_unix_time = true;
-  h.unix_mode = Get16(ext + 6);
+  if (ext[0] == 'U') h.unix_mode = Get16(ext + 6);
 }
 
 // The header CRC of the common ext header, computed with its field zero.
@@ -285,7 +303,8 @@ ParseResult ParseHeader(const uint8_t* b, size_t size, EntryHeader& h, uint64_t&
     if ((sum & 0xFF) != b[1]) return ParseResult::kDamaged;
     const size_t name_len = b[21];
     if (22 + name_len + 2 > base) return ParseResult::kDamaged;
-    const std::string path(reinterpret_cast<const char*>(b + 22), name_len);
+    const std::string path =
+        CutComment(std::string(reinterpret_cast<const char*>(b + 22), name_len), h);
     h.crc = Get16(b + 22 + name_len);
     h.attributes = b[19];
     h.dos_time = Get32(b + 15);
@@ -302,7 +321,7 @@ ParseResult ParseHeader(const uint8_t* b, size_t size, EntryHeader& h, uint64_t&
       packed -= end - base;
     } else {
       h.os_id = 0;
-      ParseLevel0Unix(b + 22 + name_len + 2, base - (22 + name_len + 2), h);
+      ParseLevel0Extension(b + 22 + name_len + 2, base - (22 + name_len + 2), h);
     }
     if (end != size) return ParseResult::kDamaged;
     // An ext header 0x01 or 0x02 of level 1 names the entry instead.
@@ -324,7 +343,9 @@ ParseResult ParseHeader(const uint8_t* b, size_t size, EntryHeader& h, uint64_t&
   size_t crc_at = 0;
   const size_t end = WalkExts(b, size, base, wide ? Get32(b + 28) : Get16(b + 24), wide, h,
                               &big_packed, &big_original, &crc_at);
-  if (end != size) return ParseResult::kDamaged;
+  // OS-9, OS-9/68k and Atari writers pad a level-2 header after its ext
+  // headers: the header size, not the chain, says where the data begins.
+  if (end == 0 || (wide && end != size)) return ParseResult::kDamaged;
   // Every level-2 writer puts the header CRC in the common ext header; a
   // header without one cannot be told from a damaged one.
   if (crc_at == 0 && !wide) return ParseResult::kDamaged;

@@ -45,7 +45,8 @@ struct EntryHeader {
   std::optional<uint16_t> attributes;  // MS-DOS attributes
   std::optional<WindowsTimes> times;
   std::optional<uint32_t> code_page;
-  int level = 2;  // as read; written headers are always level 2
+  std::string comment;  // the file's comment, when the writer stored one
+  int level = 2;        // as read; written headers are always level 2
 
   [[nodiscard]] bool IsDirectory() const;
   // A Unix symbolic link ("name|target" in the older writers' names).

@@ -46,6 +46,16 @@ std::wstring Replaced(std::string_view text, unsigned code_page) {
   return out;
 }
 
+// `text` in the entry's code page, else UTF-8, else '_' for what neither reads.
+std::wstring Decoded(const std::string& text, const EntryHeader& h, bool& replaced) {
+  const unsigned code_page = h.code_page.value_or(yx::win::kCodePage932);
+  replaced = false;
+  if (std::optional<std::wstring> w = Strict(text, code_page)) return *w;
+  if (std::optional<std::wstring> w = Strict(text, CP_UTF8)) return *w;
+  replaced = true;
+  return Replaced(text, code_page);
+}
+
 }  // namespace
 
 // The narrow path in UTF-16. 0xFF ends a folder; valid in no code page and
@@ -54,15 +64,20 @@ std::wstring Replaced(std::string_view text, unsigned code_page) {
 std::wstring DecodedNarrowPath(const EntryHeader& h, bool& replaced) {
   std::string path = h.directory + h.name;
   std::replace(path.begin(), path.end(), '\xFF', '\\');
-  const unsigned code_page = h.code_page.value_or(yx::win::kCodePage932);
-  replaced = false;
-  if (std::optional<std::wstring> w = Strict(path, code_page)) return *w;
-  if (std::optional<std::wstring> w = Strict(path, CP_UTF8)) return *w;
-  replaced = true;
-  return Replaced(path, code_page);
+  return Decoded(path, h, replaced);
 }
 
-std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict, bool* replaced) {
+std::wstring EntryComment(const EntryHeader& h) {
+  bool replaced = false;
+  std::wstring text = Decoded(h.comment, h, replaced);
+  // A listing is printed to a terminal: no control character goes there.
+  std::replace_if(
+      text.begin(), text.end(), [](wchar_t c) { return c < 0x20 || c == 0x7F; }, L'_');
+  return text;
+}
+
+std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict, bool* replaced,
+                                     bool* root_removed) {
   std::vector<std::u16string> parts;
   bool lossy = false;
   if (h.wide_name || h.wide_directory) {
@@ -72,11 +87,11 @@ std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict,
     parts = SplitWidePath(std::u16string(w.begin(), w.end()));
   }
   if (replaced) *replaced = lossy;
-  const bool absolute = !parts.empty() && parts.front().empty();
-  const PathVerdict v = CheckPath(parts);
+  bool rooted = false;
+  const PathVerdict v = CheckPath(parts, &rooted);
   if (verdict) *verdict = v;
+  if (root_removed) *root_removed = rooted;
   std::vector<std::wstring> out;
-  if (absolute) out.emplace_back();
   for (const std::u16string& p : parts) out.emplace_back(p.begin(), p.end());
   return out;
 }

@@ -16,12 +16,17 @@ namespace yx::lha::win {
 // The names of the stored path; `verdict` says whether it may be written.
 // Narrow names that are not valid in their code page (932 unless the header
 // names another) are read as UTF-8, which Unix archivers write; bytes neither
-// explains become '_', and `replaced` says so.
+// explains become '_', and `replaced` says so. A leading drive or separator
+// is left out, and `root_removed` says so: such a name is written under the
+// base folder, as the common extractors do.
 [[nodiscard]] std::vector<std::wstring> EntryParts(const EntryHeader& h, PathVerdict* verdict,
-                                                   bool* replaced = nullptr);
+                                                   bool* replaced = nullptr,
+                                                   bool* root_removed = nullptr);
 // The stored narrow path decoded as EntryParts decodes it, whole: '\' after
 // every folder's name.
 [[nodiscard]] std::wstring DecodedNarrowPath(const EntryHeader& h, bool& replaced);
+// The file's comment decoded as the names are, control characters as '_'.
+[[nodiscard]] std::wstring EntryComment(const EntryHeader& h);
 // The stored path with '\' between names, for listings and the handle API.
 [[nodiscard]] std::wstring EntryWidePath(const EntryHeader& h);
 [[nodiscard]] std::string EntryNarrowPath(const EntryHeader& h);

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "lha/core/entry_decoder.h"
+#include "lha/core/mac_binary.h"
 #include "lha/win/entry_names.h"
 #include "lha/win/write_behind.h"
 #include "lha/win/read_result.h"
@@ -19,6 +20,9 @@ namespace {
 // After the path of an entry whose name had bytes neither its code page nor
 // UTF-8 explains.
 constexpr wchar_t kReplacedNote[] = L"  [name bytes not Shift-JIS or UTF-8 written as '_']";
+// After the path of an entry stored with a drive or a leading separator.
+constexpr wchar_t kRootRemovedNote[] =
+    L"  [stored as an absolute name: written under the base folder]";
 
 bool Wildcard(const wchar_t* p, const wchar_t* t) {
   // Iterative with one backtrack point: linear in practice, never exponential.
@@ -102,6 +106,7 @@ std::wstring ListLine(const ArchiveEntry& e, bool verbose) {
                   h.os_id >= 0x20 && h.os_id < 0x7F ? h.os_id : L'?',
                   MethodOf(h) == Method::kUnsupported ? L", not supported" : L"");
     line += extra;
+    if (!h.comment.empty()) line += L"  [comment: " + EntryComment(h) + L"]";
   }
   return line + L"\r\n";
 }
@@ -172,8 +177,8 @@ class Run {
   void Entry(const ArchiveEntry& e) {
     const EntryHeader& h = e.header;
     PathVerdict verdict = PathVerdict::kOk;
-    bool replaced = false;
-    std::vector<std::wstring> parts = EntryParts(h, &verdict, &replaced);
+    bool replaced = false, root_removed = false;
+    std::vector<std::wstring> parts = EntryParts(h, &verdict, &replaced, &root_removed);
     std::wstring shown;
     for (const std::wstring& p : parts) shown += (shown.empty() ? L"" : L"\\") + p;
     if (!Selected(request_.names, shown)) return;
@@ -181,6 +186,7 @@ class Run {
     if (h.IsSymbolicLink()) return Problem(kErrorUnsafeName, shown + L": a link, not extracted");
     if (verdict != PathVerdict::kOk)
       return Problem(kErrorUnsafeName, shown + L": an unsafe name, not extracted");
+    if (root_removed && request_.command != 't') Problem(0, shown + kRootRemovedNote);
     if (request_.command == 't') {
       if (h.IsDirectory()) return;
       const WriteOutcome w = Test(e);
@@ -193,7 +199,9 @@ class Run {
     }
     if (request_.command == 'e') parts.erase(parts.begin(), parts.end() - 1);
     ByteSink& sink = writer_->BeginFile(e, std::move(parts));
-    writer_->EndFile(decoder_.Decode(*archive_.source, e, &sink));
+    if (!MayHoldMacBinary(h)) return writer_->EndFile(decoder_.Decode(*archive_.source, e, &sink));
+    DataForkSink data_fork(sink, h.original_size);
+    writer_->EndFile(decoder_.Decode(*archive_.source, e, &data_fork));
   }
 
   WriteOutcome Test(const ArchiveEntry& e) {

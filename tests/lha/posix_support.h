@@ -44,6 +44,8 @@ class FileSink : public ArchiveSink {
 class FileRandomSource : public RandomSource {
  public:
   explicit FileRandomSource(const std::filesystem::path& path);
+  // An archive built in memory.
+  explicit FileRandomSource(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
   uint64_t Size() const override { return bytes_.size(); }
   bool ReadAt(uint64_t offset, uint8_t* data, size_t size, size_t& got) override;
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "built_entries.h"
 #include "lha/win/read_result.h"
 #include "lha/win/unlha32_api.h"
 #include "support/build_paths.h"
@@ -212,11 +213,18 @@ TEST(ReadTwins, LaterTwinsAreReportedInOrderAndBigFilesComeBackWhole) {
 TEST(ReadHostile, NothingIsWrittenOutsideTheFolder) {
   TempFolder outer;
   const std::wstring base = outer.MakeFolder(L"in") + L"\\";
-  for (const char* name : {"regression/abspath.lzh", "regression/dotdot.lzh",
-                           "regression/symlink2.lzh", "regression/badterm.lzh"}) {
+  for (const char* name :
+       {"regression/dotdot.lzh", "regression/symlink2.lzh", "regression/badterm.lzh"}) {
     const Result r = Call(L"x -c \"" + Sample(name) + L"\" \"" + base + L"\"");
     EXPECT_EQ(r.code, win::kErrorUnsafeName) << name;
   }
+  // A rooted name comes out under the folder, and the output says so.
+  const Result rooted = Call(L"x \"" + Sample("regression/abspath.lzh") + L"\" \"" + base + L"\"");
+  EXPECT_EQ(rooted.code, 0);
+  EXPECT_EQ(rooted.text,
+            L"tmp\\absolute_path.txt  [stored as an absolute name: written under the base "
+            L"folder]\r\n");
+  EXPECT_TRUE(outer.Exists(L"in\\tmp\\absolute_path.txt"));
   EXPECT_EQ(Call(L"x \"" + Sample("regression/truncated.lzh") + L"\" \"" + base + L"\"").code,
             win::kErrorNotArcFile);
   int outside = 0;
@@ -258,6 +266,27 @@ TEST(ReadForeignNames, UndecodableBytesBecomeUnderscores) {
   ASSERT_TRUE(::CopyFileW(archive.c_str(), copy.c_str(), TRUE));
   EXPECT_EQ(Call(L"a \"" + copy + L"\" \"" + out.Path() + L"\" Work\\caf_.txt").code, 0);
   EXPECT_EQ(UnlhaGetFileCountW(copy.c_str()), 3);  // Work and its two files
+}
+
+// MacLHA's MacBinary entry gives its data fork alone; an Amiga comment is no
+// part of the name, and v shows it.
+TEST(ReadForeignSystems, MacBinaryDataForkAndAmigaComment) {
+  using test::StoredEntry;
+  TempFolder out;
+  const test::Bytes bytes =
+      test::Archive({StoredEntry(1, "gpl-2", test::MacBinaryLicence(), test::kMacLevel1),
+                     StoredEntry(0, std::string("metadata.txt\0a comment", 22), "meta\n", {}),
+                     {0}});
+  const std::wstring archive = out.WriteFile(
+      L"foreign.lzh", std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const Result r = Call(L"x \"" + archive + L"\" \"" + out.Path() + L"x\\\"");
+  EXPECT_EQ(r.code, 0) << std::string(r.text.begin(), r.text.end());
+  EXPECT_EQ(out.ReadFile(L"x\\gpl-2"), test::kLicence);
+  EXPECT_EQ(out.ReadFile(L"x\\metadata.txt"), "meta\n");
+  const Result listed = Call(L"v \"" + archive + L"\"");
+  EXPECT_NE(listed.text.find(L"metadata.txt  [level 0, OS '?']  [comment: a comment]"),
+            std::wstring::npos)
+      << std::string(listed.text.begin(), listed.text.end());
 }
 
 TEST(ReadSamples, SelfExtractingAndOldArchivesList) {

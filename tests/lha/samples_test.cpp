@@ -11,6 +11,8 @@
 #include "lha/core/archive_reader.h"
 #include "lha/core/entry_decoder.h"
 #include "lha/core/entry_path.h"
+#include "lha/core/mac_binary.h"
+#include "built_entries.h"
 #include "posix_support.h"
 #include "support/build_paths.h"
 
@@ -18,7 +20,6 @@ namespace yx::lha::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
 std::u16string FromCp932(const std::string& s) {
   iconv_t cd = iconv_open("UTF-16LE", "CP932");
@@ -60,12 +61,14 @@ std::string Utf8(const std::u16string& s) {
 struct Outcome {
   std::map<std::string, Bytes> files;  // lowercased relative path
   std::vector<std::string> refused;    // "name: reason"
+  std::vector<std::string> rooted;     // written without a stored root
   ListResult listing = ListResult::kOk;
+  std::map<std::string, uint32_t> unix_times;
+  std::map<std::string, std::string> comments;
 };
 
-Outcome ReadWithLibrary(const fs::path& archive) {
+Outcome ReadWithLibrary(RandomSource& source) {
   Outcome o;
-  FileRandomSource source(archive);
   uint64_t start = 0;
   o.listing = FindArchiveStart(source, start);
   if (o.listing != ListResult::kOk) return o;
@@ -84,13 +87,23 @@ Outcome ReadWithLibrary(const fs::path& archive) {
       o.refused.push_back(path + ": link");
       continue;
     }
-    if (const PathVerdict v = CheckPath(parts); v != PathVerdict::kOk) {
+    bool root_removed = false;
+    if (const PathVerdict v = CheckPath(parts, &root_removed); v != PathVerdict::kOk) {
       o.refused.push_back(path + ": path " + std::to_string(static_cast<int>(v)));
       continue;
     }
+    if (root_removed) {
+      path.clear();
+      for (size_t i = 0; i < parts.size(); ++i) path += (i == 0 ? "" : "/") + Utf8(parts[i]);
+      o.rooted.push_back(path);
+    }
+    if (e.header.has_unix_time) o.unix_times[path] = e.header.unix_time;
+    if (!e.header.comment.empty()) o.comments[path] = e.header.comment;
     if (e.header.IsDirectory()) continue;
     MemorySink sink;
-    const DecodeStatus s = decoder.Decode(source, e, &sink);
+    DataForkSink data_fork(sink, e.header.original_size);
+    const DecodeStatus s = decoder.Decode(
+        source, e, MayHoldMacBinary(e.header) ? static_cast<ByteSink*>(&data_fork) : &sink);
     if (s != DecodeStatus::kOk) {
       o.refused.push_back(path + ": decode " + std::to_string(static_cast<int>(s)));
       continue;
@@ -118,14 +131,16 @@ struct Expected {
   // the library then extracts more (below the folder extracted to).
   bool more_than_lhasa = false;
   bool truncated = false;  // refused whole: lhasa writes the partial file
+  // Stored with a root: written under the folder extracted to, as lhasa does.
+  std::vector<std::string> rooted = {};
 };
 
 // Archives whose entries the library refuses, and why; every other sample
 // must come back whole.
 const std::map<std::string, Expected>& Expectations() {
   static const std::map<std::string, Expected> kExpected = {
-      {"regression/abspath.lzh", {{"/tmp/absolute_path.txt: path 2"}}},
-      {"regression/badterm.lzh", {{"/tmp/\x1B]2;malicious\a\n: path 2"}}},
+      {"regression/abspath.lzh", {{}, false, false, {"tmp/absolute_path.txt"}}},
+      {"regression/badterm.lzh", {{"/tmp/\x1B]2;malicious\a\n: path 5"}}},
       {"regression/dotdot.lzh", {{"../evil1.txt: path 3", "foo/../../evil2.txt: path 3"}}},
       {"regression/symlink1.lzh", {{"foo.txt|bar.txt: link"}}},
       {"regression/symlink2.lzh", {{"etc|../../etc: link"}, true}},
@@ -168,13 +183,15 @@ TEST(Samples, EveryArchiveReadsAsLhasaExtractsItOrIsRefused) {
     ++archives;
     const std::string name = fs::relative(p, root).generic_string();
     SCOPED_TRACE(name);
-    const Outcome ours = ReadWithLibrary(p);
+    FileRandomSource source(p);
+    const Outcome ours = ReadWithLibrary(source);
     const auto it = Expectations().find(name);
     const Expected expected = it == Expectations().end() ? Expected{} : it->second;
     EXPECT_EQ(ours.listing, expected.truncated ? ListResult::kDamaged : ListResult::kOk);
     if (expected.truncated) continue;
     const auto lhasa = ExtractWithLhasa(p, temp.Path() / name);
     EXPECT_EQ(ours.refused, expected.refused);
+    EXPECT_EQ(ours.rooted, expected.rooted);
     for (const auto& [path, bytes] : lhasa) {
       const auto found = ours.files.find(path);
       if (found != ours.files.end()) {
@@ -188,6 +205,86 @@ TEST(Samples, EveryArchiveReadsAsLhasaExtractsItOrIsRefused) {
     }
   }
   EXPECT_GT(archives, 90);
+}
+
+// Kinds of archive the sample folder lacks, each built from the bytes the
+// format gives it.
+
+struct Built {
+  const char* kind;
+  Bytes archive;
+  std::map<std::string, std::string> files;
+  Expected expected;
+  std::map<std::string, uint32_t> unix_times = {};
+  std::map<std::string, std::string> comments = {};
+};
+
+std::vector<Built> BuiltArchives() {
+  std::string mac_lookalike = MacBinaryLicence();
+  mac_lookalike[124] ^= 1;  // the header's CRC no longer holds
+  // The extension area of a level-0 header as OS-9/68k writes it: OS id 'K',
+  // a version byte, the Unix time (2010-01-01 00:00 UTC), OS-9 permissions,
+  // the user and group ids.
+  const Bytes os9_68k = {'K', 0, 0x00, 0x3B, 0x3D, 0x4B, 0x1B, 0, 0, 0, 0, 0};
+  // A stub's own little archive (a usage text) and code after it, then the
+  // real archive.
+  const Bytes stub = Archive({{'M', 'Z'},
+                              Bytes(30, 0x90),
+                              StoredEntry(0, "usage.txt", "usage: x [archive]", {}),
+                              Bytes(40, 0x4E)});
+  return {
+      {"MacBinary data fork; a plain file of a Mac archive stays whole",
+       Archive({StoredEntry(1, "gpl-2", MacBinaryLicence(), kMacLevel1),
+                StoredEntry(1, "looks-like", mac_lookalike, kMacLevel1),
+                {0}}),
+       {{"gpl-2", kLicence}, {"looks-like", mac_lookalike}},
+       {}},
+      {"Amiga comment after a NUL in the name",
+       Archive({StoredEntry(0, std::string("metadata.txt\0a comment", 22), "meta\n", {}), {0}}),
+       {{"metadata.txt", "meta\n"}},
+       {},
+       {},
+       {{"metadata.txt", "a comment"}}},
+      {"OS-9/68k level-0 Unix time",
+       Archive({StoredEntry(0, "gpl2", kLicence, os9_68k), {0}}),
+       {{"gpl2", kLicence}},
+       {},
+       {{"gpl2", 1262304000}}},
+      {"self-extractor whose stub holds an archive-looking block",
+       Archive({stub, StoredEntry(0, "real.txt", "real", {}), {0}}),
+       {{"real.txt", "real"}},
+       {}},
+      {"drive and root removed; UNC names refused",
+       Archive({StoredEntry(0, "C:\\dir\\a.txt", "a", {}),
+                StoredEntry(0, "/Mounted Volume/b.txt", "b", {}),
+                StoredEntry(0, "\\\\server\\share\\c.txt", "c", {}),
+                {0}}),
+       {{"dir/a.txt", "a"}, {"mounted volume/b.txt", "b"}},
+       {{"//server/share/c.txt: path 2"}, false, false, {"dir/a.txt", "Mounted Volume/b.txt"}}},
+  };
+}
+
+TEST(Samples, KindsWithoutASampleReadFromTheirBytes) {
+  for (const Built& b : BuiltArchives()) {
+    SCOPED_TRACE(b.kind);
+    FileRandomSource source(b.archive);
+    const Outcome ours = ReadWithLibrary(source);
+    EXPECT_EQ(ours.listing, ListResult::kOk);
+    std::map<std::string, std::string> files;
+    for (const auto& [path, bytes] : ours.files)
+      files[path] = std::string(bytes.begin(), bytes.end());
+    EXPECT_EQ(files, b.files);
+    EXPECT_EQ(ours.refused, b.expected.refused);
+    EXPECT_EQ(ours.rooted, b.expected.rooted);
+    EXPECT_EQ(ours.comments, b.comments);
+    for (const auto& [path, time] : b.unix_times) EXPECT_EQ(ours.unix_times.at(path), time);
+  }
+  // Decoders hand their bytes on in pieces of any size.
+  const std::string mac = MacBinaryLicence();
+  MemorySink sink;
+  DataForkSink fork(sink, mac.size());
+  for (const char c : mac) ASSERT_TRUE(fork.Write(reinterpret_cast<const uint8_t*>(&c), 1));
+  EXPECT_EQ(std::string(sink.bytes.begin(), sink.bytes.end()), kLicence);
 }
 
 }  // namespace
