@@ -36,7 +36,7 @@ done
 } | iconv -f UTF-8 -t CP932 > "$work/program/Yorudex.INI"
 wine "$work/program/Yorudex.exe" /AUTO   # one run, so that the log page has lines
 wine "$work/program/Yorudex.exe" &
-# The window is centred on the 1024 x 768 screen: client 411 x 319 under a
+# The window is centred on the 2048 x 1536 screen: client 411 x 319 under a
 # caption; the tabs run along the top of the page control.
 for _ in $(seq 50); do
   xdotool search --name "起動日時設定" >/dev/null 2>&1 && break

@@ -22,18 +22,11 @@ RECT At(int left, int top, int width, int height) {
 }  // namespace
 
 void TForm2::MakeFonts(int dpi) {
-  // Each font made again for the DPI; the controls that showed the old one
-  // take the new one before the old one goes.
-  const auto remake = [&](win::UniqueGdiObject& font, const wchar_t* face, int pixels, bool bold) {
-    win::UniqueGdiObject made = ui::MakeFont(face, pixels, bold, dpi);
-    if (font && hwnd_) ui::ReplaceFont(hwnd_, ui::AsFont(font), ui::AsFont(made));
-    font = std::move(made);
-  };
-  remake(font_, ui::kFacePGothic, 16, false);
-  remake(clock_font_, ui::kFacePGothic, 21, true);
-  remake(button_font_, ui::kFacePGothic, 13, false);
-  remake(grid_font_, ui::kFaceGothic, 16, true);
-  remake(path_font_, ui::kFacePGothic, 12, false);
+  ui::RemakeFont(hwnd_, font_, ui::kFacePGothic, 16, false, dpi);
+  ui::RemakeFont(hwnd_, clock_font_, ui::kFacePGothic, 21, true, dpi);
+  ui::RemakeFont(hwnd_, button_font_, ui::kFacePGothic, 13, false, dpi);
+  ui::RemakeFont(hwnd_, grid_font_, ui::kFaceGothic, 16, true, dpi);
+  ui::RemakeFont(hwnd_, path_font_, ui::kFacePGothic, 12, false, dpi);
 }
 
 void TForm2::Rescale(int dpi, const RECT& suggested) {

@@ -11,10 +11,16 @@ win::UniqueGdiObject MakeFont(const wchar_t* face, int pixels, bool bold, int dp
       DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
-void ReplaceFont(HWND top, HFONT old_font, HFONT replacement) {
+void RemakeFont(HWND top, win::UniqueGdiObject& font, const wchar_t* face, int pixels, bool bold,
+                int dpi) {
+  win::UniqueGdiObject made = MakeFont(face, pixels, bold, dpi);
+  if (!font || !top) {
+    font = std::move(made);
+    return;
+  }
   struct Swap {
     HFONT from, to;
-  } swap{old_font, replacement};
+  } swap{AsFont(font), AsFont(made)};
   ::EnumChildWindows(
       top,
       [](HWND child, LPARAM lp) -> BOOL {
@@ -24,6 +30,7 @@ void ReplaceFont(HWND top, HFONT old_font, HFONT replacement) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&swap));
+  font = std::move(made);
 }
 
 }  // namespace yx::ui

@@ -13,9 +13,10 @@ inline constexpr wchar_t kFaceGothic[] = L"ＭＳ ゴシック";
 [[nodiscard]] win::UniqueGdiObject MakeFont(const wchar_t* face, int pixels, bool bold = false,
                                             int dpi = 0);
 
-// Hands every child of `top` that shows `old_font` the `replacement`: after
-// the fonts were made again for another DPI.
-void ReplaceFont(HWND top, HFONT old_font, HFONT replacement);
+// Makes `font` again for `dpi`, handing the new one to every child of `top`
+// that showed the old one before the old one goes.
+void RemakeFont(HWND top, win::UniqueGdiObject& font, const wchar_t* face, int pixels, bool bold,
+                int dpi);
 
 [[nodiscard]] inline HFONT AsFont(const win::UniqueGdiObject& font) {
   return static_cast<HFONT>(font.get());

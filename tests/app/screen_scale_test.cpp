@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/layout_check.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
 #include "win/text.h"
@@ -25,45 +26,6 @@ class ScreenScale {
   ScreenScale(const ScreenScale&) = delete;
   ScreenScale& operator=(const ScreenScale&) = delete;
 };
-
-std::wstring Describe(HWND hwnd) {
-  wchar_t cls[64] = {}, text[64] = {};
-  ::GetClassNameW(hwnd, cls, 64);
-  ::GetWindowTextW(hwnd, text, 64);
-  return std::wstring(cls) + L" \"" + text + L"\"";
-}
-
-bool IsFrame(HWND hwnd) {
-  wchar_t cls[16] = {};
-  ::GetClassNameW(hwnd, cls, 16);
-  const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
-  // Group boxes frame other controls; the tab control's pages lie on one
-  // another and only one shows.
-  return (::lstrcmpiW(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX) ||
-         ::lstrcmpW(cls, L"YorudexPage") == 0;
-}
-
-// Every child inside its parent's client area, and no two children of one
-// parent on one another, at every depth below `parent`.
-void CheckChildren(HWND parent, std::vector<std::wstring>& faults) {
-  RECT client;
-  ::GetClientRect(parent, &client);
-  std::vector<std::pair<HWND, RECT>> children;
-  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    RECT r;
-    ::GetWindowRect(child, &r);
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
-      faults.push_back(Describe(child) + L" outside " + Describe(parent));
-    for (const auto& [other, o] : children) {
-      RECT both;
-      if (!IsFrame(child) && !IsFrame(other) && ::IntersectRect(&both, &r, &o))
-        faults.push_back(Describe(child) + L" on " + Describe(other));
-    }
-    children.emplace_back(child, r);
-    CheckChildren(child, faults);
-  }
-}
 
 struct Found {
   DWORD pid;
@@ -100,9 +62,7 @@ class ScreenScaleTest : public ::testing::TestWithParam<DWORD> {
     ::GetClientRect(found.window, &client);
     EXPECT_EQ(client.right, ::MulDiv(width, static_cast<int>(GetParam()), 96));
     EXPECT_EQ(client.bottom, ::MulDiv(height, static_cast<int>(GetParam()), 96));
-    std::vector<std::wstring> faults;
-    CheckChildren(found.window, faults);
-    for (const std::wstring& fault : faults) ADD_FAILURE() << win::FromWide(fault);
+    for (const std::string& fault : LayoutFaults(found.window)) ADD_FAILURE() << fault;
     ::PostMessageW(found.window, WM_CLOSE, 0, 0);
     EXPECT_EQ(::WaitForSingleObject(process.get(), 60000), WAIT_OBJECT_0);
   }
@@ -112,6 +72,15 @@ class ScreenScaleTest : public ::testing::TestWithParam<DWORD> {
 TEST_P(ScreenScaleTest, TheSettingsWindowScalesWithNothingOutsideOrOnAnother) {
   dir.WriteFile(L"Yorudex.INI", "[Backup]\r\n");
   CheckProgram(InstallProgram(dir.Path()), L"起動日時設定", 411, 319);
+}
+
+TEST_P(ScreenScaleTest, TheCompanionsScaleWithNothingOutsideOrOnAnother) {
+  dir.WriteFile(L"Yorudex.INI", "[Backup]\r\n");
+  for (const wchar_t* name : {L"YorudexRestore.exe", L"YorudexSchedule.exe"})
+    ASSERT_TRUE(::CopyFileW(BuildPath(std::wstring(L"dist\\") + name).c_str(),
+                            (dir.Path() + name).c_str(), FALSE));
+  CheckProgram(dir.Path() + L"YorudexRestore.exe", L"Yorudex 復元", 760, 544);
+  CheckProgram(dir.Path() + L"YorudexSchedule.exe", L"Yorudex 起動スケジュール", 480, 326);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, ScreenScaleTest, ::testing::Values(96, 144, 192));
