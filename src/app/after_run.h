@@ -62,6 +62,9 @@ inline constexpr DWORD kNoticeMs = 6'000;
 // The notification's text: what happened as its title line, one short line
 // of reason, and the age of the last good backup when it needs a warning.
 [[nodiscard]] std::string NoticeText(const RunEnding& ending, std::string_view age_warning);
+// The age of the last good backup when it needs a warning, said short enough
+// for the notification ("最後の成功は 6 日前です"); the window says it whole.
+[[nodiscard]] std::string NoticeAge(const log::BackupAge& age, int warn_days);
 
 // The age of the last good run from the month logs in `log_dir` (CP932,
 // ending in a backslash).

@@ -116,8 +116,8 @@ TEST_F(AutoRunTest, AFailedRunStartsRunFailWithItsArgumentsAndNotifies) {
   EXPECT_EQ(dir.ReadFile(L"arguments.txt"),
             "refused \"" + dir.PathA() + "program\\log\\0105.log\" [2]\r\n");
   EXPECT_EQ(dir.ReadFile(L"notice.txt"),
-            "バックアップを実行できませんでした\r\nバックアップ先のフォルダが存在しません\r\n"
-            "最後に成功したバックアップは 6 日前です\n");
+            "バックアップを実行できません\r\nバックアップ先のフォルダが存在しません\r\n"
+            "最後の成功は 6 日前です\n");
   EXPECT_TRUE(Log(L"0105.log").ends_with("\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n"))
       << "the command succeeded: no line of its own";
 }

@@ -35,8 +35,8 @@ TEST_F(FollowUpTest, AnUnattendedFailureNotifiesWithTheAgeAndWaitsForItsCommand)
   EXPECT_EQ(effects_->finished, 1);
   ASSERT_EQ(effects_->notices.size(), 1u);
   EXPECT_EQ(effects_->notices[0],
-            "バックアップを実行できませんでした\r\nバックアップ先のフォルダが存在しません\r\n"
-            "最後に成功したバックアップは 6 日前です");
+            "バックアップを実行できません\r\nバックアップ先のフォルダが存在しません\r\n"
+            "最後の成功は 6 日前です");
   // The run's own lines come first, saved; the command's failure after them.
   EXPECT_TRUE(dir.ReadFile(L"log\\0105.log")
                   .ends_with("\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n"
