@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/form_fixture.h"
+#include "support/layout_check.h"
 
 namespace yx::test {
 namespace {
@@ -285,6 +288,29 @@ TEST_F(SettingsWindowTest, TheFaultyControlHasTheFocusAgainAfterTheBoxAndARestor
   ::SendMessageW(app_->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   Pump();
   EXPECT_EQ(::GetFocus(), editor);
+}
+
+TEST_F(SettingsWindowTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgainFromItsDesign) {
+  Start();
+  RECT frame;
+  ::GetWindowRect(form_->Handle(), &frame);
+  const auto move_to = [&](int dpi) {
+    RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * dpi / 96,
+                   frame.top + (frame.bottom - frame.top) * dpi / 96};
+    ::SendMessageW(form_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    RECT button;
+    ::GetWindowRect(form_->BtnSet.Handle(), &button);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form_->BtnSet.Handle(), WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    return std::tuple(button.right - button.left, button.bottom - button.top, font.lfHeight);
+  };
+  EXPECT_EQ(move_to(192), std::tuple(114, 44, -26)) << "57 x 22 buttons, a 13-pixel font";
+  for (const std::string& fault : LayoutFaults(form_->Handle())) ADD_FAILURE() << fault;
+  EXPECT_EQ(move_to(144), std::tuple(85, 33, -20)) << "edges scaled: 239..296 is 359..444";
+  EXPECT_EQ(move_to(96), std::tuple(57, 22, -13)) << "back where it was, nothing drifted";
 }
 
 class KeyboardTest : public FormTest {
