@@ -56,14 +56,13 @@ int wmain(int argc, wchar_t** argv) {
 
   yx::ui::Application app(::GetModuleHandleW(nullptr));
   app.SetTitle("Yorudex");
-  bool cancel_requested = false;
+  std::atomic<bool> cancel_requested{false};
   yx::app::TForm3 form(app, cancel_requested);
   yx::backup::TreeCopier copier(form, [] { return ::GetTickCount64(); });
   if (threads > 0) copier.SetCopyThreads(threads);
 
   const double start = yx::bench::WallSeconds();
   form.StartProgress(true);
-  app.ProcessMessages();
   const std::wstring target =
       destination + yx::win::ToWide(yx::FormatDateTime("yymm\\dd\\hhnn\\", yx::win::Now()));
   bool ok = yx::win::CreateFolderTree(target);

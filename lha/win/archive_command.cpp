@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <unordered_set>
@@ -62,8 +64,9 @@ size_t EntryOfSum(size_t sum, std::span<const size_t> skipped) {
 // among the entries that are files.
 class WalkedEntries final : public NewEntries {
  public:
-  WalkedEntries(const SourceList& list, std::vector<uint32_t> items)
-      : list_(list), items_(std::move(items)) {
+  using Taken = std::function<bool(const std::wstring& path, uint64_t size)>;
+  WalkedEntries(const SourceList& list, std::vector<uint32_t> items, const Taken& taken)
+      : list_(list), items_(std::move(items)), taken_(taken) {
     file_number_.reserve(items_.size());
     for (uint32_t i = 0; i < items_.size(); ++i) {
       file_number_.push_back(static_cast<uint32_t>(files_.size()));
@@ -87,9 +90,16 @@ class WalkedEntries final : public NewEntries {
     e.header.times =
         WindowsTimes{Ticks(item.creation), Ticks(item.modification), Ticks(item.access)};
     e.size = item.size;
+    if (!item.is_folder && Stopped(i)) {
+      // Never read: the command ends with nothing written once it is done.
+      e.open = [] { return std::unique_ptr<ContentSource>(); };
+      return e;
+    }
     if (!item.is_folder) e.open = [this, k = file_number_[i]] { return read_ahead_->Take(k); };
     return e;
   }
+  // Whether the caller stopped the command.
+  [[nodiscard]] bool Cancelled() const noexcept { return cancelled_; }
   [[nodiscard]] std::wstring Path(size_t i) const { return list_.Path(items_[i]); }
   // Why file entry `i` was left out, once the entries are written.
   [[nodiscard]] DWORD ReadError(size_t i) const {
@@ -101,9 +111,21 @@ class WalkedEntries final : public NewEntries {
 
  private:
   const SourceList& list_;
+  // Tells the caller of file entry `i` unless it stopped already; true once
+  // it has.
+  bool Stopped(size_t i) const {
+    if (!taken_ || cancelled_) return cancelled_;
+    const std::lock_guard<std::mutex> one_at_a_time(taken_lock_);
+    if (!cancelled_ && !taken_(list_.Path(items_[i]), list_[items_[i]].size)) cancelled_ = true;
+    return cancelled_;
+  }
+
   const std::vector<uint32_t> items_;  // entry -> its item in the list
   std::vector<uint32_t> files_;        // file number -> entry
   std::vector<uint32_t> file_number_;  // entry -> file number (a folder's means nothing)
+  const Taken& taken_;
+  mutable std::mutex taken_lock_;
+  mutable std::atomic<bool> cancelled_{false};
   // Last: its thread asks for the files above. Taking is safe from any worker.
   mutable std::optional<ReadAhead> read_ahead_;
 };
@@ -166,13 +188,14 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how,
 
   NewArchiveFile out;
   if (!out.Create(archive)) return Fail(kArchiveUnwritable, "cannot create", archive);
-  const WalkedEntries entries(list, std::move(chosen));
+  const WalkedEntries entries(list, std::move(chosen), how.entry_taken);
   const auto path_of = [&](size_t entry) {
     return entry < entries.Count() ? entries.Path(entry) : archive;
   };
   const int workers = how.workers > 0 ? how.workers : DefaultWorkers();
   WriteResult written =
       WriteArchive(exists ? &old : nullptr, keep, entries, out, how.parser, workers);
+  if (entries.Cancelled()) return Fail(kCancelled, "cancelled");
   const std::wstring culprit = path_of(written.failed_entry);
   switch (written.status) {
     case WriteStatus::kOk:

@@ -5,6 +5,7 @@
 // command leaves the old archive byte for byte as it was. A folder that
 // cannot be listed or a file that cannot be read fails nothing else: it is
 // left out, named in the output, and the archive is written with the rest.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,7 @@ enum ResultCode : int {
   kNameTooLong = 0x8106,
   kSourceChanged = 0x8107,  // a file grew or shrank across 4 GiB while it was read
   kCheckFailed = 0x8108,    // the new archive read back differs from what was read
+  kCancelled = 0x8109,      // the caller stopped it (entry_taken); the old archive stays
   kInternalError = 0x81FF,
 };
 
@@ -40,6 +42,10 @@ struct CommandOutcome {
 struct CommandOptions {
   ParserOptions parser;  // the library always uses the defaults
   int workers = 0;       // 0: one per processor the process may use, at most kMaxWorkers
+  // Told each file as it is taken for the archive (its path and listed
+  // size), one call at a time, from whichever worker takes it. False stops
+  // the command at the next file: it ends with kCancelled and writes nothing.
+  std::function<bool(const std::wstring& path, uint64_t size)> entry_taken;
 };
 
 // `command_line` is code page 932 text. Never throws.

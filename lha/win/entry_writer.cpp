@@ -7,6 +7,7 @@
 
 #include "lha/win/entry_names.h"
 #include "lha/win/read_result.h"
+#include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/unique_handle.h"
 
@@ -14,14 +15,8 @@ namespace yx::lha::win {
 namespace {
 
 std::wstring SystemReason(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD n = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring reason = n ? std::wstring(text, n) : L"error " + std::to_wstring(error);
-  if (text) ::LocalFree(text);
-  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) reason.pop_back();
-  return reason;
+  const std::wstring reason = yx::win::SystemText(error);
+  return reason.empty() ? L"error " + std::to_wstring(error) : reason;
 }
 
 bool IsLinkOrFile(DWORD attributes) {

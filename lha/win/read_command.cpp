@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <optional>
 
+#include "base/wildcard.h"
 #include "lha/core/entry_decoder.h"
 #include "lha/core/mac_binary.h"
 #include "lha/win/entry_names.h"
@@ -24,25 +26,8 @@ constexpr wchar_t kReplacedNote[] = L"  [name bytes not Shift-JIS or UTF-8 writt
 constexpr wchar_t kRootRemovedNote[] =
     L"  [stored as an absolute name: written under the base folder]";
 
-bool Wildcard(const wchar_t* p, const wchar_t* t) {
-  // Iterative with one backtrack point: linear in practice, never exponential.
-  const wchar_t *star = nullptr, *resume = nullptr;
-  while (*t) {
-    if (*p == L'?' || (*p != L'*' && *p == *t)) {
-      ++p;
-      ++t;
-    } else if (*p == L'*') {
-      star = p++;
-      resume = t;
-    } else if (star) {
-      p = star + 1;
-      t = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (*p == L'*') ++p;
-  return *p == 0;
+bool Wildcard(std::wstring_view pattern, std::wstring_view text) {
+  return WildcardMatch<wchar_t>(pattern, text, std::equal_to<>());
 }
 
 bool Selected(const std::vector<std::wstring>& names, const std::wstring& path) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "base/wildcard.h"
+
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/tree_walk.h"
@@ -21,22 +23,8 @@ wchar_t Upper(wchar_t c) {
 // "*.*" stands for every name, dotted or not.
 bool Matches(std::wstring_view pattern, std::wstring_view name) {
   if (pattern == L"*.*") pattern = L"*";
-  size_t p = 0, n = 0, star = std::wstring_view::npos, mark = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == L'?' || Upper(pattern[p]) == Upper(name[n]))) {
-      ++p, ++n;
-    } else if (p < pattern.size() && pattern[p] == L'*') {
-      star = p++;
-      mark = n;
-    } else if (star != std::wstring_view::npos) {
-      p = star + 1;
-      n = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == L'*') ++p;
-  return p == pattern.size();
+  return WildcardMatch<wchar_t>(pattern, name,
+                                [](wchar_t a, wchar_t b) { return Upper(a) == Upper(b); });
 }
 
 bool HasWildcard(std::wstring_view s) { return s.find_first_of(L"*?") != std::wstring_view::npos; }
@@ -83,8 +71,7 @@ struct Frame {
   size_t next = 0;
   bool has_entry = false;  // its own -lhd- entry follows its contents
   SourceList::Item self;
-  std::optional<yx::win::FolderId> id;  // read when a link is met below it
-  bool identified = false;
+  yx::win::LazyFolderId lazy;
 };
 
 // Whether the exclusions leave out `e`, listed `relative` below the top.
@@ -114,16 +101,7 @@ void List(Frame& frame, std::wstring_view pattern, const WalkOptions& options, S
 
 // A link to one of the folders on the way down to it.
 bool LeadsBack(const std::wstring& link, std::vector<Frame>& stack) {
-  const std::optional<yx::win::FolderId> target = yx::win::IdentifyFolder(link + L"\\");
-  if (!target) return false;
-  for (Frame& frame : stack) {
-    if (!frame.identified) {
-      frame.id = yx::win::IdentifyFolder(frame.folder);
-      frame.identified = true;
-    }
-    if (frame.id == target) return true;
-  }
-  return false;
+  return yx::win::LinkLeadsBack(link, stack, [](const Frame& frame) { return frame.folder; });
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ struct ArchiveHandle {
 std::mutex g_lock;
 std::set<ArchiveHandle*> g_handles;
 std::atomic<int> g_running{0};
+// The owner's procedure of the add commands (UnlhaSetOwnerWindowEx).
+std::atomic<LPARCHIVERPROC> g_owner_procedure{nullptr};
 
 class RunningMark {
  public:
@@ -222,6 +224,20 @@ auto Guard(F&& f, decltype(f()) failed) noexcept -> decltype(f()) {
 std::wstring Wide(LPCSTR text) { return text ? yx::win::ToWide(text) : std::wstring(); }
 std::wstring Wide(LPCWSTR text) { return text ? std::wstring(text) : std::wstring(); }
 
+// The owner's procedure as the add command's entry_taken.
+CommandOptions WithOwnerProcedure() {
+  CommandOptions options;
+  if (const LPARCHIVERPROC procedure = g_owner_procedure)
+    options.entry_taken = [procedure](const std::wstring& path, uint64_t size) {
+      EXTRACTINGINFOEX info{};
+      info.exinfo.dwFileSize = static_cast<DWORD>(std::min<uint64_t>(size, 0xFFFFFFFF));
+      PutNarrow(yx::win::FromWide(path), info.exinfo.szSourceFileName,
+                sizeof info.exinfo.szSourceFileName);
+      return procedure(nullptr, 0, ARCEXTRACT_BEGIN, &info) != FALSE;
+    };
+  return options;
+}
+
 int RunNarrow(LPCSTR line, std::string& out) {
   ArchiveCommand parsed;
   if (ParseCommandLine(line, parsed) == CommandError::kNone && parsed.command != 'a') {
@@ -229,7 +245,7 @@ int RunNarrow(LPCSTR line, std::string& out) {
     out = yx::win::FromWide(r.output);
     return r.code;
   }
-  const CommandOutcome outcome = RunCommand(line);
+  const CommandOutcome outcome = RunCommand(line, WithOwnerProcedure());
   out = outcome.message;
   return outcome.code;
 }
@@ -250,7 +266,7 @@ int RunWide(LPCWSTR line, std::wstring& out) {
     out = L"error: the command holds characters beyond code page 932";
     return kBadCommand;
   }
-  const CommandOutcome outcome = RunCommand(narrow);
+  const CommandOutcome outcome = RunCommand(narrow, WithOwnerProcedure());
   out = yx::win::ToWide(outcome.message);
   return outcome.code;
 }
@@ -267,6 +283,16 @@ WORD WINAPI UnlhaGetVersion(void) { return kVersion; }
 BOOL WINAPI UnlhaGetRunning(void) { return g_running > 0; }
 // The archiver never shows a window: every mode is the background mode.
 BOOL WINAPI UnlhaSetBackGroundMode(BOOL) { return TRUE; }
+
+BOOL WINAPI UnlhaSetOwnerWindowEx(HWND, LPARCHIVERPROC procedure) {
+  g_owner_procedure = procedure;
+  return TRUE;
+}
+
+BOOL WINAPI UnlhaKillOwnerWindowEx(HWND) {
+  g_owner_procedure = nullptr;
+  return TRUE;
+}
 
 int WINAPI Unlha(HWND, LPCSTR command_line, LPSTR output, DWORD output_size) {
   if (output && output_size > 0) output[0] = '\0';

@@ -47,6 +47,35 @@ typedef struct {
   WCHAR szMode[8];
 } INDIVIDUALINFOW, *LPINDIVIDUALINFOW;
 
+// What the owner's procedure is told of each file an add command takes
+// (szSourceFileName: its path; dwFileSize: its size, at most 0xFFFFFFFF).
+typedef struct {
+  DWORD dwFileSize;
+  DWORD dwWriteSize;
+  char szSourceFileName[FNAME_MAX32 + 1];
+  char dummy1[3];
+  char szDestFileName[FNAME_MAX32 + 1];
+  char dummy[3];
+} EXTRACTINGINFO, *LPEXTRACTINGINFO;
+
+typedef struct {
+  EXTRACTINGINFO exinfo;
+  DWORD dwCompressedSize;
+  DWORD dwCRC;
+  UINT uOSType;
+  WORD wRatio;
+  WORD wDate;
+  WORD wTime;
+  char szAttribute[8];
+  char szMode[8];
+} EXTRACTINGINFOEX, *LPEXTRACTINGINFOEX;
+
+// Called with state ARCEXTRACT_BEGIN and an EXTRACTINGINFOEX as each file is
+// taken (message 0: the library has no window); FALSE stops the command at
+// the next file, which then returns 0x8109 and leaves the archive as it was.
+typedef BOOL(CALLBACK* LPARCHIVERPROC)(HWND window, UINT message, UINT state, LPVOID info);
+#define ARCEXTRACT_BEGIN 0
+
 // CheckArchive modes (accepted; every mode reads all headers, and
 // CHECKARCHIVE_FULLCRC decodes every entry too).
 #define CHECKARCHIVE_RAPID 0
@@ -56,6 +85,10 @@ typedef struct {
 WORD WINAPI UnlhaGetVersion(void);
 BOOL WINAPI UnlhaGetRunning(void);
 BOOL WINAPI UnlhaSetBackGroundMode(BOOL mode);
+// The procedure told of the files of this process's add commands, until
+// UnlhaKillOwnerWindowEx. `window` is not used.
+BOOL WINAPI UnlhaSetOwnerWindowEx(HWND window, LPARCHIVERPROC procedure);
+BOOL WINAPI UnlhaKillOwnerWindowEx(HWND window);
 int WINAPI Unlha(HWND window, LPCSTR command_line, LPSTR output, DWORD output_size);
 int WINAPI UnlhaW(HWND window, LPCWSTR command_line, LPWSTR output, DWORD output_size);
 

@@ -3,6 +3,7 @@
 // are held while a run goes on.
 #include "app/progress_form.h"
 #include "app/settings_form.h"
+#include "app/window_thread_front.h"
 #include "win/clock.h"
 
 namespace yx::app {
@@ -23,7 +24,16 @@ backup::ProgressSink& TForm2::Progress() { return *progress_; }
 void TForm2::BtnExecClick() {
   fault_shown_ = false;
   run_focus_ = ::GetFocus();
-  session_.Run(ShownSettings(), ArchiverPresent, *this);
+  // One run (or 除外 walk) at a time: a second 実行 meanwhile does nothing.
+  (void)worker_.Start(
+      hwnd_,
+      [this, shown = ShownSettings(), archiver = ArchiverPresent] {
+        WindowThreadFront front(hwnd_, *this);
+        session_.Run(shown, archiver, front);
+      },
+      [this] {
+        if (close_after_run_) ::DestroyWindow(hwnd_);
+      });
 }
 
 bool TForm2::CheckAndSaveSettings(DateTime reference) {

@@ -2,7 +2,7 @@
 // the window menu: the restore and the schedule. The settings window keeps
 // its layout; the menu is the one way in that adds nothing to it.
 #include "app/settings_form.h"
-#include "win/fault_line.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/unique_handle.h"
 
@@ -24,9 +24,9 @@ void TForm2::StartCompanion(const std::string& exe_name) {
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &process)) {
-    dialogs_.ShowMessage(
-        hwnd_, app_.Title(),
-        AppDir + exe_name + " を起動できません: " + win::ErrorReason(::GetLastError()));
+    const win::Failure failure = win::Failure::Last("CreateProcessW");
+    dialogs_.ShowMessage(hwnd_, app_.Title(),
+                         AppDir + exe_name + " を起動できません: " + failure.Reason());
     return;
   }
   win::UniqueKernelHandle thread(process.hThread), owned(process.hProcess);

@@ -55,9 +55,11 @@ void TForm2::HandleDropFiles(MSG& msg, bool& handled) {
   }
   handled = true;
   const win::UniqueHandle<DropTraits> drop(reinterpret_cast<HDROP>(msg.wParam));
+  // A run or the 除外 walk reads the settings as they were shown when it
+  // started: nothing dropped meanwhile is taken.
+  if (worker_.Busy()) return;
   // Where the items were let go, in this window's client area (the window
-  // registered for drops): the pointer may have moved on since, and a drop
-  // taken at a run's pause is handled long after. The grid's cell editor lies
+  // registered for drops): the pointer may have moved on since. The grid's cell editor lies
   // within the grid, so a drop on the current row is a drop on the grid.
   POINT at{};
   if (!::DragQueryPoint(drop.get(), &at)) return;

@@ -2,6 +2,8 @@
 // (the same copier, the same exclusions), so what it shows is what the next
 // run leaves out; it only lists folders and never writes anything.
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <string>
 
 #include "app/settings_form.h"
@@ -24,26 +26,26 @@ bool SameAscii(std::string_view a, std::string_view b) {
   });
 }
 
-// The count's view of the walk: its running total on the page, messages let
-// through so that the page stays alive and a second click can stop it.
+// The count's view of the walk, which goes on the walk's own thread: its
+// running total on the page; a second click stops it.
 class CheckSink final : public backup::ProgressSink {
  public:
-  CheckSink(ui::Application& app, ui::Label& state, bool& stop)
-      : app_(app), state_(state), stop_(stop) {}
-  bool& CancelRequested() noexcept override { return stop_; }
+  CheckSink(HWND window, ui::Label& state, std::atomic<bool>& stop)
+      : window_(window), state_(state), stop_(stop) {}
+  std::atomic<bool>& CancelRequested() noexcept override { return stop_; }
   void BackupBegins(bool) override {}
   void BackupEnds(bool) override {}
   void ShowCount(int32_t files) override {
-    state_.SetCaption("確認中: " + std::to_string(files) + " 件");
+    ui::CallOnWindowThread(window_,
+                           [&] { state_.SetCaption("確認中: " + std::to_string(files) + " 件"); });
   }
   void ShowTotal(int32_t) override {}
   void ShowCopied(int32_t) override {}
-  void LetMessagesThrough() override { app_.ProcessMessages(); }
 
  private:
-  ui::Application& app_;
+  HWND window_;
   ui::Label& state_;
-  bool& stop_;
+  std::atomic<bool>& stop_;
 };
 
 std::wstring Amount(uint64_t files, uint64_t bytes) {
@@ -102,36 +104,41 @@ void TForm2::BtnExclCheckClick() {
     stop_exclusion_check_ = true;
     return;
   }
-  if (session_.Running()) return;
+  if (worker_.Busy()) return;
   const settings::Settings shown = ShownSettings();
   // A run must not start, nor the settings be saved, in the middle of the
-  // walk: its messages go through. The page stays, for the second click.
+  // walk, which goes on its own thread. The page stays, for the second click.
   checking_exclusions_ = true;
   stop_exclusion_check_ = false;
   HoldCommands(true);
   BtnExclCheck.SetCaption("中止");
-  CheckSink sink(app_, LblExclState, stop_exclusion_check_);
+  auto sink = std::make_shared<CheckSink>(hwnd_, LblExclState, stop_exclusion_check_);
   // The count never reads the ticks: they pace a copy's refreshes.
-  backup::TreeCopier copier(sink, [] { return ::GetTickCount64(); });
-  if (win::FolderExists(shown.destination))
-    copier.ExcludeFolder(win::WidePath(backup::RunFolder(shown.destination)));
-  copier.SetExclusions(backup::RunExclusions(shown));
-  bool whole = true;
-  for (const std::string& cell : shown.sources) {
-    if (cell.empty() || !win::FolderExists(cell)) continue;
-    whole = copier.CountFiles(win::WidePath(backup::RunFolder(cell)));
-    if (!whole) break;
-  }
-  BtnExclCheck.SetCaption("確認");
-  LblExclState.SetCaption("");
-  HoldCommands(false);
-  checking_exclusions_ = false;
-  if (!whole) {
-    dialogs_.ShowMessage(hwnd_, app_.Title(), "確認を中止しました。");
-    return;
-  }
-  dialogs_.ShowWideMessage(hwnd_, app_.Title(),
-                           CheckReport(shown, copier.Excluded(), copier.FileTotal()));
+  auto copier = std::make_shared<backup::TreeCopier>(*sink, [] { return ::GetTickCount64(); });
+  auto whole = std::make_shared<bool>(true);
+  const auto walk = [shown, sink, copier, whole] {
+    if (win::FolderExists(shown.destination))
+      copier->ExcludeFolder(win::WidePath(backup::RunFolder(shown.destination)));
+    copier->SetExclusions(backup::RunExclusions(shown));
+    for (const std::string& cell : shown.sources) {
+      if (cell.empty() || !win::FolderExists(cell)) continue;
+      *whole = copier->CountFiles(win::WidePath(backup::RunFolder(cell)));
+      if (!*whole) break;
+    }
+  };
+  const auto report = [this, shown, sink, copier, whole] {
+    BtnExclCheck.SetCaption("確認");
+    LblExclState.SetCaption("");
+    HoldCommands(false);
+    checking_exclusions_ = false;
+    if (!*whole) {
+      dialogs_.ShowMessage(hwnd_, app_.Title(), "確認を中止しました。");
+      return;
+    }
+    dialogs_.ShowWideMessage(hwnd_, app_.Title(),
+                             CheckReport(shown, copier->Excluded(), copier->FileTotal()));
+  };
+  (void)worker_.Start(hwnd_, walk, report);
 }
 
 }  // namespace yx::app

@@ -11,11 +11,13 @@
 #include "app/settings_form.h"
 #include "app/progress_form.h"
 #include "app/unattended_window.h"
+#include "app/window_thread_front.h"
 #include "backup/unlha32.h"
 #include "run/folder_place.h"
 #include "settings/settings_file.h"
 #include "ui/application.h"
 #include "ui/window.h"
+#include "ui/worker.h"
 #include "win/clock.h"
 #include "win/pause_point.h"
 #include "win/program_arguments.h"
@@ -80,17 +82,20 @@ int RunProgram(HINSTANCE instance) {
     yx::app::TForm3 progress(app, window.CancelRequested);
     window.AttachProgressForm(progress);
     app.Minimize();
-    // Outside any window procedure: a fault here ends the program as one
-    // inside would.
-    yx::ui::Guarded([&] {
-      const yx::settings::Settings settings =
-          yx::settings::LoadSettings(app_dir + std::string(yx::settings::kFileName));
-      // A copy run never calls the archiver: loading it would only slow the start.
-      if (settings.use_lha) yx::backup::unlha32::Load();
-      session.Run(settings, yx::backup::unlha32::LibraryLoaded(), window);
-      return LRESULT{0};
-    });
-    app.Terminate();
+    // The run on its own thread, the windows answering on this one; a fault
+    // of the run ends the program as one in a window procedure would.
+    yx::ui::Worker worker;
+    (void)worker.Start(
+        app.Handle(),
+        [&] {
+          const yx::settings::Settings settings =
+              yx::settings::LoadSettings(app_dir + std::string(yx::settings::kFileName));
+          // A copy run never calls the archiver: loading it would only slow the start.
+          if (settings.use_lha) yx::backup::unlha32::Load();
+          yx::app::WindowThreadFront front(window.Handle(), window);
+          session.Run(settings, yx::backup::unlha32::LibraryLoaded(), front);
+        },
+        [&] { app.Terminate(); });
     app.Run();
   } else {
     yx::backup::unlha32::Load();

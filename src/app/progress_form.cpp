@@ -26,7 +26,7 @@ DateTime TimeOfDay(DateTime value) { return value - std::floor(value); }
 
 }  // namespace
 
-TForm3::TForm3(ui::Application& app, bool& cancel_requested)
+TForm3::TForm3(ui::Application& app, std::atomic<bool>& cancel_requested)
     : app_(app), cancel_requested_(cancel_requested) {
   RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -95,22 +95,33 @@ void TForm3::FitToText(const ui::Label& label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm3::ShowCount(int32_t files) { SetLabelText(lbl_file_all_, std::to_string(files)); }
+void TForm3::ShowCount(int32_t files) {
+  ui::CallOnWindowThread(window_, [&] { SetLabelText(lbl_file_all_, std::to_string(files)); });
+}
 
 void TForm3::ShowTotal(int32_t files) {
-  ShowCount(files);
-  gauge_.SetMaxValue(files);
+  ui::CallOnWindowThread(window_, [&] {
+    SetLabelText(lbl_file_all_, std::to_string(files));
+    gauge_.SetMaxValue(files);
+  });
 }
 
-void TForm3::BackupBegins(bool copy_run) {
-  if (copy_run) StartProgress(TitleProgress);
-  app_.ProcessMessages();
-  if (on_backup_) on_backup_(true);
+void TForm3::ShowCopied(int32_t files) {
+  ui::CallOnWindowThread(window_, [&] { gauge_.SetProgress(files); });
 }
 
-void TForm3::BackupEnds(bool copy_run) {
-  if (copy_run) StopProgress();
-  if (on_backup_) on_backup_(false);
+void TForm3::BackupBegins(bool /*copy_run*/) {
+  ui::CallOnWindowThread(window_, [&] {
+    StartProgress(TitleProgress);
+    if (on_backup_) on_backup_(true);
+  });
+}
+
+void TForm3::BackupEnds(bool /*copy_run*/) {
+  ui::CallOnWindowThread(window_, [&] {
+    StopProgress();
+    if (on_backup_) on_backup_(false);
+  });
 }
 
 void TForm3::StartProgress(bool title_progress) {
@@ -148,7 +159,6 @@ void TForm3::TimerTimer() {
   DateTime elapsed = TimeOfDay(win::Now()) - StartTime;
   if (elapsed < 0) elapsed += 1;
   SetLabelText(lbl_time_all_, FormatDuration(elapsed));
-  app_.ProcessMessages();
 }
 
 void TForm3::BtnAbortClick() {

@@ -1,14 +1,14 @@
 #pragma once
-// The progress window of a copy run: the view of a run's progress sink. It
-// is created hidden once per process and shown by each copy run.
+// The progress window of a run: the view of a run's progress sink. It is
+// created hidden once per process and shown by each run, copy or archive.
 //
-// The run lets messages through only at fixed points (entry to a folder,
-// before descending into a sub-folder, after a refresh of the copied count,
-// the end of a timer tick, and while a large file is copied:
-// backup/tree_copier.h): that is where the abort button, the clocks and
-// repaints run, nested inside the run's loops.
+// The run goes on a thread of its own. Each report it makes is handed to
+// this window's thread and shown there before the run goes on; the abort
+// button sets a flag the run reads before every entry. The window's clock,
+// its repaints and the button are the window's own loop's.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,7 +31,7 @@ class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
 
   // `cancel_requested` is the settings window's flag: the abort button sets
   // it, the run reads it before every directory entry.
-  TForm3(ui::Application& app, bool& cancel_requested);
+  TForm3(ui::Application& app, std::atomic<bool>& cancel_requested);
   ~TForm3() override;
   TForm3(const TForm3&) = delete;
   TForm3& operator=(const TForm3&) = delete;
@@ -49,15 +49,15 @@ class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
   // window to hold its pages meanwhile.
   void OnBackup(std::function<void(bool busy)> busy) { on_backup_ = std::move(busy); }
 
-  // The progress sink. A copy run shows the window (with the title's
-  // percentage when TitleProgress is set) from its start to its end.
-  [[nodiscard]] bool& CancelRequested() noexcept override { return cancel_requested_; }
+  // The progress sink, called from the run's thread. A run shows the window
+  // (with the title's percentage when TitleProgress is set) from its start
+  // to its end.
+  [[nodiscard]] std::atomic<bool>& CancelRequested() noexcept override { return cancel_requested_; }
   void BackupBegins(bool copy_run) override;
   void BackupEnds(bool copy_run) override;
   void ShowCount(int32_t files) override;
   void ShowTotal(int32_t files) override;
-  void ShowCopied(int32_t files) override { gauge_.SetProgress(files); }
-  void LetMessagesThrough() override { app_.ProcessMessages(); }
+  void ShowCopied(int32_t files) override;
 
   DateTime StartTime = 0;  // time of day only, as a fraction of a day
   bool TitleProgress = false;
@@ -80,7 +80,7 @@ class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   ui::Application& app_;
-  bool& cancel_requested_;
+  std::atomic<bool>& cancel_requested_;
   std::function<void(bool)> on_backup_;
   HWND window_ = nullptr;
   HWND btn_abort_ = nullptr;

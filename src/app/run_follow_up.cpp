@@ -10,10 +10,11 @@ std::vector<std::string> TForm2::RunEnded(const run::RunEnding& ending,
   std::vector<std::string> lines =
       app::FollowUpRun(ending, settings, LogDir, win::Now(), *after_run_);
   if (ending.unattended) return lines;
-  ShowBackupAge();
-  // Whatever page 実行 was pressed on, the run's lines say how it went; a
-  // faulty setting the check put in front stays there to be mended.
-  if (!fault_shown_) {
+  ui::CallOnWindowThread(hwnd_, [this] {
+    ShowBackupAge();
+    // Whatever page 実行 was pressed on, the run's lines say how it went; a
+    // faulty setting the check put in front stays there to be mended.
+    if (fault_shown_) return;
     Page.TurnTo(SheetLOG);
     MemoLog.ScrollToLastLine(L"START=");
     // A run started from a page (F5) leaves the focus in the log; one
@@ -22,7 +23,7 @@ std::vector<std::string> TForm2::RunEnded(const run::RunEnding& ending,
       ::SetFocus(run_focus_);
     else
       MemoLog.SetFocus();
-  }
+  });
   return lines;
 }
 

@@ -19,11 +19,17 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
     : app_(app), dialogs_(dialogs), options_(std::move(options)), session_(session) {
   CreateWindowAndControls();
   WireEvents();
+  // A run writes the log on its own thread; the view follows on this one,
+  // opened on the last run.
   session_.Log().on_reset = [this](std::string_view whole) {
-    MemoLog.ShowText(whole);
-    MemoLog.ScrollToLastLine(L"START=");
+    ui::CallOnWindowThread(hwnd_, [&] {
+      MemoLog.ShowText(whole);
+      MemoLog.ScrollToLastLine(L"START=");
+    });
   };
-  session_.Log().on_append = [this](std::string_view added) { MemoLog.AppendText(added); };
+  session_.Log().on_append = [this](std::string_view added) {
+    ui::CallOnWindowThread(hwnd_, [&] { MemoLog.AppendText(added); });
+  };
   app_.SetMainWindow(hwnd_);
   AddCompanionMenu();
   FormCreate();
@@ -165,8 +171,14 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_CLOSE:
-      // Alt+F4 and the taskbar's close are 終了 by other means: changed
-      // settings are asked about, and nothing closes during a run.
+      // During a run the window goes at once and the program once it ends
+      // (the run saves the settings); otherwise Alt+F4 and the taskbar's
+      // close are 終了 by other means, changed settings asked about.
+      if (worker_.Busy()) {
+        close_after_run_ = true;
+        ::ShowWindow(hwnd_, SW_HIDE);
+        return 0;
+      }
       BtnExitClick();
       return 0;
     case WM_DESTROY:

@@ -4,6 +4,7 @@
 // the process.
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "ui/text_edit.h"
 #include "ui/tool_tips.h"
 #include "ui/window.h"
+#include "ui/worker.h"
 #include "win/unique_handle.h"
 
 namespace yx::app {
@@ -52,11 +54,13 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   TForm2& operator=(const TForm2&) = delete;
 
   [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
+  // A run or the 除外 walk goes on, on its own thread.
+  [[nodiscard]] bool Busy() const noexcept { return worker_.Busy(); }
 
   // State, in declared order.
   bool ArchiverPresent = false;
   bool Modified = false;
-  bool CancelRequested = false;
+  std::atomic<bool> CancelRequested{false};
   std::string AppDir;
   std::string LogDir;
 
@@ -178,7 +182,9 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   bool fault_shown_ = false;
   // Where the focus was as 実行 was given: the run holds that place off.
   HWND run_focus_ = nullptr;
-  bool stop_exclusion_check_ = false;
+  std::atomic<bool> stop_exclusion_check_{false};
+  // Closed during a run: it goes once the run has ended.
+  bool close_after_run_ = false;
   // The control that had the focus when the window was last deactivated.
   HWND focus_ = nullptr;
   TForm3* progress_ = nullptr;
@@ -187,6 +193,8 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   bool age_warning_ = false;
   std::unique_ptr<AfterRunEffects> after_run_;
   win::UniqueGdiObject font_, clock_font_, button_font_, grid_font_, path_font_;
+  // Runs and the 除外 walk; last, so that it ends before anything it uses goes.
+  ui::Worker worker_;
 };
 
 // Where the help file lies: a fixed place, the same on every machine.

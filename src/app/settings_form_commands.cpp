@@ -8,7 +8,7 @@
 namespace yx::app {
 
 void TForm2::BtnSetClick() {
-  if (session_.Running()) return;
+  if (worker_.Busy()) return;
   (void)CheckAndSaveSettings(win::Now());
 }
 
@@ -50,7 +50,7 @@ void TForm2::BtnVerClick() {
 }
 
 void TForm2::BtnExitClick() {
-  if (session_.Running()) return;
+  if (worker_.Busy()) return;
   if (!Modified || session_.Unattended()) {
     ::DestroyWindow(hwnd_);
     return;

@@ -1,8 +1,8 @@
 #pragma once
-// What a backup run tells whoever shows its progress, and the points where
-// that one may handle its messages (the abort button, the clock, repaints):
-// the run calls LetMessagesThrough exactly there and nowhere else, so a
-// window behind it behaves as if the loops were its own.
+// What a backup run tells whoever shows its progress. The run goes on a
+// thread of its own: the view takes each report on its window's thread and
+// sets the abort flag from there, which the run reads before every entry.
+#include <atomic>
 #include <cstdint>
 
 namespace yx::backup {
@@ -13,11 +13,11 @@ class ProgressSink {
 
   // The abort flag: set by the view, read by the run before every
   // directory entry. The run clears it as the backup begins.
-  [[nodiscard]] virtual bool& CancelRequested() noexcept = 0;
+  [[nodiscard]] virtual std::atomic<bool>& CancelRequested() noexcept = 0;
 
   // The backup begins, after the settings check, and ends, before the
-  // elapsed time is written. `copy_run`: a copy run, which counts its files
-  // and reports its progress; an archive run reports none.
+  // elapsed time is written. `copy_run`: a copy run, else an archive run;
+  // both count their files and report their progress.
   virtual void BackupBegins(bool copy_run) = 0;
   virtual void BackupEnds(bool copy_run) = 0;
 
@@ -25,10 +25,8 @@ class ProgressSink {
   virtual void ShowCount(int32_t files) = 0;
   // The final count: what the copy's progress is measured against.
   virtual void ShowTotal(int32_t files) = 0;
-  // The files handed to the copy so far.
+  // The files handed to the copy, or taken by the archiver, so far.
   virtual void ShowCopied(int32_t files) = 0;
-
-  virtual void LetMessagesThrough() = 0;
 };
 
 }  // namespace yx::backup

@@ -16,6 +16,7 @@
 #include "base/cp932.h"
 #include "base/exclusion.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 #include "win/text.h"
 #include "win/writing_mark.h"
 
@@ -72,13 +73,24 @@ std::vector<std::string> OutputLines(std::string_view text) {
 
 // One archiver command per source into one archive. What the archiver could
 // not read is named and the next source goes on; any other failure ends the
-// pass here. True when every command succeeded.
+// pass here. Each file the archiver takes moves the progress; an abort stops
+// it at the next one, and an archive this run began is removed, since it
+// would pass for a whole backup. True when every command succeeded.
 bool ArchiveSources(const settings::Settings& s, const std::string& target, DateTime backup_time,
-                    const std::vector<std::string>& sources, FaultLines& faults) {
+                    const std::vector<std::string>& sources, ProgressSink& progress,
+                    FaultLines& faults) {
   RemoveArchiveLeftovers(win::WidePath(target));
   const std::string archive = ArchiveName(backup_time);
+  const std::wstring wide_archive = win::WidePath(target + archive);
+  const bool began_here = win::Attributes(wide_archive) == INVALID_FILE_ATTRIBUTES;
   (void)unlha32::UnlhaSetBackGroundMode(FALSE);
   const std::string head = "a -x1 -r2 " + ExclusionSwitches(s) + "\"" + target + archive + "\" ";
+  int32_t taken_files = 0;
+  const unlha32::EntryTaken taken = [&](std::string_view, uint64_t) {
+    progress.ShowCopied(++taken_files);
+    win::PausePoint("archive-file");
+    return !progress.CancelRequested();
+  };
   bool complete = true;
   for (const std::string& source : sources) {
     const std::optional<SourceSplit> split = SplitSource(source);
@@ -88,9 +100,13 @@ bool ArchiveSources(const settings::Settings& s, const std::string& target, Date
     std::string output;
     const std::string command = head + "\"" + parent + "\" \"" + name + "*\"";
     // The archiver shows no window of its own: it needs no owner.
-    const int result = unlha32::Unlha(nullptr, command, output, kArchiverOutput);
+    const int result = unlha32::Unlha(nullptr, command, output, kArchiverOutput, taken);
     if (result == 0) continue;
     complete = false;
+    if (result == unlha32::kCancelled || progress.CancelRequested()) {
+      if (began_here) (void)::DeleteFileW(win::ToLongPath(wide_archive).c_str());
+      break;
+    }
     for (const std::string& line : OutputLines(output)) faults.Add(line);
     if (result != unlha32::kSomeSourcesUnreadable) break;
   }
@@ -137,18 +153,16 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   TreeCopier copier(progress, clock.ticks_ms);
   copier.ExcludeFolder(win::WidePath(root));
   copier.SetExclusions(RunExclusions(s));
-  // The count feeds the progress view, which an archive run never shows
-  // (nor its abort button): there it would only cost a walk of every
-  // source, unless the exclusions need counting for the log.
-  const bool count = !archive_mode || !RunExclusions(s).Empty();
+  // The count is what the progress of both modes is measured against.
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) {
       log_line(win::FaultLine(win::WidePath(source), NoFolderError(source)));
       return false;
     }
-    if (count && !copier.CountFiles(win::WidePath(source))) return false;
+    if (!copier.CountFiles(win::WidePath(source))) return false;
   }
   LogExcluded(copier.Excluded(), copier.FileTotal(), log_line);
+  copier.ShowTotal();
 
   // Whatever could not be backed up is named in the log, and the run goes on
   // with the rest: one locked file must not cost every other file its backup.
@@ -156,14 +170,13 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   FaultLines faults(log_line);
   bool complete = true;
   if (archive_mode) {
-    complete = ArchiveSources(s, target, backup_time, sources, faults);
+    complete = ArchiveSources(s, target, backup_time, sources, progress, faults);
     faults.Finish();
     const std::wstring archive = win::WidePath(target + ArchiveName(backup_time));
     if (win::Attributes(archive) != INVALID_FILE_ATTRIBUTES) log_line(ArchiveTallyLine(archive));
     return complete;
   }
 
-  copier.ShowTotal();
   if (s.link_use) copier.UseLinks(make_link);
   for (const std::string& source : sources) {
     const std::optional<SourceSplit> split = SplitSource(source);

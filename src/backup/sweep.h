@@ -8,6 +8,7 @@
 // otherwise leave the destination with no backup at all.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,7 +26,7 @@ struct SweepContext {
   // Whether backups of that weekday (Monday 0 ... Sunday 6) are deletion targets.
   std::function<bool(int weekday_monday0)> deletion_day;
   // Read before every directory entry; null reads as never set.
-  const bool* cancel_requested = nullptr;
+  const std::atomic<bool>* cancel_requested = nullptr;
   // One CP932 message per deletion, without the leading tab.
   std::function<void(const std::string& cp932_message)> log_line;
   // The newest backup ("yymm\dd" or "yymm\yymmdd_hhnn.lzh" below the root),
@@ -66,6 +67,6 @@ enum class MonthListing {
 // folder as far as it got. ERROR_SUCCESS when the folder is gone, otherwise
 // why it stays (ERROR_CANCELLED after a cancel), as the deletions of
 // sweep_delete.h say it.
-[[nodiscard]] DWORD DeleteTree(std::wstring_view folder, const bool* cancel_requested);
+[[nodiscard]] DWORD DeleteTree(std::wstring_view folder, const std::atomic<bool>* cancel_requested);
 
 }  // namespace yx::backup

@@ -56,7 +56,7 @@ bool ListsAnyEntry(std::wstring_view folder) {
   return any;
 }
 
-bool Cancelled(const bool* cancel_requested) {
+bool Cancelled(const std::atomic<bool>* cancel_requested) {
   return cancel_requested != nullptr && *cancel_requested;
 }
 
@@ -144,7 +144,7 @@ DWORD RemoveFolderLink(std::wstring_view link) {
   return RemoveEmptyFolder(link);
 }
 
-DWORD DeleteTree(std::wstring_view folder, const bool* cancel_requested) {
+DWORD DeleteTree(std::wstring_view folder, const std::atomic<bool>* cancel_requested) {
   const std::wstring path = WithFinalBackslash(folder);
   const DWORD attributes = win::Attributes(WithoutFinalBackslash(path));
   if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;

@@ -8,6 +8,7 @@
 #include "backup/copy_pace.h"
 #include "backup/copy_queue.h"
 #include "backup/earlier_copy.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/pause_point.h"
 #include "win/text.h"
@@ -18,9 +19,9 @@ namespace {
 // A file larger than this refreshes the gauge by itself: copying it took long
 // enough for the window to deserve a repaint.
 constexpr int32_t kLargeFile = 1000000;
-// A file larger than this is copied with no other copy beside it, while this
-// thread keeps the window alive: the gauge then stands for files really
-// copied, and small files are not held up behind it.
+// A file larger than this is copied with no other copy beside it: the gauge
+// then stands for files really copied, and small files are not held up
+// behind it.
 constexpr uint64_t kCopiedAlone = 4 * 1024 * 1024;
 // How often, at most, the gauge moves while files are copied. By time, not
 // by a count of files: a repaint per four files cost a tenth of a small-file
@@ -83,18 +84,13 @@ bool TreeCopier::TallyExcluded(win::TreeWalk& walk, int rule) {
   return true;
 }
 
-void TreeCopier::ShowCount() {
-  sink_.ShowCount(file_total_);
-  sink_.LetMessagesThrough();
-}
+void TreeCopier::ShowCount() { sink_.ShowCount(file_total_); }
 
-void TreeCopier::ShowTotal() {
-  sink_.ShowTotal(file_total_);
-  sink_.LetMessagesThrough();
-}
+void TreeCopier::ShowTotal() { sink_.ShowTotal(file_total_); }
 
 bool TreeCopier::CountFiles(const std::wstring& folder) {
   ShowCount();
+  win::PausePoint("count");
   // A folder that cannot be listed counts as empty: the copy reports it.
   win::TreeWalk walk(folder);
   for (;;) {
@@ -119,10 +115,7 @@ bool TreeCopier::CountFiles(const std::wstring& folder) {
   }
 }
 
-void TreeCopier::ShowCopied() {
-  sink_.ShowCopied(files_copied_);
-  sink_.LetMessagesThrough();
-}
+void TreeCopier::ShowCopied() { sink_.ShowCopied(files_copied_); }
 
 bool TreeCopier::RefreshDue(uint64_t now) {
   if (now - last_refresh_ < kRefreshMs) return false;
@@ -151,11 +144,9 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
       linker_.get());
   const auto linking = [this] { return linker_ && !linker_->Off(); };
   EarlierTree earlier_tree(linking() ? earlier : std::wstring());
-  // Every point where messages go through sees what one copy after another
-  // would show: the files handed out are copied, no later one is begun. An
-  // abort, a repaint or a test acting there finds the backup as the gauge
-  // says. Only behind a file copied alone do messages go through while it
-  // runs, so the window stays alive for a long copy.
+  // Every report of the copied count sees what one copy after another would
+  // show: the files handed out are copied, no later one is begun. A test
+  // acting there finds the backup as the gauge says.
   const auto wait_until_at_most = [&](size_t limit) {
     copies.WaitUntilAtMost(limit, INFINITE, {});
   };
@@ -163,7 +154,6 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
     wait_until_at_most(0);
     ShowCopied();
   };
-  const auto keep_alive = [this] { sink_.LetMessagesThrough(); };
   ShowCopied();
   win::TreeWalk walk(source);
   for (;;) {
@@ -198,7 +188,8 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
           // Made singly: a folder already there means this backup would mix
           // with another; that folder is left out.
           if (!win::CreateOneFolder(target)) {
-            copies.AddFault(walk.CurrentPath(), ::GetLastError());
+            const win::Failure failure = win::Failure::Last("CreateDirectoryW");
+            copies.AddFault(walk.CurrentPath(), failure.error);
             break;
           }
           earlier_tree.Descend(entry.name, linking());
@@ -214,7 +205,7 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         const uint64_t bytes = same.empty() ? entry.size : 0;
         if (entry.size > kCopiedAlone) {
           copies.CopyAlone(walk.CurrentPath(), std::move(target), entry.size, std::move(same),
-                           static_cast<DWORD>(kRefreshMs), keep_alive);
+                           INFINITE, {});
         } else {
           copies.Add(walk.CurrentPath(), std::move(target), entry.size, std::move(same));
           wait_until_at_most(copies.Room());

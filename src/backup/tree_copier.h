@@ -1,11 +1,10 @@
 #pragma once
-// Counting and copying of source trees for a copy run, reported through a
-// progress sink. Long loops here let the sink handle messages only at fixed
-// points (entry to a folder, before descending into a sub-folder, after a
-// refresh of the copied count, and while a large file is copied): that is
-// where the abort button, the clocks and repaints run, nested inside the
-// loop. The copies themselves may run on threads of the copy's own
-// (copy_queue.h), which never call the sink.
+// Counting and copying of source trees for a copy run, on the run's own
+// thread, reported through a progress sink at fixed points (entry to a
+// folder, before descending into a sub-folder, after a refresh of the copied
+// count) and stopped by its abort flag before the next entry. The copies
+// themselves may run on threads of the copy's own (copy_queue.h), which
+// never call the sink.
 #include <windows.h>
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "backup/unlha32.h"
 
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -22,6 +23,34 @@ Fn EntryPoint(const char* name) {
 using GetVersionFn = WORD(WINAPI*)();
 using SetBackGroundModeFn = BOOL(WINAPI*)(BOOL);
 using UnlhaFn = int(WINAPI*)(HWND, LPCSTR, LPSTR, DWORD);
+using ArchiverProc = BOOL(CALLBACK*)(HWND, UINT, UINT, LPVOID);
+using SetOwnerFn = BOOL(WINAPI*)(HWND, ArchiverProc);
+using KillOwnerFn = BOOL(WINAPI*)(HWND);
+
+// The start of the library's EXTRACTINGINFO: what the procedure reads.
+struct TakenFile {
+  DWORD size;
+  DWORD written;
+  char path[513];
+};
+constexpr UINT kEntryBegins = 0;  // ARCEXTRACT_BEGIN
+
+// The handler of the command going on. The library's procedure carries no
+// context of the caller's, so it is reached here: one command at a time.
+std::atomic<const EntryTaken*>& Taken() {
+  static std::atomic<const EntryTaken*> taken{nullptr};
+  return taken;
+}
+
+BOOL CALLBACK OnEntry(HWND, UINT, UINT state, LPVOID info) {
+  const EntryTaken* taken = Taken();
+  if (!taken || state != kEntryBegins || !info) return TRUE;
+  const auto* file = static_cast<const TakenFile*>(info);
+  return (*taken)(std::string_view(file->path, ::strnlen(file->path, sizeof file->path)),
+                  file->size)
+             ? TRUE
+             : FALSE;
+}
 
 }  // namespace
 
@@ -52,15 +81,27 @@ BOOL UnlhaSetBackGroundMode(BOOL mode) {
   return fn ? fn(mode) : FALSE;
 }
 
-int Unlha(HWND window, const std::string& command_line, std::string& output_text,
-          DWORD output_size) {
+int Unlha(HWND window, const std::string& command_line, std::string& output_text, DWORD output_size,
+          const EntryTaken& taken) {
   if (!LibraryLoaded()) return kNotLoaded;
   const auto fn = EntryPoint<UnlhaFn>("Unlha");
   if (!fn) return kNotLoaded;
+  // A library without the owner's procedure tells nothing of its files.
+  const auto set_owner = EntryPoint<SetOwnerFn>("UnlhaSetOwnerWindowEx");
+  const auto kill_owner = EntryPoint<KillOwnerFn>("UnlhaKillOwnerWindowEx");
+  const bool told = taken && set_owner && kill_owner;
+  if (told) {
+    Taken() = &taken;
+    (void)set_owner(window, &OnEntry);
+  }
   // One byte more than asked for, so that the pointer is valid even for a
   // size of 0 and the text always ends.
   std::vector<char> buffer(static_cast<size_t>(output_size) + 1, '\0');
   const int result = fn(window, command_line.c_str(), buffer.data(), output_size);
+  if (told) {
+    (void)kill_owner(window);
+    Taken() = nullptr;
+  }
   output_text.assign(buffer.data(), ::strnlen(buffer.data(), output_size));
   return result;
 }

@@ -1,12 +1,12 @@
 #include "base/exclusion.h"
 
+#include <functional>
+
 #include "base/cp932.h"
+#include "base/wildcard.h"
 
 namespace yx {
 namespace {
-
-constexpr uint16_t kStar = '*';
-constexpr uint16_t kQuestion = '?';
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -62,22 +62,7 @@ std::vector<uint16_t> Decode(std::string_view s) {
 
 // '*' any run, '?' one character; both sides folded already.
 bool Matches(const std::vector<uint16_t>& pattern, const std::vector<uint16_t>& name) {
-  size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == kQuestion || pattern[p] == name[n])) {
-      ++p, ++n;
-    } else if (p < pattern.size() && pattern[p] == kStar) {
-      star = p++;
-      mark = n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == kStar) ++p;
-  return p == pattern.size();
+  return WildcardMatch<uint16_t>(pattern, name, std::equal_to<>());
 }
 
 bool IsForbidden(unsigned char c) {

@@ -4,7 +4,7 @@
 #include "restore/destination.h"
 #include "restore/restore_plan.h"
 #include "restore/wide_text.h"
-#include "win/fault_line.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -89,9 +89,10 @@ std::string WriteList(const Destination& d, const std::wstring& file) {
                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD put = 0;
   const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  if (!out || !::WriteFile(out.get(), text.data(), bytes, &put, nullptr) || put != bytes)
-    return "ファイル " + win::FromWide(file) +
-           " に書き込めません: " + win::ErrorReason(::GetLastError());
+  if (!out || !::WriteFile(out.get(), text.data(), bytes, &put, nullptr) || put != bytes) {
+    const win::Failure failure = win::Failure::Last(out ? "WriteFile" : "CreateFileW");
+    return "ファイル " + win::FromWide(file) + " に書き込めません: " + failure.Reason();
+  }
   return {};
 }
 

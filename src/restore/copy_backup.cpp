@@ -1,7 +1,7 @@
 #include "restore/copy_backup.h"
 
 #include "restore/wide_text.h"
-#include "win/fault_line.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -38,8 +38,9 @@ bool CopyBackup::List(std::vector<StoredEntry>& entries, std::string& unreadable
       return true;
     });
     if (!listed) {
+      const win::Failure failure = win::Failure::Last("FindFirstFileW").At(folder_ + below);
       if (!unreadable.empty()) unreadable += "\r\n";
-      unreadable += win::FromWide(folder_ + below) + ": " + win::ErrorReason(::GetLastError());
+      unreadable += failure.Text();
     }
     pending.insert(pending.end(), folders.rbegin(), folders.rend());
   }
@@ -56,7 +57,7 @@ ExtractResult CopyBackup::Extract(const StoredEntry& entry, const ContentSink& s
   for (DWORD got = 0;;) {
     if (!file ||
         !::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      failure = win::FromWide(path) + ": " + win::ErrorReason(::GetLastError());
+      failure = win::Failure::Last(file ? "ReadFile" : "CreateFileW").At(path).Text();
       return ExtractResult::kBackupUnreadable;
     }
     if (got == 0) return ExtractResult::kOk;

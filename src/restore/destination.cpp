@@ -6,7 +6,7 @@
 #include "backup/backup_names.h"
 #include "restore/archive_backup.h"
 #include "restore/copy_backup.h"
-#include "win/fault_line.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/whole_file.h"
@@ -73,7 +73,8 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
   }
   std::vector<std::string> months;
   if (!Names(d.root, true, months)) {
-    d.fault = "バックアップ先 " + shown + " を読めません: " + win::ErrorReason(::GetLastError());
+    const win::Failure failure = win::Failure::Last("FindFirstFileW");
+    d.fault = "バックアップ先 " + shown + " を読めません: " + failure.Reason();
     return d;
   }
   std::vector<FoundBackup> found;

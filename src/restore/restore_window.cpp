@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "base/file_error.h"
 #include "restore/wide_text.h"
@@ -269,31 +270,48 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   if (!folder) return;
   const FoundBackup& backup = destination_.backups[*current_backup_];
   std::vector<std::u16string> missing;
-  const std::vector<PlannedEntry> plan =
-      PlanRestore(EntriesOf(*current_backup_).entries, {current_path_}, missing);
-  RestoreJob job;
-  job.target = *folder;
-  if (job.target.empty() || job.target.back() != L'\\') job.target += L'\\';
-  job.id = backup.ref.id;
-  job.ask = [this](const std::wstring& existing) {
-    return questions_.AskExisting(hwnd_, existing);
+  auto plan = std::make_shared<std::vector<PlannedEntry>>(
+      PlanRestore(EntriesOf(*current_backup_).entries, {current_path_}, missing));
+  auto job = std::make_shared<RestoreJob>();
+  job->target = *folder;
+  if (job->target.empty() || job->target.back() != L'\\') job->target += L'\\';
+  job->id = backup.ref.id;
+  // The restore goes on its own thread; the question and the gauge are this
+  // window's, and 中止 stops it at its next entry.
+  job->ask = [this](const std::wstring& existing) {
+    std::optional<Existing> answer;
+    ui::CallOnWindowThread(hwnd_, [&] { answer = questions_.AskExisting(hwnd_, existing); });
+    return answer;
   };
   Gauge.SetText(L"");
   Gauge.SetProgress(0);
   ::ShowWindow(Gauge.Handle(), SW_SHOW);
-  job.progress = [this](size_t done, size_t total) {
-    Gauge.SetMaxValue(static_cast<int32_t>(total));
-    Gauge.SetProgress(static_cast<int32_t>(done));
-    app_.ProcessMessages();
+  job->progress = [this](size_t done, size_t total) {
+    ui::CallOnWindowThread(hwnd_, [&] {
+      Gauge.SetMaxValue(static_cast<int32_t>(total));
+      Gauge.SetProgress(static_cast<int32_t>(done));
+    });
     return !abort_;
   };
   SetBusy(true);
-  const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
-  const RestoreSummary summary = Restore(*entries, plan, job);
-  SetBusy(false);
-  // The bar stays, full, saying how it ended, until the next restore.
-  Gauge.SetProgress(Gauge.MaxValue());
-  Gauge.SetText(win::ToWide(summary.cancelled ? "中止" : "完了"));
+  auto summary = std::make_shared<RestoreSummary>();
+  (void)worker_.Start(
+      hwnd_,
+      [&backup, plan, job, summary] {
+        const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
+        *summary = Restore(*entries, *plan, *job);
+      },
+      [this, &backup, job, summary, path = current_path_] {
+        SetBusy(false);
+        // The bar stays, full, saying how it ended, until the next restore.
+        Gauge.SetProgress(Gauge.MaxValue());
+        Gauge.SetText(win::ToWide(summary->cancelled ? "中止" : "完了"));
+        ReportRestore(backup, path, job->target, *summary);
+      });
+}
+
+void RestoreWindow::ReportRestore(const FoundBackup& backup, const std::u16string& path,
+                                  const std::wstring& target, const RestoreSummary& summary) {
   std::string text = summary.cancelled ? "復元を中止しました。" : "復元が終わりました。";
   text += "\r\n\r\n復元: " + std::to_string(summary.restored) +
           " 件\r\nスキップ: " + std::to_string(summary.skipped) +
@@ -306,7 +324,7 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   if (summary.kept.size() > kFailuresShown)
     text += "\r\nほかに " + std::to_string(summary.kept.size() - kFailuresShown) + " 件";
   try {
-    LogRestore(program_, RestoreLine(backup.ref.id, {current_path_}, job.target, summary));
+    LogRestore(program_, RestoreLine(backup.ref.id, {path}, target, summary));
   } catch (const FileError& e) {
     text += "\r\n\r\n" + std::string(e.what());
   }

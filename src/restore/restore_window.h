@@ -5,6 +5,7 @@
 // from or to a folder the user picks.
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,12 +14,14 @@
 #include "restore/destination.h"
 #include "restore/program.h"
 #include "restore/restore_controls.h"
+#include "restore/restorer.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/gauge.h"
 #include "ui/label.h"
 #include "ui/push_button.h"
 #include "ui/window.h"
+#include "ui/worker.h"
 #include "win/unique_handle.h"
 
 namespace yx::restore {
@@ -50,6 +53,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   // The versions of the stored or original path in EditPath.
   void ShowVersions();
   [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
+  // A restore goes on, on its own thread.
+  [[nodiscard]] bool Busy() const noexcept { return worker_.Busy(); }
 
   ui::Label LblDest, LblPath, LblState;
   ReportList ListBackups, ListVersions;
@@ -68,6 +73,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   void ShowBackup();
   // Restores the current item into `folder`, or where it came from.
   void RestoreInto(std::optional<std::wstring> folder);
+  void ReportRestore(const FoundBackup& backup, const std::u16string& path,
+                     const std::wstring& target, const RestoreSummary& summary);
   void SetBusy(bool busy);
   // Every control's place for the window's size and DPI.
   void Layout();
@@ -86,9 +93,12 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   std::u16string current_path_;
   std::u16string versions_path_;         // the path whose versions ListVersions shows
   std::vector<size_t> version_backups_;  // the backup of each row of ListVersions
-  bool busy_ = false, abort_ = false;
+  bool busy_ = false;
+  std::atomic<bool> abort_{false};
   HWND hwnd_ = nullptr;
   win::UniqueGdiObject font_;
+  // The restore; last, so that it ends before anything it uses goes.
+  ui::Worker worker_;
 };
 
 }  // namespace yx::restore

@@ -2,6 +2,7 @@
 
 #include "schedule/task_xml.h"
 #include "settings/settings_file.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -97,8 +98,10 @@ std::string ExportTask(const Wanted& wanted, const std::wstring& file) {
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD put = 0;
   const DWORD bytes = static_cast<DWORD>(xml.size() * sizeof(wchar_t));
-  if (!out || !::WriteFile(out.get(), xml.data(), bytes, &put, nullptr) || put != bytes)
-    return WithCode("ファイル " + win::FromWide(file) + " に書き込めません", ::GetLastError());
+  if (!out || !::WriteFile(out.get(), xml.data(), bytes, &put, nullptr) || put != bytes) {
+    const win::Failure failure = win::Failure::Last(out ? "WriteFile" : "CreateFileW");
+    return WithCode("ファイル " + win::FromWide(file) + " に書き込めません", failure.error);
+  }
   return {};
 }
 

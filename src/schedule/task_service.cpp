@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "win/fault_line.h"
 #include "win/text.h"
 
 namespace yx::schedule {
@@ -155,15 +156,7 @@ HRESULT TaskService::Read(const std::wstring& name, std::optional<RegisteredTask
 std::string ErrorText(HRESULT hr) {
   char code[16];
   std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-  wchar_t* text = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  std::wstring message(text ? text : L"", length);
-  ::LocalFree(text);
-  while (!message.empty() &&
-         (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-    message.pop_back();
+  const std::wstring message = win::SystemText(static_cast<DWORD>(hr));
   return message.empty() ? std::string(code) : std::string(code) + " " + win::FromWide(message);
 }
 

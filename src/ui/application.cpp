@@ -36,7 +36,7 @@ void Application::SetTitle(std::string_view cp932_title) {
   if (window_) ::SetWindowTextW(window_, win::ToWide(title_).c_str());
 }
 
-bool Application::HandleOne(MSG& msg) {
+bool Application::Dispatch(MSG& msg) {
   if (msg.message == WM_QUIT) {
     terminated_ = true;
     return false;
@@ -55,13 +55,6 @@ bool Application::HandleOne(MSG& msg) {
   return true;
 }
 
-void Application::ProcessMessages() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!HandleOne(msg)) break;
-  }
-}
-
 void Application::Run() {
   MSG msg;
   while (!terminated_) {
@@ -71,7 +64,7 @@ void Application::Run() {
       terminated_ = true;
       break;
     }
-    HandleOne(msg);
+    Dispatch(msg);
     if (main_ && !::IsWindow(main_)) terminated_ = true;
   }
 }

@@ -34,8 +34,9 @@ class Application : private Window<Application> {
   void SetMessageHook(MessageHook hook) { hook_ = std::move(hook); }
   void SetMainWindow(HWND main) noexcept { main_ = main; }
 
-  // Takes every message pending now, then returns.
-  void ProcessMessages();
+  // One message taken from the queue, as the loop handles it: the hook, the
+  // dialog keys, the window fault. False for WM_QUIT.
+  bool Dispatch(MSG& msg);
   // Runs until Terminate() is called, the main window is destroyed or a
   // window procedure met a fault (ui/window.h).
   void Run();
@@ -56,7 +57,6 @@ class Application : private Window<Application> {
 
  private:
   friend class Window<Application>;
-  bool HandleOne(MSG& msg);
   void Attach(HWND hwnd) noexcept { window_ = hwnd; }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

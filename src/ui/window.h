@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 
 #include "ui/dpi.h"
 #include "ui/window_class.h"
@@ -41,6 +42,18 @@ LRESULT Guarded(Handler&& handler) noexcept {
     return 0;
   }
 }
+
+// Runs `call` on the thread of `window` (a window of ui::Window) and waits for
+// it; what it throws is thrown here. From another thread it runs between two
+// of the window's messages, inside the window's own loop; on that thread it
+// runs at once. Nothing runs when the window is gone.
+void CallOnWindowThread(HWND window, const std::function<void()>& call);
+// Queues `call` for the thread of `window` and returns at once; what it
+// throws is the window's fault.
+void PostToWindowThread(HWND window, std::function<void()> call);
+// How ui::Window's procedure answers the two: the calls' own messages.
+[[nodiscard]] bool IsWindowThreadCall(UINT msg) noexcept;
+LRESULT RunWindowThreadCall(UINT msg, WPARAM wp) noexcept;
 
 // Base of every window class of the program. T provides
 //   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -91,6 +104,7 @@ class Window {
       if (self) self->Attach(hwnd);
     }
     if (!self) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (IsWindowThreadCall(msg)) return RunWindowThreadCall(msg, wp);
     if (msg == WM_NCDESTROY) {
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->Attach(nullptr);

@@ -3,27 +3,24 @@
 #include "win/text.h"
 
 namespace yx::win {
-namespace {
 
-// The system's own words for `error`, on one line.
-std::string SystemReason(DWORD error) {
+std::wstring SystemText(DWORD code) {
   wchar_t* text = nullptr;
   const DWORD n = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+      nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   std::wstring reason = n != 0 && text != nullptr ? std::wstring(text, n) : std::wstring();
   ::LocalFree(text);
   for (wchar_t& c : reason)
     if (c == L'\r' || c == L'\n') c = L' ';
   while (!reason.empty() && reason.back() == L' ') reason.pop_back();
-  return FromWide(reason);
+  return reason;
 }
-
-}  // namespace
 
 std::string ErrorReason(DWORD error) {
   std::string text = "エラー " + std::to_string(error);
-  if (const std::string reason = SystemReason(error); !reason.empty()) text += " " + reason;
+  if (const std::wstring reason = SystemText(error); !reason.empty())
+    text += " " + FromWide(reason);
   return text;
 }
 

@@ -9,13 +9,14 @@
 
 namespace yx::win {
 
+// The system's own words for `code` (an error or an HRESULT), on one line;
+// empty when it has none.
+[[nodiscard]] std::wstring SystemText(DWORD code);
+
 // "エラー <n> <system text>": why a call failed, for a line or a message.
 [[nodiscard]] std::string ErrorReason(DWORD error);
 
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
-
-// "エラー <n> <system text>": why a call failed, for the end of a log line.
-[[nodiscard]] std::string ErrorReason(DWORD error);
 
 }  // namespace yx::win

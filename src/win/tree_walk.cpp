@@ -77,16 +77,8 @@ void TreeWalk::Descend() {
 }
 
 bool TreeWalk::LeadsBack() {
-  const std::optional<FolderId> target = IdentifyFolder(CurrentPath() + L'\\');
-  if (!target) return false;
-  for (Frame& frame : frames_) {
-    if (!frame.identified) {
-      frame.id = IdentifyFolder(path_.substr(0, frame.length));
-      frame.identified = true;
-    }
-    if (frame.id == target) return true;
-  }
-  return false;
+  return LinkLeadsBack(CurrentPath(), frames_,
+                       [this](const Frame& frame) { return path_.substr(0, frame.length); });
 }
 
 }  // namespace yx::win

@@ -28,6 +28,30 @@ struct FolderId {
 // nullopt when it cannot be opened.
 [[nodiscard]] std::optional<FolderId> IdentifyFolder(const std::wstring& path);
 
+// A folder's id, read the first time a link below it is met.
+struct LazyFolderId {
+  bool identified = false;
+  std::optional<FolderId> id;
+};
+
+// True when `link` (a folder link, without a final backslash) leads to one
+// of the folders on the way down to it: entering it would go round a cycle.
+// Each of `frames` has its `lazy` id; `folder(frame)` is its path, ending in
+// a backslash. The one check of the copier's walk and the archiver's.
+template <typename Frames, typename FolderOf>
+[[nodiscard]] bool LinkLeadsBack(const std::wstring& link, Frames& frames, FolderOf folder) {
+  const std::optional<FolderId> target = IdentifyFolder(link + L'\\');
+  if (!target) return false;
+  for (auto& frame : frames) {
+    if (!frame.lazy.identified) {
+      frame.lazy.id = IdentifyFolder(folder(frame));
+      frame.lazy.identified = true;
+    }
+    if (frame.lazy.id == target) return true;
+  }
+  return false;
+}
+
 // True when `folder` is `outer` or lies somewhere below it, by the folders'
 // identities: another drive letter or a link on the way still counts.
 [[nodiscard]] bool FolderIsWithin(std::wstring_view folder, std::wstring_view outer);
@@ -81,8 +105,7 @@ class TreeWalk {
     size_t next = 0;
     bool listed = false;
     bool left = false;
-    bool identified = false;
-    std::optional<FolderId> id;
+    LazyFolderId lazy;
   };
   std::wstring path_;
   size_t root_length_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/form_fixture.h"
+#include "win/pause_point.h"
 #include "win/unique_handle.h"
 
 namespace yx::test {
@@ -28,7 +29,7 @@ class BackupRunTest : public FormTest {
       form_->EditFrom.SetCell(static_cast<int>(row), sources[row]);
   }
   std::string Run() {
-    form_->BtnExecClick();
+    Exec();
     return form_->RunLog().Text();
   }
   std::string SourceTree(const std::wstring& name) {
@@ -113,22 +114,29 @@ TEST_F(BackupRunTest, TheRunUsesTheMonthOfItsStartForTheLogFile) {
   EXPECT_FALSE(dir.Exists(L"log\\0105.log"));
 }
 
-TEST_F(BackupRunTest, AnAbortBeforeTheSweepStopsTheRunAtTheCountingPass) {
+TEST_F(BackupRunTest, AnAbortWhileCountingStopsTheRunBeforeAnyCopy) {
   StartWith({SourceTree(L"Work")});
-  // Handled at the run's first look at its messages, right after the
-  // progress window appears.
-  ::PostMessageW(progress_->BtnAbort(), BM_CLICK, 0, 0);
+  // The user presses 中断 as the count begins: the window takes the click
+  // while the run waits there, and the run stops at its next entry.
+  win::SetPausePointForTesting([this](std::string_view name) {
+    if (name == "count") ::SendMessageW(progress_->BtnAbort(), BM_CLICK, 0, 0);
+  });
   EXPECT_EQ(Run(), Log("\tバックアップを中断しました\r\n"));
+  win::SetPausePointForTesting({});
   EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\")) << "the target folder stays";
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
 }
 
 TEST_F(BackupRunTest, NoSecondRunSaveOrExitStartsInsideARun) {
   StartWith({SourceTree(L"Work")}, {});
+  // Clicks the window takes while the run goes on its own thread: each is
+  // refused there, before the run's end comes back to the window.
+  form_->BtnExecClick();
+  ASSERT_TRUE(form_->Busy());
   ::PostMessageW(form_->BtnExec.Handle(), BM_CLICK, 0, 0);
   ::PostMessageW(form_->BtnExit.Handle(), BM_CLICK, 0, 0);
   ::PostMessageW(form_->BtnSet.Handle(), BM_CLICK, 0, 0);
-  form_->BtnExecClick();
+  Pump();
   const std::string log = form_->RunLog().Text();
   EXPECT_EQ(log.find("START="), log.rfind("START=")) << log;
   EXPECT_TRUE(FormOpen());

@@ -103,6 +103,17 @@ TEST_F(DropTest, ALongNameIsTakenWhole) {
   EXPECT_EQ(form_->EditTo.Text(), name);
 }
 
+TEST_F(DropTest, ADropDuringARunIsRefused) {
+  form_->EditTo.SetText(dir.PathA());
+  const std::string a = NoSlash(Folder(L"a"));
+  form_->BtnExecClick();
+  ASSERT_TRUE(form_->Busy());
+  // Taken by the window while the run goes on, before its end comes back.
+  DropOnSources({a});
+  EXPECT_FALSE(form_->Busy());
+  for (int row = 0; row < 10; ++row) EXPECT_EQ(form_->EditFrom.Cell(row), "");
+}
+
 TEST_F(DropTest, DropsElsewhereChangeNothing) {
   const std::string a = NoSlash(Folder(L"a"));
   RECT label;

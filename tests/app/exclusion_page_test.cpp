@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/form_fixture.h"
+#include "win/pause_point.h"
 
 namespace yx::test {
 namespace {
@@ -43,9 +44,12 @@ TEST_F(ExclusionPageTest, CheckShowsWhatARunWouldLeaveOutAndASecondClickStopsIt)
   EXPECT_FALSE(IniExists());
   EXPECT_EQ(form_->LblExclState.Caption(), "");
 
-  // The second click comes while the walk lets messages through.
-  ::PostMessageW(form_->BtnExclCheck.Handle(), BM_CLICK, 0, 0);
+  // The second click comes while the walk counts, on its own thread.
+  win::SetPausePointForTesting([this](std::string_view name) {
+    if (name == "count") ::SendMessageW(form_->BtnExclCheck.Handle(), BM_CLICK, 0, 0);
+  });
   Click(form_->BtnExclCheck);
+  win::SetPausePointForTesting({});
   ASSERT_EQ(dialogs.shown.size(), 2u);
   EXPECT_EQ(dialogs.shown[1].text, "確認を中止しました。");
   EXPECT_TRUE(form_->BtnExec.Enabled());

@@ -29,7 +29,7 @@ TEST_F(FollowUpTest, AnUnattendedFailureNotifiesWithTheAgeAndWaitsForItsCommand)
   StartWithLog("TO=" + dir.PathA() + "nothere\r\nRUN_FAIL=notify.bat\r\nRUN_DONE=done.bat\r\n",
                {"/AUTO"});
   effects_->exit_code = 5;
-  form_->BtnExecClick();
+  Exec();
   ASSERT_EQ(effects_->commands.size(), 1u);
   EXPECT_EQ(effects_->commands[0], L"notify.bat refused \"" + LogPath() + L"\" 2");
   EXPECT_EQ(effects_->finished, 1);
@@ -49,7 +49,7 @@ TEST_F(FollowUpTest, TheWindowShowsTheAgeStartsRunDoneUnwatchedAndAGoodRunClears
   dir.MakeFolder(L"dest");
   StartWithLog("TO=" + dir.PathA() + "dest\r\nRUN_DONE=\"C:\\my tools\\mail.exe\" -q\r\n", {});
   EXPECT_EQ(form_->LblAge.Caption(), "※ 最後に成功したバックアップは 6 日前です");
-  form_->BtnExecClick();
+  Exec();
   ASSERT_EQ(effects_->commands.size(), 1u);
   EXPECT_EQ(effects_->commands[0], L"\"C:\\my tools\\mail.exe\" -q done \"" + LogPath() + L"\" 0");
   EXPECT_EQ(effects_->finished, 0) << "the window never waits for the command";

@@ -1,12 +1,13 @@
 // The progress window as a user and the run see it: a real window under
 // Xvfb, its controls, its clock and title, and the abort button clicked the
-// way a user clicks it, handled where the run lets messages through.
+// way a user clicks it.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "app/progress_form.h"
 #include "backup/tree_copier.h"
+#include "support/pump.h"
 #include "support/temp_folder.h"
 #include "ui/control.h"
 #include "win/clock.h"
@@ -23,9 +24,6 @@ class ProgressForm : public ::testing::Test {
     app_ = std::make_unique<ui::Application>(::GetModuleHandleW(nullptr));
     form_ = std::make_unique<TForm3>(*app_, cancel_);
     ASSERT_NE(form_->Handle(), nullptr);
-    app_->SetMessageHook([this](MSG& msg, bool&) {
-      if (on_message_) on_message_(msg);
-    });
   }
   void TearDown() override {
     form_.reset();
@@ -34,11 +32,12 @@ class ProgressForm : public ::testing::Test {
   // As the run does it: show the window, then let it paint once.
   void Start(bool title_progress = false) {
     form_->StartProgress(title_progress);
-    app_->ProcessMessages();
+    test::Pump(*app_);
   }
-  // The copy run's count of the tree below `folder`, shown in the window.
-  [[nodiscard]] bool Count(const std::wstring& folder) {
-    backup::TreeCopier copier(*form_, [] { return uint64_t{0}; });
+  // The copy run's count of the tree below `folder`, shown in the window
+  // (through `sink`, by default the window itself).
+  [[nodiscard]] bool Count(const std::wstring& folder, backup::ProgressSink* sink = nullptr) {
+    backup::TreeCopier copier(sink ? *sink : *form_, [] { return uint64_t{0}; });
     if (!copier.CountFiles(folder)) return false;
     copier.ShowTotal();
     return true;
@@ -50,13 +49,33 @@ class ProgressForm : public ::testing::Test {
   static std::wstring Text(HWND window) { return ui::WindowTextWide(window); }
 
   test::TempFolder temp_;
-  bool cancel_ = false;
+  std::atomic<bool> cancel_{false};
   std::unique_ptr<ui::Application> app_;
   std::unique_ptr<TForm3> form_;
-  std::function<void(MSG&)> on_message_;
 };
 
 std::wstring W(std::string_view cp932) { return win::ToWide(cp932); }
+
+// The window as the run's sink, with 中断 clicked once it shows a total of 10.
+class AbortAtTen final : public backup::ProgressSink {
+ public:
+  explicit AbortAtTen(TForm3& form) : form_(form) {}
+  bool clicked = false;
+  std::atomic<bool>& CancelRequested() noexcept override { return form_.CancelRequested(); }
+  void BackupBegins(bool copy_run) override { form_.BackupBegins(copy_run); }
+  void BackupEnds(bool copy_run) override { form_.BackupEnds(copy_run); }
+  void ShowCount(int32_t files) override {
+    form_.ShowCount(files);
+    if (clicked || files != 10) return;
+    clicked = true;
+    ::SendMessageW(form_.BtnAbort(), BM_CLICK, 0, 0);
+  }
+  void ShowTotal(int32_t files) override { form_.ShowTotal(files); }
+  void ShowCopied(int32_t files) override { form_.ShowCopied(files); }
+
+ private:
+  TForm3& form_;
+};
 
 // Fixes "now" for the window's clock; restored after each test.
 class FixedClock {
@@ -139,7 +158,7 @@ TEST_F(ProgressForm, AnUnattendedStartShowsOnTopWithoutTakingTheFocus) {
   ASSERT_NE(elsewhere, nullptr);
   ::SetForegroundWindow(elsewhere);
   ::SetFocus(elsewhere);
-  app_->ProcessMessages();
+  test::Pump(*app_);
   ASSERT_EQ(::GetFocus(), elsewhere);
 
   Start(/*title_progress=*/true);
@@ -218,19 +237,11 @@ TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
   // descent does not depend on the order of the listing: 0, 5, then 10.
   for (const wchar_t* folder : {L"a", L"b", L"c"}) MakeFiles(std::wstring(L"src\\") + folder, 5);
   // The user presses the abort button once the window shows a total of 10.
-  // Messages reach the hook only where the count lets them through; the
-  // label growing by a digit gives one there to notice.
   const HWND total = form_->LblFileAll().Handle();
-  bool clicked = false;
-  on_message_ = [&](MSG&) {
-    if (!clicked && Text(total) == L"10") {
-      clicked = true;
-      ::PostMessageW(form_->BtnAbort(), BM_CLICK, 0, 0);
-    }
-  };
+  AbortAtTen sink(*form_);
   Start(true);
-  EXPECT_FALSE(Count(temp_.Path() + L"src\\"));
-  EXPECT_TRUE(clicked);
+  EXPECT_FALSE(Count(temp_.Path() + L"src\\", &sink));
+  EXPECT_TRUE(sink.clicked);
   EXPECT_TRUE(cancel_);
   EXPECT_EQ(Text(total), L"10");
   EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
@@ -239,9 +250,8 @@ TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
   // (posted, as the system posts it) is handled and writes the title, and
   // the timer is still set.
   app_->SetTitle("Yorudex");
-  on_message_ = {};
   ::PostMessageW(form_->Handle(), WM_TIMER, TForm3::kTimerId, 0);
-  app_->ProcessMessages();
+  test::Pump(*app_);
   EXPECT_EQ(app_->Title(), "Yorudex 0%");
   EXPECT_TRUE(::KillTimer(form_->Handle(), TForm3::kTimerId));
   form_->StopProgress();

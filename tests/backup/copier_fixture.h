@@ -57,7 +57,7 @@ class CopierTest : public ::testing::Test {
   [[nodiscard]] std::vector<std::string> Shown() const {
     std::vector<std::string> shown;
     for (const std::string& e : sink_.events)
-      if (e != "messages") shown.push_back(e);
+      if (e != "report") shown.push_back(e);
     return shown;
   }
 

@@ -1,5 +1,5 @@
 // Counting and copying real trees in a fresh temporary folder, with a sink
-// that records what the copier shows and where it lets messages through.
+// that records what the copier shows and where it reports.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -83,8 +83,8 @@ TEST_F(CopierTree, TenSmallFilesRefreshTheGaugeAfterTheFourthAndEighthOnly) {
   EXPECT_EQ(sink_.total, 10);
   ASSERT_TRUE(copier_->CopyTree(target_, source_));
   // 10 is no multiple of 4: the count stays at 8 until the run ends.
-  EXPECT_EQ(sink_.events, (std::vector<std::string>{"copied 0", "messages", "copied 4", "messages",
-                                                    "copied 8", "messages"}));
+  EXPECT_EQ(sink_.events, (std::vector<std::string>{"copied 0", "report", "copied 4", "report",
+                                                    "copied 8", "report"}));
   EXPECT_EQ(copier_->FilesCopied(), 10);
   for (const auto& name : FilesOnly(WalkOrder(source_))) ExpectSameFile(name);
   EXPECT_EQ(FilesOnly(WalkOrder(target_)).size(), 10u);
@@ -319,11 +319,12 @@ TEST_F(ParallelCopy, FailuresAreReportedInTheWalksOrderOnThisThreadAsWithOneCopy
     EXPECT_EQ(seen, expected) << threads << " at a time";
     for (const auto& entry : FilesOnly(order)) {
       const bool missing = std::ranges::find(unreadable, entry) != std::end(unreadable);
-      if (missing)
+      if (missing) {
         // Never left under its name, torn or empty.
         EXPECT_FALSE(Exists(target + entry)) << win::FromWide(entry);
-      else if (!entry.starts_with(L"sub2\\"))
+      } else if (!entry.starts_with(L"sub2\\")) {
         EXPECT_EQ(ReadFile(target + entry), ReadFile(source_ + entry)) << win::FromWide(entry);
+      }
     }
     EXPECT_FALSE(Exists(target + L"sub2\\x.txt"));
   }

@@ -52,7 +52,7 @@ TEST_F(BackupRun, EachSourceIsCopiedUnderItsLastFolderNameAndShownToTheSink) {
   // and each folder entered, and once by time (the fourth file).
   EXPECT_EQ(sink.events.front(), "begin copy");
   EXPECT_EQ(sink.events.back(), "end");
-  EXPECT_EQ(std::ranges::count(sink.events, "messages"), 1 + 2 * 3 + 1 + 2 * 2 + 1);
+  EXPECT_EQ(std::ranges::count(sink.events, "report"), 1 + 2 * 3 + 1 + 2 * 2 + 1);
   EXPECT_EQ(sink.total, 4);
   EXPECT_EQ(sink.copied, 4);
 }

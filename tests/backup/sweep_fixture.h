@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -61,7 +62,7 @@ class SweepTest : public ::testing::Test {
   bool MakeLink(const std::wstring& link, const std::wstring& target);
 
   backup::SweepContext context_;
-  bool cancel_ = false;
+  std::atomic<bool> cancel_{false};
   std::array<bool, 7> flags_{};
   std::function<void(const std::string&)> on_log_;
   std::function<void(int)> on_weekday_;

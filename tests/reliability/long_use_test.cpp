@@ -276,7 +276,7 @@ TEST_F(LongUseInOneProcess, SixtyRunsDoNotGrowHandlesWindowsOrMemory) {
     const long day = first + k;
     const Civil d = CivilFromDays(day);
     SetNow(EncodeDateTime(d.year, d.month, d.day, 12, 0));
-    form_->BtnExecClick();
+    Exec();
     // Each run shows its own month's log, its own lines last.
     const std::string& text = form_->RunLog().Text();
     ExpectedRun expected{Stamp(day), {}};

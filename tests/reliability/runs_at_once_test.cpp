@@ -53,6 +53,11 @@ struct OpenWindow {
     form.AttachProgressForm(progress);
   }
   ~OpenWindow() { win::SetClockForTesting(nullptr); }
+  // 実行, and the run to its end.
+  void Exec() {
+    form.BtnExecClick();
+    PumpUntil(app, [this] { return !form.Busy(); });
+  }
   // Last to go: the closed window's quit request must not reach the next test.
   struct Drain {
     ~Drain() {
@@ -88,14 +93,14 @@ TEST_F(RunsAtOnce, AWindowLeftOpenAcrossAMonthsEndKeepsTheScheduledRunsLines) {
     PauseAt pause(L"log-save");
     Run(KilledRun(), "2001-06-01 00:45:00", [&] {
       if (!pause.Reached()) return false;
-      window.form.BtnExecClick();
+      window.Exec();
       return true;
     });
   }
   ASSERT_EQ(window.dialogs.shown.size(), 1u);
   EXPECT_EQ("\t" + window.dialogs.shown[0].text, kBusy);
   win::SetClockForTesting([] { return EncodeDateTime(2001, 6, 1, 1, 0); });
-  window.form.BtnExecClick();
+  window.Exec();
   const std::string june = program.Log(L"0106");
   EXPECT_TRUE(LogHolds(june, "", {{"01/06/01 00:30:00", {kDone}}, {"01/06/01 01:00:00", {kDone}}}));
   EXPECT_EQ(window.form.RunLog().Text(), june);

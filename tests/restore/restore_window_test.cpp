@@ -35,12 +35,12 @@ class RestoreWindowTest : public ::testing::Test {
     // Down and up: a push button clicks when its key comes up.
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
     ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0xC0000001);
-    app.ProcessMessages();
+    Pump(app);
   }
 
   void Type(std::wstring_view text) {
     for (const wchar_t c : text) ::PostMessageW(::GetFocus(), WM_CHAR, c, 1);
-    app.ProcessMessages();
+    Pump(app);
   }
 
   // Work\a.txt in two backups, the later one of 26/01/05 09:05.
@@ -55,7 +55,7 @@ class RestoreWindowTest : public ::testing::Test {
     window_.emplace(app, dialogs,
                     restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
                     questions);
-    app.ProcessMessages();
+    Pump(app);
     return *window_;
   }
   void TearDown() override { window_.reset(); }
@@ -90,6 +90,7 @@ TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
     ASSERT_EQ(::GetFocus(), next->Handle());
   }
   Press(VK_SPACE);
+  PumpUntil(app, [&] { return !window.Busy(); });
 
   EXPECT_EQ(dir.ReadFile(L"src\\Work\\a.txt"), "backed up");
   EXPECT_EQ(dir.ReadFile(L"src\\Work\\other.txt"), "stays");
@@ -132,6 +133,7 @@ TEST_F(RestoreWindowTest, ATypedPathAndEnterListItsVersionsAndTheSummaryNamesThe
   Press(VK_TAB);  // 元の場所へ復元
   ASSERT_EQ(::GetFocus(), window.BtnRestore.Handle());
   Press(VK_SPACE);
+  PumpUntil(app, [&] { return !window.Busy(); });
   EXPECT_EQ(questions.existing_file, dir.Path() + L"src\\Work\\a.txt");
   EXPECT_EQ(dir.ReadFile(L"src\\Work\\a.txt"), "the user's");
   EXPECT_EQ(dir.ReadFile(L"src\\Work\\a (260105_0905).txt"), "backed up");
@@ -148,7 +150,7 @@ TEST_F(RestoreWindowTest, ATypedPathAndEnterListItsVersionsAndTheSummaryNamesThe
   RECT before;
   ::GetWindowRect(window.ListVersions.Handle(), &before);
   ::SetWindowPos(window.Handle(), nullptr, 0, 0, 1100, 800, SWP_NOZORDER | SWP_NOMOVE);
-  app.ProcessMessages();
+  Pump(app);
   RECT after;
   ::GetWindowRect(window.ListVersions.Handle(), &after);
   EXPECT_GT(after.right - after.left, before.right - before.left);

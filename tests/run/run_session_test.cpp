@@ -64,14 +64,13 @@ class FakeFront final : public SessionFront, public backup::ProgressSink {
   void ShowFaultField(settings::CheckedField) override { shown += "page;"; }
   void HoldCommands(bool hold) override { held += hold ? 1 : -1; }
   backup::ProgressSink& Progress() override { return *this; }
-  bool& CancelRequested() noexcept override { return cancel; }
+  std::atomic<bool>& CancelRequested() noexcept override { return cancel; }
   void BackupBegins(bool) override {}
   void BackupEnds(bool) override {}
   void ShowCount(int32_t) override {}
   void ShowTotal(int32_t) override {}
   void ShowCopied(int32_t) override {}
-  void LetMessagesThrough() override {}
-  bool cancel = false;
+  std::atomic<bool> cancel{false};
 };
 
 class RunSessionTest : public ::testing::Test {

@@ -36,7 +36,7 @@ app::TForm2& FormTest::Start(std::vector<std::string> args) {
   app_->SetTitle("Yorudex");
   app::StartupOptions options{dir.Path() + L"Yorudex.exe", std::move(args)};
   place_ = std::make_unique<run::FolderPlace>(dir.PathA());
-  // A run lets messages through, where a test acts, after every fourth file.
+  // A run shows its copied count, where a test acts, after every fourth file.
   place_->SetTicksForTesting(SteppedTicks());
   session_ = std::make_unique<run::RunSession>(*place_, dir.PathA() + "log\\",
                                                run::UnattendedCommandLine(options.args));

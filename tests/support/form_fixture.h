@@ -12,6 +12,7 @@
 #include "app/progress_form.h"
 #include "run/folder_place.h"
 #include "run/run_session.h"
+#include "support/pump.h"
 #include "support/temp_folder.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -82,7 +83,15 @@ class FormTest : public ::testing::Test {
   void SetNow(DateTime when);
   // Clicks a control as a user would and lets the window handle what follows.
   void Click(const ui::Control& control);
-  void Pump() { app_->ProcessMessages(); }
+  // The window's messages, until no run or walk it started goes on.
+  void Pump() {
+    PumpUntil(*app_, [this] { return !form_ || !form_->Busy(); });
+  }
+  // 実行, and the run to its end.
+  void Exec() {
+    form_->BtnExecClick();
+    Pump();
+  }
   [[nodiscard]] bool FormOpen() const;
   [[nodiscard]] std::string Ini() const { return dir.ReadFile(L"Yorudex.INI"); }
   [[nodiscard]] bool IniExists() const { return dir.Exists(L"Yorudex.INI"); }

@@ -1,10 +1,10 @@
 #pragma once
 // The window-free backup run in this process: real folders in a fresh
 // temporary folder, a clock that stands where the test puts it, and a
-// progress sink that records what the run shows and acts where the run lets
-// messages through.
+// progress sink that records what the run shows and acts where it reports.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,8 +18,8 @@
 namespace yx::test {
 
 // The milliseconds a copy run reads to pace its refreshes, 25 more at every
-// reading, which comes once per file copied: the copied count is shown, and
-// messages go through, after every fourth file whatever the machine's speed.
+// reading, which comes once per file copied: the copied count is shown
+// after every fourth file whatever the machine's speed.
 [[nodiscard]] inline std::function<uint64_t()> SteppedTicks() {
   return [ms = uint64_t{0}]() mutable { return ms += 25; };
 }
@@ -27,42 +27,47 @@ namespace yx::test {
 class RecordingSink final : public backup::ProgressSink {
  public:
   // Every call but the count's running total, as "begin copy", "total 8",
-  // "copied 4", "messages", "end".
+  // "copied 4", "report", "end".
   std::vector<std::string> events;
   int32_t count = 0;
   int32_t total = -1;
   int32_t copied = 0;
-  bool cancel = false;
-  // Run where messages go through.
+  std::atomic<bool> cancel{false};
+  // Run at every report, after it is recorded.
   std::function<void()> on_messages;
 
-  // As a click on the abort button: handled where messages go through,
-  // this point's when pressed from on_messages.
+  // As a click on the abort button, taken by the window once it has shown
+  // this report (when pressed from on_messages) or the next one.
   void PressAbort() { abort_pressed_ = true; }
 
-  bool& CancelRequested() noexcept override { return cancel; }
+  std::atomic<bool>& CancelRequested() noexcept override { return cancel; }
   void BackupBegins(bool copy_run) override {
     events.push_back(copy_run ? "begin copy" : "begin archive");
-    LetMessagesThrough();
+    Reported();
   }
   void BackupEnds(bool) override { events.push_back("end"); }
-  void ShowCount(int32_t files) override { count = files; }
+  void ShowCount(int32_t files) override {
+    count = files;
+    Reported();
+  }
   void ShowTotal(int32_t files) override {
     total = files;
     events.push_back("total " + std::to_string(files));
+    Reported();
   }
   void ShowCopied(int32_t files) override {
     copied = files;
     events.push_back("copied " + std::to_string(files));
+    Reported();
   }
-  void LetMessagesThrough() override {
-    events.push_back("messages");
+
+ private:
+  void Reported() {
+    events.push_back("report");
     if (on_messages) on_messages();
     if (abort_pressed_) cancel = true;
     abort_pressed_ = false;
   }
-
- private:
   bool abort_pressed_ = false;
 };
 

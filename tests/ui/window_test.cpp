@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 
+#include "support/pump.h"
 #include "ui/application.h"
 
 namespace yx::ui {
@@ -62,7 +63,7 @@ TEST(Window, AFaultInAHandlerIsKeptAndEndsTheMessageLoop) {
   }
 
   ::PostMessageW(probe.Handle(), kThrow, 0, 0);
-  app.ProcessMessages();
+  test::Pump(app);
   EXPECT_TRUE(app.Terminated());
   EXPECT_TRUE(app.Faulted());
   static_cast<void>(TakeWindowFault());

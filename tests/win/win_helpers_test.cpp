@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_folder.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -74,6 +75,18 @@ TEST(Folders, ATreeIsMadeWithItsParentsAndASingleFolderNeedsItsParent) {
   EXPECT_FALSE(CreateFolderTree(dir.Path() + L"f\\g"));
   EXPECT_FALSE(FolderExists(std::string_view("C:\\\x81")));  // a lone lead byte names nothing
   EXPECT_FALSE(FolderExists(std::string_view("")));
+}
+
+// The error is the failed call's, whatever the path's expression calls after
+// it: here a lookup that fails with an error of its own.
+TEST(Failure, KeepsTheErrorOfTheCallNotOfThePathsExpression) {
+  ::SetLastError(ERROR_SHARING_VIOLATION);
+  const Failure failure = Failure::Last("ReadFile").At([] {
+    (void)::GetFileAttributesW(L"C:\\no such folder\\x");
+    return std::wstring(L"C:\\held.txt");
+  }());
+  EXPECT_EQ(failure.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(failure.Text().rfind("C:\\held.txt: エラー 32", 0), 0u) << failure.Text();
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+#pragma once
+// Long work off a window's thread. The window starts one job at a time on a
+// thread of its own and keeps answering its messages meanwhile: what the job
+// needs of a window (a box, a control's text) it asks for through
+// CallOnWindowThread, which the window's thread runs between two of its
+// messages, and its end comes back as a posted call. No loop of messages is
+// nested inside another: the window's own loop is the only one.
+#include <windows.h>
+
+#include <functional>
+
+#include "win/unique_handle.h"
+
+namespace yx::ui {
+
+class Worker {
+ public:
+  Worker() = default;
+  // Waits for a job still running (its window is going away), answering the
+  // calls it sends meanwhile so that it can end.
+  ~Worker();
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+  // From the window's thread only: a job started and its end not yet handled.
+  [[nodiscard]] bool Busy() const noexcept { return busy_; }
+
+  // Starts `job` on a thread of its own, unless one is busy (false). Once it
+  // returns, `done` runs on the thread of `window` (a window of ui::Window),
+  // Busy() already false; a fault the job threw is thrown there instead, so
+  // the window's barrier keeps it as any handler's fault.
+  bool Start(HWND window, std::function<void()> job, std::function<void()> done = {});
+
+ private:
+  struct Job;
+  static DWORD WINAPI Entry(void* job) noexcept;
+  void Join() noexcept;
+
+  win::UniqueKernelHandle thread_;
+  bool busy_ = false;
+};
+
+}  // namespace yx::ui
