@@ -3,6 +3,20 @@
 #include "ui/dpi.h"
 
 namespace yx::ui {
+namespace {
+
+struct FontSwap {
+  HFONT from, to;
+};
+
+BOOL CALLBACK SwapFont(HWND child, LPARAM lp) {
+  const auto* swap = reinterpret_cast<const FontSwap*>(lp);
+  if (reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)) == swap->from)
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(swap->to), TRUE);
+  return TRUE;
+}
+
+}  // namespace
 
 win::UniqueGdiObject MakeFont(const wchar_t* face, int pixels, bool bold, int dpi) {
   return win::UniqueGdiObject(::CreateFontW(
@@ -18,18 +32,8 @@ void RemakeFont(HWND top, win::UniqueGdiObject& font, const wchar_t* face, int p
     font = std::move(made);
     return;
   }
-  struct Swap {
-    HFONT from, to;
-  } swap{AsFont(font), AsFont(made)};
-  ::EnumChildWindows(
-      top,
-      [](HWND child, LPARAM lp) -> BOOL {
-        const auto* s = reinterpret_cast<const Swap*>(lp);
-        if (reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)) == s->from)
-          ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(s->to), TRUE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&swap));
+  FontSwap swap{AsFont(font), AsFont(made)};
+  ::EnumChildWindows(top, &SwapFont, reinterpret_cast<LPARAM>(&swap));
   font = std::move(made);
 }
 
