@@ -81,6 +81,23 @@ class QuietEffects final : public app::SystemEffects {
   std::string Notify(std::string_view) override { return {}; }
 };
 
+TEST(Notice, ATitleOfWhatFailedOneShortReasonAndTheAgeSaidShort) {
+  app::RunEnding ending;
+  ending.outcome = backup::RunOutcome::kFailed;
+  // A first line far longer than a balloon shows: cut at a whole character.
+  ending.run_lines =
+      "START=01/05/23 09:05:00\r\n\t" + std::string(20, 'x') + "表表表表表表表表\r\n";
+  log::BackupAge age;
+  age.state = log::AgeState::kOld;
+  age.days = 6;
+  EXPECT_EQ(app::NoticeText(ending, app::NoticeAge(age, 3)),
+            "バックアップに失敗しました\r\n" + std::string(20, 'x') +
+                "表表表…\r\n最後の成功は 6 日前です");
+  EXPECT_EQ(app::NoticeAge(age, 0), "") << "WARN_DAYS=0 warns of nothing";
+  ending.outcome = backup::RunOutcome::kCancelled;
+  EXPECT_EQ(app::NoticeText(ending, ""), "バックアップを中断しました");
+}
+
 TEST(FollowUpCommand, AMissingFailingOrTalkativeCommandEndsInOneLineOrNone) {
   TempFolder dir;
   // 1 MB of output that nobody reads: a pipe nobody drains would hang it.
