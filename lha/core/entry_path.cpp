@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/windows_name.h"
+
 namespace yx::lha {
 namespace {
 
@@ -37,28 +39,6 @@ std::vector<std::basic_string<Char>> Split(std::basic_string_view<Char> path, Is
 }
 
 bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-
-char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
-
-// CON, PRN, AUX, NUL, COM0-9, LPT0-9 (and their superscript digits), CONIN$
-// and CONOUT$, in any case, before any extension: Windows opens the device.
-bool IsDeviceName(const std::u16string& name) {
-  std::u16string stem = name.substr(0, name.find(u'.'));
-  while (!stem.empty() && stem.back() == u' ') stem.pop_back();
-  for (char16_t& c : stem) c = Upper(c);
-  static constexpr std::array<std::u16string_view, 6> kPlain{u"CON", u"PRN",    u"AUX",
-                                                             u"NUL", u"CONIN$", u"CONOUT$"};
-  if (std::find(kPlain.begin(), kPlain.end(), stem) != kPlain.end()) return true;
-  if (stem.size() != 4 || (stem.compare(0, 3, u"COM") != 0 && stem.compare(0, 3, u"LPT") != 0))
-    return false;
-  const char16_t d = stem[3];
-  return (d >= u'0' && d <= u'9') || d == u'\u00B9' || d == u'\u00B2' || d == u'\u00B3';
-}
-
-bool IsForbidden(char16_t c) {
-  return c < 0x20 || c == u'<' || c == u'>' || c == u':' || c == u'"' || c == u'/' || c == u'\\' ||
-         c == u'|' || c == u'?' || c == u'*';
-}
 
 }  // namespace
 
@@ -100,10 +80,20 @@ PathVerdict CheckPath(std::vector<std::u16string>& parts, bool* root_removed) {
   std::erase(parts, u".");
   if (parts.empty()) return PathVerdict::kEmpty;
   for (const std::u16string& p : parts) {
-    if (p == u"..") return PathVerdict::kParent;
-    if (std::any_of(p.begin(), p.end(), IsForbidden)) return PathVerdict::kBadCharacter;
-    if (p.back() == u'.' || p.back() == u' ') return PathVerdict::kBadEnd;
-    if (IsDeviceName(p)) return PathVerdict::kDevice;
+    switch (CheckWindowsName(p)) {
+      case NameVerdict::kOk:
+        break;
+      case NameVerdict::kEmpty:
+        return PathVerdict::kEmpty;
+      case NameVerdict::kParent:
+        return PathVerdict::kParent;
+      case NameVerdict::kDevice:
+        return PathVerdict::kDevice;
+      case NameVerdict::kBadCharacter:
+        return PathVerdict::kBadCharacter;
+      case NameVerdict::kBadEnd:
+        return PathVerdict::kBadEnd;
+    }
   }
   return PathVerdict::kOk;
 }

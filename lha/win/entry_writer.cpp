@@ -19,10 +19,6 @@ std::wstring SystemReason(DWORD error) {
   return reason.empty() ? L"error " + std::to_wstring(error) : reason;
 }
 
-bool IsLinkOrFile(DWORD attributes) {
-  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Gives the file open as `file` the name `long_target` (a "\\?\" path).
 // Through the handle rather than by name after closing it: under Wine a
 // rename by name opens the file once more, a server round trip per entry.
@@ -44,44 +40,17 @@ uint64_t Ticks(const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | 
 
 }  // namespace
 
-std::wstring FoldedName(std::wstring path) {
-  if (!path.empty()) ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-  return path;
-}
-
 WriteOutcome MakeFolders(const std::wstring& base, const std::vector<std::wstring>& parts,
                          size_t count, KnownFolders* known) {
-  std::wstring path = base;
-  for (size_t i = 0; i < count; ++i) {
-    path += parts[i];
-    std::wstring key;
-    if (known) {
-      key = FoldedName(path + L'\\');
-      if (known->real.contains(key)) {
-        path += L'\\';
-        continue;
-      }
-    }
-    const std::wstring long_path = yx::win::ToLongPath(path);
-    DWORD a = ::GetFileAttributesW(long_path.c_str());
-    bool made = false;
-    if (a == INVALID_FILE_ATTRIBUTES) {
-      made = ::CreateDirectoryW(long_path.c_str(), nullptr) != FALSE;
-      if (!made && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-        const DWORD error = ::GetLastError();
-        return {kErrorMakeDirectory, path + L": " + SystemReason(error)};
-      }
-      a = ::GetFileAttributesW(long_path.c_str());
-    }
-    if (a == INVALID_FILE_ATTRIBUTES || IsLinkOrFile(a))
-      return {kErrorMakeDirectory, path + L": a file or a link stands where a folder goes"};
-    if (known) {
-      if (made) known->made.insert(key);
-      known->real.insert(std::move(key));
-    }
-    path += L'\\';
-  }
-  return {};
+  KnownFolders own;
+  const yx::win::FolderOutcome made =
+      yx::win::MakeFolders(base, parts, count, known ? *known : own);
+  if (made.Ok()) return {};
+  return {kErrorMakeDirectory,
+          made.path + L": " +
+              (made.fault == yx::win::FolderOutcome::Fault::kBlocked
+                   ? std::wstring(L"a file or a link stands where a folder goes")
+                   : SystemReason(made.error))};
 }
 
 EntryFile::~EntryFile() {

@@ -8,12 +8,12 @@
 #include <windows.h>
 
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "lha/core/archive_reader.h"
 #include "lha/core/command_line.h"
 #include "lha/core/entry_decoder.h"
+#include "win/tree_writer.h"
 #include "win/unique_handle.h"
 
 namespace yx::lha::win {
@@ -23,17 +23,10 @@ struct WriteOutcome {
   std::wstring what;  // for the output, with the system's error where there is one
 };
 
-// What one extraction learned of the folders under its base, so that each
-// is checked once and not at every entry: under Wine a name looked up and
-// not found reads the whole folder (names there are matched ignoring case).
-// Paths folded by FoldedName, ending in '\'.
-struct KnownFolders {
-  std::unordered_set<std::wstring> real;  // found as real folders, or made
-  std::unordered_set<std::wstring> made;  // made by this extraction: empty then
-};
-
-// `path` in capitals, as names are compared on Windows.
-[[nodiscard]] std::wstring FoldedName(std::wstring path);
+// The folders known to one extraction, and how names compare: the tree
+// writer's, which the restore shares.
+using yx::win::FoldedName;
+using yx::win::KnownFolders;
 
 // Makes `parts` (names below `base`, which ends in '\') as folders; false and
 // the reason when one is a file or a link, or cannot be made. Folders in

@@ -145,7 +145,9 @@ void WriteBehind::Do(Job& job) {
       if (!known_.real.contains(FoldedName(folder))) WaitNamed();
       const WriteOutcome w = MakeFolders(base_, job.parts, job.parts.size(), &known_);
       if (w.code != 0) return Line(w.code, w.what);
-      folders_.emplace_back(job.entry, std::move(folder));
+      // A folder that was there is the user's: its times and attributes stay.
+      if (known_.made.contains(FoldedName(folder)))
+        folders_.emplace_back(job.entry, std::move(folder));
       return;
     }
     case Kind::kBegin: {

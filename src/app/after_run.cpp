@@ -174,6 +174,10 @@ std::vector<std::string> FollowUpRun(const RunEnding& ending, const settings::Se
         lines.push_back(key + " のコマンドが終了コード " + std::to_string(exit_code) +
                         " で終わりました");
       break;
+    case win::CommandProcess::End::kWaitFailed:
+      lines.push_back(key + " のコマンドの終了を待てませんでした (WAIT_FAILED): " +
+                      win::ErrorReason(exit_code));
+      break;
     case win::CommandProcess::End::kNotStarted:
       break;
   }

@@ -28,9 +28,7 @@ namespace {
 
 yx::app::StartupOptions ReadStartup() {
   yx::app::StartupOptions options;
-  std::wstring exe(32768, L'\0');
-  exe.resize(::GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
-  options.exe_path = exe;
+  options.exe_path = yx::win::ExePath();
   for (const std::wstring& arg : yx::win::ProgramArguments())
     options.args.push_back(yx::win::FromWide(arg));
   return options;

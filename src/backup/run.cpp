@@ -154,14 +154,23 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   copier.ExcludeFolder(win::WidePath(root));
   copier.SetExclusions(RunExclusions(s));
   // The count is what the progress of both modes is measured against.
+  bool some_empty = false;
   for (const std::string& source : sources) {
     if (!win::FolderExists(source)) {
       log_line(win::FaultLine(win::WidePath(source), NoFolderError(source)));
       return false;
     }
+    const int32_t before = copier.FileTotal();
     if (!copier.CountFiles(win::WidePath(source))) return false;
+    // A share that came up empty, a folder emptied by mistake: a backup of
+    // nothing would pass for a good one and let the real ones expire.
+    if (copier.FileTotal() == before) {
+      log_line("PATH=" + source + " にはバックアップするファイルがありません");
+      some_empty = true;
+    }
   }
   LogExcluded(copier.Excluded(), copier.FileTotal(), log_line);
+  if (some_empty) return false;
   copier.ShowTotal();
 
   // Whatever could not be backed up is named in the log, and the run goes on

@@ -13,6 +13,7 @@
 #include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/text.h"
+#include "win/tree_walk.h"
 
 namespace yx::backup {
 namespace {
@@ -50,14 +51,17 @@ bool KeptAsNewest(const SweepContext& context, std::string_view folder, std::str
   return true;
 }
 
-// Anything but "." and ".." in the folder.
-bool HoldsAnything(const std::wstring& folder) {
-  bool any = false;
-  (void)win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
-    any = !win::IsDotEntry(e);
-    return !any;
-  });
-  return any;
+// A file somewhere below the folder, reached without a link: a run that
+// backed up nothing leaves its folders, and they are no backup to keep.
+bool HoldsAFile(const std::wstring& folder) {
+  win::TreeWalk walk(folder);
+  for (win::TreeWalk::Step step = walk.Next(); step != win::TreeWalk::Step::kEnd;
+       step = walk.Next()) {
+    if (step != win::TreeWalk::Step::kEntry || walk.Current().IsLink()) continue;
+    if (!walk.Current().IsFolder()) return true;
+    walk.Descend();
+  }
+  return false;
 }
 
 // The day cut-off "99" takes every day folder of a month before the cut-off month.
@@ -89,9 +93,9 @@ std::string FindNewestBackup(std::string_view root) {
   });
   std::sort(found.begin(), found.end(), std::greater<>());
   for (const auto& [key, name] : found) {
-    // A day folder left empty (by a run that failed before it wrote
-    // anything) is no backup to keep.
-    if (IsArchiveFileName(name) || HoldsAnything(win::WidePath(std::string(root) + name + '\\')))
+    // A day folder without a file (left by a run that failed before it
+    // wrote any, or that found nothing to back up) is no backup to keep.
+    if (IsArchiveFileName(name) || HoldsAFile(win::WidePath(std::string(root) + name + '\\')))
       return name;
   }
   return {};

@@ -87,6 +87,13 @@ bool IsUsableExclusion(std::string_view pattern) {
   return true;
 }
 
+bool TakesEveryName(std::string_view pattern) {
+  pattern = Trimmed(pattern);
+  if (!pattern.empty() && pattern.front() == '\\') pattern.remove_prefix(1);
+  return !pattern.empty() &&
+         (pattern == "*.*" || pattern.find_first_not_of('*') == std::string_view::npos);
+}
+
 Exclusions::Exclusions(std::span<const std::string> rows, uint64_t size_limit)
     : size_limit_(size_limit) {
   for (size_t row = 0; row < rows.size(); ++row) {

@@ -26,6 +26,11 @@ namespace yx {
 // no empty part between two '\'.
 [[nodiscard]] bool IsUsableExclusion(std::string_view cp932_pattern);
 
+// True for a pattern that takes every name at the top of a source ("*",
+// "*.*", "\*"): it would leave every backup empty, which is a mistake and
+// never a setting, so the check refuses it.
+[[nodiscard]] bool TakesEveryName(std::string_view cp932_pattern);
+
 class Exclusions {
  public:
   static constexpr int kNoMatch = -1;

@@ -11,6 +11,14 @@ namespace yx {
 class FileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  // `system_error`: the system's code for why, which the message words too.
+  FileError(const std::string& message, unsigned long system_error)
+      : std::runtime_error(message), system_error_(system_error) {}
+  // 0 when the failure was no system call's.
+  [[nodiscard]] unsigned long SystemError() const noexcept { return system_error_; }
+
+ private:
+  unsigned long system_error_ = 0;
 };
 
 // "%s" in `pattern` is replaced by `path`.

@@ -2,6 +2,7 @@
 
 #include "base/file_error.h"
 #include "log/run_log.h"
+#include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/unique_handle.h"
 #include "win/whole_file.h"
@@ -37,7 +38,7 @@ void RunLog::LoadLog(const std::string& cp932_path) {
   std::string content;
   switch (win::ReadWholeFile(win::ToLongPath(win::WidePath(cp932_path)), content)) {
     case win::ReadResult::Failed:
-      throw MakeFileError("ファイル %s は開けません", cp932_path);
+      throw win::SystemFileError("ファイル %s は開けません", cp932_path, ::GetLastError());
     case win::ReadResult::Missing:
     case win::ReadResult::Read:
       break;
@@ -66,7 +67,8 @@ void RunLog::SaveLog(const std::string& cp932_path) {
     unsaved_.clear();
     return;
   }
-  throw MakeFileError("ファイル %s を作成できません", cp932_path);
+  throw win::SystemFileError("ファイル %s を作成できません", cp932_path,
+                             path.empty() ? ERROR_INVALID_NAME : ::GetLastError());
 }
 
 }  // namespace yx::log

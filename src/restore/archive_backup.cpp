@@ -1,6 +1,7 @@
 #include "restore/archive_backup.h"
 
-#include "lha/core/entry_path.h"
+#include <algorithm>
+
 #include "lha/win/entry_names.h"
 #include "lha/win/unlha32_api.h"
 #include "restore/copy_backup.h"
@@ -18,8 +19,9 @@ struct ArchiveHandle {
   }
 };
 
-// The stored path, or empty when writing it could leave the target folder
-// (absolute, "..", a device name): such an entry is named, never offered.
+// The stored path, or empty when it could leave the target folder (absolute,
+// ".."): such an entry is named, never offered. A name Windows cannot hold
+// is offered, and the restore names it when it leaves it out.
 std::u16string SafePath(const std::wstring& stored) {
   std::vector<std::u16string> parts;
   for (size_t at = 0; at <= stored.size();) {
@@ -29,7 +31,9 @@ std::u16string SafePath(const std::wstring& stored) {
   }
   // A folder's path may end in a separator.
   if (parts.size() > 1 && parts.back().empty()) parts.pop_back();
-  if (lha::CheckPath(parts) != lha::PathVerdict::kOk) return {};
+  if (parts.front().empty() || std::find(parts.begin(), parts.end(), u"..") != parts.end())
+    return {};
+  std::erase(parts, u".");
   std::u16string path;
   for (const std::u16string& part : parts) path += (path.empty() ? u"" : u"\\") + part;
   return path;
@@ -127,6 +131,10 @@ ExtractResult ArchiveBackup::Extract(const StoredEntry& entry, const ContentSink
   if (entry.locator >= all.size() ||
       SafePath(lha::win::EntryWidePath(all[entry.locator].header)) != entry.path) {
     failure = shown + ": 一覧のあとで書庫が変わりました。";
+    return ExtractResult::kBackupUnreadable;
+  }
+  if (all[entry.locator].header.IsSymbolicLink()) {
+    failure = shown + ": バックアップの中のリンクなので復元しません。";
     return ExtractResult::kBackupUnreadable;
   }
   SinkBridge out(sink);

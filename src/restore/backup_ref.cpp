@@ -48,6 +48,7 @@ std::optional<BackupRef> ArchiveBackupOf(std::string_view month, std::string_vie
 }
 
 std::optional<DateTime> TimeOfId(std::string_view id) {
+  if (id.ends_with(".lzh")) id.remove_suffix(4);
   if (id.size() != 11 || id[6] != '_' || !IsTimeName(id.substr(7))) return std::nullopt;
   const std::optional<DateTime> date = backup::DateOfName(id.substr(0, 6));
   if (!date) return std::nullopt;
@@ -56,7 +57,9 @@ std::optional<DateTime> TimeOfId(std::string_view id) {
 
 std::string ShownTime(std::string_view id) {
   const std::optional<DateTime> time = TimeOfId(id);
-  return time ? FormatDateTime("yy/mm/dd hh:nn", *time) : std::string(id);
+  if (!time) return std::string(id);
+  // An archive told apart from a copy of its minute says so.
+  return FormatDateTime("yy/mm/dd hh:nn", *time) + (id.size() > 11 ? " (LZH)" : "");
 }
 
 void SortNewestFirst(std::vector<BackupRef>& backups) {
@@ -65,6 +68,24 @@ void SortNewestFirst(std::vector<BackupRef>& backups) {
     if (ka != kb) return ka > kb;
     return a.kind == BackupKind::kCopy && b.kind == BackupKind::kArchive;
   });
+}
+
+void TellSameMinuteApart(const std::vector<BackupRef*>& refs) {
+  for (size_t i = 1; i < refs.size(); ++i)
+    if (refs[i]->kind == BackupKind::kArchive && refs[i - 1]->kind == BackupKind::kCopy &&
+        refs[i]->id == refs[i - 1]->id)
+      refs[i]->id += ".lzh";
+}
+
+bool NamesBackup(std::string_view id, const BackupRef& ref) {
+  if (id == ref.id) return true;
+  if (ref.kind != BackupKind::kArchive || id.size() != 15 ||
+      id.substr(0, 11) != ref.id.substr(0, 11))
+    return false;
+  std::string extension(id.substr(11));
+  for (char& c : extension)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return extension == ".lzh";
 }
 
 }  // namespace yx::restore

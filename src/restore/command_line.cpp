@@ -6,6 +6,7 @@
 #include "restore/wide_text.h"
 #include "win/failure.h"
 #include "win/file_system.h"
+#include "win/program_arguments.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -18,12 +19,6 @@ struct Arguments {
   std::vector<std::u16string> paths;
   std::optional<Existing> existing;
 };
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-  return text;
-}
 
 // A folder given as "C:\Restored\" reaches the program as C:\Restored"
 // (the backslash escapes the quote); no path holds a quote, so it goes.
@@ -38,7 +33,7 @@ std::string Parse(const std::vector<std::wstring>& args, Arguments& a) {
       "使い方: /LIST ファイル名 [/FROM バックアップ先] または /RESTORE 日時 パス... /TO フォルダ "
       "[/OVERWRITE|/SKIP] [/FROM バックアップ先]";
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::wstring word = Upper(args[i]);
+    const std::wstring word = win::SwitchWord(args[i]);
     const bool has_value = i + 1 < args.size();
     if (word == L"/LIST" || word == L"/RESTORE") {
       if (!a.command.empty() || !has_value) return usage;
@@ -99,9 +94,11 @@ std::string WriteList(const Destination& d, const std::wstring& file) {
 // The reasons of what was not restored, or empty.
 std::vector<std::string> RestoreFromBackup(const Program& program, const Destination& d,
                                            const Arguments& a) {
-  const std::string id = win::FromWide(a.id);
-  const FoundBackup* backup = d.Find(id);
-  if (!backup) return {"バックアップ " + id + " がありません。"};
+  const std::string given = win::FromWide(a.id);
+  const FoundBackup* backup = d.Find(given);
+  if (!backup) return {"バックアップ " + given + " がありません。"};
+  // The backup's own id, however it was named, for the log and kept copies.
+  const std::string& id = backup->ref.id;
   const std::unique_ptr<BackupEntries> entries = OpenBackup(*backup);
   std::vector<StoredEntry> stored;
   std::string unreadable;
@@ -115,10 +112,12 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
   job.existing = a.existing.value_or(Existing::kKeepBoth);
   // Nothing to restore makes no target folder.
   RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
+  // What the backup holds and cannot be read or given back (a damaged
+  // archive's rest, a name that leads out of it) is left out too.
+  if (!unreadable.empty()) summary.failures.insert(summary.failures.begin(), unreadable);
   std::vector<std::string> reasons;
   for (const std::u16string& path : missing)
     reasons.push_back(win::FromWide(Wide(path)) + " はバックアップ " + id + " にありません。");
-  if (!unreadable.empty() && !missing.empty()) reasons.push_back(unreadable);
   for (std::string& failure : summary.failures) reasons.push_back(std::move(failure));
   try {
     LogRestore(program, RestoreLine(id, a.paths, job.target, summary));
@@ -132,7 +131,8 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
 
 int RunCommandLine(const Program& program, const std::vector<std::wstring>& args) {
   Arguments a;
-  const std::string command = args.empty() ? std::string() : win::FromWide(Upper(args[0]));
+  const std::string command =
+      args.empty() ? std::string() : win::FromWide(win::SwitchWord(args[0]));
   if (const std::string fault = Parse(args, a); !fault.empty()) {
     AppendErrorFile(program, command, fault);
     return kBadArguments;

@@ -18,7 +18,10 @@ class CopyBackup : public BackupEntries {
                         std::string& failure) override;
 
  private:
+  [[nodiscard]] bool Inside(HANDLE file, const StoredEntry& entry);
+
   std::wstring folder_;
+  std::wstring folder_opened_;  // OpenedPath of the folder, with a final backslash
 };
 
 // FILETIME as one number, and back.

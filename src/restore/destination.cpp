@@ -57,7 +57,7 @@ std::vector<LoggedRun> RunsOf(const std::set<std::string>& months, const std::ws
 
 const FoundBackup* Destination::Find(std::string_view id) const {
   for (const FoundBackup& b : backups)
-    if (b.ref.id == id && !b.incomplete) return &b;
+    if (NamesBackup(id, b.ref) && !b.incomplete) return &b;
   return nullptr;
 }
 
@@ -121,6 +121,9 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
       d.backups.push_back(std::move(found[i]));
     }
   }
+  std::vector<BackupRef*> sorted;
+  for (FoundBackup& b : d.backups) sorted.push_back(&b.ref);
+  TellSameMinuteApart(sorted);
   return d;
 }
 

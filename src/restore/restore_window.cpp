@@ -113,14 +113,13 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
   };
   app_.SetMainWindow(hwnd_);
   Layout();
-  LoadDestination(program_.Destination());
   SetBusy(false);
   // At rest there is no progress to show.
   ::ShowWindow(Gauge.Handle(), SW_HIDE);
   app_.ShowTaskbarEntry();
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
-  ListBackups.SetFocus();
+  LoadDestination(program_.Destination());
 }
 
 RestoreWindow::~RestoreWindow() {
@@ -169,18 +168,54 @@ const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
 }
 
 void RestoreWindow::LoadDestination(const std::wstring& root) {
+  if (busy_) return;
   destination_ = {};
-  if (root.empty())
-    destination_.fault =
-        "設定ファイルにバックアップ先がありません。「バックアップ先」で選んでください。";
-  else
-    destination_ = ScanDestination(root, program_.LogDir());
-  shown_.assign(destination_.backups.size(), std::nullopt);
+  shown_.clear();
   current_backup_.reset();
   current_path_.clear();
   version_backups_.clear();
+  ListBackups.SetRows({});
   ListVersions.SetRows({});
   TreeFiles.Show({});
+  // Every file of every backup is listed once, for the sizes and for the
+  // versions: on its own thread, the gauge moving with each backup, 中止
+  // stopping it before the next (those not listed show no size).
+  struct Loaded {
+    Destination destination;
+    std::vector<std::optional<Shown>> shown;
+  };
+  auto loaded = std::make_shared<Loaded>();
+  SetBusy(true);
+  (void)worker_.Start(
+      hwnd_,
+      [this, loaded, root, log_dir = program_.LogDir()] {
+        Destination& d = loaded->destination;
+        if (root.empty())
+          d.fault =
+              "設定ファイルにバックアップ先がありません。「バックアップ先」で選んでください。";
+        else
+          d = ScanDestination(root, log_dir);
+        loaded->shown.assign(d.backups.size(), std::nullopt);
+        for (size_t i = 0; i < d.backups.size() && !abort_; ++i) {
+          ui::CallOnWindowThread(hwnd_, [&] {
+            Gauge.SetMaxValue(static_cast<int32_t>(d.backups.size()));
+            Gauge.SetProgress(static_cast<int32_t>(i));
+          });
+          if (d.backups[i].incomplete) continue;
+          Shown& shown = loaded->shown[i].emplace();
+          (void)OpenBackup(d.backups[i])->List(shown.entries, shown.unreadable);
+        }
+      },
+      [this, loaded] {
+        destination_ = std::move(loaded->destination);
+        shown_ = std::move(loaded->shown);
+        SetBusy(false);
+        ShowDestination();
+        ListBackups.SetFocus();
+      });
+}
+
+void RestoreWindow::ShowDestination() {
   LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_.root));
   std::vector<std::vector<std::wstring>> rows;
   for (size_t i = 0; i < destination_.backups.size(); ++i) {
@@ -189,9 +224,11 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
                                   b.ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH"};
     if (b.incomplete) {
       row.insert(row.end(), {L"", L"", win::ToWide("作成中")});
+    } else if (!shown_[i]) {
+      row.insert(row.end(), {L"", L"", win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
     } else {
       uint64_t size = 0, files = 0;
-      for (const StoredEntry& e : EntriesOf(i).entries)
+      for (const StoredEntry& e : shown_[i]->entries)
         if (!e.folder) size += e.size, ++files;
       row.insert(row.end(), {SizeText(size), CountText(files),
                              win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});

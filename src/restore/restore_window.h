@@ -48,7 +48,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   RestoreWindow(const RestoreWindow&) = delete;
   RestoreWindow& operator=(const RestoreWindow&) = delete;
 
-  // Lists the backups of `root` (empty: none chosen).
+  // Lists the backups of `root` (empty: none chosen) and every file of each,
+  // on a thread of its own; the window shows them once done (Busy() false).
   void LoadDestination(const std::wstring& root);
   // The versions of the stored or original path in EditPath.
   void ShowVersions();
@@ -70,6 +71,7 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   };
   void CreateControls();
   const Shown& EntriesOf(size_t backup);
+  void ShowDestination();
   void ShowBackup();
   // Restores the current item into `folder`, or where it came from.
   void RestoreInto(std::optional<std::wstring> folder);

@@ -5,6 +5,7 @@
 #include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/text.h"
+#include "win/tree_writer.h"
 #include "win/unique_handle.h"
 
 namespace yx::restore {
@@ -20,26 +21,56 @@ std::wstring Long(const std::wstring& path) { return win::ToLongPath(path); }
 
 class FileRestore {
  public:
-  FileRestore(BackupEntries& backup, RestoreJob& job, RestoreSummary& summary)
-      : backup_(backup), job_(job), summary_(summary) {}
+  FileRestore(BackupEntries& backup, RestoreJob& job, RestoreSummary& summary,
+              win::WorkFolder& work)
+      : backup_(backup), job_(job), summary_(summary), work_(work) {}
 
   void Fail(const std::wstring& path, DWORD error, bool stop) {
     summary_.failures.push_back(win::FromWide(path) + ": " + win::ErrorReason(error));
     summary_.stopped = summary_.stopped || stop;
   }
+  void LeaveOut(const std::wstring& path, std::string_view why) {
+    summary_.failures.push_back(win::FromWide(path) + ": " + std::string(why));
+  }
 
-  void Folder(const std::wstring& path) {
-    if (::CreateDirectoryW(Long(path).c_str(), nullptr)) return;
-    const DWORD error = ::GetLastError();
-    const DWORD there = win::Attributes(path);
-    if (error == ERROR_ALREADY_EXISTS && there != INVALID_FILE_ATTRIBUTES &&
-        (there & FILE_ATTRIBUTE_DIRECTORY))
-      return;  // what it holds and what the backup holds meet
-    Fail(path, error, error != ERROR_ALREADY_EXISTS);
+  // Where the entry goes, its folders made; nothing when it is left out.
+  std::optional<std::wstring> Place(const PlannedEntry& p) {
+    const std::wstring path = job_.target + Wide(p.relative);
+    if (p.entry->link) {
+      LeaveOut(path, "バックアップの中のリンクなので復元しません。");
+      return std::nullopt;
+    }
+    std::vector<std::wstring> parts;
+    std::wstring name;
+    if (win::SplitPlacedPath(Wide(p.relative), parts, &name) != NameVerdict::kOk) {
+      LeaveOut(path, "名前 " + win::FromWide(name) + " は Windows で使えないので復元しません。");
+      return std::nullopt;
+    }
+    const win::FolderOutcome made = win::MakeFolders(
+        job_.target, parts, p.entry->folder ? parts.size() : parts.size() - 1, known_);
+    if (made.fault == win::FolderOutcome::Fault::kBlocked) {
+      LeaveOut(path, "途中の " + win::FromWide(made.path) +
+                         " がフォルダではない (ファイルかリンク) ので復元しません。");
+      return std::nullopt;
+    }
+    if (made.fault == win::FolderOutcome::Fault::kSystem) {
+      Fail(made.path, made.error, true);
+      return std::nullopt;
+    }
+    return path;
+  }
+
+  // Made by this restore: only then are its times and attributes ours to set.
+  [[nodiscard]] bool Made(const std::wstring& folder) const {
+    return known_.made.contains(win::FoldedName(folder + L'\\'));
   }
 
   void File(const StoredEntry& e, const std::wstring& path, size_t done, size_t total) {
     const DWORD there = win::Attributes(path);
+    if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_DIRECTORY)) {
+      LeaveOut(path, "同じ名前のフォルダ (かリンク) があるので復元しません。");
+      return;
+    }
     Existing existing = Existing::kKeepBoth;
     if (there != INVALID_FILE_ATTRIBUTES) {
       if (!job_.existing) job_.existing = job_.ask ? job_.ask(path) : Existing::kKeepBoth;
@@ -52,10 +83,8 @@ class FileRestore {
         ++summary_.skipped;
         return;
       }
-      // A folder of that name is never replaced by a file.
-      if (there & FILE_ATTRIBUTE_DIRECTORY) existing = Existing::kKeepBoth;
     }
-    const std::wstring temp = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    const std::wstring temp = work_.NextName();
     if (!Write(e, path, temp, done, total)) return;
     std::wstring placed = path;
     bool moved = false;
@@ -146,6 +175,8 @@ class FileRestore {
   BackupEntries& backup_;
   RestoreJob& job_;
   RestoreSummary& summary_;
+  win::WorkFolder& work_;
+  win::KnownFolders known_;
 };
 
 }  // namespace
@@ -153,19 +184,19 @@ class FileRestore {
 RestoreSummary Restore(BackupEntries& backup, const std::vector<PlannedEntry>& plan,
                        RestoreJob job) {
   RestoreSummary summary;
-  FileRestore one(backup, job, summary);
-  if (!win::CreateFolderTree(job.target)) {
+  win::WorkFolder work;
+  FileRestore one(backup, job, summary, work);
+  if (!win::CreateFolderTree(job.target) || !work.Open(job.target, L"YorudexRestore")) {
     one.Fail(job.target, ::GetLastError(), true);
     return summary;
   }
-  std::vector<const PlannedEntry*> folders;
+  std::vector<std::pair<const PlannedEntry*, std::wstring>> folders;
   for (size_t i = 0; i < plan.size() && !summary.cancelled && !summary.stopped; ++i) {
-    const std::wstring path = job.target + Wide(plan[i].relative);
-    if (plan[i].entry->folder) {
-      one.Folder(path);
-      folders.push_back(&plan[i]);
-    } else {
-      one.File(*plan[i].entry, path, i, plan.size());
+    if (const std::optional<std::wstring> path = one.Place(plan[i])) {
+      if (!plan[i].entry->folder)
+        one.File(*plan[i].entry, *path, i, plan.size());
+      else if (one.Made(*path))
+        folders.emplace_back(&plan[i], *path);
     }
     if (!summary.cancelled && job.progress && !job.progress(i + 1, plan.size()))
       summary.cancelled = true;
@@ -173,11 +204,13 @@ RestoreSummary Restore(BackupEntries& backup, const std::vector<PlannedEntry>& p
   // A folder's times and attributes last, deepest first: writing into a
   // folder changes its time, and a read-only one might refuse the writes.
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
-    const StoredEntry& e = *(*it)->entry;
-    const std::wstring path = Long(job.target + Wide((*it)->relative));
+    const StoredEntry& e = *it->first->entry;
+    const std::wstring path = Long(it->second);
+    // Never through a link put there since: its target is not ours to touch.
     win::UniqueFile folder(::CreateFileW(
         path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+        nullptr));
     const FILETIME created = ToFileTime(e.created), accessed = ToFileTime(e.accessed),
                    modified = ToFileTime(e.modified);
     if (!folder ||

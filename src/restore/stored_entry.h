@@ -16,6 +16,7 @@ struct StoredEntry {
   uint64_t size = 0;
   uint64_t created = 0, modified = 0, accessed = 0;  // FILETIMEs; 0 when not kept
   uint32_t attributes = 0;
+  bool link = false;     // a junction or symbolic link: never followed, never restored
   uint64_t locator = 0;  // where the backup keeps the content (an archive's offset)
 };
 

@@ -70,7 +70,7 @@ bool RunSession::CheckAndSave(const settings::Settings& settings, DateTime now,
 
 void RunSession::Run(const settings::Settings& settings, bool archiver_present,
                      SessionFront& front) {
-  // A run lets messages through: a second 実行 may arrive in the middle of it.
+  // One run at a time, whoever asks for a second one meanwhile.
   if (running_) return;
   std::string lock_failure;
   const LockTake lock = place_.TakeRunLock(lock_failure);

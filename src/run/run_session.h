@@ -66,7 +66,7 @@ class SessionFront {
   virtual void ShowError(std::string_view cp932_text) = 0;
   // The field at fault made current, before its message is shown.
   virtual void ShowFaultField(settings::CheckedField field) = 0;
-  // No save, second run or exit may start while a run lets messages through.
+  // No save, second run or exit may start while a run goes on.
   virtual void HoldCommands(bool hold) = 0;
   // The settings just went into the file: what the front shows is what it holds.
   virtual void SettingsSaved() {}

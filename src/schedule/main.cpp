@@ -4,13 +4,14 @@
 // beside the program and end with a non-zero status.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/date_time.h"
 #include "schedule/companion.h"
 #include "schedule/schedule_window.h"
-#include "ui/application.h"
+#include "ui/companion_main.h"
 #include "win/clock.h"
 #include "win/file_system.h"
 #include "win/program_arguments.h"
@@ -28,18 +29,6 @@ enum ExitStatus {
   kBadCommandLine = 4,
 };
 
-std::wstring ExePath() {
-  std::wstring exe(32768, L'\0');
-  exe.resize(::GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
-  return exe;
-}
-
-std::wstring Upper(std::wstring text) {
-  for (wchar_t& c : text)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-  return text;
-}
-
 // The line the program's own unattended runs write there, with the command.
 void AppendFailure(const std::wstring& folder, const std::wstring& command,
                    const std::string& reason) {
@@ -54,7 +43,7 @@ void AppendFailure(const std::wstring& folder, const std::wstring& command,
 }
 
 int RunCommand(const std::vector<std::wstring>& args, const std::wstring& exe) {
-  const std::wstring command = Upper(args[0]);
+  const std::wstring command = win::SwitchWord(args[0]);
   const Wanted wanted = ReadWanted(exe);
   std::string failure;
   int status = kDone;
@@ -89,14 +78,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // service's documented examples set it; when it fails, COM's defaults stand.
   (void)::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, 0, nullptr);
-  const std::wstring exe = ExePath();
-  const std::vector<std::wstring> args = yx::win::ProgramArguments();
-  if (!args.empty()) return RunCommand(args, exe);
-  yx::ui::Application app(instance);
-  app.SetTitle(kTitle);
-  ScheduleWindow window(app, yx::ui::SystemDialogs(), exe);
-  app.Run();
-  // A fault that reached a window procedure ended the loop (ui/window.h).
-  constexpr int kFaultStatus = 5;
-  return app.Faulted() ? kFaultStatus : kDone;
+  const std::wstring exe = yx::win::ExePath();
+  return yx::ui::RunCompanion(
+      instance, kTitle, kDone,
+      [&](const std::vector<std::wstring>& args) { return RunCommand(args, exe); },
+      [&](yx::ui::Application& app) {
+        return std::make_unique<ScheduleWindow>(app, yx::ui::SystemDialogs(), exe);
+      });
 }

@@ -24,6 +24,12 @@ std::string TimeFaultMessage(TimeFault fault, std::string_view cp932_row) {
 
 std::string_view DestinationMissingMessage() { return "バックアップ先のフォルダが存在しません"; }
 
+std::string_view TooLongMessage() { return " の値が長すぎます (2047 バイトまでです)"; }
+
+std::string_view DestinationUnsetMessage() {
+  return "バックアップ先のフォルダが設定されていません";
+}
+
 std::string SourceMissingMessage(std::string_view cp932_row) {
   std::string message = "PATH=";
   message += cp932_row;

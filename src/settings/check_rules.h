@@ -24,6 +24,10 @@ enum class TimeFault { None, Hour, Minute };
 // Defined out of line so that they are CP932 bytes whatever the includer's
 // character set flags are.
 [[nodiscard]] std::string_view DestinationMissingMessage();
+// No destination at all (no TO in the settings file, or an empty one).
+[[nodiscard]] std::string_view DestinationUnsetMessage();
+// After the key of a value over kMaxValueBytes.
+[[nodiscard]] std::string_view TooLongMessage();
 [[nodiscard]] std::string SourceMissingMessage(std::string_view cp932_row);
 [[nodiscard]] std::string_view RulesConflictWarning();
 // The destination is the source of that row or lies inside it: every backup

@@ -107,6 +107,36 @@ bool Set(std::vector<Section>& sections, std::string_view section_name, std::str
 
 }  // namespace
 
+// One pair of quotes around the whole value goes, as the profile functions
+// drop it, unless what is inside holds quotes of that kind and is no value
+// the save wrapped (settings_keys.h, EncodeText: one with blanks at an end,
+// or one that is itself wrapped): then the value is a command line with
+// quoted parts ("C:\My Tools\a.bat" "arg"), and it is kept whole.
+std::string UnquotedValue(std::string_view value) {
+  const auto wrapped = [](std::string_view v, char q) {
+    return v.size() >= 2 && v.front() == q && v.back() == q;
+  };
+  if (value.empty() || (value.front() != '"' && value.front() != '\'') ||
+      !wrapped(value, value.front()))
+    return std::string(value);
+  const std::string_view inside = value.substr(1, value.size() - 2);
+  if (inside.find(value.front()) == std::string_view::npos || wrapped(inside, value.front()) ||
+      IsBlank(inside.front()) || IsBlank(inside.back()))
+    return std::string(inside);
+  return std::string(value);
+}
+
+std::optional<KeyValues> SectionValues(std::string_view file, std::string_view section_name) {
+  for (const Section& section : Parse(file)) {
+    if (section.name.empty() || !SameName(section.name, section_name)) continue;
+    KeyValues values;
+    for (const Key& key : section.keys)
+      values.emplace_back(key.name, UnquotedValue(key.value.value_or("")));
+    return values;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> ProfileAfterWrites(std::string_view file, std::string_view section,
                                               const KeyValues& values) {
   std::vector<Section> sections = Parse(file);

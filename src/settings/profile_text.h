@@ -16,7 +16,11 @@
 //   not there at the end of the file; the file's own spelling is kept;
 // - a value is written without its leading blanks;
 // - when no write changes a value, the file is not written at all.
-// Texts are code page 932 bytes; UTF-8 or UTF-16 files are not told apart.
+// Texts are code page 932 bytes (settings_encoding.h turns other files into
+// them). Reading follows the same rules, and one pair of quotes around a
+// whole value goes as the profile functions drop it, except where the value
+// is a command line with quoted parts ("C:\My Tools\a.bat" "arg"), which
+// keeps them all, so that it reads back as it was written.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,5 +36,13 @@ using KeyValues = std::vector<std::pair<std::string, std::string>>;
 [[nodiscard]] std::optional<std::string> ProfileAfterWrites(std::string_view file,
                                                             std::string_view section,
                                                             const KeyValues& values);
+
+// A value as it reads from the text after its "=" (blanks trimmed).
+[[nodiscard]] std::string UnquotedValue(std::string_view value);
+
+// The keys of the first section named `section` (letter case aside) with
+// their values, in the file's order; nullopt when there is no such section.
+[[nodiscard]] std::optional<KeyValues> SectionValues(std::string_view file,
+                                                     std::string_view section);
 
 }  // namespace yx::settings

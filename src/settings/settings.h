@@ -4,6 +4,7 @@
 // the settings window shows one in its controls. Each member is described by
 // the key table (settings_keys.h), which also holds the defaults.
 #include <array>
+#include <cstddef>
 #include <string>
 
 namespace yx::settings {
@@ -16,6 +17,9 @@ using Rows = std::array<std::string, kRows>;
 inline constexpr int kExclusionRows = 20;
 using ExclusionRows = std::array<std::string, kExclusionRows>;
 inline constexpr int kMostExclusionMb = 9999999;  // about 9.5 TB
+// The longest text value the profile functions of Windows read back whole:
+// a longer one would be cut by any other reader of the file.
+inline constexpr size_t kMaxValueBytes = 2047;
 
 struct Settings {
   DayFlags launch_days{};   // WEEK_MON..WEEK_SUN: the days a run may start
@@ -46,6 +50,10 @@ struct Settings {
   int warn_days{};       // WARN_DAYS: days without a good run before a warning; 0 = never
   std::string run_fail;  // RUN_FAIL: command line started after a run that did not succeed
   std::string run_done;  // RUN_DONE: command line started after a good run
+
+  // Not a key: why the file could not be read as settings (empty when it
+  // was), for the check to report before anything else.
+  std::string file_fault;
 
   bool operator==(const Settings&) const = default;
 };

@@ -1,5 +1,7 @@
 #include "settings/settings_check.h"
 
+#include <optional>
+
 #include "base/exclusion.h"
 
 namespace yx::settings {
@@ -13,13 +15,41 @@ CutOffs RunCutOffs(const Settings& s, DateTime run_start) {
   return cut_offs;
 }
 
+namespace {
+
+// The first text value too long to keep, with its page.
+std::optional<CheckFault> TooLong(const Settings& s) {
+  const auto over = [](const std::string& v) { return v.size() > kMaxValueBytes; };
+  const auto fault = [](CheckedField field, std::string_view key) {
+    return CheckFault{field, std::string(key) + std::string(TooLongMessage())};
+  };
+  if (over(s.destination)) return fault(CheckedField::kDestination, "TO");
+  for (size_t row = 0; row < s.sources.size(); ++row)
+    if (over(s.sources[row]))
+      return fault(CheckedField::kSources,
+                   "FROM" + std::string(row < 10 ? "0" : "") + std::to_string(row));
+  for (size_t row = 0; row < s.exclusions.size(); ++row)
+    if (over(s.exclusions[row]))
+      return fault(CheckedField::kExclusions,
+                   "EXCL" + std::string(row < 10 ? "0" : "") + std::to_string(row));
+  if (over(s.run_fail)) return fault(CheckedField::kDestination, "RUN_FAIL");
+  if (over(s.run_done)) return fault(CheckedField::kDestination, "RUN_DONE");
+  return std::nullopt;
+}
+
+}  // namespace
+
 CheckResult CheckSettings(const Settings& s, DateTime run_start, const FolderProbe& probe) {
+  if (!s.file_fault.empty()) return CheckFault{CheckedField::kDestination, s.file_fault};
+  if (std::optional<CheckFault> fault = TooLong(s)) return *fault;
   for (const std::string& row : s.times) {
     if (row.empty()) continue;
     const TimeFault fault = CheckTimeRow(row);
     if (fault != TimeFault::None)
       return CheckFault{CheckedField::kTimes, TimeFaultMessage(fault, row)};
   }
+  if (s.destination.empty())
+    return CheckFault{CheckedField::kDestination, std::string(DestinationUnsetMessage())};
   if (!probe.FolderExists(s.destination))
     return CheckFault{CheckedField::kDestination, std::string(DestinationMissingMessage())};
   for (const std::string& row : s.sources) {
@@ -41,7 +71,7 @@ CheckResult CheckSettings(const Settings& s, DateTime run_start, const FolderPro
   }
   for (size_t row = 0; row < s.exclusions.size(); ++row) {
     const std::string& pattern = s.exclusions[row];
-    if (!pattern.empty() && !IsUsableExclusion(pattern))
+    if (!pattern.empty() && (!IsUsableExclusion(pattern) || TakesEveryName(pattern)))
       return CheckFault{CheckedField::kExclusions,
                         ExclusionFaultMessage(static_cast<int>(row), pattern)};
   }

@@ -2,42 +2,73 @@
 
 #include <windows.h>
 
-#include <array>
-#include <cstring>
 #include <optional>
 
 #include "base/file_error.h"
 #include "settings/profile_text.h"
+#include "settings/settings_encoding.h"
 #include "settings/settings_keys.h"
+#include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/whole_file.h"
 
 namespace yx::settings {
 namespace {
 
-// Sent as the default so that a key that is absent can be told from one that
-// is present with an empty value; no value written by the program holds it.
-constexpr char kAbsent[] = "\x01\x02yx-absent\x02\x01";
+constexpr char kRefused[] =
+    "%s は設定ファイルとして読めません (Shift-JIS、UTF-8、UTF-16 の [Backup] "
+    "のあるテキストではありません)。このファイルは書き換えません";
 
-std::optional<std::string> ReadKey(const std::string& section, const SettingKey& entry,
-                                   const std::string& path) {
-  std::array<char, kMaxValueBytes + 1> buffer{};
-  const std::string key(entry.key);
-  ::GetPrivateProfileStringA(section.c_str(), key.c_str(), kAbsent, buffer.data(),
-                             static_cast<DWORD>(buffer.size()), path.c_str());
-  // Measured, not taken from the return value: with double-byte text the
-  // profile API may stop a byte short and leave the rest of the buffer alone.
-  std::string value(buffer.data(), ::strnlen(buffer.data(), kMaxValueBytes));
-  if (value == kAbsent) return std::nullopt;
-  return value;
+bool IsBlankText(std::string_view text) {
+  return text.find_first_not_of(" \t\r\n\v\f\x1A") == std::string_view::npos;
+}
+
+// The file as settings text; nullopt with a missing file; FileError when
+// it cannot be read or is not settings text.
+std::optional<SettingsText> ReadSettingsText(const std::string& path, std::string_view unreadable) {
+  const std::wstring wide = win::ToLongPath(win::WidePath(path));
+  std::string bytes;
+  const win::ReadResult read =
+      wide.empty() ? win::ReadResult::Failed : win::ReadWholeFile(wide, bytes);
+  if (read == win::ReadResult::Missing) return std::nullopt;
+  if (read == win::ReadResult::Failed)
+    throw win::SystemFileError(unreadable, path, ::GetLastError());
+  std::optional<SettingsText> text = DecodeSettingsFile(bytes);
+  if (!text || (!IsBlankText(text->cp932) && !SectionValues(text->cp932, kSection)))
+    throw MakeFileError(kRefused, path);
+  return text;
+}
+
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return folded;
 }
 
 }  // namespace
 
 Settings LoadSettings(const std::string& path) {
-  const std::string section(kSection);
   Settings settings;
-  for (const SettingKey& entry : Keys()) DecodeInto(settings, entry, ReadKey(section, entry, path));
+  KeyValues values;
+  try {
+    if (const std::optional<SettingsText> text = ReadSettingsText(path, "%s を読めません"))
+      values = SectionValues(text->cp932, kSection).value_or(KeyValues{});
+  } catch (const FileError& e) {
+    settings = DefaultSettings();
+    settings.file_fault = e.what();
+    return settings;
+  }
+  for (const SettingKey& entry : Keys()) {
+    std::optional<std::string> value;
+    // The first of a key written twice, as the profile functions read it.
+    for (const auto& [key, text] : values)
+      if (Folded(key) == Folded(entry.key)) {
+        value = text;
+        break;
+      }
+    DecodeInto(settings, entry, value);
+  }
   return settings;
 }
 
@@ -48,14 +79,17 @@ void SaveSettings(const Settings& settings, const std::string& path) {
   // The profile functions would truncate the file and write it in place: a
   // kill or a full disk in between would leave it empty or torn, and every
   // later run would stop at the check. The same bytes go through a new file.
-  const std::wstring wide = win::ToLongPath(win::WidePath(path));
-  std::string old;
-  if (wide.empty() || win::ReadWholeFile(wide, old) == win::ReadResult::Failed)
-    throw MakeFileError("%s に書き込めません", path);
-  const std::optional<std::string> bytes = ProfileAfterWrites(old, kSection, values);
+  // The file keeps its encoding; one that is not settings text is never
+  // rewritten.
+  const std::optional<SettingsText> old = ReadSettingsText(path, "%s に書き込めません");
+  const std::optional<std::string> bytes =
+      ProfileAfterWrites(old ? old->cp932 : std::string(), kSection, values);
   if (!bytes) return;  // every key holds its value already: nothing to write
-  if (!win::ReplaceWholeFile(wide, *bytes, "settings-save"))
-    throw MakeFileError("%s に書き込めません", path);
+  const std::wstring wide = win::ToLongPath(win::WidePath(path));
+  if (!win::ReplaceWholeFile(wide,
+                             EncodeSettingsFile(old ? old->encoding : FileEncoding::kCp932, *bytes),
+                             "settings-save"))
+    throw win::SystemFileError("%s に書き込めません", path, ::GetLastError());
 }
 
 }  // namespace yx::settings

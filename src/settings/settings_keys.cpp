@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "settings/int_or_default.h"
+#include "settings/profile_text.h"
 
 namespace yx::settings {
 namespace {
@@ -205,9 +206,8 @@ std::string DecodeText(const SettingKey& entry, const std::optional<std::string>
 std::string EncodeText(std::string_view value) {
   if (value.empty()) return {};
   const bool blank_at_end = IsBlank(value.front()) || IsBlank(value.back());
-  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                      value.back() == value.front();
-  if (!blank_at_end && !quoted) return std::string(value);
+  // Quotes that reading would take off get a pair to lose.
+  if (!blank_at_end && UnquotedValue(value) == value) return std::string(value);
   return "\"" + std::string(value) + "\"";
 }
 

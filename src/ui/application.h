@@ -1,7 +1,7 @@
 #pragma once
-// The process-wide application: the title on the taskbar, the message loop and
-// the one message hook that sees every queued message before it is dispatched,
-// in the main loop and at every point where a long run lets messages through.
+// The process-wide application: the title on the taskbar, the message loop (the
+// only one: long work runs on a ui::Worker) and the one message hook that sees
+// every queued message before it is dispatched.
 #include <windows.h>
 
 #include <functional>

@@ -16,21 +16,35 @@ bool CommandProcess::Start(std::wstring command_line, DWORD& error) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = startup.hStdOutput = startup.hStdError = null_device.get();
   PROCESS_INFORMATION started{};
+  // Suspended until it is in the job, so that nothing it starts escapes it.
   if (!::CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
-                        &started)) {
+                        CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
+                        nullptr, &startup, &started)) {
     error = ::GetLastError();
     return false;
   }
-  ::CloseHandle(started.hThread);
   process_.reset(started.hProcess);
+  const UniqueKernelHandle thread(started.hThread);
+  job_.reset(::CreateJobObjectW(nullptr, nullptr));
+  if (job_ && !::AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
+  if (::ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+    error = ::GetLastError();
+    ::TerminateProcess(process_.get(), 1);
+    process_.reset();
+    return false;
+  }
   return true;
 }
 
 CommandProcess::End CommandProcess::Wait(DWORD wait_ms, DWORD& exit_code) {
   if (!process_) return End::kNotStarted;
-  if (::WaitForSingleObject(process_.get(), wait_ms) != WAIT_OBJECT_0) {
-    ::TerminateProcess(process_.get(), 1);
+  const DWORD waited = ::WaitForSingleObject(process_.get(), wait_ms);
+  if (waited == WAIT_FAILED) {
+    exit_code = ::GetLastError();
+    return End::kWaitFailed;
+  }
+  if (waited != WAIT_OBJECT_0) {
+    if (!job_ || !::TerminateJobObject(job_.get(), 1)) ::TerminateProcess(process_.get(), 1);
     return End::kTimedOut;
   }
   exit_code = 0;

@@ -16,13 +16,19 @@ class CommandProcess {
   // a quoted path, names the program). False with the call's error.
   [[nodiscard]] bool Start(std::wstring command_line, DWORD& error);
 
-  enum class End { kExited, kTimedOut, kNotStarted };
-  // Waits up to `wait_ms`; a command still running then is ended, since a
-  // hung mail script would otherwise be one more process after every run.
+  enum class End { kExited, kTimedOut, kWaitFailed, kNotStarted };
+  // Waits up to `wait_ms`; a command still running then is ended with every
+  // process it started (a batch file's programs), since a hung mail script
+  // would otherwise be one more process after every run. `exit_code` is the
+  // command's, or with kWaitFailed the system's error of the wait.
   [[nodiscard]] End Wait(DWORD wait_ms, DWORD& exit_code);
 
  private:
   UniqueKernelHandle process_;
+  // Holds what the command starts; none when the system refused one (the
+  // program itself running in a job that forbids it): then only the
+  // command's own process can be ended.
+  UniqueKernelHandle job_;
 };
 
 }  // namespace yx::win

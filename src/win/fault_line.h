@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_error.h"
+
 namespace yx::win {
 
 // The system's own words for `code` (an error or an HRESULT), on one line;
@@ -18,5 +20,10 @@ namespace yx::win {
 
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
+
+// MakeFileError's text with ": " and ErrorReason(error) after it, carrying
+// `error`: a file the program must read or write, and why it could not.
+[[nodiscard]] FileError SystemFileError(std::string_view pattern, std::string_view path,
+                                        DWORD error);
 
 }  // namespace yx::win

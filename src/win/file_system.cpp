@@ -157,9 +157,15 @@ bool ForEachEntry(std::wstring_view folder,
                                      nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return false;
   do {
-    if (!visit(data)) break;
+    if (!visit(data)) return true;
   } while (::FindNextFileW(find.get(), &data));
-  return true;
+  // The end of the listing, or a read that failed part way (a share that
+  // dropped): the latter is no end, and what was not listed is unknown.
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_NO_MORE_FILES) return true;
+  find.reset();
+  ::SetLastError(error);
+  return false;
 }
 
 }  // namespace yx::win

@@ -40,7 +40,8 @@ namespace yx::win {
 // Calls `visit` for every entry of `folder` (ending in a backslash), "." and ".."
 // included, in the order the file system lists them; stops when it returns
 // false. Callers check for a cancel before each entry, the dot entries too.
-// Returns false when the folder could not be listed at all.
+// Returns false, with the last error set, when the folder could not be
+// listed, wholly or in part.
 bool ForEachEntry(std::wstring_view folder,
                   const std::function<bool(const WIN32_FIND_DATAW&)>& visit);
 

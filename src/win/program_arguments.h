@@ -9,4 +9,11 @@ namespace yx::win {
 // whole library for this alone.
 [[nodiscard]] std::vector<std::wstring> ProgramArguments();
 
+// The path of this program's file.
+[[nodiscard]] std::wstring ExePath();
+
+// `word` with a-z made A-Z, nothing else: how the companions read their
+// switches, whatever the system's case rules.
+[[nodiscard]] std::wstring SwitchWord(std::wstring word);
+
 }  // namespace yx::win

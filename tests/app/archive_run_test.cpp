@@ -61,7 +61,7 @@ TEST_F(ArchiveRunTest, OneCommandPerSourceIntoOneArchive) {
 }
 
 TEST_F(ArchiveRunTest, NamesEndingInADoubleByteBackslashAreSplitOnWholeCharacters) {
-  dir.MakeFolder(L"予定表");
+  dir.WriteFile(L"予定表\\a.txt", "a");
   StartWith({dir.PathA() + "予定表"});
   Exec();
   EXPECT_EQ(Calls(),
@@ -80,8 +80,8 @@ TEST_F(ArchiveRunTest, ADriveRootGivesAnEmptyBase) {
 }
 
 TEST_F(ArchiveRunTest, AFailingCommandStopsTheRunAtThatSource) {
-  dir.MakeFolder(L"One");
-  dir.MakeFolder(L"Two");
+  dir.WriteFile(L"One\\a.txt", "a");
+  dir.WriteFile(L"Two\\b.txt", "b");
   ::SetEnvironmentVariableW(L"YX_RECORDER_RESULT", L"1");
   StartWith({dir.PathA() + "One", dir.PathA() + "Two"});
   Exec();

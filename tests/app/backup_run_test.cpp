@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/form_fixture.h"
+#include "win/fault_line.h"
 #include "win/pause_point.h"
 #include "win/unique_handle.h"
 
@@ -165,9 +166,11 @@ TEST_F(BackupRunTest, ASettingsFileLockedWhenTheRunSavesItStopsTheRunWithALine) 
     win::UniqueFile lock(::CreateFileW((dir.Path() + L"Yorudex.INI").c_str(), GENERIC_READ, 0,
                                        nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
-    EXPECT_EQ(Run(), "START=01/05/23 09:05:00\r\n\t" + dir.PathA() +
-                         "Yorudex.INI に書き込めません\r\n\t異常終了しました。\r\n"
-                         "END=01/05/23 09:05:00\r\n");
+    EXPECT_EQ(Run(),
+              "START=01/05/23 09:05:00\r\n\t" + dir.PathA() +
+                  "Yorudex.INI に書き込めません: " + win::ErrorReason(ERROR_SHARING_VIOLATION) +
+                  "\r\n\t異常終了しました。\r\n"
+                  "END=01/05/23 09:05:00\r\n");
   }
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_EQ(Ini(), before);

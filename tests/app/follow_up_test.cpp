@@ -59,6 +59,19 @@ TEST_F(FollowUpTest, TheWindowShowsTheAgeStartsRunDoneUnwatchedAndAGoodRunClears
       << "the keys without a control are saved as they were";
 }
 
+// The profile functions would drop the outer quotes of a quoted program
+// with quoted arguments, and the command could not start.
+TEST_F(FollowUpTest, AQuotedProgramWithQuotedArgumentsRunsAndIsSavedAsWritten) {
+  dir.MakeFolder(L"dest");
+  const std::string command = "\"C:\\path with space\\x.bat\" \"arg one\"";
+  StartWithLog("TO=" + dir.PathA() + "dest\r\nRUN_DONE=" + command + "\r\n", {});
+  Exec();
+  ASSERT_EQ(effects_->commands.size(), 1u);
+  EXPECT_EQ(effects_->commands[0],
+            L"\"C:\\path with space\\x.bat\" \"arg one\" done \"" + LogPath() + L"\" 0");
+  EXPECT_NE(Ini().find("\r\nRUN_DONE=" + command + "\r\n"), std::string::npos) << Ini();
+}
+
 TEST_F(FollowUpTest, WarnDaysZeroTurnsTheWarningOffAndAnUnreadableLogLeavesTheAgeUnknown) {
   StartWithLog("WARN_DAYS=0\r\n", {});
   EXPECT_EQ(form_->LblAge.Caption(), "最後に成功したバックアップ: 01/05/17 09:00");

@@ -4,6 +4,7 @@
 
 #include "support/form_fixture.h"
 #include "support/layout_check.h"
+#include "win/fault_line.h"
 
 namespace yx::test {
 namespace {
@@ -38,7 +39,7 @@ TEST_F(SettingsWindowTest, ExitWithYesAndAFailingCheckStaysOpenOnTheFaultyPage) 
   Click(form_->ChkDel);
   Click(form_->BtnExit);  // the destination is empty: the check fails
   ASSERT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_EQ(dialogs.shown[1].text, "バックアップ先のフォルダが存在しません");
+  EXPECT_EQ(dialogs.shown[1].text, "バックアップ先のフォルダが設定されていません");
   EXPECT_TRUE(FormOpen());
   EXPECT_EQ(form_->Page.ActivePage(), app::SheetPath);
   EXPECT_TRUE(form_->Modified);
@@ -257,7 +258,8 @@ TEST_F(SettingsWindowTest, ASaveThatCannotWriteReportsTheFileAndKeepsTheChangeMa
   Click(form_->BtnSet);
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].kind, "error");
-  EXPECT_EQ(dialogs.shown[0].text, dir.PathA() + "Yorudex.INI に書き込めません");
+  EXPECT_EQ(dialogs.shown[0].text,
+            dir.PathA() + "Yorudex.INI に書き込めません: " + win::ErrorReason(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(form_->Modified);
 }
 
@@ -376,7 +378,8 @@ TEST_F(KeyboardTest, AKeyboardOnlyWalkTurnsEveryPageSavesRunsAndShowsTheRunsLine
   }
   dir.WriteFile(L"log\\0105.log", month);
   const std::string dest = win::FromWide(dir.MakeFolder(L"dest"));
-  const std::string source = win::FromWide(dir.MakeFolder(L"src"));
+  dir.WriteFile(L"src\\a.txt", "a");
+  const std::string source = dir.PathA() + "src";
   WriteIni("[Backup]\r\nTO=" + dest + "\r\nFROM00=" + source + "\r\n");
   Start();
   ASSERT_EQ(form_->Page.ActivePage(), app::SheetLOG);
@@ -417,7 +420,8 @@ TEST_F(KeyboardTest, AKeyboardOnlyWalkTurnsEveryPageSavesRunsAndShowsTheRunsLine
   EXPECT_GT(first_shown(), 0);
   EXPECT_LE(first_shown(), run_start);
   const std::wstring shown = form_->MemoLog.ShownText();
-  EXPECT_NE(shown.find(L"バックアップ正常終了", shown.find(L"START=01/05/23")), std::wstring::npos);
+  EXPECT_NE(shown.find(L"バックアップ正常終了", shown.find(L"START=01/05/23")), std::wstring::npos)
+      << win::FromWide(shown.substr(shown.find(L"START=01/05/23")));
 
   Press(VK_F1);
   ASSERT_FALSE(dialogs.shown.empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/form_fixture.h"
+#include "win/fault_line.h"
 #include "win/text.h"
 
 namespace yx::test {
@@ -108,12 +109,15 @@ TEST_F(StartupTest, AnUnreadableLogIsAnErrorMessageOrALogLineWhenUnattended) {
   Start();
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].kind, "error");
-  EXPECT_EQ(dialogs.shown[0].text, "ファイル " + dir.PathA() + "log\\0105.log は開けません");
+  const std::string reason = ": " + win::ErrorReason(ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(dialogs.shown[0].text,
+            "ファイル " + dir.PathA() + "log\\0105.log は開けません" + reason);
   form_.reset();
   dialogs.shown.clear();
   Start({"/AUTO"});
   EXPECT_TRUE(dialogs.shown.empty());
-  EXPECT_EQ(form_->RunLog().Text(), "\tファイル " + dir.PathA() + "log\\0105.log は開けません\r\n");
+  EXPECT_EQ(form_->RunLog().Text(),
+            "\tファイル " + dir.PathA() + "log\\0105.log は開けません" + reason + "\r\n");
 }
 
 }  // namespace

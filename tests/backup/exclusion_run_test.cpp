@@ -74,12 +74,17 @@ TEST_F(ExclusionRun, ArchiveLeavesThemOutThroughTheLibrarysSwitches) {
                                               "Work\\予定表\\small.vhd"}));
 }
 
-TEST_F(ExclusionRun, PatternsThatTakeEveryFileLeaveAnEmptyBackupAndSaySo) {
+// Nothing left to back up is no good backup: the run fails, naming the
+// source (a pattern of every name, "*", the check refuses before).
+TEST_F(ExclusionRun, PatternsThatTakeEveryFileFailTheRunAndSaySo) {
   held_ = {};
-  settings.exclusions[7] = "*";
-  EXPECT_EQ(Run(), Log("\t除外: 7 件 (1.0 MB)\r\n\tすべてのファイルが除外されました\r\n"));
-  EXPECT_TRUE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
-  EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work\\keep.txt"));
+  settings.exclusions[7] = "?*";
+  EXPECT_EQ(Run(), "START=01/05/23 09:05:00\r\n\tPATH=" + dir.PathA() +
+                       "src\\Work\\ にはバックアップするファイルがありません\r\n"
+                       "\t除外: 7 件 (1.0 MB)\r\n\tすべてのファイルが除外されました\r\n"
+                       "\tバックアップの作成に失敗しました\r\n\t処理時間=00:00:00\r\nEND=01/05/23 "
+                       "09:05:00\r\n");
+  EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
 }
 
 }  // namespace

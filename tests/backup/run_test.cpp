@@ -115,5 +115,23 @@ TEST_F(BackupRun, AnAbortAsTheBackupBeginsStopsTheRunAtTheCount) {
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
 }
 
+// A share that came up empty must not pass for a good backup: the run fails
+// naming it, and the real backup, though expired, stays the newest one kept.
+TEST_F(BackupRun, AnEmptySourceFailsTheRunAndLetsNoRealBackupExpire) {
+  dir.WriteFile(L"dest\\0105\\05\\0900\\Work\\a.txt", "real");
+  dir.MakeFolder(L"src\\Work\\empty");
+  Sources({dir.PathA() + "src\\Work"});
+  settings.kill_use = true;
+  settings.kill_value = 7;
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_NE(Run().find("\tPATH=" + dir.PathA() +
+                         "src\\Work\\ にはバックアップするファイルがありません\r\n" + kFailed),
+              std::string::npos)
+        << log.Text();
+    EXPECT_EQ(outcome, backup::RunOutcome::kFailed);
+  }
+  EXPECT_EQ(dir.ReadFile(L"dest\\0105\\05\\0900\\Work\\a.txt"), "real");
+}
+
 }  // namespace
 }  // namespace yx::test

@@ -129,6 +129,20 @@ TEST_F(ReadTest, OverwriteRules) {
   EXPECT_EQ(out_.ReadFile(L"Work\\" + kWideName), "unicode name\r\n");
 }
 
+// A folder that was there is the user's: the stored folder's attributes and
+// times go only on the folders the extraction makes.
+TEST_F(ReadTest, AFolderThatWasThereKeepsItsAttributes) {
+  ASSERT_TRUE(::SetFileAttributesW((src_.Path() + L"Work\\sub").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  const std::wstring hidden = src_.Path() + L"hidden.lzh";
+  ASSERT_EQ(Call(L"a -x1 -r2 \"" + hidden + L"\" \"" + src_.Path() + L"\" \"Work\\*\"").code, 0);
+  TempFolder fresh;
+  ASSERT_EQ(Call(L"x \"" + hidden + L"\" \"" + fresh.Path() + L"\"").code, 0);
+  EXPECT_TRUE(::GetFileAttributesW((fresh.Path() + L"Work\\sub").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  out_.MakeFolder(L"Work\\sub");
+  ASSERT_EQ(Call(L"x \"" + hidden + L"\" \"" + out_.Path() + L"\"").code, 0);
+  EXPECT_FALSE(::GetFileAttributesW((out_.Path() + L"Work\\sub").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
 TEST_F(ReadTest, DamagedEntryLeavesNoFileUnderItsName) {
   std::string bytes = yx::test::ReadWholeFile(archive_);
   const size_t at = bytes.find("-lh5-");

@@ -15,7 +15,7 @@ namespace {
 
 constexpr char kTimeFault[] = "]時間の設定に誤りがあります。";
 constexpr char kMinuteFault[] = "]分の設定に誤りがあります。";
-constexpr char kNoDestination[] = "\tバックアップ先のフォルダが存在しません";
+constexpr char kNoDestination[] = "\tバックアップ先のフォルダが設定されていません";
 constexpr char kNoArchiver[] = "\tUnlha32.dll が見つかりません。";
 
 // One of the check's fault lines, whatever the profile functions made of the
@@ -107,8 +107,11 @@ TEST_F(BadInput, EverySettingsKeyGivenOneKindOfBadValue) {
       // Archive mode without the library stops the run before the check.
       EXPECT_TRUE(LogHolds(Log(), earlier, {{start, {kNoArchiver, kStopped}, false}}));
     } else if (bad.read_back_as_is) {
-      const std::string fault =
-          bad.value.empty() ? kNoDestination : "\t[" + bad.value.substr(0, 2047) + kTimeFault;
+      // A value other readers of the file would cut is refused whole.
+      const std::string fault = bad.value.empty() ? kNoDestination
+                                : bad.value.size() > 2047
+                                    ? "\tTO の値が長すぎます (2047 バイトまでです)"
+                                    : "\t[" + bad.value + kTimeFault;
       EXPECT_TRUE(LogHolds(Log(), earlier, {{start, {fault, kStopped}, false}}));
     } else {
       EXPECT_TRUE(IsCheckFault(lines[1])) << lines[1];

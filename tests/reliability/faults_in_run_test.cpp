@@ -28,8 +28,8 @@ class FaultsInsideARun : public RunTest {
   [[nodiscard]] Tree Copy() const { return Snapshot(dir.Path() + L"dest\\0105\\23\\0905\\Work"); }
   [[nodiscard]] Tree Sources() const { return Snapshot(dir.Path() + L"src\\Work"); }
   // Two folders of 4 files (src\Work\d1 and d2, nothing else): after the
-  // 4th file the first folder is done, and the gauge's move to 50% lets
-  // messages through before the copier lists the second one. Deleting there
+  // 4th file the first folder is done, and the gauge's move to 50% is
+  // reported before the copier lists the second one. Deleting there
   // is deleting after the count and before the copy of what is deleted.
   void TwoFolders() { SourceTree(2, 4, false); }
   [[nodiscard]] bool FirstFolderCopied() const { return sink.total == 8 && sink.copied == 4; }
@@ -37,7 +37,7 @@ class FaultsInsideARun : public RunTest {
   [[nodiscard]] std::wstring SecondFolder() const {
     return dir.Exists(L"dest\\0105\\23\\0905\\Work\\d1") ? L"d2" : L"d1";
   }
-  // Acts once, where messages go through, the first time `when` holds.
+  // Acts once, at a report of the run, the first time `when` holds.
   void Once(std::function<bool()> when, std::function<void()> act) {
     sink.on_messages = [this, when, act] {
       if (fired || !when()) return;

@@ -55,7 +55,8 @@ class RestoreWindowTest : public ::testing::Test {
     window_.emplace(app, dialogs,
                     restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
                     questions);
-    Pump(app);
+    // The destination is read on the window's worker; the window shows it once done.
+    PumpUntil(app, [&] { return !window_->Busy(); });
     return *window_;
   }
   void TearDown() override { window_.reset(); }

@@ -61,8 +61,10 @@ TEST_F(CheckSettingsTest, TheFirstFaultInRuleOrderIsTheOneReported) {
   EXPECT_EQ(Fault().message, "[2360]分の設定に誤りがあります。");
   EXPECT_EQ(Fault().field, CheckedField::kTimes);
   s.times = {};
-  EXPECT_EQ(Fault().message, "バックアップ先のフォルダが存在しません");
+  EXPECT_EQ(Fault().message, "バックアップ先のフォルダが設定されていません");
   EXPECT_EQ(Fault().field, CheckedField::kDestination);
+  s.destination = "C:\\nothere";
+  EXPECT_EQ(Fault().message, "バックアップ先のフォルダが存在しません");
   s.destination = "C:\\Data\\Backup";
   s.sources[1] = "C:\\Data";
   EXPECT_EQ(Fault().message, "PATH=C:\\nothereバックアップ元のフォルダが存在しません");
@@ -76,6 +78,22 @@ TEST_F(CheckSettingsTest, TheFirstFaultInRuleOrderIsTheOneReported) {
   s.exclusions[6] = "  \t";
   EXPECT_EQ(Fault().message, "[  \t]除外の設定に誤りがあります。(7行目)");
   EXPECT_EQ(Fault().field, CheckedField::kExclusions);
+  // A pattern that takes every name would leave every backup empty.
+  s.exclusions = {};
+  for (const char* every : {"*", "*.*", "\\*", " ** "}) {
+    s.exclusions[2] = every;
+    EXPECT_EQ(Fault().message, "[" + std::string(every) + "]除外の設定に誤りがあります。(3行目)");
+  }
+  s.exclusions[2] = "*\\";  // every folder: the files at the top stay
+  (void)Passed(EncodeDateTime(2024, 3, 31, 10, 15));
+  // A value other readers of the file would cut is refused, not cut.
+  s.run_fail = std::string(2048, 'x');
+  EXPECT_EQ(Fault().message, "RUN_FAIL の値が長すぎます (2047 バイトまでです)");
+  s.run_fail = std::string(2047, 'x');
+  (void)Passed(EncodeDateTime(2024, 3, 31, 10, 15));
+  // A file that could not be read says so before anything else.
+  s.file_fault = "Yorudex.INI は設定ファイルとして読めません";
+  EXPECT_EQ(Fault().message, s.file_fault);
 }
 
 TEST_F(CheckSettingsTest, TwoSourcesOfOneLastFolderNameAreRefusedNamingBoth) {

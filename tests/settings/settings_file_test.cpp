@@ -83,9 +83,63 @@ TEST_F(SettingsFileTest, TextsRoundTripByteForByte) {
   EXPECT_EQ(LoadSettings(ini), s);
 }
 
-TEST_F(SettingsFileTest, LongerValuesAreCutTo2047Bytes) {
+// Cut, a path would name another folder: the check refuses it instead.
+TEST_F(SettingsFileTest, LongerValuesAreReadWhole) {
   test::WriteWholeFile(ini_wide, "[Backup]\r\nFROM00=" + std::string(3000, 'x') + "\r\n");
-  EXPECT_EQ(LoadSettings(ini).sources[0], std::string(2047, 'x'));
+  EXPECT_EQ(LoadSettings(ini).sources[0], std::string(3000, 'x'));
+}
+
+std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
+
+// Notepad saves "Unicode" as UTF-16 with a mark, and UTF-8 with one: each
+// is read and written back in its own encoding; a command line with quoted
+// parts reads as written and survives the save.
+TEST_F(SettingsFileTest, AFileKeepsItsEncodingAndItsQuotes) {
+  const std::wstring lines =
+      L"[Backup]\r\nTO=D:\\\u8868\r\nRUN_DONE=\"C:\\path with space\\x.bat\" \"arg one\"\r\n";
+  const std::string utf8 =
+      "\xEF\xBB\xBF[Backup]\r\nTO=D:\\\xE8\xA1\xA8\r\nRUN_DONE=\"C:\\path with space\\x.bat\" "
+      "\"arg one\"\r\n";
+  for (const std::string& file : {Utf16(lines), utf8}) {
+    test::WriteWholeFile(ini_wide, file);
+    Settings s = LoadSettings(ini);
+    EXPECT_EQ(s.file_fault, "");
+    EXPECT_EQ(s.destination, "D:\\\x95\x5C");  // 表
+    EXPECT_EQ(s.run_done, "\"C:\\path with space\\x.bat\" \"arg one\"");
+    s.use_lha = true;
+    SaveSettings(s, ini);
+    const std::string saved = dir.ReadFile(L"Yorudex.INI");
+    EXPECT_EQ(saved.substr(0, 2), file.substr(0, 2)) << "the mark stays";
+    if (file == utf8) {
+      EXPECT_NE(saved.find("TO=D:\\\xE8\xA1\xA8\r\n"), std::string::npos) << saved;
+      EXPECT_NE(saved.find("\r\nRUN_DONE=\"C:\\path with space\\x.bat\" \"arg one\"\r\n"),
+                std::string::npos);
+    } else {
+      EXPECT_NE(saved.find(Utf16(L"TO=D:\\\u8868\r\n").substr(2)), std::string::npos);
+      EXPECT_NE(saved.find(Utf16(L"LHA_USE=1\r\n").substr(2)), std::string::npos);
+    }
+    EXPECT_EQ(LoadSettings(ini), s);
+  }
+}
+
+// Garbage, UTF-16 without its mark, text without the section: refused with
+// a reason the check reports, and never written over.
+TEST_F(SettingsFileTest, AFileThatIsNoSettingsIsRefusedAndKept) {
+  for (const std::string& file :
+       {std::string("\x01\x02\x00\xFF\xFE\x80garbage", 12), std::string("[\0B\0]\0", 6),
+        std::string("just some notes\r\n")}) {
+    test::WriteWholeFile(ini_wide, file);
+    EXPECT_NE(LoadSettings(ini).file_fault.find(ini + " は設定ファイルとして読めません"),
+              std::string::npos);
+    EXPECT_THROW(SaveSettings(Filled(), ini), FileError);
+    EXPECT_EQ(dir.ReadFile(L"Yorudex.INI"), file);
+  }
+  test::WriteWholeFile(ini_wide, "\r\n");
+  EXPECT_EQ(LoadSettings(ini).file_fault, "") << "an empty file is a new one";
 }
 
 TEST_F(SettingsFileTest, TheFileHoldsWhatTheProfileFunctionsWouldWrite) {
@@ -133,7 +187,7 @@ TEST_F(SettingsFileTest, AFailedWriteNamesTheFile) {
     SaveSettings(Filled(), ini);
     FAIL() << "the save did not fail";
   } catch (const FileError& e) {
-    EXPECT_EQ(std::string(e.what()), ini + " に書き込めません");
+    EXPECT_EQ(std::string(e.what()).rfind(ini + " に書き込めません: エラー ", 0), 0u) << e.what();
   }
 }
 
