@@ -5,14 +5,15 @@
 set(YX_INCLUDE_EDGES
   "base:"
   "win:base"
+  "catalog:base"
   "settings:base,win"
   "log:base,win"
-  "backup:base,win,settings,log,lha/core,lha/win"
+  "backup:base,win,settings,log,catalog,lha/core,lha/win"
   "run:base,win,settings,log,backup"
   "ui:base,win"
   "app:base,win,settings,log,backup,run,ui"
   "schedule:base,win,settings,ui"
-  "restore:base,win,settings,log,backup,run,ui,lha/core,lha/win"
+  "restore:base,win,settings,log,catalog,backup,run,ui,lha/core,lha/win"
   "lha/core:base"
   "lha/win:base,win,lha/core"
   "lha/dll:lha/win")

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build-fuzz
 source tools/ccache-env.sh
-targets=(int_or_default settings_values cp932_paths line_ends last_good_run lh5_roundtrip lha_read)
+targets=(int_or_default settings_values cp932_paths line_ends last_good_run lh5_roundtrip lha_read catalog_read)
 
 CC=clang CXX=clang++ cmake -S tests/fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 cmake --build "$build" -j2 >/dev/null || { cmake --build "$build" -j1; exit 1; }
@@ -27,7 +27,7 @@ seed() {
   case $1 in
     int_or_default) for v in '    1' '    -5' '    0x1E' '    $FFFFFFFF' '    2147483648' '     +12'; do
         printf '%s' "$v" > "$dir/$(printf '%s' "$v" | md5sum | cut -c1-8)"; done ;;
-    settings_values) for v in 1200 ' 12' '"quoted"' "'a'" 'C:\Data\Work' $'\x95\x5c' -1; do
+    settings_values) for v in 1200 ' 12' '"quoted"' "'a'" 'C:\Data\Work' $'\x95\x5c' -1 $'\'\t"\''; do
         printf '%s' "$v" > "$dir/$(printf '%s' "$v" | md5sum | cut -c1-8)"; done ;;
     cp932_paths) printf 'C:\\Data\\\x97\x5c\x92\xe8\x95\x5c' > "$dir/table"
         printf 'C:\\\x83\x5c\\' > "$dir/so"; printf 'D:\\a\x81' > "$dir/lead" ;;
@@ -37,6 +37,9 @@ seed() {
         { printf '\x10\x20'; for i in $(seq 1 400); do printf 'backup folder %d of the settings window\r\n' $((i % 37)); done; } > "$dir/text"
         { printf '\x01\xe0'; head -c 20000 /dev/zero; } > "$dir/zeros"
         { printf '\x7f\x41'; head -c 12000 /dev/urandom; } > "$dir/random" ;;
+    # Two entries (a folder and a file below it), read as the body of a catalog.
+    catalog_read) { printf '\x02\x00\x04Work\x01\x10\x02\x04\x06\\a.txt\x00\x20\x00\x05'
+        head -c 16 /dev/zero; } > "$dir/two" ;;
     # Every header level and method: the shared samples, read where they lie,
     # and the kinds of other systems they lack, built from their bytes.
     lha_read) find "$(tools/samples-dir.sh)" -type f -size -64k ! -name 'README*' \

@@ -11,6 +11,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix cmake make g++ googletest
   xvfb xauth x11-apps x11-utils imagemagick fonts-ipafont-gothic fonts-ipafont-mincho locales
   lhasa p7zip-full libarchive-tools jlha-utils liblhasa-dev
+  # XXH3 for the catalogs' hashes, used header-only.
+  libxxhash-dev
   clang libclang-rt-14-dev pkg-config zip python3 xdotool file clang-format ccache
   # Runs the shipped 32-bit program in the same prefix as the 64-bit one.
   wine32:i386

@@ -102,6 +102,7 @@ int RunProgram(HINSTANCE instance) {
     yx::app::TForm3 progress(app, form.CancelRequested);
     form.AttachProgressForm(progress);
     app.Run();
+    form.WaitForWork();
   }
   if (!app.Faulted()) return session.ExitStatus();
   // A fault that reached a window procedure ended the loop (ui/window.h):

@@ -56,6 +56,9 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
   // A run or the 除外 walk goes on, on its own thread.
   [[nodiscard]] bool Busy() const noexcept { return worker_.Busy(); }
+  // After the loop: a run that a fault left going ends while the progress
+  // window it reports to is still there.
+  void WaitForWork() noexcept { worker_.Wait(); }
 
   // State, in declared order.
   bool ArchiverPresent = false;

@@ -1,6 +1,7 @@
 #include "backup/copy_queue.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "win/file_system.h"
@@ -79,6 +80,7 @@ void CopyQueue::Stop() noexcept {
 }
 
 void CopyQueue::Run() noexcept {
+  std::optional<FileHasher> hasher;
   for (;;) {
     ::AcquireSRWLockExclusive(&lock_);
     while (waiting_.empty() && !stop_) ::SleepConditionVariableSRW(&queued_, &lock_, INFINITE, 0);
@@ -91,7 +93,8 @@ void CopyQueue::Run() noexcept {
     ::ReleaseSRWLockExclusive(&lock_);
 
     try {
-      Place(*item);
+      if (!hasher) hasher.emplace();
+      Place(*item, *hasher);
     } catch (...) {
       // Only the paths' allocation can throw; the file is then not copied.
       item->error = ERROR_NOT_ENOUGH_MEMORY;
@@ -103,17 +106,23 @@ void CopyQueue::Run() noexcept {
   }
 }
 
-void CopyQueue::Place(Item& item) {
+void CopyQueue::Place(Item& item, FileHasher& hasher) {
   if (!item.earlier.empty() && linker_ != nullptr && linker_->Link(item.to, item.earlier)) {
     item.linked = true;
     return;
   }
   item.error = CopyOneFile(item.from, item.to, item.size);
+  if (item.error != 0 || !placed_ || item.tag == kNoTag) return;
+  HashedFile copy;
+  // A copy that cannot be read back is no copy to vouch for.
+  item.error = hasher.Hash(item.to, copy);
+  item.hash = copy.hash;
 }
 
-void CopyQueue::Add(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier) {
-  auto item =
-      std::make_unique<Item>(Item{std::move(from), std::move(to), size, std::move(earlier)});
+void CopyQueue::Add(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier,
+                    size_t tag) {
+  auto item = std::make_unique<Item>(
+      Item{std::move(from), std::move(to), size, std::move(earlier), 0, false, false, tag, {}});
   if (workers_.empty() || one_at_a_time_)
     CopyHere(std::move(item));
   else
@@ -121,9 +130,9 @@ void CopyQueue::Add(std::wstring from, std::wstring to, uint64_t size, std::wstr
 }
 
 void CopyQueue::CopyAlone(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier,
-                          DWORD idle_ms, const std::function<void()>& idle) {
-  auto item =
-      std::make_unique<Item>(Item{std::move(from), std::move(to), size, std::move(earlier)});
+                          DWORD idle_ms, const std::function<void()>& idle, size_t tag) {
+  auto item = std::make_unique<Item>(
+      Item{std::move(from), std::move(to), size, std::move(earlier), 0, false, false, tag, {}});
   WaitUntilAtMost(0, INFINITE, {});
   if (workers_.empty())
     CopyHere(std::move(item));
@@ -134,7 +143,7 @@ void CopyQueue::CopyAlone(std::wstring from, std::wstring to, uint64_t size, std
 
 void CopyQueue::CopyHere(std::unique_ptr<Item> item) {
   WaitUntilAtMost(0, INFINITE, {});
-  Place(*item);
+  Place(*item, hasher_);
   item->done = true;
   order_.push_back(std::move(item));
 }
@@ -155,7 +164,8 @@ void CopyQueue::Queue(std::unique_ptr<Item> item) {
 }
 
 void CopyQueue::AddFault(std::wstring path, DWORD error) {
-  order_.push_back(std::make_unique<Item>(Item{std::move(path), {}, 0, {}, error, false, true}));
+  order_.push_back(
+      std::make_unique<Item>(Item{std::move(path), {}, 0, {}, error, false, true, kNoTag, {}}));
 }
 
 void CopyQueue::ReportFinished() {
@@ -173,6 +183,8 @@ void CopyQueue::ReportFinished() {
       tally_.copied_bytes += item->size;
     }
     if (item->error != 0 && report_) report_(item->from, item->error);
+    if (item->error == 0 && item->tag != kNoTag && placed_)
+      placed_(item->tag, item->linked, item->hash);
   }
 }
 

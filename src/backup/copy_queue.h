@@ -21,8 +21,10 @@
 #include <thread>
 #include <vector>
 
+#include "backup/file_hasher.h"
 #include "backup/file_link.h"
 #include "backup/link_tally.h"
+#include "catalog/content_hash.h"
 
 namespace yx::backup {
 
@@ -37,6 +39,10 @@ namespace yx::backup {
 class CopyQueue {
  public:
   using Report = std::function<void(const std::wstring& path, DWORD error)>;
+  // A file now in the backup, in the order queued: the tag it was queued
+  // with, whether it was linked, and (when copied) the hash of its copy.
+  using Placed = std::function<void(size_t tag, bool linked, const catalog::Hash128& hash)>;
+  static constexpr size_t kNoTag = SIZE_MAX;
 
   // `threads` copies at once; with 1 every copy runs on the caller's thread
   // at Add, as a plain loop would. `report` gets each failure, in order, on
@@ -52,12 +58,17 @@ class CopyQueue {
   // One at a time (below), it is copied here once the copies before it are
   // done. With `earlier` (the path of an earlier copy of the same file), `to`
   // is linked to it, or copied when the link is refused.
-  void Add(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier = {});
+  void Add(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier = {},
+           size_t tag = kNoTag);
   // Copies `from` to `to` with no other copy beside it, on a thread of the
   // queue's when it has one, so that `idle` keeps the window alive every
   // `idle_ms` while a large file is copied.
   void CopyAlone(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier,
-                 DWORD idle_ms, const std::function<void()>& idle);
+                 DWORD idle_ms, const std::function<void()>& idle, size_t tag = kNoTag);
+  // Reads every tagged copy back for its hash, on the thread that made it
+  // (the catalog holds the bytes the backup holds), and tells `placed` of
+  // every tagged file placed. Set before the first Add.
+  void HashCopies(Placed placed) { placed_ = std::move(placed); }
   // Whether Add copies on the caller's thread even though the queue has
   // threads: the choice of the copy's pace (copy_pace.h).
   void SetOneAtATime(bool one) noexcept { one_at_a_time_ = one; }
@@ -83,9 +94,11 @@ class CopyQueue {
     DWORD error = 0;
     bool linked = false;
     bool done = false;  // under lock_ while a thread may hold it
+    size_t tag = kNoTag;
+    catalog::Hash128 hash;
   };
   // Links or copies the item's file on the calling thread.
-  void Place(Item& item);
+  void Place(Item& item, FileHasher& hasher);
   void Run() noexcept;
   void Stop() noexcept;
   void ReportFinished();
@@ -93,6 +106,8 @@ class CopyQueue {
   void CopyHere(std::unique_ptr<Item> item);
 
   Report report_;
+  Placed placed_;
+  FileHasher hasher_;  // for the copies made on the caller's thread
   FileLinker* linker_;
   LinkTally tally_;
   // The system's slim lock and condition variables: under Wine they wait in

@@ -35,7 +35,8 @@ std::vector<std::pair<std::string, std::wstring>> NewestFirst(const std::wstring
 }  // namespace
 
 std::wstring FindEarlierCopy(const std::wstring& root, DateTime backup_time,
-                             const std::wstring& name) {
+                             const std::wstring& name,
+                             const std::function<bool(const std::wstring& backup)>& usable) {
   const std::string own = DateOrderKey(FormatDateTime("yymmddhhnn", backup_time));
   // The keys of a month and of a day are the beginnings of the full key.
   const auto later = [&own](const std::string& key) { return key > own.substr(0, key.size()); };
@@ -49,15 +50,23 @@ std::wstring FindEarlierCopy(const std::wstring& root, DateTime backup_time,
       const std::string yymmdd = yymm + win::FromWide(day);
       for (const auto& [key, time] : NewestFirst(day_path, yymmdd, IsTimeFolderName)) {
         if (key >= own) continue;
-        const std::wstring copy = day_path + time + L'\\' + name;
+        const std::wstring backup = day_path + time + L'\\';
+        const std::wstring copy = backup + name;
         const DWORD attributes = win::Attributes(copy.substr(0, copy.size() - 1));
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (!usable || usable(backup)))
           return copy;
       }
     }
   }
   return {};
+}
+
+bool Unchanged(const win::TreeWalk::Entry& source, const catalog::Entry& kept) {
+  const uint64_t time =
+      uint64_t{source.last_write.dwHighDateTime} << 32 | source.last_write.dwLowDateTime;
+  return !kept.folder && kept.size == source.size && kept.modified == time &&
+         (kept.attributes & kCopiedAttributes) == (source.attributes & kCopiedAttributes);
 }
 
 EarlierTree::EarlierTree(const std::wstring& root) { Enter(root); }

@@ -10,10 +10,12 @@
 // time: a file copied under its own name gets it only once its bytes are all
 // written (measured under Wine: a copy killed part way keeps the time of the
 // kill), and a large one takes its name only once whole.
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/date_time.h"
+#include "catalog/catalog.h"
 #include "win/tree_walk.h"
 
 namespace yx::backup {
@@ -21,9 +23,16 @@ namespace yx::backup {
 // The newest "yymm\dd\hhnn\<name>" below `root` (ending in a backslash) that
 // is older than `backup_time` and is a folder; "" when there is none. `name`
 // ends in a backslash, and so does the result. Links are never followed: a
-// backup reached through a link is no copy this destination keeps.
-[[nodiscard]] std::wstring FindEarlierCopy(const std::wstring& root, DateTime backup_time,
-                                           const std::wstring& name);
+// backup reached through a link is no copy this destination keeps. With
+// `usable`, only a backup (its time folder, ending in a backslash) it
+// accepts is taken.
+[[nodiscard]] std::wstring FindEarlierCopy(
+    const std::wstring& root, DateTime backup_time, const std::wstring& name,
+    const std::function<bool(const std::wstring& backup)>& usable = {});
+
+// Whether the catalog's entry `kept` is the source file `source` as it is
+// now: its size, last-write time and the attributes a copy carries.
+[[nodiscard]] bool Unchanged(const win::TreeWalk::Entry& source, const catalog::Entry& kept);
 
 // The earlier copy of a tree, followed down beside the copier's walk: each
 // folder of it is listed once, when the walk enters the same folder of the

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "backup/archive_catalog.h"
 #include "backup/archive_leftovers.h"
 #include "backup/archive_tally.h"
 #include "backup/backup_names.h"
+#include "backup/catalog_file.h"
 #include "backup/earlier_copy.h"
 #include "backup/fault_lines.h"
 #include "backup/sweep.h"
@@ -140,6 +142,9 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   const std::wstring wide_target = win::WidePath(target);
   std::optional<win::WritingMark> writing;
   if (!archive_mode) writing.emplace(wide_target);
+  // A second copy run in the same minute finds the folder made: its catalog
+  // is the first run's, never to be replaced.
+  const bool own_folder = !archive_mode && !win::FolderExists(wide_target);
   if (!win::CreateFolderTree(wide_target)) {
     const DWORD error = ::GetLastError();
     log_line(win::FaultLine(wide_target, error));
@@ -178,12 +183,25 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   // The run then ends with the failure line all the same.
   FaultLines faults(log_line);
   bool complete = true;
+  catalog::Catalog kept;
+  kept.run.id = FormatDateTime("yymmdd_hhnn", backup_time);
+  kept.run.sources = sources;
   if (archive_mode) {
     complete = ArchiveSources(s, target, backup_time, sources, progress, faults);
     faults.Finish();
-    const std::wstring archive = win::WidePath(target + ArchiveName(backup_time));
-    if (win::Attributes(archive) != INVALID_FILE_ATTRIBUTES) log_line(ArchiveTallyLine(archive));
-    return complete;
+    const std::wstring archive = win::WidePath(target + kept.run.id + ".lzh");
+    if (win::Attributes(archive) == INVALID_FILE_ATTRIBUTES) return complete;
+    log_line(ArchiveTallyLine(archive));
+    kept.run.kind = catalog::Kind::kArchive;
+    std::string failure;
+    if (!CatalogArchive(archive, kept, failure)) {
+      log_line(failure);
+      return false;
+    }
+    return WriteRunCatalog(archive, kept,
+                           complete ? catalog::Outcome::kDone : catalog::Outcome::kFailed, 0,
+                           log_line) &&
+           complete;
   }
 
   if (s.link_use) copier.UseLinks(make_link);
@@ -205,16 +223,24 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
       break;
     }
     const auto fault = [&](const std::wstring& path, DWORD error) { faults.Add(path, error); };
-    const std::wstring earlier =
-        s.link_use ? FindEarlierCopy(win::WidePath(root), backup_time, win::ToWide(split->name))
-                   : std::wstring();
-    if (!copier.CopyTree(source_target, win::WidePath(source), fault, earlier)) {
+    const std::wstring name = win::ToWide(split->name);
+    const LinkBase base =
+        s.link_use ? FindLinkBase(win::WidePath(root), backup_time, name) : LinkBase{};
+    kept.entries.push_back({{name.begin(), name.end() - 1}, true});
+    copier.KeepCatalog({&kept.entries, kept.entries.back().path, base.catalog.get()});
+    if (!copier.CopyTree(source_target, win::WidePath(source), fault, base.folder)) {
       complete = false;
       if (progress.CancelRequested()) break;
     }
   }
   faults.Finish();
   if (s.link_use) log_line(TallyLine(copier.Tally()));
+  const catalog::Outcome outcome = complete                     ? catalog::Outcome::kDone
+                                   : progress.CancelRequested() ? catalog::Outcome::kCancelled
+                                                                : catalog::Outcome::kFailed;
+  if (own_folder &&
+      !WriteRunCatalog(wide_target, kept, outcome, copier.Tally().copied_bytes, log_line))
+    return false;
   return complete;
 }
 

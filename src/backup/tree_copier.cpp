@@ -35,6 +35,18 @@ bool Vanished(const std::wstring& path, DWORD error) {
          win::Attributes(path) == INVALID_FILE_ATTRIBUTES;
 }
 
+uint64_t TimeValue(const FILETIME& t) { return uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime; }
+
+catalog::Entry CatalogEntry(std::u16string path, const win::TreeWalk::Entry& from) {
+  catalog::Entry e;
+  e.path = std::move(path);
+  e.folder = from.IsFolder();
+  e.attributes = from.attributes;
+  e.size = e.folder ? 0 : from.size;
+  e.modified = TimeValue(from.last_write);
+  return e;
+}
+
 }  // namespace
 
 TreeCopier::TreeCopier(ProgressSink& sink, std::function<uint64_t()> ticks)
@@ -142,6 +154,18 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         if (fault) fault(path, error);
       },
       linker_.get());
+  pending_.clear();
+  if (trail_.entries != nullptr)
+    copies.HashCopies([this](size_t tag, bool linked, const catalog::Hash128& hash) {
+      catalog::Entry& e = pending_[tag];
+      e.linked = linked;
+      if (!linked) e.hash = hash;
+      trail_.entries->push_back(std::move(e));
+    });
+  const auto stored = [&](const win::TreeWalk& w) {
+    const std::wstring below = w.Relative() + w.Current().name;
+    return trail_.top + u'\\' + std::u16string(below.begin(), below.end());
+  };
   const auto linking = [this] { return linker_ && !linker_->Off(); };
   EarlierTree earlier_tree(linking() ? earlier : std::wstring());
   // Every report of the copied count sees what one copy after another would
@@ -192,6 +216,8 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
             copies.AddFault(walk.CurrentPath(), failure.error);
             break;
           }
+          if (trail_.entries != nullptr)
+            trail_.entries->push_back(CatalogEntry(stored(walk), entry));
           earlier_tree.Descend(entry.name, linking());
           walk.Descend();
           refresh();
@@ -201,13 +227,26 @@ bool TreeCopier::CopyTree(const std::wstring& destination, const std::wstring& s
         if (win::PausePointsActive()) wait_until_at_most(0);
         win::PausePoint("copy-file");
         std::wstring same = linking() ? earlier_tree.SameFile(entry) : std::wstring();
+        size_t tag = CopyQueue::kNoTag;
+        if (trail_.entries != nullptr) {
+          tag = pending_.size();
+          pending_.push_back(CatalogEntry(stored(walk), entry));
+          // Linked only where the earlier catalog vouches for the copy, whose
+          // hash the new entry then takes without a read.
+          const catalog::Entry* kept =
+              trail_.base ? trail_.base->Find(pending_.back().path) : nullptr;
+          if (kept == nullptr || !Unchanged(entry, *kept))
+            same.clear();
+          else
+            pending_.back().hash = kept->hash;
+        }
         // A link moves no bytes: to the pace it weighs as an empty file.
         const uint64_t bytes = same.empty() ? entry.size : 0;
         if (entry.size > kCopiedAlone) {
           copies.CopyAlone(walk.CurrentPath(), std::move(target), entry.size, std::move(same),
-                           INFINITE, {});
+                           INFINITE, {}, tag);
         } else {
-          copies.Add(walk.CurrentPath(), std::move(target), entry.size, std::move(same));
+          copies.Add(walk.CurrentPath(), std::move(target), entry.size, std::move(same), tag);
           wait_until_at_most(copies.Room());
         }
         const uint64_t now = ticks_();

@@ -18,6 +18,7 @@
 #include "backup/exclusion_tally.h"
 #include "backup/progress_sink.h"
 #include "base/exclusion.h"
+#include "catalog/catalog.h"
 #include "win/tree_walk.h"
 
 namespace yx::backup {
@@ -30,6 +31,17 @@ class TreeCopier {
   static constexpr int kMostCopies = 2;
 
   using Fault = std::function<void(const std::wstring& path, DWORD error)>;
+
+  // The catalog a copy keeps: every folder and file the copy places goes
+  // into `entries`, its path below `top` (the source's folder in the
+  // backup), a copied file with the hash of its copy, a linked one with the
+  // hash `base` (the earlier copy's catalog) gives; and a file is linked
+  // only where `base` holds it as the source has it now.
+  struct CatalogTrail {
+    std::vector<catalog::Entry>* entries = nullptr;
+    std::u16string top;
+    const catalog::Catalog* base = nullptr;
+  };
 
   // `ticks`: the milliseconds the refresh by time reads (GetTickCount64 in
   // the program, stepped by tests).
@@ -54,6 +66,8 @@ class TreeCopier {
   // link to that copy (earlier_copy.h).
   [[nodiscard]] bool CopyTree(const std::wstring& destination, const std::wstring& source,
                               const Fault& fault = {}, const std::wstring& earlier = {});
+  // For the next CopyTree.
+  void KeepCatalog(CatalogTrail trail) { trail_ = std::move(trail); }
   // Links unchanged files to their earlier copy from now on; `make` as in
   // FileLinker.
   void UseLinks(FileLinker::MakeLink make = {});
@@ -96,6 +110,8 @@ class TreeCopier {
   int fixed_threads_ = 0;
   std::unique_ptr<FileLinker> linker_;
   LinkTally tally_;
+  CatalogTrail trail_;
+  std::vector<catalog::Entry> pending_;  // files handed out, by their tag
   int32_t file_total_ = 0;
   int32_t files_copied_ = 0;
 };

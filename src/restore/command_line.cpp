@@ -3,6 +3,7 @@
 #include "base/file_error.h"
 #include "restore/destination.h"
 #include "restore/restore_plan.h"
+#include "restore/verify.h"
 #include "restore/wide_text.h"
 #include "win/failure.h"
 #include "win/file_system.h"
@@ -14,9 +15,11 @@ namespace yx::restore {
 namespace {
 
 struct Arguments {
-  std::wstring command;  // "/LIST" or "/RESTORE"
+  std::wstring command;  // "/LIST", "/RESTORE" or "/VERIFY"
   std::wstring list_file, from, to, id;
   std::vector<std::u16string> paths;
+  std::vector<std::wstring> ids;  // /VERIFY's
+  bool all = false;
   std::optional<Existing> existing;
 };
 
@@ -31,11 +34,18 @@ std::wstring Folder(std::wstring text) {
 std::string Parse(const std::vector<std::wstring>& args, Arguments& a) {
   const std::string usage =
       "使い方: /LIST ファイル名 [/FROM バックアップ先] または /RESTORE 日時 パス... /TO フォルダ "
-      "[/OVERWRITE|/SKIP] [/FROM バックアップ先]";
+      "[/OVERWRITE|/SKIP] [/FROM バックアップ先] または /VERIFY 日時...|/ALL [/FROM "
+      "バックアップ先]";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::wstring word = win::SwitchWord(args[i]);
     const bool has_value = i + 1 < args.size();
-    if (word == L"/LIST" || word == L"/RESTORE") {
+    if (word == L"/VERIFY") {
+      if (!a.command.empty()) return usage;
+      a.command = word;
+      while (i + 1 < args.size() && !args[i + 1].starts_with(L"/")) a.ids.push_back(args[++i]);
+    } else if (word == L"/ALL" && a.command == L"/VERIFY") {
+      a.all = true;
+    } else if (word == L"/LIST" || word == L"/RESTORE") {
       if (!a.command.empty() || !has_value) return usage;
       a.command = word;
       if (word == L"/LIST") {
@@ -58,6 +68,7 @@ std::string Parse(const std::vector<std::wstring>& args, Arguments& a) {
   }
   if (a.command == L"/LIST" && a.to.empty() && !a.existing) return {};
   if (a.command == L"/RESTORE" && !a.paths.empty() && !a.to.empty()) return {};
+  if (a.command == L"/VERIFY" && a.to.empty() && !a.existing && a.all == a.ids.empty()) return {};
   return usage;
 }
 
@@ -77,8 +88,13 @@ std::string WriteList(const Destination& d, const std::wstring& file) {
   std::wstring text = L"\xFEFF";
   for (const FoundBackup& b : d.backups) {
     if (b.incomplete) continue;
-    text += win::ToWide(b.ref.id) + L"\t" + win::ToWide(KindName(b.ref.kind)) + L"\t" + b.path +
-            L"\r\n";
+    text += win::ToWide(b.ref.id) + L"\t" + win::ToWide(KindName(b.ref.kind)) + L"\t" + b.path;
+    // The files and bytes as the catalog counts them; empty without one.
+    if (const std::optional<catalog::Run>& run = b.catalog.run)
+      text += L"\t" + std::to_wstring(run->files) + L"\t" + std::to_wstring(run->bytes);
+    else
+      text += L"\t\t";
+    text += L"\r\n";
   }
   win::UniqueFile out(::CreateFileW(win::ToLongPath(win::FullPath(file)).c_str(), GENERIC_WRITE, 0,
                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -110,6 +126,9 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
   if (job.target.back() != L'\\') job.target += L'\\';
   job.id = id;
   job.existing = a.existing.value_or(Existing::kKeepBoth);
+  std::string set_aside;
+  const std::optional<catalog::Catalog> kept = ReadBackupCatalog(backup->path, set_aside);
+  if (kept) job.catalog = &*kept;
   // Nothing to restore makes no target folder.
   RestoreSummary summary = plan.empty() ? RestoreSummary{} : Restore(*entries, plan, job);
   // What the backup holds and cannot be read or given back (a damaged
@@ -123,6 +142,34 @@ std::vector<std::string> RestoreFromBackup(const Program& program, const Destina
     LogRestore(program, RestoreLine(id, a.paths, job.target, summary));
   } catch (const FileError& e) {
     reasons.push_back(e.what());
+  }
+  return reasons;
+}
+
+// The differences of every backup verified, each named.
+std::vector<std::string> VerifyBackups(const Program& program, const Destination& d,
+                                       const Arguments& a) {
+  std::vector<const FoundBackup*> chosen;
+  std::vector<std::string> reasons;
+  for (const FoundBackup& b : d.backups)
+    if (a.all && !b.incomplete) chosen.push_back(&b);
+  for (const std::wstring& wide_id : a.ids) {
+    const std::string id = win::FromWide(wide_id);
+    if (const FoundBackup* b = d.Find(id))
+      chosen.push_back(b);
+    else
+      reasons.push_back("バックアップ " + id + " がありません。");
+  }
+  ReadOnce read;
+  for (const FoundBackup* b : chosen) {
+    VerifySummary summary = VerifyBackup(*b, read);
+    for (std::string& difference : summary.differences)
+      reasons.push_back(b->ref.id + ": " + std::move(difference));
+    try {
+      LogRestore(program, VerifyLine(summary));
+    } catch (const FileError& e) {
+      reasons.push_back(e.what());
+    }
   }
   return reasons;
 }
@@ -143,8 +190,14 @@ int RunCommandLine(const Program& program, const std::vector<std::wstring>& args
     reasons.push_back(d.fault);
   else if (a.command == L"/LIST")
     reasons.push_back(WriteList(d, a.list_file));
+  else if (a.command == L"/VERIFY")
+    reasons = VerifyBackups(program, d, a);
   else
     reasons = RestoreFromBackup(program, d, a);
+  // A catalog set aside is said, and the backup was listed without it.
+  if (a.command == L"/LIST")
+    for (const FoundBackup& b : d.backups)
+      if (!b.catalog.set_aside.empty()) AppendErrorFile(program, command, b.catalog.set_aside);
   int status = kDone;
   for (const std::string& reason : reasons) {
     if (reason.empty()) continue;

@@ -2,6 +2,7 @@
 // The restore without its window, for scripts and tests:
 //   /LIST FILE [/FROM DESTINATION]
 //   /RESTORE ID PATH... /TO FOLDER [/OVERWRITE|/SKIP] [/FROM DESTINATION]
+//   /VERIFY ID...|/ALL [/FROM DESTINATION]
 // Prints nothing; the status says how it went and the reason goes to
 // log-error.txt beside the program.
 #include <string>
@@ -14,7 +15,7 @@ namespace yx::restore {
 enum ExitStatus {
   kDone = 0,
   kBadArguments = 1,
-  kNotRestored = 2,  // something could not be listed or restored
+  kNotRestored = 2,  // something could not be listed or restored, or differs from its catalog
 };
 
 [[nodiscard]] int RunCommandLine(const Program& program, const std::vector<std::wstring>& args);

@@ -1,5 +1,6 @@
 #include "restore/destination.h"
 
+#include <algorithm>
 #include <set>
 
 #include "backup/archive_leftovers.h"
@@ -17,8 +18,9 @@ namespace {
 
 // The names of the folders (or files) of `folder`, CP932; false when it
 // cannot be listed.
-bool Names(const std::wstring& folder, bool folders, std::vector<std::string>& names) {
-  return win::ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
+bool Names(FileAccess& access, const std::wstring& folder, bool folders,
+           std::vector<std::string>& names) {
+  return access.List(folder, [&](const WIN32_FIND_DATAW& e) {
     if (!win::IsDotEntry(e) && win::IsFolder(e) == folders && !win::IsLink(e))
       names.push_back(win::FromWide(e.cFileName));
     return true;
@@ -61,7 +63,8 @@ const FoundBackup* Destination::Find(std::string_view id) const {
   return nullptr;
 }
 
-Destination ScanDestination(const std::wstring& root_in, const std::wstring& log_dir) {
+Destination ScanDestination(const std::wstring& root_in, const std::wstring& log_dir,
+                            FileAccess& access) {
   Destination d;
   d.root = win::FullPath(root_in);
   if (d.root.empty() || d.root.back() != L'\\') d.root += L'\\';
@@ -72,7 +75,7 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
     return d;
   }
   std::vector<std::string> months;
-  if (!Names(d.root, true, months)) {
+  if (!Names(access, d.root, true, months)) {
     const win::Failure failure = win::Failure::Last("FindFirstFileW");
     d.fault = "バックアップ先 " + shown + " を読めません: " + failure.Reason();
     return d;
@@ -82,24 +85,36 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
   for (const std::string& month : months) {
     if (!backup::IsMonthFolderName(month)) continue;
     std::vector<std::string> days;
-    (void)Names(d.root + win::ToWide(month) + L"\\", true, days);
+    (void)Names(access, d.root + win::ToWide(month) + L"\\", true, days);
     for (const std::string& day : days) {
       const std::wstring day_folder = d.root + win::ToWide(month + "\\" + day + "\\");
       std::vector<std::string> times, files;
-      (void)Names(day_folder, true, times);
-      (void)Names(day_folder, false, files);
+      (void)access.List(day_folder, [&](const WIN32_FIND_DATAW& e) {
+        if (!win::IsDotEntry(e) && !win::IsLink(e))
+          (win::IsFolder(e) ? times : files).push_back(win::FromWide(e.cFileName));
+        return true;
+      });
+      // Only a catalog the day folder holds is read.
+      const auto catalogued = [&files](const std::string& name) {
+        return std::ranges::find(files, name + ".catalog") != files.end();
+      };
       for (const std::string& time : times)
         if (const std::optional<BackupRef> ref = CopyBackupOf(month, day, time)) {
           const std::wstring path = day_folder + win::ToWide(time) + L"\\";
-          found.push_back({*ref, path, win::IsBeingWritten(path), std::nullopt});
+          found.push_back({*ref, path, win::IsBeingWritten(path), std::nullopt, {}});
+          if (!found.back().incomplete && catalogued(time))
+            found.back().catalog = ReadCatalogRun(access, path);
         }
       for (const std::string& file : files) {
         // An archive being written (or left unfinished by a killed run)
         // carries the process's id after the archive's own name.
         const bool unfinished = backup::ArchiveTempOwner(file) != 0;
         if (const std::optional<BackupRef> ref =
-                ArchiveBackupOf(month, day, unfinished ? file.substr(0, 15) : file))
-          found.push_back({*ref, day_folder + win::ToWide(file), unfinished, std::nullopt});
+                ArchiveBackupOf(month, day, unfinished ? file.substr(0, 15) : file)) {
+          found.push_back({*ref, day_folder + win::ToWide(file), unfinished, std::nullopt, {}});
+          if (!unfinished && catalogued(file))
+            found.back().catalog = ReadCatalogRun(access, found.back().path);
+        }
       }
       if (!found.empty()) logged_months.insert(month);
     }

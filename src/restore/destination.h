@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "restore/backup_ref.h"
+#include "restore/catalog_view.h"
+#include "restore/file_access.h"
 #include "restore/run_outcomes.h"
 #include "restore/stored_entry.h"
 
@@ -18,6 +20,7 @@ struct FoundBackup {
   // unfinished name): shown, never offered.
   bool incomplete = false;
   std::optional<LoggedRun> run;  // of the month's log, when it has the run
+  CatalogNote catalog;           // the run as its catalog tells it, when it has one
 };
 
 struct Destination {
@@ -31,7 +34,9 @@ struct Destination {
 
 // `root`: the destination folder, final backslash or not. `log_dir`: the
 // program's log folder, ending in a backslash (empty: no log to read).
-[[nodiscard]] Destination ScanDestination(const std::wstring& root, const std::wstring& log_dir);
+// Inside the backups only their catalogs' first bytes are read.
+[[nodiscard]] Destination ScanDestination(const std::wstring& root, const std::wstring& log_dir,
+                                          FileAccess& access = SystemFileAccess());
 
 [[nodiscard]] std::unique_ptr<BackupEntries> OpenBackup(const FoundBackup& backup);
 

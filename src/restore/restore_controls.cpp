@@ -94,59 +94,68 @@ void FileTree::Create(HWND parent, RECT bounds, HFONT font) {
 void FileTree::Show(const std::vector<StoredEntry>& entries) {
   filling_ = true;
   TreeView_DeleteAllItems(hwnd_);
-  paths_.clear();
-  items_.clear();
+  nodes_.clear();
+  children_.clear();
   // Folders before files, each level by name: the order Explorer shows.
   std::vector<const StoredEntry*> sorted;
   for (const StoredEntry& e : entries) sorted.push_back(&e);
   std::sort(sorted.begin(), sorted.end(),
             [](const StoredEntry* a, const StoredEntry* b) { return a->path < b->path; });
-  std::map<std::u16string, HTREEITEM> folders;
+  std::map<std::u16string, size_t> folders;
   const auto parent_folder = [](std::u16string_view path) {
     const std::u16string_view parent = ParentOf(path);
     return parent.substr(0, parent.empty() ? 0 : parent.size() - 1);
   };
-  // The item of a folder path, made (with its parents) when the backup has
+  const auto add = [&](std::u16string path, bool folder, size_t parent) {
+    nodes_.push_back({std::move(path), folder, 0, 0, parent, nullptr, false});
+    children_[parent].push_back(nodes_.size() - 1);
+    return nodes_.size() - 1;
+  };
+  // The node of a folder path, made (with its parents) when the backup has
   // no entry of its own for it.
-  const auto folder_item = [&](auto& self, std::u16string_view path) -> HTREEITEM {
-    if (path.empty()) return TVI_ROOT;
+  const auto folder_node = [&](auto& self, std::u16string_view path) -> size_t {
+    if (path.empty()) return kTop;
     const std::u16string key(path);
     if (const auto found = folders.find(key); found != folders.end()) return found->second;
-    const HTREEITEM parent = self(self, parent_folder(path));
-    std::wstring text = Wide(LastName(path));
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
-    insert.item.pszText = text.data();
-    insert.item.cChildren = 1;
-    insert.item.lParam = static_cast<LPARAM>(paths_.size());
-    paths_.push_back(key);
-    const HTREEITEM item = reinterpret_cast<HTREEITEM>(
-        ::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    items_.push_back(item);
-    folders.emplace(key, item);
-    return item;
+    const size_t parent = self(self, parent_folder(path));
+    const size_t node = add(key, true, parent);
+    folders.emplace(key, node);
+    return node;
   };
   for (const StoredEntry* e : sorted) {
     if (e->folder) {
-      (void)folder_item(folder_item, e->path);
+      (void)folder_node(folder_node, e->path);
       continue;
     }
-    const HTREEITEM under = folder_item(folder_item, parent_folder(e->path));
-    std::wstring text =
-        Wide(LastName(e->path)) + L"    " + SizeText(e->size) + L"    " + TimeText(e->modified);
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = under;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
-    insert.item.pszText = text.data();
-    insert.item.lParam = static_cast<LPARAM>(paths_.size());
-    paths_.push_back(e->path);
-    items_.push_back(reinterpret_cast<HTREEITEM>(
-        ::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert))));
+    const size_t node = add(e->path, false, folder_node(folder_node, parent_folder(e->path)));
+    nodes_[node].size = e->size;
+    nodes_[node].modified = e->modified;
   }
+  // A folder's items are made as it is first opened: a backup of many
+  // thousand files fills the tree in a moment.
+  Fill(kTop);
   filling_ = false;
+}
+
+void FileTree::Fill(size_t folder) {
+  const HTREEITEM parent = folder == kTop ? TVI_ROOT : nodes_[folder].item;
+  if (folder != kTop) nodes_[folder].filled = true;
+  const auto found = children_.find(folder);
+  if (found == children_.end()) return;
+  for (const size_t i : found->second) {
+    Node& node = nodes_[i];
+    std::wstring text = Wide(LastName(node.path));
+    if (!node.folder) text += L"    " + SizeText(node.size) + L"    " + TimeText(node.modified);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | (node.folder ? TVIF_CHILDREN : 0);
+    insert.item.pszText = text.data();
+    insert.item.cChildren = node.folder ? 1 : 0;
+    insert.item.lParam = static_cast<LPARAM>(i);
+    node.item = reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  }
 }
 
 std::optional<std::u16string> FileTree::Selected() const {
@@ -155,18 +164,33 @@ std::optional<std::u16string> FileTree::Selected() const {
   TVITEMW item{};
   item.mask = TVIF_PARAM;
   item.hItem = selected;
-  if (!TreeView_GetItem(hwnd_, &item) || static_cast<size_t>(item.lParam) >= paths_.size())
+  if (!TreeView_GetItem(hwnd_, &item) || static_cast<size_t>(item.lParam) >= nodes_.size())
     return std::nullopt;
-  return paths_[static_cast<size_t>(item.lParam)];
+  return nodes_[static_cast<size_t>(item.lParam)].path;
 }
 
 bool FileTree::Select(std::u16string_view path) {
-  for (size_t i = 0; i < paths_.size(); ++i)
-    if (SamePath(paths_[i], path)) return TreeView_SelectItem(hwnd_, items_[i]);
+  for (size_t i = 0; i < nodes_.size(); ++i) {
+    if (!SamePath(nodes_[i].path, path)) continue;
+    // Its folders' items are made first, from the top down.
+    std::vector<size_t> above;
+    for (size_t up = nodes_[i].parent; up != kTop; up = nodes_[up].parent) above.push_back(up);
+    for (auto it = above.rbegin(); it != above.rend(); ++it)
+      if (!nodes_[*it].filled) Fill(*it);
+    return TreeView_SelectItem(hwnd_, nodes_[i].item);
+  }
   return false;
 }
 
 LRESULT FileTree::OnNotify(const NMHDR& hdr) {
+  if (hdr.code == TVN_ITEMEXPANDINGW) {
+    const auto& expanding = reinterpret_cast<const NMTREEVIEWW&>(hdr);
+    const size_t i = static_cast<size_t>(expanding.itemNew.lParam);
+    if ((expanding.action & TVE_EXPAND) && i < nodes_.size() && nodes_[i].folder &&
+        !nodes_[i].filled)
+      Fill(i);
+    return 0;
+  }
   if (hdr.code == TVN_SELCHANGEDW && !filling_ && on_select) on_select();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,8 +51,22 @@ class FileTree : public ui::Control {
   LRESULT OnNotify(const NMHDR& hdr) override;
 
  private:
-  std::vector<std::u16string> paths_;  // an item's lParam indexes this
-  std::vector<HTREEITEM> items_;
+  // An entry of the backup, or a folder it implies; an item's lParam is
+  // its index.
+  struct Node {
+    std::u16string path;
+    bool folder = false;
+    uint64_t size = 0, modified = 0;
+    size_t parent = 0;         // kTop at the top
+    HTREEITEM item = nullptr;  // made when its folder is first opened
+    bool filled = false;       // a folder whose items are made
+  };
+  static constexpr size_t kTop = static_cast<size_t>(-1);
+  // Makes the items of `folder`'s entries (kTop: the top level).
+  void Fill(size_t folder);
+
+  std::vector<Node> nodes_;
+  std::map<size_t, std::vector<size_t>> children_;  // of each folder, in order
   bool filling_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/file_error.h"
+#include "restore/verify.h"
 #include "restore/wide_text.h"
 #include "ui/dpi.h"
 #include "ui/font.h"
@@ -111,6 +112,7 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
       ListVersions.SetRows({});
     }
   };
+  BtnVerify.on_click = [this] { VerifySelected(); };
   app_.SetMainWindow(hwnd_);
   Layout();
   SetBusy(false);
@@ -156,13 +158,21 @@ void RestoreWindow::CreateControls() {
   BtnAbort.Create(hwnd_, "中止(&A)", {572, 506, 652, 534}, font);
   BtnClose.Create(hwnd_, "閉じる", {668, 506, 748, 534}, font);
   BtnFrom.Create(hwnd_, "バックアップ先(&D)...", {608, 8, 748, 34}, font);
+  BtnVerify.Create(hwnd_, "検証(&C)", {12, 506, 112, 534}, font);
 }
 
 const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
   std::optional<Shown>& shown = shown_.at(backup);
   if (!shown) {
     shown.emplace();
-    (void)OpenBackup(destination_.backups[backup])->List(shown->entries, shown->unreadable);
+    const FoundBackup& b = destination_.backups[backup];
+    // From its catalog when it has one that reads; walked otherwise.
+    std::optional<catalog::Catalog> kept;
+    if (b.catalog.run) kept = ReadBackupCatalog(b.path, shown->unreadable);
+    if (kept)
+      shown->entries = AsStored(*kept);
+    else
+      (void)OpenBackup(b)->List(shown->entries, shown->unreadable);
   }
   return *shown;
 }
@@ -177,9 +187,8 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
   ListBackups.SetRows({});
   ListVersions.SetRows({});
   TreeFiles.Show({});
-  // Every file of every backup is listed once, for the sizes and for the
-  // versions: on its own thread, the gauge moving with each backup, 中止
-  // stopping it before the next (those not listed show no size).
+  // On its own thread: the catalogs give the sizes and the files; a backup
+  // without one is walked only when it is opened.
   struct Loaded {
     Destination destination;
     std::vector<std::optional<Shown>> shown;
@@ -196,15 +205,6 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
         else
           d = ScanDestination(root, log_dir);
         loaded->shown.assign(d.backups.size(), std::nullopt);
-        for (size_t i = 0; i < d.backups.size() && !abort_; ++i) {
-          ui::CallOnWindowThread(hwnd_, [&] {
-            Gauge.SetMaxValue(static_cast<int32_t>(d.backups.size()));
-            Gauge.SetProgress(static_cast<int32_t>(i));
-          });
-          if (d.backups[i].incomplete) continue;
-          Shown& shown = loaded->shown[i].emplace();
-          (void)OpenBackup(d.backups[i])->List(shown.entries, shown.unreadable);
-        }
       },
       [this, loaded] {
         destination_ = std::move(loaded->destination);
@@ -218,25 +218,33 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
 void RestoreWindow::ShowDestination() {
   LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_.root));
   std::vector<std::vector<std::wstring>> rows;
+  std::string set_aside;  // the last catalog set aside, said below the list
   for (size_t i = 0; i < destination_.backups.size(); ++i) {
     const FoundBackup& b = destination_.backups[i];
     std::vector<std::wstring> row{win::ToWide(ShownTime(b.ref.id)),
                                   b.ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH"};
     if (b.incomplete) {
       row.insert(row.end(), {L"", L"", win::ToWide("作成中")});
-    } else if (!shown_[i]) {
-      row.insert(row.end(), {L"", L"", win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
-    } else {
+    } else if (b.catalog.run) {
+      row.insert(row.end(), {SizeText(b.catalog.run->bytes), SizeText(b.catalog.run->files),
+                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
+    } else if (shown_[i]) {
       uint64_t size = 0, files = 0;
       for (const StoredEntry& e : shown_[i]->entries)
         if (!e.folder) size += e.size, ++files;
       row.insert(row.end(), {SizeText(size), CountText(files),
                              win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
+    } else {
+      // Counted only when opened: a walk of every backup would keep the
+      // list empty for minutes.
+      row.insert(row.end(), {win::ToWide("目録なし"), L"",
+                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
+      if (!b.catalog.set_aside.empty()) set_aside = b.catalog.set_aside;
     }
     rows.push_back(std::move(row));
   }
   ListBackups.SetRows(rows);
-  LblState.SetCaption(destination_.fault);
+  LblState.SetCaption(destination_.fault.empty() ? set_aside : destination_.fault);
   if (!rows.empty()) ListBackups.Select(0);
 }
 
@@ -272,7 +280,13 @@ void RestoreWindow::ShowVersions() {
   }
   std::vector<std::optional<StoredEntry>> per_backup(destination_.backups.size());
   for (size_t i = 0; i < per_backup.size(); ++i) {
-    if (destination_.backups[i].incomplete) continue;
+    const FoundBackup& b = destination_.backups[i];
+    if (b.incomplete) continue;
+    // One path looked up in each catalog, nothing kept of the rest; a
+    // backup without one is read whole.
+    std::string set_aside;
+    if (!shown_[i] && b.catalog.run && FindInCatalog(b.path, path, per_backup[i], set_aside))
+      continue;
     for (const StoredEntry& e : EntriesOf(i).entries)
       if (SamePath(e.path, path)) per_backup[i] = e;
   }
@@ -335,6 +349,9 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   (void)worker_.Start(
       hwnd_,
       [&backup, plan, job, summary] {
+        std::string set_aside;
+        const std::optional<catalog::Catalog> kept = ReadBackupCatalog(backup.path, set_aside);
+        if (kept) job->catalog = &*kept;
         const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
         *summary = Restore(*entries, *plan, *job);
       },
@@ -369,6 +386,62 @@ void RestoreWindow::ReportRestore(const FoundBackup& backup, const std::u16strin
   dialogs_.ShowMessage(hwnd_, app_.Title(), text);
 }
 
+void RestoreWindow::VerifySelected() {
+  const std::optional<size_t> selected = ListBackups.Selected();
+  if (busy_ || !selected || destination_.backups[*selected].incomplete) {
+    LblState.SetCaption("検証するバックアップを選んでください。");
+    return;
+  }
+  const FoundBackup& backup = destination_.backups[*selected];
+  SetBusy(true);
+  auto summary = std::make_shared<VerifySummary>();
+  (void)worker_.Start(
+      hwnd_,
+      [this, &backup, summary] {
+        ReadOnce read;
+        *summary = VerifyBackup(backup, read, [this](size_t done, size_t total) {
+          // The gauge every 64 files: a call to the window's thread costs
+          // more than reading a small file.
+          if (done % 64 == 0)
+            ui::CallOnWindowThread(hwnd_, [&] {
+              Gauge.SetMaxValue(static_cast<int32_t>(total));
+              Gauge.SetProgress(static_cast<int32_t>(done));
+            });
+          return !abort_;
+        });
+      },
+      [this, summary] {
+        SetBusy(false);
+        ReportVerify(*summary);
+      });
+}
+
+void RestoreWindow::ReportVerify(const VerifySummary& summary) {
+  std::string text = summary.cancelled  ? "検証を中止しました。"
+                     : summary.Intact() ? "バックアップは書いたときのままです。"
+                                        : "目録と一致しないファイルがあります。";
+  if (!summary.no_catalog)
+    text += "\r\n\r\n一致: " + std::to_string(summary.intact) +
+            " 件\r\n変更: " + std::to_string(summary.changed) +
+            " 件\r\n欠落: " + std::to_string(summary.missing) +
+            " 件\r\n余分: " + std::to_string(summary.unexpected) +
+            " 件\r\n読めない: " + std::to_string(summary.unreadable) + " 件";
+  for (size_t i = 0; i < summary.differences.size() && i < kFailuresShown; ++i)
+    text += "\r\n" + summary.differences[i];
+  if (summary.differences.size() > kFailuresShown)
+    text += "\r\nほか " + std::to_string(summary.differences.size() - kFailuresShown) +
+            " 件 (すべてログにあります)";
+  try {
+    LogRestore(program_, VerifyLine(summary));
+    for (const std::string& difference : summary.differences)
+      AppendErrorFile(program_, "検証", summary.id + ": " + difference);
+  } catch (const FileError& e) {
+    text += "\r\n\r\n" + std::string(e.what());
+  }
+  LblState.SetCaption(summary.Intact() ? "検証しました。" : "目録と一致しないファイルがあります。");
+  dialogs_.ShowMessage(hwnd_, app_.Title(), text);
+}
+
 void RestoreWindow::SetBusy(bool busy) {
   busy_ = busy;
   abort_ = false;
@@ -377,7 +450,8 @@ void RestoreWindow::SetBusy(bool busy) {
         static_cast<const ui::Control*>(&ListVersions), static_cast<const ui::Control*>(&EditPath),
         static_cast<const ui::Control*>(&BtnFrom), static_cast<const ui::Control*>(&BtnVersions),
         static_cast<const ui::Control*>(&BtnRestore),
-        static_cast<const ui::Control*>(&BtnRestoreTo), static_cast<const ui::Control*>(&BtnClose)})
+        static_cast<const ui::Control*>(&BtnRestoreTo), static_cast<const ui::Control*>(&BtnClose),
+        static_cast<const ui::Control*>(&BtnVerify)})
     c->SetEnabled(!busy);
   BtnAbort.SetEnabled(busy);
   if (busy) BtnAbort.SetFocus();
@@ -413,6 +487,7 @@ void RestoreWindow::Layout() {
   place(BtnRestoreTo, {w - 356, 506 + grow, w - 194, 534 + grow});
   place(BtnAbort, {w - 188, 506 + grow, w - 108, 534 + grow});
   place(BtnClose, {w - 92, 506 + grow, w - 12, 534 + grow});
+  place(BtnVerify, {12, 506 + grow, 112, 534 + grow});
 }
 
 LRESULT RestoreWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -14,6 +14,7 @@
 #include "restore/destination.h"
 #include "restore/program.h"
 #include "restore/restore_controls.h"
+#include "restore/verify.h"
 #include "restore/restorer.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
@@ -62,7 +63,7 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   FileTree TreeFiles;
   WideEdit EditPath;
   ui::Gauge Gauge;
-  ui::PushButton BtnFrom, BtnVersions, BtnRestore, BtnRestoreTo, BtnAbort, BtnClose;
+  ui::PushButton BtnFrom, BtnVersions, BtnRestore, BtnRestoreTo, BtnAbort, BtnClose, BtnVerify;
 
  private:
   struct Shown {
@@ -77,6 +78,9 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   void RestoreInto(std::optional<std::wstring> folder);
   void ReportRestore(const FoundBackup& backup, const std::u16string& path,
                      const std::wstring& target, const RestoreSummary& summary);
+  // Reads the selected backup again against its catalog, on the worker.
+  void VerifySelected();
+  void ReportVerify(const VerifySummary& summary);
   void SetBusy(bool busy);
   // Every control's place for the window's size and DPI.
   void Layout();

@@ -139,9 +139,11 @@ class FileRestore {
     DWORD write_error = 0;
     bool aborted = false;
     std::string failure;
+    hash_.Reset();
     const ExtractResult result = backup_.Extract(
         e,
         [&](const uint8_t* data, size_t size) {
+          hash_.Update(data, size);
           DWORD put = 0;
           if (!::WriteFile(out.get(), data, static_cast<DWORD>(size), &put, nullptr) ||
               put != size) {
@@ -161,6 +163,12 @@ class FileRestore {
       if (!whole) write_error = ::GetLastError();
     }
     out.reset();
+    if (whole && job_.catalog != nullptr) {
+      const catalog::Entry* kept = job_.catalog->Find(e.path);
+      if (kept != nullptr && kept->hash != hash_.Digest())
+        summary_.failures.push_back(win::FromWide(path) +
+                                    ": 内容がバックアップしたときと違います（復元はしました）");
+    }
     if (whole) return true;
     (void)::DeleteFileW(Long(temp).c_str());
     if (aborted)
@@ -177,6 +185,7 @@ class FileRestore {
   RestoreSummary& summary_;
   win::WorkFolder& work_;
   win::KnownFolders known_;
+  catalog::ContentHash hash_;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "catalog/catalog.h"
 #include "restore/restore_plan.h"
 
 namespace yx::restore {
@@ -40,6 +41,10 @@ struct RestoreJob {
   std::optional<Existing> existing;
   // After each entry, with the entries done and their total; false aborts.
   std::function<bool(size_t done, size_t total)> progress;
+  // The backup's catalog, when it has one: each file written is checked
+  // against it, and one whose bytes are not what was backed up is named
+  // among the failures (it stays written: it is all the backup has).
+  const catalog::Catalog* catalog = nullptr;
 };
 
 [[nodiscard]] RestoreSummary Restore(BackupEntries& backup, const std::vector<PlannedEntry>& plan,

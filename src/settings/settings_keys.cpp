@@ -206,9 +206,15 @@ std::string DecodeText(const SettingKey& entry, const std::optional<std::string>
 std::string EncodeText(std::string_view value) {
   if (value.empty()) return {};
   const bool blank_at_end = IsBlank(value.front()) || IsBlank(value.back());
-  // Quotes that reading would take off get a pair to lose.
+  // Quotes that reading would take off get a pair to lose. A wrapped value
+  // that holds a double quote ('<tab>"') is wrapped again in its own kind:
+  // reading keeps a pair around a value with quotes of that kind inside,
+  // unless the value is itself wrapped in them.
   if (!blank_at_end && UnquotedValue(value) == value) return std::string(value);
-  return "\"" + std::string(value) + "\"";
+  const bool wrapped = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                       value.back() == value.front();
+  const char quote = wrapped && value.find('"') != std::string_view::npos ? value.front() : '"';
+  return quote + std::string(value) + quote;
 }
 
 }  // namespace yx::settings

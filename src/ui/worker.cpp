@@ -27,7 +27,7 @@ DWORD WINAPI Worker::Entry(void* parameter) noexcept {
   }
   Worker* const self = j->worker;
   PostToWindowThread(j->window, [self, fault, done = std::move(j->done)] {
-    self->Join();
+    self->Wait();
     self->busy_ = false;
     if (fault) std::rethrow_exception(fault);
     if (done) done();
@@ -35,9 +35,9 @@ DWORD WINAPI Worker::Entry(void* parameter) noexcept {
   return 0;
 }
 
-Worker::~Worker() { Join(); }
+Worker::~Worker() { Wait(); }
 
-void Worker::Join() noexcept {
+void Worker::Wait() noexcept {
   if (!thread_) return;
   // A job may be waiting for this thread to answer a call: sent messages are
   // taken while waiting, nothing else.
@@ -52,7 +52,7 @@ void Worker::Join() noexcept {
 
 bool Worker::Start(HWND window, std::function<void()> job, std::function<void()> done) {
   if (busy_) return false;
-  Join();
+  Wait();
   auto context = std::make_unique<Job>(Job{this, window, std::move(job), std::move(done)});
   thread_.reset(::CreateThread(nullptr, 0, &Entry, context.get(), 0, nullptr));
   if (!thread_) {

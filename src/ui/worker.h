@@ -31,10 +31,13 @@ class Worker {
   // the window's barrier keeps it as any handler's fault.
   bool Start(HWND window, std::function<void()> job, std::function<void()> done = {});
 
+  // Waits for a job still running, answering the calls it sends meanwhile
+  // (its end, posted, is then not handled): for a loop that ended early.
+  void Wait() noexcept;
+
  private:
   struct Job;
   static DWORD WINAPI Entry(void* job) noexcept;
-  void Join() noexcept;
 
   win::UniqueKernelHandle thread_;
   bool busy_ = false;

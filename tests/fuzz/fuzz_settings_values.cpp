@@ -1,10 +1,10 @@
 // Every key of the settings table decoding any text: integers land in their
 // corrected range, flags follow the integer conversion, strings come back as
 // read. And a value written with EncodeText reads back as itself when taken
-// the way the profile functions take a value (as measured under Wine by the
-// reliability suite): blanks trimmed at both ends, then one pair of matching
-// quotes removed. Any text as an exclusion pattern, and as a path against
-// it: a usable pattern without wildcards matches its own path.
+// the way the settings file's reader takes a value: blanks trimmed at both
+// ends, then the quotes the save may have added removed. Any text as an
+// exclusion pattern, and as a path against it: a usable pattern without
+// wildcards matches its own path.
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 
 #include "base/exclusion.h"
 #include "settings/int_or_default.h"
+#include "settings/profile_text.h"
 #include "settings/settings_keys.h"
 
 namespace {
@@ -20,15 +21,13 @@ void Check(bool holds) {
   if (!holds) std::abort();
 }
 
-std::string AsProfileReadsIt(std::string v) {
+std::string AsTheSettingsFileReadsIt(std::string v) {
   const auto blank = [](char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
   };
   while (!v.empty() && blank(v.front())) v.erase(v.begin());
   while (!v.empty() && blank(v.back())) v.pop_back();
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-    v = v.substr(1, v.size() - 2);
-  return v;
+  return yx::settings::UnquotedValue(v);
 }
 
 }  // namespace
@@ -67,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(exclusions.Match(plain, false, 0) == 0);
   // A value a settings file line can hold: no NUL and no line end.
   if (raw.find_first_of(std::string("\0\r\n", 3)) == std::string::npos)
-    Check(AsProfileReadsIt(EncodeText(raw)) == raw);
+    Check(AsTheSettingsFileReadsIt(EncodeText(raw)) == raw);
   return 0;
 }

@@ -4,6 +4,9 @@
 // its attributes and times.
 #include <gtest/gtest.h>
 
+#include "backup/catalog_file.h"
+#include "lha/win/entry_names.h"
+#include "lha/win/opened_archive.h"
 #include "reliability/tree_snapshot.h"
 #include "support/build_paths.h"
 #include "support/program_run.h"
@@ -80,7 +83,8 @@ TEST_F(RestoreProgramTest, BothKindsOfBackupAreListedAndGiveTheTreeBackExactly) 
   EXPECT_EQ(Listed(),
             L"\xFEFF"
             L"260105_1000\tLZH\t" +
-                dest + L"260105_1000.lzh\r\n" + L"260105_0905\tCOPY\t" + dest + L"0905\\\r\n");
+                dest + L"260105_1000.lzh\t6\t90028\r\n" + L"260105_0905\tCOPY\t" + dest +
+                L"0905\\\t6\t90028\r\n");
 
   const Tree source = Snapshot(dir.Path() + L"src\\Work\\");
   for (const wchar_t* id : {L"260105_0905", L"260105_1000"}) {
@@ -182,6 +186,77 @@ TEST_F(RestoreProgramTest, BadInputIsNamedInTheErrorFileAndRestoresNothing) {
   dir.WriteFile(L"other\\2601\\06\\260106_0700.lzh.4242-1.tmp", "unfinished");
   EXPECT_EQ(Restore(L"/LIST \"" + dir.Path() + L"o.txt\" /FROM \"" + dir.Path() + L"other\""), 0u);
   EXPECT_EQ(dir.ReadFile(L"o.txt"), "\xFF\xFE");
+}
+
+TEST_F(RestoreProgramTest, VerifyNamesEveryFileThatDiffersFromTheCatalogInBothModes) {
+  Backup(L"2026-01-05 09:05:00", false);
+  Backup(L"2026-01-05 10:00:00", true);
+  EXPECT_EQ(Restore(L"/VERIFY /ALL"), 0u) << Errors();
+
+  const std::wstring work = L"dest\\2601\\05\\0905\\Work\\";
+  std::string bin = dir.ReadFile(work + L"sub\\b.bin");
+  bin[40000] ^= 1;
+  dir.WriteFile(work + L"sub\\b.bin", bin);
+  dir.WriteFile(work + L"hidden.txt", "unse");
+  ASSERT_TRUE(
+      ::SetFileAttributesW((dir.Path() + work + L"read-only.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+  ASSERT_TRUE(::DeleteFileW((dir.Path() + work + L"read-only.txt").c_str()));
+  dir.WriteFile(work + L"extra.txt", "x");
+  // The archive: a byte near its end flipped, and a catalog that lacks one
+  // entry and names another the archive lacks.
+  const std::wstring lzh = dir.Path() + L"dest\\2601\\05\\260105_1000.lzh";
+  backup::ReadCatalog archived = backup::ReadCatalogFile(backup::CatalogFileOf(lzh));
+  ASSERT_EQ(archived.state, backup::CatalogState::kRead);
+  std::erase_if(archived.catalog.entries,
+                [](const catalog::Entry& e) { return e.path == u"Work\\hidden.txt"; });
+  archived.catalog.entries.push_back({u"Work\\gone.txt", false, false, 0x20, 1, 1, 0, {}});
+  ASSERT_TRUE(backup::WriteCatalogFile(backup::CatalogFileOf(lzh), archived.catalog));
+  size_t at = 0;
+  {
+    lha::win::OpenedArchive opened;
+    DWORD error = 0;
+    ASSERT_EQ(lha::win::OpenArchive(lzh, opened, error), 0);
+    for (const lha::ArchiveEntry& e : opened.entries)
+      if (lha::win::EntryWidePath(e.header) == L"Work\\sub\\b.bin")
+        at = e.offset + e.header_size + e.data_size / 2;
+  }
+  ASSERT_NE(at, 0u);
+  std::string archive = dir.ReadFile(L"dest\\2601\\05\\260105_1000.lzh");
+  archive[at] ^= 0x40;
+  dir.WriteFile(L"dest\\2601\\05\\260105_1000.lzh", archive);
+  EXPECT_EQ(Restore(L"/VERIFY 260105_0905 260105_1000"), 2u);
+  const std::string errors = Errors();
+  for (const char* line : {"260105_0905: Work\\sub\\b.bin: 内容が違います",
+                           "260105_0905: Work\\hidden.txt: 内容が違います",
+                           "260105_0905: Work\\read-only.txt: ありません",
+                           "260105_0905: Work\\extra.txt: 目録にありません"})
+    EXPECT_NE(errors.find(line), std::string::npos) << line << "\n" << errors;
+  for (const char* line : {"260105_1000: Work\\hidden.txt: 目録にありません",
+                           "260105_1000: Work\\gone.txt: ありません"})
+    EXPECT_NE(errors.find(line), std::string::npos) << line << "\n" << errors;
+  EXPECT_TRUE(errors.find("260105_1000: Work\\sub\\b.bin: 読めません") != std::string::npos ||
+              errors.find("260105_1000: Work\\sub\\b.bin: 内容が違います") != std::string::npos)
+      << errors;
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t month[32];
+  swprintf(month, 32, L"program\\log\\%02u%02u.log", now.wYear % 100, now.wMonth);
+  const std::string log = dir.ReadFile(month);
+  EXPECT_NE(log.find(" 260105_0905 一致 11 件、変更 2 件、欠落 1 件、余分 1 件、読めない 0 件\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(" 260105_1000 一致 "), std::string::npos) << log;
+
+  // A restore of the rotten file writes what the backup has and says it is
+  // not what was backed up.
+  EXPECT_EQ(Restore(L"/RESTORE 260105_0905 Work\\hidden.txt /TO \"" + dir.Path() + L"rot\""), 2u);
+  EXPECT_EQ(dir.ReadFile(L"rot\\hidden.txt"), "unse");
+  EXPECT_NE(Errors().find("hidden.txt: 内容がバックアップしたときと違います"), std::string::npos)
+      << Errors();
+
+  for (const wchar_t* bad : {L"/VERIFY", L"/VERIFY /ALL 260105_0905", L"/ALL"})
+    EXPECT_EQ(Restore(bad), 1u) << win::FromWide(bad);
+  EXPECT_EQ(Restore(L"/VERIFY 991231_2359"), 2u);
 }
 
 }  // namespace

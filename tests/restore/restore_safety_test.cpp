@@ -177,8 +177,9 @@ TEST_F(RestoreSafetyTest, ACopyAndAnArchiveOfOneMinuteAreToldApart) {
   const std::string bytes = dir.ReadFile(L"list.txt");
   const std::wstring listed(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
   const std::wstring day = dir.Path() + L"dest\\2601\\05\\";
-  EXPECT_NE(listed.find(L"260105_0905\tCOPY\t" + day + L"0905\\\r\n"), std::wstring::npos);
-  EXPECT_NE(listed.find(L"260105_0905.lzh\tLZH\t" + day + L"260105_0905.lzh\r\n"),
+  // Made by hand, without catalogs: no count of files or bytes.
+  EXPECT_NE(listed.find(L"260105_0905\tCOPY\t" + day + L"0905\\\t\t\r\n"), std::wstring::npos);
+  EXPECT_NE(listed.find(L"260105_0905.lzh\tLZH\t" + day + L"260105_0905.lzh\t\t\r\n"),
             std::wstring::npos)
       << win::FromWide(listed);
   ASSERT_EQ(Restore(L"/RESTORE 260105_0905.LZH Work\\a.txt /TO \"" + dir.Path() + L"lzh\""), 0u)

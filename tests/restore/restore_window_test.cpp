@@ -2,6 +2,7 @@
 // mouse drives it: one file of the newest backup back to where it came from.
 #include <gtest/gtest.h>
 
+#include "backup/catalog_file.h"
 #include "restore/restore_window.h"
 #include <commctrl.h>
 
@@ -157,6 +158,30 @@ TEST_F(RestoreWindowTest, ATypedPathAndEnterListItsVersionsAndTheSummaryNamesThe
   EXPECT_GT(after.right - after.left, before.right - before.left);
   EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
   for (const std::string& fault : LayoutFaults(window.Handle())) ADD_FAILURE() << fault;
+}
+
+TEST_F(RestoreWindowTest, VerifyNamesTheFileThatNoLongerHoldsWhatWasBackedUp) {
+  dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\a.txt", "rotten");
+  dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\b.txt", "b");
+  catalog::Catalog kept;
+  kept.run.id = "260105_0905";
+  kept.entries = {{u"Work", true},
+                  {u"Work\\a.txt", false, false, 0x20, 6, 1, 0, catalog::HashOf("backed")},
+                  {u"Work\\b.txt", false, false, 0x20, 1, 1, 0, catalog::HashOf("b")}};
+  ASSERT_TRUE(backup::WriteCatalogFile(dir.Path() + L"dest\\2601\\05\\0905.catalog", kept));
+  dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "dest\r\n");
+  restore::RestoreWindow window(
+      app, dialogs, restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
+      questions);
+  Pump(app);
+  ASSERT_EQ(window.ListBackups.Count(), 1u);
+  ::SendMessageW(window.BtnVerify.Handle(), BM_CLICK, 0, 0);
+  PumpUntil(app, [&] { return !window.Busy(); });
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  const std::string& text = dialogs.shown[0].text;
+  EXPECT_NE(text.find("一致: 2 件"), std::string::npos) << text;
+  EXPECT_NE(text.find("変更: 1 件"), std::string::npos) << text;
+  EXPECT_NE(text.find("Work\\a.txt: 内容が違います"), std::string::npos) << text;
 }
 
 }  // namespace

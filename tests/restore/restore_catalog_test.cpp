@@ -1,0 +1,98 @@
+// The restore's list and versions from the catalogs beside the backups,
+// with the file-system calls of the scan counted: a destination whose
+// backups carry catalogs is listed without a call inside a backup, and a
+// catalog that does not read is set aside with one line.
+#include <gtest/gtest.h>
+
+#include "backup/catalog_file.h"
+#include "restore/destination.h"
+#include "support/run_fixture.h"
+
+namespace yx::test {
+namespace {
+
+class CountingAccess final : public restore::FileAccess {
+ public:
+  bool List(const std::wstring& folder, const Visit& visit) override {
+    listed.push_back(folder);
+    return FileAccess::List(folder, visit);
+  }
+  bool ReadStart(const std::wstring& path, size_t most, std::string& bytes) override {
+    read.push_back(path);
+    return FileAccess::ReadStart(path, most, bytes);
+  }
+  std::vector<std::wstring> listed, read;
+};
+
+class CatalogListing : public RunTest {
+ protected:
+  CatalogListing() {
+    settings.link_use = true;
+    SourceTree(2, 3);
+    for (int day : {22, 23, 24}) {
+      now = EncodeDateTime(2001, 5, day, 9, 5);
+      Run();
+    }
+  }
+  restore::Destination Scan(CountingAccess& access) {
+    return restore::ScanDestination(dir.Path() + L"dest", L"", access);
+  }
+  std::wstring Catalog(int day) {
+    return dir.Path() + L"dest\\0105\\" + std::to_wstring(day) + L"\\0905.catalog";
+  }
+};
+
+TEST_F(CatalogListing, ListsEveryBackupFromItsCatalogWithoutEnteringOne) {
+  CountingAccess access;
+  const restore::Destination d = Scan(access);
+  ASSERT_EQ(d.backups.size(), 3u);
+  for (const restore::FoundBackup& b : d.backups) {
+    ASSERT_TRUE(b.catalog.run) << b.ref.id;
+    EXPECT_EQ(b.catalog.run->files, 9u);
+    EXPECT_EQ(b.catalog.run->id, b.ref.id);
+  }
+  // The root, the month and the three days; the three catalogs' heads.
+  EXPECT_EQ(access.listed.size(), 5u);
+  for (const std::wstring& folder : access.listed)
+    EXPECT_EQ(folder.find(L"\\0905\\"), std::wstring::npos);
+  ASSERT_EQ(access.read.size(), 3u);
+  for (const std::wstring& file : access.read) EXPECT_TRUE(file.ends_with(L"0905.catalog"));
+
+  std::optional<restore::StoredEntry> found;
+  std::string set_aside;
+  ASSERT_TRUE(restore::FindInCatalog(d.backups[0].path, u"Work\\d1\\f2.txt", found, set_aside));
+  ASSERT_TRUE(found);
+  EXPECT_FALSE(found->folder);
+}
+
+TEST_F(CatalogListing, ADamagedLaterOrForeignCatalogIsSetAsideAndNeverUsed) {
+  dir.WriteFile(Catalog(22).substr(dir.Path().size()), "YXCT\x01 cut short");
+  backup::ReadCatalog later = backup::ReadCatalogFile(Catalog(23));
+  ASSERT_EQ(later.state, backup::CatalogState::kRead);
+  std::string bytes = catalog::Encode(later.catalog);
+  bytes[4] = catalog::kVersion + 1;
+  dir.WriteFile(Catalog(23).substr(dir.Path().size()), bytes);
+  backup::ReadCatalog foreign = backup::ReadCatalogFile(Catalog(24));
+  foreign.catalog.entries.push_back(
+      {u"..\\..\\Windows\\evil.dll", false, false, 0x20, 1, 1, 0, {}});
+  ASSERT_TRUE(backup::WriteCatalogFile(Catalog(24), foreign.catalog));
+
+  CountingAccess access;
+  const restore::Destination d = Scan(access);
+  ASSERT_EQ(d.backups.size(), 3u);
+  EXPECT_NE(d.backups[2].catalog.set_aside.find("目録が壊れています"), std::string::npos);
+  EXPECT_NE(d.backups[1].catalog.set_aside.find("新しい版"), std::string::npos);
+  for (const size_t i : {1u, 2u}) EXPECT_FALSE(d.backups[i].catalog.run);
+  // The head of the foreign one reads; its paths are refused when opened.
+  ASSERT_TRUE(d.backups[0].catalog.run);
+  std::string set_aside;
+  EXPECT_FALSE(restore::ReadBackupCatalog(d.backups[0].path, set_aside));
+  EXPECT_NE(set_aside.find("バックアップの外"), std::string::npos);
+  std::optional<restore::StoredEntry> found;
+  set_aside.clear();
+  EXPECT_FALSE(restore::FindInCatalog(d.backups[0].path, u"Work\\f1.txt", found, set_aside));
+  EXPECT_FALSE(set_aside.empty());
+}
+
+}  // namespace
+}  // namespace yx::test
