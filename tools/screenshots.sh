@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes a screenshot of each page of the settings window under Xvfb, for the
-# README: docs/screenshots/page-{time,path,exclude,save,log}.png.
+# README: docs/screenshots/page-{time,path,exclude,save,log}.png at 96 DPI,
+# and the LOG page again at 192 DPI (200 %): page-log-192.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,7 +37,7 @@ done
 } | iconv -f UTF-8 -t CP932 > "$work/program/Yorudex.INI"
 wine "$work/program/Yorudex.exe" /AUTO   # one run, so that the log page has lines
 wine "$work/program/Yorudex.exe" &
-# The window is centred on the 1024 x 768 screen: client 411 x 319 under a
+# The window is centred on the 2048 x 1536 screen: client 411 x 319 under a
 # caption; the tabs run along the top of the page control.
 for _ in $(seq 50); do
   xdotool search --name "起動日時設定" >/dev/null 2>&1 && break
@@ -55,4 +56,14 @@ shoot 76 path
 shoot 128 exclude
 shoot 180 save
 shoot 230 log
+# At 200 %: Wine takes LogPixels at each program's start. The window opens
+# on its LOG page.
+wineserver -k
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null
+wine "$work/program/Yorudex.exe" &
+sleep 2
+eval "$(xdotool search --name "起動日時設定" getwindowgeometry --shell | tr '\n' ' ')"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" docs/screenshots/page-log-192.png
+wineserver -k
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
 echo "docs/screenshots/: $(ls docs/screenshots | tr '\n' ' ')"

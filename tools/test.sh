@@ -51,8 +51,8 @@ case $mode in
     step "fuzz" tools/fuzz.sh 3
     step "build windows" tools/build.sh windows
     step "build windows32" tools/build.sh windows32
-    tests/packaging/check_dist.sh build/dist 64
-    tests/packaging/check_dist.sh build/dist32 32
+    tests/packaging/check_dist.sh build/dist 64 build/Yorudex-080a-win64.zip
+    tests/packaging/check_dist.sh build/dist32 32 build32/Yorudex-080a-win32.zip
     step "wine prefix" wait $prefix_pid
     # Includes the 32-bit program's unattended runs (tests/packaging/dist32_runs.sh).
     step "test windows" ctest --test-dir build --output-on-failure -LE slow

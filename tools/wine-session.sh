@@ -51,7 +51,7 @@ case $action in
   start)
     stop_session
     # -displayfd picks a free display and tells its number on the pipe.
-    exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo "pid $!")
+    exec 3< <(Xvfb -displayfd 1 -screen 0 2048x1536x24 -nolisten tcp 2>/dev/null & echo "pid $!")
     read -r _ xpid <&3
     read -r display <&3
     echo "$xpid" > "$build/xvfb.pid"

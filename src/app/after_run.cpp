@@ -1,5 +1,6 @@
 #include "app/after_run.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/settings_form.h"
@@ -68,30 +69,57 @@ std::wstring FollowUpCommandLine(std::string_view cp932_command, const RunEnding
          win::ToWide(ending.log_path) + L"\" " + std::to_wstring(ending.exit_status);
 }
 
+std::string NoticeAge(const log::BackupAge& age, int warn_days) {
+  if (!log::NeedsWarning(age, warn_days)) return {};
+  switch (age.state) {
+    case log::AgeState::kOld:
+      return "最後の成功は " + std::to_string(age.days) + " 日前です";
+    case log::AgeState::kNoneGood:
+      return std::to_string(warn_days) + " 日以上成功していません";
+    case log::AgeState::kUnknown:
+      return "最後の成功がわかりません";
+    case log::AgeState::kAhead:
+      return "最後の成功が未来の日時です";
+    case log::AgeState::kNoRuns:
+    case log::AgeState::kRecent:
+      break;
+  }
+  return {};
+}
+
 std::string NoticeText(const RunEnding& ending, std::string_view age_warning) {
   const std::vector<std::string_view> lines = MessageLines(ending.run_lines);
-  std::string text;
+  std::string title, reason;
   switch (ending.outcome) {
     case RunOutcome::kDone:
-      text = "バックアップ正常終了";
+      title = "バックアップ正常終了";
       break;
     case RunOutcome::kCancelled:
-      text = "バックアップを中断しました";
+      title = "バックアップを中断しました";
       break;
     case RunOutcome::kRefused:
       // The check's own words (a missing destination, another run going on).
-      text = lines.empty() ? "バックアップを実行できませんでした"
-                           : "バックアップを実行できませんでした: " + std::string(lines.front());
+      title = "バックアップを実行できません";
+      if (!lines.empty()) reason = lines.front();
       break;
     case RunOutcome::kFailed:
+      title = "バックアップに失敗しました";
       if (const size_t count = LeftOut(lines); count > 0)
-        text = "バックアップに失敗しました: " + std::to_string(count) +
-               " 件をバックアップできませんでした";
-      else
-        text = lines.empty() ? "バックアップに失敗しました"
-                             : "バックアップに失敗しました: " + std::string(lines.front());
+        reason = std::to_string(count) + " 件をバックアップできませんでした";
+      else if (!lines.empty())
+        reason = lines.front();
       break;
   }
+  // A balloon need not wrap (Wine's is as wide as its title and cuts the
+  // rest): the reason is cut to fit, the log (a click away) has it whole.
+  constexpr size_t kReasonChars = 24;
+  if (std::wstring wide = win::ToWide(reason); wide.size() > kReasonChars) {
+    wide.resize(kReasonChars - 1);
+    if (IS_HIGH_SURROGATE(wide.back())) wide.pop_back();
+    reason = win::FromWide(wide + L"…");
+  }
+  std::string text = title;
+  if (!reason.empty()) text += "\r\n" + reason;
   if (!ending.log_saved) text += "\r\nログを保存できませんでした (log-error.txt)";
   if (!age_warning.empty()) text += "\r\n" + std::string(age_warning);
   return text;
@@ -130,7 +158,7 @@ std::vector<std::string> FollowUpRun(const RunEnding& ending, const settings::Se
   if (ending.unattended && !good) {
     const log::BackupAge age = ReadBackupAge(log_dir, now, settings.warn_days);
     if (std::string failure =
-            effects.Notify(NoticeText(ending, log::AgeWarning(age, settings.warn_days)));
+            effects.Notify(NoticeText(ending, NoticeAge(age, settings.warn_days)));
         !failure.empty())
       lines.push_back(std::move(failure));
   }
@@ -165,8 +193,22 @@ std::string SystemEffects::Notify(std::string_view cp932_text) {
     if (!window.Start(L"\"" + exe_path_ + L"\"", error))
       failure = "Yorudex を開けません: " + win::ErrorReason(error);
   };
-  (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), kApplicationTitle, cp932_text,
-                               kNoticeMs, open_log_page);
+  // The first line is the balloon's title, what failed; the rest its text.
+  // Wine sizes a balloon to its widest line and then draws the title after
+  // the icon, so the widest line loses the icon's width at its end: two
+  // ideographic spaces after each line are what it loses. Windows shows
+  // blanks at a line's end as nothing.
+  std::string title, text;
+  for (size_t at = 0; at <= cp932_text.size();) {
+    const size_t end = std::min(cp932_text.find("\r\n", at), cp932_text.size());
+    const std::string line = std::string(cp932_text.substr(at, end - at)) + "　　";
+    if (at == 0)
+      title = line;
+    else
+      text += (text.empty() ? "" : "\r\n") + line;
+    at = end + 2;
+  }
+  (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), title, text, kNoticeMs, open_log_page);
   return failure;
 }
 

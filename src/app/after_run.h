@@ -59,9 +59,12 @@ inline constexpr DWORD kNoticeMs = 6'000;
 [[nodiscard]] std::wstring FollowUpCommandLine(std::string_view cp932_command,
                                                const RunEnding& ending);
 
-// The notification's text: what happened, in one line, and the age of the
-// last good backup when it needs a warning.
+// The notification's text: what happened as its title line, one short line
+// of reason, and the age of the last good backup when it needs a warning.
 [[nodiscard]] std::string NoticeText(const RunEnding& ending, std::string_view age_warning);
+// The age of the last good backup when it needs a warning, said short enough
+// for the notification ("最後の成功は 6 日前です"); the window says it whole.
+[[nodiscard]] std::string NoticeAge(const log::BackupAge& age, int warn_days);
 
 // The age of the last good run from the month logs in `log_dir` (CP932,
 // ending in a backslash).

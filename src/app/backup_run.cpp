@@ -22,6 +22,8 @@ void TForm2::HoldCommands(bool hold) {
 backup::ProgressSink& TForm2::Progress() { return *progress_; }
 
 void TForm2::BtnExecClick() {
+  fault_shown_ = false;
+  run_focus_ = ::GetFocus();
   // One run (or 除外 walk) at a time: a second 実行 meanwhile does nothing.
   (void)worker_.Start(
       hwnd_,
@@ -41,6 +43,7 @@ bool TForm2::CheckAndSaveSettings(DateTime reference) {
 }
 
 void TForm2::ShowFaultField(settings::CheckedField field) {
+  fault_shown_ = true;
   // The control as a whole: a grid's current cell stays where it is.
   switch (field) {
     case settings::CheckedField::kTimes:

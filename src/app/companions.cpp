@@ -9,8 +9,10 @@
 namespace yx::app {
 
 void TForm2::AddCompanionMenu() {
-  app_.AddSystemMenuItem("復元…", [this] { StartCompanion("YorudexRestore.exe"); });
-  app_.AddSystemMenuItem("起動スケジュール…", [this] { StartCompanion("YorudexSchedule.exe"); });
+  // Access keys as in any menu: Alt+Space, then R or S.
+  app_.AddSystemMenuItem("復元(&R)…", [this] { StartCompanion("YorudexRestore.exe"); });
+  app_.AddSystemMenuItem("起動スケジュール(&S)…",
+                         [this] { StartCompanion("YorudexSchedule.exe"); });
 }
 
 void TForm2::StartCompanion(const std::string& exe_name) {

@@ -9,6 +9,7 @@
 #include "app/settings_form.h"
 #include "backup/run.h"
 #include "backup/tree_copier.h"
+#include "base/byte_size.h"
 #include "win/file_system.h"
 #include "win/text.h"
 

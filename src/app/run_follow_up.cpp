@@ -9,7 +9,21 @@ std::vector<std::string> TForm2::RunEnded(const run::RunEnding& ending,
                                           const settings::Settings& settings) {
   std::vector<std::string> lines =
       app::FollowUpRun(ending, settings, LogDir, win::Now(), *after_run_);
-  if (!ending.unattended) ui::CallOnWindowThread(hwnd_, [this] { ShowBackupAge(); });
+  if (ending.unattended) return lines;
+  ui::CallOnWindowThread(hwnd_, [this] {
+    ShowBackupAge();
+    // Whatever page 実行 was pressed on, the run's lines say how it went; a
+    // faulty setting the check put in front stays there to be mended.
+    if (fault_shown_) return;
+    Page.TurnTo(SheetLOG);
+    MemoLog.ScrollToLastLine(L"START=");
+    // A run started from a page (F5) leaves the focus in the log; one
+    // started from the strip's button goes back there.
+    if (run_focus_ && ::GetParent(run_focus_) == hwnd_)
+      ::SetFocus(run_focus_);
+    else
+      MemoLog.SetFocus();
+  });
   return lines;
 }
 

@@ -6,6 +6,7 @@
 #include "backup/unlha32.h"
 #include "backup/version_caption.h"
 #include "run/folder_place.h"
+#include "ui/dpi.h"
 #include "win/clock.h"
 
 namespace yx::app {
@@ -18,9 +19,13 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
     : app_(app), dialogs_(dialogs), options_(std::move(options)), session_(session) {
   CreateWindowAndControls();
   WireEvents();
-  // A run writes the log on its own thread; the view follows on this one.
+  // A run writes the log on its own thread; the view follows on this one,
+  // opened on the last run.
   session_.Log().on_reset = [this](std::string_view whole) {
-    ui::CallOnWindowThread(hwnd_, [&] { MemoLog.ShowText(whole); });
+    ui::CallOnWindowThread(hwnd_, [&] {
+      MemoLog.ShowText(whole);
+      MemoLog.ScrollToLastLine(L"START=");
+    });
   };
   session_.Log().on_append = [this](std::string_view added) {
     ui::CallOnWindowThread(hwnd_, [&] { MemoLog.AppendText(added); });
@@ -73,7 +78,7 @@ void TForm2::FormCreate() {
   LogDir = AppDir + "log\\";
   app_.SetMessageHook([this](MSG& msg, bool& handled) {
     HandleDropFiles(msg, handled);
-    if (!handled) handled = Page.TurnPageByKey(msg);
+    if (!handled) handled = Page.TurnPageByKey(msg) || HandleCommandKey(msg);
   });
   ::DragAcceptFiles(hwnd_, TRUE);
   TimerTimer();
@@ -119,7 +124,7 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // The sunken frame around the clock.
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(hwnd_, &ps);
-      RECT bevel{4, 4, 236, 44};
+      RECT bevel = ui::ScaledRect(RECT{4, 4, 236, 44}, ui::WindowDpi(hwnd_));
       ::DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
       ::EndPaint(hwnd_, &ps);
       return 0;
@@ -160,15 +165,21 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       return ::DefWindowProcW(hwnd_, msg, wp, lp);
+    // Moved to a screen of another scale: laid out again for it, where
+    // Windows suggests.
+    case WM_DPICHANGED:
+      Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_CLOSE:
-      // Closed by other means than Exit: the program ends without asking;
-      // during a run the window goes at once and the program once it ends.
+      // During a run the window goes at once and the program once it ends
+      // (the run saves the settings); otherwise Alt+F4 and the taskbar's
+      // close are 終了 by other means, changed settings asked about.
       if (worker_.Busy()) {
         close_after_run_ = true;
         ::ShowWindow(hwnd_, SW_HIDE);
         return 0;
       }
-      ::DestroyWindow(hwnd_);
+      BtnExitClick();
       return 0;
     case WM_DESTROY:
       ::KillTimer(hwnd_, kClockTimer);
@@ -181,10 +192,14 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TForm2::RestoreFocus() {
   // A control on a page that no longer shows, or one held off with its page
-  // during a run, cannot take it: the first control that can does, if any.
+  // during a run, cannot take it: the first control of the page in front
+  // does, or else the first of the window (the strip's), if any.
   bool usable = focus_ && ::IsChild(hwnd_, focus_) && ::IsWindowVisible(focus_);
   for (HWND w = focus_; usable && w != hwnd_; w = ::GetParent(w)) usable = ::IsWindowEnabled(w);
-  const HWND target = usable ? focus_ : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  HWND target = usable ? focus_ : nullptr;
+  if (!target && ::IsWindowEnabled(Page.Handle()))
+    target = ::GetNextDlgTabItem(Page.Page(Page.ActivePage()), nullptr, FALSE);
+  if (!target) target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   if (target && target != hwnd_) ::SetFocus(target);
 }
 

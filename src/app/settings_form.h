@@ -26,6 +26,7 @@
 #include "ui/spin_box.h"
 #include "ui/string_grid.h"
 #include "ui/text_edit.h"
+#include "ui/tool_tips.h"
 #include "ui/window.h"
 #include "ui/worker.h"
 #include "win/unique_handle.h"
@@ -80,6 +81,9 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   // Any edit of a setting, whichever control made it.
   void MarkSettingsChanged();
   void HandleDropFiles(MSG& msg, bool& handled);
+  // F1, Ctrl+S and F5 from any page: the strip's commands, as a click on a
+  // button that is not held off. True when the key was used.
+  [[nodiscard]] bool HandleCommandKey(const MSG& msg);
   void TimerTimer();
   // The 除外 page: the usual patterns into the empty rows, and a walk of the
   // sources that shows what the exclusions leave out (a second click stops it).
@@ -108,6 +112,7 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   void ShowError(std::string_view cp932_text) override;
   void ShowFaultField(settings::CheckedField field) override;
   void HoldCommands(bool hold) override;
+  void SettingsSaved() override { Modified = false; }
   [[nodiscard]] backup::ProgressSink& Progress() override;
   // What leaves the process after a run (the command, the notification).
   void SetAfterRunEffects(std::unique_ptr<AfterRunEffects> effects) {
@@ -135,9 +140,13 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   ui::Label LblExcl, LblExclSize, LblExclMb, LblExclNote, LblExclState;
   ui::TextEdit EditExclSize;
   ui::PushButton BtnExclCommon, BtnExclCheck;
+  ui::ToolTips Tips;
 
  private:
   void CreateWindowAndControls();
+  // The fonts, and the layout from its design units, for the window's DPI.
+  void MakeFonts(int dpi);
+  void Rescale(int dpi, const RECT& suggested);
   void CreateTopStrip();
   void CreateTimePage(HWND page);
   void CreatePathPage(HWND page);
@@ -172,6 +181,10 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   HWND hwnd_ = nullptr;
   // 確認 is walking the sources; a click on it again sets the flag.
   bool checking_exclusions_ = false;
+  // The run's check put a faulty field in front: it stays there after the run.
+  bool fault_shown_ = false;
+  // Where the focus was as 実行 was given: the run holds that place off.
+  HWND run_focus_ = nullptr;
   std::atomic<bool> stop_exclusion_check_{false};
   // Closed during a run: it goes once the run has ended.
   bool close_after_run_ = false;
@@ -189,6 +202,8 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
 
 // Where the help file lies: a fixed place, the same on every machine.
 inline constexpr char kHelpFile[] = "C:\\Yorudex\\Yorudex.HLP";
+// The guide that ships beside the program, opened in the browser.
+inline constexpr char kGuideFile[] = "使い方.html";
 inline constexpr char kApplicationTitle[] = "Yorudex";
 // The settings window's client area, which the unattended window copies.
 inline constexpr int kSettingsClientWidth = 411;

@@ -2,6 +2,8 @@
 // controls.
 #include "app/settings_form.h"
 #include "win/clock.h"
+#include "win/fault_line.h"
+#include "win/file_system.h"
 
 namespace yx::app {
 
@@ -11,8 +13,33 @@ void TForm2::BtnSetClick() {
 }
 
 void TForm2::BtnHelpClick() {
-  constexpr UINT kHelpContents = 3;
-  ::WinHelpA(hwnd_, kHelpFile, kHelpContents, 0);
+  // A help file put at the old fixed place is still what the user asked for;
+  // otherwise the guide that ships beside the program opens in the browser.
+  if (win::Attributes(win::WidePath(kHelpFile)) != INVALID_FILE_ATTRIBUTES) {
+    constexpr UINT kHelpContents = 3;
+    ::WinHelpA(hwnd_, kHelpFile, kHelpContents, 0);
+    return;
+  }
+  const std::string guide = AppDir + kGuideFile;
+  DWORD error = 0;
+  if (!dialogs_.OpenDocument(hwnd_, win::WidePath(guide), error))
+    ShowError(guide + " を開けません: " + win::ErrorReason(error));
+}
+
+bool TForm2::HandleCommandKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd))) return false;
+  const bool control = ::GetKeyState(VK_CONTROL) < 0;
+  ui::FlatButton* button = nullptr;
+  if (msg.wParam == VK_F1 && !control)
+    button = &BtnHelp;
+  else if (msg.wParam == VK_F5 && !control)
+    button = &BtnExec;
+  else if (msg.wParam == 'S' && control)
+    button = &BtnSet;
+  if (!button) return false;
+  // Held off during a run, the key does what a click would: nothing.
+  if (button->Enabled()) button->on_click();
+  return true;
 }
 
 void TForm2::BtnVerClick() {

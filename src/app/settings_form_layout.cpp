@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
 #include "ui/font.h"
 
 namespace yx::app {
@@ -20,12 +21,23 @@ RECT At(int left, int top, int width, int height) {
 
 }  // namespace
 
+void TForm2::MakeFonts(int dpi) {
+  ui::RemakeFont(hwnd_, font_, ui::kFacePGothic, 16, false, dpi);
+  ui::RemakeFont(hwnd_, clock_font_, ui::kFacePGothic, 21, true, dpi);
+  ui::RemakeFont(hwnd_, button_font_, ui::kFacePGothic, 13, false, dpi);
+  ui::RemakeFont(hwnd_, grid_font_, ui::kFaceGothic, 16, true, dpi);
+  ui::RemakeFont(hwnd_, path_font_, ui::kFacePGothic, 12, false, dpi);
+}
+
+void TForm2::Rescale(int dpi, const RECT& suggested) {
+  MakeFonts(dpi);
+  ui::Relayout(hwnd_, dpi, suggested);
+  Page.FitPages();
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void TForm2::CreateWindowAndControls() {
-  font_ = ui::MakeFont(ui::kFacePGothic, 16);
-  clock_font_ = ui::MakeFont(ui::kFacePGothic, 21, true);
-  button_font_ = ui::MakeFont(ui::kFacePGothic, 13);
-  grid_font_ = ui::MakeFont(ui::kFaceGothic, 16, true);
-  path_font_ = ui::MakeFont(ui::kFacePGothic, 12);
+  MakeFonts(ui::SystemDpi());
 
   RegisterClassOnce(::GetModuleHandleW(nullptr), kClassName,
                     reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
@@ -58,6 +70,14 @@ void TForm2::CreateTopStrip() {
   BtnExec.Create(hwnd_, "実行", At(kLeft, 2 + kH, kW, kH), f, ui::Glyph::Run);
   BtnVer.Create(hwnd_, "VER", At(kLeft + kW, 2 + kH, kW, kH), f, ui::Glyph::Version);
   BtnMin.Create(hwnd_, "最小", At(kLeft + 2 * kW, 2 + kH, kW, kH), f, ui::Glyph::Minimize);
+  // The captions stay as they are: the keys are told where the mouse rests.
+  Tips.Create(hwnd_);
+  Tips.Add(BtnSet, "設定を確かめて保存します (Ctrl+S)");
+  Tips.Add(BtnHelp, "使い方を開きます (F1)");
+  Tips.Add(BtnExit, "終了します (Alt+F4)");
+  Tips.Add(BtnExec, "今すぐバックアップします (F5)");
+  Tips.Add(BtnVer, "バージョンを表示します");
+  Tips.Add(BtnMin, "最小化します");
 }
 
 void TForm2::CreateTimePage(HWND page) {
@@ -116,8 +136,9 @@ void TForm2::CreateArcPage(HWND page) {
   LblLhaVer.Create(page, "", At(278, 24, 116, 18), f);
   // Under the archive mode it does not apply to; the caption needs the
   // page's whole width.
-  ChkLink.Create(page, "変更のないファイルは前回のバックアップと共有する", At(6, 52, 403, 20), f,
-                 true);
+  const RECT area = ui::DesignRect(Page.PageClientRect(), ui::WindowDpi(page));
+  ChkLink.Create(page, "変更のないファイルは前回のバックアップと共有する",
+                 At(6, 52, area.right - area.left - 6, 20), f, true);
 
   CreateRetentionGroup(page, 72, {BoxDel, ChkDel, RdoDelD, RdoDelM, SpinDel, LblDel}, "削除",
                        "期限が来たら削除対象データを削除する", 14);
@@ -137,7 +158,8 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
                                   int count) {
   const HFONT f = ui::AsFont(font_);
   rule.box.Create(page, caption, At(6, top, 392, 58), f);
-  rule.use.Create(page, check_caption, At(18, top + 16, 370, 20), f, false);
+  // Clear of the count below it, which begins where this row ends.
+  rule.use.Create(page, check_caption, At(18, top + 16, 370, 18), f, false);
   rule.days.Create(page, "日 指定", At(18, top + 36, 80, 20), f, true, true);
   rule.months.Create(page, "月 指定", At(100, top + 36, 80, 20), f, false, false);
   rule.count.Create(page, At(200, top + 34, 50, 22), f, 1, 99, count);
@@ -150,7 +172,7 @@ void TForm2::CreateRetentionGroup(HWND page, int top, const RetentionControls& r
 }
 
 void TForm2::CreateLogPage(HWND page) {
-  const RECT area = Page.PageClientRect();
+  const RECT area = ui::DesignRect(Page.PageClientRect(), ui::WindowDpi(page));
   // One line above the log: when the last good backup was, or the warning.
   LblAge.Create(page, "", At(4, 2, area.right - area.left - 8, 18), ui::AsFont(font_));
   MemoLog.Create(page, At(0, 22, area.right - area.left, area.bottom - area.top - 22),

@@ -27,7 +27,11 @@ class WindowThreadFront final : public run::SessionFront {
   void HoldCommands(bool hold) override {
     ui::CallOnWindowThread(window_, [&] { front_.HoldCommands(hold); });
   }
+  void SettingsSaved() override {
+    ui::CallOnWindowThread(window_, [&] { front_.SettingsSaved(); });
+  }
   [[nodiscard]] backup::ProgressSink& Progress() override { return front_.Progress(); }
+
   std::vector<std::string> RunEnded(const run::RunEnding& ending,
                                     const settings::Settings& settings) override {
     return front_.RunEnded(ending, settings);

@@ -13,8 +13,8 @@ struct LinkTally {
   uint64_t copied_bytes = 0;
 };
 
-// "3,412 件をリンク、57 件 (12.3 MB) をコピーしました" (CP932): MB of
-// 1,048,576 bytes, as Explorer counts them, to one decimal.
+// "3,412 件をリンク、57 件 (12.3 MB) をコピーしました" (CP932): the size in
+// the unit that fits (base/byte_size.h), as Explorer counts it.
 [[nodiscard]] std::string TallyLine(const LinkTally& tally);
 
 }  // namespace yx::backup

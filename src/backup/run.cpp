@@ -6,6 +6,7 @@
 
 #include "backup/archive_catalog.h"
 #include "backup/archive_leftovers.h"
+#include "backup/archive_tally.h"
 #include "backup/backup_names.h"
 #include "backup/catalog_file.h"
 #include "backup/earlier_copy.h"
@@ -13,6 +14,7 @@
 #include "backup/sweep.h"
 #include "backup/tree_copier.h"
 #include "backup/unlha32.h"
+#include "base/byte_size.h"
 #include "base/cp932.h"
 #include "base/exclusion.h"
 #include "win/file_system.h"
@@ -54,6 +56,10 @@ void LogExcluded(const ExclusionTally& excluded, int32_t files_left,
   if (files_left == 0) log_line("すべてのファイルが除外されました");
 }
 
+std::string ArchiveName(DateTime backup_time) {
+  return FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
+}
+
 // The lines of the archiver's output.
 std::vector<std::string> OutputLines(std::string_view text) {
   std::vector<std::string> lines;
@@ -76,7 +82,7 @@ bool ArchiveSources(const settings::Settings& s, const std::string& target, Date
                     const std::vector<std::string>& sources, ProgressSink& progress,
                     FaultLines& faults) {
   RemoveArchiveLeftovers(win::WidePath(target));
-  const std::string archive = FormatDateTime("yymmdd_hhnn", backup_time) + ".lzh";
+  const std::string archive = ArchiveName(backup_time);
   const std::wstring wide_archive = win::WidePath(target + archive);
   const bool began_here = win::Attributes(wide_archive) == INVALID_FILE_ATTRIBUTES;
   (void)unlha32::UnlhaSetBackGroundMode(FALSE);
@@ -185,6 +191,7 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
     faults.Finish();
     const std::wstring archive = win::WidePath(target + kept.run.id + ".lzh");
     if (win::Attributes(archive) == INVALID_FILE_ATTRIBUTES) return complete;
+    log_line(ArchiveTallyLine(archive));
     kept.run.kind = catalog::Kind::kArchive;
     std::string failure;
     if (!CatalogArchive(archive, kept, failure)) {

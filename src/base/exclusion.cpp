@@ -1,6 +1,5 @@
 #include "base/exclusion.h"
 
-#include <cstdio>
 #include <functional>
 
 #include "base/cp932.h"
@@ -141,20 +140,6 @@ int Exclusions::Match(std::string_view relative, bool is_folder, uint64_t size) 
   }
   if (!is_folder && size_limit_ != 0 && size > size_limit_) return kTooLarge;
   return kNoMatch;
-}
-
-std::string FormatByteSize(uint64_t bytes) {
-  if (bytes < 1024) return std::to_string(bytes) + " B";
-  constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB", "PB"};
-  double value = static_cast<double>(bytes) / 1024;
-  size_t unit = 0;
-  while (value >= 1024 && unit + 1 < std::size(kUnits)) {
-    value /= 1024;
-    ++unit;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-  return text;
 }
 
 }  // namespace yx

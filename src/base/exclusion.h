@@ -61,7 +61,4 @@ class Exclusions {
   bool any_anchored_ = false;
 };
 
-// Bytes for the log and the check: "4.5 GB", "120.0 KB", "12 B".
-[[nodiscard]] std::string FormatByteSize(uint64_t bytes);
-
 }  // namespace yx

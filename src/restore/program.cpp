@@ -46,6 +46,13 @@ std::string RestoreLine(std::string_view id, const std::vector<std::u16string>& 
   line += " → " + win::FromWide(target) + " 復元 " + std::to_string(summary.restored) +
           " 件、スキップ " + std::to_string(summary.skipped) + " 件、失敗 " +
           std::to_string(summary.failures.size()) + " 件";
+  // Whoever reads the log later finds each copy kept beside a file by its
+  // name below the target.
+  for (size_t i = 0; i < summary.kept.size(); ++i)
+    line +=
+        (i == 0 ? "、両方残した名前: " : ", ") +
+        win::FromWide(summary.kept[i].starts_with(target) ? summary.kept[i].substr(target.size())
+                                                          : summary.kept[i]);
   if (summary.cancelled) line += "、中止しました";
   return line;
 }

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <map>
 
+#include "base/byte_size.h"
 #include "restore/restore_plan.h"
 #include "restore/wide_text.h"
+#include "ui/dpi.h"
+#include "ui/window.h"
 #include "win/text.h"
 
 namespace yx::restore {
@@ -22,7 +25,7 @@ void ReportList::Create(HWND parent, RECT bounds, HFONT font, const std::vector<
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = caption.data();
-    column.cx = c.width;
+    column.cx = ui::Scaled(c.width, ui::WindowDpi(parent));
     ::SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&column));
   }
 }
@@ -192,23 +195,43 @@ LRESULT FileTree::OnNotify(const NMHDR& hdr) {
   return 0;
 }
 
+namespace {
+
+// Enter stays with the field, which shows the versions of what it holds.
+LRESULT CALLBACK EnterShowsVersions(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                    DWORD_PTR ref) noexcept {
+  if (msg == WM_GETDLGCODE) return ui::KeepEnterDlgCode(hwnd, wp, lp);
+  if (msg == WM_CHAR && wp == L'\r') return 0;  // no beep
+  if (msg == WM_KEYDOWN && wp == VK_RETURN) {
+    auto* edit = reinterpret_cast<WideEdit*>(ref);
+    return ui::Guarded([&] {
+      if (edit->on_enter) edit->on_enter();
+      return LRESULT{0};
+    });
+  }
+  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &EnterShowsVersions, 1);
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
 void WideEdit::Create(HWND parent, RECT bounds, HFONT font) {
   CreateChild(parent, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, bounds, WS_EX_CLIENTEDGE);
   SetFont(font);
+  ::SetWindowSubclass(hwnd_, &EnterShowsVersions, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void WideEdit::OnCommand(WORD code) {
+  if (code == EN_CHANGE && on_change) on_change();
 }
 
 std::wstring WideEdit::Text() const { return ui::WindowTextWide(hwnd_); }
 
 void WideEdit::SetText(const std::wstring& text) { ::SetWindowTextW(hwnd_, text.c_str()); }
 
-std::wstring SizeText(uint64_t bytes) {
-  std::wstring digits = std::to_wstring(bytes), text;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) text += L',';
-    text += digits[i];
-  }
-  return text;
-}
+std::wstring SizeText(uint64_t bytes) { return win::ToWide(FormatByteSize(bytes)); }
+
+std::wstring CountText(uint64_t count) { return win::ToWide(GroupedDigits(count)); }
 
 std::wstring TimeText(uint64_t filetime) {
   if (filetime == 0) return L"";

@@ -72,13 +72,19 @@ class FileTree : public ui::Control {
 
 class WideEdit : public ui::Control {
  public:
+  ui::Event on_enter;   // Enter pressed in it
+  ui::Event on_change;  // its text changed, whoever changed it
+
   void Create(HWND parent, RECT bounds, HFONT font);
+  void OnCommand(WORD code) override;
   [[nodiscard]] std::wstring Text() const;
   void SetText(const std::wstring& text);
 };
 
-// "1,234,567" bytes, and a FILETIME as local "yy/mm/dd hh:nn".
+// "1.2 MB" (base/byte_size.h), "1,234" files, and a FILETIME as local
+// "yy/mm/dd hh:nn".
 [[nodiscard]] std::wstring SizeText(uint64_t bytes);
+[[nodiscard]] std::wstring CountText(uint64_t count);
 [[nodiscard]] std::wstring TimeText(uint64_t filetime);
 
 }  // namespace yx::restore

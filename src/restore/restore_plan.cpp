@@ -86,7 +86,7 @@ std::u16string KeepBothName(std::u16string_view name, std::string_view id, int a
 std::vector<VersionRow> Versions(const std::vector<std::optional<StoredEntry>>& per_backup) {
   std::vector<VersionRow> rows;
   for (size_t i = 0; i < per_backup.size(); ++i)
-    if (per_backup[i]) rows.push_back({i, *per_backup[i], true});
+    if (per_backup[i]) rows.push_back({i, *per_backup[i], false});
   for (size_t i = 0; i + 1 < rows.size(); ++i) {
     const StoredEntry &newer = rows[i].entry, &older = rows[i + 1].entry;
     rows[i].changed = newer.folder != older.folder || newer.size != older.size ||

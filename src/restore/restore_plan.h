@@ -46,7 +46,7 @@ struct PlannedEntry {
 struct VersionRow {
   size_t backup = 0;  // index into the backups, newest first
   StoredEntry entry;
-  bool changed = false;  // differs from the next older version (or is the oldest)
+  bool changed = false;  // differs from the next older version; the oldest has none to differ from
 };
 
 // The rows of the backups (newest first) that hold the path.

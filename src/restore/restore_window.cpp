@@ -3,11 +3,13 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "base/file_error.h"
 #include "restore/verify.h"
 #include "restore/wide_text.h"
+#include "ui/dpi.h"
 #include "ui/font.h"
 #include "win/file_system.h"
 #include "win/text.h"
@@ -22,9 +24,9 @@ constexpr size_t kFailuresShown = 10;
 
 class SystemRestoreQuestions final : public RestoreQuestions {
  public:
-  std::optional<Existing> AskExisting(HWND owner, const std::wstring& first_file) override {
+  std::optional<Existing> AskExisting(HWND owner, const std::wstring& existing_file) override {
     const std::wstring text =
-        first_file +
+        existing_file +
         win::ToWide(
             " はすでにあります。すでにあるファイルをどうしますか（この復元のすべてのファ"
             "イルに使います）。\r\n\r\nはい: 両方残す（復元したファイルの名前にバックアッ"
@@ -102,9 +104,20 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
   };
   BtnAbort.on_click = [this] { abort_ = true; };
   BtnClose.on_click = [this] { ::PostMessageW(hwnd_, WM_CLOSE, 0, 0); };
+  EditPath.on_enter = [this] { ShowVersions(); };
+  // Versions listed for another path than the field's are not this one's.
+  EditPath.on_change = [this] {
+    if (!version_backups_.empty() && U16(EditPath.Text()) != versions_path_) {
+      version_backups_.clear();
+      ListVersions.SetRows({});
+    }
+  };
   BtnVerify.on_click = [this] { VerifySelected(); };
   app_.SetMainWindow(hwnd_);
+  Layout();
   SetBusy(false);
+  // At rest there is no progress to show.
+  ::ShowWindow(Gauge.Handle(), SW_HIDE);
   app_.ShowTaskbarEntry();
   ::ShowWindow(hwnd_, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd_);
@@ -118,23 +131,26 @@ RestoreWindow::~RestoreWindow() {
 
 void RestoreWindow::CreateControls() {
   RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                      WS_THICKFRAME | WS_CLIPCHILDREN;
   CreateCentred(this, app_.Instance(), app_.Handle(), kClassName, win::ToWide(kTitle).c_str(),
                 style, WS_EX_ACCEPTFILES, kClientWidth, kClientHeight);
   font_ = ui::MakeFont(ui::kFacePGothic, 12);
   const HFONT font = ui::AsFont(font_);
   // Created in the order Tab walks them.
   LblDest.Create(hwnd_, "", {12, 14, 600, 32}, font);
+  // Each column as wide as its longest text at 96 DPI: "26/01/05 09:05",
+  // "1,023 KB", "記録なし".
   ListBackups.Create(
-      hwnd_, {12, 40, 372, 262}, font,
-      {{"日時", 100}, {"種類", 48}, {"サイズ", 96}, {"ファイル数", 64}, {"結果", 60}});
-  TreeFiles.Create(hwnd_, {384, 40, 748, 262}, font);
+      hwnd_, {12, 40, 412, 262}, font,
+      {{"日時", 116}, {"種類", 48}, {"サイズ", 68}, {"ファイル数", 72}, {"結果", 64}});
+  TreeFiles.Create(hwnd_, {424, 40, 748, 262}, font);
   LblPath.Create(hwnd_, "ファイル:", {12, 274, 72, 292}, font);
   EditPath.Create(hwnd_, {76, 270, 620, 294}, font);
   BtnVersions.Create(hwnd_, "版を表示(&V)", {628, 268, 748, 296}, font);
   ListVersions.Create(
       hwnd_, {12, 304, 748, 432}, font,
-      {{"バックアップ", 110}, {"種類", 56}, {"サイズ", 110}, {"更新日時", 130}, {"変更", 60}});
+      {{"バックアップ", 110}, {"種類", 56}, {"サイズ", 80}, {"更新日時", 130}, {"変更", 70}});
   LblState.Create(hwnd_, "", {12, 440, 748, 472}, font);
   Gauge.Create(hwnd_, {12, 476, 748, 494}, font);
   BtnRestore.Create(hwnd_, "元の場所へ復元(&R)", {236, 506, 398, 534}, font);
@@ -216,7 +232,7 @@ void RestoreWindow::ShowDestination() {
       uint64_t size = 0, files = 0;
       for (const StoredEntry& e : shown_[i]->entries)
         if (!e.folder) size += e.size, ++files;
-      row.insert(row.end(), {SizeText(size), SizeText(files),
+      row.insert(row.end(), {SizeText(size), CountText(files),
                              win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
     } else {
       // Counted only when opened: a walk of every backup would keep the
@@ -284,7 +300,7 @@ void RestoreWindow::ShowVersions() {
                     TimeText(v.entry.modified), v.changed ? win::ToWide("変更あり") : L""});
     version_backups_.push_back(v.backup);
   }
-  current_path_ = path;
+  current_path_ = versions_path_ = path;
   EditPath.SetText(Wide(path));
   ListVersions.SetRows(rows);
   LblState.SetCaption(rows.empty() ? "どのバックアップにもありません。"
@@ -313,11 +329,14 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   job->id = backup.ref.id;
   // The restore goes on its own thread; the question and the gauge are this
   // window's, and 中止 stops it at its next entry.
-  job->ask = [this, job, first = job->target + Wide(LastName(current_path_))] {
+  job->ask = [this](const std::wstring& existing) {
     std::optional<Existing> answer;
-    ui::CallOnWindowThread(hwnd_, [&] { answer = questions_.AskExisting(hwnd_, first); });
+    ui::CallOnWindowThread(hwnd_, [&] { answer = questions_.AskExisting(hwnd_, existing); });
     return answer;
   };
+  Gauge.SetText(L"");
+  Gauge.SetProgress(0);
+  ::ShowWindow(Gauge.Handle(), SW_SHOW);
   job->progress = [this](size_t done, size_t total) {
     ui::CallOnWindowThread(hwnd_, [&] {
       Gauge.SetMaxValue(static_cast<int32_t>(total));
@@ -338,6 +357,9 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
       },
       [this, &backup, job, summary, path = current_path_] {
         SetBusy(false);
+        // The bar stays, full, saying how it ended, until the next restore.
+        Gauge.SetProgress(Gauge.MaxValue());
+        Gauge.SetText(win::ToWide(summary->cancelled ? "中止" : "完了"));
         ReportRestore(backup, path, job->target, *summary);
       });
 }
@@ -350,6 +372,11 @@ void RestoreWindow::ReportRestore(const FoundBackup& backup, const std::u16strin
           " 件\r\n失敗: " + std::to_string(summary.failures.size()) + " 件";
   for (size_t i = 0; i < summary.failures.size() && i < kFailuresShown; ++i)
     text += "\r\n" + summary.failures[i];
+  if (!summary.kept.empty()) text += "\r\n\r\n両方残したため、次の名前で復元しました:";
+  for (size_t i = 0; i < summary.kept.size() && i < kFailuresShown; ++i)
+    text += "\r\n" + win::FromWide(summary.kept[i]);
+  if (summary.kept.size() > kFailuresShown)
+    text += "\r\nほかに " + std::to_string(summary.kept.size() - kFailuresShown) + " 件";
   try {
     LogRestore(program_, RestoreLine(backup.ref.id, {path}, target, summary));
   } catch (const FileError& e) {
@@ -428,7 +455,39 @@ void RestoreWindow::SetBusy(bool busy) {
     c->SetEnabled(!busy);
   BtnAbort.SetEnabled(busy);
   if (busy) BtnAbort.SetFocus();
-  Gauge.SetProgress(0);
+}
+
+void RestoreWindow::Layout() {
+  if (!BtnFrom.Handle()) return;  // sized while it is being made
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  const int dpi = ui::WindowDpi(hwnd_);
+  const RECT area = ui::DesignRect(client, dpi);
+  // Design units of the smallest window; what more there is goes to the
+  // lists, the height half to the upper two and half to the versions.
+  const int w = std::max<int>(area.right, kClientWidth);
+  const int grow = std::max<int>(area.bottom, kClientHeight) - kClientHeight;
+  const int up = grow / 2;
+  const auto place = [dpi](const ui::Control& c, RECT design) {
+    const RECT r = ui::ScaledRect(design, dpi);
+    ::SetWindowPos(c.Handle(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(LblDest, {12, 14, w - 160, 32});
+  place(BtnFrom, {w - 152, 8, w - 12, 34});
+  place(ListBackups, {12, 40, 412, 262 + up});
+  place(TreeFiles, {424, 40, w - 12, 262 + up});
+  place(LblPath, {12, 274 + up, 72, 292 + up});
+  place(EditPath, {76, 270 + up, w - 140, 294 + up});
+  place(BtnVersions, {w - 132, 268 + up, w - 12, 296 + up});
+  place(ListVersions, {12, 304 + up, w - 12, 432 + grow});
+  place(LblState, {12, 440 + grow, w - 12, 472 + grow});
+  place(Gauge, {12, 476 + grow, w - 12, 494 + grow});
+  place(BtnRestore, {w - 524, 506 + grow, w - 362, 534 + grow});
+  place(BtnRestoreTo, {w - 356, 506 + grow, w - 194, 534 + grow});
+  place(BtnAbort, {w - 188, 506 + grow, w - 108, 534 + grow});
+  place(BtnClose, {w - 92, 506 + grow, w - 12, 534 + grow});
+  place(BtnVerify, {12, 506 + grow, 112, 534 + grow});
 }
 
 LRESULT RestoreWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -454,6 +513,27 @@ LRESULT RestoreWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         EditPath.SetText(path);
         ShowVersions();
       }
+      return 0;
+    }
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // No smaller than it opens: every control keeps its place and size.
+      const int dpi = ui::WindowDpi(hwnd_);
+      RECT frame{0, 0, ui::Scaled(kClientWidth, dpi), ui::Scaled(kClientHeight, dpi)};
+      ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lp);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
+    // Moved to a screen of another scale: its font made for it, and laid
+    // out again where Windows suggests.
+    case WM_DPICHANGED: {
+      ui::RemakeFont(hwnd_, font_, ui::kFacePGothic, 12, false, HIWORD(wp));
+      ui::Relayout(hwnd_, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      Layout();
       return 0;
     }
     case WM_CLOSE:

@@ -33,7 +33,7 @@ class RestoreQuestions {
   virtual ~RestoreQuestions() = default;
   // For the files that exist already; nothing cancels the restore.
   [[nodiscard]] virtual std::optional<Existing> AskExisting(HWND owner,
-                                                            const std::wstring& first_file) = 0;
+                                                            const std::wstring& existing_file) = 0;
   // A folder, or nothing when the user cancels.
   [[nodiscard]] virtual std::optional<std::wstring> PickFolder(
       HWND owner, const std::string& cp932_caption) = 0;
@@ -82,6 +82,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   void VerifySelected();
   void ReportVerify(const VerifySummary& summary);
   void SetBusy(bool busy);
+  // Every control's place for the window's size and DPI.
+  void Layout();
   friend class ui::Window<RestoreWindow>;
   void Attach(HWND hwnd) noexcept { hwnd_ = hwnd; }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -95,6 +97,7 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   // What a restore takes: a backup and a stored path in it.
   std::optional<size_t> current_backup_;
   std::u16string current_path_;
+  std::u16string versions_path_;         // the path whose versions ListVersions shows
   std::vector<size_t> version_backups_;  // the backup of each row of ListVersions
   bool busy_ = false;
   std::atomic<bool> abort_{false};

@@ -73,7 +73,7 @@ class FileRestore {
     }
     Existing existing = Existing::kKeepBoth;
     if (there != INVALID_FILE_ATTRIBUTES) {
-      if (!job_.existing) job_.existing = job_.ask ? job_.ask() : Existing::kKeepBoth;
+      if (!job_.existing) job_.existing = job_.ask ? job_.ask(path) : Existing::kKeepBoth;
       if (!job_.existing) {
         summary_.cancelled = true;
         return;
@@ -117,6 +117,7 @@ class FileRestore {
                               attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
       Fail(placed, ::GetLastError(), false);
     summary_.written.push_back(placed);
+    if (placed != path) summary_.kept.push_back(placed);
     ++summary_.restored;
   }
 

@@ -27,15 +27,17 @@ struct RestoreSummary {
   bool stopped = false;  // the target could not be written: the rest was not tried
   // Full paths of the files written (a kept copy under its new name).
   std::vector<std::wstring> written;
+  // Those of them written beside an existing file, under a name of their own.
+  std::vector<std::wstring> kept;
   [[nodiscard]] bool Complete() const { return failures.empty() && !cancelled && !stopped; }
 };
 
 struct RestoreJob {
   std::wstring target;  // ends in a backslash; made when missing
   std::string id;       // the backup's id, for the name of a kept copy
-  // Asked at the first existing file unless `existing` is set; nothing
-  // cancels the restore.
-  std::function<std::optional<Existing>()> ask;
+  // Asked at the first existing file (its full path) unless `existing` is
+  // set; nothing cancels the restore.
+  std::function<std::optional<Existing>(const std::wstring& existing_file)> ask;
   std::optional<Existing> existing;
   // After each entry, with the entries done and their total; false aborts.
   std::function<bool(size_t done, size_t total)> progress;

@@ -59,6 +59,7 @@ std::optional<settings::CutOffs> RunSession::CheckAndSaveAt(const settings::Sett
     TellError(e.what(), front);
     return std::nullopt;
   }
+  front.SettingsSaved();
   return cut_offs;
 }
 

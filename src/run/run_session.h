@@ -68,6 +68,8 @@ class SessionFront {
   virtual void ShowFaultField(settings::CheckedField field) = 0;
   // No save, second run or exit may start while a run goes on.
   virtual void HoldCommands(bool hold) = 0;
+  // The settings just went into the file: what the front shows is what it holds.
+  virtual void SettingsSaved() {}
   [[nodiscard]] virtual backup::ProgressSink& Progress() = 0;
   // After the run, its log saved and the run lock let go: the lines it
   // returns (what followed the run and failed) are added to the log.

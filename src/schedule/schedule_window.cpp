@@ -4,6 +4,7 @@
 
 #include "schedule/registered_task.h"
 #include "schedule/task_xml.h"
+#include "ui/dpi.h"
 #include "ui/font.h"
 #include "win/clock.h"
 #include "win/text.h"
@@ -140,6 +141,12 @@ LRESULT ScheduleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Back from saving the settings in Yorudex: show where they now stand.
       if (LOWORD(wp) != WA_INACTIVE && !::IsIconic(hwnd_) && LblFile.Handle()) Refresh();
       return ::DefWindowProcW(hwnd_, msg, wp, lp);
+    // Moved to a screen of another scale: its font made for it, and laid
+    // out again from the design where Windows suggests.
+    case WM_DPICHANGED:
+      ui::RemakeFont(hwnd_, font_, ui::kFacePGothic, 12, false, HIWORD(wp));
+      ui::Relayout(hwnd_, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_CLOSE:
       ::DestroyWindow(hwnd_);
       return 0;

@@ -106,10 +106,9 @@ void Application::Minimize() {
 }
 
 LRESULT Application::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  // Closing the taskbar entry closes the main window at once, without the
-  // save prompt.
+  // Closing the taskbar entry is closing the main window, which decides.
   if (msg == WM_CLOSE && main_) {
-    ::DestroyWindow(main_);
+    ::SendMessageW(main_, WM_CLOSE, 0, 0);
     return 0;
   }
   if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) >= kFirstMenuCommand &&

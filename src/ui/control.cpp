@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/dpi.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -35,9 +36,8 @@ void Control::BindAlso(HWND other) noexcept {
 HWND Control::CreateChild(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style,
                           RECT r, DWORD ex_style) {
   const std::wstring caption(text);
-  HWND hwnd = ::CreateWindowExW(ex_style, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
-                                ::GetModuleHandleW(nullptr), nullptr);
+  HWND hwnd =
+      CreateScaledChild(ex_style, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, r, parent);
   Bind(hwnd);
   return hwnd;
 }

@@ -36,7 +36,8 @@ class Control {
   [[nodiscard]] static Control* FromHandle(HWND hwnd) noexcept;
 
  protected:
-  // Creates the window and binds it to this wrapper.
+  // Creates the window at `bounds` in design units (ui/dpi.h) and binds it
+  // to this wrapper.
   HWND CreateChild(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style,
                    RECT bounds, DWORD ex_style = 0);
   void Bind(HWND hwnd) noexcept;

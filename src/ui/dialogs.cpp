@@ -1,6 +1,7 @@
 #include "ui/dialogs.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "win/text.h"
 
@@ -51,6 +52,17 @@ class SystemDialogsImpl final : public Dialogs {
       g_escape_hook = nullptr;
     }
     return answer == IDYES;
+  }
+  bool OpenDocument(HWND owner, const std::wstring& path, DWORD& error) override {
+    SHELLEXECUTEINFOW run{};
+    run.cbSize = sizeof run;
+    run.fMask = SEE_MASK_FLAG_NO_UI;
+    run.hwnd = owner;
+    run.lpFile = path.c_str();
+    run.nShow = SW_SHOWNORMAL;
+    if (::ShellExecuteExW(&run)) return true;
+    error = ::GetLastError();
+    return false;
   }
 };
 

@@ -22,6 +22,9 @@ class Dialogs {
   // A question with Yes (the default) and No; Escape answers No.
   [[nodiscard]] virtual bool AskYesNo(HWND owner, const std::string& cp932_title,
                                       const std::string& cp932_text) = 0;
+  // Opens a file in the program the user chose for its kind (the guide in
+  // the browser); false with the call's error.
+  [[nodiscard]] virtual bool OpenDocument(HWND owner, const std::wstring& path, DWORD& error) = 0;
 };
 
 // The real message boxes.

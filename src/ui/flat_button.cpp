@@ -1,5 +1,6 @@
 #include "ui/flat_button.h"
 
+#include "ui/dpi.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -69,9 +70,9 @@ void DrawGlyph(HDC dc, Glyph glyph, int x, int y, bool enabled) {
 void FlatButton::Create(HWND parent, std::string_view cp932_caption, RECT bounds, HFONT font,
                         Glyph glyph) {
   caption_ = win::ToWide(cp932_caption);
-  font_ = font;
   glyph_ = glyph;
-  CreateChild(parent, L"BUTTON", caption_, BS_OWNERDRAW, bounds);
+  // A tab stop like any button: Tab leaves a page for the strip and back.
+  CreateChild(parent, L"BUTTON", caption_, BS_OWNERDRAW | WS_TABSTOP, bounds);
   SetFont(font);
 }
 
@@ -87,12 +88,27 @@ bool FlatButton::OnDrawItem(const DRAWITEMSTRUCT& item) {
   ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
   // Flat: a frame only while pressed.
   if (pressed) ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-  const int offset = pressed ? 1 : 0;
-  DrawGlyph(dc, glyph_, r.left + 3 + offset, r.top + 4 + offset, enabled);
-  HGDIOBJ old_font = ::SelectObject(dc, font_);
+  // The picture is drawn in design units and the device scales it, so it
+  // stays as sharp and as large beside its caption at any DPI.
+  const int dpi = WindowDpi(item.hwndItem);
+  const int offset = pressed ? Scaled(1, dpi) : 0;
+  const int old_mode = ::SetGraphicsMode(dc, GM_ADVANCED);
+  const float scale = static_cast<float>(dpi) / kDesignDpi;
+  const XFORM zoom{scale,
+                   0,
+                   0,
+                   scale,
+                   static_cast<float>(r.left + Scaled(3, dpi) + offset),
+                   static_cast<float>(r.top + Scaled(4, dpi) + offset)};
+  ::SetWorldTransform(dc, &zoom);
+  DrawGlyph(dc, glyph_, 0, 0, enabled);
+  ::ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+  ::SetGraphicsMode(dc, old_mode);
+  const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+  HGDIOBJ old_font = ::SelectObject(dc, font);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-  RECT text{r.left + 19 + offset, r.top + offset, r.right, r.bottom + offset};
+  RECT text{r.left + Scaled(19, dpi) + offset, r.top + offset, r.right, r.bottom + offset};
   ::DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   ::SelectObject(dc, old_font);

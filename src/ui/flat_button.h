@@ -19,7 +19,6 @@ class FlatButton : public Control {
 
  private:
   std::wstring caption_;
-  HFONT font_ = nullptr;
   Glyph glyph_ = Glyph::Save;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/dpi.h"
 #include "win/unique_handle.h"
 
 namespace yx::ui {
@@ -51,9 +52,8 @@ void Gauge::Create(HWND parent, RECT bounds, HFONT font) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   RegisterClassOnce(instance, kClassName, nullptr);
   font_ = font;
-  ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, bounds.left, bounds.top,
-                    bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
-                    instance, this);
+  (void)CreateScaledChild(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, bounds, parent,
+                          this);
 }
 
 void Gauge::Update(const GaugeModel& before) noexcept {
@@ -87,6 +87,11 @@ void Gauge::SetProgress(int32_t value) noexcept {
   Update(before);
 }
 
+void Gauge::SetText(std::wstring text) {
+  text_ = std::move(text);
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void Gauge::Paint(HDC dc) const noexcept {
   RECT client;
   ::GetClientRect(hwnd_, &client);
@@ -115,7 +120,7 @@ void Gauge::Paint(HDC dc) const noexcept {
 
   // The text is drawn twice, each time clipped to one side of the bar's edge,
   // so it stays readable where it crosses it: white on blue, blue on white.
-  std::wstring text = std::to_wstring(model_.Percent()) + L"%";
+  const std::wstring text = text_.empty() ? std::to_wstring(model_.Percent()) + L"%" : text_;
   ::SetBkMode(mem, TRANSPARENT);
   const auto draw_clipped = [&](const RECT& clip, COLORREF colour) {
     if (clip.right <= clip.left) return;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "ui/control.h"
 #include "ui/window.h"
@@ -54,6 +55,8 @@ class Gauge : public Control, private Window<Gauge> {
   void SetMinValue(int32_t value) noexcept;
   void SetMaxValue(int32_t value) noexcept;
   void SetProgress(int32_t value) noexcept;
+  // Shown instead of the percentage while not empty ("完了").
+  void SetText(std::wstring text);
 
  private:
   friend class Window<Gauge>;
@@ -64,6 +67,7 @@ class Gauge : public Control, private Window<Gauge> {
 
   GaugeModel model_;
   HFONT font_ = nullptr;  // not owned
+  std::wstring text_;
 };
 
 }  // namespace yx::ui

@@ -34,4 +34,18 @@ void Memo::AppendText(std::string_view cp932) {
   ::SendMessageW(hwnd_, EM_SCROLLCARET, 0, 0);
 }
 
+void Memo::ScrollToLastLine(std::wstring_view line_start) {
+  const std::wstring text = ShownText();
+  size_t at = text.rfind(L"\n" + std::wstring(line_start));
+  if (at != std::wstring::npos)
+    ++at;
+  else if (text.starts_with(line_start))
+    at = 0;
+  else
+    return;
+  const auto line = ::SendMessageW(hwnd_, EM_LINEFROMCHAR, at, 0);
+  const auto first = ::SendMessageW(hwnd_, EM_GETFIRSTVISIBLELINE, 0, 0);
+  ::SendMessageW(hwnd_, EM_LINESCROLL, 0, line - first);
+}
+
 }  // namespace yx::ui

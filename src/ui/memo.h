@@ -14,6 +14,9 @@ class Memo : public Control {
   void ShowText(std::string_view cp932);
   // Adds to the end and scrolls so that the end is visible.
   void AppendText(std::string_view cp932);
+  // Scrolls the last line that begins with `line_start` to the top, so that
+  // it and what follows it are in view; stays put when there is none.
+  void ScrollToLastLine(std::wstring_view line_start);
   [[nodiscard]] std::wstring ShownText() const { return WindowTextWide(hwnd_); }
 };
 

@@ -61,15 +61,25 @@ bool PageControl::TurnPageByKey(const MSG& msg) {
   // Held off (during a run), the pages stay as they are, as for a click.
   if (!::IsWindowEnabled(hwnd_)) return true;
   const int step = ::GetKeyState(VK_SHIFT) < 0 ? count - 1 : 1;
-  const int next = (active_ + step) % count;
+  TurnTo((active_ + step) % count);
+  return true;
+}
+
+void PageControl::TurnTo(int index) {
   // Hiding the page moves the focus off its control; it goes on to the new
   // page's first control, as if the user had tabbed into it.
-  const bool focus_on_page = ::IsChild(Page(active_), ::GetFocus());
-  SetActivePage(next);
+  const bool focus_on_page = active_ >= 0 && ::IsChild(Page(active_), ::GetFocus());
+  SetActivePage(index);
   if (focus_on_page) {
-    if (HWND first = ::GetNextDlgTabItem(Page(next), nullptr, FALSE)) ::SetFocus(first);
+    if (HWND first = ::GetNextDlgTabItem(Page(index), nullptr, FALSE)) ::SetFocus(first);
   }
-  return true;
+}
+
+void PageControl::FitPages() {
+  const RECT area = PageClientRect();
+  for (const HWND page : pages_)
+    ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left,
+                   area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT PageControl::OnNotify(const NMHDR& hdr) {

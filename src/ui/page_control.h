@@ -14,9 +14,15 @@ class PageControl : public Control {
   [[nodiscard]] HWND Page(int index) const { return pages_.at(static_cast<size_t>(index)); }
   [[nodiscard]] int ActivePage() const noexcept { return active_; }
   void SetActivePage(int index);
+  // Brings a page forward as a turn by key does: a focus that was on the
+  // page left behind goes on to the new page's first control.
+  void TurnTo(int index);
   // Ctrl+Tab and Ctrl+Shift+Tab pressed anywhere in the window turn to the
   // next and the previous page. True when the key was used.
   [[nodiscard]] bool TurnPageByKey(const MSG& msg);
+  // Sizes the pages to the area the tabs leave, after the control was
+  // laid out again.
+  void FitPages();
   // The area of a page, in the page's own coordinates.
   [[nodiscard]] RECT PageClientRect() const;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/dpi.h"
 #include "ui/window.h"
 
 namespace yx::ui {
@@ -18,9 +19,8 @@ void SpinBox::Create(HWND parent, RECT r, HFONT font, int min, int max, int valu
               RECT{r.left, r.top, r.right - kArrowWidth, r.bottom}, WS_EX_CLIENTEDGE);
   SetFont(font);
   ::SetWindowSubclass(hwnd_, &SpinBox::EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  updown_ = ::CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS,
-                              r.right - kArrowWidth, r.top, kArrowWidth, r.bottom - r.top, parent,
-                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  updown_ = CreateScaledChild(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS,
+                              RECT{r.right - kArrowWidth, r.top, r.right, r.bottom}, parent);
   // The arrows only report their clicks; the value is ours. A range of 0..100
   // makes the upper arrow a positive step.
   ::SendMessageW(updown_, UDM_SETRANGE32, 0, 100);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
 #include "win/text.h"
 
 namespace yx::ui {
@@ -17,13 +18,12 @@ void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height, int row
   RegisterClassOnce(::GetModuleHandleW(nullptr), kClassName,
                     reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   font_ = font;
-  row_height_ = row_height;
+  design_row_height_ = row_height;
   // A scroll bar only where the rows do not fit.
   const bool scrolls = (r.bottom - r.top - 4) / row_height < rows;
-  ::CreateWindowExW(
+  (void)CreateScaledChild(
       WS_EX_CLIENTEDGE, kClassName, L"",
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | (scrolls ? WS_VSCROLL : 0), r.left,
-      r.top, r.right - r.left, r.bottom - r.top, parent, nullptr, ::GetModuleHandleW(nullptr),
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | (scrolls ? WS_VSCROLL : 0), r, parent,
       this);
   editor_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
                               hwnd_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
@@ -34,18 +34,20 @@ void StringGrid::Create(HWND parent, RECT r, HFONT font, int row_height, int row
   PlaceEditor();
 }
 
+int StringGrid::RowHeight() const { return Scaled(design_row_height_, WindowDpi(hwnd_)); }
+
 int StringGrid::VisibleRows() const {
   RECT c;
   ::GetClientRect(hwnd_, &c);
-  return std::max(1, static_cast<int>(c.bottom / row_height_));
+  return std::max(1, static_cast<int>(c.bottom / RowHeight()));
 }
 
 RECT StringGrid::CellRect(int row) const {
   RECT c;
   ::GetClientRect(hwnd_, &c);
   if (row < top_ || row >= top_ + VisibleRows()) return RECT{};
-  const int y = (row - top_) * row_height_;
-  return RECT{0, y, c.right, y + row_height_};
+  const int y = (row - top_) * RowHeight();
+  return RECT{0, y, c.right, y + RowHeight()};
 }
 
 void StringGrid::SetCell(int row, std::string_view cp932) {
@@ -109,15 +111,15 @@ void StringGrid::Paint() {
   HGDIOBJ old_pen = ::SelectObject(dc, pen);
   ::SetBkMode(dc, TRANSPARENT);
   for (int row = top_; row < Rows() && row < top_ + VisibleRows() + 1; ++row) {
-    const int y = (row - top_) * row_height_;
-    RECT text{3, y, c.right - 2, y + row_height_ - 1};
+    const int y = (row - top_) * RowHeight();
+    RECT text{3, y, c.right - 2, y + RowHeight() - 1};
     if (row != row_) {
       const std::wstring wide = win::ToWide(cells_[static_cast<size_t>(row)]);
       ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
-    ::MoveToEx(dc, 0, y + row_height_ - 1, nullptr);
-    ::LineTo(dc, c.right, y + row_height_ - 1);
+    ::MoveToEx(dc, 0, y + RowHeight() - 1, nullptr);
+    ::LineTo(dc, c.right, y + RowHeight() - 1);
   }
   ::SelectObject(dc, old_pen);
   ::DeleteObject(pen);
@@ -144,8 +146,16 @@ LRESULT StringGrid::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
       ::SetFocus(editor_);
       return 0;
+    // Made again for another DPI: the cells and their editor take it.
+    case WM_SETFONT:
+      font_ = reinterpret_cast<HFONT>(wp);
+      ::SendMessageW(editor_, WM_SETFONT, wp, lp);
+      PlaceEditor();
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
     case WM_LBUTTONDOWN: {
-      SetRow(top_ + GET_Y_LPARAM(lp) / row_height_);
+      SetRow(top_ + GET_Y_LPARAM(lp) / RowHeight());
       ::SetFocus(editor_);
       return 0;
     }

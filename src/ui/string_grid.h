@@ -38,11 +38,13 @@ class StringGrid : public Control, private Window<StringGrid> {
   void PlaceEditor();
   void ScrollTo(int top);
   [[nodiscard]] int VisibleRows() const;
+  // 20 design units a row, by default.
+  [[nodiscard]] int RowHeight() const;
 
   std::vector<std::string> cells_;
   HWND editor_ = nullptr;
   HFONT font_ = nullptr;
-  int row_height_ = 20;
+  int design_row_height_ = 20;
   int row_ = 0;
   int top_ = 0;
   bool setting_ = false;

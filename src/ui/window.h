@@ -20,6 +20,7 @@
 #include <exception>
 #include <functional>
 
+#include "ui/dpi.h"
 #include "ui/window_class.h"
 
 namespace yx::ui {
@@ -71,12 +72,13 @@ class Window {
     return RegisterWindowClassOnce(instance, name, &Procedure, background);
   }
 
-  // Creates `self`'s window with a client area of the given size, centred on
-  // the screen and owned by `owner`.
+  // Creates `self`'s window with a client area of the given size (design
+  // units, ui/dpi.h), centred on the screen and owned by `owner`.
   static void CreateCentred(T* self, HINSTANCE instance, HWND owner, const wchar_t* class_name,
                             const wchar_t* title, DWORD style, DWORD ex_style, int client_width,
                             int client_height) {
-    RECT frame{0, 0, client_width, client_height};
+    const int dpi = SystemDpi();
+    RECT frame{0, 0, Scaled(client_width, dpi), Scaled(client_height, dpi)};
     ::AdjustWindowRectEx(&frame, style, FALSE, ex_style);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/byte_size.h"
 #include "support/archive_paths.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
@@ -70,8 +71,14 @@ TEST_F(AutoRunTest, ArchiveModePacksEverySourceIntoOneArchiveWithTheShippedLibra
   WriteIni("LHA_USE=1\r\nFROM01=" + dir.PathA() + "src\\Mail\\\r\n");
   const ProgramResult r = RunAt(L"2001-05-23 09:05:00", L"/AUTO", true);
   EXPECT_EQ(r.exit_code, 0u);
-  EXPECT_EQ(Log(L"0105.log").rfind("START=01/05/23 09:05:00\r\n\tバックアップ正常終了\r\n", 0), 0u);
-  std::vector<std::string> stored = StoredPaths(dir.Path() + L"dest\\0105\\23\\010523_0905.lzh");
+  const std::wstring archive = dir.Path() + L"dest\\0105\\23\\010523_0905.lzh";
+  const uint64_t size = ReadWholeFile(archive).size();
+  EXPECT_EQ(Log(L"0105.log")
+                .rfind("START=01/05/23 09:05:00\r\n\t3 件を圧縮しました (アーカイブ " +
+                           FormatByteSize(size) + ")\r\n\tバックアップ正常終了\r\n",
+                       0),
+            0u);
+  std::vector<std::string> stored = StoredPaths(archive);
   std::sort(stored.begin(), stored.end());
   EXPECT_EQ(stored, (std::vector<std::string>{"Mail\\", "Mail\\m.txt", "Work\\", "Work\\a.txt",
                                               "Work\\sub\\", "Work\\sub\\b.txt"}));
@@ -109,8 +116,8 @@ TEST_F(AutoRunTest, AFailedRunStartsRunFailWithItsArgumentsAndNotifies) {
   EXPECT_EQ(dir.ReadFile(L"arguments.txt"),
             "refused \"" + dir.PathA() + "program\\log\\0105.log\" [2]\r\n");
   EXPECT_EQ(dir.ReadFile(L"notice.txt"),
-            "バックアップを実行できませんでした: バックアップ先のフォルダが存在しません\r\n"
-            "最後に成功したバックアップは 6 日前です\n");
+            "バックアップを実行できません\r\nバックアップ先のフォルダが存在しません\r\n"
+            "最後の成功は 6 日前です\n");
   EXPECT_TRUE(Log(L"0105.log").ends_with("\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n"))
       << "the command succeeded: no line of its own";
 }

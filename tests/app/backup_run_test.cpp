@@ -11,7 +11,7 @@ namespace {
 constexpr char kDone[] = "\tバックアップ正常終了\r\n";
 // A copy run with nothing to copy: its cost, then its outcome.
 constexpr char kNothingCopied[] =
-    "\t0 件をリンク、0 件 (0.0 MB) をコピーしました\r\n\tバックアップ正常終了\r\n";
+    "\t0 件をリンク、0 件 (0 B) をコピーしました\r\n\tバックアップ正常終了\r\n";
 
 class BackupRunTest : public FormTest {
  protected:

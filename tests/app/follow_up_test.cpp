@@ -35,8 +35,8 @@ TEST_F(FollowUpTest, AnUnattendedFailureNotifiesWithTheAgeAndWaitsForItsCommand)
   EXPECT_EQ(effects_->finished, 1);
   ASSERT_EQ(effects_->notices.size(), 1u);
   EXPECT_EQ(effects_->notices[0],
-            "バックアップを実行できませんでした: バックアップ先のフォルダが存在しません\r\n"
-            "最後に成功したバックアップは 6 日前です");
+            "バックアップを実行できません\r\nバックアップ先のフォルダが存在しません\r\n"
+            "最後の成功は 6 日前です");
   // The run's own lines come first, saved; the command's failure after them.
   EXPECT_TRUE(dir.ReadFile(L"log\\0105.log")
                   .ends_with("\t異常終了しました。\r\nEND=01/05/23 09:05:00\r\n"
@@ -93,6 +93,23 @@ class QuietEffects final : public app::SystemEffects {
   using SystemEffects::SystemEffects;
   std::string Notify(std::string_view) override { return {}; }
 };
+
+TEST(Notice, ATitleOfWhatFailedOneShortReasonAndTheAgeSaidShort) {
+  app::RunEnding ending;
+  ending.outcome = backup::RunOutcome::kFailed;
+  // A first line far longer than a balloon shows: cut at a whole character.
+  ending.run_lines =
+      "START=01/05/23 09:05:00\r\n\t" + std::string(20, 'x') + "表表表表表表表表\r\n";
+  log::BackupAge age;
+  age.state = log::AgeState::kOld;
+  age.days = 6;
+  EXPECT_EQ(app::NoticeText(ending, app::NoticeAge(age, 3)),
+            "バックアップに失敗しました\r\n" + std::string(20, 'x') +
+                "表表表…\r\n最後の成功は 6 日前です");
+  EXPECT_EQ(app::NoticeAge(age, 0), "") << "WARN_DAYS=0 warns of nothing";
+  ending.outcome = backup::RunOutcome::kCancelled;
+  EXPECT_EQ(app::NoticeText(ending, ""), "バックアップを中断しました");
+}
 
 TEST(FollowUpCommand, AMissingFailingOrTalkativeCommandEndsInOneLineOrNone) {
   TempFolder dir;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/form_fixture.h"
+#include "support/layout_check.h"
 #include "win/fault_line.h"
 
 namespace yx::test {
@@ -60,14 +63,33 @@ TEST_F(SettingsWindowTest, UnattendedExitNeverAsks) {
   EXPECT_FALSE(FormOpen());
 }
 
-TEST_F(SettingsWindowTest, ClosingByOtherMeansEndsWithoutThePrompt) {
+TEST_F(SettingsWindowTest, AltF4AndTheTaskbarsCloseGoThroughTheExitPrompt) {
   Start();
   Click(form_->ChkKill);
-  ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+  dialogs.answer_yes = false;
+  ::SendMessageW(form_->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
   Pump();
-  EXPECT_TRUE(dialogs.shown.empty());
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "設定が変更されてます。保存しますか?");
   EXPECT_FALSE(FormOpen());
   EXPECT_FALSE(IniExists());
+
+  Start();
+  dialogs.answer_yes = true;
+  Click(form_->ChkKill);
+  Click(form_->ChkKill);  // changed and changed back: still asked about
+  ::SendMessageW(app_->Handle(), WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_EQ(dialogs.shown.size(), 3u) << "asked, and the empty destination refused";
+  EXPECT_TRUE(FormOpen()) << "a failed check keeps the window, whichever way it was closed";
+}
+
+TEST_F(SettingsWindowTest, HelpOpensTheGuideBesideTheProgram) {
+  Start();
+  Click(form_->BtnHelp);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "document");
+  EXPECT_EQ(dialogs.shown[0].wide_text, dir.Path() + L"使い方.html");
 }
 
 TEST_F(SettingsWindowTest, ClickingTheCheckedTimeModeBoxChecksTheOtherOne) {
@@ -270,6 +292,29 @@ TEST_F(SettingsWindowTest, TheFaultyControlHasTheFocusAgainAfterTheBoxAndARestor
   EXPECT_EQ(::GetFocus(), editor);
 }
 
+TEST_F(SettingsWindowTest, AMoveToAScreenOfAnotherScaleLaysTheWindowOutAgainFromItsDesign) {
+  Start();
+  RECT frame;
+  ::GetWindowRect(form_->Handle(), &frame);
+  const auto move_to = [&](int dpi) {
+    RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * dpi / 96,
+                   frame.top + (frame.bottom - frame.top) * dpi / 96};
+    ::SendMessageW(form_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    RECT button;
+    ::GetWindowRect(form_->BtnSet.Handle(), &button);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form_->BtnSet.Handle(), WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    return std::tuple(button.right - button.left, button.bottom - button.top, font.lfHeight);
+  };
+  EXPECT_EQ(move_to(192), std::tuple(114, 44, -26)) << "57 x 22 buttons, a 13-pixel font";
+  for (const std::string& fault : LayoutFaults(form_->Handle())) ADD_FAILURE() << fault;
+  EXPECT_EQ(move_to(144), std::tuple(85, 33, -20)) << "edges scaled: 239..296 is 359..444";
+  EXPECT_EQ(move_to(96), std::tuple(57, 22, -13)) << "back where it was, nothing drifted";
+}
+
 class KeyboardTest : public FormTest {
  protected:
   // A key pressed on the focused control, the modifiers held in this thread's
@@ -280,6 +325,7 @@ class KeyboardTest : public FormTest {
     keys[VK_CONTROL] = control ? 0x80 : 0;
     ::SetKeyboardState(keys);
     ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 1);
+    ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0xC0000001);
     Pump();
     keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
     ::SetKeyboardState(keys);
@@ -294,7 +340,9 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
   const HWND order[] = {
       form_->ChkLink.Handle(),  form_->ChkDel.Handle(),   form_->RdoDelD.Handle(),
       form_->SpinDel.Handle(),  form_->ChkKill.Handle(),  form_->RdoKillD.Handle(),
-      form_->SpinKill.Handle(), form_->SpinWarn.Handle(), form_->ChkLha.Handle()};
+      form_->SpinKill.Handle(), form_->SpinWarn.Handle(), form_->BtnSet.Handle(),
+      form_->BtnHelp.Handle(),  form_->BtnExit.Handle(),  form_->BtnExec.Handle(),
+      form_->BtnVer.Handle(),   form_->BtnMin.Handle(),   form_->ChkLha.Handle()};
   for (const HWND next : order) {
     Press(VK_TAB);
     EXPECT_EQ(::GetFocus(), next);
@@ -302,7 +350,7 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
   Press(VK_DOWN);
   EXPECT_EQ(::GetFocus(), form_->ChkLha.Handle()) << "the arrows move between radio buttons only";
   Press(VK_TAB, true);
-  EXPECT_EQ(::GetFocus(), form_->SpinWarn.Handle());
+  EXPECT_EQ(::GetFocus(), form_->BtnMin.Handle()) << "back from the page to the strip";
   form_->RdoDelD.SetFocus();
   Press(VK_RIGHT);
   EXPECT_EQ(::GetFocus(), form_->RdoDelM.Handle());
@@ -317,6 +365,80 @@ TEST_F(KeyboardTest, TabWalksAPageInReadingOrderArrowsStayInTheirGroupCtrlTabTur
   Press(VK_TAB, true, true);
   EXPECT_EQ(form_->Page.ActivePage(), app::SheetArc);
   EXPECT_EQ(::GetFocus(), form_->ChkLha.Handle());
+}
+
+TEST_F(KeyboardTest, AKeyboardOnlyWalkTurnsEveryPageSavesRunsAndShowsTheRunsLines) {
+  SetNow(EncodeDateTime(2001, 5, 23, 9, 5));
+  // A month of earlier runs, more than the view holds.
+  std::string month;
+  for (int day = 1; day <= 22; ++day) {
+    const std::string stamp = "01/05/" + std::string(day < 10 ? "0" : "") + std::to_string(day);
+    month +=
+        "START=" + stamp + " 09:05:00\r\n\tバックアップ正常終了\r\nEND=" + stamp + " 09:05:00\r\n";
+  }
+  dir.WriteFile(L"log\\0105.log", month);
+  const std::string dest = win::FromWide(dir.MakeFolder(L"dest"));
+  dir.WriteFile(L"src\\a.txt", "a");
+  const std::string source = dir.PathA() + "src";
+  WriteIni("[Backup]\r\nTO=" + dest + "\r\nFROM00=" + source + "\r\n");
+  Start();
+  ASSERT_EQ(form_->Page.ActivePage(), app::SheetLOG);
+  const HWND memo = form_->MemoLog.Handle();
+  EXPECT_EQ(::GetFocus(), memo);
+  // The last run's first line, and the first line in view.
+  auto start_line = [&](const wchar_t* stamp) {
+    const size_t at = form_->MemoLog.ShownText().find(std::wstring(L"START=") + stamp);
+    return at == std::wstring::npos ? -1 : ::SendMessageW(memo, EM_LINEFROMCHAR, at, 0);
+  };
+  auto first_shown = [&] { return ::SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0); };
+  EXPECT_GT(first_shown(), 0) << "the log opens on its last run, not on the month's first";
+  EXPECT_LE(first_shown(), start_line(L"01/05/22"));
+
+  for (const int page : {app::SheetTime, app::SheetPath, app::SheetExcl, app::SheetArc}) {
+    Press(VK_TAB, false, true);
+    EXPECT_EQ(form_->Page.ActivePage(), page);
+  }
+  EXPECT_EQ(::GetFocus(), form_->ChkLha.Handle());
+  Press(VK_TAB);
+  Press(VK_SPACE);  // 変更のないファイルは…共有する, off
+  EXPECT_TRUE(form_->Modified);
+  Press('S', false, true);
+  EXPECT_FALSE(form_->Modified);
+  EXPECT_NE(Ini().find("LINK_USE=0\r\n"), std::string::npos);
+  Press(VK_SPACE);
+  Press(VK_TAB, true, true);
+  Press(VK_TAB, true, true);  // on 場所, the settings changed again
+  ASSERT_EQ(form_->Page.ActivePage(), app::SheetPath);
+  Press(VK_F5);
+  EXPECT_FALSE(form_->Modified) << "the run saved the settings";
+  EXPECT_EQ(form_->Page.ActivePage(), app::SheetLOG);
+  wchar_t focused[32] = {};
+  ::GetClassNameW(::GetFocus(), focused, 32);
+  EXPECT_EQ(::GetFocus(), memo) << win::FromWide(focused) << " " << ::GetFocus();
+  const auto run_start = start_line(L"01/05/23 09:05:00");
+  ASSERT_GT(run_start, 0);
+  EXPECT_GT(first_shown(), 0);
+  EXPECT_LE(first_shown(), run_start);
+  const std::wstring shown = form_->MemoLog.ShownText();
+  EXPECT_NE(shown.find(L"バックアップ正常終了", shown.find(L"START=01/05/23")), std::wstring::npos)
+      << win::FromWide(shown.substr(shown.find(L"START=01/05/23")));
+
+  Press(VK_F1);
+  ASSERT_FALSE(dialogs.shown.empty());
+  EXPECT_EQ(dialogs.shown.back().kind, "document");
+  const size_t shown_before = dialogs.shown.size();
+  ::SendMessageW(form_->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  Pump();
+  EXPECT_EQ(dialogs.shown.size(), shown_before) << "nothing changed since the run's save";
+  EXPECT_FALSE(FormOpen());
+}
+
+TEST_F(KeyboardTest, TheStripsKeysAreToldInTheButtonsTips) {
+  Start();
+  EXPECT_NE(form_->Tips.TextOf(form_->BtnSet).find(L"Ctrl+S"), std::wstring::npos);
+  EXPECT_NE(form_->Tips.TextOf(form_->BtnHelp).find(L"F1"), std::wstring::npos);
+  EXPECT_NE(form_->Tips.TextOf(form_->BtnExec).find(L"F5"), std::wstring::npos);
+  EXPECT_EQ(ui::WindowTextWide(form_->BtnSet.Handle()), L"保存") << "the captions stay";
 }
 
 }  // namespace

@@ -54,11 +54,11 @@ class LinkRun : public RunTest {
 TEST_F(LinkRun, AnUnchangedTreeIsLinkedAndTheSweepOfTheFirstLeavesTheSecondWhole) {
   ASSERT_TRUE(
       ::SetFileAttributesW((dir.Path() + L"src\\Work\\d.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_NE(RunOn(22).find(Tally("0 件をリンク、4 件 (0.0 MB) をコピーしました")),
+  EXPECT_NE(RunOn(22).find(Tally("0 件をリンク、4 件 (2.9 KB) をコピーしました")),
             std::string::npos);
-  EXPECT_NE(RunOn(23).find(Tally("4 件をリンク、0 件 (0.0 MB) をコピーしました") +
-                           "\tバックアップ正常終了"),
-            std::string::npos);
+  EXPECT_NE(
+      RunOn(23).find(Tally("4 件をリンク、0 件 (0 B) をコピーしました") + "\tバックアップ正常終了"),
+      std::string::npos);
   for (const wchar_t* name : {L"a.txt", L"sub\\b.txt", L"sub\\c.txt", L"d.txt"})
     EXPECT_TRUE(Shared(kFirst, kSecond, name)) << win::FromWide(name);
 
@@ -98,8 +98,7 @@ TEST_F(LinkRun, OnlyFilesWhoseSizeTimeAndAttributesMatchAPlainEarlierFileAreLink
                          UnixPath(dir.Path() + L"src\\Work\\linked"),
                          dir.Path() + kFirst + L"linked"));
 
-  EXPECT_NE(RunOn(23).find(Tally("0 件をリンク、6 件 (0.0 MB) をコピーしました")),
-            std::string::npos);
+  EXPECT_NE(RunOn(23).find(Tally("0 件をリンク、6 件 (38 B) をコピーしました")), std::string::npos);
   for (const wchar_t* name : {L"a.txt", L"d.txt", L"sub\\c.txt", L"e.txt"})
     EXPECT_FALSE(Shared(kFirst, kSecond, name)) << win::FromWide(name);
   EXPECT_FALSE(Shared(L"src\\Work\\", kSecond, L"linked\\f.txt"));
@@ -119,12 +118,10 @@ TEST_F(LinkRun, ARefusedLinkIsCopiedAndAVolumeWithoutLinksIsAskedOnce) {
     return ::CreateHardLinkW(link.c_str(), existing.c_str(), nullptr) ? 0 : ::GetLastError();
   };
   ASSERT_NE(RunOn(22).find("\tバックアップ正常終了"), std::string::npos);
-  EXPECT_NE(RunOn(23).find(Tally("3 件をリンク、1 件 (0.0 MB) をコピーしました")),
-            std::string::npos);
+  EXPECT_NE(RunOn(23).find(Tally("3 件をリンク、1 件 (5 B) をコピーしました")), std::string::npos);
   EXPECT_FALSE(Shared(kFirst, kSecond, L"a.txt"));
   EXPECT_EQ(dir.ReadFile(std::wstring(kSecond) + L"a.txt"), "alpha");
-  EXPECT_NE(RunOn(24).find(Tally("4 件をリンク、0 件 (0.0 MB) をコピーしました")),
-            std::string::npos);
+  EXPECT_NE(RunOn(24).find(Tally("4 件をリンク、0 件 (0 B) をコピーしました")), std::string::npos);
   EXPECT_TRUE(Shared(kSecond, kThird, L"a.txt"));
 
   // A volume that has no links, with two sources: asked once in the run.
@@ -135,7 +132,7 @@ TEST_F(LinkRun, ARefusedLinkIsCopiedAndAVolumeWithoutLinksIsAskedOnce) {
   };
   dir.WriteFile(L"src\\Mail\\m.txt", "mail");
   settings.sources[1] = dir.PathA() + "src\\Mail";
-  EXPECT_NE(RunOn(25).find(Tally("0 件をリンク、5 件 (0.0 MB) をコピーしました") +
+  EXPECT_NE(RunOn(25).find(Tally("0 件をリンク、5 件 (2.9 KB) をコピーしました") +
                            "\tバックアップ正常終了"),
             std::string::npos);
   EXPECT_EQ(asked, 1);

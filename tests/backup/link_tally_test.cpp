@@ -5,16 +5,14 @@
 namespace yx::backup {
 namespace {
 
-TEST(LinkTally, CountsInGroupsOfThreeAndMegabytesOfExplorersSizeToOneDecimal) {
+TEST(LinkTally, CountsInGroupsOfThreeAndTheSizeInTheUnitThatFits) {
   // 12.3 MB: 12,897,485 bytes is 12.300 000 4 MB of 1,048,576 bytes.
   EXPECT_EQ(TallyLine({3412, 57, 12897485}), "3,412 件をリンク、57 件 (12.3 MB) をコピーしました");
-  EXPECT_EQ(TallyLine({0, 0, 0}), "0 件をリンク、0 件 (0.0 MB) をコピーしました");
-  // Rounded half up at the second decimal; the whole part grouped too.
-  EXPECT_EQ(TallyLine({1234567, 1000, 52428}),
-            "1,234,567 件をリンク、1,000 件 (0.0 MB) をコピーしました");
-  EXPECT_EQ(TallyLine({999, 100, 52429}), "999 件をリンク、100 件 (0.1 MB) をコピーしました");
+  EXPECT_EQ(TallyLine({0, 0, 0}), "0 件をリンク、0 件 (0 B) をコピーしました");
+  EXPECT_EQ(TallyLine({1234567, 1000, 24576}),
+            "1,234,567 件をリンク、1,000 件 (24.0 KB) をコピーしました");
   EXPECT_EQ(TallyLine({0, 1, 1048576ull * 1234 + 996148}),
-            "0 件をリンク、1 件 (1,235.0 MB) をコピーしました");
+            "0 件をリンク、1 件 (1.2 GB) をコピーしました");
 }
 
 }  // namespace

@@ -89,11 +89,5 @@ TEST(Exclusions, UnusablePatterns) {
   EXPECT_TRUE(IsUsableExclusion(std::string(2047, '*')));
 }
 
-TEST(Exclusions, ByteSizes) {
-  EXPECT_EQ(FormatByteSize(0), "0 B");
-  EXPECT_EQ(FormatByteSize(1536), "1.5 KB");
-  EXPECT_EQ(FormatByteSize(4831838208), "4.5 GB");
-}
-
 }  // namespace
 }  // namespace yx

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks a folder of shipped files as a user's Windows would load them:
-#   check_dist.sh <folder> 64|32
+#   check_dist.sh <folder> 64|32 [zip]
+# and, given the zip, that it holds the guide ﾍﾙﾌﾟ opens and every picture the
+# guide shows.
 # The program, its schedule and restore companions and the library are of the given
 # machine type, the programs GUI ones; they import only system libraries (a
 # static build: no compiler runtime DLL that the user would have to find; the
@@ -8,7 +10,7 @@
 # three entry points by their plain names, as callers that look them up by
 # name (GetProcAddress "Unlha") expect, never stdcall-decorated ("_Unlha@16").
 set -euo pipefail
-dir=$1 bits=$2
+dir=$1 bits=$2 zip=${3:-}
 case $bits in
   64) objdump=x86_64-w64-mingw32-objdump machine='x86-64' format=PE32+ ;;
   32) objdump=i686-w64-mingw32-objdump machine='Intel 80386' format=PE32 ;;
@@ -39,6 +41,14 @@ exports=$("$objdump" -p "$dir/UNLHA32.DLL" |
 expected=$(sed -n 's/^  \(Unlha[A-Za-z]*\)$/\1/p' "$(dirname "$0")/../../lha/dll/unlha32.def" | sort |
   tr '\n' ' ')
 [[ $exports == "$expected" ]] || fail "UNLHA32.DLL exports: $exports"
+
+if [[ -n $zip ]]; then
+  listing=$(bsdtar -tf "$zip")
+  for f in 使い方.html 使い方.txt $(grep -o 'src="[^"]*"' "$(dirname "$0")/../../packaging/使い方.html" |
+      sed 's/^src="//; s/"$//'); do
+    grep -qxF "Yorudex/$f" <<<"$listing" || fail "$zip has no Yorudex/$f"
+  done
+fi
 
 if ((failures)); then exit 1; fi
 echo "ok: $dir ($bits-bit)"

@@ -46,8 +46,8 @@ run_auto() {
   [[ $status == 0 ]] || fail "exit status $status"
 }
 
-# The log's four lines; sets month, day and time to the start stamp's folder
-# names (yymm, dd, hhnn).
+# The log's four lines (five for an archive run); sets month, day and time to
+# the start stamp's folder names (yymm, dd, hhnn).
 read_log() {
   local dir=$1 logs
   logs=("$dir"/program/log/*.log)
@@ -55,12 +55,15 @@ read_log() {
   local text
   text=$(iconv -f CP932 -t UTF-8 "${logs[0]}")
   local stamp='([0-9]{2})/([0-9]{2})/([0-9]{2}) ([0-9]{2}):([0-9]{2}):[0-9]{2}'
-  local pattern="^START=$stamp"$'\r\n\t'"バックアップ正常終了"$'\r\n\t'"処理時間=[0-9]{2}:[0-9]{2}:[0-9]{2}"$'\r\n'"END=$stamp"$'\r'"$"
+  # An archive run says what it packed before its outcome.
+  local packed="([0-9,]+ 件を圧縮しました \(アーカイブ [0-9.,]+ [KMG]?B\)"$'\r\n\t'")?"
+  local pattern="^START=$stamp"$'\r\n\t'"${packed}バックアップ正常終了"$'\r\n\t'"処理時間=[0-9]{2}:[0-9]{2}:[0-9]{2}"$'\r\n'"END=$stamp"$'\r'"$"
   if [[ ! $text =~ $pattern ]]; then
     fail "log: $text"
     return 1
   fi
   local m=("${BASH_REMATCH[@]}")
+  [[ $mode == archive && -z ${m[6]} ]] && fail "no line of what the archive run packed: $text"
   [[ $(basename "${logs[0]}") == "${m[1]}${m[2]}.log" ]] || fail "log file ${logs[0]} for ${m[0]}"
   month=${m[1]}${m[2]} day=${m[3]} time=${m[4]}${m[5]}
 }

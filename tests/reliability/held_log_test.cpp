@@ -1,5 +1,6 @@
 // Archive runs whose surroundings are in a bad state: the month's log held by
 // another program, and unfinished archives of a killed run in the day folder.
+#include "base/byte_size.h"
 #include "reliability/unattended_fixture.h"
 
 #include "win/unique_handle.h"
@@ -62,7 +63,11 @@ TEST_F(ArchiveRuns, UnfinishedArchivesOfADeadRunAreRemovedAndNothingElse) {
   Run(expect);
   EXPECT_TRUE(ArchiveMade());
   for (const std::wstring& name : kept) EXPECT_EQ(dir.ReadFile(day + name), "keep");
-  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {kDone}}}));
+  // What the run packed, read back from the archive.
+  const std::string packed =
+      "\t3 件を圧縮しました (アーカイブ " +
+      FormatByteSize(dir.ReadFile(L"dest\\0105\\23\\010523_0905.lzh").size()) + ")";
+  EXPECT_TRUE(LogHolds(Log(), "", {{kStart, {packed, kDone}}}));
 }
 
 }  // namespace

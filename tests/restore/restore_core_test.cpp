@@ -107,7 +107,7 @@ TEST(RestorePlan, VersionsMarkWhereTheFileChangedAndTheOriginalMapsToItsStoredPa
   EXPECT_EQ(rows[1].backup, 1u);
   EXPECT_TRUE(rows[1].changed);
   EXPECT_EQ(rows[2].backup, 3u);
-  EXPECT_TRUE(rows[2].changed) << "the oldest version is where the file first appears";
+  EXPECT_FALSE(rows[2].changed) << "the oldest version has nothing older to differ from";
 
   const std::vector<std::u16string> sources{u"C:\\", u"D:\\Mail", u"C:\\Data\\Work\\"};
   EXPECT_EQ(StoredPathOf(u"c:\\data\\work\\a\\q1.txt", sources), u"Work\\a\\q1.txt");

@@ -4,7 +4,12 @@
 
 #include "backup/catalog_file.h"
 #include "restore/restore_window.h"
+#include <commctrl.h>
+
+#include <optional>
+
 #include "support/form_fixture.h"
+#include "support/layout_check.h"
 #include "support/temp_folder.h"
 
 namespace yx::test {
@@ -12,8 +17,9 @@ namespace {
 
 class AnswerQuestions final : public restore::RestoreQuestions {
  public:
-  std::optional<restore::Existing> AskExisting(HWND, const std::wstring&) override {
+  std::optional<restore::Existing> AskExisting(HWND, const std::wstring& existing) override {
     ++asked;
+    existing_file = existing;
     return restore::Existing::kKeepBoth;
   }
   std::optional<std::wstring> PickFolder(HWND, const std::string&) override {
@@ -21,6 +27,7 @@ class AnswerQuestions final : public restore::RestoreQuestions {
     return std::nullopt;
   }
   int asked = 0;
+  std::wstring existing_file;
 };
 
 class RestoreWindowTest : public ::testing::Test {
@@ -32,24 +39,41 @@ class RestoreWindowTest : public ::testing::Test {
     Pump(app);
   }
 
+  void Type(std::wstring_view text) {
+    for (const wchar_t c : text) ::PostMessageW(::GetFocus(), WM_CHAR, c, 1);
+    Pump(app);
+  }
+
+  // Work\a.txt in two backups, the later one of 26/01/05 09:05.
+  void TwoBackupsOfAFile() {
+    dir.WriteFile(L"dest\\2601\\04\\1200\\Work\\a.txt", "older");
+    dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\a.txt", "backed up");
+  }
+  // The window of a program beside settings whose source is src\Work.
+  restore::RestoreWindow& Open() {
+    dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() +
+                                               "dest\r\nFROM00=" + dir.PathA() + "src\\Work\r\n");
+    window_.emplace(app, dialogs,
+                    restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
+                    questions);
+    // The destination is read on the window's worker; the window shows it once done.
+    PumpUntil(app, [&] { return !window_->Busy(); });
+    return *window_;
+  }
+  void TearDown() override { window_.reset(); }
+
   TempFolder dir;
   FakeDialogs dialogs;
   AnswerQuestions questions;
   ui::Application app{::GetModuleHandleW(nullptr)};
+  std::optional<restore::RestoreWindow> window_;
 };
 
 TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
-  dir.WriteFile(L"dest\\2601\\04\\1200\\Work\\a.txt", "older");
-  dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\a.txt", "backed up");
+  TwoBackupsOfAFile();
   dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\sub\\b.txt", "b");
   dir.WriteFile(L"src\\Work\\other.txt", "stays");
-  dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() +
-                                             "dest\r\nFROM00=" + dir.PathA() + "src\\Work\r\n");
-  restore::RestoreWindow window(
-      app, dialogs, restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
-      questions);
-  // The destination is read on the window's worker; the window shows it once done.
-  PumpUntil(app, [&] { return !window.Busy(); });
+  restore::RestoreWindow& window = Open();
   ASSERT_EQ(window.ListBackups.Count(), 2u);
   EXPECT_EQ(window.ListBackups.Selected(), 0u) << "the newest backup comes first, selected";
   ASSERT_EQ(::GetFocus(), window.ListBackups.Handle());
@@ -77,6 +101,63 @@ TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_NE(dialogs.shown[0].text.find("復元: 1 件"), std::string::npos) << dialogs.shown[0].text;
   EXPECT_TRUE(dir.Exists(L"program\\log"));
+}
+
+TEST_F(RestoreWindowTest, ATypedPathAndEnterListItsVersionsAndTheSummaryNamesTheKeptCopy) {
+  TwoBackupsOfAFile();
+  dir.WriteFile(L"src\\Work\\a.txt", "the user's");
+  restore::RestoreWindow& window = Open();
+  EXPECT_FALSE(::IsWindowVisible(window.Gauge.Handle())) << "no progress at rest";
+  // Every cell of the backups' list shows whole.
+  const HWND list = window.ListBackups.Handle();
+  for (size_t row = 0; row < window.ListBackups.Count(); ++row)
+    for (int column = 0; column < 5; ++column)
+      EXPECT_LE(ListView_GetStringWidth(list, window.ListBackups.Cell(row, column).c_str()) + 12,
+                ListView_GetColumnWidth(list, column))
+          << win::FromWide(window.ListBackups.Cell(row, column));
+
+  Press(VK_TAB);
+  Press(VK_TAB);
+  ASSERT_EQ(::GetFocus(), window.EditPath.Handle());
+  Type(L"Work\\a.txt");
+  Press(VK_RETURN);
+  ASSERT_EQ(window.ListVersions.Count(), 2u);
+  EXPECT_EQ(window.ListVersions.Cell(0, 4), win::ToWide("変更あり"));
+  EXPECT_EQ(window.ListVersions.Cell(1, 4), L"") << "the oldest has nothing older to differ from";
+  Type(L"x");
+  EXPECT_EQ(window.ListVersions.Count(), 0u) << "another path: the versions were not its";
+  Press(VK_BACK);
+  Press(VK_RETURN);
+  ASSERT_EQ(window.ListVersions.Count(), 2u);
+
+  Press(VK_TAB);  // 版を表示
+  Press(VK_TAB);  // the versions, the newest selected
+  Press(VK_TAB);  // 元の場所へ復元
+  ASSERT_EQ(::GetFocus(), window.BtnRestore.Handle());
+  Press(VK_SPACE);
+  PumpUntil(app, [&] { return !window.Busy(); });
+  EXPECT_EQ(questions.existing_file, dir.Path() + L"src\\Work\\a.txt");
+  EXPECT_EQ(dir.ReadFile(L"src\\Work\\a.txt"), "the user's");
+  EXPECT_EQ(dir.ReadFile(L"src\\Work\\a (260105_0905).txt"), "backed up");
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].wide_text.find(dir.Path() + L"src\\Work\\a (260105_0905).txt"),
+            std::wstring::npos)
+      << dialogs.shown[0].text;
+  const std::string log =
+      dir.ReadFile(L"program\\log\\" + win::ToWide(FormatDateTime("yymm", win::Now())) + L".log");
+  EXPECT_NE(log.find("両方残した名前: a (260105_0905).txt"), std::string::npos) << log;
+  EXPECT_TRUE(::IsWindowVisible(window.Gauge.Handle())) << "it says how the restore ended";
+
+  // Larger, the lists take the room; nothing leaves its place or lies on another.
+  RECT before;
+  ::GetWindowRect(window.ListVersions.Handle(), &before);
+  ::SetWindowPos(window.Handle(), nullptr, 0, 0, 1100, 800, SWP_NOZORDER | SWP_NOMOVE);
+  Pump(app);
+  RECT after;
+  ::GetWindowRect(window.ListVersions.Handle(), &after);
+  EXPECT_GT(after.right - after.left, before.right - before.left);
+  EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
+  for (const std::string& fault : LayoutFaults(window.Handle())) ADD_FAILURE() << fault;
 }
 
 TEST_F(RestoreWindowTest, VerifyNamesTheFileThatNoLongerHoldsWhatWasBackedUp) {

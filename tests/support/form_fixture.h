@@ -44,6 +44,10 @@ class FakeDialogs final : public ui::Dialogs {
     shown.push_back({"question", title, text, win::ToWide(text), ::GetFocus()});
     return answer_yes;
   }
+  bool OpenDocument(HWND, const std::wstring& path, DWORD&) override {
+    shown.push_back({"document", "", win::FromWide(path), path, ::GetFocus()});
+    return true;
+  }
 };
 
 // What the window would start and show after a run, kept instead.
