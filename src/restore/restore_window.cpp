@@ -161,19 +161,21 @@ void RestoreWindow::CreateControls() {
   BtnVerify.Create(hwnd_, "検証(&C)", {12, 506, 112, 534}, font);
 }
 
+RestoreWindow::Shown RestoreWindow::ReadShown(const FoundBackup& b) {
+  Shown shown;
+  // From its catalog when it has one that reads; walked otherwise.
+  std::optional<catalog::Catalog> kept;
+  if (b.catalog.run) kept = ReadBackupCatalog(b.path, shown.unreadable);
+  if (kept)
+    shown.entries = AsStored(*kept);
+  else
+    (void)OpenBackup(b)->List(shown.entries, shown.unreadable);
+  return shown;
+}
+
 const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
   std::optional<Shown>& shown = shown_.at(backup);
-  if (!shown) {
-    shown.emplace();
-    const FoundBackup& b = destination_.backups[backup];
-    // From its catalog when it has one that reads; walked otherwise.
-    std::optional<catalog::Catalog> kept;
-    if (b.catalog.run) kept = ReadBackupCatalog(b.path, shown->unreadable);
-    if (kept)
-      shown->entries = AsStored(*kept);
-    else
-      (void)OpenBackup(b)->List(shown->entries, shown->unreadable);
-  }
+  if (!shown) shown = ReadShown(destination_.backups[backup]);
   return *shown;
 }
 
@@ -278,18 +280,46 @@ void RestoreWindow::ShowVersions() {
     }
     path = *stored;
   }
-  std::vector<std::optional<StoredEntry>> per_backup(destination_.backups.size());
-  for (size_t i = 0; i < per_backup.size(); ++i) {
-    const FoundBackup& b = destination_.backups[i];
-    if (b.incomplete) continue;
-    // One path looked up in each catalog, nothing kept of the rest; a
-    // backup without one is read whole.
-    std::string set_aside;
-    if (!shown_[i] && b.catalog.run && FindInCatalog(b.path, path, per_backup[i], set_aside))
-      continue;
-    for (const StoredEntry& e : EntriesOf(i).entries)
-      if (SamePath(e.path, path)) per_backup[i] = e;
-  }
+  if (busy_) return;
+  // On the worker: every catalog is read. A backup without one is read whole
+  // there and kept for browsing once the window has the answer.
+  struct Found {
+    std::vector<std::optional<StoredEntry>> per_backup;
+    std::vector<std::optional<Shown>> read;
+  };
+  auto found = std::make_shared<Found>();
+  found->per_backup.resize(destination_.backups.size());
+  found->read.resize(destination_.backups.size());
+  // Back where the user was once the versions are in: Enter in the path.
+  const HWND focus = ::GetFocus();
+  SetBusy(true);
+  (void)worker_.Start(
+      hwnd_,
+      [this, found, path] {
+        for (size_t i = 0; i < found->per_backup.size(); ++i) {
+          const FoundBackup& b = destination_.backups[i];
+          if (b.incomplete) continue;
+          // One path looked up in each catalog, nothing kept of the rest.
+          std::string set_aside;
+          if (!shown_[i] && b.catalog.run &&
+              FindInCatalog(b.path, path, found->per_backup[i], set_aside))
+            continue;
+          const Shown& shown = shown_[i] ? *shown_[i] : found->read[i].emplace(ReadShown(b));
+          for (const StoredEntry& e : shown.entries)
+            if (SamePath(e.path, path)) found->per_backup[i] = e;
+        }
+      },
+      [this, found, path, focus] {
+        for (size_t i = 0; i < found->read.size(); ++i)
+          if (found->read[i]) shown_[i] = std::move(found->read[i]);
+        SetBusy(false);
+        if (focus != nullptr) ::SetFocus(focus);
+        ListVersionsOf(path, found->per_backup);
+      });
+}
+
+void RestoreWindow::ListVersionsOf(const std::u16string& path,
+                                   const std::vector<std::optional<StoredEntry>>& per_backup) {
   std::vector<std::vector<std::wstring>> rows;
   version_backups_.clear();
   for (const VersionRow& v : Versions(per_backup)) {

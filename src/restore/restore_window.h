@@ -52,7 +52,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   // Lists the backups of `root` (empty: none chosen) and every file of each,
   // on a thread of its own; the window shows them once done (Busy() false).
   void LoadDestination(const std::wstring& root);
-  // The versions of the stored or original path in EditPath.
+  // The versions of the stored or original path in EditPath, gathered on
+  // the worker; the window shows them once done (Busy() false).
   void ShowVersions();
   [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
   // A restore goes on, on its own thread.
@@ -71,8 +72,11 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
     std::string unreadable;
   };
   void CreateControls();
+  static Shown ReadShown(const FoundBackup& backup);
   const Shown& EntriesOf(size_t backup);
   void ShowDestination();
+  void ListVersionsOf(const std::u16string& path,
+                      const std::vector<std::optional<StoredEntry>>& per_backup);
   void ShowBackup();
   // Restores the current item into `folder`, or where it came from.
   void RestoreInto(std::optional<std::wstring> folder);

@@ -121,6 +121,7 @@ TEST_F(RestoreWindowTest, ATypedPathAndEnterListItsVersionsAndTheSummaryNamesThe
   ASSERT_EQ(::GetFocus(), window.EditPath.Handle());
   Type(L"Work\\a.txt");
   Press(VK_RETURN);
+  PumpUntil(app, [&] { return !window.Busy(); });
   ASSERT_EQ(window.ListVersions.Count(), 2u);
   EXPECT_EQ(window.ListVersions.Cell(0, 4), win::ToWide("変更あり"));
   EXPECT_EQ(window.ListVersions.Cell(1, 4), L"") << "the oldest has nothing older to differ from";
@@ -128,6 +129,7 @@ TEST_F(RestoreWindowTest, ATypedPathAndEnterListItsVersionsAndTheSummaryNamesThe
   EXPECT_EQ(window.ListVersions.Count(), 0u) << "another path: the versions were not its";
   Press(VK_BACK);
   Press(VK_RETURN);
+  PumpUntil(app, [&] { return !window.Busy(); });
   ASSERT_EQ(window.ListVersions.Count(), 2u);
 
   Press(VK_TAB);  // 版を表示
