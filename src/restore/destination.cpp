@@ -82,6 +82,9 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
   }
   std::vector<FoundBackup> found;
   std::set<std::string> logged_months;
+  // Made long once: each backup's mark is then named without a look-up.
+  std::wstring long_root = win::LongFullPath(d.root);
+  if (long_root.empty() || long_root.back() != L'\\') long_root += L'\\';
   for (const std::string& month : months) {
     if (!backup::IsMonthFolderName(month)) continue;
     std::vector<std::string> days;
@@ -101,7 +104,9 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
       for (const std::string& time : times)
         if (const std::optional<BackupRef> ref = CopyBackupOf(month, day, time)) {
           const std::wstring path = day_folder + win::ToWide(time) + L"\\";
-          found.push_back({*ref, path, win::IsBeingWritten(path), std::nullopt, {}});
+          const bool writing =
+              win::IsLongBeingWritten(long_root + win::ToWide(month + "\\" + day + "\\" + time));
+          found.push_back({*ref, path, writing, std::nullopt, {}});
           if (!found.back().incomplete && catalogued(time))
             found.back().catalog = ReadCatalogRun(access, path);
         }

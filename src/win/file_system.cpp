@@ -122,7 +122,9 @@ bool CreateFolderTree(std::wstring_view path) {
   return true;
 }
 
-std::wstring FolderKey(std::wstring_view folder) {
+std::wstring FolderKey(std::wstring_view folder) { return FolderKeyOfLong(LongFullPath(folder)); }
+
+std::wstring LongFullPath(std::wstring_view folder) {
   std::wstring path(folder);
   std::wstring full(32768, L'\0');
   DWORD length =
@@ -130,6 +132,11 @@ std::wstring FolderKey(std::wstring_view folder) {
   if (length > 0 && length < full.size()) path.assign(full.data(), length);
   length = ::GetLongPathNameW(path.c_str(), full.data(), static_cast<DWORD>(full.size()));
   if (length > 0 && length < full.size()) path.assign(full.data(), length);
+  return path;
+}
+
+std::wstring FolderKeyOfLong(std::wstring_view long_path) {
+  std::wstring path(long_path);
   while (path.size() > 1 && path.back() == L'\\') path.pop_back();
   if (!path.empty())
     ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(),

@@ -36,6 +36,11 @@ namespace yx::win {
 // Sixteen hex digits that name a folder in a kernel object's name, the same
 // for every spelling of it (letter case, short names, a final backslash).
 [[nodiscard]] std::wstring FolderKey(std::wstring_view path);
+// The path full and in long names, as FolderKey spells it first. Under Wine
+// this looks up every folder on the way: a folder's many subfolders named
+// from its listing take the key of `long_path` followed by their names.
+[[nodiscard]] std::wstring LongFullPath(std::wstring_view path);
+[[nodiscard]] std::wstring FolderKeyOfLong(std::wstring_view long_path);
 
 // Calls `visit` for every entry of `folder` (ending in a backslash), "." and ".."
 // included, in the order the file system lists them; stops when it returns

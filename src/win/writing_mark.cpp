@@ -5,10 +5,10 @@
 namespace yx::win {
 namespace {
 
-std::wstring MarkName(const std::wstring& folder) {
-  // Global: the restore may run in another session than a scheduled run.
-  return L"Global\\Yorudex-writing-" + FolderKey(folder);
-}
+// Global: the restore may run in another session than a scheduled run.
+std::wstring MarkNameOfKey(const std::wstring& key) { return L"Global\\Yorudex-writing-" + key; }
+
+std::wstring MarkName(const std::wstring& folder) { return MarkNameOfKey(FolderKey(folder)); }
 
 }  // namespace
 
@@ -16,8 +16,9 @@ std::wstring MarkName(const std::wstring& folder) {
 WritingMark::WritingMark(const std::wstring& folder)
     : event_(::CreateEventW(nullptr, TRUE, FALSE, MarkName(folder).c_str())) {}
 
-bool IsBeingWritten(const std::wstring& folder) {
-  const UniqueKernelHandle event(::OpenEventW(SYNCHRONIZE, FALSE, MarkName(folder).c_str()));
+bool IsLongBeingWritten(const std::wstring& long_folder) {
+  const UniqueKernelHandle event(
+      ::OpenEventW(SYNCHRONIZE, FALSE, MarkNameOfKey(FolderKeyOfLong(long_folder)).c_str()));
   // Denied: it is there, made by another user's run.
   return event || ::GetLastError() == ERROR_ACCESS_DENIED;
 }

@@ -20,6 +20,8 @@ class WritingMark {
   UniqueKernelHandle event_;
 };
 
-[[nodiscard]] bool IsBeingWritten(const std::wstring& folder);
+// Whether a run writes `long_folder`, spelt full and in long names (below a
+// LongFullPath): a destination's backups, named from its listings.
+[[nodiscard]] bool IsLongBeingWritten(const std::wstring& long_folder);
 
 }  // namespace yx::win
