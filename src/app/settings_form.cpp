@@ -114,8 +114,6 @@ void TForm2::ShowError(std::string_view text) {
 }
 
 LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  LRESULT result = 0;
-  if (ui::RouteToControl(msg, wp, lp, result)) return result;
   switch (msg) {
     case WM_TIMER:
       if (wp == kClockTimer) TimerTimer();
@@ -147,15 +145,6 @@ LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SETFOCUS:
       RestoreFocus();
-      return 0;
-    // The dialog manager asks for the next control here on Tab. On an arrow
-    // key it names the next of the group: the focus then stays, since the
-    // arrows move only between radio buttons, which it does itself, and a
-    // group's next control may be a label or the next check box.
-    case WM_NEXTDLGCTL:
-      if (!lp) {
-        if (HWND next = ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wp != 0)) ::SetFocus(next);
-      }
       return 0;
     // The window has no title-bar buttons, so no menu of its own: Alt+Space
     // opens the taskbar entry's, which holds the companions.

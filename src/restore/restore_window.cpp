@@ -521,18 +521,10 @@ void RestoreWindow::Layout() {
 }
 
 LRESULT RestoreWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  LRESULT routed = 0;
-  if (ui::RouteToControl(msg, wp, lp, routed)) return routed;
   switch (msg) {
     case WM_COMMAND:
       // Escape, as the dialog manager hands it on.
       if (LOWORD(wp) == IDCANCEL && lp == 0) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-      return 0;
-    // The dialog manager asks for the next control here on Tab.
-    case WM_NEXTDLGCTL:
-      if (!lp) {
-        if (HWND next = ::GetNextDlgTabItem(hwnd_, ::GetFocus(), wp != 0)) ::SetFocus(next);
-      }
       return 0;
     case WM_DROPFILES: {
       const HDROP drop = reinterpret_cast<HDROP>(wp);

@@ -130,8 +130,6 @@ void ScheduleWindow::Act(const std::string& failure) {
 }
 
 LRESULT ScheduleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  LRESULT routed = 0;
-  if (ui::RouteToControl(msg, wp, lp, routed)) return routed;
   switch (msg) {
     case WM_COMMAND:
       // Escape, as the dialog manager hands it on.

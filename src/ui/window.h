@@ -6,7 +6,8 @@
 // carries the object (the last argument of CreateWindowExW); the few messages
 // that come before it (WM_GETMINMAXINFO) go to the system's default. From then
 // on every message goes to the object's HandleMessage, until WM_NCDESTROY
-// unbinds it.
+// unbinds it, except what every window answers alike: a control's own
+// notifications go to its wrapper, and Tab moves the focus between controls.
 //
 // An exception unwinding through user32 is undefined: under Wine it ends the
 // process at a place nobody chose. One that reaches a window procedure is a
@@ -20,6 +21,7 @@
 #include <exception>
 #include <functional>
 
+#include "ui/control.h"
 #include "ui/dpi.h"
 #include "ui/window_class.h"
 
@@ -110,7 +112,21 @@ class Window {
       self->Attach(nullptr);
       return ::DefWindowProcW(hwnd, msg, wp, lp);
     }
-    return Guarded([&] { return self->HandleMessage(msg, wp, lp); });
+    return Guarded([&] {
+      LRESULT routed = 0;
+      if (RouteToControl(msg, wp, lp, routed)) return routed;
+      // The dialog manager asks for the next control here on Tab. On an
+      // arrow key it names the next of the group: the focus then stays, since
+      // the arrows move only between radio buttons, which it does itself,
+      // and a group's next control may be a label or the next check box.
+      if (msg == WM_NEXTDLGCTL) {
+        if (!lp) {
+          if (HWND next = ::GetNextDlgTabItem(hwnd, ::GetFocus(), wp != 0)) ::SetFocus(next);
+        }
+        return LRESULT{0};
+      }
+      return self->HandleMessage(msg, wp, lp);
+    });
   }
 };
 
