@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "ui/dpi.h"
 #include "ui/font.h"
 #include "win/clock.h"
 #include "win/text.h"
@@ -29,7 +30,8 @@ DateTime TimeOfDay(DateTime value) { return value - std::floor(value); }
 TForm3::TForm3(ui::Application& app, std::atomic<bool>& cancel_requested)
     : app_(app), cancel_requested_(cancel_requested) {
   RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  const int dpi = ui::SystemDpi();
+  RECT frame{0, 0, ui::Scaled(kClientWidth, dpi), ui::Scaled(kClientHeight, dpi)};
   ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -53,9 +55,10 @@ void TForm3::FormCreate() {
   bold_font_ = ui::MakeFont(ui::kFacePGothic, kFontHeight, true);
 
   // Created first, so it comes first in the tab order.
-  btn_abort_ = ::CreateWindowExW(
-      0, L"BUTTON", win::ToWide("中断").c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-      136, 96, 75, 25, window_, reinterpret_cast<HMENU>(kBtnAbort), app_.Instance(), nullptr);
+  btn_abort_ = ui::CreateScaledChild(0, L"BUTTON", win::ToWide("中断").c_str(),
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                     RECT{136, 96, 136 + 75, 96 + 25}, window_);
+  ::SetWindowLongPtrW(btn_abort_, GWLP_ID, kBtnAbort);
   ::SendMessageW(btn_abort_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   CreateLabel(lbl_file_all_caption_, "総ファイル数", 24, 8);
   CreateLabel(lbl_file_all_, "初期化中", 128, 8);
@@ -181,6 +184,14 @@ LRESULT TForm3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_DPICHANGED:
+      ui::RemakeFont(window_, font_, ui::kFacePGothic, kFontHeight, false, HIWORD(wp));
+      ui::RemakeFont(window_, bold_font_, ui::kFacePGothic, kFontHeight, true, HIWORD(wp));
+      ui::Relayout(window_, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      for (const ui::Label* label :
+           {&lbl_file_all_caption_, &lbl_file_all_, &lbl_time_all_caption_, &lbl_time_all_})
+        FitToText(*label);
+      return 0;
     case WM_CLOSE:
       // Alt+F4 would otherwise hide the window and leave the run going with
       // no way to stop it: closing it is taken as the abort it looks like.

@@ -22,7 +22,9 @@ class PauseAt {
   PauseAt(const PauseAt&) = delete;
   PauseAt& operator=(const PauseAt&) = delete;
 
-  [[nodiscard]] bool Reached() const { return ::WaitForSingleObject(event_.get(), 0) == 0; }
+  [[nodiscard]] bool Reached(DWORD wait_ms = 0) const {
+    return ::WaitForSingleObject(event_.get(), wait_ms) == 0;
+  }
   // Programs started from now on run through.
   void Stop() {
     ::SetEnvironmentVariableW(L"YX_TEST_PAUSE_AT", nullptr);
