@@ -26,6 +26,8 @@ DWORD WINAPI Worker::Entry(void* parameter) noexcept {
     fault = std::current_exception();
   }
   Worker* const self = j->worker;
+  // From here on the job asks nothing more of the window's thread.
+  self->ended_ = true;
   PostToWindowThread(j->window, [self, fault, done = std::move(j->done)] {
     self->Wait();
     self->busy_ = false;
@@ -39,14 +41,21 @@ Worker::~Worker() { Wait(); }
 
 void Worker::Wait() noexcept {
   if (!thread_) return;
-  // A job may be waiting for this thread to answer a call: sent messages are
-  // taken while waiting, nothing else.
-  const HANDLE thread = thread_.get();
-  while (::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
-         WAIT_OBJECT_0 + 1) {
-    MSG msg;
-    (void)::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  // A job that has not ended may be waiting for this thread to answer a call
+  // to one of its windows. The loop that would answer is over (it ended
+  // early, on a fault), so the thread's windows go first: a call to a window
+  // that is gone returns at once without running, and the job runs to its
+  // end without them instead of waiting for an answer that never comes.
+  if (!ended_) {
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+          ::DestroyWindow(window);
+          return TRUE;
+        },
+        0);
   }
+  ::WaitForSingleObject(thread_.get(), INFINITE);
   thread_.reset();
 }
 
@@ -54,6 +63,7 @@ bool Worker::Start(HWND window, std::function<void()> job, std::function<void()>
   if (busy_) return false;
   Wait();
   auto context = std::make_unique<Job>(Job{this, window, std::move(job), std::move(done)});
+  ended_ = false;
   thread_.reset(::CreateThread(nullptr, 0, &Entry, context.get(), 0, nullptr));
   if (!thread_) {
     const DWORD error = ::GetLastError();

@@ -7,6 +7,7 @@
 // nested inside another: the window's own loop is the only one.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 
 #include "win/unique_handle.h"
@@ -16,8 +17,7 @@ namespace yx::ui {
 class Worker {
  public:
   Worker() = default;
-  // Waits for a job still running (its window is going away), answering the
-  // calls it sends meanwhile so that it can end.
+  // Waits for a job still running (as Wait).
   ~Worker();
   Worker(const Worker&) = delete;
   Worker& operator=(const Worker&) = delete;
@@ -31,8 +31,10 @@ class Worker {
   // the window's barrier keeps it as any handler's fault.
   bool Start(HWND window, std::function<void()> job, std::function<void()> done = {});
 
-  // Waits for a job still running, answering the calls it sends meanwhile
-  // (its end, posted, is then not handled): for a loop that ended early.
+  // Waits for the job's thread to end (its end, posted, is then not
+  // handled). Called while the job still runs (the loop ended early, on a
+  // fault), it first destroys this thread's windows, so that no call the job
+  // makes to them waits for an answer.
   void Wait() noexcept;
 
  private:
@@ -41,6 +43,8 @@ class Worker {
 
   win::UniqueKernelHandle thread_;
   bool busy_ = false;
+  // Set by the job's thread once it no longer calls the window's thread.
+  std::atomic<bool> ended_ = false;
 };
 
 }  // namespace yx::ui
