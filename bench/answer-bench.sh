@@ -22,12 +22,7 @@ echo "building in $build" >&2
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" &&
     cmake --build "$build" -j2 --target answer_probe unlha32_dll Yorudex
 } >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; exit 1; }
-if [[ ! -f $corpus.manifest ]]; then
-  echo "making the corpus in $corpus" >&2
-  mkdir -p "$(dirname "$corpus")"
-  "$root/tools/lha-corpus" "$(cd "$(dirname "$corpus")" && pwd)/$(basename "$corpus")" >&2
-fi
-corpus=$(cd "$corpus" && pwd)
+source "$root/bench/corpus.sh"
 
 source "$root/bench/wine-desktop.sh"
 wine_path() { echo "Z:${1//\//\\}"; }

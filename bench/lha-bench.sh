@@ -69,12 +69,7 @@ echo "building in $build and $native_build" >&2
     cmake --build "$native_build" -j2 --target lha_native_driver
 } >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; exit 1; }
 
-if [[ ! -f $corpus.manifest ]]; then
-  echo "making the corpus in $corpus" >&2
-  mkdir -p "$(dirname "$corpus")"
-  "$root/tools/lha-corpus" "$(cd "$(dirname "$corpus")" && pwd)/$(basename "$corpus")" >&2
-fi
-corpus=$(cd "$corpus" && pwd)
+source "$root/bench/corpus.sh"
 bytes=$(find "$corpus/Work" -type f -printf '%s\n' | awk '{s += $1} END {print s}')
 files=$(find "$corpus/Work" -type f | wc -l)
 echo "corpus: $corpus, $files files, $bytes bytes"

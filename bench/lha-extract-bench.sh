@@ -33,11 +33,7 @@ corpus=${CORPUS:-$root/scratch/lha-corpus}
 out=${OUT:-$root/scratch/lha-extract-bench}
 repeat=${REPEAT:-3}
 [[ -f $build/bench/lha_extract_driver.exe ]] || "$root/tools/build.sh" windows >/dev/null
-if [[ ! -f $corpus.manifest ]]; then
-  mkdir -p "$(dirname "$corpus")"
-  "$root/tools/lha-corpus" "$(cd "$(dirname "$corpus")" && pwd)/$(basename "$corpus")" >&2
-fi
-corpus=$(cd "$corpus" && pwd)
+source "$root/bench/corpus.sh"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 shared=$out/corpus-shared
