@@ -9,6 +9,14 @@
 #include "ui/window.h"
 
 namespace yx::ui {
+namespace {
+
+BOOL CALLBACK DestroyEach(HWND window, LPARAM) {
+  ::DestroyWindow(window);
+  return TRUE;
+}
+
+}  // namespace
 
 struct Worker::Job {
   Worker* worker;
@@ -47,13 +55,7 @@ void Worker::Wait() noexcept {
   // that is gone returns at once without running, and the job runs to its
   // end without them instead of waiting for an answer that never comes.
   if (!ended_) {
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-          ::DestroyWindow(window);
-          return TRUE;
-        },
-        0);
+    ::EnumThreadWindows(::GetCurrentThreadId(), &DestroyEach, 0);
   }
   ::WaitForSingleObject(thread_.get(), INFINITE);
   thread_.reset();
