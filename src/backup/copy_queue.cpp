@@ -4,55 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "win/file_system.h"
-#include "win/pause_point.h"
-
 namespace yx::backup {
-
-namespace {
-
-// A file over this size is copied under a name of its own beside the target
-// and takes the target's name once whole. A run killed while it copies (a
-// shutdown, a scheduler's time limit) would otherwise leave a torn file under
-// the real name, which a restore would take for the whole one; it leaves
-// "<name>.<pid>.tmp" instead. Smaller files, most of a tree's files but
-// little of its copying time, take their name at once: a rename is several
-// more round trips to Wine's server, a large share of a small file's copy.
-constexpr uint64_t kCopiedAside = 1024 * 1024;
-// The longest name a folder entry may have.
-constexpr size_t kLongestName = 255;
-
-// Copies never over an existing file and removes what a failed copy left.
-DWORD CopyTo(const std::wstring& from, const std::wstring& to) {
-  if (::CopyFileW(from.c_str(), to.c_str(), TRUE)) return 0;
-  const DWORD error = ::GetLastError();
-  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-    (void)::SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-    (void)::DeleteFileW(to.c_str());
-  }
-  return error;
-}
-
-}  // namespace
-
-DWORD CopyOneFile(const std::wstring& from, const std::wstring& to, uint64_t size) {
-  const std::wstring source = win::ToLongPath(from);
-  const std::wstring target = win::ToLongPath(to);
-  if (size <= kCopiedAside) return CopyTo(source, target);
-  const std::wstring aside = target + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-  // A name too long for the suffix is copied to its own name.
-  if (aside.size() - (aside.find_last_of(L'\\') + 1) > kLongestName) return CopyTo(source, target);
-  const DWORD error = CopyTo(source, aside);
-  // An entry of the source already took the name aside.
-  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return CopyTo(source, target);
-  if (error != 0) return error;
-  win::PausePoint("copy-file-aside");
-  if (::MoveFileExW(aside.c_str(), target.c_str(), 0)) return 0;
-  const DWORD rename_error = ::GetLastError();
-  (void)::SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
-  (void)::DeleteFileW(aside.c_str());
-  return rename_error;
-}
 
 CopyQueue::CopyQueue(int threads, Report report, FileLinker* linker)
     : report_(std::move(report)), linker_(linker) {
@@ -80,7 +32,7 @@ void CopyQueue::Stop() noexcept {
 }
 
 void CopyQueue::Run() noexcept {
-  std::optional<FileHasher> hasher;
+  std::optional<FileCopier> copier;
   for (;;) {
     ::AcquireSRWLockExclusive(&lock_);
     while (waiting_.empty() && !stop_) ::SleepConditionVariableSRW(&queued_, &lock_, INFINITE, 0);
@@ -93,8 +45,8 @@ void CopyQueue::Run() noexcept {
     ::ReleaseSRWLockExclusive(&lock_);
 
     try {
-      if (!hasher) hasher.emplace();
-      Place(*item, *hasher);
+      if (!copier) copier.emplace();
+      Place(*item, *copier);
     } catch (...) {
       // Only the paths' allocation can throw; the file is then not copied.
       item->error = ERROR_NOT_ENOUGH_MEMORY;
@@ -106,17 +58,14 @@ void CopyQueue::Run() noexcept {
   }
 }
 
-void CopyQueue::Place(Item& item, FileHasher& hasher) {
+void CopyQueue::Place(Item& item, FileCopier& copier) {
   if (!item.earlier.empty() && linker_ != nullptr && linker_->Link(item.to, item.earlier)) {
     item.linked = true;
     return;
   }
-  item.error = CopyOneFile(item.from, item.to, item.size);
-  if (item.error != 0 || !placed_ || item.tag == kNoTag) return;
-  HashedFile copy;
-  // A copy that cannot be read back is no copy to vouch for.
-  item.error = hasher.Hash(item.to, copy);
-  item.hash = copy.hash;
+  const bool hashed = placed_ && item.tag != kNoTag;
+  if (const auto failure = copier.Copy(item.from, item.to, hashed ? &item.hash : nullptr))
+    item.error = failure->error;
 }
 
 void CopyQueue::Add(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier,
@@ -143,7 +92,7 @@ void CopyQueue::CopyAlone(std::wstring from, std::wstring to, uint64_t size, std
 
 void CopyQueue::CopyHere(std::unique_ptr<Item> item) {
   WaitUntilAtMost(0, INFINITE, {});
-  Place(*item, hasher_);
+  Place(*item, copier_);
   item->done = true;
   order_.push_back(std::move(item));
 }

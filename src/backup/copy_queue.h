@@ -21,20 +21,12 @@
 #include <thread>
 #include <vector>
 
-#include "backup/file_hasher.h"
+#include "backup/file_copy.h"
 #include "backup/file_link.h"
 #include "backup/link_tally.h"
 #include "catalog/content_hash.h"
 
 namespace yx::backup {
-
-// Copies one file of `size` bytes, never over an existing one. A copy that
-// fails half-way (a full disk) would leave a torn file under the real name,
-// which a restore would take for the whole one: it is removed. Since the
-// copy refuses to overwrite, whatever is at the target after any failure but
-// "exists" was made by this copy. A large file is copied aside and renamed
-// (copy_queue.cpp). 0, or the error of the copy.
-[[nodiscard]] DWORD CopyOneFile(const std::wstring& from, const std::wstring& to, uint64_t size);
 
 class CopyQueue {
  public:
@@ -65,9 +57,9 @@ class CopyQueue {
   // `idle_ms` while a large file is copied.
   void CopyAlone(std::wstring from, std::wstring to, uint64_t size, std::wstring earlier,
                  DWORD idle_ms, const std::function<void()>& idle, size_t tag = kNoTag);
-  // Reads every tagged copy back for its hash, on the thread that made it
-  // (the catalog holds the bytes the backup holds), and tells `placed` of
-  // every tagged file placed. Set before the first Add.
+  // Hashes every tagged copy as it is written (the catalog holds the bytes
+  // the backup holds), and tells `placed` of every tagged file placed. Set
+  // before the first Add.
   void HashCopies(Placed placed) { placed_ = std::move(placed); }
   // Whether Add copies on the caller's thread even though the queue has
   // threads: the choice of the copy's pace (copy_pace.h).
@@ -98,7 +90,7 @@ class CopyQueue {
     catalog::Hash128 hash;
   };
   // Links or copies the item's file on the calling thread.
-  void Place(Item& item, FileHasher& hasher);
+  void Place(Item& item, FileCopier& copier);
   void Run() noexcept;
   void Stop() noexcept;
   void ReportFinished();
@@ -107,7 +99,7 @@ class CopyQueue {
 
   Report report_;
   Placed placed_;
-  FileHasher hasher_;  // for the copies made on the caller's thread
+  FileCopier copier_;  // for the copies made on the caller's thread
   FileLinker* linker_;
   LinkTally tally_;
   // The system's slim lock and condition variables: under Wine they wait in

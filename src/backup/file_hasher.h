@@ -1,6 +1,7 @@
 #pragma once
-// Reads a file whole for its catalog hash: once when a run copies it, again
-// when a backup is verified. One hasher per thread, reused from file to file.
+// Reads a file whole for its catalog hash, as a backup is verified (a run
+// hashes what it copies as it writes it: file_copy.h). One hasher per
+// thread, reused from file to file.
 #include <windows.h>
 
 #include <cstdint>
