@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "backup/catalog_file.h"
 #include "reliability/unattended_fixture.h"
 #include "support/archive_paths.h"
 #include "support/unix_links.h"
@@ -95,8 +96,9 @@ TEST_F(KeptData, AFullDestinationLeavesNoTornFileUnderItsName) {
       "The destination is a file system of 1 MiB; the source holds two small files and one of "
       "3 MB.",
       "The large file is named in the log with the system's reason and is not in the backup, "
-      "not even in part; each small file is there whole or, when its copy met the full disk "
-      "beside the large one's, named in the log and absent; the outcome is the failure line.");
+      "not even in part, nor in its catalog; each small file is there whole with its hash in "
+      "the catalog or, when its copy met the full disk beside the large one's, named in the "
+      "log and absent from both; the outcome is the failure line.");
   const std::wstring disk = BuildPath(L"small-disk\\");
   ULARGE_INTEGER total{};
   if (!::GetDiskFreeSpaceExW(disk.c_str(), nullptr, &total, nullptr) || total.QuadPart > 4u << 20)
@@ -111,17 +113,29 @@ TEST_F(KeptData, AFullDestinationLeavesNoTornFileUnderItsName) {
   Settings({{"TO", win::FromWide(dest)}});
   Run();
   const std::string log = Log();
-  EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\big.bin")) << log;
+  // The write's own error, not that of the clean-up after it.
+  EXPECT_NE(log.find(dir.PathA() + "src\\Work\\big.bin をバックアップできませんでした: " +
+                     win::ErrorReason(ERROR_DISK_FULL)),
+            std::string::npos)
+      << log;
   EXPECT_TRUE(Holds(log, kFailed));
   const std::wstring copy = dest + L"0105\\23\\0905\\Work\\";
   EXPECT_EQ(win::Attributes(copy + L"big.bin"), INVALID_FILE_ATTRIBUTES);
+  const backup::ReadCatalog kept = backup::ReadCatalogFile(dest + L"0105\\23\\0905.catalog");
+  ASSERT_EQ(kept.state, backup::CatalogState::kRead);
+  EXPECT_EQ(kept.catalog.Find(u"Work\\big.bin"), nullptr);
   // Copies run side by side, so a small file may meet the disk the large one
   // filled: then it is named, never left torn.
   for (const auto& [name, content] : {std::pair{L"a.txt", "alpha"}, std::pair{L"z.txt", "zulu"}}) {
-    if (win::Attributes(copy + name) == INVALID_FILE_ATTRIBUTES)
+    const catalog::Entry* entry = kept.catalog.Find(u"Work\\" + std::u16string(name, name + 5));
+    if (win::Attributes(copy + name) == INVALID_FILE_ATTRIBUTES) {
       EXPECT_TRUE(Names(log, dir.PathA() + "src\\Work\\" + win::FromWide(name))) << log;
-    else
+      EXPECT_EQ(entry, nullptr);
+    } else {
       EXPECT_EQ(ReadWholeFile(copy + name), content);
+      ASSERT_NE(entry, nullptr);
+      EXPECT_EQ(entry->hash, catalog::HashOf(content));
+    }
   }
   RemoveTree(dest);
 }
