@@ -64,7 +64,8 @@ void CopyQueue::Place(Item& item, FileCopier& copier) {
     return;
   }
   const bool hashed = placed_ && item.tag != kNoTag;
-  if (const auto failure = copier.Copy(item.from, item.to, hashed ? &item.hash : nullptr))
+  if (const auto failure =
+          copier.Copy(item.from, item.to, item.size, hashed ? &item.hash : nullptr))
     item.error = failure->error;
 }
 

@@ -12,6 +12,7 @@
 // data streams are not copied: no restore reads them back.
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,19 +26,18 @@ namespace yx::backup {
 class FileCopier {
  public:
   FileCopier();
-  // Copies `from` to `to`, never over an existing file; with `hash`, sets it
-  // to the hash of the bytes written, and only when the copy is whole.
-  // Nothing, or the call that failed with its error and path. After any
-  // failure but "exists", nothing this copy made is left.
+  // Copies `from` (of `size` bytes as listed) to `to`, never over an
+  // existing file; with `hash`, sets it to the hash of the bytes written,
+  // and only when the copy is whole. Nothing, or the call that failed with
+  // its error and path. After any failure but "exists", nothing this copy
+  // made is left.
   [[nodiscard]] std::optional<win::Failure> Copy(const std::wstring& from, const std::wstring& to,
-                                                 catalog::Hash128* hash);
+                                                 uint64_t size, catalog::Hash128* hash);
 
  private:
-  // Reads `in` to its end into `out`, then gives `out` the source's
-  // attributes and times.
+  // Reads `in` to its end into `out`, hashing what passes.
   [[nodiscard]] std::optional<win::Failure> Pour(HANDLE in, const std::wstring& from, HANDLE out,
-                                                 const std::wstring& to,
-                                                 const BY_HANDLE_FILE_INFORMATION& source,
+                                                 const std::wstring& to, uint64_t size,
                                                  catalog::Hash128* hash);
 
   std::vector<char> buffer_;
