@@ -20,7 +20,7 @@ constexpr wchar_t kFirst[] = L"dest\\0105\\22\\0905\\Work\\";
 constexpr wchar_t kSecond[] = L"dest\\0105\\23\\0905\\Work\\";
 constexpr wchar_t kThird[] = L"dest\\0105\\24\\0905\\Work\\";
 
-std::string Tally(std::string_view line) { return "\t" + std::string(line) + "\r\n"; }
+std::string Tally(std::string_view line) { return std::string("\t").append(line).append("\r\n"); }
 
 class LinkRun : public RunTest {
  protected:
