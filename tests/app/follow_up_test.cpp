@@ -135,8 +135,7 @@ TEST(FollowUpCommand, AMissingFailingOrTalkativeCommandEndsInOneLineOrNone) {
   // "& rem" leaves the three arguments added after the command to a comment.
   EXPECT_EQ(follow("cmd.exe /c type \"" + dir.PathA() + "big.txt\" & rem"),
             std::vector<std::string>{});
-  // A wait that fails is no time-out: the command was not ended, and the
-  // line says why the wait failed.
+  // A wait that fails is no time-out: the line says so, with the reason.
   const auto wait_fails = [](HANDLE, DWORD) -> DWORD {
     ::SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
