@@ -1,6 +1,6 @@
 #pragma once
 // How many copies a tree copy keeps in flight, chosen while it runs. Under
-// Wine every CopyFileW is a series of round trips to one server process. On
+// Wine every file's copy is a series of round trips to one server process. On
 // a quiet machine a second copy hides that latency (0.67 of the time of one
 // copy at a time, 10,000 small files); with another process busy on the
 // other core it costs more than it hides (1.17 of the time). Which case

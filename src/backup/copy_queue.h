@@ -1,6 +1,6 @@
 #pragma once
 // The copies of a tree copy, kept in flight on a few threads of their own
-// while the window's thread walks the tree: under Wine every CopyFileW is a
+// while the window's thread walks the tree: under Wine every file's copy is a
 // series of round trips to its server, and two or three copies waiting at
 // once keep it busy where one would leave it idle between calls.
 //
