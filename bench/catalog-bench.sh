@@ -23,7 +23,7 @@
 # <= 0.5 s, peak < 150 MB, /LIST <= 0.5 s.
 #
 # Usage: bench/catalog-bench.sh   (BUILD_DIR, SCRATCH as in link-bench.sh;
-#   ROUNDS: rounds of the first and linked runs, default 4)
+#   ROUNDS: rounds of the first and linked runs, default 5)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "${BUILD_DIR:-$root/build}" && cd "${BUILD_DIR:-$root/build}" && pwd)
@@ -59,14 +59,18 @@ fi
 src=$(winpath "$scratch/src/Work")
 
 # The copies: each pair side by side, the destinations made fresh, ROUNDS
-# times, the order of each pair swapped every round (the run made first
-# was the slower in each of five rounds in one order). The medians are
-# shown, and the median of each round's own ratio: the machine's load
+# times, the order of each pair swapped every round, the source read and
+# the disk's pending writes flushed before each run (the run made first
+# in a round was the slower in most rounds, whatever its kind: the other
+# helpers' work pushes the tree out of the system's cache). The medians
+# are shown, and the median of each round's own ratio: the machine's load
 # moves a round by more than the goals allow.
-rounds=${ROUNDS:-4}
+rounds=${ROUNDS:-5}
 median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
 copy_run() {  # plain|kept, the backup's time folder, the earlier one or none
   local to=$(winpath "$scratch/$1")\\2501\\01
+  find "$scratch/src" -type f -exec cat {} + >/dev/null
+  sync
   run copy "$to\\$2" "$src" ${3:+"$to\\$3"} $([[ $1 == kept ]] && echo --catalog) | field s
 }
 fp=() fk=() lp=() lk=() first_ratios=() linked_ratios=()
