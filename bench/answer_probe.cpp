@@ -6,23 +6,66 @@
 // never answered (it timed out, or the window went first) counts as the
 // time waited for it.
 //
-// Usage: answer_probe CLASS [INTERVAL_MS [CLOSE_AFTER_MS]]
+// Usage: answer_probe CLASS [INTERVAL_MS [CLOSE_AFTER_MS [ROWS PROGRAM [ARGS]]]]
 // With CLOSE_AFTER_MS, the window is sent WM_CLOSE once it has been probed
-// that long (for a window that stays open by itself).
+// that long (for a window that stays open by itself). With PROGRAM, the
+// probe starts it (with ARGS) and also prints when its window appeared and
+// when the window's first list view first held ROWS rows, both counted from
+// the start; the row count is asked after each probe, so it is known to
+// within INTERVAL_MS.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <string>
 #include <vector>
+
+namespace {
+
+double Since(const LARGE_INTEGER& from) {
+  LARGE_INTEGER frequency, now;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - from.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
+}
+
+// The program and its arguments as one command line, each quoted.
+std::wstring CommandLine(int argc, wchar_t** argv, int first) {
+  std::wstring line;
+  for (int i = first; i < argc; ++i)
+    line += (line.empty() ? L"\"" : L" \"") + std::wstring(argv[i]) + L"\"";
+  return line;
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: answer_probe CLASS [INTERVAL_MS [CLOSE_AFTER_MS]]\n");
+    std::fprintf(
+        stderr, "usage: answer_probe CLASS [INTERVAL_MS [CLOSE_AFTER_MS [ROWS PROGRAM [ARGS]]]]\n");
     return 2;
   }
   const DWORD interval = argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 20;
   const double close_after = argc > 3 ? _wtoi(argv[3]) / 1000.0 : 0;
+  const LRESULT rows = argc > 5 ? _wtoi(argv[4]) : -1;
+  LARGE_INTEGER started;
+  ::QueryPerformanceCounter(&started);
+  if (argc > 5) {
+    std::wstring line = CommandLine(argc, argv, 5);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+      std::fprintf(stderr, "cannot start the program: error %lu\n", ::GetLastError());
+      return 1;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
   HWND window = nullptr;
   for (int i = 0; i < 60000 / 10 && !window; ++i) {
     window = ::FindWindowW(argv[1], nullptr);
@@ -32,6 +75,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "no window of that class appeared within 60 s\n");
     return 1;
   }
+  const double appeared = Since(started);
+  double listed = -1;  // when the list first held `rows` rows
   LARGE_INTEGER frequency, start, end, first;
   ::QueryPerformanceFrequency(&frequency);
   ::QueryPerformanceCounter(&first);
@@ -51,6 +96,13 @@ int wmain(int argc, wchar_t** argv) {
                    static_cast<double>(frequency.QuadPart);
     }
     if (!answered && !::IsWindow(window)) break;
+    if (rows >= 0 && listed < 0) {
+      DWORD_PTR count = 0;
+      const HWND list = ::FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+      if (list && ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 10000, &count) &&
+          static_cast<LRESULT>(count) >= rows)
+        listed = Since(started);
+    }
     const double probed = static_cast<double>(end.QuadPart - first.QuadPart) /
                           static_cast<double>(frequency.QuadPart);
     if (close_after > 0 && probed >= close_after) ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -69,5 +121,8 @@ int wmain(int argc, wchar_t** argv) {
       answers.size(),
       static_cast<double>(end.QuadPart - first.QuadPart) / static_cast<double>(frequency.QuadPart),
       at(0.5), at(0.99), answers.back(), longest_at);
+  if (rows >= 0)
+    std::printf("window after %.2f s, %ld rows listed after %.2f s (-1: never)\n", appeared,
+                static_cast<long>(rows), listed);
   return 0;
 }
