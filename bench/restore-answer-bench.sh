@@ -17,6 +17,8 @@
 #   SCRATCH    where the year is kept        (default: BUILD_DIR/catalog-bench)
 #   PROBE_MS   how long the window is probed (default: 10000)
 #   ROUNDS     rounds of each                (default: 3)
+#   BEFORE     another YorudexRestore.exe (an earlier build) probed in the
+#              same rounds, beside this build's
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "${BUILD_DIR:-$root/build}" && cd "${BUILD_DIR:-$root/build}" && pwd)
@@ -39,21 +41,30 @@ run() { wine "$driver" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 source "$root/bench/year.sh"
 year_without_catalogs
 
-# One program folder per destination, its settings naming it.
-for kind in year year-plain; do
-  mkdir -p "$scratch/answer-$kind"
-  cp "$build/dist/YorudexRestore.exe" "$scratch/answer-$kind/"
-  printf '[Backup]\r\nTO=%s\r\n' "$(winpath "$scratch/$kind")" >"$scratch/answer-$kind/Yorudex.INI"
+# One program folder per program and destination, its settings naming it.
+programs=(this)
+[[ -n ${BEFORE:-} ]] && programs+=(before)
+for program in "${programs[@]}"; do
+  exe=$build/dist/YorudexRestore.exe
+  [[ $program == before ]] && exe=$BEFORE
+  for kind in year year-plain; do
+    folder=$scratch/answer-$program-$kind
+    mkdir -p "$folder"
+    cp "$exe" "$folder/YorudexRestore.exe"
+    printf '[Backup]\r\nTO=%s\r\n' "$(winpath "$scratch/$kind")" >"$folder/Yorudex.INI"
+  done
 done
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 for ((r = 1; r <= rounds; ++r)); do
-  for kind in year year-plain; do
-    line=$(wine "$build/bench/answer_probe.exe" YorudexRestore 20 "$probe_ms" 365 \
-      "$(winpath "$scratch/answer-$kind/YorudexRestore.exe")" </dev/null 2>&1 | tr -d '\r' |
-      paste -sd' ')
-    printf '%-16s round %d: %s\n' "$([[ $kind == year ]] && echo "with catalogs" ||
-      echo "without")" "$r" "$line"
+  for program in "${programs[@]}"; do
+    for kind in year year-plain; do
+      line=$(wine "$build/bench/answer_probe.exe" YorudexRestore 20 "$probe_ms" 365 \
+        "$(winpath "$scratch/answer-$program-$kind/YorudexRestore.exe")" </dev/null 2>&1 |
+        tr -d '\r' | paste -sd' ')
+      printf '%-6s %-14s round %d: %s\n' "$program" \
+        "$([[ $kind == year ]] && echo "with catalogs" || echo "without")" "$r" "$line"
+    done
   done
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
