@@ -9,10 +9,13 @@
 // Usage: answer_probe CLASS [INTERVAL_MS [CLOSE_AFTER_MS [ROWS PROGRAM [ARGS]]]]
 // With CLOSE_AFTER_MS, the window is sent WM_CLOSE once it has been probed
 // that long (for a window that stays open by itself). With PROGRAM, the
-// probe starts it (with ARGS) and also prints when its window appeared and
-// when the window's first list view first held ROWS rows, both counted from
-// the start; the row count is asked after each probe, so it is known to
-// within INTERVAL_MS.
+// probe starts it (with ARGS), waits for it to end, and prints a second
+// line: when its window was made (counted from the start), the first answer
+// apart (the window answers it once it is made whole, its controls and
+// first paint included), the longest of the later ones, and when the
+// window's first list view first held ROWS rows (-1: no list asked for);
+// the row count is asked after each probe, so it is known to within
+// INTERVAL_MS.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -32,11 +35,15 @@ double Since(const LARGE_INTEGER& from) {
          static_cast<double>(frequency.QuadPart);
 }
 
-// The program and its arguments as one command line, each quoted.
+// The program and its arguments as one command line, quoted where they
+// hold a blank.
 std::wstring CommandLine(int argc, wchar_t** argv, int first) {
   std::wstring line;
-  for (int i = first; i < argc; ++i)
-    line += (line.empty() ? L"\"" : L" \"") + std::wstring(argv[i]) + L"\"";
+  for (int i = first; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    const bool quoted = arg.find(L' ') != std::wstring::npos;
+    line += (line.empty() ? L"" : L" ") + (quoted ? L"\"" + arg + L"\"" : arg);
+  }
   return line;
 }
 
@@ -53,6 +60,7 @@ int wmain(int argc, wchar_t** argv) {
   const LRESULT rows = argc > 5 ? _wtoi(argv[4]) : -1;
   LARGE_INTEGER started;
   ::QueryPerformanceCounter(&started);
+  HANDLE program = nullptr;
   if (argc > 5) {
     std::wstring line = CommandLine(argc, argv, 5);
     STARTUPINFOW startup{};
@@ -64,7 +72,7 @@ int wmain(int argc, wchar_t** argv) {
       return 1;
     }
     ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    program = process.hProcess;
   }
   HWND window = nullptr;
   for (int i = 0; i < 60000 / 10 && !window; ++i) {
@@ -81,7 +89,8 @@ int wmain(int argc, wchar_t** argv) {
   ::QueryPerformanceFrequency(&frequency);
   ::QueryPerformanceCounter(&first);
   std::vector<double> answers;
-  double longest = 0, longest_at = 0;  // the longest answer and when it was asked for
+  double longest = 0, longest_at = 0;      // the longest answer and when it was asked for
+  double later_longest = 0, later_at = 0;  // the same of the answers after the first
   while (::IsWindow(window)) {
     DWORD_PTR result = 0;
     ::QueryPerformanceCounter(&start);
@@ -94,6 +103,11 @@ int wmain(int argc, wchar_t** argv) {
       longest = answers.back();
       longest_at = static_cast<double>(start.QuadPart - first.QuadPart) /
                    static_cast<double>(frequency.QuadPart);
+    }
+    if (answers.size() > 1 && answers.back() > later_longest) {
+      later_longest = answers.back();
+      later_at = static_cast<double>(start.QuadPart - first.QuadPart) /
+                 static_cast<double>(frequency.QuadPart);
     }
     if (!answered && !::IsWindow(window)) break;
     if (rows >= 0 && listed < 0) {
@@ -112,6 +126,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("0 answers\n");
     return 0;
   }
+  const double first_answer = answers.front();
   std::sort(answers.begin(), answers.end());
   const auto at = [&](double q) {
     return answers[std::min(answers.size() - 1, static_cast<size_t>(q * answers.size()))];
@@ -121,8 +136,13 @@ int wmain(int argc, wchar_t** argv) {
       answers.size(),
       static_cast<double>(end.QuadPart - first.QuadPart) / static_cast<double>(frequency.QuadPart),
       at(0.5), at(0.99), answers.back(), longest_at);
-  if (rows >= 0)
-    std::printf("window after %.2f s, %ld rows listed after %.2f s (-1: never)\n", appeared,
-                static_cast<long>(rows), listed);
+  if (program) {
+    ::WaitForSingleObject(program, 60000);
+    ::CloseHandle(program);
+    std::printf(
+        "window made after %.2f s, first answer %.1f ms, later longest %.1f ms (asked at %.1f s), "
+        "%ld rows listed after %.2f s\n",
+        appeared, first_answer, later_longest, later_at, static_cast<long>(rows), listed);
+  }
   return 0;
 }

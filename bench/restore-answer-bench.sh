@@ -4,7 +4,9 @@
 # once and shared with catalog-bench.sh), and when its list is complete.
 # bench/answer_probe.cpp starts YorudexRestore.exe, sends its window WM_NULL
 # every 20 ms for PROBE_MS and then closes it, and notes when the backups'
-# list first held all 365 rows. Rounds alternate between the year with its
+# list first held all 365 rows. The first answer comes once the window is
+# made whole (controls, first paint) and is printed apart, beside that of
+# an empty window of the same size (bench/empty_program.cpp /OPEN). Rounds alternate between the year with its
 # catalogs (what a user of this version has) and the same backups without
 # (an earlier version's). Prints the probe's line per round (with when the
 # window appeared) and the load.
@@ -57,11 +59,16 @@ done
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 for ((r = 1; r <= rounds; ++r)); do
+  # The floor of the first answer: an empty window of the same size.
+  line=$(wine "$build/bench/answer_probe.exe" EmptyOpen 20 2000 -1 \
+    "$(winpath "$build/bench/empty_program.exe")" /OPEN </dev/null 2>&1 | tr -d '\r' |
+    paste -sd' ') || true
+  printf '%-21s round %d: %s\n' "empty window" "$r" "$line"
   for program in "${programs[@]}"; do
     for kind in year year-plain; do
       line=$(wine "$build/bench/answer_probe.exe" YorudexRestore 20 "$probe_ms" 365 \
         "$(winpath "$scratch/answer-$program-$kind/YorudexRestore.exe")" </dev/null 2>&1 |
-        tr -d '\r' | paste -sd' ')
+        tr -d '\r' | paste -sd' ') || true
       printf '%-6s %-14s round %d: %s\n' "$program" \
         "$([[ $kind == year ]] && echo "with catalogs" || echo "without")" "$r" "$line"
     done

@@ -145,13 +145,18 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
   BtnVerify.on_click = [this] { VerifySelected(); };
   app_.SetMainWindow(hwnd_);
   Layout();
-  SetBusy(false);
   // At rest there is no progress to show.
   ::ShowWindow(Gauge.Handle(), SW_HIDE);
   app_.ShowTaskbarEntry();
-  ::ShowWindow(hwnd_, SW_SHOWNORMAL);
-  ::UpdateWindow(hwnd_);
-  LoadDestination(program_.Destination());
+  // Shown and loaded from the window's loop, each step a message of its
+  // own: the window answers between them.
+  ui::PostToWindowThread(hwnd_, [this] {
+    if (!closing_) ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+  });
+  ui::PostToWindowThread(hwnd_, [this] {
+    opening_ = false;
+    if (!CloseIfAsked()) LoadDestination(program_.Destination());
+  });
 }
 
 RestoreWindow::~RestoreWindow() {
@@ -218,36 +223,39 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
   TreeFiles.Show(nullptr);
   // On its own thread: the catalogs give the sizes and the files; a backup
   // without one is walked only when it is opened. 中止 stops it where it is.
-  auto loaded = std::make_shared<Destination>();
+  struct Loaded {
+    std::shared_ptr<Destination> destination = std::make_shared<Destination>();
+    std::vector<std::vector<std::wstring>> rows;
+  };
+  auto loaded = std::make_shared<Loaded>();
   SetBusy(true);
   (void)worker_.Start(
       hwnd_,
       [this, loaded, root, log_dir = program_.LogDir()] {
+        Destination& d = *loaded->destination;
         if (root.empty())
-          loaded->fault =
+          d.fault =
               "設定ファイルにバックアップ先がありません。「バックアップ先」で選んでください。";
         else
-          *loaded = ScanDestination(root, log_dir, SystemFileAccess(), &abort_);
+          d = ScanDestination(root, log_dir, SystemFileAccess(), &abort_);
+        for (const FoundBackup& b : d.backups) loaded->rows.push_back(RowOf(b, nullptr));
       },
       [this, loaded] {
         const bool stopped = abort_;
         SetBusy(false);
         if (CloseIfAsked()) return;
-        destination_ = loaded;
-        shown_.assign(loaded->backups.size(), nullptr);
-        ShowDestination(stopped);
+        destination_ = loaded->destination;
+        shown_.assign(destination_->backups.size(), nullptr);
+        ShowDestination(std::move(loaded->rows), stopped);
         ListBackups.SetFocus();
       });
 }
 
-void RestoreWindow::ShowDestination(bool stopped) {
+void RestoreWindow::ShowDestination(std::vector<std::vector<std::wstring>> rows, bool stopped) {
   LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_->root));
-  std::vector<std::vector<std::wstring>> rows;
   std::string set_aside;  // the last catalog set aside, said below the list
-  for (const FoundBackup& b : destination_->backups) {
-    rows.push_back(RowOf(b, nullptr));
+  for (const FoundBackup& b : destination_->backups)
     if (!b.catalog.set_aside.empty()) set_aside = b.catalog.set_aside;
-  }
   const bool any = !rows.empty();
   ListBackups.SetRows(std::move(rows));
   LblState.SetCaption(!destination_->fault.empty() ? destination_->fault
@@ -558,6 +566,12 @@ void RestoreWindow::Layout() {
   RECT client;
   ::GetClientRect(hwnd_, &client);
   const int dpi = ui::WindowDpi(hwnd_);
+  // Shown, the window is told its size again: the places stand.
+  if (laid_out_ && laid_out_->right == client.right && laid_out_->bottom == client.bottom &&
+      laid_out_dpi_ == dpi)
+    return;
+  laid_out_ = client;
+  laid_out_dpi_ = dpi;
   const RECT area = ui::DesignRect(client, dpi);
   // Design units of the smallest window; what more there is goes to the
   // lists, the height half to the upper two and half to the versions.

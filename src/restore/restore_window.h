@@ -57,10 +57,11 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   // the worker; the window shows them once done.
   void ShowVersions();
   [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
-  // A job goes on, on a thread of its own: the listing, the versions, a
-  // restore or a verification, or the reading of the backup the tree is to
-  // show. Once none does, what they found is shown.
-  [[nodiscard]] bool Busy() const noexcept { return worker_.Busy() || reader_.Busy(); }
+  // The window is still opening, or a job goes on, on a thread of its own:
+  // the listing, the versions, a restore or a verification, or the reading
+  // of the backup the tree is to show. Once none does, what they found is
+  // shown.
+  [[nodiscard]] bool Busy() const noexcept { return opening_ || worker_.Busy() || reader_.Busy(); }
 
   ui::Label LblDest, LblPath, LblState;
   ReportList ListBackups, ListVersions;
@@ -86,7 +87,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   void CreateControls();
   // From its catalog, or walked when it has none that reads.
   static ShownPtr ReadShown(const FoundBackup& backup);
-  void ShowDestination(bool stopped);
+  // `rows`: of the list, one per backup.
+  void ShowDestination(std::vector<std::vector<std::wstring>> rows, bool stopped);
   void ListVersionsOf(const std::u16string& path,
                       const std::vector<std::optional<StoredEntry>>& per_backup);
   void ShowBackup();
@@ -130,11 +132,14 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   std::u16string asked_path_;            // to select in the tree once it shows its backup
   std::u16string versions_path_;         // the path whose versions ListVersions shows
   std::vector<size_t> version_backups_;  // the backup of each row of ListVersions
+  bool opening_ = true;                  // not shown and loading yet
   bool busy_ = false;
   bool closing_ = false;
   std::atomic<bool> abort_{false};
   Progress progress_;
   HWND hwnd_ = nullptr;
+  std::optional<RECT> laid_out_;  // the client area Layout last placed the controls in
+  int laid_out_dpi_ = 0;
   win::UniqueGdiObject font_;
   // Last, so that they end before anything their jobs use goes: the
   // listing, the versions, a restore or a verification (one at a time, the
