@@ -57,18 +57,22 @@ for program in "${programs[@]}"; do
   done
 done
 
+# The probe's lines as one. Into a file, not a pipe: a Wine process the
+# probe's program starts (Wine's desktop) would hold a pipe open.
+probe() {
+  wine "$build/bench/answer_probe.exe" "$@" </dev/null >"$scratch/answer-probe.txt" 2>&1 || true
+  tr -d '\r' <"$scratch/answer-probe.txt" | paste -sd' '
+}
+
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 for ((r = 1; r <= rounds; ++r)); do
   # The floor of the first answer: an empty window of the same size.
-  line=$(wine "$build/bench/answer_probe.exe" EmptyOpen 20 2000 -1 \
-    "$(winpath "$build/bench/empty_program.exe")" /OPEN </dev/null 2>&1 | tr -d '\r' |
-    paste -sd' ') || true
+  line=$(probe EmptyOpen 20 2000 -1 "$(winpath "$build/bench/empty_program.exe")" /OPEN)
   printf '%-21s round %d: %s\n' "empty window" "$r" "$line"
   for program in "${programs[@]}"; do
     for kind in year year-plain; do
-      line=$(wine "$build/bench/answer_probe.exe" YorudexRestore 20 "$probe_ms" 365 \
-        "$(winpath "$scratch/answer-$program-$kind/YorudexRestore.exe")" </dev/null 2>&1 |
-        tr -d '\r' | paste -sd' ') || true
+      line=$(probe YorudexRestore 20 "$probe_ms" 365 \
+        "$(winpath "$scratch/answer-$program-$kind/YorudexRestore.exe")")
       printf '%-6s %-14s round %d: %s\n' "$program" \
         "$([[ $kind == year ]] && echo "with catalogs" || echo "without")" "$r" "$line"
     done
