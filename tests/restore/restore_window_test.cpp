@@ -21,6 +21,7 @@ class AnswerQuestions final : public restore::RestoreQuestions {
   std::optional<restore::Existing> AskExisting(HWND, const std::wstring& existing) override {
     ++asked;
     existing_file = existing;
+    if (on_ask) on_ask();
     return restore::Existing::kKeepBoth;
   }
   std::optional<std::wstring> PickFolder(HWND, const std::string&) override {
@@ -29,6 +30,7 @@ class AnswerQuestions final : public restore::RestoreQuestions {
   }
   int asked = 0;
   std::wstring existing_file;
+  std::function<void()> on_ask;  // while the question is open
 };
 
 class RestoreWindowTest : public ::testing::Test {
@@ -231,6 +233,23 @@ TEST_F(RestoreWindowTest, ClosedWhileItListsTheWindowGoesOnceTheListingHasStoppe
   EXPECT_EQ(window.Handle(), nullptr) << "gone once the listing ended";
   EXPECT_EQ(days, 1) << "no day folder read after the close";
   EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(RestoreWindowTest, ClosedDuringARestoreItStopsLogsItsLineAndTheWindowGoes) {
+  TwoBackupsOfAFile();
+  dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\b.txt", "b");
+  dir.WriteFile(L"src\\Work\\a.txt", "the user's");
+  restore::RestoreWindow& window = Open();
+  questions.on_ask = [&] { ::SendMessageW(window.Handle(), WM_CLOSE, 0, 0); };
+  ASSERT_TRUE(window.TreeFiles.Select(u"Work"));
+  ::SendMessageW(window.BtnRestore.Handle(), BM_CLICK, 0, 0);
+  PumpUntil(app, [&] { return window.Handle() == nullptr; });
+  EXPECT_EQ(questions.asked, 1);
+  EXPECT_FALSE(dir.Exists(L"src\\Work\\b.txt")) << "stopped before the next file";
+  EXPECT_TRUE(dialogs.shown.empty()) << "nobody is there for the summary";
+  const std::string log =
+      dir.ReadFile(L"program\\log\\" + win::ToWide(FormatDateTime("yymm", win::Now())) + L".log");
+  EXPECT_NE(log.find("中止しました"), std::string::npos) << log;
 }
 
 }  // namespace
