@@ -89,6 +89,24 @@ LRESULT ReportList::OnNotify(const NMHDR& hdr) {
     }
     return 0;
   }
+  // Typing in the list goes to the next row whose first cell begins with
+  // what was typed, as in a list that keeps its own rows.
+  if (hdr.code == LVN_ODFINDITEMW) {
+    const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(hdr);
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+    const std::wstring_view typed = find.lvfi.psz;
+    const size_t start = find.iStart > 0 ? static_cast<size_t>(find.iStart) : 0;
+    const size_t rows =
+        (find.lvfi.flags & LVFI_WRAP) ? rows_.size() : rows_.size() - std::min(start, rows_.size());
+    for (size_t n = 0; n < rows; ++n) {
+      const std::wstring& first = rows_[(start + n) % rows_.size()].front();
+      if (first.size() >= typed.size() &&
+          ::CompareStringOrdinal(first.data(), static_cast<int>(typed.size()), typed.data(),
+                                 static_cast<int>(typed.size()), TRUE) == CSTR_EQUAL)
+        return static_cast<LRESULT>((start + n) % rows_.size());
+    }
+    return -1;
+  }
   if (hdr.code != LVN_ITEMCHANGED || filling_) return 0;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
   if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&

@@ -290,7 +290,9 @@ void RestoreWindow::ShowBackup() {
 }
 
 void RestoreWindow::ReadSelected() {
-  if (reader_.Busy() || !current_backup_ || shown_[*current_backup_]) return;
+  if (reader_.Busy() || !current_backup_ || shown_[*current_backup_] ||
+      destination_->backups[*current_backup_].incomplete)
+    return;
   const size_t backup = *current_backup_;
   auto read = std::make_shared<ShownPtr>();
   (void)reader_.Start(

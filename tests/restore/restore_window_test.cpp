@@ -83,6 +83,10 @@ TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
   ASSERT_EQ(window.ListBackups.Count(), 2u);
   EXPECT_EQ(window.ListBackups.Selected(), 0u) << "the newest backup comes first, selected";
   ASSERT_EQ(::GetFocus(), window.ListBackups.Handle());
+  Type(L"26/01/04");
+  EXPECT_EQ(window.ListBackups.Selected(), 1u) << "the row of what was typed";
+  Press(VK_HOME);
+  PumpUntil(app, [&] { return !window.Busy(); });
 
   Press(VK_TAB);
   ASSERT_EQ(::GetFocus(), window.TreeFiles.Handle());
