@@ -202,7 +202,7 @@ TEST_F(RestoreWindowTest, TheWindowsThreadReadsNoBackupWhileItListsAndBrowses) {
   catalog::Catalog kept;
   kept.run.id = "260105_0905";
   kept.run.files = 1;
-  kept.entries = {{u"Work", true},
+  kept.entries = {{.path = u"Work", .folder = true, .hash = {}},
                   {u"Work\\a.txt", false, false, 0x20, 9, 1, 0, catalog::HashOf("backed up")}};
   ASSERT_TRUE(backup::WriteCatalogFile(dir.Path() + L"dest\\2601\\05\\0905.catalog", kept));
   std::vector<std::pair<std::string, DWORD>> steps;  // each pause point and its thread
