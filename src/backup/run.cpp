@@ -226,7 +226,7 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
     const std::wstring name = win::ToWide(split->name);
     const LinkBase base =
         s.link_use ? FindLinkBase(win::WidePath(root), backup_time, name) : LinkBase{};
-    kept.entries.push_back({{name.begin(), name.end() - 1}, true});
+    kept.entries.push_back({.path = {name.begin(), name.end() - 1}, .folder = true});
     copier.KeepCatalog({&kept.entries, kept.entries.back().path, base.catalog.get()});
     if (!copier.CopyTree(source_target, win::WidePath(source), fault, base.folder)) {
       complete = false;

@@ -64,7 +64,7 @@ struct Entry {
   uint64_t modified = 0;  // FILETIME
   uint64_t created = 0;   // FILETIME; 0 when not known
   uint64_t locator = 0;   // an archive's: the offset of the entry's header
-  Hash128 hash;           // of a file's bytes as the backup holds them
+  Hash128 hash{};         // of a file's bytes as the backup holds them
   friend bool operator==(const Entry&, const Entry&) = default;
 };
 

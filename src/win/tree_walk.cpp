@@ -13,7 +13,8 @@ DWORD TreeWalk::ListFolder(const std::wstring& folder, std::vector<Entry>& out) 
   do {
     if (IsDotEntry(data)) continue;
     out.push_back({data.cFileName, data.dwFileAttributes,
-                   (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow, data.ftLastWriteTime});
+                   (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow, data.ftLastWriteTime,
+                   0, data.ftCreationTime});
   } while (::FindNextFileW(find.get(), &data));
   const DWORD error = ::GetLastError();
   return error == ERROR_NO_MORE_FILES ? 0 : error;
@@ -37,12 +38,12 @@ DWORD TreeWalk::ListFolderWithIds(const std::wstring& folder, std::vector<Entry>
       const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes);
       const std::wstring_view name(info->FileName, info->FileNameLength / sizeof(wchar_t));
       if (name != L"." && name != L"..") {
-        const auto time = static_cast<uint64_t>(info->LastWriteTime.QuadPart);
-        out.push_back({std::wstring(name),
-                       info->FileAttributes,
-                       static_cast<uint64_t>(info->EndOfFile.QuadPart),
-                       {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)},
-                       static_cast<uint64_t>(info->FileId.QuadPart)});
+        const auto time = [](const LARGE_INTEGER& t) {
+          return FILETIME{static_cast<DWORD>(t.QuadPart), static_cast<DWORD>(t.QuadPart >> 32)};
+        };
+        out.push_back({std::wstring(name), info->FileAttributes,
+                       static_cast<uint64_t>(info->EndOfFile.QuadPart), time(info->LastWriteTime),
+                       static_cast<uint64_t>(info->FileId.QuadPart), time(info->CreationTime)});
       }
       if (info->NextEntryOffset == 0) break;
       bytes += info->NextEntryOffset;
