@@ -1,6 +1,7 @@
 #include "restore/catalog_view.h"
 
 #include "backup/catalog_file.h"
+#include "win/failure.h"
 #include "win/fault_line.h"
 #include "win/text.h"
 #include "win/whole_file.h"
@@ -24,9 +25,11 @@ bool CatalogBytes(const std::wstring& backup, std::string& bytes, std::string& s
       return true;
     case win::ReadResult::Missing:
       return false;
-    case win::ReadResult::Failed:
-      set_aside = SetAside(file, win::ErrorReason(::GetLastError()));
+    case win::ReadResult::Failed: {
+      const win::Failure failure = win::Failure::Last("ReadFile");
+      set_aside = SetAside(file, failure.Reason());
       return false;
+    }
   }
   return false;
 }
@@ -42,15 +45,19 @@ class FileSource final : public catalog::Source {
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (size > MAXDWORD || !::ReadFile(file_, bytes.data(), static_cast<DWORD>(size), &got, &at)) {
-      error = size > MAXDWORD ? ERROR_FILE_TOO_LARGE : ::GetLastError();
+    if (size > MAXDWORD) {
+      failure = win::Failure{"ReadFile", ERROR_FILE_TOO_LARGE, {}};
+      return false;
+    }
+    if (!::ReadFile(file_, bytes.data(), static_cast<DWORD>(size), &got, &at)) {
+      failure = win::Failure::Last("ReadFile");
       return false;
     }
     // Cut short under the reader: what is there is read as it is.
     bytes.resize(got);
     return true;
   }
-  DWORD error = 0;
+  std::optional<win::Failure> failure;
 
  private:
   HANDLE file_;
@@ -64,9 +71,9 @@ CatalogNote ReadCatalogRun(FileAccess& access, const std::wstring& backup) {
   const std::wstring file = backup::CatalogFileOf(backup);
   std::string bytes;
   if (!access.ReadStart(file, catalog::kHeadBytes, bytes)) {
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      note.set_aside = SetAside(file, win::ErrorReason(error));
+    const win::Failure failure = win::Failure::Last("ReadFile");
+    if (failure.error != ERROR_FILE_NOT_FOUND && failure.error != ERROR_PATH_NOT_FOUND)
+      note.set_aside = SetAside(file, failure.Reason());
     return note;
   }
   catalog::Run run;
@@ -104,17 +111,17 @@ bool FindInCatalog(const std::wstring& backup, std::u16string_view path,
                                              OPEN_EXISTING, 0, nullptr));
   LARGE_INTEGER size{};
   if (!opened || !::GetFileSizeEx(opened.get(), &size)) {
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      set_aside = SetAside(file, win::ErrorReason(error));
+    const win::Failure failure = win::Failure::Last(opened ? "GetFileSizeEx" : "CreateFile");
+    if (failure.error != ERROR_FILE_NOT_FOUND && failure.error != ERROR_PATH_NOT_FOUND)
+      set_aside = SetAside(file, failure.Reason());
     return false;
   }
   FileSource source(opened.get(), static_cast<uint64_t>(size.QuadPart));
   std::optional<catalog::Entry> entry;
   if (const catalog::Refusal refusal = catalog::FindIn(source, path, entry);
       refusal != catalog::Refusal::kNone) {
-    set_aside = SetAside(
-        file, source.error ? win::ErrorReason(source.error) : catalog::RefusalText(refusal));
+    set_aside =
+        SetAside(file, source.failure ? source.failure->Reason() : catalog::RefusalText(refusal));
     return false;
   }
   if (entry) found = AsStored(*entry);
