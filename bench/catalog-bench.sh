@@ -61,6 +61,8 @@ hashloop=$(run hashloop "$backup" | field s)
 
 year_of_backups
 year=$scratch/year
+# The catalogs of this build, each day's its own file as a run writes it.
+year_catalogs "$scratch/kept/2501/01/0001.catalog"
 list_line=$(run list "$(winpath "$year")" 'Work\folder150\file050.dat')
 mkdir -p "$scratch/program"
 cp "$build/dist/YorudexRestore.exe" "$scratch/program/"

@@ -5,11 +5,11 @@
 # bench/answer_probe.cpp starts YorudexRestore.exe, sends its window WM_NULL
 # every 20 ms for PROBE_MS and then closes it, and notes when the backups'
 # list first held all 365 rows. The first answer comes once the window is
-# made whole (controls, first paint) and is printed apart, beside that of
-# an empty window of the same size (bench/empty_program.cpp /OPEN). Rounds alternate between the year with its
-# catalogs (what a user of this version has) and the same backups without
-# (an earlier version's). Prints the probe's line per round (with when the
-# window appeared) and the load.
+# made (its controls included) and is printed apart, beside that of an
+# empty window of the same size (bench/empty_program.cpp /OPEN). Rounds
+# alternate between the year with its catalogs (what a user of this version
+# has) and the same backups without (an earlier version's). Prints the
+# probe's lines per round and the load.
 #
 # Goals: every answer within 100 ms; the list complete within 1 s of the
 # start (with catalogs).
@@ -42,6 +42,11 @@ winpath() { winepath -w "$1" 2>/dev/null; }
 run() { wine "$driver" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 source "$root/bench/year.sh"
 year_without_catalogs
+# The year's catalogs, written by this build (one copy of the tree).
+rm -rf "$scratch/year-catalog"
+run copy "$(winpath "$scratch/year-catalog")\\2501\\01\\0905" "$(winpath "$scratch/src/Work")" \
+  --catalog >/dev/null
+year_catalogs "$scratch/year-catalog/2501/01/0905.catalog"
 
 # One program folder per program and destination, its settings naming it.
 programs=(this)

@@ -4,12 +4,18 @@
 #   year_tree         $scratch/src/Work: 20,000 files of 0.2 to 3 KB in 200
 #                     folders of 100
 #   year_of_backups   $scratch/year: 365 copy backups of that tree, one a day
-#                     from 2025-01-01 at 09:05, each with its catalog, all
-#                     hard links (`cp -al`) to one backup the program made
+#                     from 2025-01-01 at 09:05, all hard links (`cp -al`) to
+#                     one backup the program made
+#   year_catalogs CATALOG
+#                     CATALOG (a catalog of the tree that this build wrote)
+#                     beside every backup of the year, each day's its own
+#                     file as a run writes it; on every run, so that the
+#                     catalogs are always of this build's format
 #   year_without_catalogs
 #                     $scratch/year-plain: the same backups (links again)
-#                     without their catalogs, as an earlier version left them
-# Each is made once (minutes) and kept for the next run, behind a .ready mark.
+#                     without catalogs, as an earlier version left them
+# The trees are made once (minutes) and kept for the next run, behind a
+# .ready mark.
 
 year_tree() {
   [[ -f $scratch/src.ready ]] && return
@@ -35,19 +41,22 @@ year_of_backups() {
   echo "making 365 backups with hard links (minutes)" >&2
   rm -rf "$scratch/year" "$scratch/year-base"
   run copy "$(winpath "$scratch/year-base")\\2501\\01\\0905" "$(winpath "$scratch/src/Work")" \
-    --catalog >/dev/null
+    >/dev/null
   python3 - "$scratch/year-base/2501/01/0905" "$scratch/year" <<'PY'
-import datetime, os, shutil, subprocess, sys
+import datetime, os, subprocess, sys
 backup, year = sys.argv[1], sys.argv[2]
 day = datetime.date(2025, 1, 1)
 for _ in range(365):
     folder = os.path.join(year, day.strftime("%y%m"), day.strftime("%d"))
     os.makedirs(folder)
     subprocess.run(["cp", "-al", backup, os.path.join(folder, "0905")], check=True)
-    shutil.copy(backup + ".catalog", os.path.join(folder, "0905.catalog"))
     day += datetime.timedelta(days=1)
 PY
   touch "$scratch/year.ready"
+}
+
+year_catalogs() {
+  for day in "$scratch/year"/*/*/; do cp "$1" "$day/0905.catalog"; done
 }
 
 year_without_catalogs() {
