@@ -77,7 +77,7 @@ int RunProgram(HINSTANCE instance) {
     // all the run builds.
     yx::app::UnattendedWindow window(app, session, log_dir);
     window.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path));
-    yx::app::TForm3 progress(app, window.CancelRequested);
+    yx::app::TForm3 progress(app);
     window.AttachProgressForm(progress);
     app.Minimize();
     // The run on its own thread, the windows answering on this one; a fault
@@ -99,7 +99,7 @@ int RunProgram(HINSTANCE instance) {
     yx::backup::unlha32::Load();
     yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options, session);
     form.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path));
-    yx::app::TForm3 progress(app, form.CancelRequested);
+    yx::app::TForm3 progress(app);
     form.AttachProgressForm(progress);
     app.Run();
     form.WaitForWork();

@@ -103,7 +103,10 @@ void TForm2::ShowArchiverVersion() {
 
 std::string TForm2::SettingsFile() const { return AppDir + std::string(settings::kFileName); }
 
-void TForm2::TimerTimer() { LblTime.SetCaption(FormatDateTime("mm/dd hh:nn:ss", win::Now())); }
+void TForm2::TimerTimer() {
+  LblTime.SetCaption(FormatDateTime("mm/dd hh:nn:ss", win::Now()));
+  if (checking_exclusions_) ShowExclusionCount();
+}
 
 void TForm2::ShowMessage(std::string_view text) {
   dialogs_.ShowMessage(hwnd_, app_.Title(), std::string(text));
