@@ -19,16 +19,16 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
     : app_(app), dialogs_(dialogs), options_(std::move(options)), session_(session) {
   CreateWindowAndControls();
   WireEvents();
-  // A run writes the log on its own thread; the view follows on this one,
-  // opened on the last run.
+  // A run writes the log on its own thread and goes on; the view follows on
+  // this one, in the same order, opened on the last run.
   session_.Log().on_reset = [this](std::string_view whole) {
-    ui::CallOnWindowThread(hwnd_, [&] {
-      MemoLog.ShowText(whole);
+    ui::ShowOnWindowThread(hwnd_, [this, text = std::string(whole)] {
+      MemoLog.ShowText(text);
       MemoLog.ScrollToLastLine(L"START=");
     });
   };
   session_.Log().on_append = [this](std::string_view added) {
-    ui::CallOnWindowThread(hwnd_, [&] { MemoLog.AppendText(added); });
+    ui::ShowOnWindowThread(hwnd_, [this, text = std::string(added)] { MemoLog.AppendText(text); });
   };
   app_.SetMainWindow(hwnd_);
   AddCompanionMenu();
