@@ -31,10 +31,12 @@ class AfterRunEffects {
 };
 
 // The real ones: a process of its own, a balloon from the notification area
-// whose click starts `exe_path` (the window opens on its LOG page).
+// whose click starts `exe_path` (the window opens on its LOG page). The
+// balloon is shown by the loop of `window`'s thread; the run waits for its end.
 class SystemEffects : public AfterRunEffects {
  public:
-  explicit SystemEffects(std::wstring exe_path) : exe_path_(std::move(exe_path)) {}
+  SystemEffects(std::wstring exe_path, HWND window)
+      : exe_path_(std::move(exe_path)), window_(window) {}
   bool StartCommand(const std::wstring& command_line, DWORD& error) override {
     return command_.Start(command_line, error);
   }
@@ -45,6 +47,7 @@ class SystemEffects : public AfterRunEffects {
 
  private:
   std::wstring exe_path_;
+  HWND window_;
   win::CommandProcess command_;
 };
 

@@ -89,7 +89,7 @@ void TForm2::FormCreate() {
   StartMonthLog(session_, LogDir, *this);
   ArchiverPresent = backup::unlha32::LibraryLoaded();
   ShowArchiverVersion();
-  after_run_ = std::make_unique<SystemEffects>(options_.exe_path);
+  after_run_ = std::make_unique<SystemEffects>(options_.exe_path, hwnd_);
   if (!session_.Unattended()) ShowBackupAge();
   Modified = false;
 }

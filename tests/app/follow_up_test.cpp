@@ -122,7 +122,7 @@ TEST(FollowUpCommand, AMissingFailingOrTalkativeCommandEndsInOneLineOrNone) {
   settings::Settings s;
   const auto follow = [&](const std::string& command) {
     s.run_fail = command;
-    QuietEffects effects(L"");
+    QuietEffects effects(L"", nullptr);
     return app::FollowUpRun(ending, s, dir.PathA() + "log\\", EncodeDateTime(2001, 5, 23), effects);
   };
   std::vector<std::string> lines = follow(dir.PathA() + "無い コマンド.exe");
