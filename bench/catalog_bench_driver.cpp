@@ -54,7 +54,7 @@ int Copy(const std::wstring& target, const std::wstring& source, const std::wstr
   }
   bool ok = yx::win::CreateFolderTree(target + name);
   if (keep) {
-    kept.entries.push_back({{name.begin(), name.end() - 1}, true});
+    kept.entries.push_back({.path = {name.begin(), name.end() - 1}, .folder = true, .hash = {}});
     copier.KeepCatalog({&kept.entries, kept.entries.back().path,
                         base.state == yx::backup::CatalogState::kRead ? &base.catalog : nullptr});
   }

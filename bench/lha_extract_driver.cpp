@@ -21,7 +21,8 @@ int wmain(int argc, wchar_t** argv) {
   const auto unlha =
       library ? reinterpret_cast<UnlhaWFn>(::GetProcAddress(library, "UnlhaW")) : nullptr;
   if (!unlha) {
-    std::fprintf(stderr, "UnlhaW not found in %ls (error %lu)\n", dll.c_str(), ::GetLastError());
+    const DWORD error = ::GetLastError();
+    std::fprintf(stderr, "UnlhaW not found in %ls (error %lu)\n", dll.c_str(), error);
     return 2;
   }
   const std::wstring verb = argc == 5 ? argv[4] : L"x -c";

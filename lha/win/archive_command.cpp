@@ -140,6 +140,7 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how,
   options.folder_entries = command.folder_entries;
   options.skip = ComparablePath(archive);
   options.exclusions = Exclusions(command.exclusions, command.exclusion_size);
+  options.find_next = how.find_next;
 
   // Everything to add, each stored path once (the first name that reaches it
   // wins). Exact paths: on a case-sensitive folder two names differing only
@@ -255,7 +256,8 @@ CommandOutcome Add(const ArchiveCommand& command, const CommandOptions& how,
                   path_of(EntryOfSum(checked.failed_entry, written.skipped)));
   }
   if (!out.Commit()) return Fail(kArchiveUnwritable, "cannot replace", archive);
-  for (const size_t i : written.skipped) unreadable.push_back({path_of(i), entries.ReadError(i)});
+  for (const size_t i : written.skipped)
+    unreadable.push_back({"ReadFile", entries.ReadError(i), path_of(i)});
   if (!unreadable.empty()) {
     // Folders that could not be listed and files that could not be read:
     // the archive holds everything else, and the run logs these lines as

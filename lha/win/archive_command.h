@@ -12,6 +12,7 @@
 
 #include "lha/core/archive_writer.h"
 #include "lha/core/lh5_parser.h"
+#include "win/file_system.h"
 
 namespace yx::lha::win {
 
@@ -46,6 +47,7 @@ struct CommandOptions {
   // size), one call at a time, from whichever worker takes it. False stops
   // the command at the next file: it ends with kCancelled and writes nothing.
   std::function<bool(const std::wstring& path, uint64_t size)> entry_taken;
+  yx::win::FindNextCall find_next = ::FindNextFileW;  // of the walk of the sources
 };
 
 // `command_line` is code page 932 text. Never throws.

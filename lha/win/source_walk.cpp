@@ -88,15 +88,18 @@ bool Excluded(const WalkOptions& options, std::wstring_view relative, const WIN3
 void List(Frame& frame, std::wstring_view pattern, const WalkOptions& options, SourceList& list,
           std::vector<Unreadable>& unreadable, size_t top_length) {
   const std::wstring_view relative = std::wstring_view(frame.folder).substr(top_length);
-  const bool listed = yx::win::ForEachEntry(frame.folder, [&](const WIN32_FIND_DATAW& e) {
-    if (yx::win::IsDotEntry(e) || Excluded(options, relative, e)) return true;
-    if (!yx::win::IsFolder(e) && (!Matches(pattern, e.cFileName) ||
-                                  ComparablePath(frame.folder + e.cFileName) == options.skip))
-      return true;
-    frame.entries.push_back(list.Listed(e, frame.number));
-    return true;
-  });
-  if (!listed) unreadable.push_back({frame.folder, ::GetLastError()});
+  const bool listed = yx::win::ForEachEntry(
+      frame.folder,
+      [&](const WIN32_FIND_DATAW& e) {
+        if (yx::win::IsDotEntry(e) || Excluded(options, relative, e)) return true;
+        if (!yx::win::IsFolder(e) && (!Matches(pattern, e.cFileName) ||
+                                      ComparablePath(frame.folder + e.cFileName) == options.skip))
+          return true;
+        frame.entries.push_back(list.Listed(e, frame.number));
+        return true;
+      },
+      options.find_next);
+  if (!listed) unreadable.push_back(yx::win::Failure::Last("FindNextFileW").At(frame.folder));
 }
 
 // A link to one of the folders on the way down to it.

@@ -13,6 +13,8 @@
 
 #include "base/exclusion.h"
 #include "lha/win/stored_name.h"
+#include "win/failure.h"
+#include "win/file_system.h"
 
 namespace yx::lha::win {
 
@@ -82,15 +84,13 @@ struct WalkOptions {
   // Left out below the folder a name argument leads to (not that folder
   // itself, nor a file named alone), folders with all they hold.
   Exclusions exclusions;
+  yx::win::FindNextCall find_next = ::FindNextFileW;
 };
 
 enum class WalkStatus { kOk, kMissing };
 
 // A folder or file left out of the archive, and the system's error.
-struct Unreadable {
-  std::wstring path;
-  DWORD error = 0;
-};
+using Unreadable = yx::win::Failure;
 
 // `base` is empty or ends in '\'; `name` is relative to it (or a full path
 // when `base` is empty). Appends the items to `list`, each folder after its

@@ -150,11 +150,11 @@ std::vector<std::string> FollowUpRun(const RunEnding& ending, const settings::Se
   const bool good = ending.outcome == RunOutcome::kDone;
   const std::string& command = good ? settings.run_done : settings.run_fail;
   const std::string key = good ? "RUN_DONE" : "RUN_FAIL";
-  DWORD error = 0;
+  win::Failure start_failure;
   const bool started =
-      !command.empty() && effects.StartCommand(FollowUpCommandLine(command, ending), error);
+      !command.empty() && effects.StartCommand(FollowUpCommandLine(command, ending), start_failure);
   if (!command.empty() && !started)
-    lines.push_back(key + " のコマンドを実行できません: " + win::ErrorReason(error));
+    lines.push_back(key + " のコマンドを実行できません: " + start_failure.Reason());
   if (ending.unattended && !good) {
     const log::BackupAge age = ReadBackupAge(log_dir, now, settings.warn_days);
     if (std::string failure =
@@ -188,9 +188,9 @@ std::string SystemEffects::Notify(std::string_view cp932_text) {
   const auto open_log_page = [exe_path = exe_path_]() -> std::string {
     // The settings window opens on its LOG page.
     win::CommandProcess window;
-    DWORD error = 0;
-    if (!window.Start(L"\"" + exe_path + L"\"", error))
-      return "Yorudex を開けません: " + win::ErrorReason(error);
+    win::Failure start_failure;
+    if (!window.Start(L"\"" + exe_path + L"\"", start_failure))
+      return "Yorudex を開けません: " + start_failure.Reason();
     return {};
   };
   // The first line is the balloon's title, what failed; the rest its text.

@@ -21,8 +21,9 @@ using RunEnding = run::RunEnding;
 class AfterRunEffects {
  public:
   virtual ~AfterRunEffects() = default;
-  // Starts the command; false with the call's error.
-  [[nodiscard]] virtual bool StartCommand(const std::wstring& command_line, DWORD& error) = 0;
+  // Starts the command; false with the call that failed.
+  [[nodiscard]] virtual bool StartCommand(const std::wstring& command_line,
+                                          win::Failure& failure) = 0;
   // Waits for the command started last, at most `wait_ms`.
   [[nodiscard]] virtual win::CommandProcess::End FinishCommand(DWORD wait_ms, DWORD& exit_code) = 0;
   // Shows the notification and returns within a few seconds: empty, or the
@@ -35,10 +36,11 @@ class AfterRunEffects {
 // balloon is shown by the loop of `window`'s thread; the run waits for its end.
 class SystemEffects : public AfterRunEffects {
  public:
-  SystemEffects(std::wstring exe_path, HWND window)
-      : exe_path_(std::move(exe_path)), window_(window) {}
-  bool StartCommand(const std::wstring& command_line, DWORD& error) override {
-    return command_.Start(command_line, error);
+  SystemEffects(std::wstring exe_path, HWND window,
+                win::CommandProcess command = win::CommandProcess())
+      : exe_path_(std::move(exe_path)), window_(window), command_(std::move(command)) {}
+  bool StartCommand(const std::wstring& command_line, win::Failure& failure) override {
+    return command_.Start(command_line, failure);
   }
   win::CommandProcess::End FinishCommand(DWORD wait_ms, DWORD& exit_code) override {
     return command_.Wait(wait_ms, exit_code);

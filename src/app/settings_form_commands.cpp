@@ -2,7 +2,7 @@
 // controls.
 #include "app/settings_form.h"
 #include "win/clock.h"
-#include "win/fault_line.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 
 namespace yx::app {
@@ -21,9 +21,9 @@ void TForm2::BtnHelpClick() {
     return;
   }
   const std::string guide = AppDir + kGuideFile;
-  DWORD error = 0;
-  if (!dialogs_.OpenDocument(hwnd_, win::WidePath(guide), error))
-    ShowError(guide + " を開けません: " + win::ErrorReason(error));
+  win::Failure failure;
+  if (!dialogs_.OpenDocument(hwnd_, win::WidePath(guide), failure))
+    ShowError(guide + " を開けません: " + failure.Reason());
 }
 
 bool TForm2::HandleCommandKey(const MSG& msg) {

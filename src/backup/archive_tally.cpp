@@ -11,8 +11,8 @@ namespace yx::backup {
 std::string ArchiveTallyLine(const std::wstring& archive_path) {
   lha::win::ArchiveFile archive;
   if (!archive.Open(archive_path)) {
-    const DWORD error = ::GetLastError();
-    return "PATH=" + win::FromWide(archive_path) + " を読み直せません: " + win::ErrorReason(error);
+    const win::Failure failure = win::Failure::Last("CreateFileW");
+    return "PATH=" + win::FromWide(archive_path) + " を読み直せません: " + failure.Reason();
   }
   uint64_t files = 0;
   const lha::ListResult listed = lha::ListArchiveFrom(archive, 0, [&](lha::ArchiveEntry& entry) {

@@ -30,8 +30,7 @@ bool WriteRunCatalog(const std::wstring& backup, catalog::Catalog& catalog,
   run.copied = run.files - run.linked;
   const std::wstring path = CatalogFileOf(backup);
   if (WriteCatalogFile(path, catalog)) return true;
-  const DWORD error = ::GetLastError();
-  log_line(win::FaultLine(path, error));
+  log_line(win::FaultLine(win::Failure::Last("WriteFile").At(path)));
   return false;
 }
 

@@ -19,7 +19,8 @@ bool VolumeCannotLink(uint32_t error) {
 FileLinker::FileLinker(MakeLink make) : make_(std::move(make)) {
   if (make_) return;
   make_ = [](const std::wstring& link, const std::wstring& existing) -> uint32_t {
-    return ::CreateHardLinkW(link.c_str(), existing.c_str(), nullptr) ? 0 : ::GetLastError();
+    if (::CreateHardLinkW(link.c_str(), existing.c_str(), nullptr)) return 0;
+    return ::GetLastError();
   };
 }
 

@@ -31,8 +31,8 @@ constexpr DWORD kArchiverOutput = 256 * 1024;
 
 // Why a source is no folder to back up, for the line that names it.
 DWORD NoFolderError(const std::string& source) {
-  return win::Attributes(win::WidePath(source)) == INVALID_FILE_ATTRIBUTES ? ::GetLastError()
-                                                                           : ERROR_DIRECTORY;
+  if (win::Attributes(win::WidePath(source)) != INVALID_FILE_ATTRIBUTES) return ERROR_DIRECTORY;
+  return ::GetLastError();
 }
 
 // The archiver's switches that leave out what the copier would: a pattern
@@ -146,8 +146,7 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   // is the first run's, never to be replaced.
   const bool own_folder = !archive_mode && !win::FolderExists(wide_target);
   if (!win::CreateFolderTree(wide_target)) {
-    const DWORD error = ::GetLastError();
-    log_line(win::FaultLine(wide_target, error));
+    log_line(win::FaultLine(win::Failure::Last("CreateDirectoryW").At(wide_target)));
     return false;
   }
 
@@ -215,10 +214,14 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
       complete = false;
       break;
     }
-    if (!split || !win::CreateOneFolder(source_target)) {
+    if (!split) {
       // A drive root has no name to give its copy.
-      const DWORD error = split ? ::GetLastError() : ERROR_INVALID_NAME;
-      faults.Add(split ? source_target : win::WidePath(source), error);
+      faults.Add(win::WidePath(source), ERROR_INVALID_NAME);
+      complete = false;
+      break;
+    }
+    if (!win::CreateOneFolder(source_target)) {
+      faults.Add(win::FaultLine(win::Failure::Last("CreateDirectoryW").At(source_target)));
       complete = false;
       break;
     }
@@ -226,7 +229,7 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
     const std::wstring name = win::ToWide(split->name);
     const LinkBase base =
         s.link_use ? FindLinkBase(win::WidePath(root), backup_time, name) : LinkBase{};
-    kept.entries.push_back({{name.begin(), name.end() - 1}, true});
+    kept.entries.push_back({.path = {name.begin(), name.end() - 1}, .folder = true, .hash = {}});
     copier.KeepCatalog({&kept.entries, kept.entries.back().path, base.catalog.get()});
     if (!copier.CopyTree(source_target, win::WidePath(source), fault, base.folder)) {
       complete = false;

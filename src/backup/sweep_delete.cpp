@@ -125,7 +125,8 @@ DWORD DeleteBackupFile(std::wstring_view path) {
   basic.FileAttributes = attributes & ~FILE_ATTRIBUTE_READONLY;
   if (!::SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic))
     return ::GetLastError();
-  const DWORD error = ::DeleteFileW(long_path.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+  DWORD error = ERROR_SUCCESS;
+  if (!::DeleteFileW(long_path.c_str())) error = ::GetLastError();
   // Deleted or not (open, or denied for another reason), the file keeps its
   // attribute wherever it still has a name.
   basic.FileAttributes = attributes;
@@ -134,9 +135,9 @@ DWORD DeleteBackupFile(std::wstring_view path) {
 }
 
 DWORD RemoveEmptyFolder(std::wstring_view folder) {
-  return ::RemoveDirectoryW(win::ToLongPath(WithoutFinalBackslash(folder)).c_str())
-             ? ERROR_SUCCESS
-             : ::GetLastError();
+  if (::RemoveDirectoryW(win::ToLongPath(WithoutFinalBackslash(folder)).c_str()))
+    return ERROR_SUCCESS;
+  return ::GetLastError();
 }
 
 DWORD RemoveFolderLink(std::wstring_view link) {

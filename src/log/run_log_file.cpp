@@ -37,8 +37,10 @@ bool AppendInPlace(const std::wstring& path, const std::vector<std::string>& lin
 void RunLog::LoadLog(const std::string& cp932_path) {
   std::string content;
   switch (win::ReadWholeFile(win::ToLongPath(win::WidePath(cp932_path)), content)) {
-    case win::ReadResult::Failed:
-      throw win::SystemFileError("ファイル %s は開けません", cp932_path, ::GetLastError());
+    case win::ReadResult::Failed: {
+      const win::Failure failure = win::Failure::Last("ReadFile");
+      throw win::SystemFileError("ファイル %s は開けません", cp932_path, failure);
+    }
     case win::ReadResult::Missing:
     case win::ReadResult::Read:
       break;
@@ -67,8 +69,9 @@ void RunLog::SaveLog(const std::string& cp932_path) {
     unsaved_.clear();
     return;
   }
-  throw win::SystemFileError("ファイル %s を作成できません", cp932_path,
-                             path.empty() ? ERROR_INVALID_NAME : ::GetLastError());
+  const win::Failure failure =
+      path.empty() ? win::Failure{"", ERROR_INVALID_NAME, {}} : win::Failure::Last("WriteFile");
+  throw win::SystemFileError("ファイル %s を作成できません", cp932_path, failure);
 }
 
 }  // namespace yx::log

@@ -53,7 +53,7 @@ class SinkBridge : public lha::ByteSink {
   const ContentSink& sink_;
 };
 
-std::string DecodeFailure(lha::DecodeStatus status) {
+std::string DecodeFailure(lha::DecodeStatus status, const win::Failure& read) {
   switch (status) {
     case lha::DecodeStatus::kUnsupported:
       return "この圧縮方法は読めません。";
@@ -62,7 +62,7 @@ std::string DecodeFailure(lha::DecodeStatus status) {
     case lha::DecodeStatus::kLonger:
       return "書庫に書かれた大きさより長いデータです（書庫が壊れています）。";
     case lha::DecodeStatus::kReadError:
-      return "書庫を読めません: " + win::ErrorReason(::GetLastError());
+      return "書庫を読めません: " + read.Reason();
     default:
       return "データが壊れています。";
   }
@@ -74,8 +74,8 @@ bool ArchiveBackup::List(std::vector<StoredEntry>& entries, std::string& unreada
   const std::string shown = win::FromWide(path_);
   const ArchiveHandle archive{UnlhaOpenArchiveW(nullptr, path_.c_str(), 0)};
   if (!archive.handle) {
-    const DWORD error = ::GetLastError();
-    unreadable = shown + ": " + (error ? win::ErrorReason(error) : "LHA 書庫として読めません。");
+    const win::Failure failure = win::Failure::Last("UnlhaOpenArchiveW");
+    unreadable = shown + ": " + (failure.error ? failure.Reason() : "LHA 書庫として読めません。");
     return false;
   }
   INDIVIDUALINFOW info{};
@@ -139,9 +139,10 @@ ExtractResult ArchiveBackup::Extract(const StoredEntry& entry, const ContentSink
   }
   SinkBridge out(sink);
   const lha::DecodeStatus status = decoder_.Decode(*opened_->source, all[entry.locator], &out);
+  const win::Failure read = win::Failure::Last("ReadFile");
   if (status == lha::DecodeStatus::kOk) return ExtractResult::kOk;
   if (status == lha::DecodeStatus::kWriteError) return ExtractResult::kSinkFailed;
-  failure = shown + ": " + DecodeFailure(status);
+  failure = shown + ": " + DecodeFailure(status, read);
   return ExtractResult::kBackupUnreadable;
 }
 

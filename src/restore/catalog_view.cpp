@@ -23,9 +23,11 @@ bool CatalogBytes(const std::wstring& backup, std::string& bytes, std::string& s
       return true;
     case win::ReadResult::Missing:
       return false;
-    case win::ReadResult::Failed:
-      set_aside = SetAside(file, win::ErrorReason(::GetLastError()));
+    case win::ReadResult::Failed: {
+      const win::Failure failure = win::Failure::Last("ReadFile");
+      set_aside = SetAside(file, failure.Reason());
       return false;
+    }
   }
   return false;
 }
@@ -37,9 +39,9 @@ CatalogNote ReadCatalogRun(FileAccess& access, const std::wstring& backup) {
   const std::wstring file = backup::CatalogFileOf(backup);
   std::string bytes;
   if (!access.ReadStart(file, catalog::kHeadBytes, bytes)) {
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-      note.set_aside = SetAside(file, win::ErrorReason(error));
+    const win::Failure failure = win::Failure::Last("ReadFile");
+    if (failure.error != ERROR_FILE_NOT_FOUND && failure.error != ERROR_PATH_NOT_FOUND)
+      note.set_aside = SetAside(file, failure.Reason());
     return note;
   }
   catalog::Run run;

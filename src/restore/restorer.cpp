@@ -2,7 +2,7 @@
 
 #include "restore/copy_backup.h"
 #include "restore/wide_text.h"
-#include "win/fault_line.h"
+#include "win/failure.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/tree_writer.h"
@@ -25,8 +25,8 @@ class FileRestore {
               win::WorkFolder& work)
       : backup_(backup), job_(job), summary_(summary), work_(work) {}
 
-  void Fail(const std::wstring& path, DWORD error, bool stop) {
-    summary_.failures.push_back(win::FromWide(path) + ": " + win::ErrorReason(error));
+  void Fail(const win::Failure& failure, bool stop) {
+    summary_.failures.push_back(failure.Text());
     summary_.stopped = summary_.stopped || stop;
   }
   void LeaveOut(const std::wstring& path, std::string_view why) {
@@ -54,7 +54,7 @@ class FileRestore {
       return std::nullopt;
     }
     if (made.fault == win::FolderOutcome::Fault::kSystem) {
-      Fail(made.path, made.error, true);
+      Fail({"CreateDirectoryW", made.error, made.path}, true);
       return std::nullopt;
     }
     return path;
@@ -107,15 +107,15 @@ class FileRestore {
       }
     }
     if (!moved) {
-      const DWORD error = ::GetLastError();
+      const win::Failure failure = win::Failure::Last("MoveFileExW").At(path);
       (void)::DeleteFileW(Long(temp).c_str());
-      Fail(path, error, true);
+      Fail(failure, true);
       return;
     }
     const DWORD attributes = e.attributes & kKeptAttributes;
     if (!::SetFileAttributesW(Long(placed).c_str(),
                               attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
-      Fail(placed, ::GetLastError(), false);
+      Fail(win::Failure::Last("SetFileAttributesW").At(placed), false);
     summary_.written.push_back(placed);
     if (placed != path) summary_.kept.push_back(placed);
     ++summary_.restored;
@@ -133,10 +133,10 @@ class FileRestore {
     win::UniqueFile out(::CreateFileW(Long(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) {
-      Fail(temp, ::GetLastError(), true);
+      Fail(win::Failure::Last("CreateFileW").At(temp), true);
       return false;
     }
-    DWORD write_error = 0;
+    win::Failure write_failure;
     bool aborted = false;
     std::string failure;
     hash_.Reset();
@@ -147,7 +147,7 @@ class FileRestore {
           DWORD put = 0;
           if (!::WriteFile(out.get(), data, static_cast<DWORD>(size), &put, nullptr) ||
               put != size) {
-            write_error = ::GetLastError();
+            write_failure = win::Failure::Last("WriteFile");
             return false;
           }
           aborted = job_.progress && !job_.progress(done, total);
@@ -160,7 +160,7 @@ class FileRestore {
                      modified = ToFileTime(e.modified);
       whole = ::SetFileTime(out.get(), e.created ? &created : nullptr,
                             e.accessed ? &accessed : nullptr, e.modified ? &modified : nullptr);
-      if (!whole) write_error = ::GetLastError();
+      if (!whole) write_failure = win::Failure::Last("SetFileTime");
     }
     out.reset();
     if (whole && job_.catalog != nullptr) {
@@ -176,7 +176,7 @@ class FileRestore {
     else if (result == ExtractResult::kBackupUnreadable)
       summary_.failures.push_back(failure);
     else
-      Fail(path, write_error, true);
+      Fail(std::move(write_failure).At(path), true);
     return false;
   }
 
@@ -196,7 +196,7 @@ RestoreSummary Restore(BackupEntries& backup, const std::vector<PlannedEntry>& p
   win::WorkFolder work;
   FileRestore one(backup, job, summary, work);
   if (!win::CreateFolderTree(job.target) || !work.Open(job.target, L"YorudexRestore")) {
-    one.Fail(job.target, ::GetLastError(), true);
+    one.Fail(win::Failure::Last("CreateDirectoryW").At(job.target), true);
     return summary;
   }
   std::vector<std::pair<const PlannedEntry*, std::wstring>> folders;
@@ -225,11 +225,11 @@ RestoreSummary Restore(BackupEntries& backup, const std::vector<PlannedEntry>& p
     if (!folder ||
         !::SetFileTime(folder.get(), e.created ? &created : nullptr,
                        e.accessed ? &accessed : nullptr, e.modified ? &modified : nullptr))
-      one.Fail(path, ::GetLastError(), false);
+      one.Fail(win::Failure::Last(folder ? "SetFileTime" : "CreateFileW").At(path), false);
     folder.reset();
     if (const DWORD kept = e.attributes & kKeptAttributes;
         kept && !::SetFileAttributesW(path.c_str(), kept))
-      one.Fail(path, ::GetLastError(), false);
+      one.Fail(win::Failure::Last("SetFileAttributesW").At(path), false);
   }
   return summary;
 }

@@ -28,11 +28,11 @@ std::string SettingsFault(const std::wstring& path, const std::string& path_cp93
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) return {};
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+  const win::Failure failure = win::Failure::Last("CreateFileW").At(path);
+  if (failure.error == ERROR_FILE_NOT_FOUND || failure.error == ERROR_PATH_NOT_FOUND)
     return "設定ファイル " + path_cp932 +
            " がありません。Yorudex で起動日時を設定して「保存」してから登録してください。";
-  return WithCode("設定ファイル " + path_cp932 + " を読めません", error);
+  return WithCode("設定ファイル " + path_cp932 + " を読めません", failure.error);
 }
 
 }  // namespace

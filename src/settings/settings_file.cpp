@@ -27,12 +27,15 @@ bool IsBlankText(std::string_view text) {
 // it cannot be read or is not settings text.
 std::optional<SettingsText> ReadSettingsText(const std::string& path, std::string_view unreadable) {
   const std::wstring wide = win::ToLongPath(win::WidePath(path));
+  // Broken Shift-JIS names no file.
+  if (wide.empty()) throw win::SystemFileError(unreadable, path, {"", ERROR_INVALID_NAME, {}});
   std::string bytes;
-  const win::ReadResult read =
-      wide.empty() ? win::ReadResult::Failed : win::ReadWholeFile(wide, bytes);
+  const win::ReadResult read = win::ReadWholeFile(wide, bytes);
   if (read == win::ReadResult::Missing) return std::nullopt;
-  if (read == win::ReadResult::Failed)
-    throw win::SystemFileError(unreadable, path, ::GetLastError());
+  if (read == win::ReadResult::Failed) {
+    const win::Failure failure = win::Failure::Last("ReadFile");
+    throw win::SystemFileError(unreadable, path, failure);
+  }
   std::optional<SettingsText> text = DecodeSettingsFile(bytes);
   if (!text || (!IsBlankText(text->cp932) && !SectionValues(text->cp932, kSection)))
     throw MakeFileError(kRefused, path);
@@ -88,8 +91,10 @@ void SaveSettings(const Settings& settings, const std::string& path) {
   const std::wstring wide = win::ToLongPath(win::WidePath(path));
   if (!win::ReplaceWholeFile(wide,
                              EncodeSettingsFile(old ? old->encoding : FileEncoding::kCp932, *bytes),
-                             "settings-save"))
-    throw win::SystemFileError("%s に書き込めません", path, ::GetLastError());
+                             "settings-save")) {
+    const win::Failure failure = win::Failure::Last("WriteFile");
+    throw win::SystemFileError("%s に書き込めません", path, failure);
+  }
 }
 
 }  // namespace yx::settings

@@ -53,7 +53,7 @@ class SystemDialogsImpl final : public Dialogs {
     }
     return answer == IDYES;
   }
-  bool OpenDocument(HWND owner, const std::wstring& path, DWORD& error) override {
+  bool OpenDocument(HWND owner, const std::wstring& path, win::Failure& failure) override {
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;
     run.fMask = SEE_MASK_FLAG_NO_UI;
@@ -61,7 +61,7 @@ class SystemDialogsImpl final : public Dialogs {
     run.lpFile = path.c_str();
     run.nShow = SW_SHOWNORMAL;
     if (::ShellExecuteExW(&run)) return true;
-    error = ::GetLastError();
+    failure = win::Failure::Last("ShellExecuteExW").At(path);
     return false;
   }
 };

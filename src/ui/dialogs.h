@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "win/failure.h"
+
 namespace yx::ui {
 
 class Dialogs {
@@ -23,8 +25,9 @@ class Dialogs {
   [[nodiscard]] virtual bool AskYesNo(HWND owner, const std::string& cp932_title,
                                       const std::string& cp932_text) = 0;
   // Opens a file in the program the user chose for its kind (the guide in
-  // the browser); false with the call's error.
-  [[nodiscard]] virtual bool OpenDocument(HWND owner, const std::wstring& path, DWORD& error) = 0;
+  // the browser); false with the call that failed.
+  [[nodiscard]] virtual bool OpenDocument(HWND owner, const std::wstring& path,
+                                          win::Failure& failure) = 0;
 };
 
 // The real message boxes.

@@ -2,13 +2,13 @@
 
 namespace yx::win {
 
-bool CommandProcess::Start(std::wstring command_line, DWORD& error) {
+bool CommandProcess::Start(std::wstring command_line, Failure& failure) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   UniqueFile null_device(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
                                        0, nullptr));
   if (!null_device) {
-    error = ::GetLastError();
+    failure = Failure::Last("CreateFileW").At(L"NUL");
     return false;
   }
   STARTUPINFOW startup{};
@@ -20,7 +20,7 @@ bool CommandProcess::Start(std::wstring command_line, DWORD& error) {
   if (!::CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
                         CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
                         nullptr, &startup, &started)) {
-    error = ::GetLastError();
+    failure = Failure::Last("CreateProcessW");
     return false;
   }
   process_.reset(started.hProcess);
@@ -28,7 +28,7 @@ bool CommandProcess::Start(std::wstring command_line, DWORD& error) {
   job_.reset(::CreateJobObjectW(nullptr, nullptr));
   if (job_ && !::AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
   if (::ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
-    error = ::GetLastError();
+    failure = Failure::Last("ResumeThread");
     ::TerminateProcess(process_.get(), 1);
     process_.reset();
     return false;
@@ -38,7 +38,7 @@ bool CommandProcess::Start(std::wstring command_line, DWORD& error) {
 
 CommandProcess::End CommandProcess::Wait(DWORD wait_ms, DWORD& exit_code) {
   if (!process_) return End::kNotStarted;
-  const DWORD waited = ::WaitForSingleObject(process_.get(), wait_ms);
+  const DWORD waited = wait_(process_.get(), wait_ms);
   if (waited == WAIT_FAILED) {
     exit_code = ::GetLastError();
     return End::kWaitFailed;

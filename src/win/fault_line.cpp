@@ -28,9 +28,9 @@ std::string FaultLine(std::wstring_view path, DWORD error) {
   return "PATH=" + FromWide(path) + " をバックアップできませんでした: " + ErrorReason(error);
 }
 
-FileError SystemFileError(std::string_view pattern, std::string_view path, DWORD error) {
-  return FileError(std::string(MakeFileError(pattern, path).what()) + ": " + ErrorReason(error),
-                   error);
+FileError SystemFileError(std::string_view pattern, std::string_view path, const Failure& failure) {
+  return FileError(std::string(MakeFileError(pattern, path).what()) + ": " + failure.Reason(),
+                   failure.error);
 }
 
 }  // namespace yx::win

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/file_error.h"
+#include "win/failure.h"
 
 namespace yx::win {
 
@@ -20,10 +21,14 @@ namespace yx::win {
 
 // "PATH=<path> をバックアップできませんでした: エラー <n> <system text>"
 [[nodiscard]] std::string FaultLine(std::wstring_view path, DWORD error);
+[[nodiscard]] inline std::string FaultLine(const Failure& failure) {
+  return FaultLine(failure.path, failure.error);
+}
 
-// MakeFileError's text with ": " and ErrorReason(error) after it, carrying
-// `error`: a file the program must read or write, and why it could not.
+// MakeFileError's text with ": " and the failure's reason after it,
+// carrying its error: a file the program must read or write, and why it
+// could not.
 [[nodiscard]] FileError SystemFileError(std::string_view pattern, std::string_view path,
-                                        DWORD error);
+                                        const Failure& failure);
 
 }  // namespace yx::win

@@ -157,7 +157,8 @@ std::wstring FolderKeyOfLong(std::wstring_view long_path) {
 }
 
 bool ForEachEntry(std::wstring_view folder,
-                  const std::function<bool(const WIN32_FIND_DATAW&)>& visit) {
+                  const std::function<bool(const WIN32_FIND_DATAW&)>& visit,
+                  const FindNextCall& find_next) {
   WIN32_FIND_DATAW data;
   const std::wstring pattern = ToLongPath(std::wstring(folder) + L"*");
   UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
@@ -165,7 +166,7 @@ bool ForEachEntry(std::wstring_view folder,
   if (!find) return false;
   do {
     if (!visit(data)) return true;
-  } while (::FindNextFileW(find.get(), &data));
+  } while (find_next(find.get(), &data));
   // The end of the listing, or a read that failed part way (a share that
   // dropped): the latter is no end, and what was not listed is unknown.
   const DWORD error = ::GetLastError();

@@ -42,13 +42,19 @@ namespace yx::win {
 [[nodiscard]] std::wstring LongFullPath(std::wstring_view path);
 [[nodiscard]] std::wstring FolderKeyOfLong(std::wstring_view long_path);
 
+// The call that reads a listing's next entry. Nothing under Wine makes it
+// fail part way, as a share that drops does on Windows, so tests put one that
+// does.
+using FindNextCall = std::function<BOOL(HANDLE, WIN32_FIND_DATAW*)>;
+
 // Calls `visit` for every entry of `folder` (ending in a backslash), "." and ".."
 // included, in the order the file system lists them; stops when it returns
 // false. Callers check for a cancel before each entry, the dot entries too.
 // Returns false, with the last error set, when the folder could not be
 // listed, wholly or in part.
 bool ForEachEntry(std::wstring_view folder,
-                  const std::function<bool(const WIN32_FIND_DATAW&)>& visit);
+                  const std::function<bool(const WIN32_FIND_DATAW&)>& visit,
+                  const FindNextCall& find_next = ::FindNextFileW);
 
 [[nodiscard]] inline bool IsDotEntry(const WIN32_FIND_DATAW& e) {
   const std::wstring_view n = e.cFileName;

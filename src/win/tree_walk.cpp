@@ -5,18 +5,14 @@
 
 namespace yx::win {
 DWORD TreeWalk::ListFolder(const std::wstring& folder, std::vector<Entry>& out) {
-  WIN32_FIND_DATAW data;
-  const std::wstring pattern = ToLongPath(folder + L"*");
-  UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return ::GetLastError();
-  do {
-    if (IsDotEntry(data)) continue;
-    out.push_back({data.cFileName, data.dwFileAttributes,
-                   (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow, data.ftLastWriteTime});
-  } while (::FindNextFileW(find.get(), &data));
-  const DWORD error = ::GetLastError();
-  return error == ERROR_NO_MORE_FILES ? 0 : error;
+  const bool listed = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
+    if (!IsDotEntry(e))
+      out.push_back({e.cFileName, e.dwFileAttributes,
+                     (uint64_t{e.nFileSizeHigh} << 32) | e.nFileSizeLow, e.ftLastWriteTime});
+    return true;
+  });
+  if (listed) return 0;
+  return ::GetLastError();
 }
 
 DWORD TreeWalk::ListFolderWithIds(const std::wstring& folder, std::vector<Entry>& out) {

@@ -15,7 +15,10 @@ bool IsLinkOrFile(DWORD attributes) {
 // be deleted; a living writer's cannot (it holds it unshared).
 void RemoveLeftover(const std::wstring& folder) {
   const std::wstring hold = ToLongPath(folder + kHoldName);
-  if (!::DeleteFileW(hold.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) return;
+  if (!::DeleteFileW(hold.c_str())) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return;
+  }
   std::vector<std::wstring> files;
   // Only plain files: a link put there since would lead out of the folder.
   (void)ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
@@ -104,9 +107,10 @@ bool WorkFolder::Open(const std::wstring& target, std::wstring_view prefix) {
   for (const std::wstring& folder : leftovers) RemoveLeftover(folder);
   folder_ =
       target + std::wstring(prefix) + L"." + std::to_wstring(::GetCurrentProcessId()) + L".tmp\\";
-  if (!::CreateDirectoryW(ToLongPath(folder_).c_str(), nullptr) &&
-      ::GetLastError() != ERROR_ALREADY_EXISTS)
-    return false;
+  if (!::CreateDirectoryW(ToLongPath(folder_).c_str(), nullptr)) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS) return false;
+  }
   hold_.reset(::CreateFileW(ToLongPath(folder_ + kHoldName).c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
                             nullptr));

@@ -19,8 +19,10 @@ WritingMark::WritingMark(const std::wstring& folder)
 bool IsLongBeingWritten(const std::wstring& long_folder) {
   const UniqueKernelHandle event(
       ::OpenEventW(SYNCHRONIZE, FALSE, MarkNameOfKey(FolderKeyOfLong(long_folder)).c_str()));
+  if (event) return true;
   // Denied: it is there, made by another user's run.
-  return event || ::GetLastError() == ERROR_ACCESS_DENIED;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_ACCESS_DENIED;
 }
 
 }  // namespace yx::win

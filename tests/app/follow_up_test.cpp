@@ -6,6 +6,7 @@
 
 #include "app/after_run.h"
 #include "support/form_fixture.h"
+#include "win/fault_line.h"
 
 namespace yx::test {
 namespace {
@@ -120,9 +121,10 @@ TEST(FollowUpCommand, AMissingFailingOrTalkativeCommandEndsInOneLineOrNone) {
   ending.exit_status = 2;
   ending.log_path = dir.PathA() + "log\\0105.log";
   settings::Settings s;
-  const auto follow = [&](const std::string& command) {
+  const auto follow = [&](const std::string& command,
+                          win::CommandProcess::WaitCall wait = ::WaitForSingleObject) {
     s.run_fail = command;
-    QuietEffects effects(L"", nullptr);
+    QuietEffects effects(std::wstring(), nullptr, win::CommandProcess(std::move(wait)));
     return app::FollowUpRun(ending, s, dir.PathA() + "log\\", EncodeDateTime(2001, 5, 23), effects);
   };
   std::vector<std::string> lines = follow(dir.PathA() + "無い コマンド.exe");
@@ -133,6 +135,14 @@ TEST(FollowUpCommand, AMissingFailingOrTalkativeCommandEndsInOneLineOrNone) {
   // "& rem" leaves the three arguments added after the command to a comment.
   EXPECT_EQ(follow("cmd.exe /c type \"" + dir.PathA() + "big.txt\" & rem"),
             std::vector<std::string>{});
+  // A wait that fails is no time-out: the line says so, with the reason.
+  const auto wait_fails = [](HANDLE, DWORD) -> DWORD {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  };
+  EXPECT_EQ(follow("cmd.exe /c exit 0", wait_fails),
+            std::vector<std::string>{"RUN_FAIL のコマンドの終了を待てませんでした (WAIT_FAILED): " +
+                                     win::ErrorReason(ERROR_INVALID_HANDLE)});
 }
 
 }  // namespace

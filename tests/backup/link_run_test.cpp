@@ -20,7 +20,7 @@ constexpr wchar_t kFirst[] = L"dest\\0105\\22\\0905\\Work\\";
 constexpr wchar_t kSecond[] = L"dest\\0105\\23\\0905\\Work\\";
 constexpr wchar_t kThird[] = L"dest\\0105\\24\\0905\\Work\\";
 
-std::string Tally(std::string_view line) { return "\t" + std::string(line) + "\r\n"; }
+std::string Tally(std::string_view line) { return std::string("\t").append(line).append("\r\n"); }
 
 class LinkRun : public RunTest {
  protected:
@@ -115,7 +115,8 @@ TEST_F(LinkRun, ARefusedLinkIsCopiedAndAVolumeWithoutLinksIsAskedOnce) {
     ++asked;
     if (link.ends_with(L"\\0905\\Work\\a.txt") && existing.find(L"\\22\\") != std::wstring::npos)
       return ERROR_TOO_MANY_LINKS;
-    return ::CreateHardLinkW(link.c_str(), existing.c_str(), nullptr) ? 0 : ::GetLastError();
+    if (::CreateHardLinkW(link.c_str(), existing.c_str(), nullptr)) return 0;
+    return ::GetLastError();
   };
   ASSERT_NE(RunOn(22).find("\tバックアップ正常終了"), std::string::npos);
   EXPECT_NE(RunOn(23).find(Tally("3 件をリンク、1 件 (5 B) をコピーしました")), std::string::npos);

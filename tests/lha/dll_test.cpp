@@ -19,6 +19,7 @@
 #include "support/build_paths.h"
 #include "support/temp_folder.h"
 #include "support/unix_links.h"
+#include "win/fault_line.h"
 #include "win/file_system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -339,6 +340,27 @@ TEST_F(LhaDll, WhatCannotBeReadIsNamedAndLeftOutAndEverythingElseIsArchived) {
   for (const char* name : {"a.txt", "big.bin"})
     EXPECT_EQ(stored.find(name), std::string::npos) << stored;
   EXPECT_EQ(fresh(4), one);
+}
+
+// A share that drops part way through a listing: what was not listed is
+// unknown, so the folder is named with the error, never taken as complete.
+TEST_F(LhaDll, AListingThatFailsPartWayNamesItsFolderAndFailsTheAdd) {
+  test::TempFolder t;
+  const std::wstring work = t.Path() + L"base\\Work\\";
+  for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt"}) Put(work + name, "data");
+  win::CommandOptions options;
+  int calls = 0;
+  // The listing starts with "." and "..": two of the four files are listed.
+  options.find_next = [&](HANDLE find, WIN32_FIND_DATAW* data) -> BOOL {
+    if (++calls < 4) return ::FindNextFileW(find, data);
+    ::SetLastError(ERROR_UNEXP_NET_ERR);
+    return FALSE;
+  };
+  const std::string command =
+      "a -x1 -r2 \"" + Narrow(t.Path()) + "w.lzh\" \"" + Narrow(t.Path()) + "base\\\" \"Work\\*\"";
+  const win::CommandOutcome r = win::RunCommand(command, options);
+  EXPECT_EQ(r.code, win::kSourceUnreadable);
+  EXPECT_EQ(r.message, yx::win::FaultLine(work, ERROR_UNEXP_NET_ERR) + "\r\n");
 }
 
 TEST_F(LhaDll, FolderLinksAreArchivedAsTheirFoldersAndALinkBackIsLeftOut) {

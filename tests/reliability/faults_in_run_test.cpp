@@ -228,8 +228,9 @@ TEST_F(FaultsInsideARun, ACancelSeenInsideTheSweepStopsItAtTheNextEntry) {
   for (const wchar_t* month : kExpired) {
     const bool there = dir.Exists(L"dest\\" + std::wstring(month) + L"\\01\\1200\\Work\\x.txt");
     left += there;
-    if (!there)
+    if (!there) {
       EXPECT_EQ(lines[1], "\t" + Dest() + "\\" + win::FromWide(month) + " を削除しました");
+    }
   }
   EXPECT_EQ(left, 2);
   EXPECT_EQ(lines[2], kAborted);

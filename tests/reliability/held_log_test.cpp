@@ -52,8 +52,7 @@ TEST_F(ArchiveRuns, UnfinishedArchivesOfADeadRunAreRemovedAndNothingElse) {
       "The run succeeds; the dead run's files are gone; every other file is kept.");
   const std::wstring day = L"dest\\0105\\23\\";
   const std::wstring live = std::to_wstring(::GetCurrentProcessId());
-  for (const std::wstring& name :
-       {L"010523_0900.lzh.99999996-0.tmp", L"010523_0901.lzh.99999996-1.tmp"})
+  for (const wchar_t* name : {L"010523_0900.lzh.99999996-0.tmp", L"010523_0901.lzh.99999996-1.tmp"})
     dir.WriteFile(day + name, "partial");
   const std::wstring kept[] = {L"010523_0900.lzh." + live + L"-0.tmp", L"notes.lzh.99999996-0.tmp",
                                L"010523_0900.lzh.99999996-0.tmp.txt", L"010523_0900.lzh.tmp"};

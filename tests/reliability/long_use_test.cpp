@@ -141,12 +141,15 @@ void LongUse::RunOn(const std::vector<long>& runs, int prefilled) {
         win::ToWide(day) + L"\\1200\\Work\\" + (d < first ? L"data.txt" : L"a.txt");
     const bool there = dest.contains(file);
     EXPECT_EQ(there, Kept(d, last) || d == newest_at_last_sweep) << day;
-    if (there && d < first) EXPECT_EQ(*dest.at(file).bytes, TestNow(d));
+    if (there && d < first) {
+      EXPECT_EQ(*dest.at(file).bytes, TestNow(d));
+    }
     // A day goes with a line of its own or with its month's line (a month
     // may go whole on a later run, after some of its days went singly).
-    if (!there)
+    if (!there) {
       EXPECT_GE(logged.count(day) + logged.count(day.substr(0, 4)), 1u)
           << day << " gone, but not logged";
+    }
   }
   for (const auto& [path, times] : logged) {
     EXPECT_EQ(times, 1) << path << " logged " << times << " times";

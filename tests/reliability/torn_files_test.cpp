@@ -64,9 +64,10 @@ class FullDisk : public UnattendedTest {
     dir.MakeFolder(L"log");
   }
   void TearDown() override {
-    if (mounted_)
+    if (mounted_) {
       EXPECT_TRUE(RunUnixTool(L"Z:\\usr\\bin\\umount", L"-l \"" + mount_point_ + L"\"",
                               [&] { return dir.Exists(L"hidden-by-mount"); }));
+    }
   }
   // Writes a filler file until the disk is full.
   void Fill() {

@@ -167,7 +167,7 @@ TEST_F(RestoreWindowTest, VerifyNamesTheFileThatNoLongerHoldsWhatWasBackedUp) {
   dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\b.txt", "b");
   catalog::Catalog kept;
   kept.run.id = "260105_0905";
-  kept.entries = {{u"Work", true},
+  kept.entries = {{.path = u"Work", .folder = true, .hash = {}},
                   {u"Work\\a.txt", false, false, 0x20, 6, 1, 0, catalog::HashOf("backed")},
                   {u"Work\\b.txt", false, false, 0x20, 1, 1, 0, catalog::HashOf("b")}};
   ASSERT_TRUE(backup::WriteCatalogFile(dir.Path() + L"dest\\2601\\05\\0905.catalog", kept));

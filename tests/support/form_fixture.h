@@ -44,7 +44,7 @@ class FakeDialogs final : public ui::Dialogs {
     shown.push_back({"question", title, text, win::ToWide(text), ::GetFocus()});
     return answer_yes;
   }
-  bool OpenDocument(HWND, const std::wstring& path, DWORD&) override {
+  bool OpenDocument(HWND, const std::wstring& path, win::Failure&) override {
     shown.push_back({"document", "", win::FromWide(path), path, ::GetFocus()});
     return true;
   }
@@ -58,7 +58,7 @@ class RecordedEffects final : public app::AfterRunEffects {
   int finished = 0;     // commands waited for
   DWORD exit_code = 0;  // what each command ends with
 
-  bool StartCommand(const std::wstring& command_line, DWORD&) override {
+  bool StartCommand(const std::wstring& command_line, win::Failure&) override {
     commands.push_back(command_line);
     return true;
   }

@@ -40,11 +40,11 @@ TEST(CommandProcess, ATimedOutCommandIsEndedWithWhatItStarted) {
   self.resize(::GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
   ::SetEnvironmentVariableW(kChildVariable, std::to_wstring(::GetCurrentProcessId()).c_str());
   CommandProcess command;
-  DWORD error = 0;
+  Failure failure;
   ASSERT_TRUE(command.Start(L"cmd.exe /c \"\"" + self +
                                 L"\" --gtest_filter=CommandProcessChild.HoldsItsMutexUntilEnded\"",
-                            error))
-      << error;
+                            failure))
+      << failure.Text();
   ::SetEnvironmentVariableW(kChildVariable, nullptr);
   ASSERT_EQ(::WaitForSingleObject(started.get(), 30000), WAIT_OBJECT_0) << "the child never ran";
   const UniqueKernelHandle held(::OpenMutexW(SYNCHRONIZE, FALSE, Name(L"held").c_str()));
