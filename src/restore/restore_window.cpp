@@ -419,8 +419,8 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
     return answer;
   };
   job->progress = [this](size_t done, size_t total) {
-    progress_.total = total;
-    progress_.done = done;
+    progress_.total = static_cast<int32_t>(total);
+    progress_.files_done = static_cast<int32_t>(done);
     return !abort_;
   };
   StartGauge();
@@ -486,8 +486,8 @@ void RestoreWindow::VerifySelected() {
       [this, &backup, summary, destination = destination_] {
         ReadOnce read;
         *summary = VerifyBackup(backup, read, [this](size_t done, size_t total) {
-          progress_.total = total;
-          progress_.done = done;
+          progress_.total = static_cast<int32_t>(total);
+          progress_.files_done = static_cast<int32_t>(done);
           return !abort_;
         });
       },
@@ -526,8 +526,7 @@ void RestoreWindow::ReportVerify(const VerifySummary& summary) {
 }
 
 void RestoreWindow::StartGauge() {
-  progress_.done = 0;
-  progress_.total = 0;
+  progress_.Begin();
   Gauge.SetText(L"");
   Gauge.SetProgress(0);
   ::ShowWindow(Gauge.Handle(), SW_SHOW);
@@ -537,7 +536,7 @@ void RestoreWindow::StartGauge() {
 void RestoreWindow::EndGauge(bool cancelled) {
   ::KillTimer(hwnd_, kGaugeTimer);
   // The bar stays, full, saying how it ended, until the next job.
-  Gauge.SetMaxValue(static_cast<int32_t>(std::max<size_t>(progress_.total, 1)));
+  Gauge.SetMaxValue(std::max<int32_t>(progress_.total, 1));
   Gauge.SetProgress(Gauge.MaxValue());
   Gauge.SetText(win::ToWide(cancelled ? "中止" : "完了"));
 }
@@ -642,8 +641,8 @@ LRESULT RestoreWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_TIMER:
       if (wp == kGaugeTimer) {
-        Gauge.SetMaxValue(static_cast<int32_t>(progress_.total));
-        Gauge.SetProgress(static_cast<int32_t>(progress_.done));
+        Gauge.SetMaxValue(std::max<int32_t>(progress_.total, 0));
+        Gauge.SetProgress(progress_.files_done);
       }
       return 0;
     case WM_CLOSE:

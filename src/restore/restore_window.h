@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/progress_state.h"
 #include "restore/backup_tree.h"
 #include "restore/destination.h"
 #include "restore/program.h"
@@ -81,9 +82,6 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   using ShownPtr = std::shared_ptr<const Shown>;
   // What a restore or a verification has done: written by its thread, shown
   // by the window's timer.
-  struct Progress {
-    std::atomic<size_t> done{0}, total{0};
-  };
   void CreateControls();
   // From its catalog, or walked when it has none that reads.
   static ShownPtr ReadShown(const FoundBackup& backup);
@@ -136,7 +134,7 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   bool busy_ = false;
   bool closing_ = false;
   std::atomic<bool> abort_{false};
-  Progress progress_;
+  ProgressState progress_;
   HWND hwnd_ = nullptr;
   std::optional<RECT> laid_out_;  // the client area Layout last placed the controls in
   int laid_out_dpi_ = 0;
