@@ -9,6 +9,7 @@
 #include "restore/copy_backup.h"
 #include "win/failure.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 #include "win/text.h"
 #include "win/whole_file.h"
 #include "win/writing_mark.h"
@@ -64,7 +65,7 @@ const FoundBackup* Destination::Find(std::string_view id) const {
 }
 
 Destination ScanDestination(const std::wstring& root_in, const std::wstring& log_dir,
-                            FileAccess& access) {
+                            FileAccess& access, const std::atomic<bool>* stop) {
   Destination d;
   d.root = win::FullPath(root_in);
   if (d.root.empty() || d.root.back() != L'\\') d.root += L'\\';
@@ -86,10 +87,13 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
   std::wstring long_root = win::LongFullPath(d.root);
   if (long_root.empty() || long_root.back() != L'\\') long_root += L'\\';
   for (const std::string& month : months) {
+    if (stop && *stop) break;
     if (!backup::IsMonthFolderName(month)) continue;
     std::vector<std::string> days;
     (void)Names(access, d.root + win::ToWide(month) + L"\\", true, days);
     for (const std::string& day : days) {
+      win::PausePoint("restore-list-day");
+      if (stop && *stop) break;
       const std::wstring day_folder = d.root + win::ToWide(month + "\\" + day + "\\");
       std::vector<std::string> times, files;
       (void)access.List(day_folder, [&](const WIN32_FIND_DATAW& e) {
