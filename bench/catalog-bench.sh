@@ -44,24 +44,25 @@ source "$root/bench/year.sh"
 year_tree
 src=$(winpath "$scratch/src/Work")
 
-# The copies: each pair side by side, the destinations made fresh, ROUNDS
-# times, the order of each pair swapped every round, the source read and
-# the disk's pending writes flushed before each run (the run made first
-# in a round was the slower in most rounds, whatever its kind: the other
-# helpers' work pushes the tree out of the system's cache). The medians
-# are shown, and the median of each round's own ratio: the machine's load
-# moves a round by more than the goals allow.
+# The copies: each pair side by side, ROUNDS times, the order of each pair
+# swapped every round, the source read and the disk's pending writes
+# flushed before each run, and every round's destinations new ones, all
+# removed at the end (the run made first in a round was the slower in most
+# rounds, whatever its kind, while each round removed the last one's trees
+# first: the file system creates files slowly for a while after a large
+# deletion). The medians are shown, and the median of each round's own
+# ratio: the machine's load moves a round by more than the goals allow.
 rounds=${ROUNDS:-5}
 median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
 copy_run() {  # plain|kept, the backup's time folder, the earlier one or none
-  local to=$(winpath "$scratch/$1")\\2501\\01
+  local to=$(winpath "$scratch/$1$round")\\2501\\01
   find "$scratch/src" -type f -exec cat {} + >/dev/null
   sync
   run copy "$to\\$2" "$src" ${3:+"$to\\$3"} $([[ $1 == kept ]] && echo --catalog) | field s
 }
 fp=() fk=() lp=() lk=() first_ratios=() linked_ratios=()
+rm -rf "$scratch"/plain* "$scratch"/kept*
 for ((round = 1; round <= rounds; round++)); do
-  rm -rf "$scratch/plain" "$scratch/kept"
   if ((round % 2)); then
     fp+=("$(copy_run plain 0000)") fk+=("$(copy_run kept 0000)")
     lp+=("$(copy_run plain 0001 0000)") lk+=("$(copy_run kept 0001 0000)")
@@ -76,9 +77,9 @@ for ((round = 1; round <= rounds; round++)); do
 done
 first_plain=$(median "${fp[@]}") first_kept=$(median "${fk[@]}")
 linked_plain=$(median "${lp[@]}") linked_kept=$(median "${lk[@]}")
-catalog_bytes=$(stat -c %s "$scratch/kept/2501/01/0000.catalog")
+catalog_bytes=$(stat -c %s "$scratch/kept1/2501/01/0000.catalog")
 
-backup=$(winpath "$scratch/kept/2501/01/0000")
+backup=$(winpath "$scratch/kept1/2501/01/0000")
 run readloop "$backup" >/dev/null
 loop=$(run readloop "$backup" | field s)
 verify=$(run verify "$backup" | field s)
@@ -87,7 +88,7 @@ hashloop=$(run hashloop "$backup" | field s)
 year_of_backups
 year=$scratch/year
 # The catalogs of this build, each day's its own file as a run writes it.
-year_catalogs "$scratch/kept/2501/01/0001.catalog"
+year_catalogs "$scratch/kept1/2501/01/0001.catalog"
 list_line=$(run list "$(winpath "$year")" 'Work\folder150\file050.dat')
 mkdir -p "$scratch/program"
 cp "$build/dist/YorudexRestore.exe" "$scratch/program/"
@@ -114,3 +115,5 @@ printf '%-34s %10s %10s\n' "365 backups: list (s)" "$(echo "scale=1; $walk * 365
 printf '%-34s %10s\n' "versions of one file (s)" "$(echo "$list_line" | field versions_s) ($(echo "$list_line" | field versions) found)"
 printf '%-34s %10s\n' "peak memory of list+versions (MB)" "$(echo "$list_line" | field peak_mb)"
 printf '%-34s %10s\n' "/LIST from outside (s)" "$slash_list"
+# The first round's destinations stay, as one round's did before.
+for ((round = 2; round <= rounds; round++)); do rm -rf "$scratch/plain$round" "$scratch/kept$round"; done
