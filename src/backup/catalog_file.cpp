@@ -37,7 +37,7 @@ bool WriteRunCatalog(const std::wstring& backup, catalog::Catalog& catalog,
 ReadCatalog ReadCatalogFile(const std::wstring& path) {
   ReadCatalog read;
   std::string bytes;
-  switch (win::ReadWholeFile(win::ToLongPath(path), bytes)) {
+  switch (win::ReadWholeFile(win::ToLongPath(path), bytes, win::Links::kRefused)) {
     case win::ReadResult::Missing:
       return read;
     case win::ReadResult::Failed:

@@ -2,9 +2,10 @@
 
 #include "backup/catalog_file.h"
 #include "win/fault_line.h"
+#include "win/file_system.h"
+#include "win/own_file.h"
 #include "win/text.h"
 #include "win/whole_file.h"
-#include "win/file_system.h"
 
 namespace yx::restore {
 namespace {
@@ -14,18 +15,24 @@ std::string SetAside(const std::wstring& file, std::string_view why) {
          "。この目録は使わず、バックアップを直接読みます。";
 }
 
+std::string SetAside(const std::wstring& file, const win::Failure& failure) {
+  // What a link leads to may be any file, one written to be trusted.
+  return SetAside(file, failure.error == win::kReachedThroughLink ? "リンクのため読みません"
+                                                                  : failure.Reason());
+}
+
 // The whole catalog file's bytes; false (with `set_aside` said when it
 // exists) when there is none to read.
 bool CatalogBytes(const std::wstring& backup, std::string& bytes, std::string& set_aside) {
   const std::wstring file = backup::CatalogFileOf(backup);
-  switch (win::ReadWholeFile(win::ToLongPath(file), bytes)) {
+  switch (win::ReadWholeFile(win::ToLongPath(file), bytes, win::Links::kRefused)) {
     case win::ReadResult::Read:
       return true;
     case win::ReadResult::Missing:
       return false;
     case win::ReadResult::Failed: {
       const win::Failure failure = win::Failure::Last("ReadFile");
-      set_aside = SetAside(file, failure.Reason());
+      set_aside = SetAside(file, failure);
       return false;
     }
   }
@@ -41,7 +48,7 @@ CatalogNote ReadCatalogRun(FileAccess& access, const std::wstring& backup) {
   if (!access.ReadStart(file, catalog::kHeadBytes, bytes)) {
     const win::Failure failure = win::Failure::Last("ReadFile");
     if (failure.error != ERROR_FILE_NOT_FOUND && failure.error != ERROR_PATH_NOT_FOUND)
-      note.set_aside = SetAside(file, failure.Reason());
+      note.set_aside = SetAside(file, failure);
     return note;
   }
   catalog::Run run;
