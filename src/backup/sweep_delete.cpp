@@ -60,18 +60,6 @@ bool Cancelled(const std::atomic<bool>* cancel_requested) {
   return cancel_requested != nullptr && *cancel_requested;
 }
 
-// Why the file at `path` must not be deleted as it stands: it is another
-// file reached through a link, or it cannot be opened to ask, and is not
-// deleted blind. ERROR_SUCCESS when it is the file itself.
-DWORD LeadsElsewhere(std::wstring_view path) {
-  const std::wstring own = win::ToLongPath(path);
-  win::UniqueFile file(::CreateFileW(own.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) return ::GetLastError();
-  return win::ReachedThroughLink(file.get(), own) ? ERROR_NOT_SUPPORTED : ERROR_SUCCESS;
-}
-
 }  // namespace
 
 DWORD DeleteBackupFile(std::wstring_view path) {
@@ -82,7 +70,10 @@ DWORD DeleteBackupFile(std::wstring_view path) {
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
   }
   if ((listed & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    if (const DWORD elsewhere = LeadsElsewhere(path); elsewhere != ERROR_SUCCESS) return elsewhere;
+    // Another file reached through a link, or one that cannot be opened to
+    // ask, is not deleted blind.
+    if (const DWORD own = win::CheckOwnFile(path); own != ERROR_SUCCESS)
+      return own == win::kReachedThroughLink ? ERROR_NOT_SUPPORTED : own;
   }
   if (::DeleteFileW(long_path.c_str())) return ERROR_SUCCESS;
   const DWORD denied = ::GetLastError();
