@@ -105,7 +105,6 @@ TEST_F(CatalogListing, ACatalogThatIsALinkIsNeverReadNorTrusted) {
   if (!links.Make(UnixPath(Catalog(24)), UnixPath(dir.Path() + L"elsewhere\\0905.catalog"),
                   Catalog(24)))
     GTEST_SKIP() << "no symbolic links here";
-
   CountingAccess access;
   const restore::Destination d = Scan(access);
   ASSERT_EQ(d.backups.size(), 3u);
