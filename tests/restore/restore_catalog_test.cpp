@@ -126,5 +126,24 @@ TEST_F(CatalogListing, ACatalogThatIsALinkIsNeverReadNorTrusted) {
       dir.Path() + L"dest\\0105\\23\\0905\\Work\\");
 }
 
+TEST_F(CatalogListing, VerificationReadsNoFileThroughALinkInsideABackup) {
+  // The newest backup's copy made a link to the source file: the bytes the
+  // catalog vouches for, yet nothing a restore would give back.
+  const std::wstring copy = dir.Path() + L"dest\\0105\\24\\0905\\Work\\d1\\f2.txt";
+  ASSERT_TRUE(::DeleteFileW(copy.c_str()));
+  UnixLinks links;
+  if (!links.Make(UnixPath(copy), UnixPath(dir.Path() + L"src\\Work\\d1\\f2.txt"), copy))
+    GTEST_SKIP() << "no symbolic links here";
+  CountingAccess access;
+  const restore::Destination d = Scan(access);
+  restore::ReadOnce read;
+  const restore::VerifySummary verified = restore::VerifyBackup(d.backups[0], read);
+  EXPECT_EQ(verified.unreadable, 1u);
+  EXPECT_EQ(verified.intact, 11u);
+  ASSERT_EQ(verified.differences.size(), 1u);
+  EXPECT_NE(verified.differences[0].find("Work\\d1\\f2.txt: 読めません: "), std::string::npos)
+      << verified.differences[0];
+}
+
 }  // namespace
 }  // namespace yx::test
