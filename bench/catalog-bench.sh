@@ -79,18 +79,19 @@ if [[ ! -f $year.ready ]]; then
   echo "making 365 backups with hard links (minutes)" >&2
   rm -rf "$year"
   python3 - "$scratch/kept/2501/01/0001" "$year" <<'PY'
-import datetime, os, shutil, subprocess, sys
+import datetime, os, subprocess, sys
 backup, year = sys.argv[1], sys.argv[2]
 day = datetime.date(2025, 1, 1)
 for _ in range(365):
     folder = os.path.join(year, day.strftime("%y%m"), day.strftime("%d"))
     os.makedirs(folder)
     subprocess.run(["cp", "-al", backup, os.path.join(folder, "0905")], check=True)
-    shutil.copy(backup + ".catalog", os.path.join(folder, "0905.catalog"))
     day += datetime.timedelta(days=1)
 PY
   touch "$year.ready"
 fi
+# The catalogs of this build, each day's its own file as a run writes it.
+for day in "$year"/*/*/; do cp "$scratch/kept/2501/01/0001.catalog" "$day/0905.catalog"; done
 list_line=$(run list "$(winpath "$year")" 'Work\folder150\file050.dat')
 mkdir -p "$scratch/program"
 cp "$build/dist/YorudexRestore.exe" "$scratch/program/"

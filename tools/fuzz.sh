@@ -37,9 +37,12 @@ seed() {
         { printf '\x10\x20'; for i in $(seq 1 400); do printf 'backup folder %d of the settings window\r\n' $((i % 37)); done; } > "$dir/text"
         { printf '\x01\xe0'; head -c 20000 /dev/zero; } > "$dir/zeros"
         { printf '\x7f\x41'; head -c 12000 /dev/urandom; } > "$dir/random" ;;
-    # Two entries (a folder and a file below it), read as the body of a catalog.
+    # Two entries (a folder and a file below it), read as the body of a
+    # catalog of version 1, and as one block of version 2 (creation times).
     catalog_read) { printf '\x02\x00\x04Work\x01\x10\x02\x04\x06\\a.txt\x00\x20\x00\x05'
-        head -c 16 /dev/zero; } > "$dir/two" ;;
+        head -c 16 /dev/zero; } > "$dir/two"
+        { printf '\x00\x00\x04Work\x01\x10\x02\x00\x04\x06\\a.txt\x08\x20\x00\x02\x05'
+        head -c 16 /dev/zero; } > "$dir/block" ;;
     # Every header level and method: the shared samples, read where they lie,
     # and the kinds of other systems they lack, built from their bytes.
     lha_read) find "$(tools/samples-dir.sh)" -type f -size -64k ! -name 'README*' \

@@ -40,8 +40,12 @@ bool CatalogArchive(const std::wstring& archive, catalog::Catalog& kept, std::st
     e.path.assign(path.begin(), path.end());
     e.folder = a.header.IsDirectory();
     e.attributes = lha::win::AttributesOf(a.header) | (e.folder ? FILE_ATTRIBUTE_DIRECTORY : 0);
-    const FILETIME written = lha::win::TimesOf(a.header).write;
-    e.modified = uint64_t{written.dwHighDateTime} << 32 | written.dwLowDateTime;
+    const lha::win::EntryTimes times = lha::win::TimesOf(a.header);
+    const auto value = [](const FILETIME& t) {
+      return uint64_t{t.dwHighDateTime} << 32 | t.dwLowDateTime;
+    };
+    e.modified = value(times.write);
+    if (times.creation) e.created = value(*times.creation);
     e.locator = i;
     if (!e.folder) {
       e.size = a.header.original_size;

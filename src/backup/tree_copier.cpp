@@ -44,6 +44,7 @@ catalog::Entry CatalogEntry(std::u16string path, const win::TreeWalk::Entry& fro
   e.attributes = from.attributes;
   e.size = e.folder ? 0 : from.size;
   e.modified = TimeValue(from.last_write);
+  e.created = TimeValue(from.created);
   return e;
 }
 

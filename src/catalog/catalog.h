@@ -3,18 +3,30 @@
 // backup holds with its size, last-write time, attributes, whether the run
 // copied it or linked it to an earlier copy, and the hash of its bytes.
 //
-// On disk (version 1), little-endian, varints as in catalog_bytes.h:
+// On disk (version 2), little-endian, varints as in catalog_bytes.h:
 //   "YXCT", version byte,
 //   head: varint length, then the run (id, kind, sources, outcome, counts),
 //   XXH3-64 of everything before it (8 bytes): the list of backups reads
 //   only this far;
-//   varint count of entries, then the entries sorted by path (UTF-16 code
-//   units), each path front-coded against the one before (varint bytes
-//   shared, varint length and WTF-8 bytes of the rest), a flag byte (folder,
-//   linked, located), varint attributes, the last-write time as a zigzag
-//   varint difference from the entry before, and for a file its size
-//   (varint), its hash (16 bytes) and in an archive its header's offset;
-//   XXH3-64 of everything before it (8 bytes).
+//   index: varint length, then the varint count of blocks and for each its
+//   first path (front-coded against the block before's first path: varint
+//   bytes shared, varint length and WTF-8 bytes of the rest), its varint
+//   length and its XXH3-64 (8 bytes); XXH3-64 of the index (8 bytes);
+//   the blocks, one after the other to the end of the file, each up to 256
+//   entries, paths front-coded from an empty one so that a block reads
+//   alone: a flag byte (folder, linked, located), varint attributes, the
+//   last-write time as a zigzag varint difference from the entry before
+//   (from 0 in a block's first), the creation time (varint: 0 unknown, else
+//   one more than the zigzag difference from the last-write time), and for a
+//   file its size (varint), its hash (16 bytes) and in an archive its
+//   header's offset.
+// Entries stand in the order of their WTF-8 paths with ASCII letters as
+// capitals, then of the paths as they are: every spelling of a name the
+// restore takes for one stands together, so a lookup whatever the case reads
+// the index and one block (two where they straddle an edge).
+// Version 1, still read: the same head, then a varint count and every entry
+// (without creation time) front-coded in one run sorted by UTF-16 code
+// units, and XXH3-64 of the whole file.
 // A catalog that fails any check is refused whole: its backup is then read
 // as if it had none.
 #include <cstdint>
@@ -27,7 +39,7 @@
 
 namespace yx::catalog {
 
-inline constexpr uint8_t kVersion = 1;
+inline constexpr uint8_t kVersion = 2;
 
 enum class Kind : uint8_t { kCopy, kArchive };
 enum class Outcome : uint8_t { kDone, kCancelled, kFailed };
@@ -50,8 +62,9 @@ struct Entry {
   uint32_t attributes = 0;
   uint64_t size = 0;
   uint64_t modified = 0;  // FILETIME
+  uint64_t created = 0;   // FILETIME; 0 when not known
   uint64_t locator = 0;   // an archive's: the offset of the entry's header
-  Hash128 hash;           // of a file's bytes as the backup holds them
+  Hash128 hash{};         // of a file's bytes as the backup holds them
   friend bool operator==(const Entry&, const Entry&) = default;
 };
 
@@ -70,8 +83,8 @@ enum class Refusal {
   kForeignPath,   // names a path outside its backup, or a name Windows forbids
 };
 
-// The catalog's bytes; the entries are sorted here.
-[[nodiscard]] std::string Encode(Catalog catalog);
+// The catalog's bytes, in the current version; the entries are sorted here.
+[[nodiscard]] std::string Encode(const Catalog& catalog);
 
 // The run alone, from the first bytes of a catalog: kHeadBytes hold it for
 // any ordinary run; a head beyond them (sources of very long names) reads as
@@ -85,6 +98,19 @@ inline constexpr size_t kHeadBytes = 4096;
 // `found` is empty when the catalog lacks the path.
 [[nodiscard]] Refusal FindIn(std::string_view bytes, std::u16string_view path,
                              std::optional<Entry>& found);
+
+// Where a lookup reads a catalog from, a piece at a time: its file, without
+// reading the rest of it.
+class Source {
+ public:
+  virtual ~Source() = default;
+  [[nodiscard]] virtual uint64_t Size() const = 0;
+  // `size` bytes at `offset`, both within Size(); false when they do not read.
+  [[nodiscard]] virtual bool Read(uint64_t offset, size_t size, std::string& bytes) = 0;
+};
+// The same lookup reading the head, the index and the one block the path
+// lies in (a version 1 catalog whole). A source that fails reads as kDamaged.
+[[nodiscard]] Refusal FindIn(Source& source, std::u16string_view path, std::optional<Entry>& found);
 
 // One line for the user: why a catalog was set aside (CP932).
 [[nodiscard]] std::string RefusalText(Refusal refusal);

@@ -28,7 +28,8 @@ struct CatalogNote {
 [[nodiscard]] std::optional<catalog::Catalog> ReadBackupCatalog(const std::wstring& backup,
                                                                 std::string& set_aside);
 
-// One path's entry in the catalog of `backup`, without building the rest;
+// One path's entry in the catalog of `backup`, read from its head, its index
+// and the block the path lies in (a version 1 catalog is read whole);
 // nothing, with `set_aside` empty, when the catalog lacks the path. False
 // when there is no catalog that reads.
 [[nodiscard]] bool FindInCatalog(const std::wstring& backup, std::u16string_view path,

@@ -8,7 +8,8 @@ DWORD TreeWalk::ListFolder(const std::wstring& folder, std::vector<Entry>& out) 
   const bool listed = ForEachEntry(folder, [&](const WIN32_FIND_DATAW& e) {
     if (!IsDotEntry(e))
       out.push_back({e.cFileName, e.dwFileAttributes,
-                     (uint64_t{e.nFileSizeHigh} << 32) | e.nFileSizeLow, e.ftLastWriteTime});
+                     (uint64_t{e.nFileSizeHigh} << 32) | e.nFileSizeLow, e.ftLastWriteTime, 0,
+                     e.ftCreationTime});
     return true;
   });
   if (listed) return 0;
@@ -33,12 +34,12 @@ DWORD TreeWalk::ListFolderWithIds(const std::wstring& folder, std::vector<Entry>
       const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes);
       const std::wstring_view name(info->FileName, info->FileNameLength / sizeof(wchar_t));
       if (name != L"." && name != L"..") {
-        const auto time = static_cast<uint64_t>(info->LastWriteTime.QuadPart);
-        out.push_back({std::wstring(name),
-                       info->FileAttributes,
-                       static_cast<uint64_t>(info->EndOfFile.QuadPart),
-                       {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)},
-                       static_cast<uint64_t>(info->FileId.QuadPart)});
+        const auto time = [](const LARGE_INTEGER& t) {
+          return FILETIME{static_cast<DWORD>(t.QuadPart), static_cast<DWORD>(t.QuadPart >> 32)};
+        };
+        out.push_back({std::wstring(name), info->FileAttributes,
+                       static_cast<uint64_t>(info->EndOfFile.QuadPart), time(info->LastWriteTime),
+                       static_cast<uint64_t>(info->FileId.QuadPart), time(info->CreationTime)});
       }
       if (info->NextEntryOffset == 0) break;
       bytes += info->NextEntryOffset;

@@ -70,6 +70,7 @@ class TreeWalk {
     uint64_t size = 0;
     FILETIME last_write{};
     uint64_t id = 0;  // the file's index on its volume, when listed with ids; 0 unknown
+    FILETIME created{};
     [[nodiscard]] bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     [[nodiscard]] bool IsLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
   };

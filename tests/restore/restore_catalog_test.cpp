@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "backup/catalog_file.h"
+#include "restore/catalog_view.h"
 #include "restore/destination.h"
 #include "restore/verify.h"
+#include "support/catalog_v1.h"
 #include "support/run_fixture.h"
 #include "support/unix_links.h"
 
@@ -67,6 +69,33 @@ TEST_F(CatalogListing, ListsEveryBackupFromItsCatalogWithoutEnteringOne) {
   EXPECT_FALSE(found->folder);
 }
 
+TEST_F(CatalogListing, ACatalogOfThePreviousVersionListsBrowsesAndGivesVersions) {
+  backup::ReadCatalog read = backup::ReadCatalogFile(Catalog(22));
+  ASSERT_EQ(read.state, backup::CatalogState::kRead);
+  // What a run keeps: every file's creation time, which the restore sets.
+  const catalog::Entry* file = read.catalog.Find(u"Work\\d1\\f2.txt");
+  ASSERT_TRUE(file);
+  EXPECT_NE(file->created, 0u);
+  for (catalog::Entry& e : read.catalog.entries) e.created = 0;
+  dir.WriteFile(Catalog(22).substr(dir.Path().size()), test::CatalogVersion1(read.catalog));
+
+  CountingAccess access;
+  const restore::Destination d = Scan(access);
+  ASSERT_EQ(d.backups.size(), 3u);
+  ASSERT_TRUE(d.backups[2].catalog.run);
+  EXPECT_EQ(d.backups[2].catalog.run->files, 9u);
+  std::string set_aside;
+  const std::optional<catalog::Catalog> browsed =
+      restore::ReadBackupCatalog(d.backups[2].path, set_aside);
+  ASSERT_TRUE(browsed) << set_aside;
+  EXPECT_EQ(*browsed, read.catalog);
+  std::optional<restore::StoredEntry> found;
+  ASSERT_TRUE(restore::FindInCatalog(d.backups[2].path, u"work\\D1\\f2.txt", found, set_aside));
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->path, u"Work\\d1\\f2.txt");
+  EXPECT_EQ(found->created, 0u);
+}
+
 TEST_F(CatalogListing, ADamagedLaterOrForeignCatalogIsSetAsideAndNeverUsed) {
   dir.WriteFile(Catalog(22).substr(dir.Path().size()), "YXCT\x01 cut short");
   backup::ReadCatalog later = backup::ReadCatalogFile(Catalog(23));
@@ -76,7 +105,7 @@ TEST_F(CatalogListing, ADamagedLaterOrForeignCatalogIsSetAsideAndNeverUsed) {
   dir.WriteFile(Catalog(23).substr(dir.Path().size()), bytes);
   backup::ReadCatalog foreign = backup::ReadCatalogFile(Catalog(24));
   foreign.catalog.entries.push_back(
-      {u"..\\..\\Windows\\evil.dll", false, false, 0x20, 1, 1, 0, {}});
+      {u"..\\..\\Windows\\evil.dll", false, false, 0x20, 1, 1, 1, 0, {}});
   ASSERT_TRUE(backup::WriteCatalogFile(Catalog(24), foreign.catalog));
 
   CountingAccess access;

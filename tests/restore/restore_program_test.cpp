@@ -209,7 +209,7 @@ TEST_F(RestoreProgramTest, VerifyNamesEveryFileThatDiffersFromTheCatalogInBothMo
   ASSERT_EQ(archived.state, backup::CatalogState::kRead);
   std::erase_if(archived.catalog.entries,
                 [](const catalog::Entry& e) { return e.path == u"Work\\hidden.txt"; });
-  archived.catalog.entries.push_back({u"Work\\gone.txt", false, false, 0x20, 1, 1, 0, {}});
+  archived.catalog.entries.push_back({u"Work\\gone.txt", false, false, 0x20, 1, 1, 1, 0, {}});
   ASSERT_TRUE(backup::WriteCatalogFile(backup::CatalogFileOf(lzh), archived.catalog));
   size_t at = 0;
   {

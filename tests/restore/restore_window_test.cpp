@@ -168,8 +168,8 @@ TEST_F(RestoreWindowTest, VerifyNamesTheFileThatNoLongerHoldsWhatWasBackedUp) {
   catalog::Catalog kept;
   kept.run.id = "260105_0905";
   kept.entries = {{.path = u"Work", .folder = true, .hash = {}},
-                  {u"Work\\a.txt", false, false, 0x20, 6, 1, 0, catalog::HashOf("backed")},
-                  {u"Work\\b.txt", false, false, 0x20, 1, 1, 0, catalog::HashOf("b")}};
+                  {u"Work\\a.txt", false, false, 0x20, 6, 1, 1, 0, catalog::HashOf("backed")},
+                  {u"Work\\b.txt", false, false, 0x20, 1, 1, 1, 0, catalog::HashOf("b")}};
   ASSERT_TRUE(backup::WriteCatalogFile(dir.Path() + L"dest\\2601\\05\\0905.catalog", kept));
   dir.WriteFile(L"program\\Yorudex.INI", "[Backup]\r\nTO=" + dir.PathA() + "dest\r\n");
   restore::RestoreWindow window(
