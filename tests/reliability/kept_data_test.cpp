@@ -97,11 +97,8 @@ TEST_F(KeptData, AFullDestinationLeavesNoTornFileUnderItsName) {
       "The large file is named in the log with the system's reason and is not in the backup, "
       "not even in part; each small file is there whole or, when its copy met the full disk "
       "beside the large one's, named in the log and absent; the outcome is the failure line.");
-  const std::wstring disk = BuildPath(L"small-disk\\");
-  ULARGE_INTEGER total{};
-  if (!::GetDiskFreeSpaceExW(disk.c_str(), nullptr, &total, nullptr) || total.QuadPart > 4u << 20)
-    GTEST_SKIP() << "no small file system mounted at " << win::FromWide(disk)
-                 << " (mounting needs root)";
+  const std::wstring disk = SmallDisk();
+  if (disk.empty()) GTEST_SKIP() << "no small file system mounted (mounting needs root)";
   const std::wstring dest = disk + L"dest\\";
   RemoveTree(dest);
   ASSERT_TRUE(win::CreateFolderTree(dest));
