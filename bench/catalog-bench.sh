@@ -39,22 +39,8 @@ winpath() { winepath -w "$1" 2>/dev/null; }
 run() { wine "$driver" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p"; }
 
-if [[ ! -f $scratch/src.ready ]]; then
-  echo "making the tree" >&2
-  rm -rf "$scratch/src"
-  python3 - "$scratch/src/Work" <<'PY'
-import os, random, sys
-rng = random.Random(20261208)
-block = os.urandom(3000)
-for d in range(200):
-    folder = os.path.join(sys.argv[1], f"folder{d:03d}")
-    os.makedirs(folder)
-    for f in range(100):
-        with open(os.path.join(folder, f"file{f:03d}.dat"), "wb") as out:
-            out.write(block[:rng.randint(200, 3000)])
-PY
-  touch "$scratch/src.ready"
-fi
+source "$root/bench/year.sh"
+year_tree
 src=$(winpath "$scratch/src/Work")
 
 # The copies: each pair side by side, the destinations made fresh.
@@ -73,25 +59,10 @@ loop=$(run readloop "$backup" | field s)
 verify=$(run verify "$backup" | field s)
 hashloop=$(run hashloop "$backup" | field s)
 
-# The year: the linked backup and its catalog, once a day.
+year_of_backups
 year=$scratch/year
-if [[ ! -f $year.ready ]]; then
-  echo "making 365 backups with hard links (minutes)" >&2
-  rm -rf "$year"
-  python3 - "$scratch/kept/2501/01/0001" "$year" <<'PY'
-import datetime, os, subprocess, sys
-backup, year = sys.argv[1], sys.argv[2]
-day = datetime.date(2025, 1, 1)
-for _ in range(365):
-    folder = os.path.join(year, day.strftime("%y%m"), day.strftime("%d"))
-    os.makedirs(folder)
-    subprocess.run(["cp", "-al", backup, os.path.join(folder, "0905")], check=True)
-    day += datetime.timedelta(days=1)
-PY
-  touch "$year.ready"
-fi
 # The catalogs of this build, each day's its own file as a run writes it.
-for day in "$year"/*/*/; do cp "$scratch/kept/2501/01/0001.catalog" "$day/0905.catalog"; done
+year_catalogs "$scratch/kept/2501/01/0001.catalog"
 list_line=$(run list "$(winpath "$year")" 'Work\folder150\file050.dat')
 mkdir -p "$scratch/program"
 cp "$build/dist/YorudexRestore.exe" "$scratch/program/"

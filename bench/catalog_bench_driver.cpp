@@ -33,19 +33,6 @@
 
 namespace {
 
-class QuietSink final : public yx::backup::ProgressSink {
- public:
-  std::atomic<bool>& CancelRequested() noexcept override { return cancel_; }
-  void BackupBegins(bool) override {}
-  void BackupEnds(bool) override {}
-  void ShowCount(int32_t) override {}
-  void ShowTotal(int32_t) override {}
-  void ShowCopied(int32_t) override {}
-
- private:
-  std::atomic<bool> cancel_{false};
-};
-
 std::wstring WithBackslash(std::wstring path) {
   if (path.empty() || path.back() != L'\\') path += L'\\';
   return path;
@@ -53,7 +40,8 @@ std::wstring WithBackslash(std::wstring path) {
 
 int Copy(const std::wstring& target, const std::wstring& source, const std::wstring& earlier,
          bool keep) {
-  QuietSink sink;
+  yx::ProgressState progress;
+  yx::backup::StateSink sink(progress);
   yx::backup::TreeCopier copier(sink, [] { return ::GetTickCount64(); });
   const size_t cut = source.find_last_of(L'\\', source.size() - 2);
   const std::wstring name = source.substr(cut + 1);

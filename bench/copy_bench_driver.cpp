@@ -56,9 +56,8 @@ int wmain(int argc, wchar_t** argv) {
 
   yx::ui::Application app(::GetModuleHandleW(nullptr));
   app.SetTitle("Yorudex");
-  std::atomic<bool> cancel_requested{false};
-  yx::app::TForm3 form(app, cancel_requested);
-  yx::backup::TreeCopier copier(form, [] { return ::GetTickCount64(); });
+  yx::app::TForm3 form(app);
+  yx::backup::TreeCopier copier(form.Sink(), [] { return ::GetTickCount64(); });
   if (threads > 0) copier.SetCopyThreads(threads);
 
   const double start = yx::bench::WallSeconds();

@@ -185,13 +185,13 @@ std::vector<std::string> FollowUpRun(const RunEnding& ending, const settings::Se
 }
 
 std::string SystemEffects::Notify(std::string_view cp932_text) {
-  std::string failure;
-  const auto open_log_page = [&] {
+  const auto open_log_page = [exe_path = exe_path_]() -> std::string {
     // The settings window opens on its LOG page.
     win::CommandProcess window;
     win::Failure start_failure;
-    if (!window.Start(L"\"" + exe_path_ + L"\"", start_failure))
-      failure = "Yorudex を開けません: " + start_failure.Reason();
+    if (!window.Start(L"\"" + exe_path + L"\"", start_failure))
+      return "Yorudex を開けません: " + start_failure.Reason();
+    return {};
   };
   // The first line is the balloon's title, what failed; the rest its text.
   // Wine sizes a balloon to its widest line and then draws the title after
@@ -208,8 +208,7 @@ std::string SystemEffects::Notify(std::string_view cp932_text) {
       text += (text.empty() ? "" : "\r\n") + line;
     at = end + 2;
   }
-  (void)ui::ShowWarningBalloon(::GetModuleHandleW(nullptr), title, text, kNoticeMs, open_log_page);
-  return failure;
+  return ui::ShowWarningBalloon(window_, title, text, kNoticeMs, open_log_page);
 }
 
 }  // namespace yx::app

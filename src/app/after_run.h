@@ -32,11 +32,13 @@ class AfterRunEffects {
 };
 
 // The real ones: a process of its own, a balloon from the notification area
-// whose click starts `exe_path` (the window opens on its LOG page).
+// whose click starts `exe_path` (the window opens on its LOG page). The
+// balloon is shown by the loop of `window`'s thread; the run waits for its end.
 class SystemEffects : public AfterRunEffects {
  public:
-  explicit SystemEffects(std::wstring exe_path, win::CommandProcess command = win::CommandProcess())
-      : exe_path_(std::move(exe_path)), command_(std::move(command)) {}
+  SystemEffects(std::wstring exe_path, HWND window,
+                win::CommandProcess command = win::CommandProcess())
+      : exe_path_(std::move(exe_path)), window_(window), command_(std::move(command)) {}
   bool StartCommand(const std::wstring& command_line, win::Failure& failure) override {
     return command_.Start(command_line, failure);
   }
@@ -47,6 +49,7 @@ class SystemEffects : public AfterRunEffects {
 
  private:
   std::wstring exe_path_;
+  HWND window_;
   win::CommandProcess command_;
 };
 

@@ -19,7 +19,7 @@ void TForm2::HoldCommands(bool hold) {
   for (const ui::Control* button : {&BtnSet, &BtnExec, &BtnExit}) button->SetEnabled(!hold);
 }
 
-backup::ProgressSink& TForm2::Progress() { return *progress_; }
+backup::ProgressSink& TForm2::Progress() { return progress_->Sink(); }
 
 void TForm2::BtnExecClick() {
   fault_shown_ = false;

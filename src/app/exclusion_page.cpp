@@ -2,7 +2,6 @@
 // (the same copier, the same exclusions), so what it shows is what the next
 // run leaves out; it only lists folders and never writes anything.
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -25,28 +24,6 @@ bool SameAscii(std::string_view a, std::string_view b) {
     return up(x) == up(y);
   });
 }
-
-// The count's view of the walk, which goes on the walk's own thread: its
-// running total on the page; a second click stops it.
-class CheckSink final : public backup::ProgressSink {
- public:
-  CheckSink(HWND window, ui::Label& state, std::atomic<bool>& stop)
-      : window_(window), state_(state), stop_(stop) {}
-  std::atomic<bool>& CancelRequested() noexcept override { return stop_; }
-  void BackupBegins(bool) override {}
-  void BackupEnds(bool) override {}
-  void ShowCount(int32_t files) override {
-    ui::CallOnWindowThread(window_,
-                           [&] { state_.SetCaption("確認中: " + std::to_string(files) + " 件"); });
-  }
-  void ShowTotal(int32_t) override {}
-  void ShowCopied(int32_t) override {}
-
- private:
-  HWND window_;
-  ui::Label& state_;
-  std::atomic<bool>& stop_;
-};
 
 std::wstring Amount(uint64_t files, uint64_t bytes) {
   return std::to_wstring(files) + L" 件 (" + win::ToWide(FormatByteSize(bytes)) + L")";
@@ -101,7 +78,7 @@ void TForm2::BtnExclCommonClick() {
 
 void TForm2::BtnExclCheckClick() {
   if (checking_exclusions_) {
-    stop_exclusion_check_ = true;
+    exclusion_check_.cancel = true;
     return;
   }
   if (worker_.Busy()) return;
@@ -109,10 +86,12 @@ void TForm2::BtnExclCheckClick() {
   // A run must not start, nor the settings be saved, in the middle of the
   // walk, which goes on its own thread. The page stays, for the second click.
   checking_exclusions_ = true;
-  stop_exclusion_check_ = false;
+  exclusion_check_.Begin();
+  exclusion_check_.cancel = false;
   HoldCommands(true);
   BtnExclCheck.SetCaption("中止");
-  auto sink = std::make_shared<CheckSink>(hwnd_, LblExclState, stop_exclusion_check_);
+  ShowExclusionCount();
+  auto sink = std::make_shared<backup::StateSink>(exclusion_check_);
   // The count never reads the ticks: they pace a copy's refreshes.
   auto copier = std::make_shared<backup::TreeCopier>(*sink, [] { return ::GetTickCount64(); });
   auto whole = std::make_shared<bool>(true);
@@ -139,6 +118,10 @@ void TForm2::BtnExclCheckClick() {
                              CheckReport(shown, copier->Excluded(), copier->FileTotal()));
   };
   (void)worker_.Start(hwnd_, walk, report);
+}
+
+void TForm2::ShowExclusionCount() {
+  LblExclState.SetCaption("確認中: " + std::to_string(exclusion_check_.counted) + " 件");
 }
 
 }  // namespace yx::app

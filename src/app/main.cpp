@@ -36,16 +36,18 @@ yx::app::StartupOptions ReadStartup() {
 
 #ifdef YX_TEST_CLOCK
 std::wstring Environment(const wchar_t* name);
-std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path);
+std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path, HWND window);
 #endif
 
 // The command and the notification after a run leave the process for real,
 // except in the test program, which records the notification.
-std::unique_ptr<yx::app::AfterRunEffects> AfterRunEffectsFor(const std::wstring& exe_path) {
+// `window` shows the notification.
+std::unique_ptr<yx::app::AfterRunEffects> AfterRunEffectsFor(const std::wstring& exe_path,
+                                                             HWND window) {
 #ifdef YX_TEST_CLOCK
-  return TestEffects(exe_path);
+  return TestEffects(exe_path, window);
 #else
-  return std::make_unique<yx::app::SystemEffects>(exe_path);
+  return std::make_unique<yx::app::SystemEffects>(exe_path, window);
 #endif
 }
 
@@ -76,8 +78,8 @@ int RunProgram(HINSTANCE instance) {
     // unattended run shows minimised: that, and the copy run's progress, is
     // all the run builds.
     yx::app::UnattendedWindow window(app, session, log_dir);
-    window.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path));
-    yx::app::TForm3 progress(app, window.CancelRequested);
+    window.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path, window.Handle()));
+    yx::app::TForm3 progress(app);
     window.AttachProgressForm(progress);
     app.Minimize();
     // The run on its own thread, the windows answering on this one; a fault
@@ -98,8 +100,8 @@ int RunProgram(HINSTANCE instance) {
   } else {
     yx::backup::unlha32::Load();
     yx::app::TForm2 form(app, yx::ui::SystemDialogs(), options, session);
-    form.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path));
-    yx::app::TForm3 progress(app, form.CancelRequested);
+    form.SetAfterRunEffects(AfterRunEffectsFor(options.exe_path, form.Handle()));
+    yx::app::TForm3 progress(app);
     form.AttachProgressForm(progress);
     app.Run();
     form.WaitForWork();
@@ -154,8 +156,8 @@ class RecordedNotice final : public yx::app::SystemEffects {
   }
 };
 
-std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path) {
-  return std::make_unique<RecordedNotice>(exe_path);
+std::unique_ptr<yx::app::AfterRunEffects> TestEffects(const std::wstring& exe_path, HWND window) {
+  return std::make_unique<RecordedNotice>(exe_path, window);
 }
 
 // YX_TEST_PAUSE_AT="name" or "name#n" (the n-th time, from 1) holds the

@@ -27,8 +27,10 @@ DateTime TimeOfDay(DateTime value) { return value - std::floor(value); }
 
 }  // namespace
 
-TForm3::TForm3(ui::Application& app, std::atomic<bool>& cancel_requested)
-    : app_(app), cancel_requested_(cancel_requested) {
+TForm3::TForm3(ui::Application& app)
+    : app_(app), sink_(state_, [this](ProgressState::Stage stage) {
+        ui::PostToWindowThread(window_, [this, stage] { StageChanged(stage); });
+      }) {
   RegisterClassOnce(app_.Instance(), kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   const int dpi = ui::SystemDpi();
   RECT frame{0, 0, ui::Scaled(kClientWidth, dpi), ui::Scaled(kClientHeight, dpi)};
@@ -98,33 +100,20 @@ void TForm3::FitToText(const ui::Label& label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm3::ShowCount(int32_t files) {
-  ui::CallOnWindowThread(window_, [&] { SetLabelText(lbl_file_all_, std::to_string(files)); });
+void TForm3::ShowState() {
+  SetLabelText(lbl_file_all_, std::to_string(state_.counted));
+  // Until the count is whole the gauge stays at the run's start.
+  if (const int32_t total = state_.total; total >= 0) gauge_.SetMaxValue(total);
+  gauge_.SetProgress(state_.files_done);
 }
 
-void TForm3::ShowTotal(int32_t files) {
-  ui::CallOnWindowThread(window_, [&] {
-    SetLabelText(lbl_file_all_, std::to_string(files));
-    gauge_.SetMaxValue(files);
-  });
-}
-
-void TForm3::ShowCopied(int32_t files) {
-  ui::CallOnWindowThread(window_, [&] { gauge_.SetProgress(files); });
-}
-
-void TForm3::BackupBegins(bool /*copy_run*/) {
-  ui::CallOnWindowThread(window_, [&] {
+void TForm3::StageChanged(ProgressState::Stage stage) {
+  const bool busy = stage != ProgressState::Stage::kEnded;
+  if (busy)
     StartProgress(TitleProgress);
-    if (on_backup_) on_backup_(true);
-  });
-}
-
-void TForm3::BackupEnds(bool /*copy_run*/) {
-  ui::CallOnWindowThread(window_, [&] {
+  else
     StopProgress();
-    if (on_backup_) on_backup_(false);
-  });
+  if (on_backup_) on_backup_(busy);
 }
 
 void TForm3::StartProgress(bool title_progress) {
@@ -149,13 +138,16 @@ void TForm3::StartProgress(bool title_progress) {
 }
 
 void TForm3::StopProgress() {
+  ShowState();
   ::KillTimer(window_, kTimerId);
   ::ShowWindow(window_, SW_HIDE);
 }
 
 void TForm3::TimerTimer() {
+  ShowState();
   if (TitleProgress) {
-    app_.SetTitle("Yorudex " + std::to_string(gauge_.Percent()) + "%");
+    const std::string title = "Yorudex " + std::to_string(gauge_.Percent()) + "%";
+    if (app_.Title() != title) app_.SetTitle(title);
   }
   // Both readings are times of day: a run that passed midnight has a
   // negative difference, which is the elapsed time less one day.
@@ -165,7 +157,7 @@ void TForm3::TimerTimer() {
 }
 
 void TForm3::BtnAbortClick() {
-  cancel_requested_ = true;
+  state_.cancel = true;
   // Closing a secondary window only hides it.
   ::ShowWindow(window_, SW_HIDE);
 }

@@ -1,20 +1,21 @@
 #pragma once
-// The progress window of a run: the view of a run's progress sink. It is
-// created hidden once per process and shown by each run, copy or archive.
+// The progress window of a run: the view of a run's progress. It is created
+// hidden once per process and shown by each run, copy or archive.
 //
-// The run goes on a thread of its own. Each report it makes is handed to
-// this window's thread and shown there before the run goes on; the abort
-// button sets a flag the run reads before every entry. The window's clock,
-// its repaints and the button are the window's own loop's.
+// The run goes on a thread of its own and writes its counts into a shared
+// state (base/progress_state.h) through the window's sink, never waiting for
+// this window: the window reads them on its timer, and shows or hides itself
+// on the message the run posts as the backup begins and ends. The abort
+// button sets the state's cancel request, which the run reads before every
+// entry.
 #include <windows.h>
 
-#include <atomic>
-#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "backup/progress_sink.h"
 #include "base/date_time.h"
+#include "base/progress_state.h"
 #include "ui/application.h"
 #include "ui/gauge.h"
 #include "ui/label.h"
@@ -24,15 +25,15 @@
 namespace yx::app {
 
 // The progress window of a copy run, Backup 処理中.
-class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
+class TForm3 final : private ui::Window<TForm3> {
  public:
   static constexpr UINT_PTR kTimerId = 1;
-  static constexpr UINT kTimerInterval = 1000;
+  // Often enough for the gauge to move as smoothly as the copy goes; the
+  // clock shows whole seconds whatever the interval.
+  static constexpr UINT kTimerInterval = 100;
 
-  // `cancel_requested` is the settings window's flag: the abort button sets
-  // it, the run reads it before every directory entry.
-  TForm3(ui::Application& app, std::atomic<bool>& cancel_requested);
-  ~TForm3() override;
+  explicit TForm3(ui::Application& app);
+  ~TForm3();
   TForm3(const TForm3&) = delete;
   TForm3& operator=(const TForm3&) = delete;
 
@@ -40,8 +41,11 @@ class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
   // top. `title_progress`: the timer also writes the percentage into the
   // application title (the unattended run).
   void StartProgress(bool title_progress);
-  // Stops the timer and hides the window; the title is left as it is.
+  // Shows the state a last time, stops the timer and hides the window; the
+  // title is left as it is.
   void StopProgress();
+  // The counts, the gauge and the title's percentage from the state, and the
+  // elapsed time.
   void TimerTimer();
   // Requests the cancel and hides the window; the timer runs on.
   void BtnAbortClick();
@@ -49,15 +53,11 @@ class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
   // window to hold its pages meanwhile.
   void OnBackup(std::function<void(bool busy)> busy) { on_backup_ = std::move(busy); }
 
-  // The progress sink, called from the run's thread. A run shows the window
+  // The run's sink, called from the run's thread. A run shows the window
   // (with the title's percentage when TitleProgress is set) from its start
   // to its end.
-  [[nodiscard]] std::atomic<bool>& CancelRequested() noexcept override { return cancel_requested_; }
-  void BackupBegins(bool copy_run) override;
-  void BackupEnds(bool copy_run) override;
-  void ShowCount(int32_t files) override;
-  void ShowTotal(int32_t files) override;
-  void ShowCopied(int32_t files) override;
+  [[nodiscard]] backup::ProgressSink& Sink() noexcept { return sink_; }
+  [[nodiscard]] ProgressState& State() noexcept { return state_; }
 
   DateTime StartTime = 0;  // time of day only, as a fraction of a day
   bool TitleProgress = false;
@@ -74,13 +74,16 @@ class TForm3 final : public backup::ProgressSink, private ui::Window<TForm3> {
   void CreateLabel(ui::Label& label, std::string_view cp932_text, int left, int top);
   void SetLabelText(ui::Label& label, std::string_view cp932_text);
   void FitToText(const ui::Label& label);
+  void ShowState();
+  void StageChanged(ProgressState::Stage stage);
 
   friend class ui::Window<TForm3>;
   void Attach(HWND hwnd) noexcept { window_ = hwnd; }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   ui::Application& app_;
-  std::atomic<bool>& cancel_requested_;
+  ProgressState state_;
+  backup::StateSink sink_;
   std::function<void(bool)> on_backup_;
   HWND window_ = nullptr;
   HWND btn_abort_ = nullptr;

@@ -10,7 +10,7 @@ std::vector<std::string> TForm2::RunEnded(const run::RunEnding& ending,
   std::vector<std::string> lines =
       app::FollowUpRun(ending, settings, LogDir, win::Now(), *after_run_);
   if (ending.unattended) return lines;
-  ui::CallOnWindowThread(hwnd_, [this] {
+  ui::ShowOnWindowThread(hwnd_, [this] {
     ShowBackupAge();
     // Whatever page 実行 was pressed on, the run's lines say how it went; a
     // faulty setting the check put in front stays there to be mended.

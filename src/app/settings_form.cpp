@@ -19,16 +19,16 @@ TForm2::TForm2(ui::Application& app, ui::Dialogs& dialogs, StartupOptions option
     : app_(app), dialogs_(dialogs), options_(std::move(options)), session_(session) {
   CreateWindowAndControls();
   WireEvents();
-  // A run writes the log on its own thread; the view follows on this one,
-  // opened on the last run.
+  // A run writes the log on its own thread and goes on; the view follows on
+  // this one, in the same order, opened on the last run.
   session_.Log().on_reset = [this](std::string_view whole) {
-    ui::CallOnWindowThread(hwnd_, [&] {
-      MemoLog.ShowText(whole);
+    ui::ShowOnWindowThread(hwnd_, [this, text = std::string(whole)] {
+      MemoLog.ShowText(text);
       MemoLog.ScrollToLastLine(L"START=");
     });
   };
   session_.Log().on_append = [this](std::string_view added) {
-    ui::CallOnWindowThread(hwnd_, [&] { MemoLog.AppendText(added); });
+    ui::ShowOnWindowThread(hwnd_, [this, text = std::string(added)] { MemoLog.AppendText(text); });
   };
   app_.SetMainWindow(hwnd_);
   AddCompanionMenu();
@@ -89,7 +89,7 @@ void TForm2::FormCreate() {
   StartMonthLog(session_, LogDir, *this);
   ArchiverPresent = backup::unlha32::LibraryLoaded();
   ShowArchiverVersion();
-  after_run_ = std::make_unique<SystemEffects>(options_.exe_path);
+  after_run_ = std::make_unique<SystemEffects>(options_.exe_path, hwnd_);
   if (!session_.Unattended()) ShowBackupAge();
   Modified = false;
 }
@@ -103,7 +103,10 @@ void TForm2::ShowArchiverVersion() {
 
 std::string TForm2::SettingsFile() const { return AppDir + std::string(settings::kFileName); }
 
-void TForm2::TimerTimer() { LblTime.SetCaption(FormatDateTime("mm/dd hh:nn:ss", win::Now())); }
+void TForm2::TimerTimer() {
+  LblTime.SetCaption(FormatDateTime("mm/dd hh:nn:ss", win::Now()));
+  if (checking_exclusions_) ShowExclusionCount();
+}
 
 void TForm2::ShowMessage(std::string_view text) {
   dialogs_.ShowMessage(hwnd_, app_.Title(), std::string(text));

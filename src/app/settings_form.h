@@ -11,6 +11,7 @@
 
 #include "app/after_run.h"
 #include "base/date_time.h"
+#include "base/progress_state.h"
 #include "log/run_log.h"
 #include "run/run_session.h"
 #include "settings/settings_file.h"
@@ -63,7 +64,6 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   // State, in declared order.
   bool ArchiverPresent = false;
   bool Modified = false;
-  std::atomic<bool> CancelRequested{false};
   std::string AppDir;
   std::string LogDir;
 
@@ -89,6 +89,7 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   // sources that shows what the exclusions leave out (a second click stops it).
   void BtnExclCommonClick();
   void BtnExclCheckClick();
+  void ShowExclusionCount();
 
   [[nodiscard]] bool CheckAndSaveSettings(DateTime reference);
 
@@ -179,13 +180,15 @@ class TForm2 final : private ui::Window<TForm2>, public run::SessionFront {
   StartupOptions options_;
   run::RunSession& session_;
   HWND hwnd_ = nullptr;
-  // 確認 is walking the sources; a click on it again sets the flag.
+  // 確認 is walking the sources; a click on it again stops the walk.
   bool checking_exclusions_ = false;
   // The run's check put a faulty field in front: it stays there after the run.
   bool fault_shown_ = false;
   // Where the focus was as 実行 was given: the run holds that place off.
   HWND run_focus_ = nullptr;
-  std::atomic<bool> stop_exclusion_check_{false};
+  // The walk's running count, shown by the clock's timer; its cancel request
+  // is the second click.
+  ProgressState exclusion_check_;
   // Closed during a run: it goes once the run has ended.
   bool close_after_run_ = false;
   // The control that had the focus when the window was last deactivated.

@@ -49,7 +49,7 @@ void UnattendedWindow::ShowMessage(std::string_view text) { session_.Log().LogLi
 
 void UnattendedWindow::ShowError(std::string_view text) { session_.Log().LogLine(text); }
 
-backup::ProgressSink& UnattendedWindow::Progress() { return *progress_; }
+backup::ProgressSink& UnattendedWindow::Progress() { return progress_->Sink(); }
 
 LRESULT UnattendedWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // Closed (from the taskbar): the program ends, as with the settings window.

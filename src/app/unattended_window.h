@@ -6,7 +6,6 @@
 // the run starts and ends as quickly as the program can.
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -31,8 +30,6 @@ class UnattendedWindow final : private ui::Window<UnattendedWindow>, public run:
   UnattendedWindow& operator=(const UnattendedWindow&) = delete;
 
   [[nodiscard]] HWND Handle() const noexcept { return hwnd_; }
-  // The progress window's abort button sets it.
-  std::atomic<bool> CancelRequested{false};
   void AttachProgressForm(TForm3& progress);
 
   // The session writes its messages into the log while unattended; one that

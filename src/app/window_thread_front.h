@@ -1,9 +1,12 @@
 #pragma once
-// The front of a session that runs on the run's own thread: what it shows
-// and holds is handed to the window's thread and done there; the progress
-// sink takes its reports from any thread itself; what follows the run (a
-// command waited for, a notification shown for seconds) stays on the run's
-// thread, so that the window goes on answering.
+// The front of a session that runs on the run's own thread. What the window
+// only shows or holds is queued for its thread and the run goes on; only a
+// box, which needs its answer, is waited for, and with it the faulty field
+// put in front just before it (a queued call would come after the box). The
+// progress sink writes a state the window reads on its own. A queued call
+// takes the window's front, never this one, which goes with the run. What
+// follows the run (a command waited for) stays on the run's thread, so that
+// the window goes on answering.
 #include <windows.h>
 
 #include "run/run_session.h"
@@ -25,10 +28,10 @@ class WindowThreadFront final : public run::SessionFront {
     ui::CallOnWindowThread(window_, [&] { front_.ShowFaultField(field); });
   }
   void HoldCommands(bool hold) override {
-    ui::CallOnWindowThread(window_, [&] { front_.HoldCommands(hold); });
+    ui::PostToWindowThread(window_, [&front = front_, hold] { front.HoldCommands(hold); });
   }
   void SettingsSaved() override {
-    ui::CallOnWindowThread(window_, [&] { front_.SettingsSaved(); });
+    ui::PostToWindowThread(window_, [&front = front_] { front.SettingsSaved(); });
   }
   [[nodiscard]] backup::ProgressSink& Progress() override { return front_.Progress(); }
 

@@ -10,6 +10,7 @@
 #include "win/failure.h"
 #include "win/file_system.h"
 #include "win/own_file.h"
+#include "win/pause_point.h"
 #include "win/text.h"
 #include "win/whole_file.h"
 #include "win/writing_mark.h"
@@ -70,7 +71,7 @@ const FoundBackup* Destination::Find(std::string_view id) const {
 }
 
 Destination ScanDestination(const std::wstring& root_in, const std::wstring& log_dir,
-                            FileAccess& access) {
+                            FileAccess& access, const std::atomic<bool>* stop) {
   Destination d;
   d.root = win::FullPath(root_in);
   if (d.root.empty() || d.root.back() != L'\\') d.root += L'\\';
@@ -95,6 +96,7 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
     if (backup::IsMonthFolderName(link))
       d.left_out.push_back(LinkLeftOut(d.root + win::ToWide(link)));
   for (const std::string& month : months) {
+    if (stop && *stop) break;
     if (!backup::IsMonthFolderName(month)) continue;
     const std::wstring month_folder = d.root + win::ToWide(month) + L"\\";
     std::vector<std::string> days, day_links;
@@ -103,6 +105,8 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
       if (backup::IsDayFolderName(link))
         d.left_out.push_back(LinkLeftOut(month_folder + win::ToWide(link)));
     for (const std::string& day : days) {
+      win::PausePoint("restore-list-day");
+      if (stop && *stop) break;
       const std::wstring day_folder = month_folder + win::ToWide(day + "\\");
       std::vector<std::string> times, files;
       (void)access.List(day_folder, [&](const WIN32_FIND_DATAW& e) {

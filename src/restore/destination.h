@@ -1,6 +1,7 @@
 #pragma once
 // The backups in a destination folder, newest first, each with what the run
 // log says of the run that wrote it, and the entries of one of them.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,9 +38,11 @@ struct Destination {
 
 // `root`: the destination folder, final backslash or not. `log_dir`: the
 // program's log folder, ending in a backslash (empty: no log to read).
-// Inside the backups only their catalogs' first bytes are read.
+// Inside the backups only their catalogs' first bytes are read. Once `stop`
+// is set it reads no further day folder: what it found by then is listed.
 [[nodiscard]] Destination ScanDestination(const std::wstring& root, const std::wstring& log_dir,
-                                          FileAccess& access = SystemFileAccess());
+                                          FileAccess& access = SystemFileAccess(),
+                                          const std::atomic<bool>* stop = nullptr);
 
 [[nodiscard]] std::unique_ptr<BackupEntries> OpenBackup(const FoundBackup& backup);
 

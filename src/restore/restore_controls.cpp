@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
+#include <cwchar>
 
 #include "base/byte_size.h"
 #include "restore/restore_plan.h"
@@ -15,8 +15,10 @@
 namespace yx::restore {
 
 void ReportList::Create(HWND parent, RECT bounds, HFONT font, const std::vector<Column>& columns) {
-  CreateChild(parent, WC_LISTVIEWW, L"",
-              LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER, bounds);
+  CreateChild(
+      parent, WC_LISTVIEWW, L"",
+      LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_BORDER,
+      bounds);
   SetFont(font);
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT);
   int index = 0;
@@ -30,22 +32,20 @@ void ReportList::Create(HWND parent, RECT bounds, HFONT font, const std::vector<
   }
 }
 
-void ReportList::SetRows(const std::vector<std::vector<std::wstring>>& rows) {
+void ReportList::SetRows(std::vector<std::vector<std::wstring>> rows) {
   filling_ = true;
-  ListView_DeleteAllItems(hwnd_);
-  for (size_t r = 0; r < rows.size(); ++r) {
-    for (size_t c = 0; c < rows[r].size(); ++c) {
-      std::wstring text = rows[r][c];
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(r);
-      item.iSubItem = static_cast<int>(c);
-      item.pszText = text.data();
-      ::SendMessageW(hwnd_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0,
-                     reinterpret_cast<LPARAM>(&item));
-    }
-  }
+  // A virtual list keeps the selection by row: the old rows' goes first.
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  rows_ = std::move(rows);
+  ListView_SetItemCountEx(hwnd_, static_cast<int>(rows_.size()), 0);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
   filling_ = false;
+}
+
+void ReportList::SetRow(size_t row, std::vector<std::wstring> cells) {
+  if (row >= rows_.size()) return;
+  rows_[row] = std::move(cells);
+  ListView_RedrawItems(hwnd_, static_cast<int>(row), static_cast<int>(row));
 }
 
 std::optional<size_t> ReportList::Selected() const {
@@ -75,6 +75,38 @@ std::wstring ReportList::Cell(size_t row, int column) const {
 }
 
 LRESULT ReportList::OnNotify(const NMHDR& hdr) {
+  if (hdr.code == LVN_GETDISPINFOW) {
+    const LVITEMW& item = reinterpret_cast<const NMLVDISPINFOW&>(hdr).item;
+    const auto row = static_cast<size_t>(item.iItem);
+    const auto column = static_cast<size_t>(item.iSubItem);
+    if ((item.mask & LVIF_TEXT) && item.cchTextMax > 0) {
+      const std::wstring* text =
+          row < rows_.size() && column < rows_[row].size() ? &rows_[row][column] : nullptr;
+      const size_t length =
+          text ? std::min(text->size(), static_cast<size_t>(item.cchTextMax) - 1) : 0;
+      if (length) std::wmemcpy(item.pszText, text->data(), length);
+      item.pszText[length] = L'\0';
+    }
+    return 0;
+  }
+  // Typing in the list goes to the next row whose first cell begins with
+  // what was typed, as in a list that keeps its own rows.
+  if (hdr.code == LVN_ODFINDITEMW) {
+    const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(hdr);
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+    const std::wstring_view typed = find.lvfi.psz;
+    const size_t start = find.iStart > 0 ? static_cast<size_t>(find.iStart) : 0;
+    const size_t rows =
+        (find.lvfi.flags & LVFI_WRAP) ? rows_.size() : rows_.size() - std::min(start, rows_.size());
+    for (size_t n = 0; n < rows; ++n) {
+      const std::wstring& first = rows_[(start + n) % rows_.size()].front();
+      if (first.size() >= typed.size() &&
+          ::CompareStringOrdinal(first.data(), static_cast<int>(typed.size()), typed.data(),
+                                 static_cast<int>(typed.size()), TRUE) == CSTR_EQUAL)
+        return static_cast<LRESULT>((start + n) % rows_.size());
+    }
+    return -1;
+  }
   if (hdr.code != LVN_ITEMCHANGED || filling_) return 0;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
   if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
@@ -91,59 +123,24 @@ void FileTree::Create(HWND parent, RECT bounds, HFONT font) {
   SetFont(font);
 }
 
-void FileTree::Show(const std::vector<StoredEntry>& entries) {
+void FileTree::Show(std::shared_ptr<const BackupTree> tree) {
   filling_ = true;
   TreeView_DeleteAllItems(hwnd_);
-  nodes_.clear();
-  children_.clear();
-  // Folders before files, each level by name: the order Explorer shows.
-  std::vector<const StoredEntry*> sorted;
-  for (const StoredEntry& e : entries) sorted.push_back(&e);
-  std::sort(sorted.begin(), sorted.end(),
-            [](const StoredEntry* a, const StoredEntry* b) { return a->path < b->path; });
-  std::map<std::u16string, size_t> folders;
-  const auto parent_folder = [](std::u16string_view path) {
-    const std::u16string_view parent = ParentOf(path);
-    return parent.substr(0, parent.empty() ? 0 : parent.size() - 1);
-  };
-  const auto add = [&](std::u16string path, bool folder, size_t parent) {
-    nodes_.push_back({std::move(path), folder, 0, 0, parent, nullptr, false});
-    children_[parent].push_back(nodes_.size() - 1);
-    return nodes_.size() - 1;
-  };
-  // The node of a folder path, made (with its parents) when the backup has
-  // no entry of its own for it.
-  const auto folder_node = [&](auto& self, std::u16string_view path) -> size_t {
-    if (path.empty()) return kTop;
-    const std::u16string key(path);
-    if (const auto found = folders.find(key); found != folders.end()) return found->second;
-    const size_t parent = self(self, parent_folder(path));
-    const size_t node = add(key, true, parent);
-    folders.emplace(key, node);
-    return node;
-  };
-  for (const StoredEntry* e : sorted) {
-    if (e->folder) {
-      (void)folder_node(folder_node, e->path);
-      continue;
-    }
-    const size_t node = add(e->path, false, folder_node(folder_node, parent_folder(e->path)));
-    nodes_[node].size = e->size;
-    nodes_[node].modified = e->modified;
-  }
-  // A folder's items are made as it is first opened: a backup of many
-  // thousand files fills the tree in a moment.
-  Fill(kTop);
+  tree_ = std::move(tree);
+  const size_t nodes = tree_ ? tree_->nodes.size() : 0;
+  items_.assign(nodes, nullptr);
+  filled_.assign(nodes, false);
+  if (tree_) Fill(BackupTree::kTop);
   filling_ = false;
 }
 
 void FileTree::Fill(size_t folder) {
-  const HTREEITEM parent = folder == kTop ? TVI_ROOT : nodes_[folder].item;
-  if (folder != kTop) nodes_[folder].filled = true;
-  const auto found = children_.find(folder);
-  if (found == children_.end()) return;
+  const HTREEITEM parent = folder == BackupTree::kTop ? TVI_ROOT : items_[folder];
+  if (folder != BackupTree::kTop) filled_[folder] = true;
+  const auto found = tree_->children.find(folder);
+  if (found == tree_->children.end()) return;
   for (const size_t i : found->second) {
-    Node& node = nodes_[i];
+    const BackupTree::Node& node = tree_->nodes[i];
     std::wstring text = Wide(LastName(node.path));
     if (!node.folder) text += L"    " + SizeText(node.size) + L"    " + TimeText(node.modified);
     TVINSERTSTRUCTW insert{};
@@ -153,7 +150,7 @@ void FileTree::Fill(size_t folder) {
     insert.item.pszText = text.data();
     insert.item.cChildren = node.folder ? 1 : 0;
     insert.item.lParam = static_cast<LPARAM>(i);
-    node.item = reinterpret_cast<HTREEITEM>(
+    items_[i] = reinterpret_cast<HTREEITEM>(
         ::SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   }
 }
@@ -164,20 +161,24 @@ std::optional<std::u16string> FileTree::Selected() const {
   TVITEMW item{};
   item.mask = TVIF_PARAM;
   item.hItem = selected;
-  if (!TreeView_GetItem(hwnd_, &item) || static_cast<size_t>(item.lParam) >= nodes_.size())
+  if (!tree_ || !TreeView_GetItem(hwnd_, &item) ||
+      static_cast<size_t>(item.lParam) >= tree_->nodes.size())
     return std::nullopt;
-  return nodes_[static_cast<size_t>(item.lParam)].path;
+  return tree_->nodes[static_cast<size_t>(item.lParam)].path;
 }
 
 bool FileTree::Select(std::u16string_view path) {
-  for (size_t i = 0; i < nodes_.size(); ++i) {
-    if (!SamePath(nodes_[i].path, path)) continue;
+  if (!tree_) return false;
+  const std::vector<BackupTree::Node>& nodes = tree_->nodes;
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    if (!SamePath(nodes[i].path, path)) continue;
     // Its folders' items are made first, from the top down.
     std::vector<size_t> above;
-    for (size_t up = nodes_[i].parent; up != kTop; up = nodes_[up].parent) above.push_back(up);
+    for (size_t up = nodes[i].parent; up != BackupTree::kTop; up = nodes[up].parent)
+      above.push_back(up);
     for (auto it = above.rbegin(); it != above.rend(); ++it)
-      if (!nodes_[*it].filled) Fill(*it);
-    return TreeView_SelectItem(hwnd_, nodes_[i].item);
+      if (!filled_[*it]) Fill(*it);
+    return TreeView_SelectItem(hwnd_, items_[i]);
   }
   return false;
 }
@@ -186,8 +187,8 @@ LRESULT FileTree::OnNotify(const NMHDR& hdr) {
   if (hdr.code == TVN_ITEMEXPANDINGW) {
     const auto& expanding = reinterpret_cast<const NMTREEVIEWW&>(hdr);
     const size_t i = static_cast<size_t>(expanding.itemNew.lParam);
-    if ((expanding.action & TVE_EXPAND) && i < nodes_.size() && nodes_[i].folder &&
-        !nodes_[i].filled)
+    if ((expanding.action & TVE_EXPAND) && tree_ && i < tree_->nodes.size() &&
+        tree_->nodes[i].folder && !filled_[i])
       Fill(i);
     return 0;
   }

@@ -5,16 +5,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "restore/backup_tree.h"
 #include "restore/stored_entry.h"
 #include "ui/control.h"
 
 namespace yx::restore {
 
+// A virtual list view: the control asks for the cells it draws, so rows
+// of any number are set at once.
 class ReportList : public ui::Control {
  public:
   ui::Event on_select;  // the selected row changed, by the user or by Select()
@@ -24,7 +27,9 @@ class ReportList : public ui::Control {
     int width;
   };
   void Create(HWND parent, RECT bounds, HFONT font, const std::vector<Column>& columns);
-  void SetRows(const std::vector<std::vector<std::wstring>>& rows);
+  void SetRows(std::vector<std::vector<std::wstring>> rows);
+  // One row's cells anew.
+  void SetRow(size_t row, std::vector<std::wstring> cells);
   [[nodiscard]] std::optional<size_t> Selected() const;
   void Select(size_t row);
   [[nodiscard]] size_t Count() const;
@@ -33,6 +38,7 @@ class ReportList : public ui::Control {
   LRESULT OnNotify(const NMHDR& hdr) override;
 
  private:
+  std::vector<std::vector<std::wstring>> rows_;
   bool filling_ = false;
 };
 
@@ -42,7 +48,9 @@ class FileTree : public ui::Control {
   ui::Event on_select;
 
   void Create(HWND parent, RECT bounds, HFONT font);
-  void Show(const std::vector<StoredEntry>& entries);
+  // Shows `tree` (nothing: empty), its top level made at once and each
+  // folder's items as it is first opened.
+  void Show(std::shared_ptr<const BackupTree> tree);
   // The stored path of the selected item.
   [[nodiscard]] std::optional<std::u16string> Selected() const;
   // Selects the item of `path` if the tree holds it.
@@ -51,22 +59,12 @@ class FileTree : public ui::Control {
   LRESULT OnNotify(const NMHDR& hdr) override;
 
  private:
-  // An entry of the backup, or a folder it implies; an item's lParam is
-  // its index.
-  struct Node {
-    std::u16string path;
-    bool folder = false;
-    uint64_t size = 0, modified = 0;
-    size_t parent = 0;         // kTop at the top
-    HTREEITEM item = nullptr;  // made when its folder is first opened
-    bool filled = false;       // a folder whose items are made
-  };
-  static constexpr size_t kTop = static_cast<size_t>(-1);
-  // Makes the items of `folder`'s entries (kTop: the top level).
+  // Makes the items of `folder`'s entries (BackupTree::kTop: the top level).
   void Fill(size_t folder);
 
-  std::vector<Node> nodes_;
-  std::map<size_t, std::vector<size_t>> children_;  // of each folder, in order
+  std::shared_ptr<const BackupTree> tree_;
+  std::vector<HTREEITEM> items_;  // of each node, made when its folder is first opened
+  std::vector<bool> filled_;      // a folder whose items are made
   bool filling_ = false;
 };
 

@@ -12,6 +12,7 @@
 #include "ui/dpi.h"
 #include "ui/font.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 #include "win/text.h"
 
 namespace yx::restore {
@@ -21,6 +22,8 @@ constexpr wchar_t kClassName[] = L"YorudexRestore";
 constexpr int kClientWidth = 760;
 constexpr int kClientHeight = 544;
 constexpr size_t kFailuresShown = 10;
+constexpr UINT_PTR kGaugeTimer = 1;
+constexpr UINT kGaugeEveryMs = 100;
 
 class SystemRestoreQuestions final : public RestoreQuestions {
  public:
@@ -60,6 +63,30 @@ class SystemRestoreQuestions final : public RestoreQuestions {
   }
 };
 
+// A backup's row of the list: from its catalog, or from its entries once
+// read (`read`) when it has none.
+std::vector<std::wstring> RowOf(const FoundBackup& b, const std::vector<StoredEntry>* read) {
+  std::vector<std::wstring> row{win::ToWide(ShownTime(b.ref.id)),
+                                b.ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH"};
+  const std::wstring outcome = win::ToWide(OutcomeText(b.run ? &*b.run : nullptr));
+  if (b.incomplete) {
+    row.insert(row.end(), {L"", L"", win::ToWide("作成中")});
+  } else if (b.catalog.run) {
+    row.insert(row.end(),
+               {SizeText(b.catalog.run->bytes), CountText(b.catalog.run->files), outcome});
+  } else if (read) {
+    uint64_t size = 0, files = 0;
+    for (const StoredEntry& e : *read)
+      if (!e.folder) size += e.size, ++files;
+    row.insert(row.end(), {SizeText(size), CountText(files), outcome});
+  } else {
+    // Counted only when opened: a walk of every backup would keep the
+    // list empty for minutes.
+    row.insert(row.end(), {win::ToWide("目録なし"), L"", outcome});
+  }
+  return row;
+}
+
 bool LooksLikeOriginal(const std::wstring& path) {
   return path.find(L':') != std::wstring::npos || path.starts_with(L"\\\\");
 }
@@ -84,11 +111,14 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
   ListVersions.on_select = [this] {
     const std::optional<size_t> row = ListVersions.Selected();
     if (!row || *row >= version_backups_.size()) return;
-    const std::u16string path = current_path_;
-    ListBackups.Select(version_backups_[*row]);
-    (void)TreeFiles.Select(path);
-    current_backup_ = version_backups_[*row];
-    current_path_ = path;
+    const size_t backup = version_backups_[*row];
+    asked_path_ = versions_path_;
+    if (ListBackups.Selected() == backup)
+      SelectAskedPath();
+    else
+      ListBackups.Select(backup);
+    current_backup_ = backup;
+    current_path_ = versions_path_;
   };
   BtnFrom.on_click = [this] {
     if (const std::optional<std::wstring> root =
@@ -115,13 +145,18 @@ RestoreWindow::RestoreWindow(ui::Application& app, ui::Dialogs& dialogs, Program
   BtnVerify.on_click = [this] { VerifySelected(); };
   app_.SetMainWindow(hwnd_);
   Layout();
-  SetBusy(false);
   // At rest there is no progress to show.
   ::ShowWindow(Gauge.Handle(), SW_HIDE);
   app_.ShowTaskbarEntry();
-  ::ShowWindow(hwnd_, SW_SHOWNORMAL);
-  ::UpdateWindow(hwnd_);
-  LoadDestination(program_.Destination());
+  // Shown and loaded from the window's loop, each step a message of its
+  // own: the window answers between them.
+  ui::PostToWindowThread(hwnd_, [this] {
+    if (!closing_) ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+  });
+  ui::PostToWindowThread(hwnd_, [this] {
+    opening_ = false;
+    if (!CloseIfAsked()) LoadDestination(program_.Destination());
+  });
 }
 
 RestoreWindow::~RestoreWindow() {
@@ -161,108 +196,128 @@ void RestoreWindow::CreateControls() {
   BtnVerify.Create(hwnd_, "検証(&C)", {12, 506, 112, 534}, font);
 }
 
-RestoreWindow::Shown RestoreWindow::ReadShown(const FoundBackup& b) {
-  Shown shown;
-  // From its catalog when it has one that reads; walked otherwise.
+RestoreWindow::ShownPtr RestoreWindow::ReadShown(const FoundBackup& b) {
+  win::PausePoint("restore-read-backup");
+  auto shown = std::make_shared<Shown>();
   std::optional<catalog::Catalog> kept;
-  if (b.catalog.run) kept = ReadBackupCatalog(b.path, shown.unreadable);
+  if (b.catalog.run) kept = ReadBackupCatalog(b.path, shown->unreadable);
   if (kept)
-    shown.entries = AsStored(*kept);
+    shown->entries = AsStored(*kept);
   else
-    (void)OpenBackup(b)->List(shown.entries, shown.unreadable);
+    (void)OpenBackup(b)->List(shown->entries, shown->unreadable);
+  shown->tree = TreeOf(shown->entries);
   return shown;
-}
-
-const RestoreWindow::Shown& RestoreWindow::EntriesOf(size_t backup) {
-  std::optional<Shown>& shown = shown_.at(backup);
-  if (!shown) shown = ReadShown(destination_.backups[backup]);
-  return *shown;
 }
 
 void RestoreWindow::LoadDestination(const std::wstring& root) {
   if (busy_) return;
-  destination_ = {};
+  destination_ = std::make_shared<const Destination>();
   shown_.clear();
   current_backup_.reset();
+  tree_backup_.reset();
   current_path_.clear();
+  asked_path_.clear();
   version_backups_.clear();
   ListBackups.SetRows({});
   ListVersions.SetRows({});
-  TreeFiles.Show({});
+  TreeFiles.Show(nullptr);
   // On its own thread: the catalogs give the sizes and the files; a backup
-  // without one is walked only when it is opened.
+  // without one is walked only when it is opened. 中止 stops it where it is.
   struct Loaded {
-    Destination destination;
-    std::vector<std::optional<Shown>> shown;
+    std::shared_ptr<Destination> destination = std::make_shared<Destination>();
+    std::vector<std::vector<std::wstring>> rows;
   };
   auto loaded = std::make_shared<Loaded>();
   SetBusy(true);
   (void)worker_.Start(
       hwnd_,
       [this, loaded, root, log_dir = program_.LogDir()] {
-        Destination& d = loaded->destination;
+        Destination& d = *loaded->destination;
         if (root.empty())
           d.fault =
               "設定ファイルにバックアップ先がありません。「バックアップ先」で選んでください。";
         else
-          d = ScanDestination(root, log_dir);
-        loaded->shown.assign(d.backups.size(), std::nullopt);
+          d = ScanDestination(root, log_dir, SystemFileAccess(), &abort_);
+        for (const FoundBackup& b : d.backups) loaded->rows.push_back(RowOf(b, nullptr));
       },
       [this, loaded] {
-        destination_ = std::move(loaded->destination);
-        shown_ = std::move(loaded->shown);
+        const bool stopped = abort_;
         SetBusy(false);
-        ShowDestination();
+        if (CloseIfAsked()) return;
+        destination_ = loaded->destination;
+        shown_.assign(destination_->backups.size(), nullptr);
+        ShowDestination(std::move(loaded->rows), stopped);
         ListBackups.SetFocus();
       });
 }
 
-void RestoreWindow::ShowDestination() {
-  LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_.root));
-  std::vector<std::vector<std::wstring>> rows;
+void RestoreWindow::ShowDestination(std::vector<std::vector<std::wstring>> rows, bool stopped) {
+  LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_->root));
   std::string set_aside;  // the last catalog set aside, said below the list
-  for (size_t i = 0; i < destination_.backups.size(); ++i) {
-    const FoundBackup& b = destination_.backups[i];
-    std::vector<std::wstring> row{win::ToWide(ShownTime(b.ref.id)),
-                                  b.ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH"};
-    if (b.incomplete) {
-      row.insert(row.end(), {L"", L"", win::ToWide("作成中")});
-    } else if (b.catalog.run) {
-      row.insert(row.end(), {SizeText(b.catalog.run->bytes), SizeText(b.catalog.run->files),
-                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
-    } else if (shown_[i]) {
-      uint64_t size = 0, files = 0;
-      for (const StoredEntry& e : shown_[i]->entries)
-        if (!e.folder) size += e.size, ++files;
-      row.insert(row.end(), {SizeText(size), CountText(files),
-                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
-    } else {
-      // Counted only when opened: a walk of every backup would keep the
-      // list empty for minutes.
-      row.insert(row.end(), {win::ToWide("目録なし"), L"",
-                             win::ToWide(OutcomeText(b.run ? &*b.run : nullptr))});
-      if (!b.catalog.set_aside.empty()) set_aside = b.catalog.set_aside;
-    }
-    rows.push_back(std::move(row));
-  }
-  ListBackups.SetRows(rows);
-  LblState.SetCaption(destination_.fault.empty() ? set_aside : destination_.fault);
-  if (!rows.empty()) ListBackups.Select(0);
+  for (const FoundBackup& b : destination_->backups)
+    if (!b.catalog.set_aside.empty()) set_aside = b.catalog.set_aside;
+  const bool any = !rows.empty();
+  ListBackups.SetRows(std::move(rows));
+  LblState.SetCaption(!destination_->fault.empty() ? destination_->fault
+                      : stopped                    ? "一覧を中止しました。"
+                                                   : set_aside);
+  if (any) ListBackups.Select(0);
 }
 
 void RestoreWindow::ShowBackup() {
   current_backup_ = ListBackups.Selected();
   if (!current_backup_) return;
-  const FoundBackup& b = destination_.backups[*current_backup_];
+  const FoundBackup& b = destination_->backups[*current_backup_];
   if (b.incomplete) {
-    TreeFiles.Show({});
+    TreeFiles.Show(nullptr);
+    tree_backup_.reset();
     LblState.SetCaption(
         "このバックアップは作成中か、作成の途中で止まったものです。復元には使えません。");
     return;
   }
-  const Shown& shown = EntriesOf(*current_backup_);
-  TreeFiles.Show(shown.entries);
-  LblState.SetCaption(shown.unreadable);
+  const ShownPtr& shown = shown_[*current_backup_];
+  if (!shown) {
+    // Read on the reader, and shown once it is in, if still selected.
+    TreeFiles.Show(nullptr);
+    tree_backup_.reset();
+    ReadSelected();
+    return;
+  }
+  TreeFiles.Show(std::shared_ptr<const BackupTree>(shown, &shown->tree));
+  tree_backup_ = current_backup_;
+  LblState.SetCaption(shown->unreadable);
+  SelectAskedPath();
+}
+
+void RestoreWindow::ReadSelected() {
+  if (reader_.Busy() || !current_backup_ || shown_[*current_backup_] ||
+      destination_->backups[*current_backup_].incomplete)
+    return;
+  const size_t backup = *current_backup_;
+  auto read = std::make_shared<ShownPtr>();
+  (void)reader_.Start(
+      hwnd_,
+      [read, destination = destination_, backup] {
+        *read = ReadShown(destination->backups[backup]);
+      },
+      [this, read, destination = destination_, backup] {
+        if (CloseIfAsked()) return;
+        // Of a destination since left: nothing of it is shown.
+        if (destination == destination_ && !shown_[backup]) {
+          shown_[backup] = *read;
+          ListBackups.SetRow(backup, RowOf(destination->backups[backup], &(*read)->entries));
+        }
+        if (current_backup_ == backup && destination == destination_)
+          ShowBackup();
+        else
+          ReadSelected();
+      });
+}
+
+void RestoreWindow::SelectAskedPath() {
+  if (asked_path_.empty() || !tree_backup_ || tree_backup_ != current_backup_) return;
+  (void)TreeFiles.Select(asked_path_);
+  asked_path_.clear();
 }
 
 void RestoreWindow::ShowVersions() {
@@ -285,34 +340,36 @@ void RestoreWindow::ShowVersions() {
   // there and kept for browsing once the window has the answer.
   struct Found {
     std::vector<std::optional<StoredEntry>> per_backup;
-    std::vector<std::optional<Shown>> read;
+    std::vector<ShownPtr> read;
   };
   auto found = std::make_shared<Found>();
-  found->per_backup.resize(destination_.backups.size());
-  found->read.resize(destination_.backups.size());
+  found->per_backup.resize(shown_.size());
+  found->read = shown_;
   // Back where the user was once the versions are in: Enter in the path.
   const HWND focus = ::GetFocus();
   SetBusy(true);
   (void)worker_.Start(
       hwnd_,
-      [this, found, path] {
+      [found, path, destination = destination_] {
         for (size_t i = 0; i < found->per_backup.size(); ++i) {
-          const FoundBackup& b = destination_.backups[i];
+          const FoundBackup& b = destination->backups[i];
           if (b.incomplete) continue;
           // One path looked up in each catalog, nothing kept of the rest.
           std::string set_aside;
-          if (!shown_[i] && b.catalog.run &&
+          ShownPtr& shown = found->read[i];
+          if (!shown && b.catalog.run &&
               FindInCatalog(b.path, path, found->per_backup[i], set_aside))
             continue;
-          const Shown& shown = shown_[i] ? *shown_[i] : found->read[i].emplace(ReadShown(b));
-          for (const StoredEntry& e : shown.entries)
+          if (!shown) shown = ReadShown(b);
+          for (const StoredEntry& e : shown->entries)
             if (SamePath(e.path, path)) found->per_backup[i] = e;
         }
       },
       [this, found, path, focus] {
         for (size_t i = 0; i < found->read.size(); ++i)
-          if (found->read[i]) shown_[i] = std::move(found->read[i]);
+          if (!shown_[i]) shown_[i] = std::move(found->read[i]);
         SetBusy(false);
+        if (CloseIfAsked()) return;
         if (focus != nullptr) ::SetFocus(focus);
         ListVersionsOf(path, found->per_backup);
       });
@@ -323,7 +380,7 @@ void RestoreWindow::ListVersionsOf(const std::u16string& path,
   std::vector<std::vector<std::wstring>> rows;
   version_backups_.clear();
   for (const VersionRow& v : Versions(per_backup)) {
-    const BackupRef& ref = destination_.backups[v.backup].ref;
+    const BackupRef& ref = destination_->backups[v.backup].ref;
     rows.push_back({win::ToWide(ShownTime(ref.id)),
                     ref.kind == BackupKind::kCopy ? L"コピー" : L"LZH",
                     v.entry.folder ? win::ToWide("フォルダ") : SizeText(v.entry.size),
@@ -340,7 +397,7 @@ void RestoreWindow::ListVersionsOf(const std::u16string& path,
 
 void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
   if (busy_ || !current_backup_ || current_path_.empty() ||
-      destination_.backups[*current_backup_].incomplete) {
+      destination_->backups[*current_backup_].incomplete) {
     LblState.SetCaption("復元するファイルかフォルダを選んでください。");
     return;
   }
@@ -349,48 +406,45 @@ void RestoreWindow::RestoreInto(std::optional<std::wstring> folder) {
     folder = questions_.PickFolder(
         hwnd_, "元の場所が設定にありません。復元先のフォルダを選んでください。");
   if (!folder) return;
-  const FoundBackup& backup = destination_.backups[*current_backup_];
-  std::vector<std::u16string> missing;
-  auto plan = std::make_shared<std::vector<PlannedEntry>>(
-      PlanRestore(EntriesOf(*current_backup_).entries, {current_path_}, missing));
   auto job = std::make_shared<RestoreJob>();
   job->target = *folder;
   if (job->target.empty() || job->target.back() != L'\\') job->target += L'\\';
+  const FoundBackup& backup = destination_->backups[*current_backup_];
   job->id = backup.ref.id;
-  // The restore goes on its own thread; the question and the gauge are this
-  // window's, and 中止 stops it at its next entry.
+  // The restore goes on its own thread; the question is this window's, the
+  // gauge follows it on a timer, and 中止 stops it at its next entry.
   job->ask = [this](const std::wstring& existing) {
     std::optional<Existing> answer;
     ui::CallOnWindowThread(hwnd_, [&] { answer = questions_.AskExisting(hwnd_, existing); });
     return answer;
   };
-  Gauge.SetText(L"");
-  Gauge.SetProgress(0);
-  ::ShowWindow(Gauge.Handle(), SW_SHOW);
   job->progress = [this](size_t done, size_t total) {
-    ui::CallOnWindowThread(hwnd_, [&] {
-      Gauge.SetMaxValue(static_cast<int32_t>(total));
-      Gauge.SetProgress(static_cast<int32_t>(done));
-    });
+    progress_.total = static_cast<int32_t>(total);
+    progress_.files_done = static_cast<int32_t>(done);
     return !abort_;
   };
+  StartGauge();
   SetBusy(true);
   auto summary = std::make_shared<RestoreSummary>();
   (void)worker_.Start(
       hwnd_,
-      [&backup, plan, job, summary] {
+      [&backup, job, summary, known = shown_[*current_backup_], path = current_path_,
+       destination = destination_] {
+        // The backup's entries as browsed, or read here when they are not in yet.
+        const ShownPtr shown = known ? known : ReadShown(backup);
+        std::vector<std::u16string> missing;
+        const std::vector<PlannedEntry> plan = PlanRestore(shown->entries, {path}, missing);
         std::string set_aside;
         const std::optional<catalog::Catalog> kept = ReadBackupCatalog(backup.path, set_aside);
         if (kept) job->catalog = &*kept;
         const std::unique_ptr<BackupEntries> entries = OpenBackup(backup);
-        *summary = Restore(*entries, *plan, *job);
+        *summary = Restore(*entries, plan, *job);
       },
-      [this, &backup, job, summary, path = current_path_] {
+      [this, &backup, job, summary, path = current_path_, destination = destination_] {
         SetBusy(false);
-        // The bar stays, full, saying how it ended, until the next restore.
-        Gauge.SetProgress(Gauge.MaxValue());
-        Gauge.SetText(win::ToWide(summary->cancelled ? "中止" : "完了"));
+        EndGauge(summary->cancelled);
         ReportRestore(backup, path, job->target, *summary);
+        (void)CloseIfAsked();
       });
 }
 
@@ -413,36 +467,35 @@ void RestoreWindow::ReportRestore(const FoundBackup& backup, const std::u16strin
     text += "\r\n\r\n" + std::string(e.what());
   }
   LblState.SetCaption(summary.Complete() ? "復元しました。" : "復元できなかったものがあります。");
-  dialogs_.ShowMessage(hwnd_, app_.Title(), text);
+  // Closed meanwhile: the log has the line, nobody is there for the box.
+  if (!closing_) dialogs_.ShowMessage(hwnd_, app_.Title(), text);
 }
 
 void RestoreWindow::VerifySelected() {
   const std::optional<size_t> selected = ListBackups.Selected();
-  if (busy_ || !selected || destination_.backups[*selected].incomplete) {
+  if (busy_ || !selected || destination_->backups[*selected].incomplete) {
     LblState.SetCaption("検証するバックアップを選んでください。");
     return;
   }
-  const FoundBackup& backup = destination_.backups[*selected];
+  const FoundBackup& backup = destination_->backups[*selected];
+  StartGauge();
   SetBusy(true);
   auto summary = std::make_shared<VerifySummary>();
   (void)worker_.Start(
       hwnd_,
-      [this, &backup, summary] {
+      [this, &backup, summary, destination = destination_] {
         ReadOnce read;
         *summary = VerifyBackup(backup, read, [this](size_t done, size_t total) {
-          // The gauge every 64 files: a call to the window's thread costs
-          // more than reading a small file.
-          if (done % 64 == 0)
-            ui::CallOnWindowThread(hwnd_, [&] {
-              Gauge.SetMaxValue(static_cast<int32_t>(total));
-              Gauge.SetProgress(static_cast<int32_t>(done));
-            });
+          progress_.total = static_cast<int32_t>(total);
+          progress_.files_done = static_cast<int32_t>(done);
           return !abort_;
         });
       },
-      [this, summary] {
+      [this, summary, destination = destination_] {
         SetBusy(false);
+        EndGauge(summary->cancelled);
         ReportVerify(*summary);
+        (void)CloseIfAsked();
       });
 }
 
@@ -469,7 +522,29 @@ void RestoreWindow::ReportVerify(const VerifySummary& summary) {
     text += "\r\n\r\n" + std::string(e.what());
   }
   LblState.SetCaption(summary.Intact() ? "検証しました。" : "目録と一致しないファイルがあります。");
-  dialogs_.ShowMessage(hwnd_, app_.Title(), text);
+  if (!closing_) dialogs_.ShowMessage(hwnd_, app_.Title(), text);
+}
+
+void RestoreWindow::StartGauge() {
+  progress_.Begin();
+  Gauge.SetText(L"");
+  Gauge.SetProgress(0);
+  ::ShowWindow(Gauge.Handle(), SW_SHOW);
+  ::SetTimer(hwnd_, kGaugeTimer, kGaugeEveryMs, nullptr);
+}
+
+void RestoreWindow::EndGauge(bool cancelled) {
+  ::KillTimer(hwnd_, kGaugeTimer);
+  // The bar stays, full, saying how it ended, until the next job.
+  Gauge.SetMaxValue(std::max<int32_t>(progress_.total, 1));
+  Gauge.SetProgress(Gauge.MaxValue());
+  Gauge.SetText(win::ToWide(cancelled ? "中止" : "完了"));
+}
+
+bool RestoreWindow::CloseIfAsked() {
+  if (!closing_) return false;
+  if (!worker_.Busy() && !reader_.Busy()) ::DestroyWindow(hwnd_);
+  return true;
 }
 
 void RestoreWindow::SetBusy(bool busy) {
@@ -492,6 +567,12 @@ void RestoreWindow::Layout() {
   RECT client;
   ::GetClientRect(hwnd_, &client);
   const int dpi = ui::WindowDpi(hwnd_);
+  // Shown, the window is told its size again: the places stand.
+  if (laid_out_ && laid_out_->right == client.right && laid_out_->bottom == client.bottom &&
+      laid_out_dpi_ == dpi)
+    return;
+  laid_out_ = client;
+  laid_out_dpi_ = dpi;
   const RECT area = ui::DesignRect(client, dpi);
   // Design units of the smallest window; what more there is goes to the
   // lists, the height half to the upper two and half to the versions.
@@ -558,12 +639,22 @@ LRESULT RestoreWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Layout();
       return 0;
     }
+    case WM_TIMER:
+      if (wp == kGaugeTimer) {
+        Gauge.SetMaxValue(std::max<int32_t>(progress_.total, 0));
+        Gauge.SetProgress(progress_.files_done);
+      }
+      return 0;
     case WM_CLOSE:
-      // A restore under way stops at its next file first.
-      if (busy_)
+      // A job under way stops at its next step first, out of sight; the
+      // window goes once it has ended (a restore's line logged).
+      if (Busy()) {
         abort_ = true;
-      else
+        closing_ = true;
+        ::ShowWindow(hwnd_, SW_HIDE);
+      } else {
         ::DestroyWindow(hwnd_);
+      }
       return 0;
     case WM_DESTROY:
       app_.Terminate();

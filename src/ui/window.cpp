@@ -48,6 +48,13 @@ void PostToWindowThread(HWND window, std::function<void()> call) {
     (void)owned.release();
 }
 
+void ShowOnWindowThread(HWND window, std::function<void()> call) {
+  if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId())
+    call();
+  else
+    PostToWindowThread(window, std::move(call));
+}
+
 bool IsWindowThreadCall(UINT msg) noexcept { return msg == kSentCall || msg == kPostedCall; }
 
 LRESULT RunWindowThreadCall(UINT msg, WPARAM wp) noexcept {

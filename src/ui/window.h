@@ -48,11 +48,17 @@ LRESULT Guarded(Handler&& handler) noexcept {
 // Runs `call` on the thread of `window` (a window of ui::Window) and waits for
 // it; what it throws is thrown here. From another thread it runs between two
 // of the window's messages, inside the window's own loop; on that thread it
-// runs at once. Nothing runs when the window is gone.
+// runs at once. Nothing runs when the window is gone. Only for what needs the
+// window's answer (a box, a question): the window's thread never waits for a
+// worker while its loop runs, and one whose loop ended destroys its windows
+// before it waits (ui/worker.h), so the call always returns.
 void CallOnWindowThread(HWND window, const std::function<void()>& call);
 // Queues `call` for the thread of `window` and returns at once; what it
-// throws is the window's fault.
+// throws is the window's fault. Calls from one thread run in their order.
 void PostToWindowThread(HWND window, std::function<void()> call);
+// On the thread of `window` runs `call` at once, from any other queues it
+// (PostToWindowThread): what a window shows of work that may go on either.
+void ShowOnWindowThread(HWND window, std::function<void()> call);
 // How ui::Window's procedure answers the two: the calls' own messages.
 [[nodiscard]] bool IsWindowThreadCall(UINT msg) noexcept;
 LRESULT RunWindowThreadCall(UINT msg, WPARAM wp) noexcept;

@@ -1,10 +1,12 @@
 #pragma once
 // Long work off a window's thread. The window starts one job at a time on a
 // thread of its own and keeps answering its messages meanwhile: what the job
-// needs of a window (a box, a control's text) it asks for through
-// CallOnWindowThread, which the window's thread runs between two of its
-// messages, and its end comes back as a posted call. No loop of messages is
-// nested inside another: the window's own loop is the only one.
+// only shows, it writes into a state the window reads (base/progress_state.h)
+// or hands over with PostToWindowThread and goes on; what needs the window's
+// answer (a box, a question) it asks for through CallOnWindowThread, which the
+// window's thread runs between two of its messages. Its end comes back as a
+// posted call. No loop of messages is nested inside another: the window's
+// own loop is the only one.
 #include <windows.h>
 
 #include <atomic>

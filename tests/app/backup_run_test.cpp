@@ -128,6 +128,32 @@ TEST_F(BackupRunTest, AnAbortWhileCountingStopsTheRunBeforeAnyCopy) {
   EXPECT_FALSE(dir.Exists(L"dest\\0105\\23\\0905\\Work"));
 }
 
+TEST_F(BackupRunTest, TheProgressWindowShowsWhatTheRunHasDoneWhileTheRunGoesOn) {
+  for (int i = 0; i < 8; ++i) dir.WriteFile(L"src\\Work\\f" + std::to_wstring(i) + L".txt", "x");
+  StartWith({dir.PathA() + "src\\Work"});
+  // The run holds before its fifth file, the first four counted as copied,
+  // until the window has shown them: it never waits for the window itself.
+  const win::UniqueKernelHandle shown(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  int files = 0;
+  bool held = false;
+  win::SetPausePointForTesting([&](std::string_view name) {
+    if (name == "copy-file" && ++files == 5)
+      held = ::WaitForSingleObject(shown.get(), 60'000) == WAIT_OBJECT_0;
+  });
+  form_->BtnExecClick();
+  PumpUntil(*app_, [this] { return progress_->Gauge().Progress() == 4; });
+  EXPECT_TRUE(::IsWindowVisible(progress_->Handle()));
+  EXPECT_EQ(progress_->LblFileAll().Caption(), "8");
+  EXPECT_EQ(progress_->Gauge().MaxValue(), 8);
+  EXPECT_EQ(app_->Title(), "Yorudex 50%");
+  ::SetEvent(shown.get());
+  Pump();
+  win::SetPausePointForTesting({});
+  EXPECT_TRUE(held);
+  EXPECT_EQ(progress_->Gauge().Progress(), 8);
+  EXPECT_FALSE(::IsWindowVisible(progress_->Handle()));
+}
+
 TEST_F(BackupRunTest, NoSecondRunSaveOrExitStartsInsideARun) {
   StartWith({SourceTree(L"Work")}, {});
   // Clicks the window takes while the run goes on its own thread: each is

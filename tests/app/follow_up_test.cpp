@@ -124,7 +124,7 @@ TEST(FollowUpCommand, AMissingFailingOrTalkativeCommandEndsInOneLineOrNone) {
   const auto follow = [&](const std::string& command,
                           win::CommandProcess::WaitCall wait = ::WaitForSingleObject) {
     s.run_fail = command;
-    QuietEffects effects(std::wstring(), win::CommandProcess(std::move(wait)));
+    QuietEffects effects(std::wstring(), nullptr, win::CommandProcess(std::move(wait)));
     return app::FollowUpRun(ending, s, dir.PathA() + "log\\", EncodeDateTime(2001, 5, 23), effects);
   };
   std::vector<std::string> lines = follow(dir.PathA() + "無い コマンド.exe");

@@ -16,13 +16,12 @@
 namespace yx::app {
 namespace {
 
-// The progress window on a real application, with the settings window's
-// cancel flag.
+// The progress window on a real application.
 class ProgressForm : public ::testing::Test {
  protected:
   void SetUp() override {
     app_ = std::make_unique<ui::Application>(::GetModuleHandleW(nullptr));
-    form_ = std::make_unique<TForm3>(*app_, cancel_);
+    form_ = std::make_unique<TForm3>(*app_);
     ASSERT_NE(form_->Handle(), nullptr);
   }
   void TearDown() override {
@@ -34,13 +33,19 @@ class ProgressForm : public ::testing::Test {
     form_->StartProgress(title_progress);
     test::Pump(*app_);
   }
-  // The copy run's count of the tree below `folder`, shown in the window
-  // (through `sink`, by default the window itself).
+  // The copy run's count of the tree below `folder`, written to the window's
+  // state (through `sink`, by default the window's own).
   [[nodiscard]] bool Count(const std::wstring& folder, backup::ProgressSink* sink = nullptr) {
-    backup::TreeCopier copier(sink ? *sink : *form_, [] { return uint64_t{0}; });
+    backup::TreeCopier copier(sink ? *sink : form_->Sink(), [] { return uint64_t{0}; });
     if (!copier.CountFiles(folder)) return false;
     copier.ShowTotal();
     return true;
+  }
+  // A run's counts as it writes them, shown at the window's next tick.
+  void Shows(int32_t total, int32_t done = 0) {
+    form_->Sink().ShowTotal(total);
+    form_->Sink().ShowCopied(done);
+    form_->TimerTimer();
   }
   void MakeFiles(const std::wstring& folder, int count) {
     for (int i = 0; i < count; ++i)
@@ -49,32 +54,32 @@ class ProgressForm : public ::testing::Test {
   static std::wstring Text(HWND window) { return ui::WindowTextWide(window); }
 
   test::TempFolder temp_;
-  std::atomic<bool> cancel_{false};
   std::unique_ptr<ui::Application> app_;
   std::unique_ptr<TForm3> form_;
 };
 
 std::wstring W(std::string_view cp932) { return win::ToWide(cp932); }
 
-// The window as the run's sink, with 中断 clicked once it shows a total of 10.
+// The window's sink, with 中断 clicked once the count reaches 10.
 class AbortAtTen final : public backup::ProgressSink {
  public:
-  explicit AbortAtTen(TForm3& form) : form_(form) {}
+  explicit AbortAtTen(TForm3& form) : form_(form), sink_(form.Sink()) {}
   bool clicked = false;
-  std::atomic<bool>& CancelRequested() noexcept override { return form_.CancelRequested(); }
-  void BackupBegins(bool copy_run) override { form_.BackupBegins(copy_run); }
-  void BackupEnds(bool copy_run) override { form_.BackupEnds(copy_run); }
+  std::atomic<bool>& CancelRequested() noexcept override { return sink_.CancelRequested(); }
+  void BackupBegins(bool copy_run) override { sink_.BackupBegins(copy_run); }
+  void BackupEnds(bool copy_run) override { sink_.BackupEnds(copy_run); }
   void ShowCount(int32_t files) override {
-    form_.ShowCount(files);
+    sink_.ShowCount(files);
     if (clicked || files != 10) return;
     clicked = true;
     ::SendMessageW(form_.BtnAbort(), BM_CLICK, 0, 0);
   }
-  void ShowTotal(int32_t files) override { form_.ShowTotal(files); }
-  void ShowCopied(int32_t files) override { form_.ShowCopied(files); }
+  void ShowTotal(int32_t files) override { sink_.ShowTotal(files); }
+  void ShowCopied(int32_t files) override { sink_.ShowCopied(files); }
 
  private:
   TForm3& form_;
+  backup::ProgressSink& sink_;
 };
 
 // Fixes "now" for the window's clock; restored after each test.
@@ -123,17 +128,16 @@ TEST_F(ProgressForm, LabelsSizeThemselvesToTheirText) {
   };
   const int initial = width();
   EXPECT_GT(initial, 0);
-  form_->ShowTotal(7);
+  Shows(7);
   const int one_digit = width();
-  form_->ShowTotal(1234567);
+  Shows(1234567);
   EXPECT_EQ(Text(total), L"1234567");
   EXPECT_LT(one_digit, initial);
   EXPECT_GT(width(), one_digit);
 }
 
 TEST_F(ProgressForm, StartResetsTheCountersShowsOnTopAndStopHides) {
-  form_->ShowTotal(12);
-  form_->ShowCopied(9);
+  Shows(12, 9);
   const FixedClock clock;
 
   Start();
@@ -201,19 +205,14 @@ TEST_F(ProgressForm, ElapsedTimeShowsWholeSecondsSinceTheStart) {
 TEST_F(ProgressForm, TitleShowsTheTruncatedPercentageOnlyWhenAsked) {
   app_->SetTitle("Yorudex");
   Start(false);
-  form_->ShowTotal(27);
-  form_->ShowCopied(10);
-  form_->TimerTimer();
+  Shows(27, 10);
   EXPECT_EQ(app_->Title(), "Yorudex");
 
   Start(true);
-  form_->ShowTotal(27);
-  form_->ShowCopied(10);  // 37.03...
-  form_->TimerTimer();
+  Shows(27, 10);  // 37.03...
   EXPECT_EQ(app_->Title(), "Yorudex 37%");
   EXPECT_EQ(Text(app_->Handle()), L"Yorudex 37%");
-  form_->ShowCopied(18);  // 66.6...
-  form_->TimerTimer();
+  Shows(27, 18);  // 66.6...
   EXPECT_EQ(app_->Title(), "Yorudex 66%");
 
   // The title is left as it is when the run ends.
@@ -225,9 +224,9 @@ TEST_F(ProgressForm, NoFilesAtAllShowZeroPercentOnGaugeAndTitle) {
   temp_.MakeFolder(L"only\\empty");
   Start(true);
   ASSERT_TRUE(Count(temp_.Path() + L"only\\"));
+  form_->TimerTimer();
   EXPECT_EQ(form_->Gauge().MaxValue(), 0);
   EXPECT_EQ(form_->Gauge().Percent(), 0);
-  form_->TimerTimer();
   EXPECT_EQ(app_->Title(), "Yorudex 0%");
   EXPECT_EQ(Text(form_->LblFileAll().Handle()), L"0");
 }
@@ -242,16 +241,16 @@ TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
   Start(true);
   EXPECT_FALSE(Count(temp_.Path() + L"src\\", &sink));
   EXPECT_TRUE(sink.clicked);
-  EXPECT_TRUE(cancel_);
-  EXPECT_EQ(Text(total), L"10");
+  EXPECT_TRUE(form_->State().cancel);
   EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
 
   // The hidden window's timer goes on ticking until the run stops it: a tick
-  // (posted, as the system posts it) is handled and writes the title, and
-  // the timer is still set.
+  // (posted, as the system posts it) is handled and shows the partial count
+  // and the title, and the timer is still set.
   app_->SetTitle("Yorudex");
   ::PostMessageW(form_->Handle(), WM_TIMER, TForm3::kTimerId, 0);
   test::Pump(*app_);
+  EXPECT_EQ(Text(total), L"10");
   EXPECT_EQ(app_->Title(), "Yorudex 0%");
   EXPECT_TRUE(::KillTimer(form_->Handle(), TForm3::kTimerId));
   form_->StopProgress();
@@ -260,7 +259,7 @@ TEST_F(ProgressForm, AbortDuringCountingKeepsThePartialTotalAndTheTimerRunsOn) {
 TEST_F(ProgressForm, ClosingTheWindowIsAnAbort) {
   Start();
   ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
-  EXPECT_TRUE(cancel_);
+  EXPECT_TRUE(form_->State().cancel);
   EXPECT_TRUE(::IsWindow(form_->Handle()));
   EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
   form_->StopProgress();

@@ -49,7 +49,7 @@ struct OpenWindow {
       : place(folder.PathA()),
         session(place, folder.PathA() + "log\\", false),
         form(app, dialogs, {folder.Path() + L"Yorudex.exe", {}}, session),
-        progress(app, form.CancelRequested) {
+        progress(app) {
     form.AttachProgressForm(progress);
   }
   ~OpenWindow() { win::SetClockForTesting(nullptr); }

@@ -11,6 +11,7 @@
 #include "support/form_fixture.h"
 #include "support/layout_check.h"
 #include "support/temp_folder.h"
+#include "win/pause_point.h"
 
 namespace yx::test {
 namespace {
@@ -20,6 +21,7 @@ class AnswerQuestions final : public restore::RestoreQuestions {
   std::optional<restore::Existing> AskExisting(HWND, const std::wstring& existing) override {
     ++asked;
     existing_file = existing;
+    if (on_ask) on_ask();
     return restore::Existing::kKeepBoth;
   }
   std::optional<std::wstring> PickFolder(HWND, const std::string&) override {
@@ -28,6 +30,7 @@ class AnswerQuestions final : public restore::RestoreQuestions {
   }
   int asked = 0;
   std::wstring existing_file;
+  std::function<void()> on_ask;  // while the question is open
 };
 
 class RestoreWindowTest : public ::testing::Test {
@@ -60,7 +63,10 @@ class RestoreWindowTest : public ::testing::Test {
     PumpUntil(app, [&] { return !window_->Busy(); });
     return *window_;
   }
-  void TearDown() override { window_.reset(); }
+  void TearDown() override {
+    win::SetPausePointForTesting({});
+    window_.reset();
+  }
 
   TempFolder dir;
   FakeDialogs dialogs;
@@ -77,6 +83,10 @@ TEST_F(RestoreWindowTest, OneFileGoesBackToItsPlaceByTheKeyboard) {
   ASSERT_EQ(window.ListBackups.Count(), 2u);
   EXPECT_EQ(window.ListBackups.Selected(), 0u) << "the newest backup comes first, selected";
   ASSERT_EQ(::GetFocus(), window.ListBackups.Handle());
+  Type(L"26/01/04");
+  EXPECT_EQ(window.ListBackups.Selected(), 1u) << "the row of what was typed";
+  Press(VK_HOME);
+  PumpUntil(app, [&] { return !window.Busy(); });
 
   Press(VK_TAB);
   ASSERT_EQ(::GetFocus(), window.TreeFiles.Handle());
@@ -175,7 +185,7 @@ TEST_F(RestoreWindowTest, VerifyNamesTheFileThatNoLongerHoldsWhatWasBackedUp) {
   restore::RestoreWindow window(
       app, dialogs, restore::Program::Beside(dir.Path() + L"program\\YorudexRestore.exe"),
       questions);
-  Pump(app);
+  PumpUntil(app, [&] { return !window.Busy(); });
   ASSERT_EQ(window.ListBackups.Count(), 1u);
   ::SendMessageW(window.BtnVerify.Handle(), BM_CLICK, 0, 0);
   PumpUntil(app, [&] { return !window.Busy(); });
@@ -184,6 +194,66 @@ TEST_F(RestoreWindowTest, VerifyNamesTheFileThatNoLongerHoldsWhatWasBackedUp) {
   EXPECT_NE(text.find("一致: 2 件"), std::string::npos) << text;
   EXPECT_NE(text.find("変更: 1 件"), std::string::npos) << text;
   EXPECT_NE(text.find("Work\\a.txt: 内容が違います"), std::string::npos) << text;
+}
+
+TEST_F(RestoreWindowTest, TheWindowsThreadReadsNoBackupWhileItListsAndBrowses) {
+  TwoBackupsOfAFile();
+  dir.WriteFile(L"dest\\2601\\04\\1200\\Work\\only older.txt", "o");
+  catalog::Catalog kept;
+  kept.run.id = "260105_0905";
+  kept.run.files = 1;
+  kept.entries = {{.path = u"Work", .folder = true, .hash = {}},
+                  {u"Work\\a.txt", false, false, 0x20, 9, 1, 1, 0, catalog::HashOf("backed up")}};
+  ASSERT_TRUE(backup::WriteCatalogFile(dir.Path() + L"dest\\2601\\05\\0905.catalog", kept));
+  std::vector<std::pair<std::string, DWORD>> steps;  // each pause point and its thread
+  win::SetPausePointForTesting(
+      [&](std::string_view name) { steps.emplace_back(name, ::GetCurrentThreadId()); });
+  restore::RestoreWindow& window = Open();
+  EXPECT_EQ(window.ListBackups.Cell(0, 3), L"1") << "the catalog's count of files";
+  ASSERT_TRUE(window.TreeFiles.Select(u"Work\\a.txt")) << "the newest, from its catalog";
+  window.ListBackups.Select(1);  // no catalog: walked
+  PumpUntil(app, [&] { return !window.Busy(); });
+  EXPECT_TRUE(window.TreeFiles.Select(u"Work\\only older.txt"));
+  EXPECT_EQ(window.ListBackups.Cell(1, 3), L"2") << "counted once walked";
+  win::SetPausePointForTesting({});
+  size_t reads = 0;
+  for (const auto& [name, thread] : steps) {
+    EXPECT_NE(thread, ::GetCurrentThreadId()) << name;
+    reads += name == "restore-read-backup";
+  }
+  EXPECT_EQ(reads, 2u);
+}
+
+TEST_F(RestoreWindowTest, ClosedWhileItListsTheWindowGoesOnceTheListingHasStopped) {
+  for (const wchar_t* day : {L"03", L"04", L"05"})
+    dir.WriteFile(L"dest\\2601\\" + std::wstring(day) + L"\\1200\\Work\\a.txt", "a");
+  int days = 0;
+  // Sent from the listing's thread, the close is handled while it waits.
+  win::SetPausePointForTesting([&](std::string_view name) {
+    if (name == "restore-list-day" && ++days == 1)
+      ::SendMessageW(::FindWindowW(L"YorudexRestore", nullptr), WM_CLOSE, 0, 0);
+  });
+  const restore::RestoreWindow& window = Open();
+  EXPECT_EQ(window.Handle(), nullptr) << "gone once the listing ended";
+  EXPECT_EQ(days, 1) << "no day folder read after the close";
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(RestoreWindowTest, ClosedDuringARestoreItStopsLogsItsLineAndTheWindowGoes) {
+  TwoBackupsOfAFile();
+  dir.WriteFile(L"dest\\2601\\05\\0905\\Work\\b.txt", "b");
+  dir.WriteFile(L"src\\Work\\a.txt", "the user's");
+  restore::RestoreWindow& window = Open();
+  questions.on_ask = [&] { ::SendMessageW(window.Handle(), WM_CLOSE, 0, 0); };
+  ASSERT_TRUE(window.TreeFiles.Select(u"Work"));
+  ::SendMessageW(window.BtnRestore.Handle(), BM_CLICK, 0, 0);
+  PumpUntil(app, [&] { return window.Handle() == nullptr; });
+  EXPECT_EQ(questions.asked, 1);
+  EXPECT_FALSE(dir.Exists(L"src\\Work\\b.txt")) << "stopped before the next file";
+  EXPECT_TRUE(dialogs.shown.empty()) << "nobody is there for the summary";
+  const std::string log =
+      dir.ReadFile(L"program\\log\\" + win::ToWide(FormatDateTime("yymm", win::Now())) + L".log");
+  EXPECT_NE(log.find("中止しました"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ class FakePlace final : public SessionPlace, public settings::FolderProbe {
   bool SameLastFolderName(const std::string&, const std::string&) const override { return false; }
 };
 
-class FakeFront final : public SessionFront, public backup::ProgressSink {
+class FakeFront final : public SessionFront {
  public:
   std::string shown;
   int held = 0;
@@ -63,14 +63,9 @@ class FakeFront final : public SessionFront, public backup::ProgressSink {
   void ShowError(std::string_view text) override { shown += "error:" + std::string(text); }
   void ShowFaultField(settings::CheckedField) override { shown += "page;"; }
   void HoldCommands(bool hold) override { held += hold ? 1 : -1; }
-  backup::ProgressSink& Progress() override { return *this; }
-  std::atomic<bool>& CancelRequested() noexcept override { return cancel; }
-  void BackupBegins(bool) override {}
-  void BackupEnds(bool) override {}
-  void ShowCount(int32_t) override {}
-  void ShowTotal(int32_t) override {}
-  void ShowCopied(int32_t) override {}
-  std::atomic<bool> cancel{false};
+  backup::ProgressSink& Progress() override { return sink; }
+  ProgressState progress;
+  backup::StateSink sink{progress};
 };
 
 class RunSessionTest : public ::testing::Test {

@@ -41,7 +41,7 @@ app::TForm2& FormTest::Start(std::vector<std::string> args) {
   session_ = std::make_unique<run::RunSession>(*place_, dir.PathA() + "log\\",
                                                run::UnattendedCommandLine(options.args));
   form_ = std::make_unique<app::TForm2>(*app_, dialogs, options, *session_);
-  progress_ = std::make_unique<app::TForm3>(*app_, form_->CancelRequested);
+  progress_ = std::make_unique<app::TForm3>(*app_);
   form_->AttachProgressForm(*progress_);
   auto effects = std::make_unique<RecordedEffects>();
   effects_ = effects.get();
