@@ -107,6 +107,8 @@ age_backup() {
   made=$(find "$dest" -mindepth 3 -maxdepth 3 -type d -not -path "$dest/0001/*" | head -1)
   mkdir -p "$dest/0001/01"
   mv "$made" "$dest/0001/01/$1"
+  # Its catalog goes with it: only a backup with one is linked to.
+  if [[ -f $made.catalog ]]; then mv "$made.catalog" "$dest/0001/01/$1.catalog"; fi
 }
 
 tally() {

@@ -3,6 +3,7 @@
 #include "backup/earlier_copy.h"
 #include "win/fault_line.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 #include "win/whole_file.h"
 
 namespace yx::backup {
@@ -28,6 +29,8 @@ bool WriteRunCatalog(const std::wstring& backup, catalog::Catalog& catalog,
     run.bytes += e.size;
   }
   run.copied = run.files - run.linked;
+  // Between the backup's last file and its catalog.
+  win::PausePoint("catalog");
   const std::wstring path = CatalogFileOf(backup);
   if (WriteCatalogFile(path, catalog)) return true;
   log_line(win::FaultLine(win::Failure::Last("WriteFile").At(path)));
@@ -37,7 +40,7 @@ bool WriteRunCatalog(const std::wstring& backup, catalog::Catalog& catalog,
 ReadCatalog ReadCatalogFile(const std::wstring& path) {
   ReadCatalog read;
   std::string bytes;
-  switch (win::ReadWholeFile(win::ToLongPath(path), bytes)) {
+  switch (win::ReadWholeFile(win::ToLongPath(path), bytes, win::Links::kRefused)) {
     case win::ReadResult::Missing:
       return read;
     case win::ReadResult::Failed:

@@ -14,9 +14,12 @@ win::UniqueFile OpenToRead(const std::wstring& path) {
 
 }  // namespace
 
-DWORD FileHasher::Hash(const std::wstring& path, HashedFile& out) {
+DWORD FileHasher::Hash(const std::wstring& path, HashedFile& out,
+                       const std::function<DWORD(HANDLE)>& own) {
   const win::UniqueFile file = OpenToRead(path);
   if (!file) return ::GetLastError();
+  if (own)
+    if (const DWORD refused = own(file.get()); refused != 0) return refused;
   hash_.Reset();
   uint64_t read = 0;
   for (DWORD got = 0;; read += got) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,10 @@ struct HashedFile {
 class FileHasher {
  public:
   FileHasher() : buffer_(256 * 1024) {}
-  // 0, or the error of the open or of a read.
-  [[nodiscard]] DWORD Hash(const std::wstring& path, HashedFile& out);
+  // 0, or the error of the open or of a read. With `own`, the file opened is
+  // read only when it accepts it, else the error is `own`'s.
+  [[nodiscard]] DWORD Hash(const std::wstring& path, HashedFile& out,
+                           const std::function<DWORD(HANDLE)>& own = {});
 
  private:
   std::vector<uint8_t> buffer_;

@@ -25,6 +25,22 @@
 namespace yx::backup {
 namespace {
 
+// The first folder on the way from `root` (ending in a backslash) to
+// `target` below it that is a link, without a final backslash; "" for
+// none. A month or day folder that leads elsewhere would take the backup
+// out of the destination: out of every list, of the link base and of the
+// sweep.
+std::wstring LinkOnTheWay(const std::wstring& root, const std::wstring& target) {
+  for (size_t at = target.find(L'\\', root.size()); at != std::wstring::npos;
+       at = target.find(L'\\', at + 1)) {
+    const std::wstring folder = target.substr(0, at);
+    const DWORD attributes = win::Attributes(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return folder;
+  }
+  return {};
+}
+
 // What the archiver may say about the files it could not read: room for the
 // lines the log shows and more.
 constexpr DWORD kArchiverOutput = 256 * 1024;
@@ -145,6 +161,10 @@ bool BackupPass(const settings::Settings& s, const settings::CutOffs& cut_offs,
   // A second copy run in the same minute finds the folder made: its catalog
   // is the first run's, never to be replaced.
   const bool own_folder = !archive_mode && !win::FolderExists(wide_target);
+  if (const std::wstring link = LinkOnTheWay(win::WidePath(root), wide_target); !link.empty()) {
+    log_line("PATH=" + win::FromWide(link) + " はリンクなので、その先にはバックアップしません");
+    return false;
+  }
   if (!win::CreateFolderTree(wide_target)) {
     log_line(win::FaultLine(win::Failure::Last("CreateDirectoryW").At(wide_target)));
     return false;

@@ -17,8 +17,7 @@
 // a folder deleted outside the backup. A file symbolic link carries the
 // reparse-point attribute on Windows, and deleting it removes the link. Wine 8
 // lists a Linux link to a file as a plain file and deleting it deletes the
-// target; the path the system resolves the file to (GetFinalPathNameByHandle)
-// is the target's, elsewhere, and such a file is left in place.
+// target; such a file (own_file.h) is left in place.
 #include "backup/sweep_delete.h"
 
 #include <windows.h>
@@ -27,6 +26,7 @@
 
 #include "backup/sweep.h"
 #include "win/file_system.h"
+#include "win/own_file.h"
 #include "win/pause_point.h"
 #include "win/tree_walk.h"
 #include "win/unique_handle.h"
@@ -60,44 +60,6 @@ bool Cancelled(const std::atomic<bool>* cancel_requested) {
   return cancel_requested != nullptr && *cancel_requested;
 }
 
-// The path without "\\?\", "UNC" or a drive: under Wine one folder can be
-// reached through several drive letters, so only what follows is compared.
-std::wstring_view BelowDrive(std::wstring_view path) {
-  if (path.starts_with(L"\\\\?\\UNC\\")) return path.substr(7);
-  if (path.starts_with(L"\\\\?\\")) path.remove_prefix(4);
-  if (path.starts_with(L"\\\\")) return path.substr(1);
-  if (path.size() >= 2 && path[1] == L':') path.remove_prefix(2);
-  return path;
-}
-
-bool EndsWithNoCase(std::wstring_view text, std::wstring_view end) {
-  if (end.size() > text.size()) return false;
-  text.remove_prefix(text.size() - end.size());
-  return ::CompareStringOrdinal(text.data(), static_cast<int>(text.size()), end.data(),
-                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
-}
-
-// Why the file at `path` must not be deleted as it stands: it is another
-// file reached through a link (the system resolves it to a path that is not
-// its own), or it cannot be opened to ask, and is not deleted blind.
-// ERROR_SUCCESS when it is the file itself.
-DWORD LeadsElsewhere(std::wstring_view path) {
-  const std::wstring own = win::ToLongPath(path);
-  win::UniqueFile file(::CreateFileW(own.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) return ::GetLastError();
-  std::wstring final_path(32768, L'\0');
-  const DWORD n = ::GetFinalPathNameByHandleW(file.get(), final_path.data(),
-                                              static_cast<DWORD>(final_path.size()),
-                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  // Where the system cannot say, the listing's word stands.
-  if (n == 0 || n >= final_path.size()) return ERROR_SUCCESS;
-  final_path.resize(n);
-  return EndsWithNoCase(BelowDrive(final_path), BelowDrive(own)) ? ERROR_SUCCESS
-                                                                 : ERROR_NOT_SUPPORTED;
-}
-
 }  // namespace
 
 DWORD DeleteBackupFile(std::wstring_view path) {
@@ -108,7 +70,10 @@ DWORD DeleteBackupFile(std::wstring_view path) {
     return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
   }
   if ((listed & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    if (const DWORD elsewhere = LeadsElsewhere(path); elsewhere != ERROR_SUCCESS) return elsewhere;
+    // Another file reached through a link, or one that cannot be opened to
+    // ask, is not deleted blind.
+    if (const DWORD own = win::CheckOwnFile(path); own != ERROR_SUCCESS)
+      return own == win::kReachedThroughLink ? ERROR_NOT_SUPPORTED : own;
   }
   if (::DeleteFileW(long_path.c_str())) return ERROR_SUCCESS;
   const DWORD denied = ::GetLastError();

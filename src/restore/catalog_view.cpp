@@ -3,9 +3,10 @@
 #include "backup/catalog_file.h"
 #include "win/failure.h"
 #include "win/fault_line.h"
+#include "win/file_system.h"
+#include "win/own_file.h"
 #include "win/text.h"
 #include "win/whole_file.h"
-#include "win/file_system.h"
 #include "win/unique_handle.h"
 
 namespace yx::restore {
@@ -16,18 +17,24 @@ std::string SetAside(const std::wstring& file, std::string_view why) {
          "。この目録は使わず、バックアップを直接読みます。";
 }
 
+std::string SetAside(const std::wstring& file, const win::Failure& failure) {
+  // What a link leads to may be any file, one written to be trusted.
+  return SetAside(file, failure.error == win::kReachedThroughLink ? "リンクのため読みません"
+                                                                  : failure.Reason());
+}
+
 // The whole catalog file's bytes; false (with `set_aside` said when it
 // exists) when there is none to read.
 bool CatalogBytes(const std::wstring& backup, std::string& bytes, std::string& set_aside) {
   const std::wstring file = backup::CatalogFileOf(backup);
-  switch (win::ReadWholeFile(win::ToLongPath(file), bytes)) {
+  switch (win::ReadWholeFile(win::ToLongPath(file), bytes, win::Links::kRefused)) {
     case win::ReadResult::Read:
       return true;
     case win::ReadResult::Missing:
       return false;
     case win::ReadResult::Failed: {
       const win::Failure failure = win::Failure::Last("ReadFile");
-      set_aside = SetAside(file, failure.Reason());
+      set_aside = SetAside(file, failure);
       return false;
     }
   }
@@ -73,7 +80,7 @@ CatalogNote ReadCatalogRun(FileAccess& access, const std::wstring& backup) {
   if (!access.ReadStart(file, catalog::kHeadBytes, bytes)) {
     const win::Failure failure = win::Failure::Last("ReadFile");
     if (failure.error != ERROR_FILE_NOT_FOUND && failure.error != ERROR_PATH_NOT_FOUND)
-      note.set_aside = SetAside(file, failure.Reason());
+      note.set_aside = SetAside(file, failure);
     return note;
   }
   catalog::Run run;
@@ -109,11 +116,15 @@ bool FindInCatalog(const std::wstring& backup, std::u16string_view path,
   const win::UniqueFile opened(::CreateFileW(win::ToLongPath(file).c_str(), GENERIC_READ,
                                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                              OPEN_EXISTING, 0, nullptr));
+  if (opened && win::ReachedThroughLink(opened.get(), file)) {
+    set_aside = SetAside(file, win::Failure{"CreateFile", win::kReachedThroughLink, {}});
+    return false;
+  }
   LARGE_INTEGER size{};
   if (!opened || !::GetFileSizeEx(opened.get(), &size)) {
     const win::Failure failure = win::Failure::Last(opened ? "GetFileSizeEx" : "CreateFile");
     if (failure.error != ERROR_FILE_NOT_FOUND && failure.error != ERROR_PATH_NOT_FOUND)
-      set_aside = SetAside(file, failure.Reason());
+      set_aside = SetAside(file, failure);
     return false;
   }
   FileSource source(opened.get(), static_cast<uint64_t>(size.QuadPart));

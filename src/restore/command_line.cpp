@@ -198,6 +198,9 @@ int RunCommandLine(const Program& program, const std::vector<std::wstring>& args
   if (a.command == L"/LIST")
     for (const FoundBackup& b : d.backups)
       if (!b.catalog.set_aside.empty()) AppendErrorFile(program, command, b.catalog.set_aside);
+  // So is a link where a backup goes, which is neither listed nor verified.
+  if (a.command == L"/LIST" || a.command == L"/VERIFY")
+    for (const std::string& line : d.left_out) AppendErrorFile(program, command, line);
   int status = kDone;
   for (const std::string& reason : reasons) {
     if (reason.empty()) continue;

@@ -9,6 +9,7 @@
 #include "restore/copy_backup.h"
 #include "win/failure.h"
 #include "win/file_system.h"
+#include "win/own_file.h"
 #include "win/pause_point.h"
 #include "win/text.h"
 #include "win/whole_file.h"
@@ -17,15 +18,20 @@
 namespace yx::restore {
 namespace {
 
-// The names of the folders (or files) of `folder`, CP932; false when it
-// cannot be listed.
-bool Names(FileAccess& access, const std::wstring& folder, bool folders,
-           std::vector<std::string>& names) {
+// The names of the folders of `folder`, CP932, and of the links among them;
+// false when it cannot be listed.
+bool FolderNames(FileAccess& access, const std::wstring& folder, std::vector<std::string>& names,
+                 std::vector<std::string>& links) {
   return access.List(folder, [&](const WIN32_FIND_DATAW& e) {
-    if (!win::IsDotEntry(e) && win::IsFolder(e) == folders && !win::IsLink(e))
-      names.push_back(win::FromWide(e.cFileName));
+    if (!win::IsDotEntry(e) && win::IsFolder(e))
+      (win::IsLink(e) ? links : names).push_back(win::FromWide(e.cFileName));
     return true;
   });
+}
+
+std::string LinkLeftOut(const std::wstring& path) {
+  return win::FromWide(path) +
+         ": リンクです。リンク先はこのバックアップ先のものではないため、読みません。";
 }
 
 std::string PreviousMonth(const std::string& yymm) {
@@ -75,8 +81,8 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
     d.fault = "バックアップ先 " + shown + " がありません。";
     return d;
   }
-  std::vector<std::string> months;
-  if (!Names(access, d.root, true, months)) {
+  std::vector<std::string> months, links;
+  if (!FolderNames(access, d.root, months, links)) {
     const win::Failure failure = win::Failure::Last("FindFirstFileW");
     d.fault = "バックアップ先 " + shown + " を読めません: " + failure.Reason();
     return d;
@@ -86,19 +92,33 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
   // Made long once: each backup's mark is then named without a look-up.
   std::wstring long_root = win::LongFullPath(d.root);
   if (long_root.empty() || long_root.back() != L'\\') long_root += L'\\';
+  for (const std::string& link : links)
+    if (backup::IsMonthFolderName(link))
+      d.left_out.push_back(LinkLeftOut(d.root + win::ToWide(link)));
   for (const std::string& month : months) {
     if (stop && *stop) break;
     if (!backup::IsMonthFolderName(month)) continue;
-    std::vector<std::string> days;
-    (void)Names(access, d.root + win::ToWide(month) + L"\\", true, days);
+    const std::wstring month_folder = d.root + win::ToWide(month) + L"\\";
+    std::vector<std::string> days, day_links;
+    (void)FolderNames(access, month_folder, days, day_links);
+    for (const std::string& link : day_links)
+      if (backup::IsDayFolderName(link))
+        d.left_out.push_back(LinkLeftOut(month_folder + win::ToWide(link)));
     for (const std::string& day : days) {
       win::PausePoint("restore-list-day");
       if (stop && *stop) break;
-      const std::wstring day_folder = d.root + win::ToWide(month + "\\" + day + "\\");
+      const std::wstring day_folder = month_folder + win::ToWide(day + "\\");
       std::vector<std::string> times, files;
       (void)access.List(day_folder, [&](const WIN32_FIND_DATAW& e) {
-        if (!win::IsDotEntry(e) && !win::IsLink(e))
-          (win::IsFolder(e) ? times : files).push_back(win::FromWide(e.cFileName));
+        if (win::IsDotEntry(e)) return true;
+        const std::string name = win::FromWide(e.cFileName);
+        if (win::IsLink(e)) {
+          if (win::IsFolder(e) ? CopyBackupOf(month, day, name).has_value()
+                               : ArchiveBackupOf(month, day, name).has_value())
+            d.left_out.push_back(LinkLeftOut(day_folder + e.cFileName));
+        } else {
+          (win::IsFolder(e) ? times : files).push_back(name);
+        }
         return true;
       });
       // Only a catalog the day folder holds is read.
@@ -120,6 +140,12 @@ Destination ScanDestination(const std::wstring& root_in, const std::wstring& log
         const bool unfinished = backup::ArchiveTempOwner(file) != 0;
         if (const std::optional<BackupRef> ref =
                 ArchiveBackupOf(month, day, unfinished ? file.substr(0, 15) : file)) {
+          // Wine lists a Linux link to a file as a plain file.
+          if (!unfinished &&
+              win::CheckOwnFile(day_folder + win::ToWide(file)) == win::kReachedThroughLink) {
+            d.left_out.push_back(LinkLeftOut(day_folder + win::ToWide(file)));
+            continue;
+          }
           found.push_back({*ref, day_folder + win::ToWide(file), unfinished, std::nullopt, {}});
           if (!unfinished && catalogued(file))
             found.back().catalog = ReadCatalogRun(access, found.back().path);

@@ -30,6 +30,9 @@ struct Destination {
   // Why nothing is listed: the folder is missing, unreadable or holds no
   // backup (CP932).
   std::string fault;
+  // A line for each link found where a month, a day or a backup goes (CP932):
+  // what it leads to is none of this destination's, and is never read.
+  std::vector<std::string> left_out;
   [[nodiscard]] const FoundBackup* Find(std::string_view id) const;  // a complete one
 };
 

@@ -1,6 +1,7 @@
 #include "restore/file_access.h"
 
 #include "win/file_system.h"
+#include "win/own_file.h"
 #include "win/unique_handle.h"
 
 namespace yx::restore {
@@ -15,6 +16,10 @@ bool FileAccess::ReadStart(const std::wstring& path, size_t most, std::string& b
                                            OPEN_EXISTING, 0, nullptr));
   bytes.resize(most);
   DWORD got = 0;
+  if (file && win::ReachedThroughLink(file.get(), path)) {
+    ::SetLastError(win::kReachedThroughLink);
+    return false;
+  }
   if (!file || !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(most), &got, nullptr))
     return false;
   bytes.resize(got);

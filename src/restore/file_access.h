@@ -17,7 +17,7 @@ class FileAccess {
   // As win::ForEachEntry.
   [[nodiscard]] virtual bool List(const std::wstring& folder, const Visit& visit);
   // Up to `most` bytes from the start of the file; false with the last
-  // error set when it cannot be read.
+  // error set when it cannot be read or is reached through a link.
   [[nodiscard]] virtual bool ReadStart(const std::wstring& path, size_t most, std::string& bytes);
 };
 

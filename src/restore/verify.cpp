@@ -6,6 +6,7 @@
 #include "restore/wide_text.h"
 #include "win/clock.h"
 #include "win/fault_line.h"
+#include "win/own_file.h"
 #include "win/text.h"
 #include "win/tree_walk.h"
 
@@ -91,6 +92,15 @@ VerifySummary VerifyBackup(const FoundBackup& backup, ReadOnce& read,
     const std::optional<win::FolderId> root = win::IdentifyFolder(backup.path);
     const DWORD volume = root ? root->volume : 0;
     win::TreeWalk walk(backup.path, true);
+    // Wine lists a link to a file as a plain file: each file read is asked
+    // whether it is its folder's own, against the folder resolved once.
+    std::wstring folder, folder_resolved;
+    const auto own = [&](HANDLE file) -> DWORD {
+      if (walk.Folder() != folder) folder_resolved = win::ResolvedPath(folder = walk.Folder());
+      return win::IsOwnEntry(win::ResolvedPath(file), folder_resolved, walk.Current().name)
+                 ? 0
+                 : win::kReachedThroughLink;
+    };
     size_t done = 0;
     for (win::TreeWalk::Step step; (step = walk.Next()) != win::TreeWalk::Step::kEnd;) {
       if (step == win::TreeWalk::Step::kUnlistable) {
@@ -111,14 +121,17 @@ VerifySummary VerifyBackup(const FoundBackup& backup, ReadOnce& read,
           hashed.hash = it->second;
           hashed.size = e.size;
         } else {
-          error = hasher.Hash(walk.CurrentPath(), hashed);
+          error = hasher.Hash(walk.CurrentPath(), hashed, own);
           if (error == 0 && shareable) read.emplace(std::pair(volume, e.id), hashed.hash);
         }
       }
       check(U16(walk.Relative() + e.name), e.IsFolder(),
             [&](backup::HashedFile& found, std::string& failure) {
               found = hashed;
-              if (error != 0) failure = win::ErrorReason(error);
+              if (error == win::kReachedThroughLink)
+                failure = "バックアップの中のリンクなので読みません";
+              else if (error != 0)
+                failure = win::ErrorReason(error);
               return error == 0;
             });
       // A link inside a backup is none of the backup's: never entered.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "win/own_file.h"
 #include "win/pause_point.h"
 #include "win/unique_handle.h"
 
@@ -53,13 +54,17 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-ReadResult ReadWholeFile(const std::wstring& path, std::string& bytes) {
+ReadResult ReadWholeFile(const std::wstring& path, std::string& bytes, Links links) {
   UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
                                                                           : ReadResult::Failed;
+  }
+  if (links == Links::kRefused && ReachedThroughLink(file.get(), path)) {
+    ::SetLastError(kReachedThroughLink);
+    return ReadResult::Failed;
   }
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > std::numeric_limits<int>::max())

@@ -16,8 +16,14 @@ namespace yx::win {
 
 enum class ReadResult { Read, Missing, Failed };
 
+// Whether a file reached through a link by its own name is read: a file the
+// program trusts (a backup's catalog) is not, and fails with
+// kReachedThroughLink (own_file.h).
+enum class Links { kFollowed, kRefused };
+
 // The whole file, read while other programs may read it but not write it.
-[[nodiscard]] ReadResult ReadWholeFile(const std::wstring& path, std::string& bytes);
+[[nodiscard]] ReadResult ReadWholeFile(const std::wstring& path, std::string& bytes,
+                                       Links links = Links::kFollowed);
 
 // Writes `bytes` beside `path`, flushes them and moves them over `path`.
 // `pause_point` names the moment between the two for the test build. On

@@ -107,6 +107,28 @@ TEST_F(LinkRun, OnlyFilesWhoseSizeTimeAndAttributesMatchAPlainEarlierFileAreLink
   EXPECT_EQ(dir.ReadFile(std::wstring(kSecond) + L"linked\\f.txt"), "phi");
 }
 
+TEST_F(LinkRun, AFileLinkInTheEarlierBackupIsNeverLinkedTo) {
+  ASSERT_NE(RunOn(22).find("\tバックアップ正常終了"), std::string::npos);
+  // The earlier backup's copy made a link to the live source file: same
+  // size, time and attributes, so the catalog vouches for it.
+  ASSERT_TRUE(::DeleteFileW((dir.Path() + kFirst + L"a.txt").c_str()));
+  test::UnixLinks links;
+  ASSERT_TRUE(links.Make(UnixPath(dir.Path() + kFirst + L"a.txt"),
+                         UnixPath(dir.Path() + L"src\\Work\\a.txt"),
+                         dir.Path() + kFirst + L"a.txt"));
+  EXPECT_NE(RunOn(23).find(Tally("3 件をリンク、1 件 (5 B) をコピーしました")), std::string::npos)
+      << log.Text();
+  EXPECT_FALSE(SameFile(dir.Path() + kSecond + L"a.txt", dir.Path() + L"src\\Work\\a.txt"));
+  // The backup keeps its bytes when the source changes in place.
+  {
+    win::UniqueFile file(::CreateFileW((dir.Path() + L"src\\Work\\a.txt").c_str(), GENERIC_WRITE, 0,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    DWORD put = 0;
+    ASSERT_TRUE(file && ::WriteFile(file.get(), "ALPHA", 5, &put, nullptr));
+  }
+  EXPECT_EQ(dir.ReadFile(std::wstring(kSecond) + L"a.txt"), "alpha");
+}
+
 TEST_F(LinkRun, ARefusedLinkIsCopiedAndAVolumeWithoutLinksIsAskedOnce) {
   std::atomic<int> asked = 0;
   // The link limit for a.txt alone: copied, and the next backup links to

@@ -9,9 +9,11 @@
 #include "reliability/run_texts.h"
 
 #include "reliability/tree_snapshot.h"
+#include "support/program_run.h"
 #include "support/run_fixture.h"
 #include "support/temp_folder.h"
 #include "win/file_system.h"
+#include "win/pause_point.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
 
@@ -234,6 +236,52 @@ TEST_F(FaultsInsideARun, ACancelSeenInsideTheSweepStopsItAtTheNextEntry) {
   }
   EXPECT_EQ(left, 2);
   EXPECT_EQ(lines[2], kAborted);
+}
+
+TEST_F(FaultsInsideARun, AFullDiskAtTheCatalogLeavesNoneAndTheNextRunLinksToNothingOfIt) {
+  Describe(
+      "Linking on, the destination a file system of 1 MiB. The run copies two small files; "
+      "between its last file and its catalog the disk is filled to the last byte. The next run, "
+      "with the disk freed again, backs up the same unchanged files.",
+      "The first run's log names its catalog with the system's reason; the day folder holds "
+      "the backup and nothing beside it (no catalog under its name, no file it was being "
+      "written to). The next run links no file to the backup without a catalog.");
+  const std::wstring disk = SmallDisk();
+  if (disk.empty()) GTEST_SKIP() << "no small file system mounted (mounting needs root)";
+  const std::wstring dest = disk + L"catalog\\";
+  RemoveTree(dest);
+  ASSERT_TRUE(win::CreateFolderTree(dest));
+  settings.destination = win::FromWide(dest);
+  settings.link_use = true;
+  SourceTree(0, 2);
+  const std::wstring filler = disk + L"filler.bin";
+  win::SetPausePointForTesting([&](std::string_view name) {
+    if (name != "catalog") return;
+    win::UniqueFile file(::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string block(4096, 'f');
+    for (DWORD put = 0; ::WriteFile(file.get(), block.data(), 4096, &put, nullptr) && put;) {
+    }
+    const std::string byte(1, 'f');
+    for (DWORD put = 0; ::WriteFile(file.get(), byte.data(), 1, &put, nullptr) && put;) {
+    }
+  });
+  const std::string first = Run();
+  win::SetPausePointForTesting({});
+  const size_t before = first.size();
+  const std::wstring day = dest + L"0105\\23\\";
+  EXPECT_NE(first.find(win::FromWide(day) + "0905.catalog"), std::string::npos) << first;
+  std::vector<std::wstring> beside;
+  (void)win::ForEachEntry(day, [&](const WIN32_FIND_DATAW& e) {
+    if (!win::IsDotEntry(e)) beside.emplace_back(e.cFileName);
+    return true;
+  });
+  EXPECT_EQ(beside, std::vector<std::wstring>{L"0905"});
+  ASSERT_TRUE(::DeleteFileW(filler.c_str()));
+  now = EncodeDateTime(2001, 5, 23, 9, 6);
+  const std::string next = Run().substr(before);
+  EXPECT_NE(next.find("0 件をリンク、2 件"), std::string::npos) << next;
+  RemoveTree(dest);
 }
 
 }  // namespace

@@ -55,6 +55,35 @@ TEST_F(FaultsOutsideTheProgram, ATimeFolderNameTakenByAFileFailsTheRun) {
   EXPECT_EQ(dir.ReadFile(L"dest\\0105\\23\\0905"), "in the way");
 }
 
+TEST_F(FaultsOutsideTheProgram, AMonthOrDayFolderThatIsALinkFailsTheRunAndNothingGoesThere) {
+  Describe(
+      "This month's (0105) or this day's (0105\\23) backup folder is a link to a folder "
+      "outside the destination.",
+      "A line naming the link and the failure line are logged; nothing is written where the "
+      "link leads.");
+  Settings();
+  UnixLinks links;
+  const struct {
+    const wchar_t* folder;
+    const wchar_t* month;  // of the run and its log
+    const char* now;
+    const char* start;
+  } cases[] = {{L"dest\\0105", L"0105", "2001-05-23 09:05:00", "01/05/23 09:05:00"},
+               {L"dest\\0106\\23", L"0106", "2001-06-23 09:05:00", "01/06/23 09:05:00"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(win::FromWide(c.folder));
+    const std::wstring elsewhere = dir.MakeFolder(L"far\\" + std::wstring(c.month));
+    if (!links.Make(UnixPath(dir.Path() + c.folder), UnixPath(elsewhere), dir.Path() + c.folder))
+      GTEST_SKIP() << "no symbolic links here";
+    Run({}, c.now);
+    const std::string line = "\tPATH=" + win::FromWide(dir.Path() + c.folder) +
+                             " はリンクなので、その先にはバックアップしません";
+    const std::string log = program.Log(c.month);
+    EXPECT_TRUE(LogHolds(log, "", {{c.start, {line, kFailed}}})) << log;
+    EXPECT_EQ(FileCount(Snapshot(elsewhere)), 0u);
+  }
+}
+
 TEST_F(FaultsOutsideTheProgram, AReadOnlyDestinationFolderFailsTheRunWhereTheSystemEnforcesIt) {
   Describe("The destination folder is made read-only.",
            "Where read-only is enforced, the failure line is logged and nothing is written.");

@@ -160,6 +160,39 @@ TEST_F(InterruptedRuns, KilledInsideACopyTheNextRunSharesOnlyWholeFiles) {
   }
 }
 
+TEST_F(InterruptedRuns, KilledBeforeItsCatalogIsWholeTheBackupIsNeverLinkedTo) {
+  Describe(
+      "Linking on, three runs a minute apart over three small files. The second, after the "
+      "files changed, is killed between its last file and its catalog, or once its catalog "
+      "lies whole beside its name; the third backs up the files as the second saw them.",
+      "The killed backup has no catalog under its name, and the third shares no file with it: "
+      "it copies every changed file anew rather than trust a backup whose catalog is missing.");
+  Settings({{"LINK_USE", "1"}});
+  const std::wstring day = dir.Path() + L"dest\\0105\\23\\";
+  int minute = 0;
+  for (const wchar_t* point : {L"catalog", L"catalog-write"}) {
+    SCOPED_TRACE(win::FromWide(point));
+    const auto at = [&](int m) { return "2001-05-23 09:" + std::to_string(10 + m) + ":00"; };
+    for (int i = 0; i < 3; ++i)
+      dir.WriteFile(L"src\\Work\\f" + std::to_wstring(i) + L".txt", at(minute) + "x");
+    Run({}, at(minute));
+    for (int i = 0; i < 3; ++i)
+      dir.WriteFile(L"src\\Work\\f" + std::to_wstring(i) + L".txt", at(minute) + "changed");
+    {
+      PauseAt pause(point);
+      Run(KilledRun(), at(minute + 1), [&] { return pause.Reached(); });
+    }
+    Run({}, at(minute + 2));
+    const std::wstring killed = day + L"091" + std::to_wstring(minute + 1);
+    EXPECT_EQ(win::Attributes(killed + L".catalog"), INVALID_FILE_ATTRIBUTES);
+    for (int i = 0; i < 3; ++i) {
+      const std::wstring name = L"\\Work\\f" + std::to_wstring(i) + L".txt";
+      EXPECT_FALSE(SameFile(killed + name, day + L"091" + std::to_wstring(minute + 2) + name)) << i;
+    }
+    minute += 3;
+  }
+}
+
 TEST_F(InterruptedRuns, KilledDuringTheSweepTheNextRunFinishesTheSweep) {
   Describe(
       "The program is killed as the sweep is about to delete the 11th of the 100 files of an "

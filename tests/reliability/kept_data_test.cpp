@@ -99,11 +99,8 @@ TEST_F(KeptData, AFullDestinationLeavesNoTornFileUnderItsName) {
       "not even in part, nor in its catalog; each small file is there whole with its hash in "
       "the catalog or, when its copy met the full disk beside the large one's, named in the "
       "log and absent from both; the outcome is the failure line.");
-  const std::wstring disk = BuildPath(L"small-disk\\");
-  ULARGE_INTEGER total{};
-  if (!::GetDiskFreeSpaceExW(disk.c_str(), nullptr, &total, nullptr) || total.QuadPart > 4u << 20)
-    GTEST_SKIP() << "no small file system mounted at " << win::FromWide(disk)
-                 << " (mounting needs root)";
+  const std::wstring disk = SmallDisk();
+  if (disk.empty()) GTEST_SKIP() << "no small file system mounted (mounting needs root)";
   const std::wstring dest = disk + L"dest\\";
   RemoveTree(dest);
   ASSERT_TRUE(win::CreateFolderTree(dest));

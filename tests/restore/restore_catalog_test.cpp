@@ -7,8 +7,10 @@
 #include "backup/catalog_file.h"
 #include "restore/catalog_view.h"
 #include "restore/destination.h"
+#include "restore/verify.h"
 #include "support/catalog_v1.h"
 #include "support/run_fixture.h"
+#include "support/unix_links.h"
 
 namespace yx::test {
 namespace {
@@ -121,6 +123,55 @@ TEST_F(CatalogListing, ADamagedLaterOrForeignCatalogIsSetAsideAndNeverUsed) {
   set_aside.clear();
   EXPECT_FALSE(restore::FindInCatalog(d.backups[0].path, u"Work\\f1.txt", found, set_aside));
   EXPECT_FALSE(set_aside.empty());
+}
+
+TEST_F(CatalogListing, ACatalogThatIsALinkIsNeverReadNorTrusted) {
+  // Elsewhere, a catalog that would read and vouch for every file; the
+  // newest backup's own name for its catalog leads to it.
+  dir.WriteFile(L"elsewhere\\0905.catalog", dir.ReadFile(Catalog(24).substr(dir.Path().size())));
+  ASSERT_TRUE(::DeleteFileW(Catalog(24).c_str()));
+  UnixLinks links;
+  if (!links.Make(UnixPath(Catalog(24)), UnixPath(dir.Path() + L"elsewhere\\0905.catalog"),
+                  Catalog(24)))
+    GTEST_SKIP() << "no symbolic links here";
+  CountingAccess access;
+  const restore::Destination d = Scan(access);
+  ASSERT_EQ(d.backups.size(), 3u);
+  EXPECT_FALSE(d.backups[0].catalog.run);
+  EXPECT_NE(d.backups[0].catalog.set_aside.find("リンク"), std::string::npos)
+      << d.backups[0].catalog.set_aside;
+  std::string set_aside;
+  EXPECT_FALSE(restore::ReadBackupCatalog(d.backups[0].path, set_aside));
+  EXPECT_NE(set_aside.find("リンク"), std::string::npos) << set_aside;
+  std::optional<restore::StoredEntry> found;
+  EXPECT_FALSE(restore::FindInCatalog(d.backups[0].path, u"Work\\f1.txt", found, set_aside));
+  restore::ReadOnce read;
+  const restore::VerifySummary verified = restore::VerifyBackup(d.backups[0], read);
+  EXPECT_TRUE(verified.no_catalog);
+  // The next run links to the newest backup whose own catalog reads.
+  EXPECT_EQ(
+      backup::FindLinkBase(dir.Path() + L"dest\\", EncodeDateTime(2001, 5, 25, 9, 5), L"Work\\")
+          .folder,
+      dir.Path() + L"dest\\0105\\23\\0905\\Work\\");
+}
+
+TEST_F(CatalogListing, VerificationReadsNoFileThroughALinkInsideABackup) {
+  // The newest backup's copy made a link to the source file: the bytes the
+  // catalog vouches for, yet nothing a restore would give back.
+  const std::wstring copy = dir.Path() + L"dest\\0105\\24\\0905\\Work\\d1\\f2.txt";
+  ASSERT_TRUE(::DeleteFileW(copy.c_str()));
+  UnixLinks links;
+  if (!links.Make(UnixPath(copy), UnixPath(dir.Path() + L"src\\Work\\d1\\f2.txt"), copy))
+    GTEST_SKIP() << "no symbolic links here";
+  CountingAccess access;
+  const restore::Destination d = Scan(access);
+  restore::ReadOnce read;
+  const restore::VerifySummary verified = restore::VerifyBackup(d.backups[0], read);
+  EXPECT_EQ(verified.unreadable, 1u);
+  EXPECT_EQ(verified.intact, 11u);
+  ASSERT_EQ(verified.differences.size(), 1u);
+  EXPECT_NE(verified.differences[0].find("Work\\d1\\f2.txt: 読めません: "), std::string::npos)
+      << verified.differences[0];
 }
 
 }  // namespace

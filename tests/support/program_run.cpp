@@ -45,6 +45,14 @@ std::wstring BuildPath(std::wstring_view relative) {
   return path + L"\\" + std::wstring(relative);
 }
 
+std::wstring SmallDisk() {
+  const std::wstring disk = BuildPath(L"small-disk\\");
+  ULARGE_INTEGER total{};
+  if (!::GetDiskFreeSpaceExW(disk.c_str(), nullptr, &total, nullptr) || total.QuadPart > 4u << 20)
+    return {};
+  return disk;
+}
+
 PROCESS_INFORMATION StartProgram(const std::wstring& exe, std::wstring command,
                                  const std::wstring& folder, DWORD flags, wchar_t* environment) {
   STARTUPINFOW startup{};
