@@ -30,6 +30,25 @@ constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HID
 
 bool Taken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
 
+// The names (":name") of the file's alternate data streams, from its open
+// handle: none where the file system keeps none or cannot say.
+// `info`: room for the answer, aligned as new gives it.
+std::vector<std::wstring> NamedStreams(HANDLE file, std::vector<char>& info) {
+  std::vector<std::wstring> names;
+  if (!::GetFileInformationByHandleEx(file, FileStreamInfo, info.data(),
+                                      static_cast<DWORD>(info.size())))
+    return names;
+  for (size_t at = 0;;) {
+    const auto* stream = reinterpret_cast<const FILE_STREAM_INFO*>(info.data() + at);
+    std::wstring name(stream->StreamName, stream->StreamNameLength / sizeof(wchar_t));
+    // ":name:$DATA"; the file's own data is "::$DATA".
+    const size_t kind = name.rfind(L":$DATA");
+    if (kind != std::wstring::npos && kind > 1) names.push_back(name.substr(0, kind));
+    if (stream->NextEntryOffset == 0) return names;
+    at += stream->NextEntryOffset;
+  }
+}
+
 win::UniqueFile CreateNew(const std::wstring& path) {
   return win::UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -68,10 +87,16 @@ std::optional<win::Failure> FileCopier::Copy(const std::wstring& from, const std
   }
   win::UniqueFile out = CreateNew(written);
   // An entry of the source already took the name aside.
-  if (!out && written != target && Taken(::GetLastError())) out = CreateNew(written = target);
+  if (!out) {
+    const DWORD error = ::GetLastError();
+    if (written != target && Taken(error)) out = CreateNew(written = target);
+  }
   // Whatever holds the name was not made here: it stays.
   if (!out) return win::Failure::Last("CreateFileW").At(written);
   std::optional<win::Failure> failure = Pour(in.get(), from, out.get(), written, size, hash);
+  catalog::Hash128 digest{};
+  if (!failure && hash != nullptr) digest = hash_.Digest();
+  if (!failure) failure = CopyStreams(in.get(), source, from, written);
   if (!failure) {
     // Only now, after the last byte: a torn copy never has the source's time.
     basic.ChangeTime.QuadPart = 0;
@@ -84,7 +109,7 @@ std::optional<win::Failure> FileCopier::Copy(const std::wstring& from, const std
     Remove(written);
     return failure;
   }
-  if (hash != nullptr) *hash = hash_.Digest();
+  if (hash != nullptr) *hash = digest;
   if (written == target) return std::nullopt;
   win::PausePoint("copy-file-aside");
   if (::MoveFileExW(written.c_str(), target.c_str(), 0)) return std::nullopt;
@@ -93,10 +118,27 @@ std::optional<win::Failure> FileCopier::Copy(const std::wstring& from, const std
   return failure;
 }
 
+std::optional<win::Failure> FileCopier::CopyStreams(HANDLE in, const std::wstring& source,
+                                                    const std::wstring& from,
+                                                    const std::wstring& written) {
+  for (const std::wstring& name : NamedStreams(in, buffer_)) {
+    const win::UniqueFile stream_in(
+        ::CreateFileW((source + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!stream_in) return win::Failure::Last("CreateFileW").At(from + name);
+    const win::UniqueFile stream_out = CreateNew(written + name);
+    if (!stream_out) return win::Failure::Last("CreateFileW").At(written + name);
+    if (auto failure =
+            Pour(stream_in.get(), from + name, stream_out.get(), written + name, 0, nullptr))
+      return failure;
+  }
+  return std::nullopt;
+}
+
 std::optional<win::Failure> FileCopier::Pour(HANDLE in, const std::wstring& from, HANDLE out,
                                              const std::wstring& to, uint64_t size,
                                              catalog::Hash128* hash) {
-  hash_.Reset();
+  if (hash != nullptr) hash_.Reset();
   for (uint64_t total = 0;;) {
     DWORD got = 0;
     if (!::ReadFile(in, buffer_.data(), static_cast<DWORD>(buffer_.size()), &got, nullptr))

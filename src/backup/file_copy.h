@@ -8,8 +8,9 @@
 // file; it gets the source's attributes and times only after its last
 // byte, so a torn copy never carries the source's last-write time; a copy
 // that fails is removed; a large file is written under a name of its own
-// beside the target and takes the target's name once whole. Alternate
-// data streams are not copied: no restore reads them back.
+// beside the target and takes the target's name once whole; alternate data
+// streams (where the file system keeps them) are copied with the file, the
+// hash being of its own data only.
 #include <windows.h>
 
 #include <cstdint>
@@ -39,6 +40,11 @@ class FileCopier {
   [[nodiscard]] std::optional<win::Failure> Pour(HANDLE in, const std::wstring& from, HANDLE out,
                                                  const std::wstring& to, uint64_t size,
                                                  catalog::Hash128* hash);
+
+  // The file's alternate data streams into `written`'s.
+  [[nodiscard]] std::optional<win::Failure> CopyStreams(HANDLE in, const std::wstring& source,
+                                                        const std::wstring& from,
+                                                        const std::wstring& written);
 
   std::vector<char> buffer_;
   catalog::ContentHash hash_;
