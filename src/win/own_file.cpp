@@ -23,6 +23,22 @@ std::pair<std::wstring_view, std::wstring_view> FolderAndName(std::wstring_view 
   return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
+// A path as GetFinalPathNameByHandle gives it: "\\?\C:\x" as "C:\x",
+// "\\?\UNC\s\x" as "\\s\x".
+std::wstring_view WithoutLongPrefix(std::wstring_view path, std::wstring& unc) {
+  if (path.starts_with(L"\\\\?\\UNC\\")) {
+    unc = L"\\" + std::wstring(path.substr(7));
+    return unc;
+  }
+  if (path.starts_with(L"\\\\?\\")) path.remove_prefix(4);
+  return path;
+}
+
+bool SameNoCase(std::wstring_view a, std::wstring_view b) {
+  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
 
 std::wstring ResolvedPath(HANDLE handle) {
@@ -43,16 +59,23 @@ std::wstring ResolvedPath(std::wstring_view path) {
 bool IsOwnEntry(std::wstring_view resolved, std::wstring_view folder_resolved,
                 std::wstring_view name) {
   if (resolved.empty() || folder_resolved.empty()) return true;
-  const std::wstring own = std::wstring(folder_resolved) + L'\\' + std::wstring(name);
-  return ::CompareStringOrdinal(resolved.data(), static_cast<int>(resolved.size()), own.data(),
-                                static_cast<int>(own.size()), TRUE) == CSTR_EQUAL;
+  return SameNoCase(resolved, std::wstring(folder_resolved) + L'\\' + std::wstring(name));
 }
 
 bool ReachedThroughLink(HANDLE file, std::wstring_view path) {
   const auto [folder, name] = FolderAndName(path);
   if (name.empty()) return false;
   const std::wstring resolved = ResolvedPath(file);
-  return !resolved.empty() && !IsOwnEntry(resolved, ResolvedPath(folder), name);
+  if (resolved.empty()) return false;
+  // Most files resolve to the very path they were opened by: no need to ask
+  // where their folder lies (a second open, a third of a link's cost under
+  // Wine, on every file a sweep deletes or a restore reads).
+  std::wstring unc_resolved, unc_path;
+  std::wstring_view opened = path;
+  while (!opened.empty() && opened.back() == L'\\') opened.remove_suffix(1);
+  if (SameNoCase(WithoutLongPrefix(resolved, unc_resolved), WithoutLongPrefix(opened, unc_path)))
+    return false;
+  return !IsOwnEntry(resolved, ResolvedPath(folder), name);
 }
 
 DWORD CheckOwnFile(std::wstring_view path) {
