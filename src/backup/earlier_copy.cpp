@@ -5,7 +5,6 @@
 
 #include "backup/backup_names.h"
 #include "win/file_system.h"
-#include "win/own_file.h"
 #include "win/text.h"
 
 namespace yx::backup {
@@ -105,11 +104,7 @@ std::wstring EarlierTree::SameFile(const win::TreeWalk::Entry& entry) const {
       ::CompareFileTime(&copy->last_write, &entry.last_write) != 0 ||
       (copy->attributes & kCopiedAttributes) != (entry.attributes & kCopiedAttributes))
     return {};
-  const Level& level = levels_.back();
-  std::wstring path = level.path + entry.name;
-  if (!level.resolved) level.resolved = win::ResolvedPath(level.path);
-  if (!win::IsOwnEntry(win::ResolvedPath(path), *level.resolved, entry.name)) return {};
-  return path;
+  return levels_.back().path + entry.name;
 }
 
 }  // namespace yx::backup

@@ -11,7 +11,6 @@
 // written (measured under Wine: a copy killed part way keeps the time of the
 // kill), and a large one takes its name only once whole.
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,18 +51,14 @@ class EarlierTree {
   // The path of the earlier copy of `entry`, a file of the folder the walk
   // is in, when that copy is a plain file (no folder, no link) whose size,
   // last-write time and attributes are `entry`'s; "" otherwise. Wine lists
-  // a link to a file as a plain file: the file the system opens is asked
-  // whether it is the folder's own, or the new backup could share what the
-  // link leads to, even the live source file.
+  // a link to a file as a plain file: the link itself asks the file it opens
+  // whether it is the folder's own (win/hard_link.h).
   [[nodiscard]] std::wstring SameFile(const win::TreeWalk::Entry& entry) const;
 
  private:
   struct Level {
     std::wstring path;                        // "" when there is no earlier copy here
     std::vector<win::TreeWalk::Entry> files;  // sorted by name
-    // The path the system resolves the folder to, asked at its first
-    // shared file.
-    mutable std::optional<std::wstring> resolved;
   };
   void Enter(std::wstring path);
   [[nodiscard]] const win::TreeWalk::Entry* Find(const std::wstring& name) const;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win/file_system.h"
+#include "win/hard_link.h"
 
 namespace yx::backup {
 namespace {
@@ -18,10 +19,7 @@ bool VolumeCannotLink(uint32_t error) {
 
 FileLinker::FileLinker(MakeLink make) : make_(std::move(make)) {
   if (make_) return;
-  make_ = [](const std::wstring& link, const std::wstring& existing) -> uint32_t {
-    if (::CreateHardLinkW(link.c_str(), existing.c_str(), nullptr)) return 0;
-    return ::GetLastError();
-  };
+  make_ = win::MakeHardLink;
 }
 
 bool FileLinker::Link(const std::wstring& link, const std::wstring& existing) {
