@@ -253,14 +253,18 @@ void RestoreWindow::LoadDestination(const std::wstring& root) {
 
 void RestoreWindow::ShowDestination(std::vector<std::vector<std::wstring>> rows, bool stopped) {
   LblDest.SetCaption("バックアップ先: " + win::FromWide(destination_->root));
-  std::string set_aside;  // the last catalog set aside, said below the list
+  // One line below the list, kept while a backup that reads whole is shown:
+  // a link left out of the destination first (what it leads to is not this
+  // destination's, a sign of tampering), else the last catalog set aside.
+  destination_note_.clear();
   for (const FoundBackup& b : destination_->backups)
-    if (!b.catalog.set_aside.empty()) set_aside = b.catalog.set_aside;
+    if (!b.catalog.set_aside.empty()) destination_note_ = b.catalog.set_aside;
+  if (!destination_->left_out.empty()) destination_note_ = destination_->left_out.front();
+  if (stopped) destination_note_ = "一覧を中止しました。";
+  if (!destination_->fault.empty()) destination_note_ = destination_->fault;
   const bool any = !rows.empty();
   ListBackups.SetRows(std::move(rows));
-  LblState.SetCaption(!destination_->fault.empty() ? destination_->fault
-                      : stopped                    ? "一覧を中止しました。"
-                                                   : set_aside);
+  LblState.SetCaption(destination_note_);
   if (any) ListBackups.Select(0);
 }
 
@@ -285,7 +289,7 @@ void RestoreWindow::ShowBackup() {
   }
   TreeFiles.Show(std::shared_ptr<const BackupTree>(shown, &shown->tree));
   tree_backup_ = current_backup_;
-  LblState.SetCaption(shown->unreadable);
+  LblState.SetCaption(shown->unreadable.empty() ? destination_note_ : shown->unreadable);
   SelectAskedPath();
 }
 

@@ -135,6 +135,8 @@ class RestoreWindow : private ui::Window<RestoreWindow> {
   bool closing_ = false;
   std::atomic<bool> abort_{false};
   ProgressState progress_;
+  // What is said below the list of the destination as a whole (CP932).
+  std::string destination_note_;
   HWND hwnd_ = nullptr;
   std::optional<RECT> laid_out_;  // the client area Layout last placed the controls in
   int laid_out_dpi_ = 0;

@@ -11,6 +11,7 @@
 #include "support/form_fixture.h"
 #include "support/layout_check.h"
 #include "support/temp_folder.h"
+#include "support/unix_links.h"
 #include "win/pause_point.h"
 
 namespace yx::test {
@@ -222,6 +223,18 @@ TEST_F(RestoreWindowTest, TheWindowsThreadReadsNoBackupWhileItListsAndBrowses) {
     reads += name == "restore-read-backup";
   }
   EXPECT_EQ(reads, 2u);
+}
+
+TEST_F(RestoreWindowTest, AMonthFolderThatIsALinkIsNamedBelowTheListAndNotListed) {
+  TwoBackupsOfAFile();
+  dir.WriteFile(L"elsewhere\\05\\0905\\Work\\a.txt", "not ours");
+  test::UnixLinks links;
+  ASSERT_TRUE(links.Make(test::UnixPath(dir.Path() + L"dest\\2602"),
+                         test::UnixPath(dir.Path() + L"elsewhere"), dir.Path() + L"dest\\2602"));
+  const restore::RestoreWindow& window = Open();
+  EXPECT_EQ(window.ListBackups.Count(), 2u) << "the backup behind the link is not listed";
+  EXPECT_NE(ui::WindowTextWide(window.LblState.Handle()).find(L"2602: リンクです"),
+            std::wstring::npos);
 }
 
 TEST_F(RestoreWindowTest, ClosedWhileItListsTheWindowGoesOnceTheListingHasStopped) {
