@@ -4,7 +4,8 @@
 # and, given the zip, that it holds the guide ﾍﾙﾌﾟ opens and every picture the
 # guide shows.
 # The program, its schedule and restore companions and the library are of the given
-# machine type, the programs GUI ones; they import only system libraries (a
+# machine type, the programs GUI ones; they import only system libraries (ntdll,
+# loaded in every process, included; a
 # static build: no compiler runtime DLL that the user would have to find; the
 # companion also the COM ones of the Task Scheduler); the library exports the
 # three entry points by their plain names, as callers that look them up by
@@ -25,7 +26,7 @@ for f in Yorudex.exe YorudexSchedule.exe YorudexRestore.exe UNLHA32.DLL; do
   [[ $kind == "$format "* && $kind == *"$machine"* ]] || fail "$f: $kind"
   while read -r dll; do
     case ${dll,,} in
-      kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|shell32.dll|advapi32.dll|msvcrt.dll) ;;
+      kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|shell32.dll|advapi32.dll|msvcrt.dll|ntdll.dll) ;;
       ole32.dll|oleaut32.dll) [[ $f == YorudexSchedule.exe ]] || fail "$f imports $dll" ;;
       *) fail "$f imports $dll" ;;
     esac
