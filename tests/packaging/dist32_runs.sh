@@ -77,6 +77,16 @@ printf 'so\r\n' > "$dir/src/Work/$(printf '\xe3\x82\xbd\xe8\xa1\xa8')/$(printf '
 run_auto "$dir" $'LINK_USE=0\r\n'
 if read_log "$dir"; then
   diff -r "$dir/src/Work" "$dir/dest/$month/$day/$time/Work" >&2 || fail "the copy differs"
+  # Linked through the 32-bit call of the system's own: the backup, moved to a
+  # minute of 2000 with its catalog, is the base of a second run whose
+  # unchanged files must be second names of it.
+  mkdir -p "$dir/dest/0001/01"
+  mv "$dir/dest/$month/$day/$time" "$dir/dest/0001/01/0000"
+  mv "$dir/dest/$month/$day/$time.catalog" "$dir/dest/0001/01/0000.catalog"
+  rm -rf "$dir/program/log"
+  run_auto "$dir" $'LINK_USE=1\r\n'
+  links=$(stat -c %h "$dir/dest/0001/01/0000/Work/sub/b.txt")
+  [[ $links == 2 ]] || fail "the second run linked nothing: $links name(s)"
 fi
 
 mode=archive
