@@ -17,11 +17,8 @@ corpus=${CORPUS:-$root/scratch/lha-corpus}
 out=$build/answer-bench
 rm -rf "$out" && mkdir -p "$out"
 
-echo "building in $build" >&2
-{
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" &&
-    cmake --build "$build" -j2 --target answer_probe unlha32_dll Yorudex
-} >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; exit 1; }
+source "$root/bench/build.sh"
+bench_build "$out/build.log" answer_probe unlha32_dll Yorudex
 source "$root/bench/corpus.sh"
 
 source "$root/bench/wine-desktop.sh"

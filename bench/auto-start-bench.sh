@@ -21,11 +21,8 @@ repeat=${REPEAT:-15}
 out=$build/auto-start-bench
 rm -rf "$out" && mkdir -p "$out"
 
-echo "building in $build" >&2
-{
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" &&
-    cmake --build "$build" -j2 --target empty_program unlha32_dll Yorudex
-} >"$out/build.log" 2>&1 || { cat "$out/build.log" >&2; exit 1; }
+source "$root/bench/build.sh"
+bench_build "$out/build.log" empty_program unlha32_dll Yorudex
 
 source "$root/bench/wine-desktop.sh"
 wine_path() { echo "Z:${1//\//\\}"; }

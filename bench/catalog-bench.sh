@@ -30,10 +30,8 @@ build=$(mkdir -p "${BUILD_DIR:-$root/build}" && cd "${BUILD_DIR:-$root/build}" &
 scratch=${SCRATCH:-$build/catalog-bench}
 mkdir -p "$scratch"
 
-echo "building in $build" >&2
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j2 --target catalog_bench_driver YorudexRestore empty_program \
-  >"$build/catalog-bench-build.log" 2>&1 || { cat "$build/catalog-bench-build.log" >&2; exit 1; }
+source "$root/bench/build.sh"
+bench_build "$build/catalog-bench-build.log" catalog_bench_driver YorudexRestore empty_program
 driver=$build/bench/catalog_bench_driver.exe
 source "$root/bench/wine-desktop.sh"
 winpath() { winepath -w "$1" 2>/dev/null; }

@@ -31,10 +31,8 @@ repeat=${REPEAT:-1}
 trees=${TREES:-small large}
 threads=${THREADS:-0 1 2}
 
-echo "building in $build" >&2
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j2 --target copy_bench_driver copy_floor_driver Yorudex >"$build/copy-bench-build.log" 2>&1 ||
-  { cat "$build/copy-bench-build.log" >&2; exit 1; }
+source "$root/bench/build.sh"
+bench_build "$build/copy-bench-build.log" copy_bench_driver copy_floor_driver Yorudex
 driver=$build/bench/copy_bench_driver.exe
 floor=$build/bench/copy_floor_driver.exe
 program=$build/dist/Yorudex.exe

@@ -31,10 +31,8 @@ build=$(mkdir -p "${BUILD_DIR:-$root/build}" && cd "${BUILD_DIR:-$root/build}" &
 scratch=${SCRATCH:-$build/link-bench}
 repeat=${REPEAT:-1}
 
-echo "building in $build" >&2
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build" -j2 --target copy_floor_driver Yorudex empty_program >"$build/link-bench-build.log" 2>&1 ||
-  { cat "$build/link-bench-build.log" >&2; exit 1; }
+source "$root/bench/build.sh"
+bench_build "$build/link-bench-build.log" copy_floor_driver Yorudex empty_program
 floor=$build/bench/copy_floor_driver.exe
 program=$build/dist/Yorudex.exe
 

@@ -29,13 +29,9 @@ probe_ms=${PROBE_MS:-10000}
 rounds=${ROUNDS:-3}
 mkdir -p "$scratch"
 
-echo "building in $build" >&2
-{
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" &&
-    cmake --build "$build" -j2 --target answer_probe catalog_bench_driver YorudexRestore \
-      empty_program
-} >"$build/restore-answer-bench-build.log" 2>&1 ||
-  { cat "$build/restore-answer-bench-build.log" >&2; exit 1; }
+source "$root/bench/build.sh"
+bench_build "$build/restore-answer-bench-build.log" answer_probe catalog_bench_driver \
+  YorudexRestore empty_program
 driver=$build/bench/catalog_bench_driver.exe
 source "$root/bench/wine-desktop.sh"
 winpath() { winepath -w "$1" 2>/dev/null; }
