@@ -93,13 +93,9 @@ VerifySummary VerifyBackup(const FoundBackup& backup, ReadOnce& read,
     const DWORD volume = root ? root->volume : 0;
     win::TreeWalk walk(backup.path, true);
     // Wine lists a link to a file as a plain file: each file read is asked
-    // whether it is its folder's own, against the folder resolved once.
-    std::wstring folder, folder_resolved;
+    // whether it is its folder's own.
     const auto own = [&](HANDLE file) -> DWORD {
-      if (walk.Folder() != folder) folder_resolved = win::ResolvedPath(folder = walk.Folder());
-      return win::IsOwnEntry(win::ResolvedPath(file), folder_resolved, walk.Current().name)
-                 ? 0
-                 : win::kReachedThroughLink;
+      return win::ReachedThroughLink(file, walk.CurrentPath()) ? win::kReachedThroughLink : 0;
     };
     size_t done = 0;
     for (win::TreeWalk::Step step; (step = walk.Next()) != win::TreeWalk::Step::kEnd;) {

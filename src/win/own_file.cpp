@@ -39,8 +39,8 @@ bool SameNoCase(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-}  // namespace
-
+// The full path the system resolves an open file or folder to, without a
+// final backslash; empty when it cannot say.
 std::wstring ResolvedPath(HANDLE handle) {
   std::wstring path(32768, L'\0');
   const DWORD n = ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
@@ -51,16 +51,23 @@ std::wstring ResolvedPath(HANDLE handle) {
   return path;
 }
 
+// Of the file or folder at `path`, opened only to ask; empty also when it
+// cannot be opened.
 std::wstring ResolvedPath(std::wstring_view path) {
   const UniqueFile file = OpenToAsk(path);
   return file ? ResolvedPath(file.get()) : std::wstring();
 }
 
+// Whether a file the system resolves to `resolved` is the entry `name` of
+// the folder it resolves to `folder_resolved`. True when either is empty
+// (the system cannot say): the listing's word stands.
 bool IsOwnEntry(std::wstring_view resolved, std::wstring_view folder_resolved,
                 std::wstring_view name) {
   if (resolved.empty() || folder_resolved.empty()) return true;
   return SameNoCase(resolved, std::wstring(folder_resolved) + L'\\' + std::wstring(name));
 }
+
+}  // namespace
 
 bool ReachedThroughLink(HANDLE file, std::wstring_view path) {
   const auto [folder, name] = FolderAndName(path);

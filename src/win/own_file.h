@@ -17,19 +17,6 @@ namespace yx::win {
 // cannot be accessed by the system") says what happened.
 inline constexpr DWORD kReachedThroughLink = ERROR_CANT_ACCESS_FILE;
 
-// The full path the system resolves an open file or folder to, without a
-// final backslash; empty when it cannot say.
-[[nodiscard]] std::wstring ResolvedPath(HANDLE handle);
-// Of the file or folder at `path`, opened only to ask; empty also when it
-// cannot be opened.
-[[nodiscard]] std::wstring ResolvedPath(std::wstring_view path);
-
-// Whether a file the system resolves to `resolved` is the entry `name` of
-// the folder it resolves to `folder_resolved`. True when either is empty
-// (the system cannot say): the listing's word stands.
-[[nodiscard]] bool IsOwnEntry(std::wstring_view resolved, std::wstring_view folder_resolved,
-                              std::wstring_view name);
-
 // True when `file`, opened by `path`, resolves elsewhere than `path`'s own
 // folder and name.
 [[nodiscard]] bool ReachedThroughLink(HANDLE file, std::wstring_view path);
