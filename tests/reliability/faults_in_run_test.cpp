@@ -246,15 +246,12 @@ TEST_F(FaultsInsideARun, AFullDiskAtTheCatalogLeavesNoneAndTheNextRunLinksToNoth
       "The first run's log names its catalog with the system's reason; the day folder holds "
       "the backup and nothing beside it (no catalog under its name, no file it was being "
       "written to). The next run links no file to the backup without a catalog.");
-  const std::wstring disk = SmallDisk();
-  if (disk.empty()) GTEST_SKIP() << "no small file system mounted (mounting needs root)";
-  const std::wstring dest = disk + L"catalog\\";
-  RemoveTree(dest);
-  ASSERT_TRUE(win::CreateFolderTree(dest));
+  const std::wstring dest = FolderOnSmallDisk(L"catalog");
+  if (dest.empty()) GTEST_SKIP() << "no small file system mounted (mounting needs root)";
   settings.destination = win::FromWide(dest);
   settings.link_use = true;
   SourceTree(0, 2);
-  const std::wstring filler = disk + L"filler.bin";
+  const std::wstring filler = FolderOnSmallDisk(L"filler") + L"filler.bin";
   win::SetPausePointForTesting([&](std::string_view name) {
     if (name != "catalog") return;
     win::UniqueFile file(::CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

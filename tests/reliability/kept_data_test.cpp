@@ -99,11 +99,8 @@ TEST_F(KeptData, AFullDestinationLeavesNoTornFileUnderItsName) {
       "not even in part, nor in its catalog; each small file is there whole with its hash in "
       "the catalog or, when its copy met the full disk beside the large one's, named in the "
       "log and absent from both; the outcome is the failure line.");
-  const std::wstring disk = SmallDisk();
-  if (disk.empty()) GTEST_SKIP() << "no small file system mounted (mounting needs root)";
-  const std::wstring dest = disk + L"dest\\";
-  RemoveTree(dest);
-  ASSERT_TRUE(win::CreateFolderTree(dest));
+  const std::wstring dest = FolderOnSmallDisk(L"dest");
+  if (dest.empty()) GTEST_SKIP() << "no small file system mounted (mounting needs root)";
   dir.WriteFile(L"src\\Work\\a.txt", "alpha");
   dir.WriteFile(L"src\\Work\\big.bin", std::string(3 << 20, '\x5A'));
   dir.WriteFile(L"src\\Work\\z.txt", "zulu");

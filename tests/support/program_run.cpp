@@ -4,6 +4,8 @@
 #include <string>
 
 #include "support/build_paths.h"
+#include "support/temp_folder.h"
+#include "win/file_system.h"
 #include "win/unique_handle.h"
 
 namespace yx::test {
@@ -45,12 +47,16 @@ std::wstring BuildPath(std::wstring_view relative) {
   return path + L"\\" + std::wstring(relative);
 }
 
-std::wstring SmallDisk() {
+std::wstring FolderOnSmallDisk(std::wstring_view name) {
   const std::wstring disk = BuildPath(L"small-disk\\");
   ULARGE_INTEGER total{};
   if (!::GetDiskFreeSpaceExW(disk.c_str(), nullptr, &total, nullptr) || total.QuadPart > 4u << 20)
     return {};
-  return disk;
+  const std::wstring folder = disk + std::wstring(name) + L"\\";
+  RemoveTree(folder);
+  if (!win::CreateFolderTree(folder))
+    throw std::runtime_error("cannot make a folder on the small disk");
+  return folder;
 }
 
 PROCESS_INFORMATION StartProgram(const std::wstring& exe, std::wstring command,

@@ -10,10 +10,10 @@ namespace yx::test {
 
 // The build's output folders as Wine sees them (Z: is the Linux root).
 [[nodiscard]] std::wstring BuildPath(std::wstring_view relative);
-// The file system of 1 MiB the reliability tests' run mounts in the build
-// folder (small_disk.sh), ending in a backslash; empty when it is not there
-// (mounting needs root).
-[[nodiscard]] std::wstring SmallDisk();
+// A new, empty folder `name` on the file system of 1 MiB the reliability
+// tests' run mounts in the build folder (small_disk.sh), ending in a
+// backslash; empty when that file system is not there (mounting needs root).
+[[nodiscard]] std::wstring FolderOnSmallDisk(std::wstring_view name);
 
 struct ProgramResult {
   bool finished = false;  // false: it was still running at the time limit and was killed
